@@ -1,0 +1,110 @@
+#include "app/Cli.h"
+
+#include "platform/system/Settings.h"
+#include "validation/TVlCpfCgc.h"
+
+#include <QHash>
+#include <functional>
+
+namespace zelta {
+
+namespace {
+
+constexpr int kExitUsage = 2;
+
+const char* kHelp =
+    "Uso: zelta99 [SUBCOMANDO] [OPÇÕES]\n"
+    "\n"
+    "Sem subcomando, abre o programa com suas janelas.\n"
+    "\n"
+    "Subcomandos:\n"
+    "  cpf TEXTO                      verifica um CPF ou CGC e mostra a forma padrão\n"
+    "  recuperar ARQUIVO              recupera o arquivo do ano anterior (*.TEX)\n"
+    "  verificar                      verifica o preenchimento e mostra a lista de erros\n"
+    "  gerar --destino PASTA          gera o arquivo para o Orvu na pasta indicada\n"
+    "  relatorio bolsistas|orientadores|erros --pdf ARQUIVO [--situacao Novo,Renovado,Excluído]\n"
+    "                                 grava um relatório de conferência em PDF\n"
+    "\n"
+    "Opções:\n"
+    "  --dados PASTA                  pasta dos dados (também ZELTA_DADOS ou [Zelta] Diretorio\n"
+    "                                 em ~/.config/zelta99/zelta99.ini)\n"
+    "  --help                         mostra esta ajuda\n"
+    "\n"
+    "Saída: 0 sem erros; 1 quando a verificação encontra erros; 2 em erro de uso ou de dados.\n";
+
+struct Command {
+    std::function<int(const QStringList&, QTextStream&, QTextStream&)> run;
+};
+
+int cmdCpf(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    if (args.size() != 1) {
+        err << "Uso: zelta99 cpf TEXTO\n";
+        return kExitUsage;
+    }
+    TVlCpfCgc check;
+    check.setInput(args.first());
+    out << (check.Valid() ? "valido " : "invalido ") << check.Return() << ' '
+        << (check.Mode() == TVlCpfCgc::moCPF ? "moCPF" : "moCGC") << '\n';
+    return 0;
+}
+
+QHash<QString, Command>& commands()
+{
+    static QHash<QString, Command> table{
+        {QStringLiteral("cpf"), {cmdCpf}},
+    };
+    return table;
+}
+
+} // namespace
+
+QString takeDataOption(QStringList& args, bool* ok)
+{
+    *ok = true;
+    QString dir;
+    for (int i = 0; i < args.size();) {
+        if (args[i] == QStringLiteral("--dados")) {
+            if (i + 1 >= args.size()) {
+                *ok = false;
+                args.removeAt(i);
+                continue;
+            }
+            dir = args[i + 1];
+            args.remove(i, 2);
+        } else if (args[i].startsWith(QStringLiteral("--dados="))) {
+            dir = args[i].mid(8);
+            args.removeAt(i);
+        } else {
+            ++i;
+        }
+    }
+    return dir;
+}
+
+int runCli(QStringList& args, QTextStream& out, QTextStream& err)
+{
+    bool ok = true;
+    const QString dir = takeDataOption(args, &ok);
+    if (!ok) {
+        err << "A opção --dados precisa de uma pasta.\n";
+        return kExitUsage;
+    }
+    if (!dir.isEmpty())
+        plat::sys::Settings::instance().setDataDirectoryOverride(dir);
+    if (args.isEmpty())
+        return -1;
+    const QString name = args.first();
+    if (name == QStringLiteral("--help") || name == QStringLiteral("-h") || name == QStringLiteral("ajuda")) {
+        out << QString::fromUtf8(kHelp);
+        return 0;
+    }
+    const auto it = commands().constFind(name);
+    if (it == commands().constEnd()) {
+        err << QStringLiteral("Subcomando desconhecido: %1\n").arg(name) << QString::fromUtf8(kHelp);
+        return kExitUsage;
+    }
+    return it->run(args.mid(1), out, err);
+}
+
+} // namespace zelta

@@ -1,0 +1,270 @@
+#include "data/TDm_Dados.h"
+
+#include "data/AreaTree.h"
+#include "platform/db/DbError.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+using namespace plat::db;
+
+namespace zelta {
+
+namespace {
+
+FieldDef text(const char* name, int size, const char* mask = "", int width = 0, const char* label = "")
+{
+    FieldDef f;
+    f.name = QString::fromLatin1(name);
+    f.type = FieldType::Text;
+    f.size = size;
+    f.mask = QString::fromLatin1(mask);
+    f.displayWidth = width ? width : size;
+    f.displayLabel = QString::fromUtf8(label);
+    return f;
+}
+
+FieldDef typed(const char* name, FieldType type, const char* mask = "")
+{
+    FieldDef f;
+    f.name = QString::fromLatin1(name);
+    f.type = type;
+    f.mask = QString::fromLatin1(mask);
+    f.displayWidth = 10;
+    return f;
+}
+
+FieldDef folded(FieldDef f)
+{
+    f.folded = true;
+    return f;
+}
+
+IndexDef index(const char* name, std::initializer_list<const char*> fields)
+{
+    IndexDef i;
+    i.name = QString::fromLatin1(name);
+    for (const char* f : fields)
+        i.fields << QString::fromLatin1(f);
+    return i;
+}
+
+const QString kCpfMask = QStringLiteral("999.999.999-99;1;_");
+
+Query* query(Database& db, QObject* parent, const char* name, const QStringList& lines)
+{
+    auto* q = new Query(db, parent);
+    q->setObjectName(QString::fromLatin1(name));
+    q->setSql(lines);
+    return q;
+}
+
+Table* table(Database& db, QObject* parent, const char* name, const char* tableName)
+{
+    auto* t = new Table(db, QString::fromLatin1(tableName), parent);
+    t->setObjectName(QString::fromLatin1(name));
+    return t;
+}
+
+DataSource* source(QObject* parent, const char* name)
+{
+    auto* d = new DataSource(parent);
+    d->setObjectName(QString::fromLatin1(name));
+    return d;
+}
+
+} // namespace
+
+QList<TableDef> TDm_Dados::tableDefinitions()
+{
+    TableDef inst;
+    inst.name = QStringLiteral("ZELTAINT");
+    inst.fields = {text("Numero_Instituicao", 9), text("Sigla", 10), typed("Cotas", FieldType::Float),
+                   typed("Memo", FieldType::Float), text("Nome", 76)};
+    inst.indexes = {IndexDef{}};
+
+    TableDef ori;
+    ori.name = QStringLiteral("ZELTAORI");
+    ori.fields = {typed("Codigo", FieldType::AutoInc),
+                  text("CPF", 14, "999.999.999-99;1;_", 14),
+                  folded(text("NOME", 60, "", 73)),
+                  text("TITULACAO", 1),
+                  text("TITULO", 240),
+                  text("P_CHAVE1", 20),
+                  text("P_CHAVE2", 20),
+                  text("P_CHAVE3", 20),
+                  text("COD_AREA", 12),
+                  text("PESQUISADOR", 1),
+                  text("CATEGORIA", 2),
+                  text("ALTERA", 1)};
+    ori.indexes = {IndexDef{}, index("", {"NOME"}), index("", {"CPF"}), index("Id_Orientador_Cpf", {"CPF"})};
+
+    TableDef bol;
+    bol.name = QStringLiteral("ZELTABOL");
+    bol.fields = {folded(text("Nome", 60, "", 65)),
+                  text("CPF", 14, "999.999.999-99;1;_", 14),
+                  text("SEXO", 1),
+                  typed("DATA_NASCIMENTO", FieldType::Date, "!99/99/0000;1;_"),
+                  text("PROCESSO", 11),
+                  text("DEMANDA", 5),
+                  text("SITUACAO", 8, "", 9),
+                  text("SEGURO_SAUDE", 1),
+                  text("CODIGO_AGENCIA", 6),
+                  text("CONTA_BANCO", 10),
+                  text("CPF_ORIENTADOR", 14),
+                  text("CPF_EXORIENTADOR", 14, "", 14, "CPF  do Orientador"),
+                  typed("NUMERO_ORIENTADOR", FieldType::Integer),
+                  text("ALTERA", 1)};
+    // The default order is by name, then CPF, as the table's first two fields.
+    bol.indexes = {index("", {"Nome", "CPF"}), index("", {"Nome"}), index("", {"CPF"}),
+                   index("Id_Bolsista_Cpf", {"CPF"}), index("Id_Numero_Orientador", {"NUMERO_ORIENTADOR"}),
+                   index("Id_CpfOrientador", {"CPF_ORIENTADOR", "NUMERO_ORIENTADOR"})};
+
+    TableDef area;
+    area.name = QStringLiteral("GRANDE_A");
+    area.fields = {folded(text("SUBAREA", 87)), text("CODIGO", 12)};
+    area.indexes = {index("", {"SUBAREA"}), index("Id_CodSubarea", {"CODIGO"})};
+
+    TableDef err;
+    err.name = QStringLiteral("ZELTAERR");
+    err.fields = {typed("Numero_Linha", FieldType::Integer), text("Linha", 50)};
+    err.indexes = {IndexDef{}};
+
+    return {inst, ori, bol, area, err};
+}
+
+TDm_Dados::TDm_Dados(const QString& dataDirectory, QObject* parent) : QObject(parent), m_dir(dataDirectory)
+{
+    setObjectName(QStringLiteral("Dm_Dados"));
+    for (const TableDef& def : tableDefinitions())
+        m_db.addTable(def);
+    m_db.setOpener([this](Database& db) { openDatabase(db); });
+
+    Tb_Instituicao = table(m_db, this, "Tb_Instituicao", "ZELTAINT");
+    Tb_Bolsistas = table(m_db, this, "Tb_Bolsistas", "ZELTABOL");
+    Tb_Bolsistas->setIndexFieldNames(QStringLiteral("Nome"));
+    Tb_SelBolsista = table(m_db, this, "Tb_SelBolsista", "ZELTABOL");
+    Tb_SelBolsista->setIndexFieldNames(QStringLiteral("CPF"));
+    Tb_SelBolsista->setDeclaredFields({QStringLiteral("CPF"), QStringLiteral("Nome"), QStringLiteral("NUMERO_ORIENTADOR")});
+    Tb_Orientador = table(m_db, this, "Tb_Orientador", "ZELTAORI");
+    Tb_Orientador->setIndexFieldNames(QStringLiteral("NOME"));
+    Tb_SelOrientador = table(m_db, this, "Tb_SelOrientador", "ZELTAORI");
+    Tb_SelOrientador->setIndexFieldNames(QStringLiteral("CPF"));
+    Tb_SelOrientador->setDeclaredFields({QStringLiteral("CPF"), QStringLiteral("NOME")});
+    Tb_SubArea = table(m_db, this, "Tb_SubArea", "GRANDE_A");
+    Tb_SubArea->setIndexFieldNames(QStringLiteral("SUBAREA"));
+    Tb_Erro_Bol_Ori = table(m_db, this, "Tb_Erro_Bol_Ori", "ZELTAERR");
+
+    Qr_TotalRenovado = query(m_db, this, "Qr_TotalRenovado",
+                             {QStringLiteral("Select Count(*) as TotalRenovado"), QStringLiteral("From ZELTABOL"),
+                              QStringLiteral("Where Situacao='Renovado'")});
+    Qr_TotalNovo = query(m_db, this, "Qr_TotalNovo",
+                         {QStringLiteral("Select Count(*) as TotalNovo"), QStringLiteral("From ZELTABOL"),
+                          QStringLiteral("Where Situacao='Novo'")});
+    Qr_TotalExcluido = query(m_db, this, "Qr_TotalExcluido",
+                             {QStringLiteral("Select Count(*) as TotalExcluido"), QStringLiteral("From ZELTABOL"),
+                              QStringLiteral("Where Situacao='Excluído'")});
+    Qr_Bolsistas = query(m_db, this, "Qr_Bolsistas",
+                         {QStringLiteral("Select "),
+                          QStringLiteral("    Distinct(T1.Nome),t1.Altera,T1.Cpf, T1.Cpf_ExOrientador,T1.Cpf_Orientador,T2.Nome, t1.numero_orientador"),
+                          QStringLiteral("From"),
+                          QStringLiteral("    ZeltaBol T1, ZeltaOri T2"),
+                          QStringLiteral("where "),
+                          QStringLiteral("   T1.Cpf_ExOrientador =T2.Cpf"),
+                          QStringLiteral("and"),
+                          QStringLiteral("    T1.Altera ='S'"),
+                          QStringLiteral("and"),
+                          QStringLiteral("    T2.Altera='S'"),
+                          QString(),
+                          QString()});
+    Qr_Limpa = query(m_db, this, "Qr_Limpa", {});
+    Qr_Relatorio_Bol = query(m_db, this, "Qr_Relatorio_Bol",
+                             {QStringLiteral("Select *"), QStringLiteral("From ZeltaBol"),
+                              QStringLiteral("Where Situacao='Renovado'")});
+
+    Ds_Bolsistas = source(this, "Ds_Bolsistas");
+    Ds_Bolsistas->setDataSet(Tb_Bolsistas);
+    Ds_SelBolsista = source(this, "Ds_SelBolsista");
+    Ds_SelBolsista->setDataSet(Tb_SelBolsista);
+    Ds_Orientador = source(this, "Ds_Orientador");
+    Ds_Orientador->setDataSet(Tb_Orientador);
+    Ds_SelOrientador = source(this, "Ds_SelOrientador");
+    Ds_SelOrientador->setDataSet(Tb_SelOrientador);
+    Ds_QrBolsistas = source(this, "Ds_QrBolsistas");
+    Ds_QrBolsistas->setDataSet(Qr_Bolsistas);
+    Ds_Relatorio_Bol = source(this, "Ds_Relatorio_Bol");
+    Ds_Relatorio_Bol->setDataSet(Qr_Relatorio_Bol);
+}
+
+TDm_Dados::~TDm_Dados()
+{
+    // Cursors go before the database they read.
+    for (Table* t : findChildren<Table*>())
+        t->close();
+    for (Query* q : findChildren<Query*>())
+        q->close();
+    m_db.close();
+}
+
+QString TDm_Dados::databaseFile() const { return QDir(m_dir).filePath(QString::fromLatin1(kFileName)); }
+
+void TDm_Dados::openDatabase(Database& db)
+{
+    if (!QFileInfo(m_dir).exists() && !QDir().mkpath(m_dir))
+        throw DbError(QStringLiteral("Não foi possível criar a pasta de dados %1").arg(QDir::toNativeSeparators(m_dir)));
+    const bool created = db.open(databaseFile(), true);
+    try {
+        const int version = db.userVersion();
+        const bool empty = db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table'")).toInt() == 0;
+        if (created || (version == 0 && empty)) {
+            provision(db);
+        } else if (version > kSchemaVersion) {
+            throw DbError(QStringLiteral("Os dados em %1 foram gravados por uma versão mais nova do programa")
+                              .arg(QDir::toNativeSeparators(databaseFile())));
+        } else if (version < kSchemaVersion) {
+            upgrade(db, version);
+        }
+        for (const TableDef& def : db.tables())
+            if (db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),
+                          {def.name}).toInt() == 0)
+                throw DbError(QStringLiteral("O arquivo %1 está danificado: falta a tabela %2")
+                                  .arg(QDir::toNativeSeparators(databaseFile()), def.name));
+    } catch (...) {
+        db.close();
+        throw;
+    }
+}
+
+void TDm_Dados::provision(Database& db)
+{
+    Database::Transaction tx(db);
+    for (const TableDef& def : db.tables()) {
+        db.exec(createTableSql(def));
+        for (const QString& sql : createIndexSql(def))
+            db.exec(sql);
+    }
+    Statement ins = db.prepare(QStringLiteral("INSERT INTO GRANDE_A (SUBAREA, CODIGO) VALUES (?, ?)"));
+    for (const AreaNode& node : areaTree()) {
+        ins.reset();
+        ins.bind(1, node.name);
+        ins.bind(2, node.code);
+        ins.exec();
+    }
+    db.exec(QStringLiteral("INSERT INTO ZELTAINT (Numero_Instituicao, Sigla, Cotas, Memo, Nome) VALUES ('', '', 0, NULL, '')"));
+    db.setUserVersion(kSchemaVersion);
+    tx.commit();
+}
+
+void TDm_Dados::upgrade(Database& db, int from)
+{
+    // Each step takes a stored database from one schema version to the next, in
+    // place. Version 1 is the first; later versions add their steps here.
+    Database::Transaction tx(db);
+    if (from < 1)
+        throw DbError(QStringLiteral("O arquivo %1 não é um arquivo de dados deste programa")
+                          .arg(QDir::toNativeSeparators(databaseFile())));
+    db.setUserVersion(kSchemaVersion);
+    tx.commit();
+}
+
+} // namespace zelta

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "platform/db/Schema.h"
+#include "platform/db/Sqlite.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+
+struct sqlite3;
+
+namespace plat::db {
+
+class Table;
+
+// The database behind the alias: one SQLite file in the alias directory, with
+// the definitions of its tables. Cursors (Table, Query) reach the file through it.
+class Database {
+public:
+    Database();
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Opens the file. When it is missing and create is true, an empty database is
+    // made (the caller then creates the tables); otherwise a missing or damaged
+    // file is an error and nothing is written to it. Returns true when the file was
+    // created by this call.
+    bool open(const QString& filePath, bool create);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    QString filePath() const { return m_path; }
+    sqlite3* handle() const;   // opens through the opener when closed; throws when that fails
+
+    // Called by the first access while the database is closed, so that a missing
+    // or locked file is reported by the operation that needs it, and retried by the
+    // next one.
+    void setOpener(std::function<void(Database&)> opener) { m_opener = std::move(opener); }
+
+    void addTable(const TableDef& def);
+    const TableDef& table(const QString& name) const;   // case-insensitive; throws when unknown
+    bool hasTable(const QString& name) const;
+    const QList<TableDef>& tables() const { return m_tables; }
+
+    Statement prepare(const QString& sql) const;
+    void exec(const QString& sql, const QVariantList& params = {}) const;
+    QVariant scalar(const QString& sql, const QVariantList& params = {}) const;
+    qint64 lastInsertRowId() const;
+    int userVersion() const;
+    void setUserVersion(int version);
+
+    // Removes every record of a table. Refused while a cursor has the table open.
+    void emptyTable(const QString& name);
+
+    // Writes a consistent copy of the whole database to another file.
+    void backupTo(const QString& targetPath) const;
+
+    // Cursor registry, so that emptying a table can tell whether it is in use.
+    void registerOpen(const Table* cursor, const QString& table);
+    void unregisterOpen(const Table* cursor);
+
+    // All-or-nothing work. Nested transactions become savepoints.
+    class Transaction {
+    public:
+        explicit Transaction(Database& db);
+        ~Transaction();   // rolls back unless committed
+        void commit();
+        Transaction(const Transaction&) = delete;
+        Transaction& operator=(const Transaction&) = delete;
+
+    private:
+        Database& m_db;
+        QString m_savepoint;
+        bool m_done = false;
+    };
+
+    int transactionDepth() const { return m_depth; }
+
+private:
+    friend class Transaction;
+    sqlite3* m_db = nullptr;
+    QString m_path;
+    QList<TableDef> m_tables;
+    QHash<const Table*, QString> m_openCursors;
+    int m_depth = 0;
+    int m_savepointSeq = 0;
+    std::function<void(Database&)> m_opener;
+    bool m_opening = false;
+};
+
+} // namespace plat::db

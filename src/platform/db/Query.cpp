@@ -1,0 +1,269 @@
+#include "platform/db/Query.h"
+
+#include "platform/db/DbError.h"
+
+#include <QDate>
+#include <QSet>
+#include <sqlite3.h>
+
+namespace plat::db {
+
+Query::Query(Database& db, QObject* parent) : QObject(parent), m_db(db) {}
+
+void Query::setSql(const QStringList& lines)
+{
+    close();
+    m_sql = lines;
+}
+
+void Query::setParam(const QString& name, const QVariant& value)
+{
+    const QString key = name.startsWith(u':') ? name : u':' + name;
+    for (auto& p : m_named)
+        if (p.first == key) {
+            p.second = value;
+            return;
+        }
+    m_named.append({key, value});
+}
+
+void Query::setParam(int index, const QVariant& value)
+{
+    for (auto& p : m_positional)
+        if (p.first == index) {
+            p.second = value;
+            return;
+        }
+    m_positional.append({index, value});
+}
+
+void Query::clearParams()
+{
+    m_named.clear();
+    m_positional.clear();
+}
+
+Statement Query::prepareBound()
+{
+    Statement st = m_db.prepare(text());
+    for (const auto& p : m_positional)
+        st.bind(p.first, p.second);
+    for (const auto& p : m_named) {
+        const int i = st.parameterIndex(p.first);
+        if (i > 0)
+            st.bind(i, p.second);
+    }
+    return st;
+}
+
+void Query::open()
+{
+    close();
+    Statement st = prepareBound();
+    const int n = st.columnCount();
+    m_fields.clear();
+    QSet<QString> seen;
+    QVector<int> visible;
+    for (int c = 0; c < n; ++c) {
+        const QString column = st.columnName(c);
+        const QString table = st.originTable(c);
+        const QString origin = st.originColumn(c);
+        if (!table.isEmpty() && isSortColumnName(origin))
+            continue;   // ordering columns of the table layer are not data
+        FieldDef def;
+        def.name = column;
+        if (!table.isEmpty() && m_db.hasTable(table)) {
+            if (const FieldDef* f = m_db.table(table).field(origin)) {
+                def = *f;
+                def.name = column;
+            }
+        } else {
+            def.type = FieldType::Integer;   // computed columns: refined from the first value below
+            def.size = 0;
+        }
+        QString unique = def.name.toUpper();
+        if (seen.contains(unique)) {
+            int k = 1;
+            while (seen.contains(QStringLiteral("%1_%2").arg(def.name.toUpper()).arg(k)))
+                ++k;
+            unique = QStringLiteral("%1_%2").arg(def.name.toUpper()).arg(k);
+            def.name = unique;
+        }
+        seen.insert(unique);
+        m_fields << def;
+        visible << c;
+    }
+    QVector<bool> typed(m_fields.size(), false);
+    for (int i = 0; i < m_fields.size(); ++i)
+        typed[i] = !m_fields[i].displayLabel.isNull() || m_fields[i].size > 0 || m_fields[i].type != FieldType::Integer;
+    while (st.step()) {
+        QVector<QVariant> row(m_fields.size());
+        for (int i = 0; i < m_fields.size(); ++i) {
+            const int c = visible[i];
+            FieldDef& def = m_fields[i];
+            if (st.isNull(c)) {
+                row[i] = def.type == FieldType::Text ? QVariant(QString()) : QVariant();
+                continue;
+            }
+            const QVariant v = st.value(c);
+            if (!typed[i]) {
+                // A computed column takes the type of its first value.
+                if (v.typeId() == QMetaType::Double)
+                    def.type = FieldType::Float;
+                else if (v.typeId() == QMetaType::QString)
+                    def.type = FieldType::Text;
+                typed[i] = true;
+            }
+            switch (def.type) {
+            case FieldType::Date: {
+                const QDate d = QDate::fromString(v.toString().left(10), Qt::ISODate);
+                row[i] = d.isValid() ? QVariant(d) : QVariant();
+                break;
+            }
+            case FieldType::Float:
+                row[i] = v.toDouble();
+                break;
+            case FieldType::Integer:
+            case FieldType::AutoInc:
+                row[i] = v.typeId() == QMetaType::QString ? v : QVariant(v.toLongLong());
+                break;
+            case FieldType::Text:
+                row[i] = v.toString();
+                break;
+            }
+        }
+        m_rows << row;
+    }
+    m_open = true;
+    m_pos = m_rows.isEmpty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_rows.isEmpty();
+    emit stateChanged();
+    emit dataSetChanged();
+    emit recordChanged();
+}
+
+void Query::execSql()
+{
+    close();
+    Statement st = prepareBound();
+    st.exec();
+    m_rowsAffected = sqlite3_changes(m_db.handle());
+}
+
+void Query::close()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    m_rows.clear();
+    m_fields.clear();
+    m_pos = -1;
+    m_eof = m_bof = true;
+    emit stateChanged();
+    emit dataSetChanged();
+    emit recordChanged();
+}
+
+void Query::first()
+{
+    if (!m_open)
+        throw DbError(QStringLiteral("A consulta está fechada"));
+    m_pos = m_rows.isEmpty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_rows.isEmpty();
+    emit recordChanged();
+}
+
+void Query::last()
+{
+    if (!m_open)
+        throw DbError(QStringLiteral("A consulta está fechada"));
+    m_pos = int(m_rows.size()) - 1;
+    m_eof = true;
+    m_bof = m_rows.isEmpty();
+    emit recordChanged();
+}
+
+void Query::next()
+{
+    if (!m_open || m_rows.isEmpty())
+        return;
+    if (m_pos + 1 >= m_rows.size()) {
+        m_eof = true;
+        return;
+    }
+    ++m_pos;
+    m_eof = m_bof = false;
+    emit recordChanged();
+}
+
+void Query::prior()
+{
+    if (!m_open || m_rows.isEmpty())
+        return;
+    if (m_pos <= 0) {
+        m_bof = true;
+        return;
+    }
+    --m_pos;
+    m_eof = m_bof = false;
+    emit recordChanged();
+}
+
+void Query::moveTo(int row)
+{
+    if (!m_open || row < 0 || row >= m_rows.size())
+        return;
+    m_pos = row;
+    m_eof = m_bof = false;
+    emit recordChanged();
+}
+
+QStringList Query::fieldNames() const
+{
+    QStringList names;
+    for (const FieldDef& f : m_fields)
+        names << f.name;
+    return names;
+}
+
+int Query::fieldIndexOf(const QString& name) const
+{
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (m_fields[i].name.compare(name.trimmed(), Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+Field Query::field(const QString& name)
+{
+    const int i = fieldIndexOf(name);
+    if (i < 0)
+        throw DbError(QStringLiteral("%1: campo '%2' não encontrado").arg(objectName(), name));
+    return Field(this, i);
+}
+
+QVariant Query::value(const QString& name) const
+{
+    const int i = fieldIndexOf(name);
+    if (i < 0)
+        throw DbError(QStringLiteral("%1: campo '%2' não encontrado").arg(objectName(), name));
+    return fieldValue(i);
+}
+
+QVariant Query::fieldValue(int index) const
+{
+    if (!m_open)
+        throw DbError(QStringLiteral("A consulta está fechada"));
+    if (m_pos < 0)
+        return m_fields.at(index).type == FieldType::Text ? QVariant(QString()) : QVariant();
+    return m_rows.at(m_pos).at(index);
+}
+
+void Query::setFieldValue(int, const QVariant&)
+{
+    throw DbError(QStringLiteral("O resultado de uma consulta não pode ser alterado"));
+}
+
+} // namespace plat::db

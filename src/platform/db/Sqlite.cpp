@@ -1,0 +1,165 @@
+#include "platform/db/Sqlite.h"
+
+#include "platform/db/DbError.h"
+
+#include <QDate>
+#include <sqlite3.h>
+
+namespace plat::db {
+
+void throwSqlite(sqlite3* db, int rc)
+{
+    QString text = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
+        text = QStringLiteral("Os dados estão em uso por outro programa (%1)").arg(text);
+    else if ((rc & 0xff) == SQLITE_READONLY)
+        text = QStringLiteral("Os dados não podem ser gravados: a pasta ou o arquivo é somente leitura (%1)").arg(text);
+    else if ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB)
+        text = QStringLiteral("O banco de dados está danificado (%1)").arg(text);
+    else if ((rc & 0xff) == SQLITE_FULL)
+        text = QStringLiteral("Não há espaço em disco para gravar os dados (%1)").arg(text);
+    throw DbError(text);
+}
+
+Statement::Statement(sqlite3* db, const QString& sql) : m_db(db)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    const int rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        throwSqlite(db, rc);
+    }
+}
+
+Statement::Statement(Statement&& other) noexcept : m_db(other.m_db), m_stmt(other.m_stmt)
+{
+    other.m_stmt = nullptr;
+}
+
+Statement& Statement::operator=(Statement&& other) noexcept
+{
+    if (this != &other) {
+        sqlite3_finalize(m_stmt);
+        m_db = other.m_db;
+        m_stmt = other.m_stmt;
+        other.m_stmt = nullptr;
+    }
+    return *this;
+}
+
+Statement::~Statement() { sqlite3_finalize(m_stmt); }
+
+void Statement::check(int rc) const
+{
+    if (rc != SQLITE_OK)
+        throwSqlite(m_db, rc);
+}
+
+void Statement::reset()
+{
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
+void Statement::bind(int index, const QVariant& value)
+{
+    if (!value.isValid() || value.isNull()) {
+        check(sqlite3_bind_null(m_stmt, index));
+        return;
+    }
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::Bool:
+        check(sqlite3_bind_int64(m_stmt, index, value.toLongLong()));
+        break;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        check(sqlite3_bind_double(m_stmt, index, value.toDouble()));
+        break;
+    case QMetaType::QDate: {
+        const QByteArray iso = value.toDate().toString(Qt::ISODate).toUtf8();
+        check(sqlite3_bind_text(m_stmt, index, iso.constData(), int(iso.size()), SQLITE_TRANSIENT));
+        break;
+    }
+    default: {
+        const QByteArray utf8 = value.toString().toUtf8();
+        check(sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT));
+        break;
+    }
+    }
+}
+
+void Statement::bindAll(const QVariantList& values)
+{
+    for (int i = 0; i < values.size(); ++i)
+        bind(i + 1, values[i]);
+}
+
+bool Statement::step()
+{
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    sqlite3_reset(m_stmt);
+    throwSqlite(m_db, rc);
+}
+
+void Statement::exec()
+{
+    while (step()) {
+    }
+}
+
+int Statement::columnCount() const { return sqlite3_column_count(m_stmt); }
+
+QString Statement::columnName(int column) const { return QString::fromUtf8(sqlite3_column_name(m_stmt, column)); }
+
+QVariant Statement::value(int column) const
+{
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qint64(sqlite3_column_int64(m_stmt, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_stmt, column));
+    case SQLITE_NULL:
+        return QVariant();
+    default:
+        return QVariant(text(column));
+    }
+}
+
+qint64 Statement::int64(int column) const { return sqlite3_column_int64(m_stmt, column); }
+
+QString Statement::text(int column) const
+{
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    return p ? QString::fromUtf8(p, sqlite3_column_bytes(m_stmt, column)) : QString();
+}
+
+bool Statement::isNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
+
+QString Statement::originTable(int column) const
+{
+    const char* p = sqlite3_column_table_name(m_stmt, column);
+    return p ? QString::fromUtf8(p) : QString();
+}
+
+QString Statement::originColumn(int column) const
+{
+    const char* p = sqlite3_column_origin_name(m_stmt, column);
+    return p ? QString::fromUtf8(p) : QString();
+}
+
+int Statement::parameterCount() const { return sqlite3_bind_parameter_count(m_stmt); }
+
+int Statement::parameterIndex(const QString& name) const
+{
+    return sqlite3_bind_parameter_index(m_stmt, name.toUtf8().constData());
+}
+
+} // namespace plat::db

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace plat::db {
+
+// A prepared statement that is finalised when it goes out of scope. Values are
+// always bound as parameters, never pasted into the statement's text.
+class Statement {
+public:
+    Statement() = default;
+    Statement(sqlite3* db, const QString& sql);
+    Statement(Statement&& other) noexcept;
+    Statement& operator=(Statement&& other) noexcept;
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    ~Statement();
+
+    bool isValid() const { return m_stmt != nullptr; }
+    void reset();
+    void bind(int index, const QVariant& value);   // 1-based
+    void bindAll(const QVariantList& values);
+    bool step();                                    // true while a row is available
+    void exec();                                    // runs to completion
+
+    int columnCount() const;
+    QString columnName(int column) const;
+    QVariant value(int column) const;
+    qint64 int64(int column) const;
+    QString text(int column) const;
+    bool isNull(int column) const;
+    QString originTable(int column) const;    // table a result column comes from, if any
+    QString originColumn(int column) const;
+    int parameterCount() const;
+    int parameterIndex(const QString& name) const;
+
+private:
+    void check(int rc) const;
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+[[noreturn]] void throwSqlite(sqlite3* db, int rc);
+
+} // namespace plat::db

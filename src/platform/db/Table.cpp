@@ -1,0 +1,925 @@
+#include "platform/db/Table.h"
+
+#include "platform/db/DbError.h"
+
+#include <sqlite3.h>
+#include <limits>
+
+namespace plat::db {
+
+namespace {
+
+constexpr int kReadAhead = 128;
+constexpr qint64 kNullKey = std::numeric_limits<qint64>::min();
+
+QString quoted(const QString& name) { return u'"' + name + u'"'; }
+
+QString placeholders(int n)
+{
+    QStringList marks;
+    for (int i = 0; i < n; ++i)
+        marks << QStringLiteral("?");
+    return marks.join(u',');
+}
+
+QString rowValue(const QStringList& columns) { return u'(' + columns.join(u',') + u')'; }
+
+QVariant readValue(const FieldDef& def, const Statement& st, int column)
+{
+    if (st.isNull(column))
+        return def.type == FieldType::Text ? QVariant(QString()) : QVariant();
+    switch (def.type) {
+    case FieldType::Text:
+        return st.text(column);
+    case FieldType::Integer:
+    case FieldType::AutoInc:
+        return QVariant(st.int64(column));
+    case FieldType::Float:
+        return st.value(column).toDouble();
+    case FieldType::Date: {
+        const QString text = st.text(column);
+        const QDate d = QDate::fromString(text.left(10), Qt::ISODate);
+        return d.isValid() ? QVariant(d) : QVariant();
+    }
+    }
+    return st.value(column);
+}
+
+} // namespace
+
+Table::Table(Database& db, const QString& tableName, QObject* parent)
+    : QObject(parent), m_db(db), m_tableName(tableName)
+{
+}
+
+Table::~Table() { m_db.unregisterOpen(this); }
+
+const TableDef& Table::definition() const
+{
+    if (!m_def)
+        const_cast<Table*>(this)->m_def = &m_db.table(m_tableName);
+    return *m_def;
+}
+
+void Table::requireOpen() const
+{
+    if (m_state == State::Inactive)
+        throw DbError(QStringLiteral("A tabela %1 está fechada").arg(m_tableName));
+}
+
+Statement& Table::cached(const QString& sql) const
+{
+    auto it = m_statements.find(sql);
+    if (it == m_statements.end())
+        it = m_statements.insert(sql, std::make_shared<Statement>(m_db.prepare(sql)));
+    Statement& st = **it;
+    st.reset();
+    return st;
+}
+
+void Table::setState(State s)
+{
+    if (m_state == s)
+        return;
+    m_state = s;
+    emit stateChanged();
+}
+
+// ---------------------------------------------------------------- ordering
+
+QStringList Table::keyFields() const
+{
+    QStringList names;
+    if (m_index)
+        for (const QString& f : m_index->fields)
+            names << f;
+    return names;
+}
+
+void Table::resolveOrdering(const IndexDef* index)
+{
+    const TableDef& def = definition();
+    m_index = index;
+    m_order.clear();
+    if (!index)
+        return;
+    for (const QString& name : index->fields) {
+        const int fi = def.fieldIndex(name);
+        OrderPart part;
+        part.field = fi;
+        const FieldDef& f = def.fields[fi];
+        if (f.folded)
+            part.kind = OrderPart::Fold;
+        else if (needsSortColumn(f, def))
+            part.kind = OrderPart::IfNull;
+        m_order << part;
+    }
+}
+
+QStringList Table::orderColumns() const
+{
+    const TableDef& def = definition();
+    QStringList cols;
+    for (const OrderPart& p : m_order) {
+        const FieldDef& f = def.fields[p.field];
+        switch (p.kind) {
+        case OrderPart::Fold:
+            cols << quoted(sortColumn(f)) << quoted(f.name);
+            break;
+        case OrderPart::IfNull:
+            cols << quoted(sortColumn(f));
+            break;
+        case OrderPart::Plain:
+            cols << quoted(f.name);
+            break;
+        }
+    }
+    cols << QStringLiteral("rowid");
+    return cols;
+}
+
+QVariantList Table::keyOf(const QVector<QVariant>& values, qint64 rowid) const
+{
+    QVariantList key;
+    for (const OrderPart& p : m_order) {
+        const QVariant& v = values[p.field];
+        switch (p.kind) {
+        case OrderPart::Fold: {
+            const QString s = v.toString();
+            key << foldKey(s) << s;
+            break;
+        }
+        case OrderPart::IfNull:
+            key << ((v.isValid() && !v.isNull()) ? v : QVariant(kNullKey));
+            break;
+        case OrderPart::Plain:
+            key << ((v.isValid() && !v.isNull()) ? v : QVariant(QString()));
+            break;
+        }
+    }
+    key << rowid;
+    return key;
+}
+
+QVariantList Table::keyForSearch(const QVariantList& keys, int* columns) const
+{
+    const TableDef& def = definition();
+    QVariantList out;
+    const int n = std::min<int>(keys.size(), m_order.size());
+    for (int i = 0; i < n; ++i) {
+        const OrderPart& p = m_order[i];
+        const QVariant v = normalise(def.fields[p.field], keys[i]);
+        switch (p.kind) {
+        case OrderPart::Fold:
+            out << foldKey(v.toString()) << v.toString();
+            break;
+        case OrderPart::IfNull:
+            out << ((v.isValid() && !v.isNull()) ? v : QVariant(kNullKey));
+            break;
+        case OrderPart::Plain:
+            out << ((v.isValid() && !v.isNull()) ? v : QVariant(QString()));
+            break;
+        }
+    }
+    *columns = int(out.size());
+    return out;
+}
+
+void Table::setIndexName(const QString& name)
+{
+    const IndexDef* index = nullptr;
+    if (m_state != State::Inactive || m_db.hasTable(m_tableName)) {
+        index = definition().indexByName(name);
+        if (!index && !name.trimmed().isEmpty())
+            throw DbError(QStringLiteral("Índice não encontrado: %1").arg(name));
+    }
+    m_indexName = name;
+    m_indexFieldNames.clear();
+    if (m_state == State::Inactive)
+        return;
+    checkBrowse();
+    m_rangeActive = false;
+    resolveOrdering(index);
+    dropAhead();
+    if (m_hasRecord && !gotoBookmark(Bookmark{keyOf(m_current.values, m_current.rowid), m_current.rowid}))
+        first();
+    emit dataSetChanged();
+    emit recordChanged();
+}
+
+void Table::setIndexFieldNames(const QString& fields)
+{
+    QStringList names;
+    for (const QString& n : fields.split(u';', Qt::SkipEmptyParts))
+        names << n.trimmed();
+    const IndexDef* index = nullptr;
+    if (m_state != State::Inactive || m_db.hasTable(m_tableName)) {
+        index = names.isEmpty() ? definition().indexByName(QString()) : definition().indexByFields(names);
+        if (!index)
+            throw DbError(QStringLiteral("Não há índice para os campos %1").arg(fields));
+    }
+    m_indexFieldNames = fields;
+    m_indexName.clear();
+    if (m_state == State::Inactive)
+        return;
+    checkBrowse();
+    m_rangeActive = false;
+    resolveOrdering(index);
+    dropAhead();
+    if (m_hasRecord && !gotoBookmark(Bookmark{keyOf(m_current.values, m_current.rowid), m_current.rowid}))
+        first();
+    emit dataSetChanged();
+    emit recordChanged();
+}
+
+// ---------------------------------------------------------------- open / close
+
+void Table::open()
+{
+    if (m_state != State::Inactive)
+        return;
+    m_db.handle();   // a closed database is reported before anything else
+    const TableDef& def = definition();
+    const IndexDef* index = !m_indexFieldNames.isEmpty()
+        ? def.indexByFields(m_indexFieldNames.split(u';', Qt::SkipEmptyParts))
+        : def.indexByName(m_indexName);
+    if (!index)
+        throw DbError(QStringLiteral("Índice não encontrado: %1").arg(m_indexFieldNames.isEmpty() ? m_indexName : m_indexFieldNames));
+    resolveOrdering(index);
+    m_rangeActive = false;
+    dropAhead();
+    m_state = State::Browse;
+    try {
+        first();
+    } catch (...) {
+        m_state = State::Inactive;
+        throw;
+    }
+    m_db.registerOpen(this, def.name);
+    emit stateChanged();
+    emit dataSetChanged();
+}
+
+void Table::close()
+{
+    if (m_state == State::Inactive)
+        return;
+    m_state = State::Inactive;
+    m_db.unregisterOpen(this);
+    m_rangeActive = false;
+    m_hasRecord = false;
+    m_current = Record();
+    m_eof = m_bof = true;
+    m_statements.clear();
+    dropAhead();
+    emit stateChanged();
+    emit dataSetChanged();
+    emit recordChanged();
+}
+
+// ---------------------------------------------------------------- reading
+
+QString Table::selectList() const
+{
+    QStringList cols{QStringLiteral("rowid")};
+    for (const FieldDef& f : definition().fields)
+        cols << quoted(f.name);
+    return cols.join(u',');
+}
+
+QString Table::rangeWhere(QVariantList& params) const
+{
+    if (!m_rangeActive)
+        return QString();
+    const QStringList cols = orderColumns();
+    QStringList parts;
+    int n = 0;
+    QVariantList start = keyForSearch(m_rangeStart, &n);
+    if (n > 0) {
+        parts << QStringLiteral("%1>=(%2)").arg(rowValue(cols.mid(0, n)), placeholders(n));
+        params << start;
+    }
+    QVariantList end = keyForSearch(m_rangeEnd, &n);
+    if (n > 0) {
+        parts << QStringLiteral("%1<=(%2)").arg(rowValue(cols.mid(0, n)), placeholders(n));
+        params << end;
+    }
+    return parts.join(QStringLiteral(" AND "));
+}
+
+Record Table::readRow(const Statement& st) const
+{
+    const TableDef& def = definition();
+    Record r;
+    r.rowid = st.int64(0);
+    r.values.resize(def.fields.size());
+    for (int i = 0; i < def.fields.size(); ++i)
+        r.values[i] = readValue(def.fields[i], st, i + 1);
+    return r;
+}
+
+bool Table::fetchOne(const QString& where, const QVariantList& params, bool descending, Record& out) const
+{
+    QVariantList all;
+    QStringList conds;
+    const QString range = rangeWhere(all);
+    if (!range.isEmpty())
+        conds << range;
+    if (!where.isEmpty())
+        conds << where;
+    all << params;
+    QStringList order = orderColumns();
+    if (descending)
+        for (QString& c : order)
+            c += QStringLiteral(" DESC");
+    const QString sql = QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4 LIMIT 1")
+                            .arg(selectList(), quoted(definition().name),
+                                 conds.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND ")),
+                                 order.join(u','));
+    Statement& st = cached(sql);
+    st.bindAll(all);
+    if (!st.step())
+        return false;
+    out = readRow(st);
+    st.reset();
+    return true;
+}
+
+QList<Record> Table::readFrom(const Bookmark* from, int count, bool backward) const
+{
+    requireOpen();
+    QVariantList all;
+    QStringList conds;
+    const QString range = rangeWhere(all);
+    if (!range.isEmpty())
+        conds << range;
+    const QStringList cols = orderColumns();
+    if (from && from->isValid()) {
+        conds << QStringLiteral("%1%2(%3)").arg(rowValue(cols), backward ? QStringLiteral("<") : QStringLiteral(">"),
+                                              placeholders(int(cols.size())));
+        all << from->key;
+    }
+    QStringList order = cols;
+    if (backward)
+        for (QString& c : order)
+            c += QStringLiteral(" DESC");
+    const QString sql = QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4 LIMIT ?")
+                            .arg(selectList(), quoted(definition().name),
+                                 conds.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND ")),
+                                 order.join(u','));
+    all << count;
+    Statement& st = cached(sql);
+    st.bindAll(all);
+    QList<Record> out;
+    while (st.step())
+        out << readRow(st);
+    st.reset();
+    return out;
+}
+
+Bookmark Table::bookmarkOf(const Record& record) const { return Bookmark{keyOf(record.values, record.rowid), record.rowid}; }
+
+Bookmark Table::bookmark() const
+{
+    if (!m_hasRecord)
+        return Bookmark();
+    return bookmarkOf(m_current);
+}
+
+int Table::positionOf(const Bookmark& mark) const
+{
+    requireOpen();
+    QVariantList all;
+    QStringList conds;
+    const QString range = rangeWhere(all);
+    if (!range.isEmpty())
+        conds << range;
+    const QStringList cols = orderColumns();
+    conds << QStringLiteral("%1<(%2)").arg(rowValue(cols), placeholders(int(cols.size())));
+    all << mark.key;
+    Statement& st = cached(QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(quoted(definition().name), conds.join(QStringLiteral(" AND "))));
+    st.bindAll(all);
+    const int n = st.step() ? int(st.int64(0)) : 0;
+    st.reset();
+    return n;
+}
+
+bool Table::gotoBookmark(const Bookmark& mark)
+{
+    requireOpen();
+    if (!mark.isValid())
+        return false;
+    Record r;
+    if (!fetchOne(QStringLiteral("rowid=?"), {mark.rowid}, false, r))
+        return false;
+    setCurrent(r);
+    m_eof = m_bof = false;
+    emit recordChanged();
+    return true;
+}
+
+void Table::setCurrent(const Record& record)
+{
+    m_current = record;
+    m_hasRecord = true;
+}
+
+void Table::setNoRecord()
+{
+    m_current = Record();
+    m_hasRecord = false;
+    m_eof = m_bof = true;
+    dropAhead();
+}
+
+// ---------------------------------------------------------------- navigation
+
+void Table::checkBrowse()
+{
+    switch (m_state) {
+    case State::Inactive:
+        requireOpen();
+        break;
+    case State::Edit:
+    case State::Insert:
+        if (m_modified.contains(true))
+            post();
+        else
+            cancel();
+        break;
+    case State::SetKey:
+        setState(State::Browse);
+        break;
+    case State::Browse:
+        break;
+    }
+}
+
+void Table::first()
+{
+    checkBrowse();
+    dropAhead();
+    Record r;
+    if (fetchOne(QString(), {}, false, r)) {
+        setCurrent(r);
+        m_bof = true;
+        m_eof = false;
+    } else {
+        setNoRecord();
+    }
+    emit recordChanged();
+}
+
+void Table::last()
+{
+    checkBrowse();
+    dropAhead();
+    Record r;
+    if (fetchOne(QString(), {}, true, r)) {
+        setCurrent(r);
+        m_eof = true;
+        m_bof = false;
+    } else {
+        setNoRecord();
+    }
+    emit recordChanged();
+}
+
+void Table::next()
+{
+    checkBrowse();
+    if (!m_hasRecord) {
+        m_eof = true;
+        return;
+    }
+    const qint64 stamp = sqlite3_total_changes64(m_db.handle());
+    if (m_ahead.isEmpty() || m_aheadStamp != stamp) {
+        const Bookmark here = bookmark();
+        m_ahead = readFrom(&here, kReadAhead);
+        m_aheadStamp = stamp;
+    }
+    if (m_ahead.isEmpty()) {
+        m_eof = true;
+        dropAhead();
+        return;
+    }
+    setCurrent(m_ahead.takeFirst());
+    m_eof = m_bof = false;
+    emit recordChanged();
+}
+
+void Table::prior()
+{
+    checkBrowse();
+    dropAhead();
+    if (!m_hasRecord) {
+        m_bof = true;
+        return;
+    }
+    const QStringList cols = orderColumns();
+    Record r;
+    if (fetchOne(QStringLiteral("%1<(%2)").arg(rowValue(cols), placeholders(int(cols.size()))),
+                 bookmark().key, true, r)) {
+        setCurrent(r);
+        m_eof = m_bof = false;
+        emit recordChanged();
+    } else {
+        m_bof = true;
+    }
+}
+
+bool Table::isEmpty() const
+{
+    requireOpen();
+    if (m_hasRecord)
+        return false;
+    Record r;
+    return !fetchOne(QString(), {}, false, r);
+}
+
+int Table::recordCount() const
+{
+    requireOpen();
+    QVariantList params;
+    const QString range = rangeWhere(params);
+    Statement& st = cached(QStringLiteral("SELECT count(*) FROM %1%2")
+                              .arg(quoted(definition().name), range.isEmpty() ? QString() : QStringLiteral(" WHERE ") + range));
+    st.bindAll(params);
+    const int n = st.step() ? int(st.int64(0)) : 0;
+    st.reset();
+    return n;
+}
+
+bool Table::findKey(const QVariantList& keys)
+{
+    checkBrowse();
+    int n = 0;
+    const QVariantList k = keyForSearch(keys, &n);
+    if (n == 0)
+        return false;
+    Record r;
+    if (!fetchOne(QStringLiteral("%1=(%2)").arg(rowValue(orderColumns().mid(0, n)), placeholders(n)), k, false, r))
+        return false;
+    dropAhead();
+    setCurrent(r);
+    m_eof = m_bof = false;
+    emit recordChanged();
+    return true;
+}
+
+void Table::findNearest(const QVariantList& keys)
+{
+    checkBrowse();
+    int n = 0;
+    const QVariantList k = keyForSearch(keys, &n);
+    if (n == 0) {
+        first();
+        return;
+    }
+    dropAhead();
+    Record r;
+    if (fetchOne(QStringLiteral("%1>=(%2)").arg(rowValue(orderColumns().mid(0, n)), placeholders(n)), k, false, r)) {
+        setCurrent(r);
+        m_eof = m_bof = false;
+        emit recordChanged();
+        return;
+    }
+    if (fetchOne(QString(), {}, true, r)) {
+        setCurrent(r);
+        m_eof = m_bof = false;
+    } else {
+        setNoRecord();
+    }
+    emit recordChanged();
+}
+
+// ---------------------------------------------------------------- ranges
+
+void Table::setRangeStart()
+{
+    checkBrowse();
+    m_keyBuffers[0] = QVector<QVariant>(definition().fields.size());
+    m_keySets[0] = QVector<bool>(definition().fields.size(), false);
+    m_keyEditing = 0;
+    setState(State::SetKey);
+}
+
+void Table::setRangeEnd()
+{
+    if (m_state != State::SetKey)
+        checkBrowse();
+    m_keyBuffers[1] = QVector<QVariant>(definition().fields.size());
+    m_keySets[1] = QVector<bool>(definition().fields.size(), false);
+    m_keyEditing = 1;
+    setState(State::SetKey);
+}
+
+void Table::applyRange()
+{
+    requireOpen();
+    QVariantList bounds[2];
+    for (int b = 0; b < 2; ++b) {
+        if (m_keyBuffers[b].isEmpty())
+            continue;
+        for (const OrderPart& p : m_order) {
+            if (!m_keySets[b][p.field])
+                break;
+            bounds[b] << m_keyBuffers[b][p.field];
+        }
+    }
+    setState(State::Browse);
+    setRange(bounds[0], bounds[1]);
+}
+
+void Table::setRange(const QVariantList& start, const QVariantList& end)
+{
+    checkBrowse();
+    m_rangeStart = start;
+    m_rangeEnd = end;
+    m_rangeActive = true;
+    dropAhead();
+    first();
+    emit dataSetChanged();
+}
+
+void Table::cancelRange()
+{
+    requireOpen();
+    m_keyBuffers[0].clear();
+    m_keyBuffers[1].clear();
+    if (!m_rangeActive)
+        return;
+    checkBrowse();
+    m_rangeActive = false;
+    dropAhead();
+    if (!m_hasRecord || !gotoBookmark(bookmark()))
+        first();
+    emit dataSetChanged();
+}
+
+// ---------------------------------------------------------------- fields
+
+int Table::fieldIndexOf(const QString& name) const
+{
+    const int i = definition().fieldIndex(name.trimmed());
+    if (i < 0 || m_declared.isEmpty())
+        return i;
+    for (const QString& d : m_declared)
+        if (d.compare(name.trimmed(), Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+const FieldDef& Table::fieldDef(int index) const { return definition().fields.at(index); }
+
+Field Table::field(const QString& name)
+{
+    const int i = fieldIndexOf(name);
+    if (i < 0)
+        throw DbError(QStringLiteral("%1: campo '%2' não encontrado").arg(m_tableName, name));
+    return Field(this, i);
+}
+
+QVariant Table::value(const QString& name) const
+{
+    const int i = fieldIndexOf(name);
+    if (i < 0)
+        throw DbError(QStringLiteral("%1: campo '%2' não encontrado").arg(m_tableName, name));
+    return fieldValue(i);
+}
+
+void Table::setValue(const QString& name, const QVariant& v) { field(name).setValue(v); }
+
+QVariant Table::fieldValue(int index) const
+{
+    requireOpen();
+    switch (m_state) {
+    case State::Edit:
+    case State::Insert:
+        return m_buffer.value(index);
+    case State::SetKey:
+        return m_keyBuffers[m_keyEditing].value(index);
+    default:
+        if (!m_hasRecord)
+            return fieldDef(index).type == FieldType::Text ? QVariant(QString()) : QVariant();
+        return m_current.values.value(index);
+    }
+}
+
+QVariant Table::normalise(const FieldDef& def, const QVariant& value) const
+{
+    if (!value.isValid() || value.isNull())
+        return def.type == FieldType::Text ? QVariant(QString()) : QVariant();
+    switch (def.type) {
+    case FieldType::Text: {
+        const QString s = value.toString();
+        return def.size > 0 ? QVariant(s.left(def.size)) : QVariant(s);
+    }
+    case FieldType::Integer:
+    case FieldType::AutoInc:
+        if (value.typeId() == QMetaType::QString)
+            return Field::fromText(def, value.toString());
+        return QVariant(value.toLongLong());
+    case FieldType::Float:
+        if (value.typeId() == QMetaType::QString)
+            return Field::fromText(def, value.toString());
+        return QVariant(value.toDouble());
+    case FieldType::Date:
+        if (value.typeId() == QMetaType::QString)
+            return Field::fromText(def, value.toString());
+        return value.toDate().isValid() ? QVariant(value.toDate()) : QVariant();
+    }
+    return value;
+}
+
+void Table::setFieldValue(int index, const QVariant& v)
+{
+    requireOpen();
+    const FieldDef& def = fieldDef(index);
+    if (m_state == State::SetKey) {
+        m_keyBuffers[m_keyEditing][index] = normalise(def, v);
+        m_keySets[m_keyEditing][index] = true;
+        return;
+    }
+    if (m_state != State::Edit && m_state != State::Insert)
+        throw DbError(QStringLiteral("A tabela %1 não está em modo de edição ou inclusão").arg(m_tableName));
+    if (def.type == FieldType::AutoInc)
+        throw DbError(QStringLiteral("O campo %1 é numerado pela tabela e não pode ser alterado").arg(def.name));
+    const QVariant n = normalise(def, v);
+    if (m_buffer[index] == n && m_buffer[index].isNull() == n.isNull())
+        return;
+    m_buffer[index] = n;
+    m_modified[index] = true;
+    emit fieldEdited(index);
+}
+
+// ---------------------------------------------------------------- editing
+
+void Table::insert()
+{
+    checkBrowse();
+    const TableDef& def = definition();
+    m_buffer = QVector<QVariant>(def.fields.size());
+    for (int i = 0; i < def.fields.size(); ++i)
+        if (def.fields[i].type == FieldType::Text)
+            m_buffer[i] = QString();
+    m_modified = QVector<bool>(def.fields.size(), false);
+    setState(State::Insert);
+    emit recordChanged();
+}
+
+void Table::append() { insert(); }
+
+void Table::edit()
+{
+    requireOpen();
+    if (m_state == State::Edit || m_state == State::Insert)
+        return;
+    checkBrowse();
+    if (!m_hasRecord) {
+        // Editing an empty table starts a new record, as the user expects.
+        insert();
+        return;
+    }
+    Record fresh;
+    if (!fetchOne(QStringLiteral("rowid=?"), {m_current.rowid}, false, fresh)) {
+        // The record may lie outside the range after another change, or be gone.
+        Statement& st = cached(QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?").arg(selectList(), quoted(definition().name)));
+        st.bind(1, m_current.rowid);
+        if (!st.step())
+            throw DbError(QStringLiteral("O registro foi excluído por outro usuário"));
+        fresh = readRow(st);
+        st.reset();
+    }
+    setCurrent(fresh);
+    m_buffer = fresh.values;
+    m_modified = QVector<bool>(m_buffer.size(), false);
+    setState(State::Edit);
+    emit recordChanged();
+}
+
+void Table::post()
+{
+    requireOpen();
+    if (m_state == State::SetKey) {
+        applyRange();
+        return;
+    }
+    if (m_state != State::Edit && m_state != State::Insert)
+        return;
+    const TableDef& def = definition();
+    qint64 rowid = m_current.rowid;
+    if (m_state == State::Insert) {
+        QStringList cols;
+        QVariantList params;
+        for (int i = 0; i < def.fields.size(); ++i) {
+            if (def.fields[i].type == FieldType::AutoInc)
+                continue;
+            cols << quoted(def.fields[i].name);
+            params << m_buffer[i];
+        }
+        Statement& st = cached(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                   .arg(quoted(def.name), cols.join(u','), placeholders(int(cols.size()))));
+        st.bindAll(params);
+        st.exec();
+        rowid = m_db.lastInsertRowId();
+    } else {
+        QStringList sets;
+        QVariantList params;
+        for (int i = 0; i < def.fields.size(); ++i) {
+            if (!m_modified[i])
+                continue;
+            sets << quoted(def.fields[i].name) + QStringLiteral("=?");
+            params << m_buffer[i];
+        }
+        if (!sets.isEmpty()) {
+            params << rowid;
+            Statement& st = cached(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(quoted(def.name), sets.join(u',')));
+            st.bindAll(params);
+            st.exec();
+        }
+    }
+    Statement& st = cached(QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?").arg(selectList(), quoted(def.name)));
+    st.bind(1, rowid);
+    if (st.step())
+        setCurrent(readRow(st));
+    st.reset();
+    m_buffer.clear();
+    m_modified.clear();
+    m_eof = m_bof = false;
+    dropAhead();
+    setState(State::Browse);
+    emit dataSetChanged();
+    emit recordChanged();
+}
+
+void Table::cancel()
+{
+    requireOpen();
+    if (m_state == State::Browse)
+        return;
+    m_buffer.clear();
+    m_modified.clear();
+    setState(State::Browse);
+    emit recordChanged();
+}
+
+void Table::remove()
+{
+    requireOpen();
+    if (m_state == State::Insert) {
+        cancel();
+        return;
+    }
+    if (m_state != State::Browse)
+        cancel();
+    if (!m_hasRecord)
+        throw DbError(QStringLiteral("Não há registro para excluir na tabela %1").arg(m_tableName));
+    const Bookmark was = bookmark();
+    Statement& del = cached(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(quoted(definition().name)));
+    del.bind(1, was.rowid);
+    del.exec();
+    dropAhead();
+    const QStringList cols = orderColumns();
+    Record r;
+    if (fetchOne(QStringLiteral("%1>(%2)").arg(rowValue(cols), placeholders(int(cols.size()))), was.key, false, r)
+        || fetchOne(QStringLiteral("%1<(%2)").arg(rowValue(cols), placeholders(int(cols.size()))), was.key, true, r)) {
+        setCurrent(r);
+        m_eof = m_bof = false;
+    } else {
+        setNoRecord();
+    }
+    emit dataSetChanged();
+    emit recordChanged();
+}
+
+void Table::refresh()
+{
+    checkBrowse();
+    dropAhead();
+    m_statements.clear();
+    if (m_hasRecord) {
+        const Bookmark was = bookmark();
+        Record r;
+        if (fetchOne(QStringLiteral("rowid=?"), {was.rowid}, false, r)) {
+            setCurrent(r);
+        } else {
+            const QStringList cols = orderColumns();
+            if (fetchOne(QStringLiteral("%1>=(%2)").arg(rowValue(cols), placeholders(int(cols.size()))), was.key, false, r)
+                || fetchOne(QString(), {}, true, r))
+                setCurrent(r);
+            else
+                setNoRecord();
+        }
+    } else {
+        Record r;
+        if (fetchOne(QString(), {}, false, r)) {
+            setCurrent(r);
+            m_eof = m_bof = false;
+        }
+    }
+    emit dataSetChanged();
+    emit recordChanged();
+}
+
+} // namespace plat::db
