@@ -1,7 +1,7 @@
 #include "app/Cli.h"
 
 #include "platform/system/Settings.h"
-#include "validation/TVlCpfCgc.h"
+#include "app/CliCommands.h"
 
 #include <QHash>
 #include <functional>
@@ -10,7 +10,7 @@ namespace zelta {
 
 namespace {
 
-constexpr int kExitUsage = 2;
+using cli::kExitUsage;
 
 const char* kHelp =
     "Uso: zelta99 [SUBCOMANDO] [OPÇÕES]\n"
@@ -36,23 +36,10 @@ struct Command {
     std::function<int(const QStringList&, QTextStream&, QTextStream&)> run;
 };
 
-int cmdCpf(const QStringList& args, QTextStream& out, QTextStream& err)
-{
-    if (args.size() != 1) {
-        err << "Uso: zelta99 cpf TEXTO\n";
-        return kExitUsage;
-    }
-    TVlCpfCgc check;
-    check.setInput(args.first());
-    out << (check.Valid() ? "valido " : "invalido ") << check.Return() << ' '
-        << (check.Mode() == TVlCpfCgc::moCPF ? "moCPF" : "moCGC") << '\n';
-    return 0;
-}
-
 QHash<QString, Command>& commands()
 {
     static QHash<QString, Command> table{
-        {QStringLiteral("cpf"), {cmdCpf}},
+        {QStringLiteral("cpf"), {cli::cpf}},
     };
     return table;
 }

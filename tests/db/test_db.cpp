@@ -470,9 +470,9 @@ private slots:
         QCOMPARE(t.positionOf(here), 20);
         const QList<Record> after = t.readFrom(&here, 5);
         QCOMPARE(after.size(), 5);
-        QCOMPARE(after.first().values.at(2).toString(), QStringLiteral("NOME 21"));
+        QCOMPARE(t.recordValue(after.first(), 2).toString(), QStringLiteral("NOME 21"));
         const QList<Record> before = t.readFrom(&here, 3, true);
-        QCOMPARE(before.first().values.at(2).toString(), QStringLiteral("NOME 19"));
+        QCOMPARE(t.recordValue(before.first(), 2).toString(), QStringLiteral("NOME 19"));
         t.first();
         QVERIFY(t.gotoBookmark(here));
         QCOMPARE(t.field(QStringLiteral("NOME")).asString(), QStringLiteral("NOME 20"));

@@ -30,6 +30,14 @@ bool Database::open(const QString& filePath, bool create)
         throw DbError(QStringLiteral("A pasta de dados %1 não permite gravação; verifique as permissões")
                           .arg(QDir::toNativeSeparators(info.absolutePath())));
 
+    static const bool configured = [] {
+        // One thread uses the engine; memory statistics would only add a lock
+        // to every allocation.
+        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+        sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
+        return sqlite3_initialize() == SQLITE_OK;
+    }();
+    Q_UNUSED(configured);
     sqlite3* db = nullptr;
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
     const int rc = sqlite3_open_v2(QFile::encodeName(filePath).constData(), &db, flags, nullptr);
@@ -49,6 +57,10 @@ bool Database::open(const QString& filePath, bool create)
         exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
         exec(QStringLiteral("PRAGMA foreign_keys=OFF"));
+        // Large registers are read in index order, which visits table pages out
+        // of order: map the file and keep a generous page cache.
+        exec(QStringLiteral("PRAGMA mmap_size=536870912"));
+        exec(QStringLiteral("PRAGMA cache_size=-65536"));
     } catch (const DbError& e) {
         sqlite3_close(m_db);
         m_db = nullptr;

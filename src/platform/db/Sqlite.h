@@ -36,6 +36,7 @@ public:
     QString originTable(int column) const;    // table a result column comes from, if any
     QString originColumn(int column) const;
     int parameterCount() const;
+    sqlite3_stmt* raw() const { return m_stmt; }
     int parameterIndex(const QString& name) const;
 
 private:

@@ -3,6 +3,7 @@
 #include "platform/db/DbError.h"
 
 #include <sqlite3.h>
+#include <cstring>
 #include <limits>
 
 namespace plat::db {
@@ -24,28 +25,127 @@ QString placeholders(int n)
 
 QString rowValue(const QStringList& columns) { return u'(' + columns.join(u',') + u')'; }
 
-QVariant readValue(const FieldDef& def, const Statement& st, int column)
+} // namespace
+
+int Record::fieldCount() const { return m_data.isEmpty() ? 0 : int(*reinterpret_cast<const quint32*>(m_data.constData())); }
+
+Record Record::read(const Statement& st, int firstColumn, int count)
 {
-    if (st.isNull(column))
-        return def.type == FieldType::Text ? QVariant(QString()) : QVariant();
-    switch (def.type) {
-    case FieldType::Text:
-        return st.text(column);
-    case FieldType::Integer:
-    case FieldType::AutoInc:
-        return QVariant(st.int64(column));
-    case FieldType::Float:
-        return st.value(column).toDouble();
-    case FieldType::Date: {
-        const QString text = st.text(column);
-        const QDate d = QDate::fromString(text.left(10), Qt::ISODate);
-        return d.isValid() ? QVariant(d) : QVariant();
+    sqlite3_stmt* stmt = st.raw();
+    Record r;
+    // Header: count, then per field (offset, length << 2 | kind).
+    qsizetype payload = 0;
+    for (int i = 0; i < count; ++i) {
+        const int c = firstColumn + i;
+        switch (sqlite3_column_type(stmt, c)) {
+        case SQLITE_INTEGER:
+        case SQLITE_FLOAT:
+            payload += 8;
+            break;
+        case SQLITE_NULL:
+            break;
+        default:
+            payload += sqlite3_column_bytes(stmt, c);
+        }
     }
+    const qsizetype header = qsizetype(sizeof(quint32)) * (1 + 2 * count);
+    r.m_data.resize(header + payload);
+    auto* head = reinterpret_cast<quint32*>(r.m_data.data());
+    char* out = r.m_data.data() + header;
+    head[0] = quint32(count);
+    quint32 offset = quint32(header);
+    for (int i = 0; i < count; ++i) {
+        const int c = firstColumn + i;
+        quint32 len = 0;
+        Kind kind = Null;
+        switch (sqlite3_column_type(stmt, c)) {
+        case SQLITE_INTEGER: {
+            const qint64 v = sqlite3_column_int64(stmt, c);
+            memcpy(out, &v, 8);
+            len = 8;
+            kind = Integer;
+            break;
+        }
+        case SQLITE_FLOAT: {
+            const double v = sqlite3_column_double(stmt, c);
+            memcpy(out, &v, 8);
+            len = 8;
+            kind = Real;
+            break;
+        }
+        case SQLITE_NULL:
+            break;
+        default: {
+            const auto* p = sqlite3_column_text(stmt, c);
+            len = quint32(sqlite3_column_bytes(stmt, c));
+            if (len)
+                memcpy(out, p, len);
+            kind = Text;
+        }
+        }
+        head[1 + 2 * i] = offset;
+        head[2 + 2 * i] = (len << 2) | kind;
+        out += len;
+        offset += len;
     }
-    return st.value(column);
+    r.rowid = sqlite3_column_int64(stmt, 0);
+    return r;
 }
 
-} // namespace
+QVariant Record::value(int index, const FieldDef& def) const
+{
+    if (index < 0 || index >= fieldCount())
+        return def.type == FieldType::Text ? QVariant(QString()) : QVariant();
+    const auto* head = reinterpret_cast<const quint32*>(m_data.constData());
+    const quint32 offset = head[1 + 2 * index];
+    const quint32 len = head[2 + 2 * index] >> 2;
+    const auto kind = Kind(head[2 + 2 * index] & 3);
+    const char* p = m_data.constData() + offset;
+    qint64 i = 0;
+    double d = 0;
+    switch (kind) {
+    case Null:
+        return def.type == FieldType::Text ? QVariant(QString()) : QVariant();
+    case Integer:
+        memcpy(&i, p, 8);
+        if (def.type == FieldType::Text)
+            return QString::number(i);
+        if (def.type == FieldType::Float)
+            return double(i);
+        return QVariant(i);
+    case Real:
+        memcpy(&d, p, 8);
+        if (def.type == FieldType::Text)
+            return QString::number(d, 'g', 15);
+        if (def.type == FieldType::Integer || def.type == FieldType::AutoInc)
+            return QVariant(qint64(d));
+        return QVariant(d);
+    case Text: {
+        const QString text = QString::fromUtf8(p, len);
+        switch (def.type) {
+        case FieldType::Date: {
+            const QDate date = QDate::fromString(text.left(10), Qt::ISODate);
+            return date.isValid() ? QVariant(date) : QVariant();
+        }
+        case FieldType::Integer:
+        case FieldType::AutoInc: {
+            bool ok = false;
+            const qint64 n = text.trimmed().toLongLong(&ok);
+            return ok ? QVariant(n) : QVariant(text);
+        }
+        case FieldType::Float: {
+            bool ok = false;
+            const double n = text.trimmed().toDouble(&ok);
+            return ok ? QVariant(n) : QVariant();
+        }
+        case FieldType::Text:
+            return text;
+        }
+        return text;
+    }
+    }
+    return QVariant();
+}
 
 Table::Table(Database& db, const QString& tableName, QObject* parent)
     : QObject(parent), m_db(db), m_tableName(tableName)
@@ -138,11 +238,11 @@ QStringList Table::orderColumns() const
     return cols;
 }
 
-QVariantList Table::keyOf(const QVector<QVariant>& values, qint64 rowid) const
+QVariantList Table::keyOf(const Record& record) const
 {
     QVariantList key;
     for (const OrderPart& p : m_order) {
-        const QVariant& v = values[p.field];
+        const QVariant v = record.value(p.field, fieldDef(p.field));
         switch (p.kind) {
         case OrderPart::Fold: {
             const QString s = v.toString();
@@ -157,7 +257,7 @@ QVariantList Table::keyOf(const QVector<QVariant>& values, qint64 rowid) const
             break;
         }
     }
-    key << rowid;
+    key << record.rowid;
     return key;
 }
 
@@ -201,7 +301,7 @@ void Table::setIndexName(const QString& name)
     m_rangeActive = false;
     resolveOrdering(index);
     dropAhead();
-    if (m_hasRecord && !gotoBookmark(Bookmark{keyOf(m_current.values, m_current.rowid), m_current.rowid}))
+    if (m_hasRecord && !gotoBookmark(Bookmark{keyOf(m_current), m_current.rowid}))
         first();
     emit dataSetChanged();
     emit recordChanged();
@@ -226,7 +326,7 @@ void Table::setIndexFieldNames(const QString& fields)
     m_rangeActive = false;
     resolveOrdering(index);
     dropAhead();
-    if (m_hasRecord && !gotoBookmark(Bookmark{keyOf(m_current.values, m_current.rowid), m_current.rowid}))
+    if (m_hasRecord && !gotoBookmark(Bookmark{keyOf(m_current), m_current.rowid}))
         first();
     emit dataSetChanged();
     emit recordChanged();
@@ -307,16 +407,7 @@ QString Table::rangeWhere(QVariantList& params) const
     return parts.join(QStringLiteral(" AND "));
 }
 
-Record Table::readRow(const Statement& st) const
-{
-    const TableDef& def = definition();
-    Record r;
-    r.rowid = st.int64(0);
-    r.values.resize(def.fields.size());
-    for (int i = 0; i < def.fields.size(); ++i)
-        r.values[i] = readValue(def.fields[i], st, i + 1);
-    return r;
-}
+Record Table::readRow(const Statement& st) const { return Record::read(st, 1, int(definition().fields.size())); }
 
 bool Table::fetchOne(const QString& where, const QVariantList& params, bool descending, Record& out) const
 {
@@ -377,7 +468,7 @@ QList<Record> Table::readFrom(const Bookmark* from, int count, bool backward) co
     return out;
 }
 
-Bookmark Table::bookmarkOf(const Record& record) const { return Bookmark{keyOf(record.values, record.rowid), record.rowid}; }
+Bookmark Table::bookmarkOf(const Record& record) const { return Bookmark{keyOf(record), record.rowid}; }
 
 Bookmark Table::bookmark() const
 {
@@ -702,7 +793,7 @@ QVariant Table::fieldValue(int index) const
     default:
         if (!m_hasRecord)
             return fieldDef(index).type == FieldType::Text ? QVariant(QString()) : QVariant();
-        return m_current.values.value(index);
+        return m_current.value(index, fieldDef(index));
     }
 }
 
@@ -792,7 +883,9 @@ void Table::edit()
         st.reset();
     }
     setCurrent(fresh);
-    m_buffer = fresh.values;
+    m_buffer = QVector<QVariant>(fresh.fieldCount());
+    for (int i = 0; i < m_buffer.size(); ++i)
+        m_buffer[i] = fresh.value(i, fieldDef(i));
     m_modified = QVector<bool>(m_buffer.size(), false);
     setState(State::Edit);
     emit recordChanged();

@@ -21,10 +21,20 @@ struct Bookmark {
     bool isValid() const { return rowid != 0; }
 };
 
-// A record read by a cursor: every field of the table, in physical order.
-struct Record {
+// A record read by a cursor: every field of the table, in physical order, kept
+// packed as the engine gave it (one allocation per record) and decoded field by
+// field when asked for, so that walking a large table stays cheap.
+class Record {
+public:
     qint64 rowid = 0;
-    QVector<QVariant> values;
+    int fieldCount() const;
+    bool isEmpty() const { return m_data.isEmpty(); }
+    QVariant value(int index, const FieldDef& def) const;
+    static Record read(const Statement& st, int firstColumn, int count);
+
+private:
+    enum Kind : quint32 { Null = 0, Integer = 1, Real = 2, Text = 3 };
+    QByteArray m_data;   // header of (offset, length|kind) pairs, then the values
 };
 
 // A cursor on one table of the database: ordering, current record, key range and
@@ -111,6 +121,7 @@ public:
     Bookmark bookmarkOf(const Record& record) const;
     int positionOf(const Bookmark& mark) const;   // records before it in the ordering
     const Record& currentRecord() const { return m_current; }
+    QVariant recordValue(const Record& record, int fieldIndex) const { return record.value(fieldIndex, fieldDef(fieldIndex)); }
 
     // FieldSource
     const FieldDef& fieldDef(int index) const override;
@@ -133,7 +144,7 @@ private:
     void requireOpen() const;
     void resolveOrdering(const IndexDef* index);
     QStringList orderColumns() const;
-    QVariantList keyOf(const QVector<QVariant>& values, qint64 rowid) const;
+    QVariantList keyOf(const Record& record) const;
     QVariantList keyForSearch(const QVariantList& keys, int* columns) const;
     QString selectList() const;
     QString rangeWhere(QVariantList& params) const;

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QStringList>
+#include <QTextStream>
+
+namespace zelta::cli {
+
+// One function per subcommand. Each gets the arguments after its name (with
+// "--dados DIR" already applied to the settings) and returns the exit code:
+// 0 success, 1 a check that found errors, 2 usage or data errors (message on err).
+constexpr int kExitUsage = 2;
+
+int cpf(const QStringList& args, QTextStream& out, QTextStream& err);
+
+} // namespace zelta::cli

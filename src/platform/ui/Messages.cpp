@@ -1,0 +1,153 @@
+#include "platform/ui/Messages.h"
+
+#include "platform/db/DbError.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace plat::ui {
+
+namespace {
+
+MessageSink& currentSink()
+{
+    static MessageSink sink;
+    return sink;
+}
+
+QWidget* ownerFor(QWidget* parent)
+{
+    if (parent)
+        return parent;
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+Answer showMessageBox(const Message& m, QWidget* parent)
+{
+    QMessageBox box(ownerFor(parent));
+    box.setWindowTitle(m.caption);
+    // Plain text always: a message may carry names typed by the user, which
+    // must never be read as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(displayText(m.text));
+    switch (m.icon) {
+    case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MessageIcon::Error: box.setIcon(QMessageBox::Critical); break;
+    }
+    if (m.buttons == MessageButtons::YesNo) {
+        QPushButton* yes = box.addButton(QMessageBox::Yes);
+        QPushButton* no = box.addButton(QMessageBox::No);
+        box.setDefaultButton(m.defaultButton == Answer::Yes ? yes : no);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes ? Answer::Yes : Answer::No;
+    }
+    box.setDefaultButton(box.addButton(QMessageBox::Ok));
+    box.exec();
+    return Answer::Ok;
+}
+
+Answer deliver(const Message& m, QWidget* parent)
+{
+    if (const MessageSink& sink = currentSink())
+        return sink(m);
+    return showMessageBox(m, parent);
+}
+
+} // namespace
+
+MessageSink setMessageSink(MessageSink sink)
+{
+    MessageSink previous = std::move(currentSink());
+    currentSink() = std::move(sink);
+    return previous;
+}
+
+QString applicationTitle()
+{
+    QString name = QCoreApplication::applicationName();
+    if (name.isEmpty())
+        name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    return name;
+}
+
+void showMessage(const QString& text, QWidget* parent)
+{
+    Message m;
+    m.kind = MessageKind::Plain;
+    m.caption = applicationTitle();
+    m.text = text;
+    deliver(m, parent);
+}
+
+void attention(const QString& text, QWidget* parent)
+{
+    Message m;
+    m.kind = MessageKind::Attention;
+    m.caption = QStringLiteral("Atenção");
+    m.text = text;
+    deliver(m, parent);
+}
+
+bool confirm(const QString& text, QWidget* parent)
+{
+    Message m;
+    m.kind = MessageKind::Attention;
+    m.caption = QStringLiteral("Atenção");
+    m.text = text;
+    m.buttons = MessageButtons::YesNo;
+    m.icon = MessageIcon::Question;
+    m.defaultButton = Answer::No;
+    return deliver(m, parent) == Answer::Yes;
+}
+
+void showError(const QString& text, QWidget* parent)
+{
+    Message m;
+    m.kind = MessageKind::Error;
+    m.caption = applicationTitle();
+    m.text = withFullStop(text);
+    m.icon = MessageIcon::Error;
+    deliver(m, parent);
+}
+
+QString exceptionText(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const plat::db::DbError& e) {
+        return e.message();
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QStringLiteral("Erro inesperado");
+    }
+}
+
+void reportException(std::exception_ptr error, QWidget* parent)
+{
+    if (error)
+        showError(exceptionText(error), parent);
+}
+
+QString withFullStop(const QString& text)
+{
+    if (!text.isEmpty() && text.back().unicode() > u'.')
+        return text + u'.';
+    return text;
+}
+
+QString displayText(const QString& text)
+{
+    QString shown = text;
+    shown.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+    return shown;
+}
+
+} // namespace plat::ui

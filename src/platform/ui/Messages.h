@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <functional>
+
+class QWidget;
+
+namespace plat::ui {
+
+// Every message window of the program goes through this module: the plain
+// message, the "Atenção" box and the general error report. A message text keeps
+// its line breaks as the two characters LF CR ("\n\r"); only the window that
+// shows it turns each pair into one line break.
+
+enum class MessageKind { Plain, Attention, Error };
+enum class MessageButtons { Ok, YesNo };
+enum class MessageIcon { None, Question, Error };
+enum class Answer { Ok, Yes, No };
+
+// One message as it is shown: what a test sink records.
+struct Message {
+    MessageKind kind = MessageKind::Plain;
+    QString caption;
+    QString text;
+    MessageButtons buttons = MessageButtons::Ok;
+    MessageIcon icon = MessageIcon::None;
+    Answer defaultButton = Answer::Ok;
+};
+
+// Shows a message and returns the button chosen. The default sink opens a
+// real message box; tests install one that records and answers.
+using MessageSink = std::function<Answer(const Message&)>;
+
+// Replaces the sink; an empty sink restores the real message box. Returns the
+// sink that was installed before.
+MessageSink setMessageSink(MessageSink sink);
+
+// The program's title: the name of the program file without its extension.
+QString applicationTitle();
+
+// The plain message: the text, an OK button, the program's title, no icon.
+void showMessage(const QString& text, QWidget* parent = nullptr);
+
+// The "Atenção" box with an OK button and no icon.
+void attention(const QString& text, QWidget* parent = nullptr);
+
+// The "Atenção" box with Yes and No, the question icon and No as the default
+// button. True when the answer is Yes.
+bool confirm(const QString& text, QWidget* parent = nullptr);
+
+// The general error report: the program's title, the error icon, OK, and the
+// error's text with a full stop added by withFullStop().
+void showError(const QString& text, QWidget* parent = nullptr);
+
+// Reports the exception in flight (or the one given) through showError: the
+// table engine's message, the run-time's text, or a generic text for anything
+// else.
+void reportException(std::exception_ptr error, QWidget* parent = nullptr);
+QString exceptionText(std::exception_ptr error);
+
+// The error report's text rule: a full stop is added when the last character
+// sorts after "." in the character set; "abc" becomes "abc.", "abc." and
+// "abc!" stay as they are.
+QString withFullStop(const QString& text);
+
+// The text as a message window shows it: each LF CR pair becomes one line break.
+QString displayText(const QString& text);
+
+} // namespace plat::ui

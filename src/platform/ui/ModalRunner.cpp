@@ -1,0 +1,44 @@
+#include "platform/ui/ModalRunner.h"
+
+#include <QDialog>
+#include <QPointer>
+
+namespace plat::ui {
+
+namespace {
+
+ModalHook& currentHook()
+{
+    static ModalHook hook;
+    return hook;
+}
+
+} // namespace
+
+ModalHook setModalHook(ModalHook hook)
+{
+    ModalHook previous = std::move(currentHook());
+    currentHook() = std::move(hook);
+    return previous;
+}
+
+int showModal(QDialog* dialog)
+{
+    if (!currentHook())
+        return dialog->exec();
+
+    // A copy, so that a hook may replace itself while it runs.
+    const ModalHook hook = currentHook();
+    QPointer<QDialog> guard(dialog);
+    dialog->setResult(QDialog::Rejected);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->show();
+    hook(dialog);
+    if (!guard)
+        return QDialog::Rejected;
+    if (dialog->isVisible())
+        dialog->done(QDialog::Rejected);
+    return dialog->result();
+}
+
+} // namespace plat::ui
