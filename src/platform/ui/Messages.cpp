@@ -1,6 +1,7 @@
 #include "platform/ui/Messages.h"
 
 #include "platform/db/DbError.h"
+#include "platform/ui/ModalRunner.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -27,6 +28,8 @@ QWidget* ownerFor(QWidget* parent)
     return QApplication::activeWindow();
 }
 
+// The real message box, shown through the modal runner so that a test that
+// drives modal windows can also see and answer it.
 Answer showMessageBox(const Message& m, QWidget* parent)
 {
     QMessageBox box(ownerFor(parent));
@@ -45,11 +48,11 @@ Answer showMessageBox(const Message& m, QWidget* parent)
         QPushButton* no = box.addButton(QMessageBox::No);
         box.setDefaultButton(m.defaultButton == Answer::Yes ? yes : no);
         box.setEscapeButton(no);
-        box.exec();
+        showModal(&box);
         return box.clickedButton() == yes ? Answer::Yes : Answer::No;
     }
     box.setDefaultButton(box.addButton(QMessageBox::Ok));
-    box.exec();
+    showModal(&box);
     return Answer::Ok;
 }
 
