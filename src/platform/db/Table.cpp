@@ -2,6 +2,7 @@
 
 #include "platform/db/DbError.h"
 
+#include <QVarLengthArray>
 #include <sqlite3.h>
 #include <cstring>
 #include <limits>
@@ -31,43 +32,40 @@ int Record::fieldCount() const { return m_data.isEmpty() ? 0 : int(*reinterpret_
 
 Record Record::read(const Statement& st, int firstColumn, int count)
 {
+    // Each column is fetched once as an engine value; its type and bytes are then
+    // read from that value, which costs far less than the per-column calls.
     sqlite3_stmt* stmt = st.raw();
-    Record r;
-    // Header: count, then per field (offset, length << 2 | kind).
+    QVarLengthArray<sqlite3_value*, 24> values(count);
+    QVarLengthArray<int, 24> types(count);
     qsizetype payload = 0;
     for (int i = 0; i < count; ++i) {
-        const int c = firstColumn + i;
-        switch (sqlite3_column_type(stmt, c)) {
-        case SQLITE_INTEGER:
-        case SQLITE_FLOAT:
+        values[i] = sqlite3_column_value(stmt, firstColumn + i);
+        types[i] = sqlite3_value_type(values[i]);
+        if (types[i] == SQLITE_INTEGER || types[i] == SQLITE_FLOAT)
             payload += 8;
-            break;
-        case SQLITE_NULL:
-            break;
-        default:
-            payload += sqlite3_column_bytes(stmt, c);
-        }
+        else if (types[i] != SQLITE_NULL)
+            payload += sqlite3_value_bytes(values[i]);
     }
     const qsizetype header = qsizetype(sizeof(quint32)) * (1 + 2 * count);
-    r.m_data.resize(header + payload);
+    Record r;
+    r.m_data = QByteArray(header + payload, Qt::Uninitialized);
     auto* head = reinterpret_cast<quint32*>(r.m_data.data());
     char* out = r.m_data.data() + header;
     head[0] = quint32(count);
     quint32 offset = quint32(header);
     for (int i = 0; i < count; ++i) {
-        const int c = firstColumn + i;
         quint32 len = 0;
         Kind kind = Null;
-        switch (sqlite3_column_type(stmt, c)) {
+        switch (types[i]) {
         case SQLITE_INTEGER: {
-            const qint64 v = sqlite3_column_int64(stmt, c);
+            const qint64 v = sqlite3_value_int64(values[i]);
             memcpy(out, &v, 8);
             len = 8;
             kind = Integer;
             break;
         }
         case SQLITE_FLOAT: {
-            const double v = sqlite3_column_double(stmt, c);
+            const double v = sqlite3_value_double(values[i]);
             memcpy(out, &v, 8);
             len = 8;
             kind = Real;
@@ -76,8 +74,8 @@ Record Record::read(const Statement& st, int firstColumn, int count)
         case SQLITE_NULL:
             break;
         default: {
-            const auto* p = sqlite3_column_text(stmt, c);
-            len = quint32(sqlite3_column_bytes(stmt, c));
+            const auto* p = sqlite3_value_text(values[i]);
+            len = quint32(sqlite3_value_bytes(values[i]));
             if (len)
                 memcpy(out, p, len);
             kind = Text;
