@@ -36,3 +36,19 @@ screenshot: build
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN)
+
+# Fuzzing of the previous-year file reader (clang's libFuzzer, with address and
+# undefined-behaviour sanitizers), in its own build tree. New inputs go to
+# $(FUZZ_BUILD)/corpus; fuzz/corpus holds the small seed corpus.
+# `make fuzz` runs it for ten minutes; FUZZ_SECONDS=60 for a short run.
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 600
+
+$(FUZZ_BUILD)/build.ninja:
+	cmake -S fuzz -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+fuzz: $(FUZZ_BUILD)/build.ninja
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	mkdir -p $(FUZZ_BUILD)/corpus
+	$(FUZZ_BUILD)/fuzz_recovery -max_total_time=$(FUZZ_SECONDS) -max_len=3000 -timeout=10 -rss_limit_mb=2048 \
+	  -print_final_stats=1 $(FUZZ_BUILD)/corpus fuzz/corpus

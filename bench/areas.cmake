@@ -1,1 +1,4 @@
 # One zelta_add_bench(...) line per benchmark executable of an area.
+zelta_add_bench(bench_verify SOURCES bench_verify.cpp)
+zelta_add_bench(bench_generate SOURCES bench_generate.cpp)
+zelta_add_bench(bench_recover SOURCES bench_recover.cpp LIBS zelta_recovery_sample)

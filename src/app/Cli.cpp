@@ -40,6 +40,10 @@ QHash<QString, Command>& commands()
 {
     static QHash<QString, Command> table{
         {QStringLiteral("cpf"), {cli::cpf}},
+        {QStringLiteral("gerar"), {cli::gerar}},
+        {QStringLiteral("recuperar"), {cli::recuperar}},
+        {QStringLiteral("verificar"), {cli::verificar}},
+        {QStringLiteral("relatorio"), {cli::relatorio}},
     };
     return table;
 }

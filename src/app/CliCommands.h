@@ -11,5 +11,9 @@ namespace zelta::cli {
 constexpr int kExitUsage = 2;
 
 int cpf(const QStringList& args, QTextStream& out, QTextStream& err);
+int gerar(const QStringList& args, QTextStream& out, QTextStream& err);
+int recuperar(const QStringList& args, QTextStream& out, QTextStream& err);
+int verificar(const QStringList& args, QTextStream& out, QTextStream& err);
+int relatorio(const QStringList& args, QTextStream& out, QTextStream& err);
 
 } // namespace zelta::cli

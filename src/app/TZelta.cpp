@@ -118,12 +118,12 @@ void TZelta::buildCentral()
     layout->setContentsMargins(24, 16, 32, 24);
     layout->setSpacing(4);
     layout->addLayout(brand);
-    layout->addSpacing(24);
+    layout->addStretch(2);
     layout->addLayout(titleRow);
-    layout->addSpacing(24);
+    layout->addSpacing(16);
     layout->addWidget(Label_Sigla);
     layout->addWidget(Label_Instituicao);
-    layout->addStretch(1);
+    layout->addStretch(3);
     setCentralWidget(central);
 }
 

@@ -1,6 +1,11 @@
 #include "app/WindowCommands.h"
 
 #include "app/TZelta.h"
+#include "advisors/TFrm_Orientadores.h"
+#include "exchange/TFrm_Gerar.h"
+#include "exchange/TFrm_Recuperar.h"
+#include "platform/ui/ModalRunner.h"
+#include "validation/TFrm_Verifica.h"
 
 namespace zelta {
 
@@ -9,6 +14,24 @@ void registerWindowCommands(TZelta& zelta)
     // The registry windows, the verification, the generation, the recovery
     // and the report selection register here as they are added.
     Q_UNUSED(zelta);
+
+    zelta.setLauncher(TZelta::Command::Recuperar, [](AppContext& ctx) {
+        TFrm_Recuperar form(ctx, ctx.Zelta);
+        plat::ui::showModal(&form);
+    });
+
+    // Closes at once, without being shown, when no drive exists.
+    zelta.setLauncher(TZelta::Command::GeraDisquete, [](AppContext& ctx) { TFrm_Gerar::executar(ctx, ctx.Zelta); });
+
+    zelta.setLauncher(TZelta::Command::Verificacao, [](AppContext& ctx) {
+        TFrm_Verifica form(ctx, ctx.Zelta);
+        plat::ui::showModal(&form);
+    });
+
+    zelta.setLauncher(TZelta::Command::Orientadores, [](AppContext& ctx) {
+        TFrm_Orientadores form(ctx, ctx.Zelta);
+        plat::ui::showModal(&form);
+    });
 }
 
 } // namespace zelta

@@ -1,0 +1,61 @@
+// libFuzzer target for the previous-year file reader: any bytes must either be
+// refused with a RecoveryError or read into values that fit their fields.
+#include "exchange/RecoveryFile.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+using zelta::RecoveryError;
+using zelta::RecoveryFile;
+using zelta::RecoveryRecord;
+
+namespace {
+
+const QDate kToday(2026, 6, 15);
+
+void require(bool condition, const char* what)
+{
+    if (!condition) {
+        std::fprintf(stderr, "broken invariant: %s\n", what);
+        std::abort();
+    }
+}
+
+void checkRecord(const RecoveryRecord& r)
+{
+    require(r.cpf.size() == 14 && r.cpfOrientador.size() == 14, "CPF of 14 characters");
+    require(r.cpf.at(3) == u'.' && r.cpf.at(7) == u'.' && r.cpf.at(11) == u'-', "CPF punctuation");
+    require(r.nome.size() <= 60 && r.nomeOrientador.size() <= 60, "name of at most 60");
+    require(r.sexo.size() <= 1 && r.seguroSaude.size() <= 1, "one-character fields");
+    require(r.processo.size() <= 11 && r.codigoAgencia.size() <= 6 && r.contaBanco.size() <= 10, "holder field sizes");
+    require(r.titulo.size() <= 240, "title of at most 240");
+    require(r.titulo.isEmpty() || (r.titulo.front().unicode() > u' ' && r.titulo.back().unicode() > u' '), "title trimmed");
+    require(r.titulacao.isEmpty() || r.titulacao == QStringLiteral("M") || r.titulacao == QStringLiteral("D"), "degree code");
+    require(r.chave1.size() <= 20 && r.chave2.size() <= 20 && r.chave3.size() <= 20 && r.codArea.size() <= 8,
+            "advisor field sizes");
+    require(!r.nascimento.isValid() || (r.nascimento <= kToday && r.nascimento.year() > kToday.year() - 101),
+            "birth date within the last hundred years");
+    require(r.nome.isEmpty() || !r.nome.endsWith(u' '), "padding dropped");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    try {
+        const RecoveryFile file(bytes);
+        const zelta::RecoveryInstitution& inst = file.institution();
+        require(inst.numero.size() <= 9 && inst.sigla.size() <= 10 && inst.nome.size() <= 75, "institution field sizes");
+        require(inst.cotas >= 0 && inst.cotas <= 1998, "quota of two three-digit groups");
+        const qsizetype used = RecoveryFile::kHeaderSize + qsizetype(file.recordCount()) * RecoveryFile::kRecordSize;
+        require(used + file.incompleteTail() <= bytes.size(), "records within the file");
+        require(file.incompleteTail() < RecoveryFile::kRecordSize, "a cut record is shorter than a record");
+        for (int i = 0; i < file.recordCount(); ++i)
+            checkRecord(file.record(i, kToday));
+    } catch (const RecoveryError& e) {
+        require(!e.message().isEmpty(), "a refusal says why");
+    }
+    return 0;
+}

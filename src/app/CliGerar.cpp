@@ -1,0 +1,73 @@
+#include "app/CliCommands.h"
+
+#include "data/TDm_Dados.h"
+#include "exchange/SubmissionCheck.h"
+#include "exchange/SubmissionWriter.h"
+#include "platform/db/DbError.h"
+#include "platform/system/Settings.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace zelta::cli {
+
+namespace {
+
+// The general error report's rule: a full stop when the text ends in a
+// character that sorts after it.
+QString reported(const QString& text)
+{
+    return (!text.isEmpty() && text.back().unicode() > u'.') ? text + u'.' : text;
+}
+
+} // namespace
+
+int gerar(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    QString destino;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QStringLiteral("--destino") && i + 1 < args.size())
+            destino = args[++i];
+        else if (args[i].startsWith(QStringLiteral("--destino=")))
+            destino = args[i].mid(10);
+        else {
+            destino.clear();
+            break;
+        }
+    }
+    if (destino.isEmpty()) {
+        err << "Uso: zelta99 gerar --destino PASTA [--dados PASTA]\n";
+        return kExitUsage;
+    }
+
+    // Generating reads the register; a folder without one is a mistake to
+    // report, not a register to create.
+    const QString dataDir = plat::sys::Settings::instance().dataDirectory();
+    if (!QFileInfo::exists(QDir(dataDir).filePath(QString::fromLatin1(TDm_Dados::kFileName)))) {
+        err << reported(QStringLiteral("Não há dados do Zelta 99 na pasta %1").arg(QDir::toNativeSeparators(dataDir)))
+            << '\n';
+        return kExitUsage;
+    }
+
+    try {
+        TDm_Dados dados(dataDir);
+        if (!Verificar_Erro(dados.database())) {
+            err << "Favor executar a verificação do preenchimento\n";
+            return 1;
+        }
+        const SubmissionResult r = generateSubmissionFile(dados.database(), destino);
+        out << QStringLiteral("Arquivo %1: %2 bolsista(s), %3 bytes\n")
+                   .arg(QDir::toNativeSeparators(r.filePath))
+                   .arg(r.holders)
+                   .arg(r.bytes)
+            << "Gravação executada\n";
+        return 0;
+    } catch (const SubmissionError& e) {
+        err << reported(e.message()) << '\n';
+    } catch (const plat::db::DbError& e) {
+        err << reported(e.message()) << '\n';
+    }
+    return kExitUsage;
+}
+
+} // namespace zelta::cli

@@ -1,0 +1,110 @@
+#include "app/CliCommands.h"
+#include "app/CliRelatorio.h"
+
+#include "data/TDm_Dados.h"
+#include "platform/db/DbError.h"
+#include "platform/db/Table.h"
+#include "platform/report/PagePainter.h"
+#include "platform/system/Settings.h"
+#include "validation/TFrm_Relatorio_Erro.h"
+
+#include <QDir>
+
+namespace zelta::cli {
+
+namespace {
+
+// The general error report's rule: a full stop after a text whose last
+// character sorts after it.
+QString errorText(const QString& text)
+{
+    if (!text.isEmpty() && text.back() > u'.')
+        return text + u'.';
+    return text;
+}
+
+struct ReportKind {
+    const char* name;
+    ReportBuilder build;
+};
+
+// Every report the command line can write. A new report adds its line here.
+constexpr ReportKind kReports[] = {
+    {"erros", relatorioErros},
+};
+
+const char* kUsage = "Uso: zelta99 relatorio bolsistas|orientadores|erros --pdf ARQUIVO [--situacao Novo,Renovado,Excluído]\n";
+
+const ReportKind* findReport(const QString& name)
+{
+    for (const ReportKind& kind : kReports)
+        if (name == QLatin1StringView(kind.name))
+            return &kind;
+    return nullptr;
+}
+
+} // namespace
+
+plat::report::PageModel relatorioErros(TDm_Dados& dados, const QStringList& options)
+{
+    if (!options.isEmpty())
+        throw ReportUsageError{QStringLiteral("O relatório de erros não tem opções: %1").arg(options.join(u' '))};
+    plat::db::Table& erros = *dados.Tb_Erro_Bol_Ori;
+    erros.open();
+    TFrm_Relatorio_Erro report(dados);
+    plat::report::PageModel pages = report.layOut();
+    erros.close();
+    return pages;
+}
+
+int relatorio(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    if (args.isEmpty()) {
+        err << kUsage;
+        return kExitUsage;
+    }
+    const ReportKind* kind = findReport(args.first());
+    if (!kind) {
+        err << QStringLiteral("Relatório desconhecido: %1\n").arg(args.first()) << kUsage;
+        return kExitUsage;
+    }
+
+    QString pdf;
+    QStringList options;
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QStringLiteral("--pdf") && i + 1 < args.size())
+            pdf = args[++i];
+        else if (args[i].startsWith(QStringLiteral("--pdf=")))
+            pdf = args[i].mid(6);
+        else
+            options << args[i];
+    }
+    if (pdf.isEmpty()) {
+        err << "Falta o arquivo: --pdf ARQUIVO\n" << kUsage;
+        return kExitUsage;
+    }
+
+    try {
+        TDm_Dados dados(plat::sys::Settings::instance().dataDirectory());
+        const plat::report::PageModel pages = kind->build(dados, options);
+        if (pages.isEmpty()) {
+            // No rows, no pages: there is nothing to print, and no file is written.
+            out << QStringLiteral("O relatório não tem linhas a imprimir; nenhum arquivo foi gravado.\n");
+            return 0;
+        }
+        QString error;
+        if (!plat::report::writePdf(pages, pdf, &error)) {
+            err << errorText(error) << '\n';
+            return kExitUsage;
+        }
+        out << QStringLiteral("%1: %2 página(s)\n").arg(QDir::toNativeSeparators(pdf)).arg(pages.pageCount());
+        return 0;
+    } catch (const ReportUsageError& e) {
+        err << e.message << '\n' << kUsage;
+    } catch (const plat::db::DbError& e) {
+        err << errorText(e.message()) << '\n';
+    }
+    return kExitUsage;
+}
+
+} // namespace zelta::cli

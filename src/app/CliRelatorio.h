@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/report/PageModel.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace zelta {
+class TDm_Dados;
+}
+
+namespace zelta::cli {
+
+// A report that "zelta99 relatorio NOME --pdf ARQUIVO [OPÇÕES]" writes: it lays
+// out its pages from the data. options holds the arguments left after the
+// report's name and --pdf (for example "--situacao", "Novo,Renovado"); a builder
+// that cannot use them throws ReportUsageError.
+using ReportBuilder = plat::report::PageModel (*)(TDm_Dados& dados, const QStringList& options);
+
+struct ReportUsageError {
+    QString message;
+};
+
+// The reports, one builder each (listed by name in CliRelatorio.cpp).
+plat::report::PageModel relatorioErros(TDm_Dados& dados, const QStringList& options);
+
+} // namespace zelta::cli

@@ -1,0 +1,48 @@
+#include "app/CliCommands.h"
+
+#include "data/TDm_Dados.h"
+#include "platform/db/DbError.h"
+#include "platform/system/Settings.h"
+#include "validation/TVlCpfCgc.h"
+#include "validation/Verificacao.h"
+
+namespace zelta::cli {
+
+namespace {
+
+// The general error report's rule: a full stop after a text whose last
+// character sorts after it.
+QString errorText(const QString& text)
+{
+    if (!text.isEmpty() && text.back() > u'.')
+        return text + u'.';
+    return text;
+}
+
+} // namespace
+
+int verificar(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    if (!args.isEmpty()) {
+        err << "Uso: zelta99 verificar [--dados PASTA]\n";
+        return kExitUsage;
+    }
+    try {
+        TDm_Dados dados(plat::sys::Settings::instance().dataDirectory());
+        // The validator as the main window holds it.
+        TVlCpfCgc validator;
+        validator.loadStoredState();
+        Verificacao verificacao(dados, validator);
+        verificacao.setLogSink([&out](const QString& line) { out << line << '\n'; });
+        const int errors = verificacao.run();
+        dados.Tb_Erro_Bol_Ori->close();
+        out.flush();
+        return errors > 0 ? 1 : 0;
+    } catch (const plat::db::DbError& e) {
+        out.flush();
+        err << errorText(e.message()) << '\n';
+    }
+    return kExitUsage;
+}
+
+} // namespace zelta::cli

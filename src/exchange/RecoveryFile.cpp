@@ -1,0 +1,216 @@
+#include "exchange/RecoveryFile.h"
+
+#include "exchange/CpfText.h"
+#include "platform/system/Cp1252.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace zelta {
+
+namespace {
+
+// Header: offset (0-based) and width of each slot that is read.
+constexpr int kInstNome = 1, kInstNomeW = 75;
+constexpr int kInstNumero = 153, kInstNumeroW = 11;
+constexpr int kInstSigla = 164, kInstSiglaW = 16;
+constexpr int kQuota1 = 180, kQuota2 = 183, kQuotaW = 3;
+constexpr int kSiglaSize = 10;
+
+// Holder record.
+constexpr int kCpf = 0, kCpfW = 11;
+constexpr int kNome = 11, kNomeW = 60;
+constexpr int kSexo = 71;
+constexpr int kNascimento = 72, kNascimentoW = 8;
+constexpr int kProcesso = 80, kProcessoW = 11;
+// 91-95 demand and 96-99 situation are not read: the import sets its own.
+constexpr int kSeguro = 100;
+constexpr int kAgencia = 101, kAgenciaW = 6;
+constexpr int kConta = 107, kContaW = 10;
+constexpr int kCpfOri = 117;
+constexpr int kNomeOri = 128, kNomeOriW = 60;
+constexpr int kTitulacao = 188;
+constexpr int kTitulo = 189, kTituloW = 255;
+constexpr int kChave1 = 444, kChave2 = 464, kChave3 = 484, kChaveW = 20;
+constexpr int kArea = 504, kAreaW = 8;
+// 512-516 are not read.
+
+constexpr int kTituloSize = 240;
+constexpr qint64 kLargestFile = 512LL * 1024 * 1024;
+
+QString dropTrailingBlanks(QString s)
+{
+    qsizetype n = s.size();
+    while (n > 0 && s.at(n - 1) == u' ')
+        --n;
+    s.truncate(n);
+    return s;
+}
+
+// A run of digits with optional leading blanks, as the run-time's integer
+// conversion takes it; -1 for anything else.
+int smallNumber(QStringView s)
+{
+    qsizetype i = 0;
+    while (i < s.size() && s.at(i) == u' ')
+        ++i;
+    if (i == s.size())
+        return -1;
+    int v = 0;
+    for (; i < s.size(); ++i) {
+        const char16_t c = s.at(i).unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        v = v * 10 + (c - u'0');
+    }
+    return v;
+}
+
+} // namespace
+
+QString RecoveryFile::demanda() { return QStringLiteral("99/97"); }
+
+QString RecoveryFile::situacao() { return QStringLiteral("Excluído"); }
+
+RecoveryFile::RecoveryFile(QByteArray bytes) : m_bytes(std::move(bytes))
+{
+    // Ctrl+Z marks the end of the file's data; whatever follows it is not read.
+    const qsizetype end = m_bytes.indexOf(kEndOfFile);
+    if (end >= 0)
+        m_bytes.truncate(end);
+    if (m_bytes.size() < kHeaderSize)
+        throw RecoveryError(m_bytes.isEmpty()
+                                ? QStringLiteral("O arquivo está vazio: não é um arquivo do Zelta do ano anterior")
+                                : QStringLiteral("O arquivo termina no cabeçalho (%1 de %2 caracteres): não é um arquivo do "
+                                                 "Zelta do ano anterior")
+                                      .arg(m_bytes.size())
+                                      .arg(kHeaderSize));
+
+    const QString number = raw(kInstNumero, kInstNumeroW);
+    m_institution.numero = dropTrailingBlanks(number.mid(0, 6) + number.mid(7, 2) + number.mid(10, 1));
+    m_institution.nome = text(kInstNome, kInstNomeW);
+    m_institution.sigla = dropTrailingBlanks(raw(kInstSigla, kInstSiglaW).left(kSiglaSize));
+    m_institution.cotas = quotaGroup(raw(kQuota1, kQuotaW)) + quotaGroup(raw(kQuota2, kQuotaW));
+
+    const qsizetype rest = m_bytes.size() - kHeaderSize;
+    m_records = int(rest / kRecordSize);
+    // A line end left after the last record is no record; anything else that
+    // does not fill a record is a record cut short.
+    const qsizetype tailStart = kHeaderSize + qsizetype(m_records) * kRecordSize;
+    for (qsizetype i = tailStart; i < m_bytes.size(); ++i)
+        if (m_bytes.at(i) != '\r' && m_bytes.at(i) != '\n') {
+            m_incompleteTail = int(m_bytes.size() - tailStart);
+            break;
+        }
+}
+
+RecoveryFile RecoveryFile::load(const QString& path)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw RecoveryError(QStringLiteral("O arquivo %1 não foi encontrado").arg(shown));
+    if (info.isDir())
+        throw RecoveryError(QStringLiteral("%1 é uma pasta, não um arquivo").arg(shown));
+    if (info.size() > kLargestFile)
+        throw RecoveryError(QStringLiteral("O arquivo %1 é grande demais para ser um arquivo do Zelta do ano anterior").arg(shown));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw RecoveryError(QStringLiteral("Não foi possível abrir o arquivo %1 (%2)").arg(shown, file.errorString()));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw RecoveryError(QStringLiteral("Não foi possível ler o arquivo %1 (%2)").arg(shown, file.errorString()));
+    return RecoveryFile(std::move(bytes));
+}
+
+QString RecoveryFile::raw(qsizetype offset, int width) const
+{
+    return plat::sys::fromCp1252(QByteArray::fromRawData(m_bytes.constData() + offset, width));
+}
+
+QString RecoveryFile::text(qsizetype offset, int width) const { return dropTrailingBlanks(raw(offset, width)); }
+
+RecoveryRecord RecoveryFile::record(int i, const QDate& today) const
+{
+    Q_ASSERT(i >= 0 && i < m_records);
+    const qsizetype base = kHeaderSize + qsizetype(i) * kRecordSize;
+    auto field = [&](int offset, int width) { return text(base + offset, width); };
+
+    RecoveryRecord r;
+    r.cpf = formatCpf(raw(base + kCpf, kCpfW));
+    r.nome = field(kNome, kNomeW);
+    r.sexo = field(kSexo, 1);
+    r.nascimento = birthDate(raw(base + kNascimento, kNascimentoW), today);
+    r.processo = field(kProcesso, kProcessoW);
+    r.seguroSaude = field(kSeguro, 1);
+    r.codigoAgencia = field(kAgencia, kAgenciaW);
+    r.contaBanco = field(kConta, kContaW);
+    r.cpfOrientador = formatCpf(raw(base + kCpfOri, kCpfW));
+    r.nomeOrientador = field(kNomeOri, kNomeOriW);
+    r.titulacao = degreeCode(raw(base + kTitulacao, 1).at(0));
+    r.titulo = projectTitle(raw(base + kTitulo, kTituloW));
+    r.chave1 = field(kChave1, kChaveW);
+    r.chave2 = field(kChave2, kChaveW);
+    r.chave3 = field(kChave3, kChaveW);
+    r.codArea = field(kArea, kAreaW);
+    return r;
+}
+
+int RecoveryFile::quotaGroup(QStringView threeChars)
+{
+    QString digits;
+    for (QChar c : threeChars)
+        if (c != u' ')
+            digits.append(c);
+    if (digits.isEmpty())
+        return 0;
+    for (QChar c : std::as_const(digits))
+        if (c.unicode() < u'0' || c.unicode() > u'9')
+            throw RecoveryError(QStringLiteral("'%1' is not a valid integer value").arg(digits));
+    return digits.toInt();
+}
+
+QDate RecoveryFile::birthDate(QStringView mmddyy, const QDate& today)
+{
+    if (mmddyy.size() < 8)
+        return QDate();
+    const int month = smallNumber(mmddyy.mid(0, 2));
+    const int day = smallNumber(mmddyy.mid(3, 2));
+    const int year = smallNumber(mmddyy.mid(6, 2));
+    if (month < 0 || day < 0 || year < 0)
+        return QDate();
+    const QDate now = today.isValid() ? today : QDate::currentDate();
+    // The century of today's date, or the one before it when that would put
+    // the birth after today (78 read in 2026 is 1978, not 2078).
+    const int century = now.year() - now.year() % 100;
+    const QDate inThisCentury(century + year, month, day);
+    if (inThisCentury.isValid() && inThisCentury <= now)
+        return inThisCentury;
+    const QDate inLastCentury(century - 100 + year, month, day);
+    return inLastCentury.isValid() ? inLastCentury : QDate();
+}
+
+QString RecoveryFile::degreeCode(QChar code)
+{
+    if (code == u'3')
+        return QStringLiteral("M");
+    if (code == u'4')
+        return QStringLiteral("D");
+    return QString();
+}
+
+QString RecoveryFile::projectTitle(QStringView slot)
+{
+    // Blanks and control characters at both ends go, as the run-time's trim
+    // takes them; those inside the title stay.
+    QStringView t = slot.left(kTituloSize);
+    qsizetype from = 0, to = t.size();
+    while (from < to && t.at(from).unicode() <= u' ')
+        ++from;
+    while (to > from && t.at(to - 1).unicode() <= u' ')
+        --to;
+    return t.mid(from, to - from).toString();
+}
+
+} // namespace zelta

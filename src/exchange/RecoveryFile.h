@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+#include <QStringView>
+
+#include <stdexcept>
+
+namespace zelta {
+
+// A previous-year file that cannot be read: missing, unreadable, too short to
+// hold its header, or with a quota that is not a number. The message is
+// Portuguese (or the run-time's text for a quota), ready for the error report.
+class RecoveryError : public std::runtime_error {
+public:
+    explicit RecoveryError(const QString& message)
+        : std::runtime_error(message.toStdString()), m_message(message) {}
+    const QString& message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// The institution as the header of the previous-year file gives it, in the
+// form ZELTAINT stores it.
+struct RecoveryInstitution {
+    QString numero;   // NNNNNN/NN-N without its separators
+    QString nome;
+    QString sigla;    // at most 10 characters
+    int cotas = 0;    // the two quota groups added
+};
+
+// One holder record of the previous-year file, decoded into the values the
+// tables store: CPFs in the form ddd.ddd.ddd-dd, texts without the blanks that
+// pad their slot, the degree as 'M', 'D' or empty, the project title trimmed
+// and cut to its field.
+struct RecoveryRecord {
+    // Holder (ZELTABOL)
+    QString cpf;
+    QString nome;
+    QString sexo;
+    QDate nascimento;          // invalid when the file's date does not convert
+    QString processo;
+    QString seguroSaude;
+    QString codigoAgencia;
+    QString contaBanco;
+    QString cpfOrientador;
+    // Advisor (ZELTAORI)
+    QString nomeOrientador;
+    QString titulacao;
+    QString titulo;
+    QString chave1;
+    QString chave2;
+    QString chave3;
+    QString codArea;
+
+    // A holder whose CPF digits start with three blanks was deleted on the
+    // agency's side: the record brings no holder and no advisor.
+    bool keepsHolder() const { return !cpf.startsWith(QStringLiteral("   ")); }
+    // The same for the advisor: a record whose advisor CPF starts with three
+    // blanks (all eleven blank included) brings no advisor, and its holder
+    // gets no advisor number.
+    bool hasAdvisor() const { return !cpfOrientador.startsWith(QStringLiteral("   ")); }
+};
+
+// The previous year's submission file, in its older layout: a 191-character
+// header, then 517-character holder records up to the physical end of the
+// file or the first Ctrl+Z. Characters are single bytes in Windows-1252; CR
+// and LF are ordinary characters inside the fixed counts. The whole file is
+// taken in and its header checked before anything is stored, so a file that
+// cannot be read changes nothing.
+class RecoveryFile {
+public:
+    static constexpr int kHeaderSize = 191;
+    static constexpr int kRecordSize = 517;
+    static constexpr char kEndOfFile = 0x1A;
+
+    // Values every imported holder gets, whatever its record says.
+    static QString demanda();    // "99/97"
+    static QString situacao();   // "Excluído"
+
+    // Takes the file's bytes; throws RecoveryError when the header is
+    // incomplete or a quota group is not a number.
+    explicit RecoveryFile(QByteArray bytes);
+    // Reads a file from disk; throws RecoveryError when it cannot be read.
+    static RecoveryFile load(const QString& path);
+
+    const RecoveryInstitution& institution() const { return m_institution; }
+    int recordCount() const { return m_records; }
+    // Decodes record i (0-based). A two-digit birth year takes the century
+    // that does not put the date after today.
+    RecoveryRecord record(int i, const QDate& today) const;
+    // Characters after the last complete record that are neither CR nor LF:
+    // a record cut short, which is not stored. 0 when the file ends cleanly.
+    int incompleteTail() const { return m_incompleteTail; }
+
+    // The pieces of the decoding, for the tests and the tools.
+    static int quotaGroup(QStringView threeChars);            // throws RecoveryError
+    static QDate birthDate(QStringView mmddyy, const QDate& today);
+    static QString degreeCode(QChar code);                      // '3' -> "M", '4' -> "D"
+    static QString projectTitle(QStringView slot);
+
+private:
+    QString text(qsizetype offset, int width) const;   // decoded, blanks at the right dropped
+    QString raw(qsizetype offset, int width) const;    // decoded as it stands
+
+    QByteArray m_bytes;     // up to the end-of-file mark
+    RecoveryInstitution m_institution;
+    int m_records = 0;
+    int m_incompleteTail = 0;
+};
+
+} // namespace zelta

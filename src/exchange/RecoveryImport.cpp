@@ -1,0 +1,164 @@
+#include "exchange/RecoveryImport.h"
+
+#include "data/TDm_Dados.h"
+#include "exchange/RecoveryBackup.h"
+#include "platform/db/Database.h"
+#include "platform/db/Table.h"
+
+#include <QHash>
+#include <QList>
+#include <QPair>
+
+using plat::db::Database;
+using plat::db::Statement;
+using plat::db::Table;
+
+namespace zelta {
+
+namespace {
+
+// The data module's cursors on the three tables are closed while the tables
+// are replaced (a table in use cannot be emptied) and opened again afterwards,
+// on the new content or, after a failure, on the old one.
+class CursorPause {
+public:
+    explicit CursorPause(TDm_Dados& dm)
+    {
+        for (Table* t : {dm.Tb_Instituicao, dm.Tb_Bolsistas, dm.Tb_SelBolsista, dm.Tb_Orientador, dm.Tb_SelOrientador})
+            if (t->isOpen()) {
+                t->close();
+                m_reopen << t;
+            }
+    }
+    ~CursorPause()
+    {
+        for (Table* t : std::as_const(m_reopen)) {
+            try {
+                t->open();
+            } catch (...) {
+                // The cursor stays closed; the next window that needs it opens
+                // it and reports what is wrong.
+            }
+        }
+    }
+    CursorPause(const CursorPause&) = delete;
+    CursorPause& operator=(const CursorPause&) = delete;
+
+private:
+    QList<Table*> m_reopen;
+};
+
+// True when the registers hold nothing a user entered or loaded: a database as
+// the first start leaves it. Such a database needs no copy.
+bool registersEmpty(const Database& db)
+{
+    return db.scalar(QStringLiteral("SELECT count(*) FROM ZELTABOL")).toInt() == 0
+           && db.scalar(QStringLiteral("SELECT count(*) FROM ZELTAORI")).toInt() == 0
+           && db.scalar(QStringLiteral("SELECT count(*) FROM ZELTAINT WHERE Numero_Instituicao<>'' OR Sigla<>'' OR "
+                                       "Nome<>'' OR ifnull(Cotas,0)<>0"))
+                      .toInt()
+                  == 0;
+}
+
+void report(const RecoveryOptions& options, int step)
+{
+    if (options.progress)
+        options.progress(step);
+}
+
+} // namespace
+
+RecoveryResult recuperarDados(TDm_Dados& dm, const QString& filePath, const RecoveryOptions& options)
+{
+    // The whole file is read and its header checked before anything changes.
+    const RecoveryFile file = RecoveryFile::load(filePath);
+    return recuperarDados(dm, file, options);
+}
+
+RecoveryResult recuperarDados(TDm_Dados& dm, const RecoveryFile& file, const RecoveryOptions& options)
+{
+    Database& db = dm.database();
+    const QDate today = options.today.isValid() ? options.today : QDate::currentDate();
+
+    RecoveryResult result;
+    result.institution = file.institution();
+    result.incompleteTail = file.incompleteTail();
+
+    if (options.backup && !registersEmpty(db))
+        result.backupFile = RecoveryBackup::take(db, dm.dataDirectory(),
+                                                 options.now.isValid() ? options.now : QDateTime::currentDateTime());
+
+    CursorPause pause(dm);
+    Database::Transaction tx(db);
+
+    db.emptyTable(QStringLiteral("ZELTABOL"));
+    report(options, 5);
+    db.emptyTable(QStringLiteral("ZELTAORI"));
+    // The advisors' numbers start again from 1, as in a table just created.
+    db.exec(QStringLiteral("DELETE FROM sqlite_sequence WHERE name='ZELTAORI'"));
+    report(options, 10);
+    db.emptyTable(QStringLiteral("ZELTAINT"));
+    report(options, 15);
+
+    const RecoveryInstitution& inst = file.institution();
+    db.exec(QStringLiteral("INSERT INTO ZELTAINT (Numero_Instituicao, Sigla, Cotas, Memo, Nome) VALUES (?, ?, ?, NULL, ?)"),
+            {inst.numero, inst.sigla, double(inst.cotas), inst.nome});
+    report(options, 35);
+
+    Statement addHolder = db.prepare(QStringLiteral(
+        "INSERT INTO ZELTABOL (Nome, CPF, SEXO, DATA_NASCIMENTO, PROCESSO, DEMANDA, SITUACAO, SEGURO_SAUDE, "
+        "CODIGO_AGENCIA, CONTA_BANCO, CPF_ORIENTADOR, CPF_EXORIENTADOR, NUMERO_ORIENTADOR, ALTERA) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '', ?, '')"));
+    Statement addAdvisor = db.prepare(QStringLiteral(
+        "INSERT INTO ZELTAORI (CPF, NOME, TITULACAO, TITULO, P_CHAVE1, P_CHAVE2, P_CHAVE3, COD_AREA, "
+        "PESQUISADOR, CATEGORIA, ALTERA) VALUES (?, ?, ?, ?, ?, ?, ?, ?, '', '', '')"));
+
+    // One advisor per distinct pair of CPF and project title. The table was
+    // emptied above, so the advisors stored by this import are all there is to
+    // match against, and the map finds the same advisor a walk from the
+    // table's first row would.
+    QHash<QPair<QString, QString>, qint64> advisors;
+    advisors.reserve(file.recordCount() / 2 + 1);
+    const QString demanda = RecoveryFile::demanda();
+    const QString situacao = RecoveryFile::situacao();
+
+    for (int i = 0; i < file.recordCount(); ++i) {
+        if (i == 0)
+            report(options, 65);
+        const RecoveryRecord r = file.record(i, today);
+        if (!r.keepsHolder()) {
+            // The agency deleted this holder; its advisor part is not taken
+            // either, since an advisor without holders would stop the
+            // generation of the new file.
+            ++result.droppedHolders;
+            continue;
+        }
+
+        QVariant numero;
+        if (r.hasAdvisor()) {
+            const QPair<QString, QString> key(r.cpfOrientador, r.titulo);
+            auto it = advisors.constFind(key);
+            if (it == advisors.constEnd()) {
+                addAdvisor.reset();
+                addAdvisor.bindAll({r.cpfOrientador, r.nomeOrientador, r.titulacao, r.titulo, r.chave1, r.chave2, r.chave3,
+                                    r.codArea});
+                addAdvisor.exec();
+                it = advisors.insert(key, db.lastInsertRowId());
+                ++result.advisors;
+            }
+            numero = it.value();
+        }
+
+        addHolder.reset();
+        addHolder.bindAll({r.nome, r.cpf, r.sexo, r.nascimento.isValid() ? QVariant(r.nascimento) : QVariant(), r.processo,
+                           demanda, situacao, r.seguroSaude, r.codigoAgencia, r.contaBanco, r.cpfOrientador, numero});
+        addHolder.exec();
+        ++result.holders;
+    }
+
+    tx.commit();
+    report(options, 100);
+    return result;
+}
+
+} // namespace zelta

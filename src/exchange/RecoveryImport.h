@@ -1,0 +1,44 @@
+#pragma once
+
+#include "exchange/RecoveryFile.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+
+namespace zelta {
+
+class TDm_Dados;
+
+struct RecoveryOptions {
+    QDate today;                         // the birth years' century; the current date when not set
+    QDateTime now;                       // names the backup copy; the current time when not set
+    std::function<void(int)> progress;   // the gauge: 5, 10, 15, 35, 65 and 100 as the work advances
+    bool backup = true;                  // copy the database to backups/ before replacing
+};
+
+struct RecoveryResult {
+    RecoveryInstitution institution;
+    int holders = 0;           // holder rows stored
+    int advisors = 0;          // advisor rows stored
+    int droppedHolders = 0;    // records whose holder CPF starts with three blanks
+    int incompleteTail = 0;    // characters of a record cut short at the end (not stored)
+    QString backupFile;        // the copy taken; empty when there was nothing to keep
+};
+
+// The recovery of the previous year's file: reads the whole file, keeps a copy
+// of the database, then replaces ZELTAINT, ZELTABOL and ZELTAORI with what the
+// file holds, in one transaction. Either the whole file is stored or the
+// tables stay as they were and the error is thrown (RecoveryError for the
+// file, DbError for the tables).
+//
+// Every holder comes in as "Excluído" with demand "99/97"; there is one advisor
+// for each distinct pair of advisor CPF and project title, and each holder
+// points to its advisor's Codigo. The data module's cursors on the three tables
+// are closed for the replacement and opened again afterwards if they were open.
+RecoveryResult recuperarDados(TDm_Dados& dm, const QString& filePath, const RecoveryOptions& options = {});
+RecoveryResult recuperarDados(TDm_Dados& dm, const RecoveryFile& file, const RecoveryOptions& options = {});
+
+} // namespace zelta

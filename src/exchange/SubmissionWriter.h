@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <stdexcept>
+
+class QIODevice;
+
+namespace plat::db {
+class Database;
+}
+
+namespace zelta {
+
+// The submission file could not be written: an institution number that cannot
+// name the file, a folder that is missing or read-only, a full disk, a file
+// that reads back differently. The message is Portuguese, ready for the
+// general error report.
+class SubmissionError : public std::runtime_error {
+public:
+    explicit SubmissionError(const QString& message)
+        : std::runtime_error(message.toStdString()), m_message(message) {}
+    const QString& message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// Progress of the writing, in whole percent of the holders written. It is
+// called only when the value changes, and ends at 100.
+using SubmissionProgress = std::function<void(int percent)>;
+
+struct SubmissionResult {
+    QString filePath;
+    int holders = 0;
+    qint64 bytes = 0;
+};
+
+// The institution's number from the first record of ZELTAINT; empty when the
+// table holds none.
+QString institutionNumber(plat::db::Database& db);
+
+// Writes the header line and one record per holder, in the primary order of
+// ZELTABOL, to an open device. Each holder's advisor is the ZELTAORI record
+// whose Codigo is the holder's NUMERO_ORIENTADOR; when there is none, the
+// advisor's fields are blanks. Returns the number of holders written; a device
+// that refuses bytes raises SubmissionError with its error text.
+int writeSubmission(plat::db::Database& db, const QString& numeroInstituicao, QIODevice& out,
+                    const SubmissionProgress& progress = {});
+
+// Writes the file <first 8 characters of the institution's number>.htm into
+// the folder. The file appears under its name only when it is complete and
+// reads back as written; on any failure the older file of that name, if any,
+// stays as it was and no other file is left behind. Does not run the pre-check.
+SubmissionResult generateSubmissionFile(plat::db::Database& db, const QString& directory,
+                                        const SubmissionProgress& progress = {});
+
+} // namespace zelta

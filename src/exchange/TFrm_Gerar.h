@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QDialog>
+
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+namespace zelta {
+
+struct AppContext;
+
+// "Gerar disquete para o Orvu": the choice of drive A: or B:, the silent
+// pre-check, and the writing of the submission file with its gauge. Each drive
+// is a folder (plat::sys::Settings); the window shows the folder behind the
+// chosen drive so the user knows where the file goes.
+class TFrm_Gerar : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFrm_Gerar(AppContext& ctx, QWidget* parent = nullptr);
+
+    // Creates the window and shows it modally, unless no drive exists, in which
+    // case the window has told the user and closes without being shown.
+    static void executar(AppContext& ctx, QWidget* parent);
+
+    // Fills the drive choice; with no drive at all, tells the user and marks
+    // the window closed.
+    void FormCreate();
+    bool closedOnCreate() const { return m_closedOnCreate; }
+
+    // "Confirmar": the pre-check, then the file.
+    void BitBtn3Click();
+    // The pre-check with the busy cursor; true when nothing fails.
+    bool Verificar_Erro();
+
+    // The chosen drive letter and the folder behind it.
+    QChar selectedDrive() const;
+    QString selectedDirectory() const;
+
+    QGroupBox* RadioGroup1 = nullptr;
+    QRadioButton* RadioA = nullptr;
+    QRadioButton* RadioB = nullptr;
+    QLabel* Label_Pasta = nullptr;
+    QProgressBar* Gauge1 = nullptr;
+    QPushButton* BitBtn3 = nullptr;   // Confirmar
+    QPushButton* BitBtn2 = nullptr;   // Cancelar
+
+private:
+    void buildUi();
+    void showDirectory();
+    void setGauge(int percent);
+
+    AppContext& m_ctx;
+    QButtonGroup* m_drives = nullptr;
+    bool m_closedOnCreate = false;
+};
+
+} // namespace zelta

@@ -1,0 +1,87 @@
+#include "platform/ui/DBGrid.h"
+
+#include "platform/ui/Guard.h"
+
+#include <QHeaderView>
+#include <algorithm>
+#include <QItemSelectionModel>
+
+namespace plat::ui {
+
+DBGrid::DBGrid(QWidget* parent) : QTableView(parent), m_model(new CursorModel(this))
+{
+    setModel(m_model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setAlternatingRowColors(false);
+
+    QHeaderView* rows = verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(fontMetrics().height() + 6);
+    QHeaderView* titles = horizontalHeader();
+    titles->setSectionResizeMode(QHeaderView::Interactive);
+    titles->setHighlightSections(false);
+    titles->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    titles->setStretchLastSection(false);
+
+    // The selected row stays marked while another control has the focus.
+    QPalette pal = palette();
+    pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(pal);
+
+    connect(m_model, &CursorModel::currentRowChanged, this, &DBGrid::followCursor);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::applyWidths);
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, &DBGrid::onCurrentRowChanged);
+}
+
+void DBGrid::setDataSource(plat::db::DataSource* source) { m_model->setDataSource(source); }
+
+void DBGrid::setColumns(const QList<GridColumn>& columns) { m_model->setColumns(columns); }
+
+void DBGrid::setColumns(const QStringList& fields)
+{
+    QList<GridColumn> columns;
+    for (const QString& f : fields)
+        columns.append(GridColumn{f, {}, 0});
+    setColumns(columns);
+}
+
+int DBGrid::widthForChars(int chars) const { return chars * fontMetrics().horizontalAdvance(u'0') + 8; }
+
+void DBGrid::applyWidths()
+{
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        setColumnWidth(c, widthForChars(m_model->columnWidthChars(c)));
+}
+
+void DBGrid::followCursor(int row)
+{
+    m_following = true;
+    if (row < 0) {
+        selectionModel()->clear();
+    } else {
+        const int column = std::clamp(currentIndex().column(), 0, std::max(0, m_model->columnCount() - 1));
+        const QModelIndex here = m_model->index(row, column);
+        selectionModel()->setCurrentIndex(here, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        scrollTo(here, QAbstractItemView::EnsureVisible);
+    }
+    m_following = false;
+}
+
+void DBGrid::onCurrentRowChanged(const QModelIndex& current, const QModelIndex&)
+{
+    if (m_following || !current.isValid())
+        return;
+    runGuarded([&] {
+        if (!m_model->moveToRow(current.row()))
+            followCursor(m_model->currentRow());   // the cursor stays: so does the selection
+    }, window());
+}
+
+} // namespace plat::ui

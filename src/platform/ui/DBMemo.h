@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QPlainTextEdit>
+
+namespace plat::db {
+class DataSource;
+}
+
+namespace plat::ui {
+
+class FieldLink;
+
+// A memo bound to one text field of a data source: it shows the field of the
+// current record, follows the cursor, and writes what the user types into the
+// record at once, within the field's size and the characters Windows-1252 can
+// carry. A read-only memo only shows the field.
+class DBMemo : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit DBMemo(QWidget* parent = nullptr);
+    DBMemo(plat::db::DataSource* source, const QString& field, QWidget* parent = nullptr);
+
+    void setDataSource(plat::db::DataSource* source);
+    void setDataField(const QString& field);
+    plat::db::DataSource* dataSource() const;
+    QString dataField() const;
+    FieldLink* link() const { return m_link; }
+
+    // At most this many characters (0: the field's size).
+    void setMaxLength(int length) { m_maxLength = length; }
+    int maxLength() const;
+    // One paragraph: a line break typed or pasted becomes a blank, so that the
+    // text stays one line in the files written from it.
+    void setSingleParagraph(bool on) { m_singleParagraph = on; }
+
+signals:
+    void entered();   // the memo received the focus
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    void load();
+    void onTextChanged();
+    QString allowed(const QString& text) const;
+
+    FieldLink* m_link;
+    int m_maxLength = 0;
+    bool m_singleParagraph = false;
+    bool m_loading = false;
+};
+
+} // namespace plat::ui

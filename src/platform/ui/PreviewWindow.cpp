@@ -1,0 +1,305 @@
+#include "platform/ui/PreviewWindow.h"
+
+#include "platform/report/PagePainter.h"
+#include "platform/report/Report.h"
+#include "platform/ui/BusyCursor.h"
+#include "platform/ui/Guard.h"
+#include "platform/ui/Messages.h"
+#include "platform/ui/ModalRunner.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace plat::ui {
+
+using plat::report::PageModel;
+
+namespace {
+
+QToolButton* navButton(QWidget* parent, const QString& name, const QString& tip, QStyle::StandardPixmap icon)
+{
+    auto* b = new QToolButton(parent);
+    b->setObjectName(name);
+    b->setToolTip(tip);
+    b->setIcon(parent->style()->standardIcon(icon));
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+
+// A file name made of the report's title: letters, digits and blanks.
+QString fileNameFor(const QString& title)
+{
+    QString name;
+    for (QChar c : title)
+        name += (c.isLetterOrNumber() || c == u' ' || c == u'-') ? c : u' ';
+    name = name.simplified();
+    return (name.isEmpty() ? QStringLiteral("relatorio") : name) + QStringLiteral(".pdf");
+}
+
+} // namespace
+
+PreviewWindow::PreviewWindow(PageModel pages, QWidget* parent) : QDialog(parent), m_pages(std::move(pages))
+{
+    setObjectName(QStringLiteral("Preview"));
+    setWindowTitle(m_pages.title.isEmpty() ? QStringLiteral("Visualização") : m_pages.title);
+    buildUi();
+
+    // Most of the screen's height, and a width that shows a page's width legibly.
+    QSize size(900, 1000);
+    if (const QScreen* screen = this->screen()) {
+        const QRect avail = screen->availableGeometry();
+        size = size.boundedTo(QSize(avail.width() * 9 / 10, avail.height() * 9 / 10));
+    }
+    resize(size);
+    showPage(0);
+}
+
+void PreviewWindow::buildUi()
+{
+    m_first = navButton(this, QStringLiteral("BtnPrimeira"), QStringLiteral("Primeira página"), QStyle::SP_MediaSkipBackward);
+    m_prior = navButton(this, QStringLiteral("BtnAnterior"), QStringLiteral("Página anterior"), QStyle::SP_MediaSeekBackward);
+    m_next = navButton(this, QStringLiteral("BtnProxima"), QStringLiteral("Próxima página"), QStyle::SP_MediaSeekForward);
+    m_last = navButton(this, QStringLiteral("BtnUltima"), QStringLiteral("Última página"), QStyle::SP_MediaSkipForward);
+    m_pageLabel = new QLabel(this);
+    m_pageLabel->setObjectName(QStringLiteral("LabelPagina"));
+    m_pageLabel->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Página 9999 de 9999")) + 8);
+    m_pageLabel->setAlignment(Qt::AlignCenter);
+
+    m_zoomBox = new QComboBox(this);
+    m_zoomBox->setObjectName(QStringLiteral("ComboZoom"));
+    m_zoomBox->addItem(QStringLiteral("Largura da página"), int(Zoom::PageWidth));
+    m_zoomBox->addItem(QStringLiteral("Página inteira"), int(Zoom::WholePage));
+    m_zoomBox->addItem(QStringLiteral("100%"), int(Zoom::Actual));
+    m_zoomBox->setFocusPolicy(Qt::NoFocus);
+
+    m_print = new QPushButton(QStringLiteral("Imprimir"), this);
+    m_print->setObjectName(QStringLiteral("BtnImprimir"));
+    m_save = new QPushButton(QStringLiteral("Salvar PDF"), this);
+    m_save->setObjectName(QStringLiteral("BtnSalvarPdf"));
+    m_close = new QPushButton(QStringLiteral("Fechar"), this);
+    m_close->setObjectName(QStringLiteral("BtnFechar"));
+    for (QPushButton* b : {m_print, m_save, m_close})
+        b->setAutoDefault(false);
+
+    auto* bar = new QHBoxLayout;
+    bar->setSpacing(4);
+    bar->addWidget(m_first);
+    bar->addWidget(m_prior);
+    bar->addWidget(m_pageLabel);
+    bar->addWidget(m_next);
+    bar->addWidget(m_last);
+    bar->addSpacing(12);
+    bar->addWidget(m_zoomBox);
+    bar->addStretch(1);
+    bar->addWidget(m_print);
+    bar->addWidget(m_save);
+    bar->addWidget(m_close);
+
+    m_view = new QLabel;
+    m_view->setObjectName(QStringLiteral("PaginaVista"));
+    m_view->setAlignment(Qt::AlignCenter);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("ScrollPagina"));
+    m_scroll->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_scroll->setBackgroundRole(QPalette::Dark);
+    m_scroll->setWidget(m_view);
+    m_scroll->setWidgetResizable(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->setSpacing(6);
+    layout->addLayout(bar);
+    layout->addWidget(m_scroll, 1);
+
+    connect(m_first, &QToolButton::clicked, this, [this] { showPage(0); });
+    connect(m_prior, &QToolButton::clicked, this, [this] { showPage(m_current - 1); });
+    connect(m_next, &QToolButton::clicked, this, [this] { showPage(m_current + 1); });
+    connect(m_last, &QToolButton::clicked, this, [this] { showPage(m_pages.pageCount() - 1); });
+    connect(m_zoomBox, &QComboBox::activated, this, [this](int index) { setZoom(Zoom(m_zoomBox->itemData(index).toInt())); });
+    connect(m_print, &QPushButton::clicked, this, guarded(this, &PreviewWindow::BtnImprimirClick));
+    connect(m_save, &QPushButton::clicked, this, guarded(this, &PreviewWindow::BtnSalvarPdfClick));
+    connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void PreviewWindow::showPage(int index)
+{
+    const int count = m_pages.pageCount();
+    m_current = count == 0 ? 0 : std::clamp(index, 0, count - 1);
+    const bool any = count > 0;
+    m_first->setEnabled(any && m_current > 0);
+    m_prior->setEnabled(any && m_current > 0);
+    m_next->setEnabled(any && m_current < count - 1);
+    m_last->setEnabled(any && m_current < count - 1);
+    m_print->setEnabled(any);
+    m_save->setEnabled(any);
+    m_zoomBox->setEnabled(any);
+    m_pageLabel->setText(any ? QStringLiteral("Página %1 de %2").arg(m_current + 1).arg(count) : QStringLiteral("Sem páginas"));
+    render();
+}
+
+void PreviewWindow::setZoom(Zoom zoom)
+{
+    m_zoom = zoom;
+    m_zoomBox->setCurrentIndex(m_zoomBox->findData(int(zoom)));
+    render();
+}
+
+int PreviewWindow::renderDpi() const
+{
+    const QSizeF paper = m_pages.paper;
+    const QSize room = m_scroll->viewport()->size() - QSize(24, 24);
+    switch (m_zoom) {
+    case Zoom::Actual:
+        return std::max(48, logicalDpiX());
+    case Zoom::WholePage:
+        return std::max(24, int(std::min(room.width() / (paper.width() / 25.4), room.height() / (paper.height() / 25.4))));
+    case Zoom::PageWidth:
+        break;
+    }
+    return std::max(24, int(room.width() / (paper.width() / 25.4)));
+}
+
+void PreviewWindow::render()
+{
+    if (m_pages.isEmpty()) {
+        m_view->setPixmap(QPixmap());
+        m_view->setText(QStringLiteral("O relatório não tem linhas a imprimir."));
+        m_view->setStyleSheet(QStringLiteral("QLabel { color: white; padding: 24px; }"));
+        m_view->adjustSize();
+        return;
+    }
+    const QImage image = plat::report::renderPage(m_pages.pages.at(m_current), m_pages.paper, renderDpi());
+    m_view->setStyleSheet(QString());
+    m_view->setPixmap(QPixmap::fromImage(image));
+    m_view->resize(image.size());
+}
+
+void PreviewWindow::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    if (m_zoom != Zoom::Actual)
+        render();
+}
+
+void PreviewWindow::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_PageDown:
+        showPage(m_current + 1);
+        return;
+    case Qt::Key_PageUp:
+        showPage(m_current - 1);
+        return;
+    case Qt::Key_Home:
+        if (event->modifiers() & Qt::ControlModifier) {
+            showPage(0);
+            return;
+        }
+        break;
+    case Qt::Key_End:
+        if (event->modifiers() & Qt::ControlModifier) {
+            showPage(m_pages.pageCount() - 1);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+// ------------------------------------------------------------------ output
+
+void PreviewWindow::printTo(QPrinter& printer)
+{
+    if (m_pages.isEmpty())
+        return;
+    // The printer's origin at the paper's corner, so the layout's margins are
+    // the only ones.
+    printer.setFullPage(true);
+    printer.setPageSize(QPageSize(m_pages.paper, QPageSize::Millimeter, QString(), QPageSize::FuzzyOrientationMatch));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setDocName(m_pages.title);
+    int from = 1, to = m_pages.pageCount();
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        from = std::max(1, printer.fromPage());
+        to = std::min(to, std::max(from, printer.toPage()));
+    } else if (printer.printRange() == QPrinter::CurrentPage) {
+        from = to = m_current + 1;
+    }
+    BusyCursor busy;
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw std::runtime_error("Não foi possível iniciar a impressão");
+    for (int n = from; n <= to; ++n) {
+        if (n > from)
+            printer.newPage();
+        plat::report::paintPage(painter, m_pages.pages.at(n - 1));
+    }
+    painter.end();
+}
+
+bool PreviewWindow::savePdf(const QString& path, QString* error)
+{
+    BusyCursor busy;
+    return plat::report::writePdf(m_pages, path, error);
+}
+
+void PreviewWindow::BtnImprimirClick()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Imprimir"));
+    dialog.setMinMax(1, m_pages.pageCount());
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, true);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    if (showModal(&dialog) != QDialog::Accepted)
+        return;
+    printTo(printer);
+}
+
+void PreviewWindow::BtnSalvarPdfClick()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QFileDialog dialog(this, QStringLiteral("Salvar PDF"), QDir(folder).filePath(fileNameFor(m_pages.title)),
+                       QStringLiteral("Arquivos PDF (*.pdf)"));
+    dialog.setObjectName(QStringLiteral("DialogoSalvarPdf"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    if (showModal(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    QString error;
+    if (!savePdf(dialog.selectedFiles().first(), &error))
+        showError(error, this);
+}
+
+void showPreview(const plat::report::Report& report, QWidget* parent)
+{
+    PageModel pages;
+    {
+        BusyCursor busy;
+        pages = report.layOut();
+    }
+    PreviewWindow preview(std::move(pages), parent);
+    showModal(&preview);
+}
+
+} // namespace plat::ui

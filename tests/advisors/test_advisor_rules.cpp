@@ -1,0 +1,108 @@
+// The advisor entry form's rules that do not need a window: the required-field
+// checks in their order, area codes, the title's capitals and the messages.
+#include "advisors/AdvisorRules.h"
+#include "data/AreaTree.h"
+
+#include <QTest>
+
+using namespace zelta;
+
+namespace {
+
+AdvisorEntry complete()
+{
+    AdvisorEntry e;
+    e.nome = QStringLiteral("ANA");
+    e.titulacao = 0;
+    e.titulo = QStringLiteral("TITULO");
+    e.palavra1 = QStringLiteral("A");
+    e.subarea = QStringLiteral("ADMINISTRACAO");
+    return e;
+}
+
+} // namespace
+
+class TestAdvisorRules : public QObject {
+    Q_OBJECT
+private slots:
+    void onlyTheLastFailingCheckSpeaks_data()
+    {
+        QTest::addColumn<QString>("nome");
+        QTest::addColumn<int>("titulacao");
+        QTest::addColumn<QString>("titulo");
+        QTest::addColumn<QStringList>("palavras");
+        QTest::addColumn<QString>("subarea");
+        QTest::addColumn<QString>("message");
+        const QString area = QStringLiteral("ADMINISTRACAO");
+        const QStringList ok{QStringLiteral("A"), QString(), QString()};
+        QTest::newRow("complete") << "ANA" << 0 << "T" << ok << area << QString();
+        QTest::newRow("name") << "" << 1 << "T" << ok << area << QStringLiteral(" Nome do Orientador preenchimento obrigatório");
+        QTest::newRow("a blank is a name") << " " << 1 << "T" << ok << area << QString();
+        QTest::newRow("degree") << "ANA" << -1 << "T" << ok << area << QStringLiteral("Titulação preenchimento obrigatório");
+        QTest::newRow("title over name") << "" << 0 << "" << ok << area << QStringLiteral("Titulos preenchimento obrigatório");
+        QTest::newRow("no keyword") << "ANA" << 0 << "T" << QStringList{"", "", ""} << area
+                                    << QStringLiteral("Palavra chave pelo menos uma deve ser preenchida");
+        QTest::newRow("A A empty") << "ANA" << 0 << "T" << QStringList{"A", "A", ""} << area
+                                   << QStringLiteral("Palavra chave 1 igual Palavra chave 2");
+        QTest::newRow("A empty A") << "ANA" << 0 << "T" << QStringList{"A", "", "A"} << area
+                                   << QStringLiteral("Palavra chave 1 igual Palavra chave 3");
+        QTest::newRow("A A A: the last pair") << "ANA" << 0 << "T" << QStringList{"A", "A", "A"} << area
+                                              << QStringLiteral("Palavra chave 2 igual Palavra chave 3");
+        QTest::newRow("empty empty X") << "ANA" << 0 << "T" << QStringList{"", "", "X"} << area << QString();
+        QTest::newRow("exact comparison") << "ANA" << 0 << "T" << QStringList{"A", "A ", "a"} << area << QString();
+        QTest::newRow("name and area: the area") << "" << 0 << "T" << ok << "" << QStringLiteral("Área preenchimento obrigatório");
+        QTest::newRow("everything missing") << "" << -1 << "" << QStringList{"", "", ""} << ""
+                                            << QStringLiteral("Área preenchimento obrigatório");
+    }
+    void onlyTheLastFailingCheckSpeaks()
+    {
+        QFETCH(QString, nome);
+        QFETCH(int, titulacao);
+        QFETCH(QString, titulo);
+        QFETCH(QStringList, palavras);
+        QFETCH(QString, subarea);
+        QFETCH(QString, message);
+        AdvisorEntry e;
+        e.nome = nome;
+        e.titulacao = titulacao;
+        e.titulo = titulo;
+        e.palavra1 = palavras.at(0);
+        e.palavra2 = palavras.at(1);
+        e.palavra3 = palavras.at(2);
+        e.subarea = subarea;
+        QCOMPARE(advisorEntryProblem(e), message);
+        QVERIFY(advisorEntryProblem(complete()).isEmpty());
+    }
+
+    void areaCodesAndDigits()
+    {
+        QCOMPARE(areaCodeDigits(QStringLiteral("1.02.03.04-5")), QStringLiteral("10203045"));
+        QCOMPARE(areaCodeFromDigits(QStringLiteral("10203045")), QStringLiteral("1.02.03.04-5"));
+        QCOMPARE(areaCodeFromDigits(QString()), QStringLiteral("...-"));
+        // Every code of the shipped tree survives the round trip.
+        for (const AreaNode& n : areaTree())
+            QCOMPARE(areaCodeFromDigits(areaCodeDigits(n.code)), n.code);
+    }
+
+    void titlesRaiseOnlyPlainLetters()
+    {
+        QCOMPARE(upperAsciiLetters(QStringLiteral("análise de dados")), QStringLiteral("ANáLISE DE DADOS"));
+        QCOMPARE(upperAsciiLetters(QStringLiteral("ção 2º z")), QStringLiteral("çãO 2º Z"));
+    }
+
+    void messagesAsShown()
+    {
+        const QString area = advisorText::areaNotFound();
+        QCOMPARE(area.size(), 133);
+        QCOMPARE(area.count(QStringLiteral("\n\r")), 4);
+        QVERIFY(area.startsWith(QStringLiteral("Código de Área Inexistente !!!\n\r\n\rVocê")));
+        QVERIFY(area.endsWith(QStringLiteral("botão \"Área\"")));
+        QCOMPARE(advisorText::confirmDelete(),
+                 QStringLiteral("Tem certeza que deseja excluir ?\n\rEsta operação apagará todas as informações do orientador."));
+        QCOMPARE(advisorText::cpfOfHolder(QStringLiteral("JOSÉ")), QStringLiteral("CPF já utilizado pelo bolsista\n\rJOSÉ\n\r"));
+        QCOMPARE(categoriaCodes().join(u','), QStringLiteral("1A,1B,1C,2A,2B,2C"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAdvisorRules)
+#include "test_advisor_rules.moc"

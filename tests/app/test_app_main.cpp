@@ -1,0 +1,400 @@
+// The main window: start-up, menus and toolbar, the first activation, the
+// about box, and start-up on data that cannot be used.
+#include "app/TFrm_Sobre.h"
+#include "app/TZelta.h"
+#include "data/TDm_Dados.h"
+#include "platform/db/DbError.h"
+#include "platform/ui/HelpViewer.h"
+#include "platform/ui/TestHooks.h"
+#include "support/TestData.h"
+#include "validation/TVlCpfCgc.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <unistd.h>
+
+using namespace zelta;
+using plat::ui::MessageKind;
+using plat::ui::MessageRecorder;
+using plat::ui::ModalDriver;
+using zelta::test::TestData;
+using zelta::test::makeCpf;
+using Command = TZelta::Command;
+
+namespace {
+
+const QString kSep = QStringLiteral("----");
+
+QStringList entries(const QMenu* menu)
+{
+    QStringList out;
+    for (const QAction* a : menu->actions())
+        out << (a->isSeparator() ? kSep : a->text());
+    return out;
+}
+
+QString labelText(const QWidget* w, const char* name)
+{
+    const auto* l = w->findChild<QLabel*>(QString::fromLatin1(name));
+    return l ? l->text() : QStringLiteral("<sem rótulo>");
+}
+
+// Shows the main window and waits for its first activation to finish.
+bool startUp(TZelta& zelta)
+{
+    zelta.show();
+    if (!QTest::qWaitForWindowActive(&zelta))
+        return false;
+    return QTest::qWaitFor([&] { return zelta.activationDone(); }, 5000);
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestAppMain : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QCoreApplication::setApplicationName(QStringLiteral("zelta99")); }
+
+    void startShowsTheInstitutionWithoutOfferingRecovery()
+    {
+        TestData d;
+        d.setInstitution(QStringLiteral("123456789"), QStringLiteral("UFPX"),
+                         QStringLiteral("UNIVERSIDADE FEDERAL DO PLANALTO <X>"), 10);
+        d.addHolder(QStringLiteral("ANA PAULA MOREIRA"), makeCpf(123456789));
+        MessageRecorder rec;
+        TZelta zelta;
+        int recoveries = 0;
+        zelta.setLauncher(Command::Recuperar, [&](AppContext&) { ++recoveries; });
+        zelta.setDataModule(&d.dm());
+        QVERIFY(labelText(&zelta, "Label_Sigla").isEmpty());
+        QVERIFY(startUp(zelta));
+
+        QCOMPARE(zelta.Label_Sigla->text(), QStringLiteral("UFPX"));
+        QCOMPARE(zelta.Label_Instituicao->text(), QStringLiteral("UNIVERSIDADE FEDERAL DO PLANALTO <X>"));
+        QCOMPARE(zelta.Label_Instituicao->textFormat(), Qt::PlainText);
+        QCOMPARE(recoveries, 0);
+        QCOMPARE(rec.count(), 0);
+        QVERIFY(!d.dm().Tb_Bolsistas->isOpen());
+        QVERIFY(!d.dm().Tb_Instituicao->isOpen());
+    }
+
+    void emptyHolderTableOffersRecoveryBeforeTheLabelsAreFilled()
+    {
+        TestData d;
+        TZelta zelta;
+        zelta.setDataModule(&d.dm());
+        int recoveries = 0;
+        zelta.setLauncher(Command::Recuperar, [&](AppContext& ctx) {
+            ++recoveries;
+            QVERIFY(ctx.Dm_Dados == &d.dm());
+            // What the recovery does: it writes the institution and may leave
+            // the advisor cursor open.
+            d.setInstitution(QStringLiteral("987654321"), QStringLiteral("IPQ"), QStringLiteral("INSTITUTO DE PESQUISA"), 4);
+            ctx.Dm_Dados->Tb_Orientador->open();
+        });
+        QVERIFY(startUp(zelta));
+        QCOMPARE(recoveries, 1);
+        QCOMPARE(zelta.Label_Sigla->text(), QStringLiteral("IPQ"));
+        QCOMPARE(zelta.Label_Instituicao->text(), QStringLiteral("INSTITUTO DE PESQUISA"));
+        QVERIFY(!d.dm().Tb_Bolsistas->isOpen());
+        QVERIFY(!d.dm().Tb_Orientador->isOpen());
+    }
+
+    void activationRunsOnceWhateverWindowsCloseLater()
+    {
+        TestData d;
+        d.setInstitution(QStringLiteral("1"), QStringLiteral("ANTES"), QStringLiteral("NOME ANTES"), 1);
+        TZelta zelta;
+        zelta.setDataModule(&d.dm());
+        int recoveries = 0;
+        zelta.setLauncher(Command::Recuperar, [&](AppContext&) { ++recoveries; });
+        QVERIFY(startUp(zelta));
+        QCOMPARE(recoveries, 1);
+
+        d.setInstitution(QStringLiteral("2"), QStringLiteral("DEPOIS"), QStringLiteral("NOME DEPOIS"), 1);
+        ModalDriver modals;
+        bool aboutActive = false;
+        modals.expect([&](QDialog* dlg) {
+            aboutActive = QTest::qWaitForWindowActive(dlg);
+            dlg->accept();
+        });
+        zelta.findChild<QAction*>(QStringLiteral("Sobre"))->trigger();
+        QVERIFY(QTest::qWaitForWindowActive(&zelta));
+        QTest::qWait(50);
+        zelta.FormActivate();
+
+        QCOMPARE(modals.shown(), QStringList{QStringLiteral("zelta::TFrm_Sobre")});
+        QVERIFY(aboutActive);
+        QCOMPARE(recoveries, 1);
+        QCOMPARE(zelta.Label_Sigla->text(), QStringLiteral("ANTES"));
+    }
+
+    void menusCarryTheExactEntries()
+    {
+        TZelta zelta;
+        QCOMPARE(zelta.windowTitle(), QStringLiteral("Zelta 99"));
+        const QList<QAction*> top = zelta.menuBar()->actions();
+        QCOMPARE(top.size(), 2);
+        QCOMPARE(top.at(0)->text(), QStringLiteral("&Arquivo"));
+        QCOMPARE(top.at(1)->text(), QStringLiteral("Aj&uda"));
+        QCOMPARE(entries(top.at(0)->menu()),
+                 (QStringList{QStringLiteral("Cadastro de Orientadores"), QStringLiteral("Cadastro de Bolsistas"), kSep,
+                              QStringLiteral("Verificação do Preenchimento"), QStringLiteral("Gera Disquete para o Orvu"), kSep,
+                              QStringLiteral("Recuperar dados do Zelta 1999"), kSep,
+                              QStringLiteral("Imprime Relatórios de Conferência"), QStringLiteral("&Sair")}));
+        QCOMPARE(entries(top.at(1)->menu()),
+                 (QStringList{QStringLiteral("&Apresentação"), QStringLiteral("&Dicas e Procedimentos"), kSep,
+                              QStringLiteral("&Sobre")}));
+    }
+
+    void toolbarHasSixButtonsWithTheirHints()
+    {
+        TZelta zelta;
+        auto* bar = zelta.findChild<QToolBar*>(QStringLiteral("ToolBar"));
+        QVERIFY(bar);
+        QStringList hints;
+        for (QAction* a : bar->actions()) {
+            hints << a->toolTip();
+            QVERIFY(!a->icon().isNull());
+        }
+        QCOMPARE(hints, (QStringList{QStringLiteral("Cadastro de Orientadores"), QStringLiteral("Cadastro de Bolsistas"),
+                                     QStringLiteral("Verificação do Preenchimento"), QStringLiteral("Gera Disquete para o Orvu"),
+                                     QStringLiteral("Imprime Relatórios de Conferência"), QStringLiteral("Sair")}));
+    }
+
+    void commandsStayDisabledUntilAWindowIsRegistered()
+    {
+        TZelta zelta;
+        auto* bar = zelta.findChild<QToolBar*>(QStringLiteral("ToolBar"));
+        // Entries whose window is not built yet are disabled; the others are on.
+        for (Command c : {Command::Orientadores, Command::Bolsistas, Command::Verificacao, Command::GeraDisquete,
+                          Command::Recuperar, Command::Relatorios})
+            QCOMPARE(zelta.commandAction(c)->isEnabled(), zelta.hasLauncher(c));
+        for (const char* name : {"Sair", "Apresentacao", "DicasProcedimentos", "Sobre"})
+            QVERIFY2(zelta.findChild<QAction*>(QString::fromLatin1(name))->isEnabled(), name);
+
+        QAction* orientadores = zelta.commandAction(Command::Orientadores);
+        zelta.setLauncher(Command::Orientadores, {});
+        QVERIFY(!orientadores->isEnabled());
+        QWidget* button = bar->widgetForAction(orientadores);
+        QVERIFY(button && !button->isEnabled());
+        orientadores->trigger();   // a disabled entry does nothing
+        int opened = 0;
+        zelta.setLauncher(Command::Orientadores, [&](AppContext& ctx) {
+            QCOMPARE(ctx.Zelta, &zelta);
+            ++opened;
+        });
+        QVERIFY(orientadores->isEnabled());
+        QVERIFY(button->isEnabled());
+        static_cast<QToolButton*>(button)->click();
+        orientadores->trigger();
+        QCOMPARE(opened, 2);
+        zelta.setLauncher(Command::Orientadores, {});
+        QVERIFY(!orientadores->isEnabled());
+    }
+
+    void launcherFailureIsReportedAndTheWindowGoesOn()
+    {
+        TZelta zelta;
+        MessageRecorder rec;
+        zelta.setLauncher(Command::Bolsistas, [](AppContext&) { throw plat::db::DbError(QStringLiteral("Registro bloqueado")); });
+        zelta.commandAction(Command::Bolsistas)->trigger();
+        QCOMPARE(rec.count(), 1);
+        QCOMPARE(rec.last().kind, MessageKind::Error);
+        QCOMPARE(rec.last().text, QStringLiteral("Registro bloqueado."));
+    }
+
+    void onlySairClosesTheWindow()
+    {
+        TestData d;
+        d.addHolder(QStringLiteral("ANA"), makeCpf(1));
+        TZelta zelta;
+        zelta.setDataModule(&d.dm());
+        QVERIFY(startUp(zelta));
+        const Qt::WindowFlags flags = zelta.windowFlags();
+        QVERIFY(!(flags & Qt::WindowCloseButtonHint));
+        QVERIFY(!(flags & Qt::WindowSystemMenuHint));
+        QVERIFY(!(flags & Qt::WindowMinMaxButtonsHint));
+
+        QVERIFY(!zelta.close());
+        QVERIFY(zelta.isVisible());
+        zelta.findChild<QAction*>(QStringLiteral("Sair"))->trigger();
+        QVERIFY(!zelta.isVisible());
+    }
+
+    void validatorStartsInItsStoredState()
+    {
+        TZelta zelta;
+        QVERIFY(zelta.VerificarCpfCgc);
+        QCOMPARE(zelta.VerificarCpfCgc->parent(), &zelta);
+        QCOMPARE(zelta.context().VerificarCpfCgc, zelta.VerificarCpfCgc);
+        QCOMPARE(zelta.VerificarCpfCgc->Return(), QStringLiteral("../-"));
+        QCOMPARE(zelta.VerificarCpfCgc->Mode(), TVlCpfCgc::moCGC);
+        QVERIFY(!zelta.VerificarCpfCgc->Valid());
+    }
+
+    void aboutBoxShowsItsTextsAndClosesOnlyWithOk()
+    {
+        TZelta zelta;
+        ModalDriver modals;
+        QStringList texts;
+        int namePixels = 0;
+        bool nameBold = false;
+        QColor nameColor;
+        bool sunken = false;
+        bool escapeKeptItOpen = false;
+        bool active = false;
+        Qt::WindowFlags flags;
+        QString title;
+        QPointer<QDialog> box;
+        modals.expect([&](QDialog* dlg) {
+            box = dlg;
+            title = dlg->windowTitle();
+            flags = dlg->windowFlags();
+            for (const char* n : {"Label_Nome", "Label_Versao", "Label_Desenvolvido", "Label_Suporte", "Label_Fone1", "Label_Fone2"})
+                texts << labelText(dlg, n);
+            if (auto* name = dlg->findChild<QLabel*>(QStringLiteral("Label_Nome"))) {
+                namePixels = name->font().pixelSize();
+                nameBold = name->font().bold();
+                nameColor = name->palette().color(QPalette::WindowText);
+            }
+            if (auto* panel = dlg->findChild<QFrame*>(QStringLiteral("Panel1")))
+                sunken = panel->frameShadow() == QFrame::Sunken;
+            active = QTest::qWaitForWindowActive(dlg);
+            QTest::keyClick(dlg, Qt::Key_Escape);
+            escapeKeptItOpen = dlg->isVisible();
+            if (auto* ok = dlg->findChild<QPushButton*>(QStringLiteral("BitBtn1")))
+                ok->click();
+        });
+        zelta.SobreClick();
+
+        QCOMPARE(title, QStringLiteral("Sobre"));
+        QCOMPARE(texts.mid(0, 3), (QStringList{QStringLiteral("ZELTA 99"), QStringLiteral("Versão 1.0"),
+                                               QStringLiteral("Desenvolvido por :")}));
+        QVERIFY(!texts.at(3).isEmpty() && !texts.at(4).isEmpty() && !texts.at(5).isEmpty());
+        QCOMPARE(namePixels, 32);
+        QVERIFY(nameBold);
+        QCOMPARE(nameColor, QColor(0, 0, 0x80));
+        QVERIFY(sunken);
+        QVERIFY(active);
+        QVERIFY(escapeKeptItOpen);
+        QVERIFY(!(flags & Qt::WindowCloseButtonHint));
+        QVERIFY(!(flags & Qt::WindowSystemMenuHint));
+        QCOMPARE(modals.unexpected(), 0);
+        QVERIFY(box.isNull());   // the box is gone once the command ends
+    }
+
+    void helpMenuOpensTheGuideAtItsContentsAndAtTheTips()
+    {
+        TZelta zelta;
+        ModalDriver modals;
+        QStringList anchors;
+        auto record = [&](QDialog* dlg) {
+            if (auto* v = qobject_cast<plat::ui::HelpViewer*>(dlg))
+                anchors << v->anchor();
+            dlg->accept();
+        };
+        modals.expect(record);
+        modals.expect(record);
+        zelta.findChild<QAction*>(QStringLiteral("Apresentacao"))->trigger();
+        zelta.findChild<QAction*>(QStringLiteral("DicasProcedimentos"))->trigger();
+        QCOMPARE(anchors, (QStringList{QString(), QStringLiteral("topico12")}));
+    }
+
+    void emptyInstitutionTableLeavesTheLabelsEmpty()
+    {
+        TestData d;
+        d.addHolder(QStringLiteral("ANA"), makeCpf(1));
+        d.db().exec(QStringLiteral("DELETE FROM ZELTAINT"));
+        MessageRecorder rec;
+        TZelta zelta;
+        zelta.setDataModule(&d.dm());
+        QVERIFY(startUp(zelta));
+        QCOMPARE(rec.count(), 0);
+        QVERIFY(zelta.Label_Sigla->text().isEmpty());
+        QVERIFY(zelta.Label_Instituicao->text().isEmpty());
+    }
+
+    void damagedDatabaseIsReportedAndLeftUntouched()
+    {
+        QTemporaryDir dir;
+        const QString file = QDir(dir.path()).filePath(QStringLiteral("zelta99.db"));
+        QByteArray garbage;
+        for (int i = 0; i < 8192; ++i)
+            garbage.append(char((i * 37 + 11) % 251));
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(garbage);
+        }
+        MessageRecorder rec;
+        TZelta zelta;
+        int recoveries = 0;
+        zelta.setLauncher(Command::Recuperar, [&](AppContext&) { ++recoveries; });
+        {
+            TDm_Dados dados(dir.path());
+            zelta.setDataModule(&dados);
+            const bool started = startUp(zelta);
+            zelta.setDataModule(nullptr);
+            QVERIFY(started);
+            QVERIFY(zelta.isVisible());
+        }
+        QCOMPARE(rec.count(), 1);
+        QCOMPARE(rec.last().kind, MessageKind::Error);
+        QCOMPARE(rec.last().caption, QStringLiteral("zelta99"));
+        QVERIFY2(rec.last().text.contains(QStringLiteral("zelta99.db")), qPrintable(rec.last().text));
+        QCOMPARE(recoveries, 0);
+        QVERIFY(zelta.Label_Sigla->text().isEmpty());
+        QVERIFY(zelta.Label_Instituicao->text().isEmpty());
+        QCOMPARE(readAll(file), garbage);
+    }
+
+    void readOnlyDataFolderIsReportedClearly()
+    {
+        if (geteuid() == 0)
+            QSKIP("permission bits are not enforced for root");
+        TestData d;
+        d.addHolder(QStringLiteral("ANA"), makeCpf(1));
+        const QString dir = d.dir();
+        const QByteArray before = readAll(QDir(dir).filePath(QStringLiteral("zelta99.db")));
+        const QFile::Permissions saved = QFile::permissions(dir);
+        MessageRecorder rec;
+        TZelta zelta;
+        {
+            TDm_Dados dados(dir);
+            zelta.setDataModule(&dados);
+            QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup);
+            const bool started = startUp(zelta);
+            QFile::setPermissions(dir, saved);
+            zelta.setDataModule(nullptr);
+            QVERIFY(started);
+        }
+        QCOMPARE(rec.count(), 1);
+        QCOMPARE(rec.last().kind, MessageKind::Error);
+        QVERIFY2(rec.last().text.contains(QStringLiteral("não permite gravação")), qPrintable(rec.last().text));
+        QVERIFY(zelta.Label_Sigla->text().isEmpty());
+        QCOMPARE(readAll(QDir(dir).filePath(QStringLiteral("zelta99.db"))), before);
+    }
+};
+
+QTEST_MAIN(TestAppMain)
+#include "test_app_main.moc"

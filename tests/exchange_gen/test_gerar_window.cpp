@@ -1,0 +1,292 @@
+// The generation window: drive choice, the pre-check message, the gauge, the
+// end of the writing and its failures, and its command on the main window.
+#include "app/AppContext.h"
+#include "app/TZelta.h"
+#include "app/WindowCommands.h"
+#include "exchange/SubmissionFormat.h"
+#include "exchange/TFrm_Gerar.h"
+#include "platform/system/Settings.h"
+#include "platform/ui/TestHooks.h"
+#include "support/TestData.h"
+
+#include <QAction>
+#include <QDir>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zelta;
+using plat::ui::MessageButtons;
+using plat::ui::MessageIcon;
+using plat::ui::MessageKind;
+using plat::ui::MessageRecorder;
+using plat::ui::ModalDriver;
+using zelta::test::makeCpf;
+using zelta::test::TestData;
+
+namespace {
+
+QStringList filesIn(const QString& dir) { return QDir(dir).entryList(QDir::Files | QDir::Hidden); }
+
+// A register that passes the pre-check: n advisors, each with one new holder.
+void fill(TestData& data, int holders)
+{
+    data.setInstitution(QStringLiteral("123456789"), QStringLiteral("UFX"), QStringLiteral("UNIVERSIDADE"), 100);
+    for (int n = 1; n <= holders; ++n) {
+        const QString cpf = makeCpf(100000000 + n);
+        const qint64 codigo = data.addAdvisor(cpf, QStringLiteral("ORIENTADOR %1").arg(n));
+        data.addHolder(QStringLiteral("BOLSISTA %1").arg(n), makeCpf(200000000 + n), QStringLiteral("Novo"), cpf, codigo);
+    }
+}
+
+} // namespace
+
+class TestGerarWindow : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_root;
+    QString m_driveA;
+    QString m_driveB;
+
+    // Drive A: and B: as folders of the test; a drive given as empty is left
+    // unconfigured, a name that is not created stays absent.
+    void setDrives(bool a, bool b)
+    {
+        qputenv("ZELTA_DRIVE_A", (a ? m_driveA : m_root.filePath(QStringLiteral("sem_a"))).toLocal8Bit());
+        if (b)
+            qputenv("ZELTA_DRIVE_B", m_driveB.toLocal8Bit());
+        else
+            qunsetenv("ZELTA_DRIVE_B");
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QCoreApplication::setApplicationName(QStringLiteral("zelta99"));
+        plat::sys::Settings::instance().setConfigFile(m_root.filePath(QStringLiteral("nenhum.ini")));
+        m_driveA = m_root.filePath(QStringLiteral("a"));
+        m_driveB = m_root.filePath(QStringLiteral("b"));
+    }
+
+    void init()
+    {
+        QDir(m_driveA).removeRecursively();
+        QDir(m_driveB).removeRecursively();
+        QDir().mkpath(m_driveA);
+        QDir().mkpath(m_driveB);
+    }
+
+    void driveChoice_data()
+    {
+        QTest::addColumn<bool>("a");
+        QTest::addColumn<bool>("b");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("A only") << true << false << QStringLiteral("Drive disponível") << QStringList{QStringLiteral("A:")};
+        QTest::newRow("A and B") << true << true << QStringLiteral("Selecione o drive onde deseja gerar o arquivo")
+                                 << QStringList{QStringLiteral("A:"), QStringLiteral("B:")};
+        QTest::newRow("B only") << false << true << QStringLiteral("Selecione o drive onde deseja gerar o arquivo")
+                                << QStringList{QStringLiteral("A:"), QStringLiteral("B:")};
+    }
+    void driveChoice()
+    {
+        QFETCH(bool, a);
+        QFETCH(bool, b);
+        QFETCH(QString, caption);
+        QFETCH(QStringList, items);
+        setDrives(a, b);
+        TestData data;
+        AppContext ctx{&data.dm()};
+        MessageRecorder messages;
+        TFrm_Gerar form(ctx);
+        QVERIFY(!form.closedOnCreate());
+        QCOMPARE(messages.count(), 0);
+        QCOMPARE(form.windowTitle(), QStringLiteral("Gerar disquete para o Orvu"));
+        QCOMPARE(form.RadioGroup1->title(), caption);
+        QStringList shown;
+        for (QRadioButton* r : form.RadioGroup1->findChildren<QRadioButton*>())
+            shown << r->text();
+        QCOMPARE(shown, items);
+        QCOMPARE(static_cast<QGridLayout*>(form.RadioGroup1->layout())->columnCount(), int(items.size()));
+        QVERIFY(form.RadioA->isChecked());
+        QCOMPARE(form.selectedDrive(), QChar(u'A'));
+
+        // The folder behind the chosen drive is shown, and follows the choice.
+        QVERIFY(form.Label_Pasta->text().contains(QDir::toNativeSeparators(m_root.filePath(a ? QStringLiteral("a") : QStringLiteral("sem_a")))));
+        QCOMPARE(form.Label_Pasta->text().contains(QStringLiteral("não encontrada")), !a);
+        if (form.RadioB) {
+            QCOMPARE(form.RadioB->toolTip(), QDir::toNativeSeparators(m_driveB));
+            form.RadioB->click();
+            QCOMPARE(form.selectedDrive(), QChar(u'B'));
+            QCOMPARE(form.Label_Pasta->text(), QStringLiteral("Drive B: pasta %1").arg(QDir::toNativeSeparators(m_driveB)));
+        }
+    }
+
+    void noDriveTellsAndCloses()
+    {
+        setDrives(false, false);
+        TestData data;
+        AppContext ctx{&data.dm()};
+        MessageRecorder messages;
+        ModalDriver modal;
+        TFrm_Gerar::executar(ctx, nullptr);
+        QCOMPARE(modal.shown().size(), 0);   // never shown
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().kind, MessageKind::Plain);
+        QCOMPARE(messages.last().text, QStringLiteral("Impossível gravar dados. Drive de disco flexível não disponível"));
+    }
+
+    void failedPreCheckWritesNothingAndStaysOpen()
+    {
+        setDrives(true, false);
+        TestData data;
+        fill(data, 2);
+        data.addAdvisor(makeCpf(100000099), QStringLiteral("SEM BOLSISTAS"));
+        AppContext ctx{&data.dm()};
+        MessageRecorder messages;
+        ModalDriver modal;
+        bool stillOpen = false;
+        modal.expect([&](QDialog* d) {
+            auto* form = static_cast<TFrm_Gerar*>(d);
+            form->BitBtn3->click();
+            stillOpen = form->isVisible();
+            form->BitBtn2->click();
+        });
+        TFrm_Gerar::executar(ctx, nullptr);
+        QCOMPARE(modal.shown(), QStringList{QStringLiteral("zelta::TFrm_Gerar")});
+        QVERIFY(stillOpen);
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().kind, MessageKind::Attention);
+        QCOMPARE(messages.last().caption, QStringLiteral("Atenção"));
+        QCOMPARE(messages.last().icon, MessageIcon::None);
+        QCOMPARE(messages.last().buttons, MessageButtons::Ok);
+        QCOMPARE(messages.last().text, QStringLiteral("Favor executar a verificação do preenchimento"));
+        QVERIFY(filesIn(m_driveA).isEmpty());
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void writesToTheChosenDriveWithTheGauge()
+    {
+        setDrives(true, true);
+        TestData data;
+        fill(data, 3);
+        AppContext ctx{&data.dm()};
+        MessageRecorder messages;
+        ModalDriver modal;
+        QList<int> gauge;
+        bool accepted = false;
+        modal.expect([&](QDialog* d) {
+            auto* form = static_cast<TFrm_Gerar*>(d);
+            QObject::connect(form->Gauge1, &QProgressBar::valueChanged, form, [&](int v) { gauge << v; });
+            form->RadioB->click();
+            form->BitBtn3->click();
+            accepted = form->result() == QDialog::Accepted && !form->isVisible();
+        });
+        TFrm_Gerar::executar(ctx, nullptr);
+        QVERIFY(accepted);
+        QCOMPARE(gauge, (QList<int>{33, 66, 100}));
+        QCOMPARE(messages.texts(), QStringList{QStringLiteral("Gravação executada")});
+        QCOMPARE(messages.last().kind, MessageKind::Plain);
+        QVERIFY(filesIn(m_driveA).isEmpty());
+        QCOMPARE(filesIn(m_driveB), QStringList{QStringLiteral("12345678.htm")});
+        QCOMPARE(QFileInfo(QDir(m_driveB).filePath(QStringLiteral("12345678.htm"))).size(), kHeaderSize + 3 * kRecordSize);
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void gaugeRepaintsOnlyOnChange()
+    {
+        setDrives(true, false);
+        TestData data;
+        fill(data, 400);
+        AppContext ctx{&data.dm()};
+        MessageRecorder messages;
+        ModalDriver modal;
+        int changes = 0;
+        modal.expect([&](QDialog* d) {
+            auto* form = static_cast<TFrm_Gerar*>(d);
+            QObject::connect(form->Gauge1, &QProgressBar::valueChanged, form, [&] { ++changes; });
+            form->BitBtn3->click();
+        });
+        TFrm_Gerar::executar(ctx, nullptr);
+        QCOMPARE(messages.texts(), QStringList{QStringLiteral("Gravação executada")});
+        QCOMPARE(changes, 100);
+    }
+
+    void failureIsReportedAndConfirmCanBePressedAgain()
+    {
+        // Only B: exists, A: stays listed and chosen: its folder is missing.
+        setDrives(false, true);
+        TestData data;
+        fill(data, 2);
+        AppContext ctx{&data.dm()};
+        MessageRecorder messages;
+        ModalDriver modal;
+        QStringList afterFirst;
+        bool openAfterFirst = false;
+        bool cursorBack = false;
+        modal.expect([&](QDialog* d) {
+            auto* form = static_cast<TFrm_Gerar*>(d);
+            form->BitBtn3->click();
+            afterFirst = messages.texts();
+            openAfterFirst = form->isVisible();
+            cursorBack = !QGuiApplication::overrideCursor();
+            QDir().mkpath(m_root.filePath(QStringLiteral("sem_a")));
+            form->BitBtn3->click();
+        });
+        TFrm_Gerar::executar(ctx, nullptr);
+        QCOMPARE(afterFirst.size(), 1);
+        QCOMPARE(messages.messages().first().kind, MessageKind::Error);
+        QVERIFY(afterFirst.first().contains(QStringLiteral("Nada foi gravado")));
+        QVERIFY(openAfterFirst);
+        QVERIFY(cursorBack);
+        QCOMPARE(messages.last().text, QStringLiteral("Gravação executada"));
+        QCOMPARE(filesIn(m_root.filePath(QStringLiteral("sem_a"))), QStringList{QStringLiteral("12345678.htm")});
+        QDir(m_root.filePath(QStringLiteral("sem_a"))).removeRecursively();
+    }
+
+    void unsafeInstitutionNumberIsRefused()
+    {
+        setDrives(true, false);
+        TestData data;
+        fill(data, 1);
+        data.setInstitution(QStringLiteral("../../x9"), QStringLiteral("UFX"), QStringLiteral("UNIVERSIDADE"), 100);
+        AppContext ctx{&data.dm()};
+        MessageRecorder messages;
+        ModalDriver modal;
+        modal.expect([&](QDialog* d) { static_cast<TFrm_Gerar*>(d)->BitBtn3->click(); });
+        TFrm_Gerar::executar(ctx, nullptr);
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().kind, MessageKind::Error);
+        QVERIFY(messages.last().text.contains(QStringLiteral("\"/\"")));
+        QVERIFY(filesIn(m_driveA).isEmpty());
+        QCOMPARE(QDir(m_root.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void opensFromTheMainWindowCommand()
+    {
+        setDrives(true, false);
+        TestData data;
+        TZelta zelta;
+        zelta.setDataModule(&data.dm());
+        registerWindowCommands(zelta);
+        QVERIFY(zelta.hasLauncher(TZelta::Command::GeraDisquete));
+        QAction* action = zelta.commandAction(TZelta::Command::GeraDisquete);
+        QVERIFY(action && action->isEnabled());
+        QCOMPARE(action->text(), QStringLiteral("Gera Disquete para o Orvu"));
+        MessageRecorder messages;
+        ModalDriver modal;
+        action->trigger();
+        QCOMPARE(modal.shown(), QStringList{QStringLiteral("zelta::TFrm_Gerar")});
+    }
+};
+
+QTEST_MAIN(TestGerarWindow)
+#include "test_gerar_window.moc"

@@ -1,0 +1,323 @@
+// The submission file's layout: text helpers, header line, holder record.
+#include "exchange/SubmissionFormat.h"
+#include "platform/system/Cp1252.h"
+
+#include <QtTest>
+
+using namespace zelta;
+
+namespace {
+
+// Characters p..p+n-1 of a record, positions counted from 1.
+QByteArray at(const QByteArray& record, int position, int width) { return record.mid(position - 1, width); }
+
+QByteArray blanks(int n) { return QByteArray(n, ' '); }
+
+SubmissionHolder sampleHolder()
+{
+    SubmissionHolder h;
+    h.cpf = QStringLiteral("123.456.789-09");
+    h.nome = QStringLiteral("MARIA DA CONCEIÇÃO");
+    h.sexo = QStringLiteral("F");
+    h.nascimento = QDate(1980, 3, 5);
+    h.processo = QStringLiteral("12345678901");
+    h.demanda = QStringLiteral("99/97");
+    h.situacao = QStringLiteral("Renovado");
+    h.seguroSaude = QStringLiteral("S");
+    h.codigoAgencia = QStringLiteral("1234-5");
+    h.cpfOrientador = QStringLiteral("987.654.321-00");
+    return h;
+}
+
+SubmissionAdvisor sampleAdvisor()
+{
+    SubmissionAdvisor a;
+    a.nome = QStringLiteral("JOÃO DE ARAÚJO");
+    a.titulacao = QStringLiteral("D");
+    a.titulo = QStringLiteral("Ação Científica");
+    a.chave1 = QStringLiteral("SOLOS");
+    a.chave2 = QStringLiteral("ÁGUA");
+    a.chave3 = QString();
+    a.codArea = QStringLiteral("10101003");
+    a.pesquisador = QStringLiteral("S");
+    a.categoria = QStringLiteral("1A");
+    return a;
+}
+
+// The record as the rules read, built the slow way: the fields assembled
+// with Fixa, positions 1-517 cleaned as a whole, LF appended, encoded.
+QByteArray recordByTheRules(const SubmissionHolder& h, const SubmissionAdvisor& a)
+{
+    QString text = u' ' + cpfSlot(h.cpf) + Fixa(h.nome, 60) + Fixa(h.sexo, 1) + birthDateSlot(h.nascimento)
+                   + Fixa(h.processo, 11) + Fixa(h.demanda, 5) + situationCode(h.situacao) + Fixa(h.seguroSaude, 1)
+                   + Fixa(h.codigoAgencia, 6) + QString(10, u' ') + cpfSlot(h.cpfOrientador) + Fixa(a.nome, 60)
+                   + degreeCode(a.titulacao);
+    text += (Tira_caracteres_controle(a.titulo) + QString(15 + 240, u' ')).left(255);
+    text += Fixa(a.chave1, 20) + Fixa(a.chave2, 20) + Fixa(a.chave3, 20) + Fixa(a.codArea, 8) + Fixa(a.pesquisador, 1)
+            + Fixa(a.categoria, 2) + u'\n';
+    return plat::sys::toCp1252(cleanRecordText(text) + u'\n');
+}
+
+} // namespace
+
+class TestSubmissionFormat : public QObject {
+    Q_OBJECT
+private slots:
+    void fixaPadsAndNeverCuts()
+    {
+        QCOMPARE(Fixa(QStringLiteral("ABC"), 6), QStringLiteral("ABC   "));
+        QCOMPARE(Fixa(QStringLiteral("ABCDEF"), 6), QStringLiteral("ABCDEF"));
+        QCOMPARE(Fixa(QStringLiteral("ABCDEFGH"), 6), QStringLiteral("ABCDEFGH"));
+        QCOMPARE(Fixa(QString(), 3), QStringLiteral("   "));
+    }
+
+    void accentsMapKeepingCase()
+    {
+        QCOMPARE(Tira_acentos(QStringLiteral("ÁÉÍÓÚÀÈÌÒÙÂÊÎÔÛÃÕÄËÏÖÜÇáéíóúàèìòùâêîôûãõäëïöüç")),
+                 QStringLiteral("AEIOUAEIOUAEIOUAOAEIOUCaeiouaeiouaeiouaoaeiouc"));
+        // Letters outside the list stay as they are.
+        QCOMPARE(Tira_acentos(QStringLiteral("ÑñÝýÅåºªÆø")), QStringLiteral("ÑñÝýÅåºªÆø"));
+    }
+
+    void lineBreaksBecomeBlanks()
+    {
+        QCOMPARE(Tira_caracteres_controle(QStringLiteral("ABC\r\nDEF\n\rG")), QStringLiteral("ABC  DEF  G"));
+        QCOMPARE(Tira_caracteres_controle(QStringLiteral("A\tB")), QStringLiteral("A\tB"));
+    }
+
+    void cleaningRaisesOnlyPlainLetters()
+    {
+        QCOMPARE(cleanRecordText(QStringLiteral("Ação Científica")), QStringLiteral("ACAO CIENTIFICA"));
+        QCOMPARE(cleanRecordText(QStringLiteral("piñata")), QStringLiteral("PIñATA"));
+        QCOMPARE(cleanRecordText(QStringLiteral("æther\r\n")), QStringLiteral("æTHER  "));
+    }
+
+    void headerLine_data()
+    {
+        QTest::addColumn<QString>("numero");
+        QTest::addColumn<QByteArray>("header");
+        QTest::newRow("nine characters") << QStringLiteral("123456789") << QByteArray("123456/78-9\n");
+        // The header is not cleaned: lower case and accents stay.
+        QTest::newRow("as is") << QStringLiteral("ab3456çd9") << QByteArray("ab3456/\xE7" "d-9\n");
+        // A short number keeps the header at 12 bytes, so records keep their offsets.
+        QTest::newRow("short") << QStringLiteral("1234567") << QByteArray("123456/7 - \n");
+        QTest::newRow("empty") << QString() << QByteArray("      /  - \n");
+        QTest::newRow("long") << QStringLiteral("1234567890") << QByteArray("123456/78-9\n");
+    }
+    void headerLine()
+    {
+        QFETCH(QString, numero);
+        QFETCH(QByteArray, header);
+        QCOMPARE(zelta::headerLine(numero), header);
+    }
+
+    void recordHasEveryFieldAtItsPosition()
+    {
+        const SubmissionAdvisor a = sampleAdvisor();
+        const QByteArray r = holderRecord(sampleHolder(), &a);
+        QCOMPARE(r.size(), kRecordSize);
+        QCOMPARE(at(r, 1, 1), QByteArray(" "));
+        QCOMPARE(at(r, 2, 11), QByteArray("12345678909"));
+        QCOMPARE(at(r, 13, 60), QByteArray("MARIA DA CONCEICAO") + blanks(42));
+        QCOMPARE(at(r, 73, 1), QByteArray("F"));
+        QCOMPARE(at(r, 74, 8), QByteArray("05/03/80"));
+        QCOMPARE(at(r, 82, 11), QByteArray("12345678901"));
+        QCOMPARE(at(r, 93, 5), QByteArray("99/97"));
+        QCOMPARE(at(r, 98, 4), QByteArray("RNRN"));
+        QCOMPARE(at(r, 102, 1), QByteArray("S"));
+        QCOMPARE(at(r, 103, 6), QByteArray("1234-5"));
+        QCOMPARE(at(r, 109, 10), blanks(10));
+        QCOMPARE(at(r, 119, 11), QByteArray("98765432100"));
+        QCOMPARE(at(r, 130, 60), QByteArray("JOAO DE ARAUJO") + blanks(46));
+        QCOMPARE(at(r, 190, 1), QByteArray("4"));
+        QCOMPARE(at(r, 191, 255), QByteArray("ACAO CIENTIFICA") + blanks(240));
+        QCOMPARE(at(r, 446, 20), QByteArray("SOLOS") + blanks(15));
+        QCOMPARE(at(r, 466, 20), QByteArray("AGUA") + blanks(16));
+        QCOMPARE(at(r, 486, 20), blanks(20));
+        QCOMPARE(at(r, 506, 8), QByteArray("10101003"));
+        QCOMPARE(at(r, 514, 1), QByteArray("S"));
+        QCOMPARE(at(r, 515, 2), QByteArray("1A"));
+        QCOMPARE(at(r, 517, 2), QByteArray(" \n"));
+    }
+
+    void nameFillsItsSlotExactly()
+    {
+        SubmissionHolder h = sampleHolder();
+        const SubmissionAdvisor a = sampleAdvisor();
+        h.nome = QString(60, u'N');
+        QByteArray r = holderRecord(h, &a);
+        QCOMPARE(at(r, 13, 60), QByteArray(60, 'N'));
+        QCOMPARE(at(r, 73, 1), QByteArray("F"));
+        h.nome = QStringLiteral("ANA");
+        r = holderRecord(h, &a);
+        QCOMPARE(at(r, 13, 60), QByteArray("ANA") + blanks(57));
+    }
+
+    void birthDate_data()
+    {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QByteArray>("slot");
+        QTest::newRow("empty") << QDate() << blanks(8);
+        QTest::newRow("zero date") << QDate(1899, 12, 30) << blanks(8);
+        QTest::newRow("written 30/12/99") << QDate(1999, 12, 30) << blanks(8);
+        QTest::newRow("leading zeros") << QDate(2001, 2, 3) << QByteArray("03/02/01");
+        QTest::newRow("other century") << QDate(1905, 11, 30) << QByteArray("30/11/05");
+    }
+    void birthDate()
+    {
+        QFETCH(QDate, date);
+        QFETCH(QByteArray, slot);
+        SubmissionHolder h = sampleHolder();
+        h.nascimento = date;
+        const SubmissionAdvisor a = sampleAdvisor();
+        QCOMPARE(at(holderRecord(h, &a), 74, 8), slot);
+    }
+
+    void codesCompareTheStoredText_data()
+    {
+        QTest::addColumn<QString>("situacao");
+        QTest::addColumn<QString>("titulacao");
+        QTest::addColumn<QByteArray>("situationSlot");
+        QTest::addColumn<QByteArray>("degreeSlot");
+        QTest::newRow("renewed, master") << QStringLiteral("Renovado") << QStringLiteral("M") << QByteArray("RNRN") << QByteArray("3");
+        QTest::newRow("excluded, doctor") << QStringLiteral("Excluído") << QStringLiteral("D") << QByteArray("EXEX") << QByteArray("4");
+        QTest::newRow("new") << QStringLiteral("Novo") << QStringLiteral("D") << QByteArray("NVNV") << QByteArray("4");
+        QTest::newRow("empty") << QString() << QString() << blanks(4) << blanks(1);
+        // Cleaning raises letters only after the codes were chosen.
+        QTest::newRow("lower case") << QStringLiteral("novo") << QStringLiteral("m") << blanks(4) << blanks(1);
+        QTest::newRow("old two-letter code") << QStringLiteral("RN") << QStringLiteral("d") << blanks(4) << blanks(1);
+        QTest::newRow("excluded without accent") << QStringLiteral("Excluido") << QStringLiteral("X") << blanks(4) << blanks(1);
+    }
+    void codesCompareTheStoredText()
+    {
+        QFETCH(QString, situacao);
+        QFETCH(QString, titulacao);
+        QFETCH(QByteArray, situationSlot);
+        QFETCH(QByteArray, degreeSlot);
+        SubmissionHolder h = sampleHolder();
+        h.situacao = situacao;
+        SubmissionAdvisor a = sampleAdvisor();
+        a.titulacao = titulacao;
+        const QByteArray r = holderRecord(h, &a);
+        QCOMPARE(at(r, 98, 4), situationSlot);
+        QCOMPARE(at(r, 190, 1), degreeSlot);
+    }
+
+    void titleOnTwoLines()
+    {
+        SubmissionAdvisor a = sampleAdvisor();
+        a.titulo = QStringLiteral("ABC\r\nDEF");
+        const QByteArray r = holderRecord(sampleHolder(), &a);
+        QCOMPARE(at(r, 191, 255), QByteArray("ABC  DEF") + blanks(247));
+        QVERIFY(!r.contains('\r'));
+        QCOMPARE(r.count('\n'), 1);
+        QVERIFY(r.endsWith(" \n"));
+    }
+
+    void fullTitleIsNeverShortened()
+    {
+        SubmissionAdvisor a = sampleAdvisor();
+        a.titulo = QString(239, u'T') + u'Z';
+        const QByteArray r = holderRecord(sampleHolder(), &a);
+        QCOMPARE(at(r, 191, 240), QByteArray(239, 'T') + 'Z');
+        QCOMPARE(at(r, 431, 15), blanks(15));
+        QCOMPARE(at(r, 446, 5), QByteArray("SOLOS"));
+    }
+
+    void valuesNeverMoveLaterPositions()
+    {
+        SubmissionHolder h = sampleHolder();
+        SubmissionAdvisor a = sampleAdvisor();
+        a.codArea = QStringLiteral("1.01.01.00-3");   // 12 characters, as the table admits
+        h.nome = QString(70, u'X');
+        h.codigoAgencia = QStringLiteral("1234-567");
+        a.titulo = QString(300, u'T');
+        QByteArray r = holderRecord(h, &a);
+        QCOMPARE(r.size(), kRecordSize);
+        QCOMPARE(at(r, 13, 60), QByteArray(60, 'X'));
+        QCOMPARE(at(r, 73, 1), QByteArray("F"));
+        QCOMPARE(at(r, 103, 6), QByteArray("1234-5"));
+        QCOMPARE(at(r, 191, 255), QByteArray(255, 'T'));
+        QCOMPARE(at(r, 506, 8), QByteArray("1.01.01."));
+        QCOMPARE(at(r, 514, 1), QByteArray("S"));
+
+        // The short or empty CPF of an excluded holder keeps its slot.
+        h.situacao = QStringLiteral("Excluído");
+        h.cpf = QStringLiteral("123.456");
+        h.cpfOrientador = QString();
+        r = holderRecord(h, &a);
+        QCOMPARE(r.size(), kRecordSize);
+        QCOMPARE(at(r, 2, 11), QByteArray("123456     "));
+        QCOMPARE(at(r, 13, 3), QByteArray("XXX"));
+        QCOMPARE(at(r, 119, 11), blanks(11));
+        QCOMPARE(at(r, 130, 14), QByteArray("JOAO DE ARAUJO"));
+    }
+
+    void charactersOutsideTheCodePageBecomeOneQuestionMark()
+    {
+        SubmissionHolder h = sampleHolder();
+        h.nome = QStringLiteral("ANA Ω ") + QString::fromUtf8("\xF0\x9F\x98\x80") + QStringLiteral(" SILVA");
+        SubmissionAdvisor a = sampleAdvisor();
+        a.nome = QStringLiteral("JOSÉ €");   // the euro sign is in the code page
+        const QByteArray r = holderRecord(h, &a);
+        QCOMPARE(r.size(), kRecordSize);
+        QCOMPARE(at(r, 13, 13), QByteArray("ANA ? ? SILVA"));
+        QCOMPARE(at(r, 73, 1), QByteArray("F"));
+        QCOMPARE(at(r, 130, 6), QByteArray("JOSE \x80"));
+    }
+
+    void holderWithoutAdvisorGetsBlanks()
+    {
+        const QByteArray r = holderRecord(sampleHolder(), nullptr);
+        QCOMPARE(r.size(), kRecordSize);
+        QCOMPARE(at(r, 119, 11), QByteArray("98765432100"));   // the holder's own field
+        QCOMPARE(at(r, 130, 387), blanks(387));
+        QVERIFY(r.endsWith(" \n"));
+    }
+
+    void recordMatchesTheRulesStepByStep()
+    {
+        const QStringList names = {QStringLiteral("piñata çedilha"), QStringLiteral("Ölçü\r\nÇağ"),
+                                   QStringLiteral("ÿ ý Ý œ Š ž"), QStringLiteral("a\nb\rc"), QString()};
+        for (const QString& text : names) {
+            SubmissionHolder h = sampleHolder();
+            h.nome = text;
+            h.processo = text.left(11);
+            SubmissionAdvisor a = sampleAdvisor();
+            a.titulo = text + text;
+            a.chave3 = text.left(20);
+            a.nome = text.toLower();
+            QCOMPARE(holderRecord(h, &a), recordByTheRules(h, a));
+        }
+    }
+
+    void fileName_data()
+    {
+        QTest::addColumn<QString>("numero");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("ninth character left out") << QStringLiteral("123456789") << QStringLiteral("12345678.htm");
+        QTest::newRow("short") << QStringLiteral("1234") << QStringLiteral("1234.htm");
+        QTest::newRow("separator in ninth place") << QStringLiteral("12345678/") << QStringLiteral("12345678.htm");
+        QTest::newRow("slash") << QStringLiteral("12/45/789") << QString();
+        QTest::newRow("climbing") << QStringLiteral("../../etc") << QString();
+        QTest::newRow("backslash") << QStringLiteral("..\\x") << QString();
+        QTest::newRow("drive") << QStringLiteral("C:123") << QString();
+        QTest::newRow("wildcard") << QStringLiteral("1234*") << QString();
+        QTest::newRow("line break") << QStringLiteral("1234\n5678") << QString();
+        QTest::newRow("line break in ninth place") << QStringLiteral("12345678\n") << QString();
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("blanks") << QStringLiteral("   ") << QString();
+        QTest::newRow("dots") << QStringLiteral("........9") << QString();
+    }
+    void fileName()
+    {
+        QFETCH(QString, numero);
+        QFETCH(QString, name);
+        QString why;
+        QCOMPARE(submissionFileName(numero, &why), name);
+        QCOMPARE(why.isEmpty(), !name.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSubmissionFormat)
+#include "test_submission_format.moc"

@@ -1,0 +1,91 @@
+// "zelta99 recuperar": the summary line, the data option and the failures.
+#include "RecoverySample.h"
+#include "app/Cli.h"
+#include "platform/system/Settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int code = 0;
+    QString out;
+    QString err;
+};
+
+Run run(QStringList args)
+{
+    Run r;
+    QTextStream out(&r.out);
+    QTextStream err(&r.err);
+    r.code = zelta::runCli(args, out, err);
+    out.flush();
+    err.flush();
+    return r;
+}
+
+QString write(const QString& dir, const QByteArray& bytes)
+{
+    const QString path = QDir(dir).filePath(QStringLiteral("ANTERIOR.TEX"));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write the test file");
+    return path;
+}
+
+} // namespace
+
+class TestRecoveryCli : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { plat::sys::Settings::instance().setDataDirectoryOverride(QString()); }
+
+    void importsTheSampleAndPrintsOneLine()
+    {
+        QTemporaryDir tmp;
+        const QString data = tmp.filePath(QStringLiteral("dados"));
+        const QString file = write(tmp.path(), zelta::sample::sampleFile());
+        const Run r = run({QStringLiteral("recuperar"), file, QStringLiteral("--dados"), data});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QStringLiteral("UEVE - UNIVERSIDADE ESTADUAL DO VALE DO EXEMPLO (123456789): 12 bolsistas, 6 orientadores "
+                                       "recuperados\n"));
+        QVERIFY(r.err.isEmpty());   // a new database: no copy to announce
+        QVERIFY(QFile::exists(QDir(data).filePath(QStringLiteral("zelta99.db"))));
+
+        // A second import replaces the first and says where the copy went.
+        const Run again = run({QStringLiteral("--dados"), data, QStringLiteral("recuperar"), file});
+        QCOMPARE(again.code, 0);
+        QCOMPARE(again.out, r.out);
+        QVERIFY2(again.err.startsWith(QStringLiteral("Cópia de segurança dos dados anteriores: ") +
+                                      QDir::toNativeSeparators(QDir(data).filePath(QStringLiteral("backups/zelta99-")))),
+                 qPrintable(again.err));
+    }
+
+    void failuresExitWithTwoAndTheMessage()
+    {
+        QTemporaryDir tmp;
+        const QString data = tmp.filePath(QStringLiteral("dados"));
+        const Run missing = run({QStringLiteral("recuperar"), tmp.filePath(QStringLiteral("NADA.TEX")), QStringLiteral("--dados"), data});
+        QCOMPARE(missing.code, 2);
+        QVERIFY(missing.out.isEmpty());
+        QCOMPARE(missing.err, QStringLiteral("O arquivo %1 não foi encontrado.\n")
+                                  .arg(QDir::toNativeSeparators(tmp.filePath(QStringLiteral("NADA.TEX")))));
+
+        zelta::sample::OldHeader h;
+        h.cota1 = QStringLiteral("1,5");
+        const Run quota = run({QStringLiteral("recuperar"), write(tmp.path(), zelta::sample::headerBytes(h)),
+                               QStringLiteral("--dados"), data});
+        QCOMPARE(quota.code, 2);
+        QCOMPARE(quota.err, QStringLiteral("'1,5' is not a valid integer value.\n"));
+
+        QCOMPARE(run({QStringLiteral("recuperar")}).code, 2);
+        QCOMPARE(run({QStringLiteral("recuperar"), QStringLiteral("A.TEX"), QStringLiteral("B.TEX")}).code, 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecoveryCli)
+#include "test_recovery_cli.moc"

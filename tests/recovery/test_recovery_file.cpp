@@ -1,0 +1,351 @@
+// The previous-year file reader: header, quotas, record positions, dates,
+// titles and the end of the file.
+#include "RecoverySample.h"
+#include "exchange/RecoveryFile.h"
+
+#include <QDir>
+#include <QTest>
+
+using namespace zelta;
+using namespace zelta::sample;
+
+namespace {
+
+const QDate kToday(2026, 6, 15);
+
+OldHeader header()
+{
+    OldHeader h;
+    h.nome = QStringLiteral("UNIVERSIDADE DE TESTE");
+    h.numero = QStringLiteral("123456/78-9");
+    h.sigla = QStringLiteral("UT");
+    h.cota1 = QStringLiteral(" 10");
+    h.cota2 = QStringLiteral("  2");
+    return h;
+}
+
+OldRecord record()
+{
+    OldRecord r;
+    r.cpf = cpfDigits(111222333);
+    r.nome = QStringLiteral("JOÃO DA SILVA");
+    r.sexo = QStringLiteral("M");
+    r.nascimento = QStringLiteral("05/17/78");
+    r.processo = QStringLiteral("98000012345");
+    r.seguro = QStringLiteral("S");
+    r.agencia = QStringLiteral("1234-5");
+    r.conta = QStringLiteral("123456-7");
+    r.cpfOrientador = cpfDigits(444555666);
+    r.nomeOrientador = QStringLiteral("MARIA CÉLIA SOUZA");
+    r.titulacao = QStringLiteral("4");
+    r.titulo = QStringLiteral("ESTUDO DO SOLO");
+    r.chave1 = QStringLiteral("SOLO");
+    r.chave2 = QStringLiteral("ÁGUA");
+    r.chave3 = QStringLiteral("CLIMA");
+    r.codArea = QStringLiteral("10203045");
+    return r;
+}
+
+QString formatted(const QString& digits)
+{
+    return digits.mid(0, 3) + u'.' + digits.mid(3, 3) + u'.' + digits.mid(6, 3) + u'-' + digits.mid(9, 2);
+}
+
+} // namespace
+
+class TestRecoveryFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void headerGivesTheInstitution()
+    {
+        OldHeader h = header();
+        h.nome = QStringLiteral("UNIVERSIDADE FEDERAL DE SÃO TOMÉ");
+        h.sigla = QStringLiteral("ABCDEFGHIJKLMNOP");   // 16 characters; the field keeps 10
+        const RecoveryFile f(headerBytes(h));
+        QCOMPARE(f.institution().nome, QStringLiteral("UNIVERSIDADE FEDERAL DE SÃO TOMÉ"));
+        QCOMPARE(f.institution().numero, QStringLiteral("123456789"));
+        QCOMPARE(f.institution().sigla, QStringLiteral("ABCDEFGHIJ"));
+        QCOMPARE(f.institution().cotas, 12);
+        QCOMPARE(f.recordCount(), 0);
+        QCOMPARE(f.incompleteTail(), 0);
+    }
+
+    void headerSlotsAreReadByPositionAlone()
+    {
+        // Every byte of the skipped slots set to '#': nothing of them may leak.
+        QByteArray bytes = headerBytes(header());
+        for (int i : {0, 76, 77, 78, 79, 80, 81})
+            bytes[i] = '#';
+        for (int i = 82; i < 153; ++i)
+            bytes[i] = '#';
+        for (int i = 186; i < 191; ++i)
+            bytes[i] = '#';
+        const RecoveryFile f(bytes);
+        QCOMPARE(f.institution().nome, QStringLiteral("UNIVERSIDADE DE TESTE"));
+        QCOMPARE(f.institution().numero, QStringLiteral("123456789"));
+        QCOMPARE(f.institution().sigla, QStringLiteral("UT"));
+    }
+
+    void quotaGroups_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<int>("cotas");
+        QTest::newRow("12 and 3 with blanks around") << QStringLiteral(" 12") << QStringLiteral("3  ") << 15;
+        QTest::newRow("both blank") << QStringLiteral("   ") << QStringLiteral("   ") << 0;
+        QTest::newRow("first blank") << QStringLiteral("   ") << QStringLiteral("  7") << 7;
+        QTest::newRow("blank between digits") << QStringLiteral("1 2") << QStringLiteral("   ") << 12;
+        QTest::newRow("full groups") << QStringLiteral("999") << QStringLiteral("001") << 1000;
+    }
+    void quotaGroups()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(int, cotas);
+        OldHeader h = header();
+        h.cota1 = first;
+        h.cota2 = second;
+        QCOMPARE(RecoveryFile(headerBytes(h)).institution().cotas, cotas);
+    }
+
+    void quotaThatIsNotANumberIsRefusedWithTheRunTimeText_data()
+    {
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("letter") << QStringLiteral(" 1A") << QStringLiteral("'1A' is not a valid integer value");
+        QTest::newRow("sign") << QStringLiteral(" -3") << QStringLiteral("'-3' is not a valid integer value");
+        QTest::newRow("tab") << QStringLiteral("\t12") << QStringLiteral("'\t12' is not a valid integer value");
+    }
+    void quotaThatIsNotANumberIsRefusedWithTheRunTimeText()
+    {
+        QFETCH(QString, group);
+        QFETCH(QString, message);
+        OldHeader h = header();
+        h.cota2 = group;
+        try {
+            RecoveryFile f(headerBytes(h));
+            QFAIL("a quota that is not a number was taken");
+        } catch (const RecoveryError& e) {
+            QCOMPARE(e.message(), message);
+        }
+    }
+
+    void headerCutShortIsNotAFile()
+    {
+        auto read = [](const QByteArray& bytes) { return RecoveryFile(bytes).recordCount(); };
+        QVERIFY_THROWS_EXCEPTION(RecoveryError, read(QByteArray()));
+        QVERIFY_THROWS_EXCEPTION(RecoveryError, read(headerBytes(header()).left(190)));
+        // A Ctrl+Z inside the header ends the data there.
+        QByteArray bytes = headerBytes(header());
+        bytes[100] = '\x1a';
+        QVERIFY_THROWS_EXCEPTION(RecoveryError, read(bytes));
+    }
+
+    void recordFieldsComeFromTheirPositions()
+    {
+        const RecoveryFile f(headerBytes(header()) + recordBytes(record()));
+        QCOMPARE(f.recordCount(), 1);
+        const RecoveryRecord r = f.record(0, kToday);
+        QCOMPARE(r.cpf, formatted(cpfDigits(111222333)));
+        QCOMPARE(r.nome, QStringLiteral("JOÃO DA SILVA"));
+        QCOMPARE(r.sexo, QStringLiteral("M"));
+        QCOMPARE(r.nascimento, QDate(1978, 5, 17));
+        QCOMPARE(r.processo, QStringLiteral("98000012345"));
+        QCOMPARE(r.seguroSaude, QStringLiteral("S"));
+        QCOMPARE(r.codigoAgencia, QStringLiteral("1234-5"));
+        QCOMPARE(r.contaBanco, QStringLiteral("123456-7"));
+        QCOMPARE(r.cpfOrientador, formatted(cpfDigits(444555666)));
+        QCOMPARE(r.nomeOrientador, QStringLiteral("MARIA CÉLIA SOUZA"));
+        QCOMPARE(r.titulacao, QStringLiteral("D"));
+        QCOMPARE(r.titulo, QStringLiteral("ESTUDO DO SOLO"));
+        QCOMPARE(r.chave1, QStringLiteral("SOLO"));
+        QCOMPARE(r.chave2, QStringLiteral("ÁGUA"));
+        QCOMPARE(r.chave3, QStringLiteral("CLIMA"));
+        QCOMPARE(r.codArea, QStringLiteral("10203045"));
+        QVERIFY(r.keepsHolder());
+        QVERIFY(r.hasAdvisor());
+    }
+
+    void fullSlotsAndSkippedSlotsKeepTheirBounds()
+    {
+        // Each slot filled to its width with a letter of its own, the skipped
+        // slots (demand, situation, tail) with '#': a field read one position
+        // off would take a neighbour's letter.
+        OldRecord r;
+        r.cpf = QStringLiteral("12345678901");
+        r.nome = QString(60, u'N');
+        r.sexo = QStringLiteral("F");
+        r.nascimento = QStringLiteral("12/31/99");
+        r.processo = QString(11, u'P');
+        r.demanda = QStringLiteral("#####");
+        r.situacao = QStringLiteral("####");
+        r.seguro = QStringLiteral("G");
+        r.agencia = QString(6, u'A');
+        r.conta = QString(10, u'C');
+        r.cpfOrientador = QStringLiteral("98765432109");
+        r.nomeOrientador = QString(60, u'O');
+        r.titulacao = QStringLiteral("3");
+        r.titulo = QString(255, u'T');
+        r.chave1 = QString(20, u'X');
+        r.chave2 = QString(20, u'Y');
+        r.chave3 = QString(20, u'Z');
+        r.codArea = QString(8, u'8');
+        QByteArray rec = recordBytes(r);
+        rec.replace(512, 5, "#####");
+        const RecoveryRecord d = RecoveryFile(headerBytes(header()) + rec).record(0, kToday);
+        QCOMPARE(d.cpf, QStringLiteral("123.456.789-01"));
+        QCOMPARE(d.nome, QString(60, u'N'));
+        QCOMPARE(d.sexo, QStringLiteral("F"));
+        QCOMPARE(d.nascimento, QDate(1999, 12, 31));
+        QCOMPARE(d.processo, QString(11, u'P'));
+        QCOMPARE(d.seguroSaude, QStringLiteral("G"));
+        QCOMPARE(d.codigoAgencia, QString(6, u'A'));
+        QCOMPARE(d.contaBanco, QString(10, u'C'));
+        QCOMPARE(d.cpfOrientador, QStringLiteral("987.654.321-09"));
+        QCOMPARE(d.nomeOrientador, QString(60, u'O'));
+        QCOMPARE(d.titulacao, QStringLiteral("M"));
+        QCOMPARE(d.titulo, QString(240, u'T'));   // the field holds 240
+        QCOMPARE(d.chave1, QString(20, u'X'));
+        QCOMPARE(d.chave2, QString(20, u'Y'));
+        QCOMPARE(d.chave3, QString(20, u'Z'));
+        QCOMPARE(d.codArea, QString(8, u'8'));
+    }
+
+    void textsAreKeptAsReadApartFromTheirPadding()
+    {
+        OldRecord r = record();
+        r.nome = QStringLiteral("  maria d'ávila");   // leading blanks and case stay
+        r.conta = QStringLiteral("12 34");
+        const RecoveryRecord d = RecoveryFile(headerBytes(header()) + recordBytes(r)).record(0, kToday);
+        QCOMPARE(d.nome, QStringLiteral("  maria d'ávila"));
+        QCOMPARE(d.contaBanco, QStringLiteral("12 34"));
+        // Bytes that Windows-1252 maps above Latin-1 come back as their characters.
+        QByteArray bytes = headerBytes(header()) + recordBytes(record());
+        bytes[191 + 11] = '\x80';
+        QCOMPARE(RecoveryFile(bytes).record(0, kToday).nome.at(0), QChar(0x20AC));
+    }
+
+    void blankCpfDigitsKeepTheirPositions()
+    {
+        OldRecord r = record();
+        r.cpf = QString();
+        r.cpfOrientador = QString();
+        const RecoveryRecord d = RecoveryFile(headerBytes(header()) + recordBytes(r)).record(0, kToday);
+        QCOMPARE(d.cpf, QStringLiteral("   .   .   -  "));
+        QCOMPARE(d.cpfOrientador, QStringLiteral("   .   .   -  "));
+        QVERIFY(!d.keepsHolder());
+        QVERIFY(!d.hasAdvisor());
+        r.cpf = QStringLiteral("   45678901");
+        r.cpfOrientador = QStringLiteral("   45678901");
+        const RecoveryRecord e = RecoveryFile(headerBytes(header()) + recordBytes(r)).record(0, kToday);
+        QVERIFY(!e.keepsHolder());
+        QVERIFY(!e.hasAdvisor());
+        r.cpf = QStringLiteral("1  45678901");
+        QVERIFY(RecoveryFile(headerBytes(header()) + recordBytes(r)).record(0, kToday).keepsHolder());
+    }
+
+    void birthDates_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QDate>("date");
+        QTest::newRow("month first, run in the 1900s") << QStringLiteral("12/31/78") << QDate(1999, 3, 1) << QDate(1978, 12, 31);
+        QTest::newRow("78 read today is not 2078") << QStringLiteral("12/31/78") << kToday << QDate(1978, 12, 31);
+        QTest::newRow("day first does not convert") << QStringLiteral("31/12/78") << kToday << QDate();
+        QTest::newRow("a recent year stays in this century") << QStringLiteral("01/15/05") << kToday << QDate(2005, 1, 15);
+        QTest::newRow("today itself") << QStringLiteral("06/15/26") << kToday << QDate(2026, 6, 15);
+        QTest::newRow("tomorrow is last century") << QStringLiteral("06/16/26") << kToday << QDate(1926, 6, 16);
+        QTest::newRow("29 February 2000") << QStringLiteral("02/29/00") << kToday << QDate(2000, 2, 29);
+        QTest::newRow("29 February of a common year") << QStringLiteral("02/29/01") << kToday << QDate();
+        QTest::newRow("any separators") << QStringLiteral("05-17.78") << kToday << QDate(1978, 5, 17);
+        QTest::newRow("leading blank in a part") << QStringLiteral(" 5/ 7/78") << kToday << QDate(1978, 5, 7);
+        QTest::newRow("blank") << QStringLiteral("        ") << kToday << QDate();
+        QTest::newRow("month 13") << QStringLiteral("13/01/78") << kToday << QDate();
+        QTest::newRow("letters") << QStringLiteral("ab/cd/ef") << kToday << QDate();
+    }
+    void birthDates()
+    {
+        QFETCH(QString, text);
+        QFETCH(QDate, today);
+        QFETCH(QDate, date);
+        QCOMPARE(RecoveryFile::birthDate(text, today), date);
+    }
+
+    void degreeCodes()
+    {
+        QCOMPARE(RecoveryFile::degreeCode(u'3'), QStringLiteral("M"));
+        QCOMPARE(RecoveryFile::degreeCode(u'4'), QStringLiteral("D"));
+        QCOMPARE(RecoveryFile::degreeCode(u' '), QString());
+        QCOMPARE(RecoveryFile::degreeCode(u'D'), QString());
+    }
+
+    void projectTitleIsCutThenTrimmed()
+    {
+        QCOMPARE(RecoveryFile::projectTitle(u"  \r\nTITULO\r\nEM DUAS LINHAS \t  "), QStringLiteral("TITULO\r\nEM DUAS LINHAS"));
+        // Characters past the 240th are dropped before the trim: a title that
+        // only starts there is empty.
+        QCOMPARE(RecoveryFile::projectTitle(QString(240, u' ') + QStringLiteral("ABC")), QString());
+        const QString long255 = QString(239, u'A') + QStringLiteral(" B") + QString(14, u'C');
+        QCOMPARE(RecoveryFile::projectTitle(long255), QString(239, u'A'));
+    }
+
+    void endOfFile_data()
+    {
+        QTest::addColumn<QByteArray>("tail");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<int>("incomplete");
+        const QByteArray rec = recordBytes(record());
+        QTest::newRow("physical end") << QByteArray() << 2 << 0;
+        QTest::newRow("Ctrl+Z") << QByteArray("\x1a") << 2 << 0;
+        QTest::newRow("CR LF") << QByteArray("\r\n") << 2 << 0;
+        QTest::newRow("LF then Ctrl+Z and rubbish") << QByteArray("\n\x1a rubbish after the mark") << 2 << 0;
+        QTest::newRow("a record cut short") << rec.left(300) << 2 << 300;
+        QTest::newRow("a record cut by Ctrl+Z") << rec.left(40) + "\x1a" + rec.mid(41) << 2 << 40;
+        QTest::newRow("one blank") << QByteArray(" ") << 2 << 1;
+    }
+    void endOfFile()
+    {
+        QFETCH(QByteArray, tail);
+        QFETCH(int, records);
+        QFETCH(int, incomplete);
+        const QByteArray rec = recordBytes(record());
+        const RecoveryFile f(headerBytes(header()) + rec + rec + tail);
+        QCOMPARE(f.recordCount(), records);
+        QCOMPARE(f.incompleteTail(), incomplete);
+    }
+
+    void fileThatEndsAfterItsHeaderHasNoRecord()
+    {
+        QCOMPARE(RecoveryFile(headerBytes(header())).recordCount(), 0);
+        QCOMPARE(RecoveryFile(headerBytes(header()) + "\x1a").recordCount(), 0);
+    }
+
+    void loadReportsAMissingFileInPortuguese()
+    {
+        try {
+            RecoveryFile::load(QStringLiteral("/nao/existe/ARQUIVO.TEX"));
+            QFAIL("a missing file was read");
+        } catch (const RecoveryError& e) {
+            QCOMPARE(e.message(), QStringLiteral("O arquivo /nao/existe/ARQUIVO.TEX não foi encontrado"));
+        }
+        QVERIFY_THROWS_EXCEPTION(RecoveryError, RecoveryFile::load(QDir::tempPath()));
+    }
+
+    void sampleFileReadsCleanly()
+    {
+        const RecoveryFile f(sampleFile());
+        QCOMPARE(f.institution().sigla, QStringLiteral("UEVE"));
+        QCOMPARE(f.institution().cotas, 15);
+        QCOMPARE(f.recordCount(), 12);
+        QCOMPARE(f.incompleteTail(), 0);
+        for (int i = 0; i < f.recordCount(); ++i) {
+            const RecoveryRecord r = f.record(i, kToday);
+            QVERIFY2(r.nascimento.isValid(), qPrintable(r.nome));
+            QCOMPARE(r.codArea.size(), 8);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecoveryFile)
+#include "test_recovery_file.moc"

@@ -1,0 +1,319 @@
+// The recovery window: choosing the file, "Confirma" and "Cancelar", the
+// gauge, the main window's labels, and the main window opening it by itself.
+#include "RecoverySample.h"
+#include "app/TZelta.h"
+#include "exchange/RecoveryBackup.h"
+#include "exchange/TFrm_Recuperar.h"
+#include "platform/db/Table.h"
+#include "platform/system/Settings.h"
+#include "platform/ui/TestHooks.h"
+#include "support/TestData.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace zelta;
+using namespace zelta::sample;
+using plat::ui::MessageKind;
+using plat::ui::MessageRecorder;
+using plat::ui::ModalDriver;
+using zelta::test::TestData;
+using zelta::test::makeCpf;
+
+namespace {
+
+OldRecord holder(qint64 cpf, const QString& nome)
+{
+    OldRecord r;
+    r.cpf = cpfDigits(cpf);
+    r.nome = nome;
+    r.sexo = QStringLiteral("M");
+    r.nascimento = QStringLiteral("02/03/79");
+    r.agencia = QStringLiteral("1234-5");
+    r.cpfOrientador = cpfDigits(700000001);
+    r.nomeOrientador = QStringLiteral("ORIENTADORA");
+    r.titulacao = QStringLiteral("4");
+    r.titulo = QStringLiteral("PROJETO");
+    r.chave1 = QStringLiteral("CHAVE");
+    r.codArea = QStringLiteral("10101003");
+    return r;
+}
+
+QByteArray oldFile(const QString& sigla, const QString& nome, const QString& cota = QStringLiteral(" 10"))
+{
+    OldHeader h;
+    h.nome = nome;
+    h.numero = QStringLiteral("123456/78-9");
+    h.sigla = sigla;
+    h.cota1 = cota;
+    return headerBytes(h) + recordBytes(holder(600000001, QStringLiteral("PRIMEIRO"))) +
+           recordBytes(holder(600000002, QStringLiteral("SEGUNDO")));
+}
+
+QString write(const QString& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = QDir(dir).filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write the test file");
+    return path;
+}
+
+// Answers the file dialog with a file, or cancels it; records where it opened.
+struct FileDialogAnswer {
+    explicit FileDialogAnswer(QString chosen = QString()) : file(std::move(chosen)) {}
+    QString file;
+    QString openedIn;
+    QStringList filters;
+    void operator()(QDialog* dlg)
+    {
+        auto* fd = qobject_cast<QFileDialog*>(dlg);
+        if (!fd)
+            return;
+        openedIn = fd->directory().absolutePath();
+        filters = fd->nameFilters();
+        if (file.isEmpty()) {
+            fd->reject();
+            return;
+        }
+        fd->selectFile(file);
+        static_cast<QDialog*>(fd)->accept();   // as the dialog's own Open button does
+    }
+};
+
+} // namespace
+
+class TestRecoveryWindow : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_driveA;
+
+private slots:
+    void initTestCase()
+    {
+        QCoreApplication::setApplicationName(QStringLiteral("zelta99"));
+        plat::sys::Settings::instance().setConfigFile(m_driveA.filePath(QStringLiteral("sem-configuracao.ini")));
+        qputenv("ZELTA_DRIVE_A", QFile::encodeName(m_driveA.path()));
+    }
+
+    void windowShowsItsControls()
+    {
+        TestData d;
+        AppContext ctx{&d.dm(), nullptr, nullptr};
+        TFrm_Recuperar form(ctx);
+        QCOMPARE(form.windowTitle(), QStringLiteral("Recuperar dados do Zelta 1999"));
+        QCOMPARE(form.GroupBox1->title(), QStringLiteral("Informe o drive e o nome do arquivo "));
+        QVERIFY(form.GroupBox1->font().bold());
+        QVERIFY(!form.EdDrive->isEnabled());
+        QVERIFY(form.EdDrive->text().isEmpty());
+        QCOMPARE(form.Gauge1->value(), 0);
+        QCOMPARE(form.BitBtn3->text(), QStringLiteral("Confirma"));
+        QVERIFY(form.BitBtn3->isDefault());
+        QCOMPARE(form.BitBtn2->text(), QStringLiteral("Cancelar"));
+        QCOMPARE(form.OpenDialog1->nameFilters(), QStringList{QStringLiteral("Arquivo Zelta 1997 (*.TEX)")});
+        QVERIFY(!(form.windowFlags() & Qt::WindowCloseButtonHint));
+    }
+
+    void fileDialogOpensOnDriveAAndKeepsTheChoiceWhenCancelled()
+    {
+        TestData d;
+        const QString file = write(m_driveA.path(), QStringLiteral("ANTERIOR.TEX"), oldFile(QStringLiteral("X"), QStringLiteral("Y")));
+        AppContext ctx{&d.dm(), nullptr, nullptr};
+        TFrm_Recuperar form(ctx);
+        form.show();
+
+        ModalDriver modals;
+        FileDialogAnswer cancel;
+        modals.expect(std::ref(cancel));
+        form.SpeedButton1->click();
+        QCOMPARE(cancel.openedIn, QDir(m_driveA.path()).absolutePath());
+        QVERIFY(form.EdDrive->text().isEmpty());   // nothing chosen yet
+
+        FileDialogAnswer choose(file);
+        modals.expect(std::ref(choose));
+        form.SpeedButton1->click();
+        QCOMPARE(form.EdDrive->text(), QDir::toNativeSeparators(file));
+
+        FileDialogAnswer cancelAgain;
+        modals.expect(std::ref(cancelAgain));
+        form.SpeedButton1->click();
+        QCOMPARE(form.EdDrive->text(), QDir::toNativeSeparators(file));
+        QCOMPARE(modals.unexpected(), 0);
+    }
+
+    void confirmWithoutAFileOnlyCloses()
+    {
+        TestData d;
+        d.setInstitution(QStringLiteral("999999999"), QStringLiteral("FICA"), QStringLiteral("NADA MUDA"), 3);
+        d.addHolder(QStringLiteral("QUEM FICA"), makeCpf(1));
+        AppContext ctx{&d.dm(), nullptr, nullptr};
+        TFrm_Recuperar form(ctx);
+        form.show();
+        MessageRecorder messages;
+        form.BitBtn3->click();
+        QVERIFY(!form.isVisible());
+        QCOMPARE(messages.count(), 0);
+        QCOMPARE(d.count(QStringLiteral("ZELTABOL")), 1);
+        QCOMPARE(d.db().scalar(QStringLiteral("SELECT Sigla FROM ZELTAINT")).toString(), QStringLiteral("FICA"));
+        QVERIFY(RecoveryBackup::list(d.dir()).isEmpty());
+    }
+
+    void cancelClosesWithoutTouchingTheTables()
+    {
+        TestData d;
+        d.addHolder(QStringLiteral("QUEM FICA"), makeCpf(1));
+        const QString file = write(m_driveA.path(), QStringLiteral("CANCELA.TEX"), oldFile(QStringLiteral("X"), QStringLiteral("Y")));
+        AppContext ctx{&d.dm(), nullptr, nullptr};
+        TFrm_Recuperar form(ctx);
+        form.show();
+        ModalDriver modals;
+        modals.expect(FileDialogAnswer{file});
+        form.SpeedButton1->click();
+        form.BitBtn2->click();
+        QVERIFY(!form.isVisible());
+        QCOMPARE(form.result(), int(QDialog::Rejected));
+        QCOMPARE(d.db().scalar(QStringLiteral("SELECT group_concat(Nome) FROM ZELTABOL")).toString(), QStringLiteral("QUEM FICA"));
+    }
+
+    void confirmImportsFillsTheLabelsAndCloses()
+    {
+        TestData d;
+        d.addHolder(QStringLiteral("ANTIGO"), makeCpf(1));
+        const QString file = write(m_driveA.path(), QStringLiteral("NOVO.TEX"),
+                                   oldFile(QStringLiteral("SIGLA NOVA"), QStringLiteral("INSTITUIÇÃO NOVA")));
+        TZelta zelta;
+        zelta.setDataModule(&d.dm());
+        TFrm_Recuperar form(zelta.context(), &zelta);
+        form.show();
+
+        ModalDriver modals;
+        modals.expect(FileDialogAnswer{file});
+        form.SpeedButton1->click();
+        QList<int> gauge;
+        connect(form.Gauge1, &QProgressBar::valueChanged, this, [&](int v) { gauge << v; });
+        MessageRecorder messages;
+        form.BitBtn3->click();
+
+        QCOMPARE(messages.count(), 0);
+        QVERIFY(!form.isVisible());
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QCOMPARE(gauge, (QList<int>{5, 10, 15, 35, 65, 100}));
+        QCOMPARE(zelta.Label_Sigla->text(), QStringLiteral("SIGLA NOVA"));
+        QCOMPARE(zelta.Label_Instituicao->text(), QStringLiteral("INSTITUIÇÃO NOVA"));
+        QCOMPARE(d.db().scalar(QStringLiteral("SELECT group_concat(Nome) FROM ZELTABOL")).toString(),
+                 QStringLiteral("PRIMEIRO,SEGUNDO"));
+        QCOMPARE(RecoveryBackup::list(d.dir()).size(), 1);
+        // Closing the window closes the data module's three tables.
+        QVERIFY(!d.dm().Tb_Bolsistas->isOpen());
+        QVERIFY(!d.dm().Tb_Orientador->isOpen());
+        QVERIFY(!d.dm().Tb_Instituicao->isOpen());
+    }
+
+    void failedImportReportsTheErrorAndKeepsTheWindowAndTheData()
+    {
+        TestData d;
+        d.setInstitution(QStringLiteral("111111111"), QStringLiteral("FICA"), QStringLiteral("NADA MUDA"), 3);
+        d.addHolder(QStringLiteral("QUEM FICA"), makeCpf(1));
+        const QString file = write(m_driveA.path(), QStringLiteral("RUIM.TEX"),
+                                   oldFile(QStringLiteral("X"), QStringLiteral("Y"), QStringLiteral(" 1O")));
+        TZelta zelta;
+        zelta.setDataModule(&d.dm());
+        zelta.Label_Sigla->setText(QStringLiteral("FICA"));
+        TFrm_Recuperar form(zelta.context(), &zelta);
+        form.show();
+        ModalDriver modals;
+        modals.expect(FileDialogAnswer{file});
+        form.SpeedButton1->click();
+        MessageRecorder messages;
+        form.BitBtn3->click();
+
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().kind, MessageKind::Error);
+        QCOMPARE(messages.last().text, QStringLiteral("'1O' is not a valid integer value."));
+        QVERIFY(form.isVisible());
+        QCOMPARE(form.Gauge1->value(), 0);
+        QCOMPARE(zelta.Label_Sigla->text(), QStringLiteral("FICA"));
+        QCOMPARE(d.db().scalar(QStringLiteral("SELECT group_concat(Nome) FROM ZELTABOL")).toString(), QStringLiteral("QUEM FICA"));
+        QCOMPARE(d.db().scalar(QStringLiteral("SELECT Sigla FROM ZELTAINT")).toString(), QStringLiteral("FICA"));
+        form.BitBtn2->click();
+    }
+
+    void recordCutShortIsReportedAfterTheImport()
+    {
+        TestData d;
+        const QString file = write(m_driveA.path(), QStringLiteral("CORTADO.TEX"),
+                                   oldFile(QStringLiteral("X"), QStringLiteral("Y")) + QByteArray(100, 'Z'));
+        AppContext ctx{&d.dm(), nullptr, nullptr};
+        TFrm_Recuperar form(ctx);
+        form.show();
+        ModalDriver modals;
+        modals.expect(FileDialogAnswer{file});
+        form.SpeedButton1->click();
+        MessageRecorder messages;
+        form.BitBtn3->click();
+        QCOMPARE(messages.texts(),
+                 QStringList{QStringLiteral("O arquivo termina no meio de um registro (100 caracteres), que não foi recuperado.")});
+        QCOMPARE(messages.last().kind, MessageKind::Plain);
+        QVERIFY(!form.isVisible());
+        QCOMPARE(d.count(QStringLiteral("ZELTABOL")), 2);
+    }
+
+    void mainWindowOffersTheRecoveryOnAnEmptyHolderTable()
+    {
+        TestData d;
+        const QString file = write(m_driveA.path(), QStringLiteral("INICIO.TEX"),
+                                   oldFile(QStringLiteral("UEVE"), QStringLiteral("UNIVERSIDADE DO INÍCIO")));
+        TZelta zelta;
+        zelta.setDataModule(&d.dm());
+        QVERIFY(zelta.commandAction(TZelta::Command::Recuperar)->isEnabled());
+
+        ModalDriver modals;
+        modals.expect([&](QDialog* dlg) {
+            auto* form = qobject_cast<TFrm_Recuperar*>(dlg);
+            if (!form)
+                return;
+            ModalDriver files;
+            files.expect(FileDialogAnswer{file});
+            form->SpeedButton1->click();
+            form->BitBtn3->click();
+        });
+        zelta.FormActivate();
+        QCOMPARE(modals.shown(), QStringList{QStringLiteral("zelta::TFrm_Recuperar")});
+        QCOMPARE(d.count(QStringLiteral("ZELTABOL")), 2);
+        QCOMPARE(zelta.Label_Sigla->text(), QStringLiteral("UEVE"));
+        QCOMPARE(zelta.Label_Instituicao->text(), QStringLiteral("UNIVERSIDADE DO INÍCIO"));
+        QVERIFY(!d.dm().Tb_Bolsistas->isOpen());
+        QVERIFY(!d.dm().Tb_Orientador->isOpen());
+
+        // The menu entry opens it again, now that there are holders.
+        modals.expect([](QDialog* dlg) { static_cast<TFrm_Recuperar*>(dlg)->BitBtn2->click(); });
+        zelta.commandAction(TZelta::Command::Recuperar)->trigger();
+        QCOMPARE(modals.shown().size(), 2);
+        QCOMPARE(modals.shown().last(), QStringLiteral("zelta::TFrm_Recuperar"));
+        QCOMPARE(d.count(QStringLiteral("ZELTABOL")), 2);
+    }
+
+    void mainWindowDoesNotOfferItWhenThereAreHolders()
+    {
+        TestData d;
+        d.addHolder(QStringLiteral("JÁ CADASTRADO"), makeCpf(1));
+        TZelta zelta;
+        zelta.setDataModule(&d.dm());
+        ModalDriver modals;
+        zelta.FormActivate();
+        QVERIFY(modals.shown().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestRecoveryWindow)
+#include "test_recovery_window.moc"

@@ -1,0 +1,197 @@
+// The verification window: a run with and without errors, the preview of the
+// report, a run that fails, and its command on the main window.
+#include "app/TZelta.h"
+#include "data/TDm_Dados.h"
+#include "platform/db/Table.h"
+#include "platform/ui/PreviewWindow.h"
+#include "platform/ui/TestHooks.h"
+#include "support/TestData.h"
+#include "validation/TFrm_Verifica.h"
+#include "validation/TVlCpfCgc.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace zelta;
+using plat::ui::MessageRecorder;
+using plat::ui::ModalDriver;
+using zelta::test::makeCpf;
+using zelta::test::TestData;
+
+namespace {
+
+struct Fixture {
+    TestData data;
+    TVlCpfCgc validator;
+    AppContext ctx;
+    Fixture()
+    {
+        validator.loadStoredState();
+        ctx.Dm_Dados = &data.dm();
+        ctx.VerificarCpfCgc = &validator;
+    }
+    // One advisor without holders and one holder without a sex: three errors
+    // with the advisor's invalid CPF.
+    void addErrors()
+    {
+        const qint64 a = data.addAdvisor(makeCpf(200000001), QStringLiteral("ORIENTADOR COM BOLSISTA"));
+        data.addAdvisor(QStringLiteral("123.456.789-00"), QStringLiteral("ORIENTADOR SOZINHO"), QString());
+        data.addHolder(QStringLiteral("BOLSISTA SEM SEXO"), makeCpf(3), QStringLiteral("Novo"), makeCpf(200000001), a, QString());
+    }
+};
+
+QStringList logLines(const TFrm_Verifica& w) { return w.MemoLog->toPlainText().split(u'\n'); }
+
+} // namespace
+
+class TestVerificaWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void layoutAndChrome();
+    void runWithoutErrors();
+    void runWithErrorsAndPrint();
+    void failedRunRestoresCursor();
+    void openedFromMainWindow();
+};
+
+void TestVerificaWindow::layoutAndChrome()
+{
+    Fixture f;
+    TFrm_Verifica w(f.ctx);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Verificação de Preenchimento"));
+    QVERIFY(!(w.windowFlags() & Qt::WindowCloseButtonHint));
+    QVERIFY(w.MemoLog->isReadOnly());
+    QVERIFY(w.MemoLog->toPlainText().isEmpty());
+    QCOMPARE(w.MemoLog->focusPolicy(), Qt::ClickFocus);
+    QVERIFY(w.BitBtnVerificar->isEnabled());
+    QVERIFY(!w.BitBtnImprimir->isEnabled());
+    QVERIFY(w.BitBtnSair->isEnabled());
+    // Left only through "Sair".
+    QTest::keyClick(&w, Qt::Key_Escape);
+    QVERIFY(w.isVisible());
+    w.BitBtnSair->click();
+    QVERIFY(!w.isVisible());
+}
+
+void TestVerificaWindow::runWithoutErrors()
+{
+    Fixture f;
+    const qint64 a = f.data.addAdvisor(makeCpf(200000001), QStringLiteral("ORIENTADOR"));
+    f.data.addHolder(QStringLiteral("BOLSISTA"), makeCpf(3), QStringLiteral("Novo"), makeCpf(200000001), a);
+    TFrm_Verifica w(f.ctx);
+    w.show();
+    MessageRecorder messages;
+    w.BitBtnVerificar->click();
+    QCOMPARE(messages.count(), 0);
+    QCOMPARE(logLines(w).last(), QStringLiteral("Verificação Terminada. Nenhum erro encontrado."));
+    QCOMPARE(logLines(w).size(), 11);
+    QVERIFY(!w.BitBtnImprimir->isEnabled());
+    QCOMPARE(f.data.count(QStringLiteral("ZELTAERR")), 0);
+}
+
+void TestVerificaWindow::runWithErrorsAndPrint()
+{
+    Fixture f;
+    f.addErrors();
+    TFrm_Verifica w(f.ctx);
+    w.show();
+    MessageRecorder messages;
+    w.BitBtnVerificar->click();
+    QCOMPARE(messages.count(), 0);
+    const QStringList log = logLines(w);
+    QCOMPARE(log.last(), QStringLiteral("Verificação Terminada. 3 erro(s) encontrado(s)."));
+    QVERIFY(log.contains(QStringLiteral("..Bolsista BOLSISTA SEM SEXO")));
+    QVERIFY(log.contains(QStringLiteral("....Titulação Inválida")));
+    QVERIFY(w.BitBtnImprimir->isEnabled());
+    QCOMPARE(w.ProgressBar1->value(), 100);
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    QCOMPARE(f.data.count(QStringLiteral("ZELTAERR")), log.size());
+
+    // "Imprimir" opens the preview of the stored lines, a new report each time.
+    ModalDriver modals;
+    int shown = 0;
+    for (int i = 0; i < 2; ++i) {
+        modals.expect([&](QDialog* d) {
+            auto* preview = qobject_cast<plat::ui::PreviewWindow*>(d);
+            QVERIFY(preview);
+            ++shown;
+            QCOMPARE(preview->windowTitle(), QStringLiteral("Relatório de Verificação de Preenchimento"));
+            QCOMPARE(preview->pages().pageCount(), 1);
+            const QStringList lines = preview->pages().pages.first().lines();
+            QVERIFY(lines.contains(QStringLiteral("..Orientador ORIENTADOR SOZINHO")));
+            QCOMPARE(lines.last(), log.last());
+            preview->accept();
+        });
+        w.BitBtnImprimir->click();
+    }
+    QCOMPARE(shown, 2);
+    QCOMPARE(modals.unexpected(), 0);
+
+    // A new run disables "Imprimir" again when it finds nothing.
+    f.data.db().exec(QStringLiteral("DELETE FROM ZELTAORI WHERE NOME='ORIENTADOR SOZINHO'"));
+    f.data.db().exec(QStringLiteral("UPDATE ZELTABOL SET SEXO='M'"));
+    w.BitBtnVerificar->click();
+    QVERIFY(!w.BitBtnImprimir->isEnabled());
+    QCOMPARE(logLines(w).last(), QStringLiteral("Verificação Terminada. Nenhum erro encontrado."));
+
+    // Closing closes the error table.
+    QVERIFY(f.data.dm().Tb_Erro_Bol_Ori->isOpen());
+    w.BitBtnSair->click();
+    QVERIFY(!f.data.dm().Tb_Erro_Bol_Ori->isOpen());
+}
+
+void TestVerificaWindow::failedRunRestoresCursor()
+{
+    Fixture f;
+    f.addErrors();
+    TFrm_Verifica w(f.ctx);
+    w.show();
+    w.BitBtnVerificar->click();
+    QVERIFY(w.BitBtnImprimir->isEnabled());
+    const int stored = f.data.count(QStringLiteral("ZELTAERR"));
+
+    // The advisor table is gone: the run ends with the general error report,
+    // the normal cursor, "Imprimir" disabled and the log as far as it got.
+    f.data.db().exec(QStringLiteral("ALTER TABLE ZELTAORI RENAME TO ZELTAORI_OLD"));
+    MessageRecorder messages;
+    w.BitBtnVerificar->click();
+    QCOMPARE(messages.count(), 1);
+    QCOMPARE(messages.last().kind, plat::ui::MessageKind::Error);
+    QVERIFY(messages.last().text.contains(QStringLiteral("ZELTAORI")));
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    QVERIFY(!w.BitBtnImprimir->isEnabled());
+    QCOMPARE(logLines(w), (QStringList{QStringLiteral("Verificando Arquivo de Bolsistas."), QStringLiteral(" ")}));
+    QVERIFY(stored > 0);
+    QCOMPARE(f.data.count(QStringLiteral("ZELTAERR")), 0);
+    f.data.db().exec(QStringLiteral("ALTER TABLE ZELTAORI_OLD RENAME TO ZELTAORI"));
+}
+
+void TestVerificaWindow::openedFromMainWindow()
+{
+    Fixture f;
+    TZelta zelta;
+    zelta.setDataModule(&f.data.dm());
+    ModalDriver modals;
+    bool opened = false;
+    modals.expect([&](QDialog* d) {
+        auto* w = qobject_cast<TFrm_Verifica*>(d);
+        opened = w != nullptr;
+        if (w)
+            w->BitBtnSair->click();
+    });
+    QAction* action = zelta.commandAction(TZelta::Command::Verificacao);
+    QVERIFY(action);
+    QCOMPARE(action->text().remove(u'&'), QStringLiteral("Verificação do Preenchimento"));
+    QVERIFY(action->isEnabled());
+    action->trigger();
+    QVERIFY(opened);
+}
+
+QTEST_MAIN(TestVerificaWindow)
+#include "test_verifica_window.moc"

@@ -1,0 +1,468 @@
+// The completeness verification: the checks, the log and its order, the stored
+// lines of the error table, the error report's pages, and the command line.
+#include "../report/FixedMeasurer.h"
+
+#include "app/Cli.h"
+#include "platform/db/DbError.h"
+#include "platform/db/Table.h"
+#include "platform/report/PagePainter.h"
+#include "platform/system/Settings.h"
+#include "support/TestData.h"
+#include "validation/TFrm_Relatorio_Erro.h"
+#include "validation/TVlCpfCgc.h"
+#include "validation/Verificacao.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zelta;
+using zelta::test::makeCpf;
+using zelta::test::TestData;
+
+namespace {
+
+const QString kBadCpf = QStringLiteral("123.456.789-00");
+
+QStringList fixedLog(const QStringList& holders, const QStringList& advisors, const QString& closing)
+{
+    return QStringList{QStringLiteral("Verificando Arquivo de Bolsistas."), QStringLiteral(" ")} + holders
+           + QStringList{QStringLiteral(" "), QStringLiteral("Arquivo de Bolsistas Verificado."), QStringLiteral(" "),
+                         QStringLiteral("Verificando Arquivo de Orientadores.")}
+           + advisors + QStringList{QStringLiteral("  "), QStringLiteral("Arquivo de Orientadores Verificado."), QStringLiteral("  "), closing};
+}
+
+QStringList storedLines(TestData& data)
+{
+    QStringList out;
+    plat::db::Statement st = data.db().prepare(QStringLiteral("SELECT Numero_Linha, Linha FROM ZELTAERR ORDER BY rowid"));
+    int n = 0;
+    while (st.step()) {
+        if (st.int64(0) != ++n)
+            return {QStringLiteral("Numero_Linha fora de ordem")};
+        out << st.text(1);
+    }
+    return out;
+}
+
+int runVerification(TestData& data, QStringList* log = nullptr)
+{
+    TVlCpfCgc validator;
+    validator.loadStoredState();
+    Verificacao v(data.dm(), validator);
+    QStringList streamed;
+    v.setLogSink([&](const QString& line) { streamed << line; });
+    const int errors = v.run();
+    if (streamed != v.log())
+        return -1;
+    if (log)
+        *log = v.log();
+    return errors;
+}
+
+int cli(const QStringList& args, QString* out = nullptr, QString* err = nullptr)
+{
+    QString o, e;
+    QTextStream os(&o), es(&e);
+    QStringList a = args;
+    const int code = runCli(a, os, es);
+    os.flush();
+    es.flush();
+    if (out)
+        *out = o;
+    if (err)
+        *err = e;
+    return code;
+}
+
+} // namespace
+
+class TestVerificacao : public QObject {
+    Q_OBJECT
+private slots:
+    void holderChecks_data();
+    void holderChecks();
+    void advisorChecks_data();
+    void advisorChecks();
+    void wrapping_data();
+    void wrapping();
+
+    void emptyTables();
+    void registerWithErrors();
+    void holdersInCursorOrder();
+    void longNamesWrapped();
+    void cleanRunEmptiesErrorTable();
+    void errorTableInUse();
+
+    void reportPages();
+    void commandLine();
+};
+
+// ------------------------------------------------------------------ checks
+
+void TestVerificacao::holderChecks_data()
+{
+    QTest::addColumn<QString>("cpf");
+    QTest::addColumn<QString>("sexo");
+    QTest::addColumn<QString>("nascimento");
+    QTest::addColumn<QString>("cpfOrientador");
+    QTest::addColumn<QString>("agencia");
+    QTest::addColumn<QVariant>("numero");
+    QTest::addColumn<QString>("code");
+
+    const QString ok = makeCpf(123456789);
+    const QString date = QStringLiteral("17/05/1980");
+    const QVariant n(qint64(7));
+    QTest::newRow("complete") << ok << "F" << date << ok << "1234-5" << n << "";
+    QTest::newRow("repeated digits pass") << QStringLiteral("111.111.111-11") << "M" << date << ok << "1234-5" << n << "";
+    QTest::newRow("invalid CPF") << kBadCpf << "F" << date << ok << "1234-5" << n << "1,";
+    QTest::newRow("partly typed CPF") << QStringLiteral("123.456.789-0 ") << "F" << date << ok << "1234-5" << n << "1,";
+    QTest::newRow("invalid CPF and no sex: only the last") << kBadCpf << "" << date << ok << "1234-5" << n << "2,";
+    QTest::newRow("blank sex") << ok << " " << date << ok << "1234-5" << n << "2,";
+    QTest::newRow("empty date is the zero date") << ok << "F" << "" << ok << "1234-5" << n << "";
+    QTest::newRow("short form date") << ok << "F" << "17/05/80" << ok << "1234-5" << n << "";
+    QTest::newRow("date of another length") << ok << "F" << "17/5/1980" << ok << "1234-5" << n << "3,";
+    QTest::newRow("advisor CPF short") << ok << "F" << date << ok.left(13) << "1234-5" << n << "4,";
+    QTest::newRow("advisor CPF digits unchecked") << ok << "F" << date << kBadCpf << "1234-5" << n << "";
+    QTest::newRow("agency four characters") << ok << "F" << date << ok << "1234" << n << "";
+    QTest::newRow("agency without check digit") << ok << "F" << date << ok << "1234-" << n << "";
+    QTest::newRow("agency blank at 3") << ok << "F" << date << ok << "12 4-5" << n << "5,";
+    QTest::newRow("agency blank at 6") << ok << "F" << date << ok << "1234- " << n << "5,";
+    QTest::newRow("agency blank at 5 allowed") << ok << "F" << date << ok << "1234 5" << n << "";
+    QTest::newRow("agency empty") << ok << "F" << date << ok << "" << n << "5,";
+    QTest::newRow("no advisor") << ok << "F" << date << ok << "1234-5" << QVariant() << "6,";
+    QTest::newRow("everything wrong: the last check") << kBadCpf << "" << "1/1/1" << "" << "" << QVariant() << "6,";
+}
+
+void TestVerificacao::holderChecks()
+{
+    QFETCH(QString, cpf);
+    QFETCH(QString, sexo);
+    QFETCH(QString, nascimento);
+    QFETCH(QString, cpfOrientador);
+    QFETCH(QString, agencia);
+    QFETCH(QVariant, numero);
+    QFETCH(QString, code);
+    TVlCpfCgc validator;
+    QCOMPARE(codigoErroBolsista({cpf, sexo, nascimento, cpfOrientador, agencia, numero}, validator), code);
+}
+
+void TestVerificacao::advisorChecks_data()
+{
+    QTest::addColumn<QString>("cpf");
+    QTest::addColumn<QString>("titulacao");
+    QTest::addColumn<QStringList>("chaves");
+    QTest::addColumn<QString>("area");
+    QTest::addColumn<bool>("temBolsista");
+    QTest::addColumn<QStringList>("lines");
+
+    const QString ok = makeCpf(987654321);
+    const QStringList keys{QStringLiteral("SOLO"), QString(), QString()};
+    QTest::newRow("complete") << ok << "D" << keys << "10101003" << true << QStringList();
+    QTest::newRow("CPF and titulação together") << kBadCpf << "" << keys << "10101003" << true
+                                                << QStringList{QStringLiteral("....CPF Inválido"), QStringLiteral("....Titulação Inválida")};
+    QTest::newRow("area replaces both") << kBadCpf << "" << keys << "1010100" << true
+                                        << QStringList{QStringLiteral("....Código da Área Inválida")};
+    QTest::newRow("titulação alone") << ok << "" << keys << "10101003" << true << QStringList{QStringLiteral("....Titulação Inválida")};
+    QTest::newRow("only the third key word") << ok << "M" << QStringList{QString(), QString(), QStringLiteral("AGUA")} << "10101003"
+                                             << true << QStringList();
+    QTest::newRow("no key word") << ok << "M" << QStringList{QString(), QStringLiteral("  "), QString()} << "10101003" << true
+                                 << QStringList{QStringLiteral("....Palavra Chave Inexistente")};
+    QTest::newRow("area with punctuation") << ok << "M" << keys << "1.01.01.00-3" << true
+                                           << QStringList{QStringLiteral("....Código da Área Inválida")};
+    QTest::newRow("no holder replaces all") << kBadCpf << "" << QStringList{QString(), QString(), QString()} << "" << false
+                                            << QStringList{QStringLiteral("....Orientador não Vinculado a Bolsista")};
+}
+
+void TestVerificacao::advisorChecks()
+{
+    QFETCH(QString, cpf);
+    QFETCH(QString, titulacao);
+    QFETCH(QStringList, chaves);
+    QFETCH(QString, area);
+    QFETCH(bool, temBolsista);
+    QFETCH(QStringList, lines);
+    TVlCpfCgc validator;
+    const QString code = codigoErroOrientador({cpf, titulacao, chaves[0], chaves[1], chaves[2], area, temBolsista}, validator);
+    QCOMPARE(linhasErroOrientador(code), lines);
+}
+
+void TestVerificacao::wrapping_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("stored");
+
+    const QString fifty = QString(50, u'X');
+    QTest::newRow("blank line kept") << " " << QStringList{QStringLiteral(" ")};
+    QTest::newRow("two blanks kept") << "  " << QStringList{QStringLiteral("  ")};
+    QTest::newRow("exactly fifty") << fifty << QStringList{fifty};
+    QTest::newRow("name wraps at a blank")
+        << "..Bolsista MARIA APARECIDA DOS SANTOS FERREIRA DE ALBUQUERQUE"
+        << QStringList{QStringLiteral("..Bolsista MARIA APARECIDA DOS SANTOS FERREIRA DE"), QStringLiteral("ALBUQUERQUE")};
+    QTest::newRow("blank right after fifty") << fifty + QStringLiteral(" FIM") << QStringList{fifty, QStringLiteral("FIM")};
+    QTest::newRow("long word split") << QString(120, u'A')
+                                     << QStringList{QString(50, u'A'), QString(50, u'A'), QString(20, u'A')};
+    QTest::newRow("word longer than a line after a short one")
+        << QStringLiteral("..Orientador ") + QString(60, u'B')
+        << QStringList{QStringLiteral("..Orientador"), QString(50, u'B'), QString(10, u'B')};
+    QTest::newRow("blanks at the break dropped")
+        << QStringLiteral("AAAA") + QString(50, u' ') + QStringLiteral("BBBB") << QStringList{QStringLiteral("AAAA"), QStringLiteral("BBBB")};
+}
+
+void TestVerificacao::wrapping()
+{
+    QFETCH(QString, line);
+    QFETCH(QStringList, stored);
+    const QStringList got = quebraLinha(line);
+    QCOMPARE(got, stored);
+    for (const QString& l : got)
+        QVERIFY(l.size() <= Verificacao::kLineWidth);
+    // Nothing is lost: the words come back in order.
+    QCOMPARE(got.join(u' ').split(u' ', Qt::SkipEmptyParts).join(QString()),
+             line.split(u' ', Qt::SkipEmptyParts).join(QString()));
+}
+
+// ------------------------------------------------------------------ runs
+
+void TestVerificacao::emptyTables()
+{
+    TestData data;
+    QStringList log;
+    QCOMPARE(runVerification(data, &log), 0);
+    QCOMPARE(log, fixedLog({}, {}, QStringLiteral("Verificação Terminada. Nenhum erro encontrado.")));
+    QCOMPARE(data.count(QStringLiteral("ZELTAERR")), 0);
+}
+
+void TestVerificacao::registerWithErrors()
+{
+    TestData data;
+    const QString ok = makeCpf(100000001);
+    // Advisors: complete; invalid CPF and no titulação; all holders excluded;
+    // no holder at all.
+    const qint64 a1 = data.addAdvisor(makeCpf(200000001), QStringLiteral("ANA COMPLETA"));
+    const qint64 a2 = data.addAdvisor(kBadCpf, QStringLiteral("BRUNO SEM TITULO"), QString());
+    const qint64 a3 = data.addAdvisor(kBadCpf, QStringLiteral("CARLA SO EXCLUIDOS"), QString(), QStringLiteral("P"), QString());
+    data.addAdvisor(makeCpf(200000004), QStringLiteral("DANIEL SEM BOLSISTA"));
+
+    data.addHolder(QStringLiteral("ALICE CERTA"), makeCpf(300000001), QStringLiteral("Novo"), ok, a1);
+    data.addHolder(QStringLiteral("BEATRIZ SEM SEXO"), kBadCpf, QStringLiteral("Renovado"), ok, a2, QString());
+    data.addHolder(QStringLiteral("CAIO AGENCIA"), makeCpf(300000003), QStringLiteral("Novo"), ok, a1, QStringLiteral("M"),
+                   QDate(1980, 1, 1), QStringLiteral("12 4-5"));
+    data.addHolder(QStringLiteral("DIANA SEM ORIENTADOR"), makeCpf(300000004), QStringLiteral("Novo"), QString(), QVariant());
+    // Excluded holders are never reported, however incomplete.
+    data.addHolder(QStringLiteral("EDUARDO EXCLUIDO"), kBadCpf, QStringLiteral("Excluído"), QString(), a3, QString(), QDate(),
+                   QString());
+    data.addHolder(QStringLiteral("FABIO EXCLUIDO"), makeCpf(300000006), QStringLiteral("Excluído"), ok, a2);
+
+    QStringList log;
+    QCOMPARE(runVerification(data, &log), 6);
+    const QStringList expected = fixedLog(
+        {QStringLiteral("..Bolsista BEATRIZ SEM SEXO"), QStringLiteral("....Sexo Inválido"),
+         QStringLiteral("..Bolsista CAIO AGENCIA"), QStringLiteral("....Agência Inválido"),
+         QStringLiteral("..Bolsista DIANA SEM ORIENTADOR"), QStringLiteral("....Bolsista sem Orientador")},
+        {QStringLiteral("..Orientador BRUNO SEM TITULO"), QStringLiteral("....CPF Inválido"), QStringLiteral("....Titulação Inválida"),
+         QStringLiteral("..Orientador DANIEL SEM BOLSISTA"), QStringLiteral("....Orientador não Vinculado a Bolsista")},
+        QStringLiteral("Verificação Terminada. 6 erro(s) encontrado(s)."));
+    QCOMPARE(log, expected);
+
+    // The error table holds the whole log, blank lines included, in order.
+    QCOMPARE(storedLines(data), expected);
+
+    // The cursors as the run leaves them: the error table open on its last
+    // line, the holders closed and back on their primary order.
+    TDm_Dados& dm = data.dm();
+    QVERIFY(dm.Tb_Erro_Bol_Ori->isOpen());
+    QCOMPARE(dm.Tb_Erro_Bol_Ori->field(QStringLiteral("Linha")).asString(), expected.last());
+    QVERIFY(!dm.Tb_Bolsistas->isOpen());
+    QCOMPARE(dm.Tb_Bolsistas->indexName(), QString());
+    QCOMPARE(dm.Tb_Bolsistas->indexFieldNames(), QString());
+    QVERIFY(!dm.Tb_Orientador->isOpen());
+}
+
+void TestVerificacao::holdersInCursorOrder()
+{
+    TestData data;
+    const qint64 a = data.addAdvisor(makeCpf(200000001), QStringLiteral("ORIENTADOR"));
+    // Accented capitals sort with their base letters.
+    const QStringList names{QStringLiteral("ZÉLIA"), QStringLiteral("ÁLVARO"), QStringLiteral("AMARAL"), QStringLiteral("ALVES")};
+    for (int i = 0; i < names.size(); ++i)
+        data.addHolder(names[i], makeCpf(300000000 + 10 - i), QStringLiteral("Novo"), makeCpf(200000001), a, QString());
+
+    auto holderOrder = [&] {
+        QStringList log;
+        runVerification(data, &log);
+        return log.filter(QStringLiteral("..Bolsista "));
+    };
+    // The order the shared cursor is set to when the run starts: names...
+    plat::db::Table& bol = *data.dm().Tb_Bolsistas;
+    bol.setIndexFieldNames(QStringLiteral("Nome"));
+    QCOMPARE(holderOrder(), (QStringList{QStringLiteral("..Bolsista ÁLVARO"), QStringLiteral("..Bolsista ALVES"),
+                                         QStringLiteral("..Bolsista AMARAL"), QStringLiteral("..Bolsista ZÉLIA")}));
+    // ... or CPFs.
+    bol.setIndexFieldNames(QStringLiteral("CPF"));
+    QCOMPARE(holderOrder(), (QStringList{QStringLiteral("..Bolsista ALVES"), QStringLiteral("..Bolsista AMARAL"),
+                                         QStringLiteral("..Bolsista ÁLVARO"), QStringLiteral("..Bolsista ZÉLIA")}));
+
+    // A key range left on the shared cursor does not hide holders.
+    bol.open();
+    bol.setIndexName(QStringLiteral("Id_Bolsista_Cpf"));
+    bol.setRange({makeCpf(300000010)}, {makeCpf(300000010)});
+    QCOMPARE(holderOrder().size(), 4);
+}
+
+void TestVerificacao::longNamesWrapped()
+{
+    TestData data;
+    const QString longHolder = QStringLiteral("MARIA APARECIDA DOS SANTOS FERREIRA DE ALBUQUERQUE LIMA");
+    const QString longAdvisor = QStringLiteral("JOAQUIM ") + QString(52, u'X');
+    data.addAdvisor(kBadCpf, longAdvisor);   // no holder, invalid CPF
+    data.addHolder(longHolder, kBadCpf, QStringLiteral("Novo"), makeCpf(1), 1);
+
+    QStringList log;
+    QCOMPARE(runVerification(data, &log), 2);
+    const QStringList stored = storedLines(data);
+    QCOMPARE(stored, linhasArmazenadas(log));
+    QCOMPARE(stored.size(), log.size() + 3);
+    for (const QString& line : stored)
+        QVERIFY2(line.size() <= 50, qPrintable(line));
+    const int h = int(stored.indexOf(QStringLiteral("..Bolsista MARIA APARECIDA DOS SANTOS FERREIRA DE")));
+    QVERIFY(h > 0);
+    QCOMPARE(stored.at(h + 1), QStringLiteral("ALBUQUERQUE LIMA"));
+    QCOMPARE(stored.at(h + 2), QStringLiteral("....CPF Inválido"));
+    const int o = int(stored.indexOf(QStringLiteral("..Orientador JOAQUIM")));
+    QVERIFY(o > h);
+    QCOMPARE(stored.mid(o + 1, 3), (QStringList{QString(50, u'X'), QStringLiteral("XX"),
+                                                QStringLiteral("....Orientador não Vinculado a Bolsista")}));
+}
+
+void TestVerificacao::cleanRunEmptiesErrorTable()
+{
+    TestData data;
+    const qint64 a = data.addAdvisor(makeCpf(200000001), QStringLiteral("ORIENTADOR"));
+    const qint64 h = data.addHolder(QStringLiteral("BOLSISTA"), makeCpf(3), QStringLiteral("Novo"), makeCpf(200000001), a, QString());
+    QCOMPARE(runVerification(data), 1);
+    QVERIFY(data.count(QStringLiteral("ZELTAERR")) > 0);
+
+    data.dm().Tb_Erro_Bol_Ori->close();
+    data.db().exec(QStringLiteral("UPDATE ZELTABOL SET SEXO='F' WHERE rowid=?"), {h});
+    QStringList log;
+    QCOMPARE(runVerification(data, &log), 0);
+    QCOMPARE(log.last(), QStringLiteral("Verificação Terminada. Nenhum erro encontrado."));
+    QCOMPARE(data.count(QStringLiteral("ZELTAERR")), 0);
+}
+
+void TestVerificacao::errorTableInUse()
+{
+    // Another cursor holds the error table: emptying it fails, the table keeps
+    // the last run's lines and nothing is logged.
+    TestData data;
+    data.addAdvisor(makeCpf(200000001), QStringLiteral("SEM BOLSISTA"));
+    QCOMPARE(runVerification(data), 1);
+    const QStringList before = storedLines(data);
+    plat::db::Table other(data.db(), QStringLiteral("ZELTAERR"));
+    other.open();
+    TVlCpfCgc validator;
+    Verificacao v(data.dm(), validator);
+    QVERIFY_THROWS_EXCEPTION(plat::db::DbError, v.run());
+    QVERIFY(v.log().isEmpty());
+    QCOMPARE(storedLines(data), before);
+}
+
+// ------------------------------------------------------------------ report
+
+void TestVerificacao::reportPages()
+{
+    TestData data;
+    plat::db::Table& erros = *data.dm().Tb_Erro_Bol_Ori;
+    erros.open();
+    {
+        TFrm_Relatorio_Erro empty(data.dm());
+        QVERIFY(empty.layOut(zelta::test::FixedMeasurer()).isEmpty());
+    }
+    erros.close();
+    for (int i = 1; i <= 100; ++i)
+        data.db().exec(QStringLiteral("INSERT INTO ZELTAERR (Numero_Linha, Linha) VALUES (?, ?)"),
+                       {i, i % 10 == 0 ? QStringLiteral(" ") : QStringLiteral("linha %1").arg(i)});
+    erros.open();
+    TFrm_Relatorio_Erro report(data.dm());
+    QCOMPARE(report.title(), QStringLiteral("Relatório de Verificação de Preenchimento"));
+    const plat::report::PageModel model = report.layOut(zelta::test::FixedMeasurer(), QDateTime(QDate(1999, 9, 1), QTime(8, 0)));
+    // (277 - 15.6) / 6.6: 39 lines a page.
+    QCOMPARE(model.pageCount(), 3);
+    int line = 0;
+    for (const plat::report::Page& page : model.pages) {
+        QCOMPARE(page.frames, (QList<QRectF>{QRectF(10, 10, 190, 15.6)}));
+        const QStringList texts = page.lines();
+        QCOMPARE(texts.mid(0, 6), (QStringList{QStringLiteral("Orvu - Quarvelin Tessaline"), QStringLiteral("01/09/1999 08:00:00"),
+                                               QStringLiteral("Zelta - 99"), QStringLiteral("Página :"), QString::number(page.number),
+                                               QStringLiteral("Relatório de Verificação de Preenchimento")}));
+        const QStringList body = texts.mid(6);
+        QCOMPARE(body.size(), page.number < 3 ? 39 : 22);
+        for (int i = 0; i < body.size(); ++i) {
+            ++line;
+            QCOMPARE(body.at(i), line % 10 == 0 ? QStringLiteral(" ") : QStringLiteral("linha %1").arg(line));
+            const plat::report::TextRun& run = page.texts.at(6 + i);
+            QCOMPARE(run.rect.left(), 10 + 4.2);
+            QVERIFY(qAbs(run.rect.top() - (10 + 15.6 + 6.6 * i + 1.9)) < 1e-9);
+        }
+        const plat::report::TextRun& label = page.texts.at(3);
+        QCOMPARE(label.rect.topLeft(), QPointF(10 + 163.5, 10 + 6.9));
+    }
+    QCOMPARE(line, 100);
+}
+
+void TestVerificacao::commandLine()
+{
+    TestData data;
+    plat::sys::Settings::instance().setDataDirectoryOverride(data.dir());
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("erros.pdf"));
+
+    // Nothing to report: exit 0, no lines, no report.
+    QString text, err;
+    QCOMPARE(cli({QStringLiteral("verificar")}, &text, &err), 0);
+    QCOMPARE(text.split(u'\n', Qt::SkipEmptyParts).last(), QStringLiteral("Verificação Terminada. Nenhum erro encontrado."));
+    QCOMPARE(cli({QStringLiteral("relatorio"), QStringLiteral("erros"), QStringLiteral("--pdf"), pdf}, &text), 0);
+    QVERIFY(!QFile::exists(pdf));
+
+    // Errors: exit 1, the log on the output, the lines stored as the window does.
+    const QString name = QStringLiteral("ORIENTADORA COM UM NOME MUITO COMPRIDO PARA UMA LINHA SÓ");
+    data.addAdvisor(makeCpf(200000001), name);
+    QCOMPARE(cli({QStringLiteral("verificar"), QStringLiteral("--dados"), data.dir()}, &text, &err), 1);
+    QVERIFY(err.isEmpty());
+    const QStringList printed = text.split(u'\n');
+    QCOMPARE(printed.last(), QString());
+    QCOMPARE(printed.mid(0, printed.size() - 1),
+             fixedLog({}, {QStringLiteral("..Orientador ") + name, QStringLiteral("....Orientador não Vinculado a Bolsista")},
+                      QStringLiteral("Verificação Terminada. 1 erro(s) encontrado(s).")));
+    QCOMPARE(storedLines(data), linhasArmazenadas(printed.mid(0, printed.size() - 1)));
+
+    // The report of the stored lines, read back from the PDF.
+    QCOMPARE(cli({QStringLiteral("relatorio"), QStringLiteral("erros"), QStringLiteral("--pdf"), pdf}, &text, &err), 0);
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    QVERIFY(p.waitForFinished(30000));
+    const QString read = QString::fromUtf8(p.readAllStandardOutput());
+    QVERIFY(read.contains(QStringLiteral("Relatório de Verificação de Preenchimento")));
+    QVERIFY(read.contains(QStringLiteral("Orvu - Quarvelin Tessaline")));
+    QVERIFY(read.contains(QStringLiteral("Página : 1")) || read.contains(QStringLiteral("Página :")));
+    for (const QString& line : storedLines(data))
+        if (!line.trimmed().isEmpty())
+            QVERIFY2(read.contains(line), qPrintable(line));
+    QVERIFY(read.indexOf(QStringLiteral("Verificando Arquivo de Bolsistas.")) < read.indexOf(QStringLiteral("Verificação Terminada.")));
+
+    // Usage errors.
+    QCOMPARE(cli({QStringLiteral("verificar"), QStringLiteral("extra")}, nullptr, &err), 2);
+    QVERIFY(err.contains(QStringLiteral("Uso:")));
+    QCOMPARE(cli({QStringLiteral("relatorio"), QStringLiteral("erros")}, nullptr, &err), 2);
+    QCOMPARE(cli({QStringLiteral("relatorio"), QStringLiteral("nada"), QStringLiteral("--pdf"), pdf}, nullptr, &err), 2);
+    QCOMPARE(cli({QStringLiteral("relatorio"), QStringLiteral("erros"), QStringLiteral("--pdf"), pdf, QStringLiteral("--situacao"),
+                  QStringLiteral("Novo")}, nullptr, &err), 2);
+    QCOMPARE(cli({QStringLiteral("relatorio"), QStringLiteral("erros"), QStringLiteral("--pdf"),
+                  out.filePath(QStringLiteral("falta/x.pdf"))}, nullptr, &err), 2);
+    QVERIFY(err.contains(QStringLiteral("x.pdf")));
+    plat::sys::Settings::instance().setDataDirectoryOverride(QString());
+}
+
+QTEST_MAIN(TestVerificacao)
+#include "test_verificacao.moc"

@@ -1,0 +1,35 @@
+// The main window, the about box and the help window.
+#include "ScreenRegistry.h"
+
+#include "app/TFrm_Sobre.h"
+#include "app/TZelta.h"
+#include "platform/ui/Help.h"
+#include "platform/ui/HelpViewer.h"
+
+namespace zelta::screens {
+
+namespace {
+
+const ScreenRegistrar mainWindow("principal", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+    auto zelta = std::make_unique<TZelta>();
+    zelta->setDataModule(&ctx.dados);
+    zelta->FormActivate();   // the institution labels, as at start-up
+    zelta->resize(1024, 768);
+    return zelta;
+});
+
+const ScreenRegistrar about("sobre", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+    return std::make_unique<TFrm_Sobre>(ctx.app.Zelta);
+});
+
+// The guide at its last topic, to check how the document reads.
+const ScreenRegistrar help("ajuda", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+    const QString guide = plat::ui::findHelpDocument();
+    if (guide.isEmpty())
+        return nullptr;
+    return std::make_unique<plat::ui::HelpViewer>(guide, plat::ui::helpTopicAnchor(12), ctx.app.Zelta);
+});
+
+} // namespace
+
+} // namespace zelta::screens

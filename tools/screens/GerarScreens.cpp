@@ -1,0 +1,39 @@
+// The generation window, with both drives present, before and during writing.
+#include "ScreenRegistry.h"
+
+#include "app/AppContext.h"
+#include "exchange/TFrm_Gerar.h"
+
+#include <QDir>
+#include <QProgressBar>
+#include <QTemporaryDir>
+
+namespace zelta::screens {
+
+namespace {
+
+// Drive A: and B: as two folders that exist for the tool's whole run.
+void provideDrives()
+{
+    static QTemporaryDir drives;
+    QDir(drives.path()).mkpath(QStringLiteral("disquete_a"));
+    QDir(drives.path()).mkpath(QStringLiteral("disquete_b"));
+    qputenv("ZELTA_DRIVE_A", drives.filePath(QStringLiteral("disquete_a")).toLocal8Bit());
+    qputenv("ZELTA_DRIVE_B", drives.filePath(QStringLiteral("disquete_b")).toLocal8Bit());
+}
+
+const ScreenRegistrar gerar("gerar", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+    provideDrives();
+    return std::make_unique<TFrm_Gerar>(ctx.app, nullptr);
+});
+
+const ScreenRegistrar gerarProgresso("gerar_progresso", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+    provideDrives();
+    auto form = std::make_unique<TFrm_Gerar>(ctx.app, nullptr);
+    form->Gauge1->setValue(66);
+    return form;
+});
+
+} // namespace
+
+} // namespace zelta::screens

@@ -1,0 +1,37 @@
+// The recovery of last year's file: the window with a file chosen, and its
+// file dialog.
+#include "ScreenRegistry.h"
+
+#include "app/AppContext.h"
+#include "exchange/TFrm_Recuperar.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QProgressBar>
+
+namespace zelta::screens {
+
+namespace {
+
+const ScreenRegistrar recovery("recuperar", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+    auto form = std::make_unique<TFrm_Recuperar>(ctx.app, ctx.app.Zelta);
+    form->EdDrive->setText(QDir::toNativeSeparators(QDir::home().filePath(QStringLiteral("Documentos/EXEMPLO.TEX"))));
+    form->Gauge1->setValue(65);
+    return form;
+});
+
+const ScreenRegistrar recoveryDialog("recuperar-arquivo", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+    auto form = std::make_unique<TFrm_Recuperar>(ctx.app, ctx.app.Zelta);
+    // The dialog as it opens, in the folder of the shipped sample.
+    QFileDialog* dialog = form->OpenDialog1;
+    dialog->setParent(nullptr, dialog->windowFlags());
+    const QString samples = qEnvironmentVariable("ZELTA_SOURCE_DIR") + QStringLiteral("/resources/exemplo");
+    dialog->setDirectory(QDir(samples).exists() ? samples : QDir::homePath());
+    dialog->resize(640, 400);
+    return std::unique_ptr<QWidget>(dialog);
+});
+
+} // namespace
+
+} // namespace zelta::screens
