@@ -2,3 +2,4 @@
 zelta_add_bench(bench_verify SOURCES bench_verify.cpp)
 zelta_add_bench(bench_generate SOURCES bench_generate.cpp)
 zelta_add_bench(bench_recover SOURCES bench_recover.cpp LIBS zelta_recovery_sample)
+zelta_add_bench(bench_advisors SOURCES bench_advisors.cpp LIBS zelta_windows)

@@ -18,6 +18,8 @@
 #include <algorithm>
 #include <limits>
 
+#include <sys/resource.h>
+
 using namespace zelta;
 using namespace zelta::bench;
 
@@ -61,6 +63,16 @@ QByteArray bigFile()
     }
     out += '\x1a';
     return out;
+}
+
+// Processor time (user and system) used so far by this process, or by its
+// finished children: a figure that other work on a shared machine disturbs
+// much less than the wall clock.
+double cpuMs(int who)
+{
+    rusage u{};
+    getrusage(who, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000.0 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0;
 }
 
 QString csvField(const QVariant& v)
@@ -144,18 +156,22 @@ int main(int argc, char** argv)
 
     // The import into an empty register.
     double importBest = std::numeric_limits<double>::max();
+    double importCpu = std::numeric_limits<double>::max();
     RecoveryResult result;
     QString lastDir;
     for (int run = 0; run < kRuns; ++run) {
         lastDir = freshData(tmp.path(), QStringLiteral("zelta%1").arg(run), templateDb);
         TDm_Dados dm(lastDir);
         dm.database().handle();
+        const double cpu0 = cpuMs(RUSAGE_SELF);
         importBest = std::min(importBest, timeMs([&] { result = recuperarDados(dm, file); }));
+        importCpu = std::min(importCpu, cpuMs(RUSAGE_SELF) - cpu0);
     }
     if (result.holders != kHolders || result.advisors != kPairs)
         qFatal("unexpected import: %d holders, %d advisors", result.holders, result.advisors);
     report(QStringLiteral("recovery of 100,000 holders, 40,000 advisors (empty register)"), importBest, QStringLiteral("ms"),
            QStringLiteral("< 2000 ms"));
+    report(QStringLiteral("  processor time of that recovery"), importCpu, QStringLiteral("ms"));
 
     // The same file over a full register: the copy of the database comes first.
     double replaceBest = std::numeric_limits<double>::max();
@@ -196,10 +212,12 @@ int main(int argc, char** argv)
         "SELECT count(*) FROM ZELTABOL;\n")
                                .arg(kAdvisorColumns, kHolderColumns, advisorsCsv, holdersCsv);
     double baselineBest = std::numeric_limits<double>::max();
+    double baselineCpu = std::numeric_limits<double>::max();
     for (int run = 0; run < kRuns; ++run) {
         const QString dir = freshData(tmp.path(), QStringLiteral("shell%1").arg(run), templateDb);
         QProcess shell;
         QByteArray output;
+        const double cpu0 = cpuMs(RUSAGE_CHILDREN);
         const double ms = timeMs([&] {
             shell.start(sqlite3, {QDir(dir).filePath(QStringLiteral("zelta99.db"))});
             shell.write(script.toUtf8());
@@ -210,8 +228,11 @@ int main(int argc, char** argv)
         if (shell.exitCode() != 0 || output.trimmed() != QByteArray::number(kHolders))
             qFatal("sqlite3 failed: %s %s", output.constData(), shell.readAllStandardError().constData());
         baselineBest = std::min(baselineBest, ms);
+        baselineCpu = std::min(baselineCpu, cpuMs(RUSAGE_CHILDREN) - cpu0);
     }
     report(QStringLiteral("baseline: sqlite3 shell .import of the same rows"), baselineBest, QStringLiteral("ms"));
-    report(QStringLiteral("recovery / baseline"), importBest / baselineBest, QStringLiteral("x"), QStringLiteral("< 3"));
+    report(QStringLiteral("  processor time of the sqlite3 shell"), baselineCpu, QStringLiteral("ms"));
+    report(QStringLiteral("recovery / baseline, wall clock"), importBest / baselineBest, QStringLiteral("x"), QStringLiteral("< 3"));
+    report(QStringLiteral("recovery / baseline, processor time"), importCpu / baselineCpu, QStringLiteral("x"), QStringLiteral("< 3"));
     return 0;
 }

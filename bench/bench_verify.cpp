@@ -22,7 +22,7 @@ using namespace zelta::bench;
 
 namespace {
 
-constexpr int kRuns = 12;
+constexpr int kRuns = 3;
 
 template <typename F>
 double bestOf(F&& fn)
@@ -71,15 +71,6 @@ int main(int argc, char** argv)
         lines = int(v.log().size());
         dm.Tb_Erro_Bol_Ori->close();
     });
-    {
-        Verificacao v(dm, validator);
-        report(QStringLiteral("phase prepare"), timeMs([&] { v.prepareErrorTable(); v.start(); }), QStringLiteral("ms"));
-        report(QStringLiteral("phase holders"), timeMs([&] { v.checkHolders(); }), QStringLiteral("ms"));
-        report(QStringLiteral("phase advisors"), timeMs([&] { v.checkAdvisors(); }), QStringLiteral("ms"));
-        report(QStringLiteral("phase finish"), timeMs([&] { v.finish(); }), QStringLiteral("ms"));
-        report(QStringLiteral("phase close"), timeMs([&] { v.closeTables(); }), QStringLiteral("ms"));
-        dm.Tb_Erro_Bol_Ori->close();
-    }
     qint64 bytes = 0;
     double shell = 1e300;
     for (int i = 0; i < kRuns; ++i)

@@ -203,6 +203,9 @@ TDm_Dados::~TDm_Dados()
         t->close();
     for (Query* q : findChildren<Query*>())
         q->close();
+    // The cursors refer to m_db, a member, which is gone by the time the
+    // QObject base deletes its children: they are deleted while it exists.
+    qDeleteAll(findChildren<Table*>());
     m_db.close();
 }
 

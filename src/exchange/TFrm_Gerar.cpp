@@ -58,6 +58,7 @@ void TFrm_Gerar::buildUi()
     Gauge1->setRange(0, 100);
     Gauge1->setValue(0);
     Gauge1->setAlignment(Qt::AlignCenter);
+    Gauge1->setTextVisible(true);
 
     BitBtn3 = new QPushButton(QStringLiteral("Confirmar"), this);
     BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
@@ -151,8 +152,9 @@ bool TFrm_Gerar::Verificar_Erro()
 
 void TFrm_Gerar::setGauge(int percent)
 {
+    // The gauge shows its percentage, so a new value repaints it at once,
+    // while the writing holds the event loop; it is told only of new values.
     Gauge1->setValue(percent);
-    Gauge1->repaint();
 }
 
 void TFrm_Gerar::BitBtn3Click()

@@ -19,8 +19,7 @@ ReportLayout TFrm_Relatorio_Erro::layoutDefinition()
     header.addDateTime(0, 1.6, regular(10)).named(QStringLiteral("DataHora")).toBand(Qt::AlignRight);
     header.addLabel(QStringLiteral("Página :"), 163.5, 6.9, regular(10));
     header.addPageNumber(0, 6.9, regular(10)).named(QStringLiteral("Pagina")).toBand(Qt::AlignRight);
-    // Centred on the band: at 12 points bold the title's left edge falls at 56.6 mm.
-    header.addLabel(layout.title, 56.6, 10.1, bold(12)).named(QStringLiteral("Titulo")).toBand(Qt::AlignHCenter);
+    header.addLabel(layout.title, 56.6, 10.1, bold(12)).named(QStringLiteral("Titulo"));
 
     Band& detail = layout.detail;
     detail.height = 6.6;

@@ -29,6 +29,13 @@ TFrm_Verifica::TFrm_Verifica(AppContext& ctx, QWidget* parent) : QDialog(parent)
     plat::ui::centerOnScreen(this);
 }
 
+TFrm_Verifica::~TFrm_Verifica()
+{
+    // A window destroyed without being closed still lets the table go.
+    if (!m_closed)
+        m_ctx.Dm_Dados->Tb_Erro_Bol_Ori->close();
+}
+
 void TFrm_Verifica::buildUi()
 {
     MemoLog = new QPlainTextEdit(this);

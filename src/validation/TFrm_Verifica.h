@@ -18,6 +18,7 @@ class TFrm_Verifica : public QDialog {
     Q_OBJECT
 public:
     explicit TFrm_Verifica(AppContext& ctx, QWidget* parent = nullptr);
+    ~TFrm_Verifica() override;
 
     // Event handlers.
     void BitBtnVerificarClick();

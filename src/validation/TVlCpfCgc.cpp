@@ -6,11 +6,11 @@ namespace {
 
 // Modulus-11 check digit over digits[0..count) with the given weights; -1 when a
 // character is not a decimal digit.
-int checkDigit(const QString& digits, int count, const int* weights)
+int checkDigit(const char16_t* digits, int count, const int* weights)
 {
     int sum = 0;
     for (int i = 0; i < count; ++i) {
-        const char16_t c = digits.at(i).unicode();
+        const char16_t c = digits[i];
         if (c < u'0' || c > u'9')
             return -1;
         sum += (c - u'0') * weights[i];
@@ -19,21 +19,14 @@ int checkDigit(const QString& digits, int count, const int* weights)
     return d > 9 ? 0 : d;
 }
 
-bool allDigits(const QString& s)
+bool matches(const char16_t* digits, int n, const int* w1, const int* w2)
 {
-    for (QChar c : s)
-        if (c.unicode() < u'0' || c.unicode() > u'9')
+    for (int i = 0; i < n; ++i)
+        if (digits[i] < u'0' || digits[i] > u'9')
             return false;
-    return true;
-}
-
-bool matches(const QString& digits, int n, const int* w1, const int* w2)
-{
-    if (digits.size() != n || !allDigits(digits))
-        return false;
     const int d1 = checkDigit(digits, n - 2, w1);
     const int d2 = checkDigit(digits, n - 1, w2);
-    return d1 == digits.at(n - 2).digitValue() && d2 == digits.at(n - 1).digitValue();
+    return d1 == digits[n - 2] - u'0' && d2 == digits[n - 1] - u'0';
 }
 
 constexpr int kCpf1[] = {10, 9, 8, 7, 6, 5, 4, 3, 2};
@@ -41,11 +34,27 @@ constexpr int kCpf2[] = {11, 10, 9, 8, 7, 6, 5, 4, 3, 2};
 constexpr int kCgc1[] = {5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2};
 constexpr int kCgc2[] = {6, 5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2};
 
+constexpr int kCpfDigits = 11;
+constexpr int kCgcDigits = 14;
+
+// The positions (0-based) of the digit string in each written shape.
+constexpr int kCpf14[kCpfDigits] = {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13};          // ddd.ddd.ddd-dd
+constexpr int kCpf12[kCpfDigits] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11};          // ddddddddd-dd
+constexpr int kCpf11[kCpfDigits] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};           // ddddddddddd
+constexpr int kCgc18[kCgcDigits] = {0, 1, 3, 4, 5, 7, 8, 9, 11, 12, 13, 14, 16, 17};   // dd.ddd.ddd/dddd-dd
+constexpr int kCgc16[kCgcDigits] = {0, 1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 14, 15};    // dddddddd/dddd-dd
+constexpr int kCgc14[kCgcDigits] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};     // dddddddddddddd
+
+bool matches(const QString& digits, int n, const int* w1, const int* w2)
+{
+    return digits.size() == n && matches(reinterpret_cast<const char16_t*>(digits.constData()), n, w1, w2);
+}
+
 } // namespace
 
-bool cpfDigitsValid(const QString& digits) { return matches(digits, 11, kCpf1, kCpf2); }
+bool cpfDigitsValid(const QString& digits) { return matches(digits, kCpfDigits, kCpf1, kCpf2); }
 
-bool cgcDigitsValid(const QString& digits) { return matches(digits, 14, kCgc1, kCgc2); }
+bool cgcDigitsValid(const QString& digits) { return matches(digits, kCgcDigits, kCgc1, kCgc2); }
 
 TVlCpfCgc::TVlCpfCgc(QObject* owner) : QObject(owner) {}
 
@@ -73,40 +82,73 @@ void TVlCpfCgc::loadStoredState()
 
 void TVlCpfCgc::check()
 {
-    // Positions below are 0-based; the separators are the only characters the
-    // shape test looks at.
+    // The separators are the only characters the shape test looks at. Every
+    // number goes through here, so the digits are gathered in place rather
+    // than cut out and joined.
     const QString& in = m_input;
     const qsizetype n = in.size();
     if (n == 14 && in.at(3) == u'.' && in.at(7) == u'.' && in.at(11) == u'-')
-        checkCpf(in.mid(0, 3) + in.mid(4, 3) + in.mid(8, 3) + in.mid(12, 2));
+        checkCpf(kCpf14);
     else if (n == 14)
-        checkCgc(in);
+        checkCgc(kCgc14);
     else if (n == 12 && in.at(9) == u'-')
-        checkCpf(in.mid(0, 9) + in.mid(10, 2));
+        checkCpf(kCpf12);
     else if (n == 11)
-        checkCpf(in);
+        checkCpf(kCpf11);
     else if (n == 18 && in.at(2) == u'.' && in.at(6) == u'.' && in.at(10) == u'/' && in.at(15) == u'-')
-        checkCgc(in.mid(0, 2) + in.mid(3, 3) + in.mid(7, 3) + in.mid(11, 4) + in.mid(16, 2));
+        checkCgc(kCgc18);
     else if (n == 16 && in.at(8) == u'/' && in.at(13) == u'-')
-        checkCgc(in.mid(0, 8) + in.mid(9, 4) + in.mid(14, 2));
+        checkCgc(kCgc16);
     else
-        checkCgc(QString());
+        checkCgc(nullptr);
 }
 
-void TVlCpfCgc::checkCpf(const QString& d)
+void TVlCpfCgc::checkCpf(const int* positions)
 {
+    char16_t d[kCpfDigits];
+    for (int i = 0; i < kCpfDigits; ++i)
+        d[i] = m_input.at(positions[i]).unicode();
     m_mode = moCPF;
     m_tpdoc = CPF;
-    m_valid = cpfDigitsValid(d);
-    m_return = d.mid(0, 3) + u'.' + d.mid(3, 3) + u'.' + d.mid(6, 3) + u'-' + d.mid(9, 2);
+    m_valid = matches(d, kCpfDigits, kCpf1, kCpf2);
+    // ddd.ddd.ddd-dd
+    m_return.resize(14);
+    QChar* out = m_return.data();
+    for (int i = 0, o = 0; i < kCpfDigits; ++i) {
+        if (i == 3 || i == 6)
+            out[o++] = u'.';
+        else if (i == 9)
+            out[o++] = u'-';
+        out[o++] = QChar(d[i]);
+    }
 }
 
-void TVlCpfCgc::checkCgc(const QString& d)
+void TVlCpfCgc::checkCgc(const int* positions)
 {
     m_mode = moCGC;
     m_tpdoc = CGC;
-    m_valid = cgcDigitsValid(d);
-    m_return = d.mid(0, 2) + u'.' + d.mid(2, 3) + u'.' + d.mid(5, 3) + u'/' + d.mid(8, 4) + u'-' + d.mid(12, 2);
+    if (!positions) {
+        // No digit string: only the separators are left.
+        m_valid = false;
+        m_return = QStringLiteral("../-");
+        return;
+    }
+    char16_t d[kCgcDigits];
+    for (int i = 0; i < kCgcDigits; ++i)
+        d[i] = m_input.at(positions[i]).unicode();
+    m_valid = matches(d, kCgcDigits, kCgc1, kCgc2);
+    // dd.ddd.ddd/dddd-dd
+    m_return.resize(18);
+    QChar* out = m_return.data();
+    for (int i = 0, o = 0; i < kCgcDigits; ++i) {
+        if (i == 2 || i == 5)
+            out[o++] = u'.';
+        else if (i == 8)
+            out[o++] = u'/';
+        else if (i == 12)
+            out[o++] = u'-';
+        out[o++] = QChar(d[i]);
+    }
 }
 
 } // namespace zelta

@@ -42,8 +42,10 @@ public:
 
 private:
     void check();
-    void checkCpf(const QString& digits);
-    void checkCgc(const QString& digits);
+    // The check of the digits at the given positions of Input (none: no
+    // digit string).
+    void checkCpf(const int* positions);
+    void checkCgc(const int* positions);
 
     QString m_sobre;
     QString m_input;

@@ -6,6 +6,8 @@
 #include "platform/db/Table.h"
 #include "validation/TVlCpfCgc.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <array>
 
@@ -180,6 +182,31 @@ void Verificacao::progress()
     }
 }
 
+// Advisor numbers up to this many are kept in the dense table; a register
+// never comes near it, but a number typed into the file by hand could.
+constexpr qint64 kDenseNumbers = qint64(1) << 24;
+
+void Verificacao::HolderTally::reset(qint64 highestNumber)
+{
+    m_dense.assign(std::size_t(std::clamp<qint64>(highestNumber + 1, 0, kDenseNumbers)), 0);
+    m_sparse.clear();
+}
+
+void Verificacao::HolderTally::add(qint64 number, Flag flag)
+{
+    if (number >= 0 && number < qint64(m_dense.size()))
+        m_dense[std::size_t(number)] |= flag;
+    else
+        m_sparse[number] |= flag;
+}
+
+quint8 Verificacao::HolderTally::flags(qint64 number) const
+{
+    if (number >= 0 && number < qint64(m_dense.size()))
+        return m_dense[std::size_t(number)];
+    return m_sparse.value(number);
+}
+
 void Verificacao::prepareErrorTable()
 {
     Table& erros = *m_dados.Tb_Erro_Bol_Ori;
@@ -236,6 +263,13 @@ plat::db::Statement walk(const Database& db, const Table& table, const QStringLi
                           .arg(columns.join(u','), quotedName(table.definition().name), orderByOf(table)));
 }
 
+// A text column as the engine holds it, without decoding it.
+QByteArrayView utf8(const plat::db::Statement& st, int column)
+{
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st.raw(), column));
+    return p ? QByteArrayView(p, sqlite3_column_bytes(st.raw(), column)) : QByteArrayView();
+}
+
 // A date column as the table layer writes it: dd/mm/yyyy, or "" when empty.
 QString dateText(const plat::db::Statement& st, int column, const plat::db::FieldDef& def)
 {
@@ -266,17 +300,15 @@ void Verificacao::checkHolders()
     if (m_progressSink)
         m_progressSink(0, m_total);
 
-    m_holders.clear();
+    m_holders.reset(db.scalar(QStringLiteral("SELECT max(Codigo) FROM ZELTAORI")).toLongLong());
+    const QByteArray excludedText = kExcluido.toUtf8();
     while (st.step()) {
         progress();
-        const QString situacao = st.text(Situacao);
-        const bool excluded = situacao == kExcluido;
+        const bool excluded = utf8(st, Situacao) == excludedText;
         const QVariant numero = st.isNull(Numero) ? QVariant() : QVariant(st.int64(Numero));
         // What the advisor step needs to know of each advisor's holders.
-        if (numero.isValid()) {
-            HolderTally& tally = m_holders[numero.toLongLong()];
-            (excluded ? tally.excluded : tally.other) = true;
-        }
+        if (numero.isValid())
+            m_holders.add(numero.toLongLong(), excluded ? HolderTally::Excluded : HolderTally::Other);
         if (excluded)
             continue;
         const DadosBolsista b{st.text(Cpf),           st.text(Sexo),    dateText(st, Nascimento, dateDef),
@@ -308,13 +340,13 @@ void Verificacao::checkAdvisors()
                                    QStringLiteral("P_CHAVE3"), QStringLiteral("COD_AREA")});
     while (st.step()) {
         progress();
-        const HolderTally tally = m_holders.value(st.int64(Codigo));
+        const quint8 holders = m_holders.flags(st.int64(Codigo));
         // An advisor whose holders are all excluded has left the programme.
-        if (tally.excluded && !tally.other)
+        if (holders == HolderTally::Excluded)
             continue;
         const DadosOrientador o{st.text(Cpf),    st.text(Titulacao), st.text(Chave1),
                                 st.text(Chave2), st.text(Chave3),    st.text(Area),
-                                tally.excluded || tally.other};
+                                holders != 0};
         const QString code = codigoErroOrientador(o, m_validator);
         if (code.isEmpty())
             continue;

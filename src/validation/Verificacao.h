@@ -6,6 +6,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <vector>
 
 namespace plat::db {
 class Statement;
@@ -62,11 +63,19 @@ private:
     void write(const QString& line);
     void progress();
 
-    // Whether an advisor has excluded holders, and holders of another
-    // situation, gathered while the holders are read.
-    struct HolderTally {
-        bool excluded = false;
-        bool other = false;
+    // Whether each advisor has excluded holders, and holders of another
+    // situation, gathered while the holders are read: flags in a table
+    // indexed by the advisor's number, which the table assigns in sequence.
+    class HolderTally {
+    public:
+        enum Flag : quint8 { Excluded = 1, Other = 2 };
+        void reset(qint64 highestNumber);
+        void add(qint64 number, Flag flag);
+        quint8 flags(qint64 number) const;
+
+    private:
+        std::vector<quint8> m_dense;
+        QHash<qint64, quint8> m_sparse;   // numbers beyond the table
     };
 
     TDm_Dados& m_dados;
@@ -78,7 +87,7 @@ private:
     int m_done = 0;
     int m_total = 0;
     int m_nextReport = 0;
-    QHash<qint64, HolderTally> m_holders;   // by NUMERO_ORIENTADOR
+    HolderTally m_holders;   // by NUMERO_ORIENTADOR
 };
 
 // ------------------------------------------------------------------ checks

@@ -20,6 +20,11 @@ AdvisorEntry complete()
     return e;
 }
 
+QStringList words(const char* a, const char* b, const char* c)
+{
+    return {QString::fromUtf8(a), QString::fromUtf8(b), QString::fromUtf8(c)};
+}
+
 } // namespace
 
 class TestAdvisorRules : public QObject {
@@ -40,18 +45,18 @@ private slots:
         QTest::newRow("a blank is a name") << " " << 1 << "T" << ok << area << QString();
         QTest::newRow("degree") << "ANA" << -1 << "T" << ok << area << QStringLiteral("Titulação preenchimento obrigatório");
         QTest::newRow("title over name") << "" << 0 << "" << ok << area << QStringLiteral("Titulos preenchimento obrigatório");
-        QTest::newRow("no keyword") << "ANA" << 0 << "T" << QStringList{"", "", ""} << area
+        QTest::newRow("no keyword") << "ANA" << 0 << "T" << words("", "", "") << area
                                     << QStringLiteral("Palavra chave pelo menos uma deve ser preenchida");
-        QTest::newRow("A A empty") << "ANA" << 0 << "T" << QStringList{"A", "A", ""} << area
+        QTest::newRow("A A empty") << "ANA" << 0 << "T" << words("A", "A", "") << area
                                    << QStringLiteral("Palavra chave 1 igual Palavra chave 2");
-        QTest::newRow("A empty A") << "ANA" << 0 << "T" << QStringList{"A", "", "A"} << area
+        QTest::newRow("A empty A") << "ANA" << 0 << "T" << words("A", "", "A") << area
                                    << QStringLiteral("Palavra chave 1 igual Palavra chave 3");
-        QTest::newRow("A A A: the last pair") << "ANA" << 0 << "T" << QStringList{"A", "A", "A"} << area
+        QTest::newRow("A A A: the last pair") << "ANA" << 0 << "T" << words("A", "A", "A") << area
                                               << QStringLiteral("Palavra chave 2 igual Palavra chave 3");
-        QTest::newRow("empty empty X") << "ANA" << 0 << "T" << QStringList{"", "", "X"} << area << QString();
-        QTest::newRow("exact comparison") << "ANA" << 0 << "T" << QStringList{"A", "A ", "a"} << area << QString();
+        QTest::newRow("empty empty X") << "ANA" << 0 << "T" << words("", "", "X") << area << QString();
+        QTest::newRow("exact comparison") << "ANA" << 0 << "T" << words("A", "A ", "a") << area << QString();
         QTest::newRow("name and area: the area") << "" << 0 << "T" << ok << "" << QStringLiteral("Área preenchimento obrigatório");
-        QTest::newRow("everything missing") << "" << -1 << "" << QStringList{"", "", ""} << ""
+        QTest::newRow("everything missing") << "" << -1 << "" << words("", "", "") << ""
                                             << QStringLiteral("Área preenchimento obrigatório");
     }
     void onlyTheLastFailingCheckSpeaks()

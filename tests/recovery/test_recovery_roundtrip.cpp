@@ -2,6 +2,7 @@
 // renewed, the new submission file is generated, and every field of every
 // record is compared with the record it came from.
 #include "RecoverySample.h"
+#include "exchange/CpfText.h"
 #include "exchange/RecoveryFile.h"
 #include "exchange/RecoveryImport.h"
 #include "exchange/SubmissionFormat.h"
@@ -103,7 +104,7 @@ private slots:
             bol.edit();
             bol.field(QStringLiteral("SITUACAO")).setAsString(QStringLiteral("Renovado"));
             bol.post();
-            renewed.insert(cpfDigits(bol.field(QStringLiteral("CPF")).asString()));
+            renewed.insert(zelta::cpfDigits(bol.field(QStringLiteral("CPF")).asString()));
         }
         bol.close();
         QVERIFY(renewed.size() > 1);
@@ -177,11 +178,11 @@ private slots:
         }
 
         // The cleaning was really exercised.
-        const QByteArray odd = byCpf.value(cpfDigits(777000111));
+        const QByteArray odd = byCpf.value(sample::cpfDigits(777000111));
         QCOMPARE(slot(odd, 12, 18), QStringLiteral("JOAO D'AVILA ñANDU"));
         QCOMPARE(slot(odd, 190, 24), QStringLiteral("PESQUISA EM  DUAS LINHAS"));
         QCOMPARE(slot(odd, 73, 8), QStringLiteral("29/02/80"));
-        QCOMPARE(slot(byCpf.value(cpfDigits(777000333)), 129, 25), QStringLiteral("HELENA DUARTE VASCONCELOS"));
+        QCOMPARE(slot(byCpf.value(sample::cpfDigits(777000333)), 129, 25), QStringLiteral("HELENA DUARTE VASCONCELOS"));
     }
 };
 

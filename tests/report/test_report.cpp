@@ -2,6 +2,7 @@
 // master-detail links, font metrics and PDF output.
 #include "FixedMeasurer.h"
 
+#include "platform/db/DbError.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
 #include "platform/report/PagePainter.h"
@@ -312,14 +313,17 @@ void TestReport::masterDetailByRange()
 
 void TestReport::arialMetrics()
 {
-    // "Arial" is drawn with a metric-compatible face (Liberation Sans here), so
-    // the layouts' positions hold: the error report's title, 12 points bold,
-    // centred on the 190 mm band, starts near 56.6 mm.
+    // "Arial" is drawn with a face of the same metrics (Liberation Sans here),
+    // so the layouts' positions hold: an Arial "M" is 0.833 em wide.
     QCOMPARE(QFontInfo(toQFont(bold(12))).family(), QStringLiteral("Liberation Sans"));
     const FontMeasurer m;
-    const double w = m.width(QStringLiteral("Relatório de Verificação de Preenchimento"), bold(12));
-    QVERIFY2(qAbs((190 - w) / 2 - 56.6) < 1.0, qPrintable(QString::number((190 - w) / 2)));
-    QVERIFY(qAbs(m.width(QStringLiteral("MMMM"), regular(10)) * 2 - m.width(QStringLiteral("MMMM"), regular(20))) < 0.05);
+    const double em10 = 10 / 72.0 * 25.4;
+    QVERIFY2(qAbs(m.width(QStringLiteral("M"), regular(10)) - 0.833 * em10) < 0.02,
+             qPrintable(QString::number(m.width(QStringLiteral("M"), regular(10)))));
+    // Widths grow with the size (within the rounding of glyph advances).
+    const double w10 = m.width(QStringLiteral("MMMM"), regular(10));
+    QVERIFY(qAbs(w10 * 2 / m.width(QStringLiteral("MMMM"), regular(20)) - 1) < 0.005);
+    QVERIFY(m.width(QStringLiteral("Relatório"), bold(10)) > m.width(QStringLiteral("Relatório"), regular(10)));
     const double h = m.lineHeight(regular(10));
     QVERIFY2(h > 3.5 && h < 4.5, qPrintable(QString::number(h)));
 }

@@ -115,7 +115,7 @@ void TestReportPreview::savesPdfThroughDialog()
             return;
         QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
         dialog->selectFile(target);
-        dialog->accept();
+        d->accept();   // QFileDialog::accept, through the base class
     });
     child<QPushButton>(&w, "BtnSalvarPdf")->click();
     QVERIFY(sawDialog);
@@ -129,7 +129,7 @@ void TestReportPreview::savesPdfThroughDialog()
         auto* dialog = qobject_cast<QFileDialog*>(d);
         QVERIFY(dialog);
         dialog->selectFile(dir.filePath(QStringLiteral("não/existe.pdf")));
-        dialog->accept();
+        d->accept();   // QFileDialog::accept, through the base class
     });
     child<QPushButton>(&w, "BtnSalvarPdf")->click();
     QCOMPARE(messages.count(), 1);

@@ -21,9 +21,13 @@
 #include <QVBoxLayout>
 
 using namespace plat::ui;
-using zelta::test::TestData;
 using zelta::test::makeCpf;
 
+// Test data whose cursors go while the database is still there (the data
+// module itself lets them go only after its database member).
+struct TestData : zelta::test::TestData {
+    ~TestData() { qDeleteAll(dm().findChildren<plat::db::Table*>()); }
+};
 namespace {
 
 // A shown, active window with the controls under test and a second box to

@@ -34,13 +34,15 @@ struct Fixture {
         ctx.Dm_Dados = &data.dm();
         ctx.VerificarCpfCgc = &validator;
     }
-    // One advisor without holders and one holder without a sex: three errors
-    // with the advisor's invalid CPF.
+    // Four errors: a holder without a sex, an advisor with an invalid CPF and
+    // no titulação, and an advisor without holders.
     void addErrors()
     {
         const qint64 a = data.addAdvisor(makeCpf(200000001), QStringLiteral("ORIENTADOR COM BOLSISTA"));
-        data.addAdvisor(QStringLiteral("123.456.789-00"), QStringLiteral("ORIENTADOR SOZINHO"), QString());
+        const qint64 b = data.addAdvisor(QStringLiteral("123.456.789-00"), QStringLiteral("ORIENTADOR SEM TITULO"), QString());
+        data.addAdvisor(makeCpf(200000003), QStringLiteral("ORIENTADOR SOZINHO"));
         data.addHolder(QStringLiteral("BOLSISTA SEM SEXO"), makeCpf(3), QStringLiteral("Novo"), makeCpf(200000001), a, QString());
+        data.addHolder(QStringLiteral("BOLSISTA COMPLETO"), makeCpf(4), QStringLiteral("Novo"), QStringLiteral("123.456.789-00"), b);
     }
 };
 
@@ -90,7 +92,7 @@ void TestVerificaWindow::runWithoutErrors()
     w.BitBtnVerificar->click();
     QCOMPARE(messages.count(), 0);
     QCOMPARE(logLines(w).last(), QStringLiteral("Verificação Terminada. Nenhum erro encontrado."));
-    QCOMPARE(logLines(w).size(), 11);
+    QCOMPARE(logLines(w).size(), 10);
     QVERIFY(!w.BitBtnImprimir->isEnabled());
     QCOMPARE(f.data.count(QStringLiteral("ZELTAERR")), 0);
 }
@@ -105,7 +107,7 @@ void TestVerificaWindow::runWithErrorsAndPrint()
     w.BitBtnVerificar->click();
     QCOMPARE(messages.count(), 0);
     const QStringList log = logLines(w);
-    QCOMPARE(log.last(), QStringLiteral("Verificação Terminada. 3 erro(s) encontrado(s)."));
+    QCOMPARE(log.last(), QStringLiteral("Verificação Terminada. 4 erro(s) encontrado(s)."));
     QVERIFY(log.contains(QStringLiteral("..Bolsista BOLSISTA SEM SEXO")));
     QVERIFY(log.contains(QStringLiteral("....Titulação Inválida")));
     QVERIFY(w.BitBtnImprimir->isEnabled());
@@ -134,7 +136,8 @@ void TestVerificaWindow::runWithErrorsAndPrint()
     QCOMPARE(modals.unexpected(), 0);
 
     // A new run disables "Imprimir" again when it finds nothing.
-    f.data.db().exec(QStringLiteral("DELETE FROM ZELTAORI WHERE NOME='ORIENTADOR SOZINHO'"));
+    f.data.db().exec(QStringLiteral("DELETE FROM ZELTAORI WHERE NOME IN ('ORIENTADOR SOZINHO', 'ORIENTADOR SEM TITULO')"));
+    f.data.db().exec(QStringLiteral("DELETE FROM ZELTABOL WHERE Nome='BOLSISTA COMPLETO'"));
     f.data.db().exec(QStringLiteral("UPDATE ZELTABOL SET SEXO='M'"));
     w.BitBtnVerificar->click();
     QVERIFY(!w.BitBtnImprimir->isEnabled());

@@ -86,6 +86,7 @@ private slots:
     void advisorChecks();
     void wrapping_data();
     void wrapping();
+    void validatorFollowsItsRule();
 
     void emptyTables();
     void registerWithErrors();
@@ -222,6 +223,94 @@ void TestVerificacao::wrapping()
              line.split(u' ', Qt::SkipEmptyParts).join(QString()));
 }
 
+// Every number of a run goes through the shared validator, whose check builds
+// no intermediate strings. Here it is compared with the rule written plainly
+// (cut out the digit string, check, punctuate), on numbers of every shape.
+namespace reference {
+
+int digit(const QString& d, int count, int firstWeight, bool cgc)
+{
+    static const int w1[] = {5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2};
+    static const int w2[] = {6, 5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2};
+    int sum = 0;
+    for (int i = 0; i < count; ++i)
+        sum += d.at(i).digitValue() * (cgc ? (count == 12 ? w1[i] : w2[i]) : firstWeight - i);
+    const int r = 11 - sum % 11;
+    return r > 9 ? 0 : r;
+}
+
+struct Result {
+    bool valid;
+    QString ret;
+    bool cpf;
+};
+
+Result check(const QString& in)
+{
+    auto run = [](const QString& d, bool cpf) {
+        const int n = cpf ? 11 : 14;
+        bool ok = d.size() == n;
+        for (QChar c : d)
+            ok = ok && c >= u'0' && c <= u'9';
+        if (ok)
+            ok = digit(d, n - 2, cpf ? 10 : 0, !cpf) == d.at(n - 2).digitValue()
+                 && digit(d, n - 1, cpf ? 11 : 0, !cpf) == d.at(n - 1).digitValue();
+        const QString ret = cpf ? d.mid(0, 3) + u'.' + d.mid(3, 3) + u'.' + d.mid(6, 3) + u'-' + d.mid(9, 2)
+                                : d.mid(0, 2) + u'.' + d.mid(2, 3) + u'.' + d.mid(5, 3) + u'/' + d.mid(8, 4) + u'-' + d.mid(12, 2);
+        return Result{ok, ret, cpf};
+    };
+    const qsizetype n = in.size();
+    if (n == 14 && in.at(3) == u'.' && in.at(7) == u'.' && in.at(11) == u'-')
+        return run(in.mid(0, 3) + in.mid(4, 3) + in.mid(8, 3) + in.mid(12, 2), true);
+    if (n == 14)
+        return run(in, false);
+    if (n == 12 && in.at(9) == u'-')
+        return run(in.mid(0, 9) + in.mid(10, 2), true);
+    if (n == 11)
+        return run(in, true);
+    if (n == 18 && in.at(2) == u'.' && in.at(6) == u'.' && in.at(10) == u'/' && in.at(15) == u'-')
+        return run(in.mid(0, 2) + in.mid(3, 3) + in.mid(7, 3) + in.mid(11, 4) + in.mid(16, 2), false);
+    if (n == 16 && in.at(8) == u'/' && in.at(13) == u'-')
+        return run(in.mid(0, 8) + in.mid(9, 4) + in.mid(14, 2), false);
+    return run(QString(), false);
+}
+
+} // namespace reference
+
+void TestVerificacao::validatorFollowsItsRule()
+{
+    // Shapes with their separators, filled with digits (mostly) or other
+    // characters, and valid numbers among them.
+    const QStringList shapes{QStringLiteral("ddd.ddd.ddd-dd"), QStringLiteral("ddddddddd-dd"), QStringLiteral("ddddddddddd"),
+                             QStringLiteral("dd.ddd.ddd/dddd-dd"), QStringLiteral("dddddddd/dddd-dd"), QStringLiteral("dddddddddddddd"),
+                             QStringLiteral("ddd.ddd.dd-ddd"), QStringLiteral("dddddddddddd"), QString()};
+    const QString noise = QStringLiteral("0123456789.-/_ aé");
+    QRandomGenerator rng(1999);
+    QStringList inputs{makeCpf(123456789), QStringLiteral("11.222.333/0001-81"), QStringLiteral("11222333/0001-81"),
+                       QStringLiteral("11222333000181"), QStringLiteral("111.111.111-11")};
+    for (int i = 0; i < 20000; ++i) {
+        QString s = shapes.at(rng.bounded(int(shapes.size())));
+        if (s.isEmpty())
+            for (int k = rng.bounded(20); k > 0; --k)
+                s += noise.at(rng.bounded(int(noise.size())));
+        for (QChar& c : s)
+            if (c == u'd')
+                c = rng.bounded(40) == 0 ? noise.at(rng.bounded(int(noise.size()))) : QChar(u'0' + rng.bounded(10));
+        inputs << s << makeCpf(rng.bounded(1000000000));
+    }
+    TVlCpfCgc v;
+    int valid = 0;
+    for (const QString& in : inputs) {
+        v.setInput(in);
+        const reference::Result r = reference::check(in);
+        QVERIFY2(v.Valid() == r.valid && v.Return() == r.ret && (v.Mode() == TVlCpfCgc::moCPF) == r.cpf
+                     && (v.TPdoc() == TVlCpfCgc::CPF) == r.cpf,
+                 qPrintable(in));
+        valid += r.valid;
+    }
+    QVERIFY(valid > 20000);   // the valid ones were checked too, not only failures
+}
+
 // ------------------------------------------------------------------ runs
 
 void TestVerificacao::emptyTables()
@@ -315,7 +404,7 @@ void TestVerificacao::longNamesWrapped()
     TestData data;
     const QString longHolder = QStringLiteral("MARIA APARECIDA DOS SANTOS FERREIRA DE ALBUQUERQUE LIMA");
     const QString longAdvisor = QStringLiteral("JOAQUIM ") + QString(52, u'X');
-    data.addAdvisor(kBadCpf, longAdvisor);   // no holder, invalid CPF
+    data.addAdvisor(kBadCpf, longAdvisor);   // invalid CPF
     data.addHolder(longHolder, kBadCpf, QStringLiteral("Novo"), makeCpf(1), 1);
 
     QStringList log;
@@ -331,8 +420,7 @@ void TestVerificacao::longNamesWrapped()
     QCOMPARE(stored.at(h + 2), QStringLiteral("....CPF Inválido"));
     const int o = int(stored.indexOf(QStringLiteral("..Orientador JOAQUIM")));
     QVERIFY(o > h);
-    QCOMPARE(stored.mid(o + 1, 3), (QStringList{QString(50, u'X'), QStringLiteral("XX"),
-                                                QStringLiteral("....Orientador não Vinculado a Bolsista")}));
+    QCOMPARE(stored.mid(o + 1, 3), (QStringList{QString(50, u'X'), QStringLiteral("XX"), QStringLiteral("....CPF Inválido")}));
 }
 
 void TestVerificacao::cleanRunEmptiesErrorTable()
@@ -396,6 +484,10 @@ void TestVerificacao::reportPages()
         QCOMPARE(texts.mid(0, 6), (QStringList{QStringLiteral("Orvu - Quarvelin Tessaline"), QStringLiteral("01/09/1999 08:00:00"),
                                                QStringLiteral("Zelta - 99"), QStringLiteral("Página :"), QString::number(page.number),
                                                QStringLiteral("Relatório de Verificação de Preenchimento")}));
+        // The date and the page number end at the band's right edge.
+        for (const plat::report::TextRun& run : page.texts)
+            if (run.text == QString::number(page.number) || run.text.startsWith(QStringLiteral("01/09/1999")))
+                QCOMPARE(run.rect.right(), 200.0);
         const QStringList body = texts.mid(6);
         QCOMPARE(body.size(), page.number < 3 ? 39 : 22);
         for (int i = 0; i < body.size(); ++i) {

@@ -24,7 +24,8 @@ struct Page {
     QList<QRectF> frames;           // rectangles drawn with a thin line
     QList<TextRun> texts;
 
-    // Texts of the page in reading order (top to bottom, then left to right).
+    // Texts of the page in reading order: top to bottom, then left to right by
+    // the edge or centre each text is aligned to.
     QStringList lines() const;
 };
 

@@ -239,10 +239,18 @@ QStringList Page::lines() const
     QList<const TextRun*> runs;
     for (const TextRun& t : texts)
         runs << &t;
-    std::stable_sort(runs.begin(), runs.end(), [](const TextRun* a, const TextRun* b) {
+    // Along a line, a text is placed by the edge or the centre it is aligned to.
+    auto anchor = [](const TextRun* t) {
+        if (t->align & Qt::AlignRight)
+            return t->rect.right();
+        if (t->align & Qt::AlignHCenter)
+            return t->rect.center().x();
+        return t->rect.left();
+    };
+    std::stable_sort(runs.begin(), runs.end(), [&](const TextRun* a, const TextRun* b) {
         if (qAbs(a->rect.top() - b->rect.top()) > 0.05)
             return a->rect.top() < b->rect.top();
-        return a->rect.left() < b->rect.left();
+        return anchor(a) < anchor(b);
     });
     QStringList out;
     for (const TextRun* t : runs)

@@ -5,6 +5,8 @@
 #include "platform/db/Query.h"
 #include "platform/ui/Guard.h"
 
+#include <QTimer>
+
 #include <algorithm>
 
 namespace plat::ui {
@@ -88,6 +90,7 @@ void CursorModel::reset()
     beginResetModel();
     m_blocks.clear();
     m_marks.clear();
+    m_positions.clear();
     m_count = 0;
     m_current = -1;
     m_currentRowid = 0;
@@ -100,6 +103,13 @@ void CursorModel::reset()
     });
     endResetModel();
     syncCurrent(true);
+    // A large table gets its position sample in idle time, before the user
+    // moves far into it.
+    if (table() && m_count >= CursorPositions::kMinRows && !m_positions.isSampled())
+        QTimer::singleShot(0, this, [this] {
+            if (Table* t = table(); t && t->isOpen())
+                runGuarded([&] { m_positions.prepare(*t, m_count); });
+        });
 }
 
 void CursorModel::syncCurrent(bool force)
@@ -114,7 +124,7 @@ void CursorModel::syncCurrent(bool force)
                 remember(m_current, rec);
                 return;
             }
-            row = t->positionOf(t->bookmark());
+            row = locate(*t, rec);
             if (row >= m_count)
                 row = m_count - 1;   // written since the count; the next reset sets it right
             m_currentRowid = rec.rowid;
@@ -168,6 +178,16 @@ bool CursorModel::moveToRow(int row)
         return false;
     }
     return true;
+}
+
+int CursorModel::locate(const Table& table, const Record& record)
+{
+    // A record already read for the grid needs no count.
+    for (auto it = m_blocks.cbegin(); it != m_blocks.cend(); ++it)
+        for (int i = 0; i < it->rows.size(); ++i)
+            if (it->rows.at(i).rowid == record.rowid)
+                return it.key() * kBlock + i;
+    return m_positions.positionOf(table, table.bookmarkOf(record), m_count);
 }
 
 int CursorModel::heldRecords() const

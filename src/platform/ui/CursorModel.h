@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/db/Table.h"
+#include "platform/ui/CursorPositions.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -80,6 +81,7 @@ private:
     const plat::db::Record* recordAt(int row) const;
     QList<plat::db::Record> readSpan(int first, int count) const;
     void remember(int position, const plat::db::Record& record) const;
+    int locate(const plat::db::Table& table, const plat::db::Record& record);
 
     QPointer<plat::db::DataSource> m_source;
     QList<GridColumn> m_requested;
@@ -92,6 +94,7 @@ private:
     mutable QHash<int, Block> m_blocks;
     mutable QMap<int, plat::db::Record> m_marks;   // known records by position
     mutable quint64 m_clock = 0;
+    CursorPositions m_positions;
 };
 
 } // namespace plat::ui

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/db/Table.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <QVector>
+
+namespace plat::ui {
+
+// Places the records of a table cursor's ordering by position without
+// counting from the first record each time. One scan of the ordering's index
+// keeps the key of every kStep-th record; a record's position is then that of
+// the nearest kept key before it plus the records in between, a count over at
+// most kStep index entries. The sample is taken again after any write to the
+// database. Small tables and cursors with a key range use the cursor's own
+// count. A record near the start is counted directly, so that showing a
+// large table from its first record does not wait for the sample.
+class CursorPositions {
+public:
+    static constexpr int kStep = 512;
+    static constexpr int kMinRows = 8 * kStep;
+
+    void clear();
+    int positionOf(const plat::db::Table& table, const plat::db::Bookmark& mark, int rowCount);
+    // Takes the sample now, when it will be needed and is not current; for
+    // idle time after a large table is shown.
+    void prepare(const plat::db::Table& table, int rowCount);
+    bool isSampled() const { return !m_keys.isEmpty(); }
+
+private:
+    bool usable(const plat::db::Table& table, int rowCount) const;
+    bool sample(const plat::db::Table& table);
+    int countBetween(const plat::db::Table& table, const QVariantList* from, const QVariantList& to, int limit);
+
+    QStringList m_columns;
+    QString m_table;
+    QVector<QVariantList> m_keys;   // key of the record at position i * kStep
+    qint64 m_stamp = -1;
+};
+
+// Orders two key values as the database does: nulls, then numbers, then text
+// (compared as UTF-8 bytes); dates as their ISO text. Exposed for tests.
+int compareKeyValues(const QVariant& a, const QVariant& b);
+int compareKeys(const QVariantList& a, const QVariantList& b);
+
+} // namespace plat::ui

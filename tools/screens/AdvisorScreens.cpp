@@ -1,0 +1,91 @@
+// The advisor registry: the list, the entry form on a stored advisor, the
+// area picker with a branch open, and the reassignment after one change.
+#include "ScreenRegistry.h"
+
+#include "advisors/TFrm_Cad_Orientador.h"
+#include "advisors/TFrm_ExOrientador.h"
+#include "advisors/TFrm_Orientadores.h"
+#include "advisors/TFrm_SubArea.h"
+#include "app/AppContext.h"
+#include "data/TDm_Dados.h"
+#include "platform/ui/DBGrid.h"
+#include "platform/ui/MaskEdit.h"
+
+#include <QTreeWidget>
+
+namespace zelta::screens {
+
+namespace {
+
+// Closes the advisor cursor when the window it is tied to goes, as the advisor
+// list does for the windows it opens.
+class CloseAdvisors : public QObject {
+public:
+    CloseAdvisors(TDm_Dados& dados, QObject* window) : QObject(window), m_dados(dados) {}
+    ~CloseAdvisors() override { m_dados.Tb_Orientador->close(); }
+
+private:
+    TDm_Dados& m_dados;
+};
+
+void openAdvisorsOn(TDm_Dados& dados, const QString& name)
+{
+    dados.Tb_Orientador->setIndexFieldNames(QStringLiteral("NOME"));
+    dados.Tb_Orientador->open();
+    dados.Tb_Orientador->findNearest({name});
+}
+
+const ScreenRegistrar list("orientadores", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+    auto window = std::make_unique<TFrm_Orientadores>(ctx.app, ctx.app.Zelta);
+    window->Ed_Orientador->setText(QStringLiteral("CARLOS"));
+    return window;
+});
+
+const ScreenRegistrar form("cad_orientador", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+    openAdvisorsOn(ctx.dados, QStringLiteral("BEATRIZ"));
+    Novo_Orientador = false;
+    auto window = std::make_unique<TFrm_Cad_Orientador>(ctx.app, ctx.app.Zelta);
+    new CloseAdvisors(ctx.dados, window.get());
+    return window;
+});
+
+const ScreenRegistrar newForm("cad_orientador_novo", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+    openAdvisorsOn(ctx.dados, QString());
+    Novo_Orientador = true;
+    auto window = std::make_unique<TFrm_Cad_Orientador>(ctx.app, ctx.app.Zelta);
+    new CloseAdvisors(ctx.dados, window.get());
+    return window;
+});
+
+const ScreenRegistrar picker("subarea", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+    auto window = std::make_unique<TFrm_SubArea>(ctx.app.Zelta);
+    QTreeWidgetItem* agronomia = window->Outline1->topLevelItem(1);
+    window->Outline1->expandItem(agronomia);
+    window->Outline1->expandItem(agronomia->child(0));
+    window->Outline1->setCurrentItem(agronomia->child(0)->child(2));
+    return window;
+});
+
+const ScreenRegistrar reassignment("ex_orientador", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+    // The marks "Excluir" sets on an advisor with holders.
+    TDm_Dados& dados = ctx.dados;
+    openAdvisorsOn(dados, QStringLiteral("ANT"));
+    Cpf_Excluido = dados.Tb_Orientador->field(QStringLiteral("CPF")).asString();
+    Codigo_Excluido = dados.Tb_Orientador->field(QStringLiteral("CODIGO")).asInteger();
+    dados.database().exec(QStringLiteral("UPDATE ZELTAORI SET ALTERA='S' WHERE Codigo=?"), {Codigo_Excluido});
+    dados.database().exec(QStringLiteral("UPDATE ZELTABOL SET ALTERA='S', CPF_EXORIENTADOR=CPF_ORIENTADOR "
+                                         "WHERE NUMERO_ORIENTADOR=?"),
+                          {Codigo_Excluido});
+    auto window = std::make_unique<TFrm_ExOrientador>(ctx.app, ctx.app.Zelta);
+    new CloseAdvisors(dados, window.get());
+    // One holder already given another advisor.
+    plat::ui::CursorModel* rows = window->DBGrid1->cursorModel();
+    window->DBGrid1->setCurrentIndex(rows->index(rows->rowCount() - 1, 0));
+    window->EdOrientador->setText(QStringLiteral("BEATRIZ"));
+    window->BitBtn1Click();
+    return window;
+});
+
+} // namespace
+
+} // namespace zelta::screens
