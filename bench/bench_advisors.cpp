@@ -87,34 +87,47 @@ int main(int argc, char** argv)
     // is shown, before the user types.
     report(QStringLiteral("idle work after opening (position sample)"),
            timeMs([] { QCoreApplication::processEvents(); }), QStringLiteral("ms"));
-    double best = 1e9;
-    double worst = 0;
+    // Wall time is what the user waits; on a shared machine it includes time
+    // given to other programs, so the processor time of this program is shown
+    // beside it. Each figure is the best of three runs.
+    double wallMean = 1e9;
+    double cpuMean = 1e9;
+    double cpuWorst = 1e9;
     for (int run = 0; run < 3; ++run) {
-        double total = 0;
-        double runWorst = 0;
+        double wall = 0;
+        double cpu = 0;
+        double worst = 0;
         int keys = 0;
         for (unsigned n = 0; n < 40; ++n) {
             const QString name = Register::name(n * 2654435761u + unsigned(run));
             w.Ed_Orientador->clear();
             paintNow(w);
             for (QChar c : name.left(8)) {
-                const double ms = timeMs([&] {
-                    typeKey(w.Ed_Orientador, c);
-                    paintNow(w);
+                double ms = 0;
+                wall += timeMs([&] {
+                    ms = cpuMs([&] {
+                        typeKey(w.Ed_Orientador, c);
+                        paintNow(w);
+                    });
                 });
-                total += ms;
-                runWorst = std::max(runWorst, ms);
+                cpu += ms;
+                worst = std::max(worst, ms);
                 ++keys;
             }
         }
-        best = std::min(best, total / keys);
-        worst = run == 0 ? runWorst : std::min(worst, runWorst);
+        wallMean = std::min(wallMean, wall / keys);
+        cpuMean = std::min(cpuMean, cpu / keys);
+        cpuWorst = std::min(cpuWorst, worst);
     }
-    report(QStringLiteral("one keystroke of search, mean (cursor, grid and title)"), best, QStringLiteral("ms"),
+    report(QStringLiteral("one keystroke of search (cursor, grid and title), mean wall time"), wallMean, QStringLiteral("ms"),
            QStringLiteral("< 5 ms"));
-    report(QStringLiteral("one keystroke of search, slowest"), worst, QStringLiteral("ms"), QStringLiteral("< 5 ms"));
-    // The parts of a keystroke: the cursor's search, and the count that places
-    // the grid's row.
+    report(QStringLiteral("one keystroke of search, mean processor time"), cpuMean, QStringLiteral("ms"), QStringLiteral("< 5 ms"));
+    report(QStringLiteral("one keystroke of search, slowest processor time"), cpuWorst, QStringLiteral("ms"),
+           QStringLiteral("< 5 ms"));
+
+    // The parts of a keystroke: the cursor's search (the grid and title follow
+    // it), and the cursor's own count of the records before it, which the grid
+    // avoids.
     plat::db::Table& ori = *reg->dm().Tb_Orientador;
     double search = 0;
     double position = 0;
@@ -127,15 +140,9 @@ int main(int argc, char** argv)
             ++keys;
         }
     }
-    report(QStringLiteral("  of which the cursor's nearest search"), search / keys, QStringLiteral("ms"));
-    {
-        QList<plat::db::Record> all;
-        report(QStringLiteral("XX readFrom all"), cpuMs([&] { all = ori.readFrom(nullptr, 200000); }), QStringLiteral("ms"));
-        ori.last();
-        report(QStringLiteral("XX positionOf last"), cpuMs([&] { ori.positionOf(ori.bookmark()); }), QStringLiteral("ms"));
-        report(QStringLiteral("XX recordCount"), cpuMs([&] { ori.recordCount(); }), QStringLiteral("ms"));
-    }
-    report(QStringLiteral("  of which the grid's position count"), position / keys, QStringLiteral("ms"));
+    report(QStringLiteral("nearest search with the grid and title following (processor)"), search / keys, QStringLiteral("ms"));
+    report(QStringLiteral("for comparison: the cursor counting the records before it (processor)"), position / keys,
+           QStringLiteral("ms"));
     // The list stands where the last name typed leads.
     report(QStringLiteral("rows held by the grid"), w.DBGrid1->cursorModel()->heldRecords(), QStringLiteral("records"));
     return 0;

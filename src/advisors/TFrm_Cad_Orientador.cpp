@@ -116,7 +116,7 @@ void TFrm_Cad_Orientador::buildUi()
     DBMemoTitulo->setObjectName(QStringLiteral("DBMemoTitulo"));
     DBMemoTitulo->setMaxLength(240);
     DBMemoTitulo->setSingleParagraph(true);
-    DBMemoTitulo->setFixedHeight(DBMemoTitulo->fontMetrics().lineSpacing() * 4 + 12);
+    DBMemoTitulo->setFixedHeight(DBMemoTitulo->fontMetrics().lineSpacing() * 5 + 12);
     plat::ui::setHelpContext(DBMemoTitulo, 4);
 
     DBEdPalavra1 = boundEdit(this, ds, QStringLiteral("P_CHAVE1"), QStringLiteral("DBEdPalavra1"), true);
@@ -143,7 +143,6 @@ void TFrm_Cad_Orientador::buildUi()
 
     auto* grid = new QGridLayout(this);
     grid->setHorizontalSpacing(8);
-    grid->setVerticalSpacing(6);
     grid->addWidget(framed(this, QStringLiteral("CPF"), DBEdCpf), 0, 0);
     grid->addWidget(framed(this, QStringLiteral("Orientador"), DBEdOrientador), 0, 1, 1, 2);
     grid->addWidget(RadioTitulacao, 1, 0);
@@ -156,6 +155,7 @@ void TFrm_Cad_Orientador::buildUi()
     grid->addWidget(RadioCategoria, 4, 1);
     grid->addLayout(buttons, 4, 2, Qt::AlignRight | Qt::AlignBottom);
     grid->setRowStretch(5, 1);
+    grid->setVerticalSpacing(10);
     for (int c = 0; c < 3; ++c)
         grid->setColumnStretch(c, 1);
 

@@ -54,7 +54,7 @@ QLabel* instruction(QWidget* parent, const QString& name, const QString& text)
 } // namespace
 
 TFrm_ExOrientador::TFrm_ExOrientador(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), m_dm(*ctx.Dm_Dados)
+    : QDialog(parent), m_dm(*ctx.Dm_Dados)
 {
     setObjectName(QStringLiteral("Frm_ExOrientador"));
     setWindowTitle(QStringLiteral("Exclusão do orientador"));

@@ -56,7 +56,6 @@ private:
     void moveHoldersAndDelete();
     void rereadAfterFailure();
 
-    AppContext& m_ctx;
     TDm_Dados& m_dm;
     // The advisor record picked for each holder (by the holder's CPF): the
     // holder goes to that record, not to another record of the same person.

@@ -136,13 +136,21 @@ SubmissionResult generateSubmissionFile(plat::db::Database& db, const QString& d
 
     SubmissionResult result;
     result.filePath = QDir(directory).filePath(name);
+    // A failure at any step discards the temporary file; the message says
+    // that nothing else changed on the disk.
+    const QString notWritten = QStringLiteral(". O arquivo não foi gravado; um arquivo anterior de mesmo nome continua "
+                                              "como estava");
     plat::sys::AtomicFile file(result.filePath);
     if (!file.open(QIODevice::WriteOnly))
-        throw SubmissionError(file.errorString());
-    result.holders = writeSubmission(db, numero, file, progress);   // a failure discards the file
+        throw SubmissionError(file.errorString() + notWritten);
+    try {
+        result.holders = writeSubmission(db, numero, file, progress);
+    } catch (const SubmissionError& e) {
+        throw SubmissionError(e.message() + notWritten);
+    }
     result.bytes = kHeaderSize + qint64(result.holders) * kRecordSize;
     if (!file.commit())
-        throw SubmissionError(file.errorString());
+        throw SubmissionError(file.errorString() + notWritten);
     return result;
 }
 

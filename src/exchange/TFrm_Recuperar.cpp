@@ -87,6 +87,11 @@ void TFrm_Recuperar::buildUi()
     OpenDialog1->setFileMode(QFileDialog::ExistingFile);
     OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
     OpenDialog1->setNameFilter(QStringLiteral("Arquivo Zelta 1997 (*.TEX)"));
+    OpenDialog1->setLabelText(QFileDialog::LookIn, QStringLiteral("Examinar:"));
+    OpenDialog1->setLabelText(QFileDialog::FileName, QStringLiteral("Nome do arquivo:"));
+    OpenDialog1->setLabelText(QFileDialog::FileType, QStringLiteral("Arquivos do tipo:"));
+    OpenDialog1->setLabelText(QFileDialog::Accept, QStringLiteral("Abrir"));
+    OpenDialog1->setLabelText(QFileDialog::Reject, QStringLiteral("Cancelar"));
 
     Gauge1 = new QProgressBar(this);
     Gauge1->setObjectName(QStringLiteral("Gauge1"));

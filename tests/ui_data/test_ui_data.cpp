@@ -3,6 +3,7 @@
 // rows lazily and follows the cursor both ways.
 #include "platform/db/DbError.h"
 #include "platform/ui/CursorModel.h"
+#include "platform/ui/CursorPositions.h"
 #include "platform/ui/DBEdit.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBMemo.h"
@@ -396,6 +397,52 @@ private slots:
         QCOMPARE(model->rowCount(), 0);
     }
 
+    void gridPositionsAgreeWithTheCursorsCount()
+    {
+        // Enough rows for the grid to place records from its sample of keys;
+        // names repeat and carry accents, so ties and folding both count.
+        TestData d;
+        const QStringList names{QStringLiteral("ÁLVARO"), QStringLiteral("ALVES"), QStringLiteral("ÉDSON LIMA"),
+                                QStringLiteral("EDSON"), QStringLiteral("ZÉLIA"), QStringLiteral("ÇÂNDIDO"),
+                                QStringLiteral("CANDIDO")};
+        {
+            plat::db::Database::Transaction tx(d.db());
+            for (int i = 0; i < 6000; ++i)
+                d.addAdvisor(makeCpf(i), names.at(i % names.size()) + QStringLiteral(" %1").arg(i % 997));
+            tx.commit();
+        }
+        auto& dm = d.dm();
+        plat::db::Table& t = *dm.Tb_Orientador;
+        t.open();
+        DBGrid grid;
+        grid.setDataSource(dm.Ds_Orientador);
+        grid.setColumns(QStringList{QStringLiteral("NOME")});
+        grid.resize(400, 300);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        QCoreApplication::processEvents();   // the idle sample
+        for (int i = 0; i < 60; ++i) {
+            t.findNearest({names.at(i % names.size()) + QStringLiteral(" %1").arg((i * 37) % 997)});
+            QCOMPARE(grid.currentIndex().row(), t.positionOf(t.bookmark()));
+            QCOMPARE(grid.model()->data(grid.currentIndex()).toString(), t.field(QStringLiteral("NOME")).asString());
+        }
+        t.last();
+        QCOMPARE(grid.currentIndex().row(), 5999);
+
+        // Written through another cursor: the sample is taken again.
+        d.addAdvisor(makeCpf(99999), QStringLiteral("AAA"));
+        t.refresh();
+        t.findNearest({QStringLiteral("ZÉLIA 5")});
+        QCOMPARE(grid.currentIndex().row(), t.positionOf(t.bookmark()));
+        QCOMPARE(grid.model()->rowCount(), 6001);
+
+        QVERIFY(compareKeyValues(QStringLiteral("ALVARO"), QStringLiteral("ALVES")) < 0);
+        QVERIFY(compareKeyValues(QVariant(), qint64(-5)) < 0);
+        QVERIFY(compareKeyValues(qint64(10), 9.5) > 0);
+        QVERIFY(compareKeyValues(qint64(10), QStringLiteral("1")) < 0);
+        QVERIFY(compareKeyValues(QStringLiteral("Z"), QStringLiteral("É")) < 0);   // bytes, as the database orders
+    }
+
     void gridOverAQueryWithTitlesAndWidths()
     {
         TestData d;
@@ -417,7 +464,7 @@ private slots:
         QCOMPARE(model->columnCount(), 2);
         QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Orientador"));
         QCOMPARE(model->data(model->index(1, 1)).toString(), QStringLiteral("ORIENTADOR"));
-        QCOMPARE(grid.columnWidth(1), grid.widthForChars(42));
+        QCOMPARE(grid.columnWidth(0), grid.widthForChars(29));   // the last one takes the width left
         grid.setCurrentIndex(model->index(1, 0));
         QCOMPARE(dm.Qr_Bolsistas->field(QStringLiteral("Nome")).asString(), QStringLiteral("BIA"));
         dm.Qr_Bolsistas->first();

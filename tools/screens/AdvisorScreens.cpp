@@ -7,6 +7,7 @@
 #include "advisors/TFrm_Orientadores.h"
 #include "advisors/TFrm_SubArea.h"
 #include "app/AppContext.h"
+#include "app/TZelta.h"
 #include "data/TDm_Dados.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/MaskEdit.h"

@@ -3,6 +3,7 @@
 #include "ScreenRegistry.h"
 
 #include "app/AppContext.h"
+#include "app/TZelta.h"
 #include "exchange/TFrm_Recuperar.h"
 
 #include <QDir>

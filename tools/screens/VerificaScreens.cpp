@@ -3,6 +3,7 @@
 #include "ScreenRegistry.h"
 
 #include "app/AppContext.h"
+#include "app/TZelta.h"
 #include "data/TDm_Dados.h"
 #include "platform/db/Table.h"
 #include "platform/ui/PreviewWindow.h"

@@ -144,8 +144,8 @@ private:
         double left = band.left() + item.pos.x();
         double width = item.width;
         if (item.alignToBand) {
-            left = band.left();
-            width = band.width();
+            left = band.left() + item.pos.x();
+            width = band.width() - 2 * item.pos.x();
         }
 
         if (item.wordWrap && width > 0) {

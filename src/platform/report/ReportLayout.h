@@ -41,7 +41,7 @@ struct ReportItem {
     double width = 0;             // 0: as wide as its text
     double height = 0;            // 0: one line; with wordWrap, the box's height
     Qt::Alignment align = Qt::AlignLeft;
-    bool alignToBand = false;     // align within the band's width instead of the item's box
+    bool alignToBand = false;     // align within the band's width, pos.x in from its edges
     bool wordWrap = false;        // wrap at word boundaries inside the box; lines below it are not shown
     QString text;                 // a label's text
     QString field;                // a data field's name

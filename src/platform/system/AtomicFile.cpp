@@ -167,7 +167,7 @@ bool AtomicFile::verifyWritten()
     if (read.size() != m_written.size() || read.value() != m_written.value()) {
         m_failed = true;
         setErrorString(QStringLiteral("O arquivo %1 lido de volta do disco difere do que foi gravado (%2 bytes lidos, %3 "
-                                      "gravados); nada foi gravado com esse nome")
+                                      "gravados)")
                            .arg(QDir::toNativeSeparators(m_fileName))
                            .arg(read.size())
                            .arg(m_written.size()));

@@ -173,11 +173,16 @@ bool CursorModel::moveToRow(int row)
     // Known before the cursor announces its move, so no position count is needed.
     m_current = row;
     m_currentRowid = rec->rowid;
-    if (!t->gotoBookmark(mark)) {
+    bool moved = false;
+    try {
+        moved = t->gotoBookmark(mark);
+    } catch (...) {
         syncCurrent(true);
-        return false;
+        throw;
     }
-    return true;
+    if (!moved)
+        syncCurrent(true);
+    return moved;
 }
 
 int CursorModel::locate(const Table& table, const Record& record)

@@ -27,7 +27,9 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), m_model(new CursorModel(th
     titles->setSectionResizeMode(QHeaderView::Interactive);
     titles->setHighlightSections(false);
     titles->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    titles->setStretchLastSection(false);
+    // The last column takes the width left over, so that a grid narrower than
+    // its columns' widths needs no horizontal scrolling for its last one.
+    titles->setStretchLastSection(true);
 
     // The selected row stays marked while another control has the focus.
     QPalette pal = palette();
@@ -56,7 +58,8 @@ int DBGrid::widthForChars(int chars) const { return chars * fontMetrics().horizo
 
 void DBGrid::applyWidths()
 {
-    for (int c = 0; c < m_model->columnCount(); ++c)
+    // The last column is stretched over the width left.
+    for (int c = 0; c + 1 < m_model->columnCount(); ++c)
         setColumnWidth(c, widthForChars(m_model->columnWidthChars(c)));
 }
 

@@ -121,6 +121,7 @@ void PreviewWindow::buildUi()
     m_scroll->setBackgroundRole(QPalette::Dark);
     m_scroll->setWidget(m_view);
     m_scroll->setWidgetResizable(false);
+    m_scroll->viewport()->installEventFilter(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
@@ -191,11 +192,12 @@ void PreviewWindow::render()
     m_view->resize(image.size());
 }
 
-void PreviewWindow::resizeEvent(QResizeEvent* event)
+bool PreviewWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    QDialog::resizeEvent(event);
-    if (m_zoom != Zoom::Actual)
+    // The fitting zooms follow the room the view has.
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize && m_zoom != Zoom::Actual)
         render();
+    return QDialog::eventFilter(watched, event);
 }
 
 void PreviewWindow::keyPressEvent(QKeyEvent* event)

@@ -4,6 +4,8 @@
 #include <QGridLayout>
 #include <QRadioButton>
 
+#include <algorithm>
+
 namespace plat::ui {
 
 RadioGroup::RadioGroup(const QString& title, const QStringList& items, int columns, QWidget* parent)
@@ -12,13 +14,14 @@ RadioGroup::RadioGroup(const QString& title, const QStringList& items, int colum
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(8, 4, 8, 4);
     grid->setVerticalSpacing(2);
-    const int perColumn = (int(items.size()) + columns - 1) / std::max(1, columns);
-    // Items run down each column before the next, as in the classic radio group.
+    // Items run along each row before the next, so that "1A 1B 1C" read as a
+    // line.
+    const int perRow = std::max(1, columns);
     for (int i = 0; i < items.size(); ++i) {
         auto* b = new QRadioButton(items.at(i), this);
         m_group->addButton(b, i);
         m_buttons.append(b);
-        grid->addWidget(b, i % std::max(1, perColumn), i / std::max(1, perColumn));
+        grid->addWidget(b, i / perRow, i % perRow);
     }
     connect(m_group, &QButtonGroup::idClicked, this, &RadioGroup::clicked);
 }

@@ -8,7 +8,8 @@ class QRadioButton;
 
 namespace plat::ui {
 
-// A framed group of radio buttons laid out in columns, of which one or none is
+// A framed group of radio buttons laid out in rows of the given number of
+// columns, of which one or none is
 // chosen. itemIndex() is the chosen item, -1 for none; clicked() tells that the
 // user chose an item (a choice made by the program emits nothing).
 class RadioGroup : public QGroupBox {
