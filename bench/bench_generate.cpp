@@ -64,21 +64,6 @@ int main(int argc, char** argv)
     report(QStringLiteral("pre-check (%1)").arg(passed ? QStringLiteral("passes") : QStringLiteral("fails")), check,
            QStringLiteral("ms"));
 
-    const double stepOnly = bestOf([&] {
-        plat::db::Statement st = db.prepare(QString::fromLatin1(kJoin));
-        qint64 n = 0;
-        while (st.step())
-            n += st.isNull(10) ? 0 : 1;
-    });
-    report(QStringLiteral("TEMP join stepped only"), stepOnly, QStringLiteral("ms"));
-    const double textOnly = bestOf([&] {
-        plat::db::Statement st = db.prepare(QString::fromLatin1(kJoin));
-        qint64 n = 0;
-        while (st.step())
-            for (int c = 0; c < 20; ++c)
-                n += st.text(c).size();
-    });
-    report(QStringLiteral("TEMP join with texts"), textOnly, QStringLiteral("ms"));
     QBuffer memory;
     const double records = bestOf([&] {
         memory.setData(QByteArray());

@@ -13,7 +13,6 @@ void registerWindowCommands(TZelta& zelta)
 {
     // The registry windows, the verification, the generation, the recovery
     // and the report selection register here as they are added.
-    Q_UNUSED(zelta);
 
     zelta.setLauncher(TZelta::Command::Recuperar, [](AppContext& ctx) {
         TFrm_Recuperar form(ctx, ctx.Zelta);

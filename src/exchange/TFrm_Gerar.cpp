@@ -137,9 +137,9 @@ void TFrm_Gerar::showDirectory()
     if (dir.isEmpty())
         text = QStringLiteral("Drive %1: não configurado").arg(drive);
     else if (!plat::sys::Settings::instance().drivePresent(drive))
-        text = QStringLiteral("Drive %1: pasta %2 não encontrada").arg(drive).arg(QDir::toNativeSeparators(dir));
+        text = QStringLiteral("Drive %1: pasta %2 não encontrada").arg(QString(drive), QDir::toNativeSeparators(dir));
     else
-        text = QStringLiteral("Drive %1: pasta %2").arg(drive).arg(QDir::toNativeSeparators(dir));
+        text = QStringLiteral("Drive %1: pasta %2").arg(QString(drive), QDir::toNativeSeparators(dir));
     Label_Pasta->setText(text);
     Label_Pasta->setToolTip(QDir::toNativeSeparators(dir));
 }

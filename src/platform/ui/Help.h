@@ -10,7 +10,7 @@ namespace plat::ui {
 
 // The program's help: the HTML users' guide zelta99.html, shown in a help
 // window of our own, at its contents (the top) or at a numbered topic. Topic n
-// is the anchor "topicon" in the document.
+// is the document's anchor "topico" followed by n, as in "topico12".
 
 // Where the guide is looked for, in order: beside the program file, in the
 // installed data folder, and in ZELTA_SOURCE_DIR/resources (a source tree).
