@@ -120,6 +120,9 @@ QList<QPair<QString, QString>> foldColumns(const QString& column)
         QString expr = source;
         for (int i = start; i < std::min(total, start + kPerColumn); ++i)
             expr = QStringLiteral("replace(%1,'%2','%3')").arg(expr, QString(QChar(kFold[i].from)), QString(QChar(kFold[i].to)));
+        // Most names are plain ASCII: only those with another character go
+        // through the replacements, which keeps writes of large imports cheap.
+        expr = QStringLiteral("CASE WHEN %1 GLOB '*[^ -~]*' THEN %2 ELSE %1 END").arg(source, expr);
         const bool last = start + kPerColumn >= total;
         const QString name = last ? QStringLiteral("ORD_") + column.toUpper()
                                   : QStringLiteral("ORD_%1_%2").arg(column.toUpper()).arg(part);

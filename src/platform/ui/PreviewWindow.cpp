@@ -20,7 +20,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QToolButton>

@@ -1,0 +1,129 @@
+#include "holders/HolderRules.h"
+
+#include "platform/db/Query.h"
+
+#include <stdexcept>
+
+namespace zelta {
+
+namespace situacao {
+QString novo() { return QStringLiteral("Novo"); }
+QString renovado() { return QStringLiteral("Renovado"); }
+QString excluido() { return QStringLiteral("Excluído"); }
+} // namespace situacao
+
+QString situacaoWord(const QString& stored)
+{
+    if (stored == u"NV")
+        return situacao::novo();
+    if (stored == u"RN")
+        return situacao::renovado();
+    if (stored == u"EX")
+        return situacao::excluido();
+    return stored;
+}
+
+namespace {
+
+int wholeNumber(const QString& text)
+{
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok);
+    if (!ok)
+        throw std::invalid_argument(
+            QStringLiteral("'%1' não é um número inteiro válido").arg(text).toStdString());
+    return n;
+}
+
+} // namespace
+
+bool quotaFull(const QString& totalRnNvText, const QString& cotasText)
+{
+    const int total = wholeNumber(totalRnNvText);
+    const int cotas = wholeNumber(cotasText);
+    return cotas < total + 1;
+}
+
+QString cotasText(double cotas)
+{
+    QString text = QString::number(cotas, 'g', 15);
+    text.replace(u'.', u',');
+    return text;
+}
+
+bool branchCodeFilled(const QString& agencia)
+{
+    return !agencia.isEmpty() && !agencia.left(4).contains(u' ');
+}
+
+bool birthDateFilled(const QString& nascimento)
+{
+    return !nascimento.isEmpty() && !nascimento.contains(u' ');
+}
+
+QList<HolderProblem> holderEntryProblems(const HolderEntry& entry)
+{
+    QList<HolderProblem> problems;
+    if (entry.sexo < 0)
+        problems.append({HolderCheck::Sexo, QStringLiteral("Sexo campo obrigatório")});
+    if (!birthDateFilled(entry.nascimento))
+        problems.append({HolderCheck::Nascimento, QStringLiteral("Data de nascimento campo obrigatório")});
+    if (!branchCodeFilled(entry.agencia))
+        problems.append({HolderCheck::Agencia, QStringLiteral("Código da agencia campo obrigatório")});
+    if (entry.cpfOrientador.isEmpty())
+        problems.append({HolderCheck::Orientador, QStringLiteral("orientador campo obrigatório")});
+    if (entry.nome.isEmpty())
+        problems.append({HolderCheck::Nome, QStringLiteral("Nome campo obrigatório")});
+    return problems;
+}
+
+HolderAdvisor holderAdvisor(plat::db::Query& query, const QString& cpfOrientador, qint64 numeroOrientador)
+{
+    query.close();
+    query.clearParams();
+    query.setSql({QStringLiteral("SELECT CODIGO,CPF,TITULO,NOME FROM ZELTAORI WHERE CPF = :cpf ORDER BY CODIGO")});
+    query.setParam(QStringLiteral(":cpf"), cpfOrientador);
+    query.open();
+    HolderAdvisor chosen;
+    for (query.first(); !query.eof(); query.next()) {
+        const qint64 codigo = query.field(QStringLiteral("Codigo")).asInteger();
+        if (!chosen.found || codigo == numeroOrientador) {
+            chosen.found = true;
+            chosen.codigo = codigo;
+            chosen.cpf = query.field(QStringLiteral("CPF")).asString();
+            chosen.nome = query.field(QStringLiteral("NOME")).asString();
+            chosen.titulo = query.field(QStringLiteral("TITULO")).asString();
+            if (codigo == numeroOrientador)
+                break;
+        }
+    }
+    query.close();
+    query.clearParams();
+    return chosen;
+}
+
+namespace holderText {
+
+QString quotaFullNovo() { return QStringLiteral("Limite Máximo de Cotas Alcançado"); }
+
+QString quotaFullRenovar() { return QStringLiteral("Limite máximo de cotas "); }
+
+QString confirmDeleteNovo()
+{
+    return QStringLiteral("Tem certeza que deseja excluir ?\n\rEsta operação apagará todas as informações do bolsista.");
+}
+
+QString confirmDeleteRenovado()
+{
+    return QStringLiteral("Tem certeza que deseja excluir ?\n\rEsta operação não apagará as informações do bolsista,"
+                          "\n\rsomente alterará a situação de Renovado para Excluído.");
+}
+
+QString cpfOfAdvisor(const QString& advisorName)
+{
+    return QStringLiteral("CPF já utilizado pelo orientador\n\r") + advisorName;
+}
+
+} // namespace holderText
+
+} // namespace zelta

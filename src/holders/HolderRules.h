@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace plat::db {
+class Query;
+}
+
+namespace zelta {
+
+// The holder situations as stored, and the quota rule on them.
+namespace situacao {
+QString novo();       // "Novo"
+QString renovado();   // "Renovado"
+QString excluido();   // "Excluído"
+} // namespace situacao
+
+// The word for an older two-letter code ('NV', 'RN', 'EX'); any other value is
+// returned unchanged.
+QString situacaoWord(const QString& stored);
+
+// The quota test of "Novo" and "Renovar", on the numbers as the counter boxes
+// show them: true when one more holder would exceed the quota. A text that is
+// not a whole number throws std::invalid_argument with a Portuguese message,
+// and the operation ends without a change.
+bool quotaFull(const QString& totalRnNvText, const QString& cotasText);
+
+// The quota as the counter box shows it: 10 as "10", 10.5 as "10,5".
+QString cotasText(double cotas);
+
+// What the holder entry form holds when "Confirma" is pressed, as typed.
+struct HolderEntry {
+    QString nome;
+    int sexo = -1;           // chosen item of "Sexo", -1 for none
+    QString nascimento;      // the birth-date box's text, a blank for each position not typed
+    QString agencia;         // the branch box's text
+    QString cpfOrientador;   // the advisor's CPF box
+};
+
+// The controls the required-field checks send the focus to.
+enum class HolderCheck { Sexo, Nascimento, Agencia, Orientador, Nome };
+
+struct HolderProblem {
+    HolderCheck check;
+    QString message;
+};
+
+// The required-field checks of the holder entry form, in their fixed order:
+// sex, birth date, branch code, advisor, name. Every failing check is listed;
+// the form moves the focus through them in order and shows only the message of
+// the last one. Empty when the holder may be posted.
+QList<HolderProblem> holderEntryProblems(const HolderEntry& entry);
+
+// The branch code passes when it is not empty and none of its first four
+// characters is a blank ("12" passes, " 123" and "12 4" do not).
+bool branchCodeFilled(const QString& agencia);
+
+// The birth date is complete when every position was typed: not empty and no blank.
+bool birthDateFilled(const QString& nascimento);
+
+// The advisor record a holder points at, as its entry form shows it.
+struct HolderAdvisor {
+    bool found = false;
+    qint64 codigo = 0;
+    QString cpf;
+    QString nome;
+    QString titulo;
+};
+
+// Looks up the holder's advisor through the query given (the data module's
+// Qr_Limpa): the advisor records with the CPF cpfOrientador, bound as a
+// parameter. When one person has several records, the one numbered
+// numeroOrientador is taken, so that CPF and number keep naming the same
+// record; only when none has that number, the first in number order.
+HolderAdvisor holderAdvisor(plat::db::Query& query, const QString& cpfOrientador, qint64 numeroOrientador);
+
+// The texts of the holder registry's messages.
+namespace holderText {
+QString quotaFullNovo();       // "Novo" with the quota reached
+QString quotaFullRenovar();    // "Renovar" with the quota reached
+QString confirmDeleteNovo();   // deleting a 'Novo' holder
+QString confirmDeleteRenovado();   // excluding a 'Renovado' holder
+QString cpfOfAdvisor(const QString& advisorName);
+} // namespace holderText
+
+} // namespace zelta
