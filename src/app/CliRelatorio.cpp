@@ -31,6 +31,8 @@ struct ReportKind {
 // Every report the command line can write. A new report adds its line here.
 constexpr ReportKind kReports[] = {
     {"erros", relatorioErros},
+    {"bolsistas", relatorioBolsistas},
+    {"orientadores", relatorioOrientadores},
 };
 
 const char* kUsage = "Uso: zelta99 relatorio bolsistas|orientadores|erros --pdf ARQUIVO [--situacao Novo,Renovado,Excluído]\n";

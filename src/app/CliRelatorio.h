@@ -23,5 +23,7 @@ struct ReportUsageError {
 
 // The reports, one builder each (listed by name in CliRelatorio.cpp).
 plat::report::PageModel relatorioErros(TDm_Dados& dados, const QStringList& options);
+plat::report::PageModel relatorioBolsistas(TDm_Dados& dados, const QStringList& options);   // --situacao LISTA
+plat::report::PageModel relatorioOrientadores(TDm_Dados& dados, const QStringList& options);
 
 } // namespace zelta::cli

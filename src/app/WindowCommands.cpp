@@ -4,6 +4,7 @@
 #include "advisors/TFrm_Orientadores.h"
 #include "exchange/TFrm_Gerar.h"
 #include "exchange/TFrm_Recuperar.h"
+#include "holders/TFrm_Bolsistas.h"
 #include "platform/ui/ModalRunner.h"
 #include "validation/TFrm_Verifica.h"
 
@@ -29,6 +30,11 @@ void registerWindowCommands(TZelta& zelta)
 
     zelta.setLauncher(TZelta::Command::Orientadores, [](AppContext& ctx) {
         TFrm_Orientadores form(ctx, ctx.Zelta);
+        plat::ui::showModal(&form);
+    });
+
+    zelta.setLauncher(TZelta::Command::Bolsistas, [](AppContext& ctx) {
+        TFrm_Bolsistas form(ctx, ctx.Zelta);
         plat::ui::showModal(&form);
     });
 }

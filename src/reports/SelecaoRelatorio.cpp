@@ -1,0 +1,79 @@
+#include "reports/SelecaoRelatorio.h"
+
+#include "data/TDm_Dados.h"
+#include "platform/db/Query.h"
+#include "reports/TFrm_Relatorio_Bol.h"
+#include "reports/TFrm_Relatorio_Ori.h"
+
+namespace zelta {
+
+QString condicaoSituacao(const SituacoesBolsista& situacoes)
+{
+    QString condicao;
+    if (situacoes.novos)
+        condicao = QStringLiteral("Situacao='Novo'");
+    if (situacoes.renovados) {
+        if (condicao.isEmpty())
+            condicao = QStringLiteral("Situacao='Renovado'");
+        else
+            condicao += QStringLiteral(" OR Situacao='Renovado'");
+    }
+    if (situacoes.excluidos) {
+        if (condicao.isEmpty())
+            condicao = QStringLiteral("Situacao=\"Excluído\"");
+        else
+            condicao += QStringLiteral(" OR Situacao='Excluído'");
+    }
+    return condicao;
+}
+
+void prepararRelatorioBol(plat::db::Query& query, const SituacoesBolsista& situacoes)
+{
+    query.close();
+    query.sql().clear();
+    query.sql() << QStringLiteral("Select * From ZeltaBol Where ") + condicaoSituacao(situacoes);
+    query.open();
+}
+
+bool lerSituacoes(const QString& list, SituacoesBolsista* situacoes, QString* error)
+{
+    SituacoesBolsista chosen;
+    const QStringList names = list.split(u',', Qt::SkipEmptyParts);
+    for (const QString& raw : names) {
+        const QString name = raw.trimmed();
+        if (name.compare(QStringLiteral("Novo"), Qt::CaseInsensitive) == 0)
+            chosen.novos = true;
+        else if (name.compare(QStringLiteral("Renovado"), Qt::CaseInsensitive) == 0)
+            chosen.renovados = true;
+        else if (name.compare(QStringLiteral("Excluído"), Qt::CaseInsensitive) == 0
+                 || name.compare(QStringLiteral("Excluido"), Qt::CaseInsensitive) == 0)
+            chosen.excluidos = true;
+        else {
+            if (error)
+                *error = QStringLiteral("Situação desconhecida: %1 (use Novo, Renovado, Excluído)").arg(name);
+            return false;
+        }
+    }
+    if (!chosen.any()) {
+        if (error)
+            *error = QStringLiteral("Escolha ao menos uma situação: Novo, Renovado, Excluído");
+        return false;
+    }
+    *situacoes = chosen;
+    return true;
+}
+
+plat::report::PageModel paginasRelatorioBol(TDm_Dados& dados, const SituacoesBolsista& situacoes)
+{
+    prepararRelatorioBol(*dados.Qr_Relatorio_Bol, situacoes);
+    TFrm_Relatorio_Bol report(dados);
+    return report.layOut();
+}
+
+plat::report::PageModel paginasRelatorioOri(TDm_Dados& dados)
+{
+    TFrm_Relatorio_Ori report(dados);
+    return report.layOut();
+}
+
+} // namespace zelta

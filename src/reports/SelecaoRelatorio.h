@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/report/PageModel.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace plat::db {
+class Query;
+}
+
+namespace zelta {
+
+class TDm_Dados;
+
+// The holder situations the holder checking report can be restricted to.
+struct SituacoesBolsista {
+    bool novos = false;
+    bool renovados = false;
+    bool excluidos = false;
+
+    bool any() const { return novos || renovados || excluidos; }
+};
+
+// The selection condition for the chosen situations, in the order Novos,
+// Renovados, Excluídos. When "Excluído" is the only one chosen, its constant is
+// written in double quotes, which the query dialect reads as a string constant.
+QString condicaoSituacao(const SituacoesBolsista& situacoes);
+
+// Closes the holder report query, replaces its text with the single line
+// "Select * From ZeltaBol Where " and the condition, and opens it.
+void prepararRelatorioBol(plat::db::Query& query, const SituacoesBolsista& situacoes);
+
+// Reads a list such as "Novo,Renovado,Excluído" (any non-empty subset, in any
+// order, case and accents as written or without the accent). Returns false
+// with a Portuguese message for an empty list or an unknown situation.
+bool lerSituacoes(const QString& list, SituacoesBolsista* situacoes, QString* error);
+
+// The pages of each checking report, as the preview shows them: the holder
+// report prepares the data module's holder query first.
+plat::report::PageModel paginasRelatorioBol(TDm_Dados& dados, const SituacoesBolsista& situacoes);
+plat::report::PageModel paginasRelatorioOri(TDm_Dados& dados);
+
+} // namespace zelta

@@ -1,0 +1,119 @@
+// The holder registry's rules: the quota arithmetic, the required-field checks
+// of the entry form, and the look-up of a holder's advisor.
+#include "data/TDm_Dados.h"
+#include "holders/HolderRules.h"
+#include "support/TestData.h"
+
+#include <QTest>
+
+#include <stdexcept>
+
+using namespace zelta;
+using namespace zelta::test;
+
+class TestHolderRules : public QObject {
+    Q_OBJECT
+
+private slots:
+    void quotaAllowsUpToCotas()
+    {
+        QVERIFY(!quotaFull(QStringLiteral("9"), QStringLiteral("10")));   // 6 RN + 3 NV
+        QVERIFY(quotaFull(QStringLiteral("10"), QStringLiteral("10")));   // 6 RN + 4 NV
+        QVERIFY(quotaFull(QStringLiteral("0"), QStringLiteral("0")));
+        QVERIFY(quotaFull(QStringLiteral("12"), QStringLiteral("10")));
+    }
+
+    void quotaThatIsNoWholeNumberStopsTheOperation()
+    {
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, quotaFull(QStringLiteral("3"), QString()));
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, quotaFull(QStringLiteral("3"), cotasText(10.5)));
+        QCOMPARE(cotasText(10), QStringLiteral("10"));
+    }
+
+    void twoLetterCodesBecomeWords()
+    {
+        QCOMPARE(situacaoWord(QStringLiteral("NV")), QStringLiteral("Novo"));
+        QCOMPARE(situacaoWord(QStringLiteral("RN")), QStringLiteral("Renovado"));
+        QCOMPARE(situacaoWord(QStringLiteral("EX")), QStringLiteral("Excluído"));
+        QCOMPARE(situacaoWord(QStringLiteral("Renovado")), QStringLiteral("Renovado"));
+        QCOMPARE(situacaoWord(QStringLiteral("rn")), QStringLiteral("rn"));
+    }
+
+    void branchCode()
+    {
+        QVERIFY(branchCodeFilled(QStringLiteral("12")));
+        QVERIFY(branchCodeFilled(QStringLiteral("1234-5")));
+        QVERIFY(branchCodeFilled(QStringLiteral("1234 ")));   // only the first four count
+        QVERIFY(!branchCodeFilled(QString()));
+        QVERIFY(!branchCodeFilled(QStringLiteral(" 123")));
+        QVERIFY(!branchCodeFilled(QStringLiteral("12 4")));
+    }
+
+    void birthDate()
+    {
+        QVERIFY(birthDateFilled(QStringLiteral("17/05/1980")));
+        QVERIFY(!birthDateFilled(QStringLiteral("17/05/    ")));
+        QVERIFY(!birthDateFilled(QStringLiteral("  /  /    ")));
+        QVERIFY(!birthDateFilled(QString()));
+    }
+
+    void requiredChecksKeepTheLastFailingMessage()
+    {
+        HolderEntry ok{QStringLiteral("ANA"), 0, QStringLiteral("01/02/1990"), QStringLiteral("12"),
+                       QStringLiteral("111.444.777-35")};
+        QVERIFY(holderEntryProblems(ok).isEmpty());
+
+        HolderEntry e = ok;
+        e.nome.clear();
+        e.cpfOrientador.clear();
+        e.sexo = -1;
+        const QList<HolderProblem> p = holderEntryProblems(e);
+        QCOMPARE(p.size(), 3);
+        QCOMPARE(p.at(0).check, HolderCheck::Sexo);
+        QCOMPARE(p.at(1).check, HolderCheck::Orientador);
+        QCOMPARE(p.last().message, QStringLiteral("Nome campo obrigatório"));
+
+        e = ok;
+        e.agencia = QStringLiteral(" 12");
+        QCOMPARE(holderEntryProblems(e).last().message, QStringLiteral("Código da agencia campo obrigatório"));
+        e.nascimento = QStringLiteral("01/02/19  ");
+        QCOMPARE(holderEntryProblems(e).first().message, QStringLiteral("Data de nascimento campo obrigatório"));
+        e = ok;
+        e.cpfOrientador.clear();
+        QCOMPARE(holderEntryProblems(e).last().message, QStringLiteral("orientador campo obrigatório"));
+    }
+
+    void messagesBreakLinesWithLfCr()
+    {
+        QCOMPARE(holderText::cpfOfAdvisor(QStringLiteral("JOSE")), QStringLiteral("CPF já utilizado pelo orientador\n\rJOSE"));
+        QCOMPARE(holderText::confirmDeleteRenovado().count(QStringLiteral("\n\r")), 2);
+        QCOMPARE(holderText::quotaFullRenovar(), QStringLiteral("Limite máximo de cotas "));
+    }
+
+    void advisorOfAHolderFollowsItsNumber()
+    {
+        TestData data;
+        const QString cpf = makeCpf(123456789);
+        const qint64 first = data.addAdvisor(cpf, QStringLiteral("JOSE PRIMEIRO"), QStringLiteral("D"), QStringLiteral("A"));
+        const qint64 second = data.addAdvisor(cpf, QStringLiteral("JOSE SEGUNDO"), QStringLiteral("D"), QStringLiteral("B"));
+        plat::db::Query& q = *data.dm().Qr_Limpa;
+
+        HolderAdvisor a = holderAdvisor(q, cpf, second);
+        QVERIFY(a.found);
+        QCOMPARE(a.codigo, second);
+        QCOMPARE(a.nome, QStringLiteral("JOSE SEGUNDO"));
+        QCOMPARE(a.titulo, QStringLiteral("B"));
+
+        a = holderAdvisor(q, cpf, 9999);   // the number names no record of that person
+        QCOMPARE(a.codigo, first);
+        QCOMPARE(a.cpf, cpf);
+
+        // A quote in a recovered CPF is data, not statement text.
+        a = holderAdvisor(q, QStringLiteral("1' OR '1'='1"), first);
+        QVERIFY(!a.found);
+        QVERIFY(!q.isOpen());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHolderRules)
+#include "test_holder_rules.moc"
