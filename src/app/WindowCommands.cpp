@@ -6,6 +6,7 @@
 #include "exchange/TFrm_Recuperar.h"
 #include "holders/TFrm_Bolsistas.h"
 #include "platform/ui/ModalRunner.h"
+#include "reports/TFrm_Sele_Rel.h"
 #include "validation/TFrm_Verifica.h"
 
 namespace zelta {
@@ -35,6 +36,11 @@ void registerWindowCommands(TZelta& zelta)
 
     zelta.setLauncher(TZelta::Command::Bolsistas, [](AppContext& ctx) {
         TFrm_Bolsistas form(ctx, ctx.Zelta);
+        plat::ui::showModal(&form);
+    });
+
+    zelta.setLauncher(TZelta::Command::Relatorios, [](AppContext& ctx) {
+        TFrm_Sele_Rel form(ctx, ctx.Zelta);
         plat::ui::showModal(&form);
     });
 }

@@ -188,8 +188,11 @@ void TFrm_Cad_Bolsistas::done(int result)
 
 void TFrm_Cad_Bolsistas::setEntryEnabled(bool enabled)
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{DBEdBolsista, DBEdDataNascimento, DBEdAgencia, RadioSexo, DbTitulo,
-                                                      SpeedConfirma})
+    // The boxes stay in the tab order while closed, so that the CPF box can be
+    // left with Tab; they only refuse typing.
+    for (DBEdit* e : {DBEdBolsista, DBEdDataNascimento, DBEdAgencia})
+        e->setReadOnly(!enabled);
+    for (QWidget* w : std::initializer_list<QWidget*>{RadioSexo, DbTitulo, SpeedConfirma})
         w->setEnabled(enabled);
 }
 
@@ -207,17 +210,26 @@ void TFrm_Cad_Bolsistas::selectSexo()
     RadioSexo->setItemIndex(sexo == u"F" ? 0 : sexo == u"M" ? 1 : -1);
 }
 
-// Puts the advisor cursor on the advisor record with this number, keeping its
-// ordering, so that the project memo shows that record's title.
-bool TFrm_Cad_Bolsistas::moveAdvisorCursorTo(qint64 codigo)
+// Puts the advisor cursor on the advisor record with this CPF and number,
+// keeping its ordering, so that the project memo shows that record's title.
+bool TFrm_Cad_Bolsistas::moveAdvisorCursorTo(const QString& cpf, qint64 codigo)
 {
     Table& ori = *m_dm.Tb_Orientador;
     if (!ori.isOpen())
         ori.open();
     const QString fields = ori.indexFieldNames();
     const QString index = ori.indexName();
-    ori.setIndexName(QString());
-    const bool found = ori.findKey({codigo});
+    ori.setIndexName(QStringLiteral("Id_Orientador_Cpf"));
+    bool found = false;
+    if (ori.findKey({cpf})) {
+        // One person may own several records: walk them to the one numbered.
+        for (; !ori.eof() && ori.field(QStringLiteral("CPF")).asString() == cpf; ori.next()) {
+            if (ori.field(QStringLiteral("CODIGO")).asInteger() == codigo) {
+                found = true;
+                break;
+            }
+        }
+    }
     if (!fields.isEmpty())
         ori.setIndexFieldNames(fields);
     else
@@ -230,7 +242,7 @@ void TFrm_Cad_Bolsistas::showAdvisor(const HolderAdvisor& advisor)
     Codigo_Orientador = advisor.codigo;
     Panel_Cpf_Orientador->setText(advisor.cpf);
     Panel_Orientador->setText(advisor.nome);
-    if (moveAdvisorCursorTo(advisor.codigo)) {
+    if (moveAdvisorCursorTo(advisor.cpf, advisor.codigo)) {
         DbTitulo->setDataSource(m_dm.Ds_Orientador);
     } else {
         DbTitulo->setDataSource(nullptr);
@@ -275,7 +287,7 @@ void TFrm_Cad_Bolsistas::openNew()
     m_dm.Tb_Bolsistas->insert();
     m_dm.Tb_Orientador->close();
     clearAdvisor();
-    DBEdCPFBolsista->setEnabled(true);
+    DBEdCPFBolsista->setReadOnly(false);
     setEntryEnabled(false);
     RadioSexo->setItemIndex(-1);
 }
@@ -285,7 +297,7 @@ void TFrm_Cad_Bolsistas::openEdit()
     Table& bol = *m_dm.Tb_Bolsistas;
     bol.edit();
     showStoredValues();
-    DBEdCPFBolsista->setEnabled(false);
+    DBEdCPFBolsista->setReadOnly(true);
     setEntryEnabled(true);
     m_dm.Tb_Orientador->open();
     showAdvisorOfHolder();
@@ -304,7 +316,7 @@ void TFrm_Cad_Bolsistas::DBEdCPFBolsistaExit()
         DBEdCPFBolsista->setFocus();
         return;
     }
-    DBEdCPFBolsista->setEnabled(false);
+    DBEdCPFBolsista->setReadOnly(true);
     setEntryEnabled(true);
     DBEdBolsista->setFocus();
     if (!Bolsista_Novo)
@@ -321,7 +333,7 @@ void TFrm_Cad_Bolsistas::DBEdCPFBolsistaExit()
         ori.close();
         clearAdvisor();
         plat::ui::showMessage(holderText::cpfOfAdvisor(advisorName), this);
-        DBEdCPFBolsista->setEnabled(true);
+        DBEdCPFBolsista->setReadOnly(false);
         DBEdCPFBolsista->setFocus();
         return;
     }
@@ -357,6 +369,7 @@ void TFrm_Cad_Bolsistas::SpeedOrientadorClick()
     if (!ori.isOpen())
         ori.open();
     const qint64 codigoBefore = Codigo_Orientador;
+    const QString cpfBefore = Panel_Cpf_Orientador->text();
     const bool advisorShown = !Panel_Cpf_Orientador->text().isEmpty();
 
     int answer = QDialog::Rejected;
@@ -373,7 +386,7 @@ void TFrm_Cad_Bolsistas::SpeedOrientadorClick()
     // Nothing chosen: the holder keeps the advisor it had, and the memo its title.
     Codigo_Orientador = codigoBefore;
     if (advisorShown && DbTitulo->dataSource())
-        moveAdvisorCursorTo(codigoBefore);
+        moveAdvisorCursorTo(cpfBefore, codigoBefore);
 }
 
 void TFrm_Cad_Bolsistas::SpeedConfirmaClick()

@@ -67,7 +67,7 @@ private:
     void showAdvisorOfHolder();
     void showAdvisor(const HolderAdvisor& advisor);
     void clearAdvisor();
-    bool moveAdvisorCursorTo(qint64 codigo);
+    bool moveAdvisorCursorTo(const QString& cpf, qint64 codigo);
 
     AppContext& m_ctx;
     TDm_Dados& m_dm;

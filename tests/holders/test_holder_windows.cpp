@@ -217,7 +217,7 @@ private slots:
             QCOMPARE(form->Panel_Situacao->text(), QStringLiteral("Renovado"));
             QCOMPARE(form->RadioSexo->itemIndex(), 1);
             QCOMPARE(form->Panel_Orientador->text(), QStringLiteral("JOSE ORIENTADOR"));
-            QVERIFY(!form->DBEdCPFBolsista->isEnabled());
+            QVERIFY(form->DBEdCPFBolsista->isReadOnly());
             form->SpeedConfirma->click();
         });
         list->BitBtnEditar->click();
@@ -249,11 +249,11 @@ private slots:
         enterHolderCpf(*form, cpf);
         QCOMPARE(f.messages.last().text, QStringLiteral("CPF já utilizado pelo orientador\n\rMARCOS PROFESSOR"));
         QVERIFY(!form->SpeedConfirma->isEnabled());
-        QVERIFY(form->DBEdCPFBolsista->isEnabled());
+        QVERIFY(!form->DBEdCPFBolsista->isReadOnly());
 
         enterHolderCpf(*form, makeCpf(556));
         QVERIFY(form->SpeedConfirma->isEnabled());
-        QVERIFY(!form->DBEdCPFBolsista->isEnabled());
+        QVERIFY(form->DBEdCPFBolsista->isReadOnly());
         QVERIFY(form->DBEdBolsista->hasFocus());
     }
 
@@ -384,6 +384,7 @@ private slots:
         f.data.addHolder(QStringLiteral("ANA"), makeCpf(1), QStringLiteral("Novo"), ori, second);
         auto form = openForm(f, false);
         QCOMPARE(form->DbTitulo->toPlainText(), QStringLiteral("SEGUNDO PROJETO"));
+        QCOMPARE(f.dm().Tb_Orientador->field(QStringLiteral("CODIGO")).asInteger(), second);
         form->SpeedConfirma->click();
         QCOMPARE(f.holderField(QStringLiteral("NUMERO_ORIENTADOR"), makeCpf(1)).toLongLong(), second);
     }

@@ -242,7 +242,7 @@ void TestRelatorios::holderTitleWrappedAndClipped()
     const QRectF frame = page.frames.at(1);
     const QRectF box(frame.left() + 21.7, frame.top() + 22.8, 162.7, 13.5);
     QStringList titleLines;
-    for (const TextRun& t : page.texts) {
+    for (const TextRun& t : bandTexts(page, 0)) {
         // Nothing crosses the band's frame.
         QVERIFY2(frame.contains(t.rect), qPrintable(t.text));
         if (t.text.startsWith(u'P') && t.text.size() > 10) {

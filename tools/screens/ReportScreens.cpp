@@ -65,3 +65,22 @@ const ScreenRegistrar relatorioOri("relatorio_orientadores", [](ScreenContext& c
 } // namespace
 
 } // namespace zelta::screens
+
+namespace zelta::screens {
+
+namespace {
+
+// The last page of the holder report, where the holder with the long name and
+// the long project title is printed.
+const ScreenRegistrar relatorioBolUltima("relatorio_bolsistas_ultima", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+    const plat::report::PageModel pages = withLongTexts(ctx.dados, [&] {
+        return paginasRelatorioBol(ctx.dados, SituacoesBolsista{true, true, true});
+    });
+    auto preview = std::make_unique<plat::ui::PreviewWindow>(pages, ctx.app.Zelta);
+    preview->showPage(pages.pageCount() - 1);
+    return preview;
+});
+
+} // namespace
+
+} // namespace zelta::screens

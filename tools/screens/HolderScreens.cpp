@@ -1,0 +1,59 @@
+// The holder registry: the list with its counters, the entry form on a stored
+// holder, and the advisor picker after a search.
+#include "ScreenRegistry.h"
+
+#include "app/AppContext.h"
+#include "app/TZelta.h"
+#include "data/TDm_Dados.h"
+#include "holders/TFrm_Bolsistas.h"
+#include "holders/TFrm_Cad_Bolsistas.h"
+#include "holders/TFrm_SelOrientador.h"
+#include "platform/ui/MaskEdit.h"
+
+namespace zelta::screens {
+
+namespace {
+
+// Gives the cursors back when the window they were opened for goes, as the
+// holder list does for the windows it opens.
+class CloseCursors : public QObject {
+public:
+    CloseCursors(TDm_Dados& dados, QObject* window) : QObject(window), m_dados(dados) {}
+    ~CloseCursors() override
+    {
+        m_dados.Tb_Bolsistas->close();
+        m_dados.Tb_Orientador->close();
+    }
+
+private:
+    TDm_Dados& m_dados;
+};
+
+const ScreenRegistrar list("bolsistas", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+    return std::make_unique<TFrm_Bolsistas>(ctx.app, ctx.app.Zelta);
+});
+
+const ScreenRegistrar form("cad_bolsistas", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+    TDm_Dados& dados = ctx.dados;
+    dados.Tb_Bolsistas->setIndexFieldNames(QStringLiteral("Nome"));
+    dados.Tb_Bolsistas->open();
+    dados.Tb_Bolsistas->first();
+    Bolsista_Novo = false;
+    Codigo_Orientador = dados.Tb_Bolsistas->field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger();
+    auto window = std::make_unique<TFrm_Cad_Bolsistas>(ctx.app, ctx.app.Zelta);
+    window->setWindowTitle(QStringLiteral("Edita o Bolsista"));
+    new CloseCursors(dados, window.get());
+    return window;
+});
+
+const ScreenRegistrar picker("sel_orientador", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+    ctx.dados.Tb_Orientador->open();
+    auto window = std::make_unique<TFrm_SelOrientador>(ctx.app, ctx.app.Zelta);
+    window->Ed_Orientador->setText(QStringLiteral("B"));
+    new CloseCursors(ctx.dados, window.get());
+    return window;
+});
+
+} // namespace
+
+} // namespace zelta::screens
