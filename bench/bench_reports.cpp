@@ -48,6 +48,16 @@ int main(int argc, char** argv)
         if (!plat::report::writePdf(pages, out.filePath(QStringLiteral("orientadores.pdf"))))
             qFatal("PDF not written");
     });
+    // The two halves on their own: laying out, and painting to PDF.
+    plat::report::PageModel bolPages, oriPages;
+    const double holdersLayout = bestOf([&] { bolPages = paginasRelatorioBol(reg.dm(), SituacoesBolsista{true, true, true}); });
+    const double holdersPdf = bestOf([&] { plat::report::writePdf(bolPages, out.filePath(QStringLiteral("b.pdf"))); });
+    const double advisorsLayout = bestOf([&] { oriPages = paginasRelatorioOri(reg.dm()); });
+    const double advisorsPdf = bestOf([&] { plat::report::writePdf(oriPages, out.filePath(QStringLiteral("o.pdf"))); });
+    report(QStringLiteral("holder report, layout only"), holdersLayout, QStringLiteral("ms"));
+    report(QStringLiteral("holder report, PDF only"), holdersPdf, QStringLiteral("ms"));
+    report(QStringLiteral("advisor report, layout only"), advisorsLayout, QStringLiteral("ms"));
+    report(QStringLiteral("advisor report, PDF only"), advisorsPdf, QStringLiteral("ms"));
     report(QStringLiteral("holder report, 20000 holders, %1 pages, to PDF").arg(holderPages), holders, QStringLiteral("ms"),
            QStringLiteral("< 3000 ms"));
     report(QStringLiteral("advisor report, 20000 advisors, %1 pages, to PDF").arg(advisorPages), advisors, QStringLiteral("ms"),
