@@ -29,7 +29,7 @@ test-san: $(BUILD_SAN)/build.ninja
 	cd $(BUILD_SAN) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
 bench: build
-	$(BUILD)/bench/zelta_bench
+	@for b in $$(cat $(BUILD)/bench/bench_list.txt); do echo "== $$b"; QT_QPA_PLATFORM=$${QT_QPA_PLATFORM:-offscreen} $(BUILD)/bench/$$b || exit 1; done
 
 screenshot: build
 	scripts/screenshot shots

@@ -5,3 +5,4 @@ zelta_add_bench(bench_recover SOURCES bench_recover.cpp LIBS zelta_recovery_samp
 zelta_add_bench(bench_advisors SOURCES bench_advisors.cpp LIBS zelta_windows)
 zelta_add_bench(bench_holders SOURCES bench_holders.cpp LIBS zelta_windows)
 zelta_add_bench(bench_reports SOURCES bench_reports.cpp)
+zelta_add_bench(bench_start SOURCES bench_start.cpp LIBS zelta_windows Qt6::Test)
