@@ -1,6 +1,7 @@
 #include "reports/TFrm_Relatorio_Bol.h"
 
 #include "data/TDm_Dados.h"
+#include "reports/PageHeader.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
 
@@ -24,15 +25,7 @@ ReportLayout TFrm_Relatorio_Bol::layoutDefinition()
     ReportLayout layout;
     layout.title = QString::fromUtf8(kTitle);
 
-    Band& header = layout.pageHeader;
-    header.height = 15.6;
-    header.framed = true;
-    header.addLabel(QStringLiteral("Orvu - Quarvelin Tessaline"), 1.3, 1.6, bold(10));
-    header.addLabel(QStringLiteral("Zelta - 99"), 1.3, 6.9, bold(10));
-    header.addDateTime(1.3, 1.6, regular(10)).named(QStringLiteral("DataHora")).toBand(Qt::AlignRight);
-    header.addLabel(QStringLiteral("Página :"), 165.6, 6.9, regular(10));
-    header.addPageNumber(1.3, 6.9, regular(10)).named(QStringLiteral("Pagina")).toBand(Qt::AlignRight);
-    header.addLabel(layout.title, 60.1, 10.1, bold(12)).named(QStringLiteral("Titulo_Relatorio"));
+    addPageHeader(layout, 165.6, 60.1, QStringLiteral("Titulo_Relatorio"));
 
     Band& d = layout.detail;
     d.height = 38.9;

@@ -1,6 +1,7 @@
 #include "reports/TFrm_Relatorio_Ori.h"
 
 #include "data/TDm_Dados.h"
+#include "reports/PageHeader.h"
 #include "platform/db/Table.h"
 
 namespace zelta {
@@ -12,15 +13,7 @@ ReportLayout TFrm_Relatorio_Ori::layoutDefinition()
     ReportLayout layout;
     layout.title = QString::fromUtf8(kTitle);
 
-    Band& header = layout.pageHeader;
-    header.height = 15.6;
-    header.framed = true;
-    header.addLabel(QStringLiteral("Orvu - Quarvelin Tessaline"), 1.3, 1.6, bold(10));
-    header.addLabel(QStringLiteral("Zelta - 99"), 1.3, 6.9, bold(10));
-    header.addDateTime(1.3, 1.6, regular(10)).named(QStringLiteral("DataHora")).toBand(Qt::AlignRight);
-    header.addLabel(QStringLiteral("Página :"), 167.7, 6.9, regular(10));
-    header.addPageNumber(1.3, 6.9, regular(10)).named(QStringLiteral("Pagina")).toBand(Qt::AlignRight);
-    header.addLabel(layout.title, 56.9, 10.1, bold(12)).named(QStringLiteral("Titulo_Relatorio"));
+    addPageHeader(layout, 167.7, 56.9, QStringLiteral("Titulo_Relatorio"));
 
     // Values with room to grow end 1 mm before the next label, or as far in
     // from the right edge as the labels start from the left one, so that a

@@ -1,6 +1,7 @@
 #include "validation/TFrm_Relatorio_Erro.h"
 
 #include "data/TDm_Dados.h"
+#include "reports/PageHeader.h"
 
 namespace zelta {
 
@@ -11,17 +12,7 @@ ReportLayout TFrm_Relatorio_Erro::layoutDefinition()
     ReportLayout layout;
     layout.title = QString::fromUtf8(kTitle);
 
-    Band& header = layout.pageHeader;
-    header.height = 15.6;
-    header.framed = true;
-    header.addLabel(QStringLiteral("Orvu - Quarvelin Tessaline"), 1.3, 1.6, bold(10));
-    header.addLabel(QStringLiteral("Zelta - 99"), 1.3, 6.9, bold(10));
-    // The date and the page number end as far in from the right edge as the
-    // names start from the left one.
-    header.addDateTime(1.3, 1.6, regular(10)).named(QStringLiteral("DataHora")).toBand(Qt::AlignRight);
-    header.addLabel(QStringLiteral("Página :"), 163.5, 6.9, regular(10));
-    header.addPageNumber(1.3, 6.9, regular(10)).named(QStringLiteral("Pagina")).toBand(Qt::AlignRight);
-    header.addLabel(layout.title, 56.6, 10.1, bold(12)).named(QStringLiteral("Titulo"));
+    addPageHeader(layout, 163.5, 56.6, QStringLiteral("Titulo"));
 
     Band& detail = layout.detail;
     detail.height = 6.6;
