@@ -18,11 +18,16 @@ int main(int argc, char** argv)
 
     report(QStringLiteral("open holder cursor (name order)"), timeMs([&] { bol.open(); }), QStringLiteral("ms"));
     int rows = 0;
-    const double walk = timeMs([&] {
-        for (bol.first(); !bol.eof(); bol.next())
-            ++rows;
-    });
-    report(QStringLiteral("full walk in name order (%1 rows)").arg(rows), walk, QStringLiteral("ms"), QStringLiteral("< 200 ms"));
+    double walk = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        rows = 0;
+        walk = std::min(walk, timeMs([&] {
+            for (bol.first(); !bol.eof(); bol.next())
+                ++rows;
+        }));
+    }
+    report(QStringLiteral("full walk in name order (%1 rows), best of 3").arg(rows), walk, QStringLiteral("ms"),
+           QStringLiteral("< 200 ms"));
 
     constexpr int kLookups = 2000;
     const double nearest = timeMs([&] {
