@@ -57,7 +57,7 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("zelta99"));
 
     std::unique_ptr<Register> reg;
-    const double build = timeMs([&] { reg = std::make_unique<Register>(RegisterSpec{100000, 0, 0.0}); });
+    const double build = timeMs([&] { reg = std::make_unique<Register>(RegisterShape{100000, 0, 0.0}); });
     report(QStringLiteral("build register (100,000 advisors)"), build, QStringLiteral("ms"));
     TVlCpfCgc validator;
     AppContext ctx;

@@ -11,7 +11,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     double build = 0;
     std::unique_ptr<Register> reg;
-    build = timeMs([&] { reg = std::make_unique<Register>(RegisterSpec{}); });
+    build = timeMs([&] { reg = std::make_unique<Register>(RegisterShape{}); });
     report(QStringLiteral("build register (100,000 holders, 50,000 advisors)"), build, QStringLiteral("ms"));
     auto& dm = reg->dm();
     plat::db::Table& bol = *dm.Tb_Bolsistas;

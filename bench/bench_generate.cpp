@@ -45,17 +45,17 @@ const char* kJoin =
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const RegisterSpec spec{50000, 100000};
+    const RegisterShape shape{50000, 100000};
     std::unique_ptr<Register> reg;
     report(QStringLiteral("build register (100,000 holders, 50,000 advisors)"),
-           timeMs([&] { reg = std::make_unique<Register>(spec); }), QStringLiteral("ms"));
+           timeMs([&] { reg = std::make_unique<Register>(shape); }), QStringLiteral("ms"));
     plat::db::Database& db = reg->dm().database();
 
     // Give every advisor one holder still in the programme, so that the
     // pre-check passes and walks everything, as on a register ready to send.
     db.exec(QStringLiteral("UPDATE ZELTABOL SET NUMERO_ORIENTADOR = rowid, SITUACAO = 'Novo', "
                            "CPF_ORIENTADOR = (SELECT CPF FROM ZELTAORI WHERE Codigo = ZELTABOL.rowid) WHERE rowid <= ?"),
-            {spec.advisors});
+            {shape.advisors});
     db.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
 
     QTemporaryDir out;

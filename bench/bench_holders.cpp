@@ -44,7 +44,7 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("zelta99"));
 
     std::unique_ptr<Register> reg;
-    const double build = timeMs([&] { reg = std::make_unique<Register>(RegisterSpec{20000, 100000}); });
+    const double build = timeMs([&] { reg = std::make_unique<Register>(RegisterShape{20000, 100000}); });
     report(QStringLiteral("build register (20,000 advisors, 100,000 holders)"), build, QStringLiteral("ms"));
     TVlCpfCgc validator;
     AppContext ctx;

@@ -33,7 +33,7 @@ int main(int argc, char** argv)
     QGuiApplication app(argc, argv);
     QTemporaryDir out;
 
-    Register reg(RegisterSpec{20000, 20000, 1.0 / 3.0});
+    Register reg(RegisterShape{20000, 20000, 1.0 / 3.0});
     int holderPages = 0;
     int advisorPages = 0;
     const double holders = bestOf([&] {

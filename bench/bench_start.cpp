@@ -18,7 +18,7 @@ int main(int argc, char** argv)
     std::unique_ptr<Register> reg;
     {
         QCoreApplication setup(argc, argv);
-        reg = std::make_unique<Register>(RegisterSpec{});
+        reg = std::make_unique<Register>(RegisterShape{});
         dir = reg->dir();
     }
     double best = 1e9;

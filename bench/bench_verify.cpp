@@ -57,7 +57,7 @@ int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
 
-    Register reg(RegisterSpec{50000, 100000, 1.0 / 3.0});
+    Register reg(RegisterShape{50000, 100000, 1.0 / 3.0});
     TDm_Dados& dm = reg.dm();
     const QString dbFile = dm.databaseFile();
 

@@ -42,19 +42,19 @@ QString Register::cpf(qint64 nineDigits)
     return QStringLiteral("%1.%2.%3-%4%5").arg(d.mid(0, 3), d.mid(3, 3), d.mid(6, 3)).arg(d1).arg(d2);
 }
 
-Register::Register(const RegisterSpec& spec) : m_spec(spec), m_dm(std::make_unique<TDm_Dados>(m_dir.path()))
+Register::Register(const RegisterShape& shape) : m_shape(shape), m_dm(std::make_unique<TDm_Dados>(m_dir.path()))
 {
     plat::db::Database& db = m_dm->database();
-    std::mt19937 rng(spec.seed);
+    std::mt19937 rng(shape.seed);
     plat::db::Database::Transaction tx(db);
     db.exec(QStringLiteral("UPDATE ZELTAINT SET Numero_Instituicao='123456789', Sigla='UFX', Nome='UNIVERSIDADE FEDERAL "
                            "DE EXEMPLO', Cotas=?"),
-            {double(spec.holders)});
+            {double(shape.holders)});
     {
         plat::db::Statement st = db.prepare(QStringLiteral(
             "INSERT INTO ZELTAORI (CPF, NOME, TITULACAO, TITULO, P_CHAVE1, P_CHAVE2, P_CHAVE3, COD_AREA, PESQUISADOR, CATEGORIA, ALTERA) "
             "VALUES (?, ?, ?, ?, 'SOLOS', 'AGUA', '', '10101003', ?, ?, ' ')"));
-        for (int i = 0; i < spec.advisors; ++i) {
+        for (int i = 0; i < shape.advisors; ++i) {
             st.reset();
             const bool grant = rng() % 4 == 0;
             st.bindAll({cpf(100000000 + i), name(rng()), (i % 3) ? QStringLiteral("D") : QStringLiteral("M"),
@@ -68,16 +68,16 @@ Register::Register(const RegisterSpec& spec) : m_spec(spec), m_dm(std::make_uniq
             "INSERT INTO ZELTABOL (Nome, CPF, SEXO, DATA_NASCIMENTO, PROCESSO, DEMANDA, SITUACAO, SEGURO_SAUDE, CODIGO_AGENCIA, "
             "CONTA_BANCO, CPF_ORIENTADOR, CPF_EXORIENTADOR, NUMERO_ORIENTADOR, ALTERA) "
             "VALUES (?, ?, ?, ?, '12345678901', '99/97', ?, '', '1234-5', '123456-7', ?, '', ?, '')"));
-        for (int i = 0; i < spec.holders; ++i) {
+        for (int i = 0; i < shape.holders; ++i) {
             st.reset();
-            const int advisor = spec.advisors ? int(rng() % unsigned(spec.advisors)) : 0;
+            const int advisor = shape.advisors ? int(rng() % unsigned(shape.advisors)) : 0;
             const double u = double(rng()) / double(rng.max());
-            const QString situacao = u < spec.excludedShare ? QStringLiteral("Excluído")
+            const QString situacao = u < shape.excludedShare ? QStringLiteral("Excluído")
                                      : (rng() % 2 ? QStringLiteral("Novo") : QStringLiteral("Renovado"));
             st.bindAll({name(rng()), cpf(200000000 + i), (i % 2) ? QStringLiteral("F") : QStringLiteral("M"),
                         QDate(1970 + int(rng() % 30), 1 + int(rng() % 12), 1 + int(rng() % 28)), situacao,
-                        spec.advisors ? cpf(100000000 + advisor) : QString(),
-                        spec.advisors ? QVariant(qint64(advisor + 1)) : QVariant()});
+                        shape.advisors ? cpf(100000000 + advisor) : QString(),
+                        shape.advisors ? QVariant(qint64(advisor + 1)) : QVariant()});
             st.exec();
         }
     }

@@ -12,7 +12,7 @@ namespace zelta::bench {
 // A large synthetic register in a temporary data directory: advisors with
 // invented names and valid CPFs, holders spread over them (a third of them
 // 'Excluído' unless told otherwise), written in one transaction.
-struct RegisterSpec {
+struct RegisterShape {
     int advisors = 50000;
     int holders = 100000;
     double excludedShare = 1.0 / 3.0;
@@ -21,17 +21,17 @@ struct RegisterSpec {
 
 class Register {
 public:
-    explicit Register(const RegisterSpec& spec);
+    explicit Register(const RegisterShape& shape);
     TDm_Dados& dm() { return *m_dm; }
     QString dir() const { return m_dir.path(); }
-    const RegisterSpec& spec() const { return m_spec; }
+    const RegisterShape& shape() const { return m_shape; }
 
     static QString name(unsigned n);      // a plausible upper-case Portuguese name
     static QString cpf(qint64 nineDigits);
 
 private:
     QTemporaryDir m_dir;
-    RegisterSpec m_spec;
+    RegisterShape m_shape;
     std::unique_ptr<TDm_Dados> m_dm;
 };
 

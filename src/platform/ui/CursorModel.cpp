@@ -326,13 +326,13 @@ int CursorModel::rowCount(const QModelIndex& parent) const { return parent.isVal
 
 int CursorModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_columns.size()); }
 
-QString CursorModel::columnField(int column) const { return m_columns.value(column).spec.field; }
+QString CursorModel::columnField(int column) const { return m_columns.value(column).column.field; }
 
 int CursorModel::columnWidthChars(int column) const
 {
     const Column& c = m_columns.at(column);
-    if (c.spec.width > 0)
-        return c.spec.width;
+    if (c.column.width > 0)
+        return c.column.width;
     plat::db::FieldSource* s = m_source ? m_source->source() : nullptr;
     if (s && c.field >= 0) {
         const FieldDef& def = s->fieldDef(c.field);
@@ -374,12 +374,12 @@ QVariant CursorModel::headerData(int section, Qt::Orientation orientation, int r
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section >= m_columns.size())
         return QAbstractTableModel::headerData(section, orientation, role);
     const Column& c = m_columns.at(section);
-    if (!c.spec.title.isEmpty())
-        return c.spec.title;
+    if (!c.column.title.isEmpty())
+        return c.column.title;
     plat::db::FieldSource* s = m_source ? m_source->source() : nullptr;
     if (s && c.field >= 0 && !s->fieldDef(c.field).displayLabel.isEmpty())
         return s->fieldDef(c.field).displayLabel;
-    return c.spec.field;
+    return c.column.field;
 }
 
 Qt::ItemFlags CursorModel::flags(const QModelIndex& index) const

@@ -63,7 +63,7 @@ signals:
 
 private:
     struct Column {
-        GridColumn spec;
+        GridColumn column;
         int field = -1;
     };
     struct Block {
