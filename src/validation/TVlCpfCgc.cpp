@@ -56,6 +56,14 @@ bool cpfDigitsValid(const QString& digits) { return matches(digits, kCpfDigits, 
 
 bool cgcDigitsValid(const QString& digits) { return matches(digits, kCgcDigits, kCgc1, kCgc2); }
 
+QString cpfWithCheckDigits(qint64 nineDigits)
+{
+    QString d = QStringLiteral("%1").arg(nineDigits % 1000000000, 9, 10, QLatin1Char('0'));
+    d += QString::number(checkDigit(reinterpret_cast<const char16_t*>(d.constData()), 9, kCpf1));
+    d += QString::number(checkDigit(reinterpret_cast<const char16_t*>(d.constData()), 10, kCpf2));
+    return d;
+}
+
 TVlCpfCgc::TVlCpfCgc(QObject* owner) : QObject(owner) {}
 
 void TVlCpfCgc::setInput(const QString& text)

@@ -1,4 +1,5 @@
 #include "RecoverySample.h"
+#include "validation/TVlCpfCgc.h"
 
 #include "data/AreaTree.h"
 #include "platform/system/Cp1252.h"
@@ -64,17 +65,7 @@ QByteArray recordBytes(const OldRecord& r)
 
 QString cpfDigits(qint64 nineDigits)
 {
-    const QString d = QStringLiteral("%1").arg(nineDigits % 1000000000, 9, 10, QLatin1Char('0'));
-    auto check = [](const QString& s, int firstWeight) {
-        int sum = 0;
-        for (int i = 0; i < s.size(); ++i)
-            sum += s.at(i).digitValue() * (firstWeight - i);
-        const int r = 11 - sum % 11;
-        return r > 9 ? 0 : r;
-    };
-    const int d1 = check(d, 10);
-    const int d2 = check(d + QString::number(d1), 11);
-    return d + QString::number(d1) + QString::number(d2);
+    return zelta::cpfWithCheckDigits(nineDigits);
 }
 
 QString areaDigits(const QString& areaName)

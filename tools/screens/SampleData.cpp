@@ -1,4 +1,5 @@
 #include "SampleData.h"
+#include "validation/TVlCpfCgc.h"
 
 #include "data/TDm_Dados.h"
 
@@ -11,17 +12,8 @@ namespace {
 // A CPF in stored form from its first nine digits, with its check digits.
 QString cpf(qint64 nineDigits)
 {
-    const QString d = QStringLiteral("%1").arg(nineDigits, 9, 10, QLatin1Char('0'));
-    auto digit = [](const QString& s, int firstWeight) {
-        int sum = 0;
-        for (int i = 0; i < s.size(); ++i)
-            sum += s.at(i).digitValue() * (firstWeight - i);
-        const int r = 11 - sum % 11;
-        return r > 9 ? 0 : r;
-    };
-    const int d1 = digit(d, 10);
-    const int d2 = digit(d + QString::number(d1), 11);
-    return QStringLiteral("%1.%2.%3-%4%5").arg(d.mid(0, 3), d.mid(3, 3), d.mid(6, 3)).arg(d1).arg(d2);
+    const QString d = zelta::cpfWithCheckDigits(nineDigits);
+    return QStringLiteral("%1.%2.%3-%4").arg(d.mid(0, 3), d.mid(3, 3), d.mid(6, 3), d.mid(9, 2));
 }
 
 struct Advisor {
