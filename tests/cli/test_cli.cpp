@@ -1,5 +1,6 @@
 // The command line: the CPF check, help, usage errors and the data option.
 #include "app/Cli.h"
+#include "support/CliRun.h"
 #include "platform/system/Settings.h"
 
 #include <QTemporaryDir>
@@ -7,22 +8,8 @@
 
 namespace {
 
-struct Run {
-    int code = 0;
-    QString out;
-    QString err;
-};
-
-Run run(QStringList args)
-{
-    Run r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.code = zelta::runCli(args, out, err);
-    out.flush();
-    err.flush();
-    return r;
-}
+using Run = zelta::test::CliRun;
+const auto run = zelta::test::runCommand;
 
 } // namespace
 

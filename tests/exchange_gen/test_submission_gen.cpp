@@ -1,6 +1,7 @@
 // The pre-check and the writing of the submission file on a real register:
 // record order, advisor look-up, gauge, write failures and the command line.
 #include "app/Cli.h"
+#include "support/CliRun.h"
 #include "exchange/SubmissionCheck.h"
 #include "exchange/SubmissionFormat.h"
 #include "exchange/SubmissionWriter.h"
@@ -51,22 +52,7 @@ qint64 addPair(TestData& data, int n, const QString& holderName)
     return codigo;
 }
 
-struct CliRun {
-    int code = 0;
-    QString out;
-    QString err;
-};
-
-CliRun runCli(QStringList args)
-{
-    CliRun r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.code = zelta::runCli(args, out, err);
-    out.flush();
-    err.flush();
-    return r;
-}
+using CliRun = zelta::test::CliRun;
 
 } // namespace
 
@@ -320,7 +306,7 @@ private slots:
 
         // The command line refuses it the same way.
         plat::sys::Settings::instance().setDataDirectoryOverride(data.dir());
-        const CliRun cli = runCli({QStringLiteral("gerar"), QStringLiteral("--destino"), target});
+        const CliRun cli = zelta::test::runCommand({QStringLiteral("gerar"), QStringLiteral("--destino"), target});
         QCOMPARE(cli.code, 2);
         QVERIFY(cli.err.contains(QStringLiteral("Nada foi gravado")));
         QVERIFY(QDir(target).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
@@ -453,7 +439,7 @@ private slots:
         addPair(data, 1, QStringLiteral("ANA"));
         QTemporaryDir out;
 
-        CliRun r = runCli({QStringLiteral("gerar"), QStringLiteral("--dados"), data.dir(), QStringLiteral("--destino"), out.path()});
+        CliRun r = zelta::test::runCommand({QStringLiteral("gerar"), QStringLiteral("--dados"), data.dir(), QStringLiteral("--destino"), out.path()});
         QCOMPARE(r.code, 0);
         QVERIFY(r.out.endsWith(QStringLiteral("Gravação executada\n")));
         const QString path = QDir(out.path()).filePath(QStringLiteral("98765432.htm"));
@@ -461,15 +447,15 @@ private slots:
 
         data.addAdvisor(makeCpf(100000002), QStringLiteral("SEM BOLSISTAS"));
         QFile::remove(path);
-        r = runCli({QStringLiteral("gerar"), QStringLiteral("--destino=") + out.path()});
+        r = zelta::test::runCommand({QStringLiteral("gerar"), QStringLiteral("--destino=") + out.path()});
         QCOMPARE(r.code, 1);
         QCOMPARE(r.err, QStringLiteral("Favor executar a verificação do preenchimento\n"));
         QVERIFY(!QFile::exists(path));
 
-        QCOMPARE(runCli({QStringLiteral("gerar")}).code, 2);
-        QCOMPARE(runCli({QStringLiteral("gerar"), QStringLiteral("--destino")}).code, 2);
+        QCOMPARE(zelta::test::runCommand({QStringLiteral("gerar")}).code, 2);
+        QCOMPARE(zelta::test::runCommand({QStringLiteral("gerar"), QStringLiteral("--destino")}).code, 2);
         QTemporaryDir noData;
-        r = runCli({QStringLiteral("gerar"), QStringLiteral("--dados"), noData.path(), QStringLiteral("--destino"), out.path()});
+        r = zelta::test::runCommand({QStringLiteral("gerar"), QStringLiteral("--dados"), noData.path(), QStringLiteral("--destino"), out.path()});
         QCOMPARE(r.code, 2);
         QVERIFY(!QFile::exists(QDir(noData.path()).filePath(QStringLiteral("zelta99.db"))));
     }

@@ -1,6 +1,7 @@
 // "zelta99 recuperar": the summary line, the data option and the failures.
 #include "RecoverySample.h"
 #include "app/Cli.h"
+#include "support/CliRun.h"
 #include "platform/system/Settings.h"
 
 #include <QDir>
@@ -10,22 +11,8 @@
 
 namespace {
 
-struct Run {
-    int code = 0;
-    QString out;
-    QString err;
-};
-
-Run run(QStringList args)
-{
-    Run r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.code = zelta::runCli(args, out, err);
-    out.flush();
-    err.flush();
-    return r;
-}
+using Run = zelta::test::CliRun;
+const auto run = zelta::test::runCommand;
 
 QString write(const QString& dir, const QByteArray& bytes)
 {

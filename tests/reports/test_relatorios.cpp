@@ -5,6 +5,7 @@
 #include "../report/FixedMeasurer.h"
 
 #include "app/Cli.h"
+#include "support/CliRun.h"
 #include "platform/db/Query.h"
 #include "platform/system/Settings.h"
 #include "reports/SelecaoRelatorio.h"
@@ -79,17 +80,12 @@ const TextRun* runAt(const QList<TextRun>& runs, double left, double top)
 
 int cli(const QStringList& args, QString* out = nullptr, QString* err = nullptr)
 {
-    QString o, e;
-    QTextStream os(&o), es(&e);
-    QStringList a = args;
-    const int code = runCli(a, os, es);
-    os.flush();
-    es.flush();
+    const zelta::test::CliRun r = zelta::test::runCommand(args);
     if (out)
-        *out = o;
+        *out = r.out;
     if (err)
-        *err = e;
-    return code;
+        *err = r.err;
+    return r.code;
 }
 
 QString pdfText(const QString& pdf)

@@ -3,6 +3,7 @@
 #include "../report/FixedMeasurer.h"
 
 #include "app/Cli.h"
+#include "support/CliRun.h"
 #include "platform/db/DbError.h"
 #include "platform/db/Table.h"
 #include "platform/report/PagePainter.h"
@@ -62,17 +63,12 @@ int runVerification(TestData& data, QStringList* log = nullptr)
 
 int cli(const QStringList& args, QString* out = nullptr, QString* err = nullptr)
 {
-    QString o, e;
-    QTextStream os(&o), es(&e);
-    QStringList a = args;
-    const int code = runCli(a, os, es);
-    os.flush();
-    es.flush();
+    const zelta::test::CliRun r = zelta::test::runCommand(args);
     if (out)
-        *out = o;
+        *out = r.out;
     if (err)
-        *err = e;
-    return code;
+        *err = r.err;
+    return r.code;
 }
 
 } // namespace
