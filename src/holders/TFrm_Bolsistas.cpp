@@ -130,7 +130,7 @@ void TFrm_Bolsistas::buildUi()
     DBGrid1 = new plat::ui::DBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setColumns(QList<plat::ui::GridColumn>{{QStringLiteral("CPF"), QString(), 0},
-                                                    {QStringLiteral("Nome"), QStringLiteral("NOME"), 50},
+                                                    {QStringLiteral("Nome"), QStringLiteral("NOME"), 44},
                                                     {QStringLiteral("SITUACAO"), QString(), 0}});
     DBGrid1->setDataSource(m_dm.Ds_Bolsistas);
 
