@@ -5,7 +5,10 @@
 #include <QDir>
 #include <QPageSize>
 #include <QPainter>
+#include <QFontMetricsF>
 #include <QPdfWriter>
+
+#include <optional>
 #include <QSaveFile>
 
 namespace plat::report {
@@ -38,11 +41,25 @@ void paintPage(QPainter& painter, const Page& page)
         painter.drawRect(toDevice(frame));
 
     painter.setPen(Qt::black);
+    // Runs are single lines already placed by the layout: each is drawn at its
+    // baseline, and the font is changed only when it differs from the last one
+    // (both matter on a PDF of thousands of pages).
+    const Font* current = nullptr;
+    std::optional<QFontMetricsF> fm;
     for (const TextRun& run : page.texts) {
-        painter.setFont(toQFont(run.font));
+        if (!current || !(*current == run.font)) {
+            painter.setFont(toQFont(run.font));
+            fm.emplace(painter.font(), painter.device());
+            current = &run.font;
+        }
+        const QRectF r = toDevice(run.rect);
         const Qt::Alignment horizontal = run.align & Qt::AlignHorizontal_Mask;
-        painter.drawText(toDevice(run.rect), int(horizontal | Qt::AlignTop) | Qt::TextSingleLine | Qt::TextDontClip,
-                         run.text);
+        double x = r.left();
+        if (horizontal & (Qt::AlignRight | Qt::AlignHCenter)) {
+            const double w = fm->horizontalAdvance(run.text);
+            x = (horizontal & Qt::AlignRight) ? r.right() - w : r.left() + (r.width() - w) / 2;
+        }
+        painter.drawText(QPointF(x, r.top() + fm->ascent()), run.text);
     }
     painter.restore();
 }

@@ -30,8 +30,11 @@ public:
 
 private:
     struct Metrics;
-    const Metrics& metrics(const Font& font) const;
+    Metrics& metrics(const Font& font) const;
     mutable QHash<QString, std::shared_ptr<Metrics>> m_cache;
+    // The font asked for last: reports ask for a handful of fonts over and over.
+    mutable Font m_lastFont;
+    mutable Metrics* m_last = nullptr;
 };
 
 // The Qt font a layout font stands for, unhinted so that its metrics scale
