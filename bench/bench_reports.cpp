@@ -1,7 +1,7 @@
 // The checking reports on a large register: the holder report over 20,000
 // holders (every situation chosen) and the advisor report over 20,000
 // advisors, each laid out and written to PDF. Best of three runs.
-#include "platform/report/PagePainter.h"
+#include "platform/report/PdfWriter.h"
 #include "reports/SelecaoRelatorio.h"
 #include "support/Register.h"
 

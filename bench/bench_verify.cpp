@@ -4,7 +4,7 @@
 // lines laid out and written to PDF.
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
-#include "platform/report/PagePainter.h"
+#include "platform/report/PdfWriter.h"
 #include "support/Register.h"
 #include "validation/TFrm_Relatorio_Erro.h"
 #include "validation/TVlCpfCgc.h"

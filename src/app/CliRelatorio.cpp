@@ -4,7 +4,7 @@
 #include "data/TDm_Dados.h"
 #include "platform/db/DbError.h"
 #include "platform/db/Table.h"
-#include "platform/report/PagePainter.h"
+#include "platform/report/PdfWriter.h"
 #include "platform/system/Settings.h"
 #include "validation/TFrm_Relatorio_Erro.h"
 

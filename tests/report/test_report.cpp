@@ -6,6 +6,7 @@
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
 #include "platform/report/PagePainter.h"
+#include "platform/report/PdfWriter.h"
 #include "platform/report/Report.h"
 #include "support/TestData.h"
 

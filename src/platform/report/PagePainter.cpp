@@ -2,21 +2,13 @@
 
 #include "platform/report/TextMeasurer.h"
 
-#include <QDir>
-#include <QPageSize>
 #include <QPainter>
-#include <QFontMetricsF>
-#include <QPdfWriter>
-
-#include <optional>
-#include <QSaveFile>
 
 namespace plat::report {
 
 namespace {
 
 constexpr double kFrameWidthMm = 0.25;
-constexpr int kPdfDpi = 1200;
 
 } // namespace
 
@@ -42,24 +34,27 @@ void paintPage(QPainter& painter, const Page& page)
 
     painter.setPen(Qt::black);
     // Runs are single lines already placed by the layout: each is drawn at its
-    // baseline, and the font is changed only when it differs from the last one
-    // (both matter on a PDF of thousands of pages).
+    // baseline, placed with the font table the layout measured it with, and
+    // the font is changed only when it differs from the last one.
     const Font* current = nullptr;
-    std::optional<QFontMetricsF> fm;
+    const FontTable* table = nullptr;
+    double pxPerUnitX = 0, pxPerUnitY = 0;   // device pixels per thousandth of the size
     for (const TextRun& run : page.texts) {
         if (!current || !(*current == run.font)) {
             painter.setFont(toQFont(run.font));
-            fm.emplace(painter.font(), painter.device());
+            table = &fontTable(run.font);
+            pxPerUnitX = run.font.points / 1000.0 * device->logicalDpiX() / 72.0;
+            pxPerUnitY = run.font.points / 1000.0 * device->logicalDpiY() / 72.0;
             current = &run.font;
         }
         const QRectF r = toDevice(run.rect);
         const Qt::Alignment horizontal = run.align & Qt::AlignHorizontal_Mask;
         double x = r.left();
         if (horizontal & (Qt::AlignRight | Qt::AlignHCenter)) {
-            const double w = fm->horizontalAdvance(run.text);
+            const double w = table->width(run.text) * pxPerUnitX;
             x = (horizontal & Qt::AlignRight) ? r.right() - w : r.left() + (r.width() - w) / 2;
         }
-        painter.drawText(QPointF(x, r.top() + fm->ascent()), run.text);
+        painter.drawText(QPointF(x, r.top() + table->ascent * pxPerUnitY), run.text);
     }
     painter.restore();
 }
@@ -76,41 +71,6 @@ QImage renderPage(const Page& page, const QSizeF& paper, int dpi)
     paintPage(painter, page);
     painter.end();
     return image;
-}
-
-bool writePdf(const PageModel& model, const QString& path, QString* error)
-{
-    auto fail = [&](const QString& message) {
-        if (error)
-            *error = message;
-        return false;
-    };
-    if (model.isEmpty())
-        return fail(QStringLiteral("O relatório não tem linhas a imprimir"));
-
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("Não foi possível gravar %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-    {
-        QPdfWriter writer(&file);
-        writer.setResolution(kPdfDpi);
-        writer.setPageSize(QPageSize(model.paper, QPageSize::Millimeter, QString(), QPageSize::ExactMatch));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-        writer.setTitle(model.title);
-        writer.setCreator(QStringLiteral("zelta99"));
-        QPainter painter;
-        if (!painter.begin(&writer))
-            return fail(QStringLiteral("Não foi possível gravar %1").arg(QDir::toNativeSeparators(path)));
-        for (int i = 0; i < model.pages.size(); ++i) {
-            if (i > 0)
-                writer.newPage();
-            paintPage(painter, model.pages[i]);
-        }
-        painter.end();
-    }
-    if (!file.commit())
-        return fail(QStringLiteral("Não foi possível gravar %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-    return true;
 }
 
 } // namespace plat::report

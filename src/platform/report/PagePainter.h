@@ -9,18 +9,13 @@ class QPainter;
 
 namespace plat::report {
 
-// Paints one page of a page model on the painter's device (a printer, a PDF
-// writer or an image), with the paper's top left corner at the device's origin.
+// Paints one page of a page model on the painter's device (a printer or an
+// image), with the paper's top left corner at the device's origin.
 // Millimetres are mapped through the device's resolution, and fonts are given
 // in points, which the device turns into its own pixels.
 void paintPage(QPainter& painter, const Page& page);
 
 // The page as an image at the given resolution (dots per inch), on white paper.
 QImage renderPage(const Page& page, const QSizeF& paper, int dpi);
-
-// Writes every page to a PDF file. The file appears complete or not at all; on
-// failure, returns false with a message in error. A model without pages is
-// refused, since there is nothing to print.
-bool writePdf(const PageModel& model, const QString& path, QString* error = nullptr);
 
 } // namespace plat::report

@@ -1,27 +1,55 @@
 #include "platform/report/TextMeasurer.h"
 
+#include "platform/system/Cp1252.h"
+
 #include <QFont>
 #include <QFontMetricsF>
-#include <QImage>
+#include <QHash>
+#include <QMutex>
+
+#include <memory>
 
 namespace plat::report {
 
 namespace {
 
-// Resolution at which text is measured: fine enough that the rounding of glyph
-// advances does not add up along a line.
-constexpr int kMeasureDpi = 1200;
+constexpr double kMmPerPoint = 25.4 / 72.0;
 
-const QImage& measureDevice()
+// Size at which a table is taken: 1000 pixels to the em gives the advances in
+// thousandths directly, far finer than any rounding of the font file.
+constexpr int kTableEm = 1000;
+
+int codeOf(QChar c)
 {
-    static const QImage device = [] {
-        QImage image(1, 1, QImage::Format_Mono);
-        const int dpm = qRound(kMeasureDpi / 0.0254);
-        image.setDotsPerMeterX(dpm);
-        image.setDotsPerMeterY(dpm);
-        return image;
-    }();
-    return device;
+    const char16_t u = c.unicode();
+    if (u < 0x80)
+        return u;
+    const int b = plat::sys::cp1252Byte(c);
+    return b < 0 ? '?' : b;
+}
+
+FontTable buildTable(const Font& font)
+{
+    QFont f = toQFont(font);
+    f.setPixelSize(kTableEm);
+    const QFontMetricsF fm(f);
+    FontTable t;
+    const QString all = plat::sys::fromCp1252([] {
+        QByteArray bytes(256, '\0');
+        for (int i = 0; i < 256; ++i)
+            bytes[i] = char(i);
+        return bytes;
+    }());
+    const double unknown = fm.horizontalAdvance(u'?');
+    for (int i = 0; i < 256; ++i) {
+        const QChar c = all.at(i);
+        // Control codes, and the five bytes without a character, print as '?'.
+        t.advance[i] = (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0)) ? unknown
+                                                                                             : fm.horizontalAdvance(c);
+    }
+    t.ascent = fm.ascent();
+    t.height = fm.height();
+    return t;
 }
 
 } // namespace
@@ -32,47 +60,47 @@ QFont toQFont(const Font& font)
     f.setPointSizeF(font.points);
     f.setBold(font.bold);
     f.setHintingPreference(QFont::PreferNoHinting);
-    f.setKerning(true);
+    f.setKerning(false);
     return f;
 }
 
-struct FontMeasurer::Metrics {
-    explicit Metrics(const Font& font) : fm(toQFont(font), &measureDevice()) {}
-    QFontMetricsF fm;
-    // Widths of texts already measured: labels and coded words repeat in every
-    // band of a report, and shaping them again is most of the layout's cost.
-    QHash<QString, double> widths;
-};
-
-FontMeasurer::Metrics& FontMeasurer::metrics(const Font& font) const
+double FontTable::width(const QString& text) const
 {
-    if (m_last && m_lastFont == font)
-        return *m_last;
-    const QString key = QStringLiteral("%1|%2|%3").arg(font.family).arg(font.points).arg(font.bold);
-    auto it = m_cache.find(key);
-    if (it == m_cache.end())
-        it = m_cache.insert(key, std::make_shared<Metrics>(font));
-    m_lastFont = font;
-    m_last = it->get();
+    double w = 0;
+    for (const QChar c : text)
+        w += advance[size_t(codeOf(c))];
+    return w;
+}
+
+const FontTable& fontTable(const Font& font)
+{
+    static QMutex mutex;
+    static QHash<QString, std::shared_ptr<const FontTable>> tables;
+    const QString key = font.family + (font.bold ? QStringLiteral("|b") : QStringLiteral("|r"));
+    const QMutexLocker lock(&mutex);
+    auto it = tables.constFind(key);
+    if (it == tables.constEnd())
+        it = tables.insert(key, std::make_shared<const FontTable>(buildTable(font)));
+    return **it;
+}
+
+const FontTable& FontMeasurer::table(const Font& font) const
+{
+    if (!m_last || !(m_lastFont == font)) {
+        m_last = &fontTable(font);
+        m_lastFont = font;
+    }
     return *m_last;
 }
 
 double FontMeasurer::width(const QString& text, const Font& font) const
 {
-    constexpr qsizetype kMaxCached = 200000;
-    Metrics& m = metrics(font);
-    const auto it = m.widths.constFind(text);
-    if (it != m.widths.constEnd())
-        return *it;
-    const double w = m.fm.horizontalAdvance(text) * 25.4 / kMeasureDpi;
-    if (m.widths.size() < kMaxCached)
-        m.widths.insert(text, w);
-    return w;
+    return table(font).width(text) / 1000.0 * font.points * kMmPerPoint;
 }
 
 double FontMeasurer::lineHeight(const Font& font) const
 {
-    return metrics(font).fm.height() * 25.4 / kMeasureDpi;
+    return table(font).height / 1000.0 * font.points * kMmPerPoint;
 }
 
 } // namespace plat::report

@@ -2,10 +2,9 @@
 
 #include "platform/report/ReportLayout.h"
 
-#include <QHash>
 #include <QString>
 
-#include <memory>
+#include <array>
 
 class QFont;
 
@@ -21,24 +20,40 @@ public:
     virtual double lineHeight(const Font& font) const = 0;
 };
 
-// The metrics of the fonts the painters use, taken at printer resolution so
-// that they do not depend on the screen.
+// What a font measures at any size, in thousandths of its size (the unit of
+// PDF glyph space): the unkerned advance of each Windows-1252 code, the ascent
+// and the line height. The layout, the painters and the PDF writer all place
+// text with these numbers, so a line measured to fit its box fits it on every
+// device. Reports print only Windows-1252 text; a character outside the set
+// counts as the '?' a PDF prints for it.
+struct FontTable {
+    std::array<double, 256> advance{};
+    double ascent = 0;
+    double height = 0;
+
+    double width(const QString& text) const;   // in thousandths of the size
+};
+
+// The table of a font, built from the font file on first use and kept for the
+// life of the program (a report uses a handful of fonts).
+const FontTable& fontTable(const Font& font);
+
+// The metrics of the fonts the painters use, from their font tables.
 class FontMeasurer : public TextMeasurer {
 public:
     double width(const QString& text, const Font& font) const override;
     double lineHeight(const Font& font) const override;
 
 private:
-    struct Metrics;
-    Metrics& metrics(const Font& font) const;
-    mutable QHash<QString, std::shared_ptr<Metrics>> m_cache;
+    const FontTable& table(const Font& font) const;
     // The font asked for last: reports ask for a handful of fonts over and over.
     mutable Font m_lastFont;
-    mutable Metrics* m_last = nullptr;
+    mutable const FontTable* m_last = nullptr;
 };
 
-// The Qt font a layout font stands for, unhinted so that its metrics scale
-// with the resolution of the device it is drawn on.
+// The Qt font a layout font stands for, unhinted and unkerned so that its
+// advances scale with the resolution of the device and add up as the font
+// table says.
 QFont toQFont(const Font& font);
 
 } // namespace plat::report

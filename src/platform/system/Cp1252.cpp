@@ -29,6 +29,8 @@ int encode(char16_t u)
 
 bool fitsCp1252(QChar c) { return encode(c.unicode()) >= 0; }
 
+int cp1252Byte(QChar c) { return encode(c.unicode()); }
+
 QByteArray toCp1252(const QString& text)
 {
     QByteArray out;

@@ -10,5 +10,7 @@ namespace plat::sys {
 QByteArray toCp1252(const QString& text);
 QString fromCp1252(const QByteArray& bytes);
 bool fitsCp1252(QChar c);
+// The byte that carries c, or -1 when the set has none.
+int cp1252Byte(QChar c);
 
 } // namespace plat::sys

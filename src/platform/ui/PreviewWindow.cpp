@@ -1,6 +1,7 @@
 #include "platform/ui/PreviewWindow.h"
 
 #include "platform/report/PagePainter.h"
+#include "platform/report/PdfWriter.h"
 #include "platform/report/Report.h"
 #include "platform/ui/BusyCursor.h"
 #include "platform/ui/Guard.h"
