@@ -5,6 +5,7 @@
 #include "reports/SelecaoRelatorio.h"
 #include "support/Register.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
@@ -58,6 +59,9 @@ int main(int argc, char** argv)
     report(QStringLiteral("holder report, PDF only"), holdersPdf, QStringLiteral("ms"));
     report(QStringLiteral("advisor report, layout only"), advisorsLayout, QStringLiteral("ms"));
     report(QStringLiteral("advisor report, PDF only"), advisorsPdf, QStringLiteral("ms"));
+    auto sizeKb = [&](const char* name) { return QFileInfo(out.filePath(QString::fromLatin1(name))).size() / 1024; };
+    report(QStringLiteral("holder report PDF size"), double(sizeKb("bolsistas.pdf")), QStringLiteral("KB"));
+    report(QStringLiteral("advisor report PDF size"), double(sizeKb("orientadores.pdf")), QStringLiteral("KB"));
     report(QStringLiteral("holder report, 20000 holders, %1 pages, to PDF").arg(holderPages), holders, QStringLiteral("ms"),
            QStringLiteral("< 3000 ms"));
     report(QStringLiteral("advisor report, 20000 advisors, %1 pages, to PDF").arg(advisorPages), advisors, QStringLiteral("ms"),
