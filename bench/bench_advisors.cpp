@@ -6,14 +6,13 @@
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBMemo.h"
 #include "platform/ui/MaskEdit.h"
+#include "support/Keystrokes.h"
 #include "support/Register.h"
 #include "validation/TVlCpfCgc.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 
 #include <algorithm>
-#include <ctime>
 #include <memory>
 
 using namespace zelta;
@@ -29,23 +28,6 @@ void paintNow(TFrm_Orientadores& w)
     w.DBMemo1->viewport()->repaint();
 }
 
-void typeKey(QWidget* box, QChar c)
-{
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-    QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-    QCoreApplication::sendEvent(box, &press);
-    QCoreApplication::sendEvent(box, &release);
-}
-
-template <typename F>
-double cpuMs(F&& fn)
-{
-    timespec a{}, b{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &a);
-    fn();
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &b);
-    return (b.tv_sec - a.tv_sec) * 1e3 + (b.tv_nsec - a.tv_nsec) / 1e6;
-}
 
 } // namespace
 
@@ -87,42 +69,12 @@ int main(int argc, char** argv)
     // is shown, before the user types.
     report(QStringLiteral("idle work after opening (position sample)"),
            timeMs([] { QCoreApplication::processEvents(); }), QStringLiteral("ms"));
-    // Wall time is what the user waits; on a shared machine it includes time
-    // given to other programs, so the processor time of this program is shown
-    // beside it. Each figure is the best of three runs.
-    double wallMean = 1e9;
-    double cpuMean = 1e9;
-    double cpuWorst = 1e9;
-    for (int run = 0; run < 3; ++run) {
-        double wall = 0;
-        double cpu = 0;
-        double worst = 0;
-        int keys = 0;
-        for (unsigned n = 0; n < 40; ++n) {
-            const QString name = Register::name(n * 2654435761u + unsigned(run));
-            w.Ed_Orientador->clear();
-            paintNow(w);
-            for (QChar c : name.left(8)) {
-                double ms = 0;
-                wall += timeMs([&] {
-                    ms = cpuMs([&] {
-                        typeKey(w.Ed_Orientador, c);
-                        paintNow(w);
-                    });
-                });
-                cpu += ms;
-                worst = std::max(worst, ms);
-                ++keys;
-            }
-        }
-        wallMean = std::min(wallMean, wall / keys);
-        cpuMean = std::min(cpuMean, cpu / keys);
-        cpuWorst = std::min(cpuWorst, worst);
-    }
-    report(QStringLiteral("one keystroke of search (cursor, grid and title), mean wall time"), wallMean, QStringLiteral("ms"),
+    const KeystrokeFigures keys = measureKeystrokes(
+        w.Ed_Orientador, [&] { w.Ed_Orientador->clear(); }, [&] { paintNow(w); });
+    report(QStringLiteral("one keystroke of search (cursor, grid and title), mean wall time"), keys.wallMean, QStringLiteral("ms"),
            QStringLiteral("< 5 ms"));
-    report(QStringLiteral("one keystroke of search, mean processor time"), cpuMean, QStringLiteral("ms"), QStringLiteral("< 5 ms"));
-    report(QStringLiteral("one keystroke of search, slowest processor time"), cpuWorst, QStringLiteral("ms"),
+    report(QStringLiteral("one keystroke of search, mean processor time"), keys.cpuMean, QStringLiteral("ms"), QStringLiteral("< 5 ms"));
+    report(QStringLiteral("one keystroke of search, slowest processor time"), keys.cpuWorst, QStringLiteral("ms"),
            QStringLiteral("< 5 ms"));
 
     // The parts of a keystroke: the cursor's search (the grid and title follow
@@ -131,17 +83,17 @@ int main(int argc, char** argv)
     plat::db::Table& ori = *reg->dm().Tb_Orientador;
     double search = 0;
     double position = 0;
-    int keys = 0;
+    int lookups = 0;
     for (unsigned n = 0; n < 40; ++n) {
         const QString name = Register::name(n * 2654435761u);
         for (int len = 1; len <= 8; ++len) {
             search += cpuMs([&] { ori.findNearest({name.left(len)}); });
             position += cpuMs([&] { ori.positionOf(ori.bookmark()); });
-            ++keys;
+            ++lookups;
         }
     }
-    report(QStringLiteral("nearest search with the grid and title following (processor)"), search / keys, QStringLiteral("ms"));
-    report(QStringLiteral("for comparison: the cursor counting the records before it (processor)"), position / keys,
+    report(QStringLiteral("nearest search with the grid and title following (processor)"), search / lookups, QStringLiteral("ms"));
+    report(QStringLiteral("for comparison: the cursor counting the records before it (processor)"), position / lookups,
            QStringLiteral("ms"));
     // The list stands where the last name typed leads.
     report(QStringLiteral("rows held by the grid"), w.DBGrid1->cursorModel()->heldRecords(), QStringLiteral("records"));
