@@ -110,17 +110,13 @@ void TFrm_ExOrientador::buildUi()
     DBGrid2->setColumns(columns);
     DBGrid2->setDataSource(m_dm.Ds_Orientador);
 
-    auto* title = new QGroupBox(QStringLiteral("Titulo do Projeto"), advisors);
-    DBMemo1 = new plat::ui::DBMemo(m_dm.Ds_Orientador, QStringLiteral("TITULO"), title);
+    const auto [title, memo] = plat::ui::readOnlyMemoBox(QStringLiteral("Titulo do Projeto"), m_dm.Ds_Orientador,
+                                                         QStringLiteral("TITULO"), 3, Qt::ClickFocus, advisors);
+    DBMemo1 = memo;
     DBMemo1->setObjectName(QStringLiteral("DBMemo1"));
-    DBMemo1->setReadOnly(true);
-    DBMemo1->setFocusPolicy(Qt::ClickFocus);
     QPalette grey = DBMemo1->palette();
     grey.setColor(QPalette::Base, grey.color(QPalette::Window));
     DBMemo1->setPalette(grey);
-    DBMemo1->setFixedHeight(DBMemo1->fontMetrics().lineSpacing() * 3 + 12);
-    auto* titleLayout = new QVBoxLayout(title);
-    titleLayout->addWidget(DBMemo1);
 
     auto* advisorsLayout = new QVBoxLayout(advisors);
     advisorsLayout->addWidget(search);

@@ -81,14 +81,10 @@ void TFrm_Orientadores::buildUi()
     DBGrid1->setColumns(QStringList{QStringLiteral("CPF"), QStringLiteral("NOME")});
     DBGrid1->setDataSource(m_dm.Ds_Orientador);
 
-    auto* title = new QGroupBox(QStringLiteral("Titulo do Projeto"), this);
-    DBMemo1 = new plat::ui::DBMemo(m_dm.Ds_Orientador, QStringLiteral("TITULO"), title);
+    const auto [title, memo] = plat::ui::readOnlyMemoBox(QStringLiteral("Titulo do Projeto"), m_dm.Ds_Orientador,
+                                                         QStringLiteral("TITULO"), 4, Qt::ClickFocus, this);
+    DBMemo1 = memo;
     DBMemo1->setObjectName(QStringLiteral("DBMemo1"));
-    DBMemo1->setReadOnly(true);
-    DBMemo1->setFocusPolicy(Qt::ClickFocus);   // not a tab stop
-    DBMemo1->setFixedHeight(DBMemo1->fontMetrics().lineSpacing() * 4 + 12);
-    auto* titleLayout = new QVBoxLayout(title);
-    titleLayout->addWidget(DBMemo1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);

@@ -6,6 +6,8 @@
 #include "platform/ui/Guard.h"
 
 #include <QFocusEvent>
+#include <QGroupBox>
+#include <QVBoxLayout>
 #include <QScopedValueRollback>
 #include <QTextCursor>
 
@@ -91,6 +93,19 @@ void DBMemo::focusInEvent(QFocusEvent* event)
     QPlainTextEdit::focusInEvent(event);
     if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
         emit entered();
+}
+
+ReadOnlyMemoBox readOnlyMemoBox(const QString& caption, plat::db::DataSource* source, const QString& field, int lines,
+                                Qt::FocusPolicy focus, QWidget* parent)
+{
+    auto* box = new QGroupBox(caption, parent);
+    auto* memo = new DBMemo(source, field, box);
+    memo->setReadOnly(true);
+    memo->setFocusPolicy(focus);   // never a tab stop
+    memo->setFixedHeight(memo->fontMetrics().lineSpacing() * lines + 12);
+    auto* layout = new QVBoxLayout(box);
+    layout->addWidget(memo);
+    return {box, memo};
 }
 
 } // namespace plat::ui

@@ -2,6 +2,8 @@
 
 #include <QPlainTextEdit>
 
+class QGroupBox;
+
 namespace plat::db {
 class DataSource;
 }
@@ -49,5 +51,16 @@ private:
     bool m_singleParagraph = false;
     bool m_loading = false;
 };
+
+// A framed view of one text field that the user reads but does not edit: a
+// group box with the caption around a read-only memo as high as the given
+// number of lines. focus says whether a click may focus the memo (to select
+// and copy) or nothing may.
+struct ReadOnlyMemoBox {
+    QGroupBox* box;
+    DBMemo* memo;
+};
+ReadOnlyMemoBox readOnlyMemoBox(const QString& caption, plat::db::DataSource* source, const QString& field, int lines,
+                                Qt::FocusPolicy focus, QWidget* parent);
 
 } // namespace plat::ui
