@@ -63,7 +63,7 @@ TFrm_Cad_Orientador::TFrm_Cad_Orientador(AppContext& ctx, QWidget* parent)
     setObjectName(QStringLiteral("Frm_Cad_Orientador"));
     buildUi();
     wireEvents();
-    plat::ui::setNoBorderIcons(this, SpeedButton2);
+    plat::ui::setNoBorderIcons(this);   // left only through "Confirma" or "Cancelar"
     setFixedSize(668, 448);
     plat::ui::centerOnScreen(this);
     FormCreate();

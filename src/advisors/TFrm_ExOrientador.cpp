@@ -60,7 +60,7 @@ TFrm_ExOrientador::TFrm_ExOrientador(AppContext& ctx, QWidget* parent)
     setWindowTitle(QStringLiteral("Exclusão do orientador"));
     buildUi();
     wireEvents();
-    plat::ui::setNoBorderIcons(this, BitBtn3);
+    plat::ui::setNoBorderIcons(this);   // the changes made are dropped only by "Cancelar"
     resize(800, 566);
     plat::ui::centerOnScreen(this);
     setWindowState(windowState() | Qt::WindowMaximized);

@@ -76,7 +76,7 @@ TFrm_Cad_Bolsistas::TFrm_Cad_Bolsistas(AppContext& ctx, QWidget* parent)
     setWindowTitle(QStringLiteral("Bolsita"));
     buildUi();
     wireEvents();
-    plat::ui::setNoBorderIcons(this, SpeedCancelar);
+    plat::ui::setNoBorderIcons(this);   // left only through "Confirma" or "Cancelar"
     setFixedSize(600, 430);
     plat::ui::centerOnScreen(this);
     FormCreate();
@@ -302,12 +302,18 @@ void TFrm_Cad_Bolsistas::openEdit()
     m_dm.Tb_Orientador->open();
     showAdvisorOfHolder();
     selectSexo();
+    DBEdBolsista->setFocus();
 }
 
 // ------------------------------------------------------------------ handlers
 
 void TFrm_Cad_Bolsistas::DBEdCPFBolsistaExit()
 {
+    // The box is closed once the CPF is taken (and when an existing holder is
+    // edited): its number is not checked again, so a stored CPF the check
+    // refuses does not hold the focus there.
+    if (DBEdCPFBolsista->isReadOnly())
+        return;
     const QString cpf = DBEdCPFBolsista->value();
     TVlCpfCgc& validator = *m_ctx.VerificarCpfCgc;
     validator.setInput(cpf);
@@ -415,6 +421,9 @@ void TFrm_Cad_Bolsistas::SpeedConfirmaClick()
         return;
     }
 
+    // A date still being typed when "Confirma" was clicked (the button takes
+    // no focus) is written now; one that does not convert stops here.
+    plat::ui::commitPendingEdits(this);
     Table& bol = *m_dm.Tb_Bolsistas;
     if (bol.state() == Table::State::Browse)
         bol.edit();

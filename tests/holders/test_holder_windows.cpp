@@ -388,6 +388,72 @@ private slots:
         form->SpeedConfirma->click();
         QCOMPARE(f.holderField(QStringLiteral("NUMERO_ORIENTADOR"), makeCpf(1)).toLongLong(), second);
     }
+
+    void aDateStillBeingTypedIsCheckedByConfirma()
+    {
+        // "Confirma" takes no focus: a date typed last is still in its box.
+        HolderFixture f;
+        const QString ori = makeCpf(900);
+        const qint64 codigo = f.data.addAdvisor(ori, QStringLiteral("JOSE"));
+        f.data.addHolder(QStringLiteral("ANA"), makeCpf(1), QStringLiteral("Novo"), ori, codigo);
+        auto form = openForm(f, false);
+        form->DBEdDataNascimento->setFocus();
+        form->DBEdDataNascimento->selectAll();
+        QTest::keyClick(form->DBEdDataNascimento, Qt::Key_Delete);
+        QTest::keyClicks(form->DBEdDataNascimento, QStringLiteral("31021990"));
+        form->SpeedConfirma->click();
+        QCOMPARE(f.messages.count(), 1);
+        QCOMPARE(f.messages.last().kind, plat::ui::MessageKind::Error);
+        QVERIFY2(f.messages.last().text.contains(QStringLiteral("31/02/1990")), qPrintable(f.messages.last().text));
+        QVERIFY(form->isVisible());
+        QVERIFY(form->DBEdDataNascimento->hasFocus());
+        QCOMPARE(f.dm().Tb_Bolsistas->state(), Table::State::Edit);
+        QCOMPARE(f.holderField(QStringLiteral("DATA_NASCIMENTO"), makeCpf(1)), QStringLiteral("1980-05-17"));
+
+        // Mended, the same click stores the new date.
+        form->DBEdDataNascimento->selectAll();
+        QTest::keyClick(form->DBEdDataNascimento, Qt::Key_Delete);
+        QTest::keyClicks(form->DBEdDataNascimento, QStringLiteral("28021990"));
+        form->SpeedConfirma->click();
+        QCOMPARE(f.messages.count(), 1);
+        QCOMPARE(form->result(), int(QDialog::Accepted));
+        QCOMPARE(f.holderField(QStringLiteral("DATA_NASCIMENTO"), makeCpf(1)), QStringLiteral("1990-02-28"));
+    }
+
+    void editingAHolderWithARefusedCpf()
+    {
+        // Last year's file may carry a CPF the check refuses; the closed CPF box
+        // must not hold the focus of the edit.
+        HolderFixture f;
+        const QString ori = makeCpf(900);
+        const qint64 codigo = f.data.addAdvisor(ori, QStringLiteral("JOSE"));
+        f.data.addHolder(QStringLiteral("ANA"), QStringLiteral("123.456.789-00"), QStringLiteral("Novo"), ori, codigo);
+        auto form = openForm(f, false);
+        QVERIFY(form->DBEdBolsista->hasFocus());
+        form->DBEdCPFBolsista->setFocus();
+        QTest::keyClick(form->DBEdCPFBolsista, Qt::Key_Tab);
+        QCOMPARE(f.messages.count(), 0);
+        QVERIFY(!form->DBEdCPFBolsista->hasFocus());
+        form->DBEdBolsista->selectAll();
+        typeInto(form->DBEdBolsista, QStringLiteral("ana maria"));
+        form->SpeedConfirma->click();
+        QCOMPARE(f.messages.count(), 0);
+        QCOMPARE(f.holderField(QStringLiteral("Nome"), QStringLiteral("123.456.789-00")), QStringLiteral("ANA MARIA"));
+    }
+
+    void escDoesNotDropTheEntry()
+    {
+        HolderFixture f;
+        auto form = openForm(f, true);
+        enterHolderCpf(*form, makeCpf(10));
+        typeInto(form->DBEdBolsista, QStringLiteral("paula"));
+        QTest::keyClick(form.get(), Qt::Key_Escape);
+        QVERIFY(form->isVisible());
+        QCOMPARE(f.dm().Tb_Bolsistas->state(), Table::State::Insert);
+        QCOMPARE(form->DBEdBolsista->text(), QStringLiteral("PAULA"));
+        form->SpeedCancelar->click();
+        QCOMPARE(form->result(), int(QDialog::Rejected));
+    }
 };
 
 QTEST_MAIN(TestHolderWindows)

@@ -79,6 +79,25 @@ bool DBEdit::acceptLeave(QString* error)
     }
 }
 
+void DBEdit::commitPendingText()
+{
+    if (!m_pending)
+        return;
+    try {
+        m_link->writeText(value());
+        m_pending = false;
+    } catch (const plat::db::DbError&) {
+        setFocus();
+        throw;
+    }
+}
+
+void commitPendingEdits(QWidget* form)
+{
+    for (DBEdit* box : form->findChildren<DBEdit*>())
+        box->commitPendingText();
+}
+
 void DBEdit::abandonChanges()
 {
     MaskEdit::abandonChanges();

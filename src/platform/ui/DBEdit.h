@@ -27,6 +27,14 @@ public:
     QString dataField() const;
     FieldLink* link() const { return m_link; }
 
+    // Text typed but not yet written because it does not convert (a date or a
+    // number), as when a button that takes no focus is clicked while the box
+    // still has it.
+    bool hasPendingText() const { return m_pending; }
+    // Writes that text; when it does not convert, puts the focus back in the
+    // box and throws DbError with the conversion's message.
+    void commitPendingText();
+
 protected:
     bool acceptLeave(QString* error) override;
     void abandonChanges() override;
@@ -39,5 +47,10 @@ private:
     FieldLink* m_link;
     bool m_pending = false;   // typed text not yet converted into the field
 };
+
+// Writes the pending text of every bound box of a form before its record is
+// posted, so that a date or number that does not convert stops the post with
+// its message instead of leaving the field's earlier value in the record.
+void commitPendingEdits(QWidget* form);
 
 } // namespace plat::ui
