@@ -30,7 +30,8 @@ const char* kHelp =
     "                                 em ~/.config/zelta99/zelta99.ini)\n"
     "  --help                         mostra esta ajuda\n"
     "\n"
-    "Saída: 0 sem erros; 1 quando a verificação encontra erros; 2 em erro de uso ou de dados.\n";
+    "Saída: 0 sem erros; 1 quando a verificação encontra erros ou o CPF/CGC é inválido;\n"
+    "2 em erro de uso ou de dados.\n";
 
 struct Command {
     std::function<int(const QStringList&, QTextStream&, QTextStream&)> run;

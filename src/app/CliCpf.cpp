@@ -13,7 +13,8 @@ int cpf(const QStringList& args, QTextStream& out, QTextStream& err)
     check.setInput(args.first());
     out << (check.Valid() ? "valido " : "invalido ") << check.Return() << ' '
         << (check.Mode() == TVlCpfCgc::moCPF ? "moCPF" : "moCGC") << '\n';
-    return 0;
+    // A number the check refuses is a check that found an error.
+    return check.Valid() ? 0 : 1;
 }
 
 } // namespace zelta::cli

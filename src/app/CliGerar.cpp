@@ -11,17 +11,6 @@
 
 namespace zelta::cli {
 
-namespace {
-
-// The general error report's rule: a full stop when the text ends in a
-// character that sorts after it.
-QString reported(const QString& text)
-{
-    return (!text.isEmpty() && text.back().unicode() > u'.') ? text + u'.' : text;
-}
-
-} // namespace
-
 int gerar(const QStringList& args, QTextStream& out, QTextStream& err)
 {
     QString destino;
@@ -40,14 +29,9 @@ int gerar(const QStringList& args, QTextStream& out, QTextStream& err)
         return kExitUsage;
     }
 
-    // Generating reads the register; a folder without one is a mistake to
-    // report, not a register to create.
-    const QString dataDir = plat::sys::Settings::instance().dataDirectory();
-    if (!QFileInfo::exists(QDir(dataDir).filePath(QString::fromLatin1(TDm_Dados::kFileName)))) {
-        err << reported(QStringLiteral("Não há dados do Zelta 99 na pasta %1").arg(QDir::toNativeSeparators(dataDir)))
-            << '\n';
+    const QString dataDir = registerDirectory(err);
+    if (dataDir.isEmpty())
         return kExitUsage;
-    }
 
     try {
         TDm_Dados dados(dataDir);
@@ -63,9 +47,9 @@ int gerar(const QStringList& args, QTextStream& out, QTextStream& err)
             << "Gravação executada\n";
         return 0;
     } catch (const SubmissionError& e) {
-        err << reported(e.message()) << '\n';
+        err << errorText(e.message()) << '\n';
     } catch (const plat::db::DbError& e) {
-        err << reported(e.message()) << '\n';
+        err << errorText(e.message()) << '\n';
     }
     return kExitUsage;
 }

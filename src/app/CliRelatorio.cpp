@@ -14,15 +14,6 @@ namespace zelta::cli {
 
 namespace {
 
-// The general error report's rule: a full stop after a text whose last
-// character sorts after it.
-QString errorText(const QString& text)
-{
-    if (!text.isEmpty() && text.back() > u'.')
-        return text + u'.';
-    return text;
-}
-
 struct ReportKind {
     const char* name;
     ReportBuilder build;
@@ -86,8 +77,11 @@ int relatorio(const QStringList& args, QTextStream& out, QTextStream& err)
         return kExitUsage;
     }
 
+    const QString dataDir = registerDirectory(err);
+    if (dataDir.isEmpty())
+        return kExitUsage;
     try {
-        TDm_Dados dados(plat::sys::Settings::instance().dataDirectory());
+        TDm_Dados dados(dataDir);
         const plat::report::PageModel pages = kind->build(dados, options);
         if (pages.isEmpty()) {
             // No rows, no pages: there is nothing to print, and no file is written.

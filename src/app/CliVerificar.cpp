@@ -8,18 +8,6 @@
 
 namespace zelta::cli {
 
-namespace {
-
-// The general error report's rule: a full stop after a text whose last
-// character sorts after it.
-QString errorText(const QString& text)
-{
-    if (!text.isEmpty() && text.back() > u'.')
-        return text + u'.';
-    return text;
-}
-
-} // namespace
 
 int verificar(const QStringList& args, QTextStream& out, QTextStream& err)
 {
@@ -27,8 +15,11 @@ int verificar(const QStringList& args, QTextStream& out, QTextStream& err)
         err << "Uso: zelta99 verificar [--dados PASTA]\n";
         return kExitUsage;
     }
+    const QString dataDir = registerDirectory(err);
+    if (dataDir.isEmpty())
+        return kExitUsage;
     try {
-        TDm_Dados dados(plat::sys::Settings::instance().dataDirectory());
+        TDm_Dados dados(dataDir);
         // The validator as the main window holds it.
         TVlCpfCgc validator;
         validator.loadStoredState();

@@ -3,6 +3,7 @@
 #include "support/CliRun.h"
 #include "platform/system/Settings.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,17 +24,20 @@ private slots:
     {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("line");
-        QTest::newRow("valid CPF") << QStringLiteral("123.456.789-09") << QStringLiteral("valido 123.456.789-09 moCPF\n");
-        QTest::newRow("bare digits") << QStringLiteral("12345678909") << QStringLiteral("valido 123.456.789-09 moCPF\n");
-        QTest::newRow("wrong check digit") << QStringLiteral("123.456.789-08") << QStringLiteral("invalido 123.456.789-08 moCPF\n");
-        QTest::newRow("empty") << QString() << QStringLiteral("invalido ../- moCGC\n");
+        QTest::addColumn<int>("code");
+        QTest::newRow("valid CPF") << QStringLiteral("123.456.789-09") << QStringLiteral("valido 123.456.789-09 moCPF\n") << 0;
+        QTest::newRow("bare digits") << QStringLiteral("12345678909") << QStringLiteral("valido 123.456.789-09 moCPF\n") << 0;
+        QTest::newRow("wrong check digit") << QStringLiteral("123.456.789-08")
+                                           << QStringLiteral("invalido 123.456.789-08 moCPF\n") << 1;
+        QTest::newRow("empty") << QString() << QStringLiteral("invalido ../- moCGC\n") << 1;
     }
     void cpfPrintsVerdictStandardFormAndMode()
     {
         QFETCH(QString, input);
         QFETCH(QString, line);
+        QFETCH(int, code);
         const Run r = run({QStringLiteral("cpf"), input});
-        QCOMPARE(r.code, 0);
+        QCOMPARE(r.code, code);
         QCOMPARE(r.out, line);
         QVERIFY(r.err.isEmpty());
     }
@@ -97,6 +101,29 @@ private slots:
         QCOMPARE(r.code, 2);
         QVERIFY(r.err.contains(QStringLiteral("--dados")));
         QVERIFY(r.out.isEmpty());
+    }
+
+    void commandsThatReadTheRegisterRefuseAFolderWithout()
+    {
+        // A mistyped folder must not become a new, empty register that passes
+        // every check.
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("r.pdf"));
+        const QList<QStringList> commands{
+            {QStringLiteral("verificar")},
+            {QStringLiteral("gerar"), QStringLiteral("--destino"), dir.path()},
+            {QStringLiteral("relatorio"), QStringLiteral("orientadores"), QStringLiteral("--pdf"), pdf},
+            {QStringLiteral("relatorio"), QStringLiteral("erros"), QStringLiteral("--pdf"), pdf},
+        };
+        for (QStringList args : commands) {
+            args << QStringLiteral("--dados") << dir.filePath(QStringLiteral("engano"));
+            const Run r = run(args);
+            QCOMPARE(r.code, 2);
+            QVERIFY2(r.err.startsWith(QStringLiteral("Não há dados do Zelta 99 na pasta ")), qPrintable(r.err));
+            QVERIFY(r.out.isEmpty());
+        }
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("engano"))));
+        QVERIFY(!QFileInfo::exists(pdf));
     }
 };
 
