@@ -44,6 +44,32 @@ bool findAdvisorRecord(Table& ori, const QString& cpf, qint64 codigo)
     }
 }
 
+// Runs fn on each holder record that the current row of the reassignment
+// stands for: the marked holders with the row's CPF, name and advisor pick.
+// Holders that share a CPF (last year's file may carry such) are each reached
+// this way, not only the first of them. Returns how many there were.
+template <typename F>
+int forEachHolderOfRow(Table& bol, Query& rows, F&& fn)
+{
+    const QString cpf = rows.field(QStringLiteral("Cpf")).asString();
+    const QString nome = rows.field(QStringLiteral("Nome")).asString();
+    const QString picked = rows.field(QStringLiteral("CPF_EXORIENTADOR")).asString();
+    bol.setIndexName(QStringLiteral("Id_Bolsista_Cpf"));
+    bol.setRange({cpf}, {cpf});
+    int count = 0;
+    for (bol.first(); !bol.eof(); bol.next()) {
+        if (bol.field(QStringLiteral("ALTERA")).asString() != u"S" || bol.field(QStringLiteral("Nome")).asString() != nome
+            || bol.field(QStringLiteral("CPF_EXORIENTADOR")).asString() != picked)
+            continue;
+        fn();
+        ++count;
+    }
+    bol.cancelRange();
+    if (count == 0)
+        throw DbError(QStringLiteral("O bolsista de CPF %1 não foi encontrado").arg(cpf));
+    return count;
+}
+
 QLabel* instruction(QWidget* parent, const QString& name, const QString& text)
 {
     auto* l = new QLabel(text, parent);
@@ -206,12 +232,11 @@ void TFrm_ExOrientador::BitBtn1Click()
 
     Table& bol = *m_dm.Tb_Bolsistas;
     bol.open();
-    bol.setIndexName(QStringLiteral("Id_Bolsista_Cpf"));
-    if (!bol.findKey({holderCpf}))
-        throw DbError(QStringLiteral("O bolsista de CPF %1 não foi encontrado").arg(holderCpf));
-    bol.edit();
-    bol.field(QStringLiteral("CPF_EXORIENTADOR")).setAsString(pickedCpf);
-    bol.post();
+    forEachHolderOfRow(bol, rows, [&] {
+        bol.edit();
+        bol.field(QStringLiteral("CPF_EXORIENTADOR")).setAsString(pickedCpf);
+        bol.post();
+    });
     bol.close();
     m_picked.insert(holderCpf, pickedCodigo);
 
@@ -248,12 +273,9 @@ void TFrm_ExOrientador::moveHoldersAndDelete()
     Table& bol = *m_dm.Tb_Bolsistas;
     ori.setIndexName(QStringLiteral("Id_Orientador_Cpf"));
     bol.open();
-    bol.setIndexName(QStringLiteral("Id_Bolsista_Cpf"));
     for (rows.first(); !rows.eof(); rows.next()) {
         const QString holder = rows.field(QStringLiteral("Cpf")).asString();
         const QString target = rows.field(QStringLiteral("CPF_EXORIENTADOR")).asString();
-        if (!bol.findKey({holder}))
-            throw DbError(QStringLiteral("O bolsista de CPF %1 não foi encontrado").arg(holder));
         // The record picked for this holder; a holder moved without a pick of
         // this window goes to the first record of that CPF.
         const auto pick = m_picked.constFind(holder);
@@ -262,10 +284,12 @@ void TFrm_ExOrientador::moveHoldersAndDelete()
                 throw DbError(QStringLiteral("O orientador de CPF %1 não foi encontrado").arg(target));
         }
         const qint64 codigo = ori.field(QStringLiteral("CODIGO")).asInteger();
-        bol.edit();
-        bol.field(QStringLiteral("CPF_ORIENTADOR")).setAsString(target);
-        bol.field(QStringLiteral("NUMERO_ORIENTADOR")).setAsInteger(codigo);
-        bol.post();
+        forEachHolderOfRow(bol, rows, [&] {
+            bol.edit();
+            bol.field(QStringLiteral("CPF_ORIENTADOR")).setAsString(target);
+            bol.field(QStringLiteral("NUMERO_ORIENTADOR")).setAsInteger(codigo);
+            bol.post();
+        });
     }
     // Exactly the record "Excluir" was pressed on.
     if (!findAdvisorRecord(ori, Cpf_Excluido, Codigo_Excluido) || ori.field(QStringLiteral("ALTERA")).asString() != u"S")

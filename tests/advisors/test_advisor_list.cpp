@@ -341,6 +341,40 @@ private slots:
         QCOMPARE(list->DBGrid1->cursorModel()->rowCount(), 2);
     }
 
+    void holdersSharingACpfAllMove()
+    {
+        // Last year's file may carry one CPF on several holders: two identical
+        // records (one row of the list) and one under another name.
+        AdvisorFixture f;
+        Reassignment r(f);
+        const QString shared = makeCpf(499);
+        for (const QString& nome : {QStringLiteral("IARA"), QStringLiteral("IARA"), QStringLiteral("IVO")})
+            f.data.addHolder(nome, shared, QStringLiteral("Novo"), r.cpfDeleted, r.deleted);
+        f.data.db().exec(QStringLiteral("UPDATE ZELTABOL SET ALTERA=' ', CPF_EXORIENTADOR=' '"));
+        auto list = openList(f);
+        int rows = 0;
+        f.modals.expect([&](QDialog* d) {
+            auto* w = static_cast<TFrm_ExOrientador*>(d);
+            activate(w);
+            rows = w->DBGrid1->cursorModel()->rowCount();
+            moveHolder(w, QStringLiteral("IVO"), QStringLiteral("TERESA"));
+            moveHolder(w, QStringLiteral("IARA"), QStringLiteral("OTAVIO"));
+            moveHolder(w, QStringLiteral("HELENA"), QStringLiteral("OTAVIO"));
+            moveHolder(w, QStringLiteral("HUGO"), QStringLiteral("OTAVIO"));
+            w->BitBtn2->click();
+        });
+        pressDelete(f, *list, QStringLiteral("DANIEL"));
+        QCOMPARE(rows, 4);
+        QCOMPARE(f.messages.count(), 0);
+        QCOMPARE(f.value(QStringLiteral("SELECT group_concat(CPF_ORIENTADOR || '#' || NUMERO_ORIENTADOR) FROM ZELTABOL "
+                                        "WHERE Nome='IARA'")),
+                 linkTo(r.cpfOther, r.other) + u',' + linkTo(r.cpfOther, r.other));
+        QCOMPARE(link(f, QStringLiteral("IVO")), linkTo(makeCpf(303), r.third));
+        QCOMPARE(f.value(QStringLiteral("SELECT count(*) FROM ZELTABOL WHERE NUMERO_ORIENTADOR=?"), {r.deleted}).toInt(), 0);
+        QCOMPARE(f.value(QStringLiteral("SELECT count(*) FROM ZELTAORI WHERE Codigo=?"), {r.deleted}).toInt(), 0);
+        QCOMPARE(marks(f), 0);
+    }
+
     void anotherRecordOfTheSamePersonIsNoMove()
     {
         AdvisorFixture f;
