@@ -374,6 +374,28 @@ private slots:
         QCOMPARE(again.result(), int(QDialog::Accepted));
         QCOMPARE(SubArea_Selecionada, QStringLiteral("ADMINISTRACAO"));
     }
+
+    void enterInThePickerPressesTheFocusedButton()
+    {
+        SubArea_Selecionada = QStringLiteral("ANTES");
+        {
+            TFrm_SubArea picker;
+            picker.show();
+            activate(&picker);
+            picker.BitBtn2->setFocus();
+            QTest::keyClick(picker.BitBtn2, Qt::Key_Return);
+            QCOMPARE(picker.result(), int(QDialog::Rejected));
+            QCOMPARE(SubArea_Selecionada, QStringLiteral("ANTES"));
+        }
+        TFrm_SubArea picker;
+        picker.show();
+        activate(&picker);
+        picker.Outline1->setFocus();
+        picker.Outline1->setCurrentItem(picker.Outline1->topLevelItem(75));
+        QTest::keyClick(picker.Outline1, Qt::Key_Enter);
+        QCOMPARE(picker.result(), int(QDialog::Accepted));
+        QCOMPARE(SubArea_Selecionada, QStringLiteral("ZOOTECNIA"));
+    }
 };
 
 QTEST_MAIN(TestAdvisorForm)
