@@ -6,7 +6,6 @@
 #include "platform/ui/PictureButton.h"
 #include "platform/ui/WindowChrome.h"
 
-#include <QAbstractButton>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -91,13 +90,9 @@ void TFrm_SubArea::BitBtn2Click() { reject(); }
 
 void TFrm_SubArea::keyPressEvent(QKeyEvent* event)
 {
-    // Enter presses the button that has the focus; elsewhere (the tree), it
-    // presses "Retornar", the window's default button.
+    // "Retornar" is the window's default button.
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
-        if (auto* focused = qobject_cast<QAbstractButton*>(focusWidget()))
-            focused->click();
-        else
-            BitBtn1->click();
+        BitBtn1->click();
         return;
     }
     QDialog::keyPressEvent(event);

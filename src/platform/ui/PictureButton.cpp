@@ -1,13 +1,37 @@
 #include "platform/ui/PictureButton.h"
 
+#include <QKeyEvent>
 #include <QToolButton>
 
 namespace plat::ui {
 
+namespace {
+
+// A tool button that, like a push button with the focus, is pressed by Enter
+// as well as by the space bar.
+class FocusableButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (!event->isAutoRepeat())
+                click();
+            return;
+        }
+        QToolButton::keyPressEvent(event);
+    }
+};
+
+} // namespace
+
 QToolButton* pictureButton(QWidget* parent, const QString& name, const QString& text, QStyle::StandardPixmap picture,
                            bool textUnder)
 {
-    auto* b = new QToolButton(parent);
+    auto* b = new FocusableButton(parent);
     b->setObjectName(name);
     b->setText(text);
     b->setIcon(parent->style()->standardIcon(picture, nullptr, parent));

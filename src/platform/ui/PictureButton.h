@@ -7,7 +7,8 @@ class QToolButton;
 namespace plat::ui {
 
 // A push button with a picture. With textUnder the text stands under the
-// picture (the button bars of the list windows), otherwise beside it.
+// picture (the button bars of the list windows), otherwise beside it. With the
+// focus, Enter presses it as the space bar does.
 QToolButton* pictureButton(QWidget* parent, const QString& name, const QString& text, QStyle::StandardPixmap picture,
                            bool textUnder = true);
 
