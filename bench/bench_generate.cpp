@@ -21,17 +21,6 @@ using namespace zelta::bench;
 
 namespace {
 
-constexpr int kRuns = 3;
-
-template <typename F>
-double bestOf(F&& fn)
-{
-    double best = 1e300;
-    for (int i = 0; i < kRuns; ++i)
-        best = std::min(best, timeMs(fn));
-    return best;
-}
-
 // The holders in the order the file is written, each with its advisor's fields.
 const char* kJoin =
     "SELECT B.CPF, B.Nome, B.SEXO, B.DATA_NASCIMENTO, B.PROCESSO, B.DEMANDA, B.SITUACAO, B.SEGURO_SAUDE, "

@@ -28,7 +28,6 @@ namespace {
 constexpr int kHolders = 100000;
 constexpr int kPairs = 40000;
 constexpr int kPeople = 30000;   // some advisors have more than one project
-constexpr int kRuns = 3;
 
 QByteArray bigFile()
 {

@@ -14,21 +14,6 @@
 using namespace zelta;
 using namespace zelta::bench;
 
-namespace {
-
-constexpr int kRuns = 3;
-
-template <typename F>
-double bestOf(F&& fn)
-{
-    double best = 1e300;
-    for (int i = 0; i < kRuns; ++i)
-        best = std::min(best, timeMs(fn));
-    return best;
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);

@@ -22,17 +22,6 @@ using namespace zelta::bench;
 
 namespace {
 
-constexpr int kRuns = 3;
-
-template <typename F>
-double bestOf(F&& fn)
-{
-    double best = 1e300;
-    for (int i = 0; i < kRuns; ++i)
-        best = std::min(best, timeMs(fn));
-    return best;
-}
-
 // The sqlite3 shell reading every field the checks look at, once per table.
 double shellScan(const QString& dbFile, qint64* bytes)
 {

@@ -51,28 +51,31 @@ QHash<QString, Command>& commands()
 
 } // namespace
 
-QString takeDataOption(QStringList& args, bool* ok)
+QString takeOption(QStringList& args, const QString& name, bool* ok)
 {
     *ok = true;
-    QString dir;
+    const QString joined = name + u'=';
+    QString value;
     for (int i = 0; i < args.size();) {
-        if (args[i] == QStringLiteral("--dados")) {
+        if (args[i] == name) {
             if (i + 1 >= args.size()) {
                 *ok = false;
                 args.removeAt(i);
                 continue;
             }
-            dir = args[i + 1];
+            value = args[i + 1];
             args.remove(i, 2);
-        } else if (args[i].startsWith(QStringLiteral("--dados="))) {
-            dir = args[i].mid(8);
+        } else if (args[i].startsWith(joined)) {
+            value = args[i].mid(joined.size());
             args.removeAt(i);
         } else {
             ++i;
         }
     }
-    return dir;
+    return value;
 }
+
+QString takeDataOption(QStringList& args, bool* ok) { return takeOption(args, QStringLiteral("--dados"), ok); }
 
 int runCli(QStringList& args, QTextStream& out, QTextStream& err)
 {

@@ -10,10 +10,7 @@ namespace zelta::cli {
 // 0 success, 1 a check that found errors, 2 usage or data errors (message on err).
 constexpr int kExitUsage = 2;
 
-// Shared by the subcommands:
-// The general error report's text: a full stop after a text whose last
-// character sorts after it.
-QString errorText(const QString& text);
+// Shared by the subcommands. Error messages follow plat::sys::withFullStop.
 // The data folder of the settings when it holds a register. A folder without
 // one is a mistake to report, not a register to create: the message goes to
 // err and the result is empty.

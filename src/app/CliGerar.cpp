@@ -1,30 +1,23 @@
+#include "app/Cli.h"
 #include "app/CliCommands.h"
 
 #include "data/TDm_Dados.h"
 #include "exchange/SubmissionCheck.h"
 #include "exchange/SubmissionWriter.h"
 #include "platform/db/DbError.h"
+#include "platform/system/FullStop.h"
 #include "platform/system/Settings.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 namespace zelta::cli {
 
 int gerar(const QStringList& args, QTextStream& out, QTextStream& err)
 {
-    QString destino;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QStringLiteral("--destino") && i + 1 < args.size())
-            destino = args[++i];
-        else if (args[i].startsWith(QStringLiteral("--destino=")))
-            destino = args[i].mid(10);
-        else {
-            destino.clear();
-            break;
-        }
-    }
-    if (destino.isEmpty()) {
+    QStringList rest = args;
+    bool ok = true;
+    const QString destino = takeOption(rest, QStringLiteral("--destino"), &ok);
+    if (!ok || destino.isEmpty() || !rest.isEmpty()) {
         err << "Uso: zelta99 gerar --destino PASTA [--dados PASTA]\n";
         return kExitUsage;
     }
@@ -47,9 +40,9 @@ int gerar(const QStringList& args, QTextStream& out, QTextStream& err)
             << "Gravação executada\n";
         return 0;
     } catch (const SubmissionError& e) {
-        err << errorText(e.message()) << '\n';
+        err << plat::sys::withFullStop(e.message()) << '\n';
     } catch (const plat::db::DbError& e) {
-        err << errorText(e.message()) << '\n';
+        err << plat::sys::withFullStop(e.message()) << '\n';
     }
     return kExitUsage;
 }

@@ -3,24 +3,12 @@
 #include "data/TDm_Dados.h"
 #include "exchange/RecoveryImport.h"
 #include "platform/db/DbError.h"
+#include "platform/system/FullStop.h"
 #include "platform/system/Settings.h"
 
 #include <QDir>
 
 namespace zelta::cli {
-
-namespace {
-
-// The general error report's rule: a full stop after a text whose last
-// character sorts after it.
-QString sentence(const QString& text)
-{
-    if (!text.isEmpty() && text.back() > u'.')
-        return text + u'.';
-    return text;
-}
-
-} // namespace
 
 int recuperar(const QStringList& args, QTextStream& out, QTextStream& err)
 {
@@ -46,9 +34,9 @@ int recuperar(const QStringList& args, QTextStream& out, QTextStream& err)
                        .arg(r.incompleteTail);
         return 0;
     } catch (const RecoveryError& e) {
-        err << sentence(e.message()) << '\n';
+        err << plat::sys::withFullStop(e.message()) << '\n';
     } catch (const plat::db::DbError& e) {
-        err << sentence(e.message()) << '\n';
+        err << plat::sys::withFullStop(e.message()) << '\n';
     }
     return kExitUsage;
 }

@@ -1,3 +1,4 @@
+#include "app/Cli.h"
 #include "app/CliCommands.h"
 #include "app/CliRelatorio.h"
 
@@ -5,6 +6,7 @@
 #include "platform/db/DbError.h"
 #include "platform/db/Table.h"
 #include "platform/report/PdfWriter.h"
+#include "platform/system/FullStop.h"
 #include "platform/system/Settings.h"
 #include "validation/TFrm_Relatorio_Erro.h"
 
@@ -62,17 +64,10 @@ int relatorio(const QStringList& args, QTextStream& out, QTextStream& err)
         return kExitUsage;
     }
 
-    QString pdf;
-    QStringList options;
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == QStringLiteral("--pdf") && i + 1 < args.size())
-            pdf = args[++i];
-        else if (args[i].startsWith(QStringLiteral("--pdf=")))
-            pdf = args[i].mid(6);
-        else
-            options << args[i];
-    }
-    if (pdf.isEmpty()) {
+    QStringList options = args.mid(1);
+    bool ok = true;
+    const QString pdf = takeOption(options, QStringLiteral("--pdf"), &ok);
+    if (!ok || pdf.isEmpty()) {
         err << "Falta o arquivo: --pdf ARQUIVO\n" << kUsage;
         return kExitUsage;
     }
@@ -90,7 +85,7 @@ int relatorio(const QStringList& args, QTextStream& out, QTextStream& err)
         }
         QString error;
         if (!plat::report::writePdf(pages, pdf, &error)) {
-            err << errorText(error) << '\n';
+            err << plat::sys::withFullStop(error) << '\n';
             return kExitUsage;
         }
         out << QStringLiteral("%1: %2 página(s)\n").arg(QDir::toNativeSeparators(pdf)).arg(pages.pageCount());
@@ -98,7 +93,7 @@ int relatorio(const QStringList& args, QTextStream& out, QTextStream& err)
     } catch (const ReportUsageError& e) {
         err << e.message << '\n' << kUsage;
     } catch (const plat::db::DbError& e) {
-        err << errorText(e.message()) << '\n';
+        err << plat::sys::withFullStop(e.message()) << '\n';
     }
     return kExitUsage;
 }

@@ -1,6 +1,7 @@
 #include "app/CliCommands.h"
 
 #include "data/TDm_Dados.h"
+#include "platform/system/FullStop.h"
 #include "platform/system/Settings.h"
 
 #include <QDir>
@@ -8,20 +9,13 @@
 
 namespace zelta::cli {
 
-QString errorText(const QString& text)
-{
-    if (!text.isEmpty() && text.back() > u'.')
-        return text + u'.';
-    return text;
-}
-
 QString registerDirectory(QTextStream& err)
 {
     const QString dataDir = plat::sys::Settings::instance().dataDirectory();
     if (QFileInfo::exists(QDir(dataDir).filePath(QString::fromLatin1(TDm_Dados::kFileName))))
         return dataDir;
-    err << errorText(QStringLiteral("Não há dados do Zelta 99 na pasta %1").arg(QDir::toNativeSeparators(dataDir)))
-        << '\n';
+    const QString message = QStringLiteral("Não há dados do Zelta 99 na pasta %1").arg(QDir::toNativeSeparators(dataDir));
+    err << plat::sys::withFullStop(message) << '\n';
     return QString();
 }
 

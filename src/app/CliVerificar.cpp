@@ -2,6 +2,7 @@
 
 #include "data/TDm_Dados.h"
 #include "platform/db/DbError.h"
+#include "platform/system/FullStop.h"
 #include "platform/system/Settings.h"
 #include "validation/TVlCpfCgc.h"
 #include "validation/Verificacao.h"
@@ -31,7 +32,7 @@ int verificar(const QStringList& args, QTextStream& out, QTextStream& err)
         return errors > 0 ? 1 : 0;
     } catch (const plat::db::DbError& e) {
         out.flush();
-        err << errorText(e.message()) << '\n';
+        err << plat::sys::withFullStop(e.message()) << '\n';
     }
     return kExitUsage;
 }

@@ -139,13 +139,6 @@ void reportException(std::exception_ptr error, QWidget* parent)
         showError(exceptionText(error), parent);
 }
 
-QString withFullStop(const QString& text)
-{
-    if (!text.isEmpty() && text.back().unicode() > u'.')
-        return text + u'.';
-    return text;
-}
-
 QString displayText(const QString& text)
 {
     QString shown = text;

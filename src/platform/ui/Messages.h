@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/system/FullStop.h"
+
 #include <QString>
 
 #include <exception>
@@ -60,10 +62,8 @@ void showError(const QString& text, QWidget* parent = nullptr);
 void reportException(std::exception_ptr error, QWidget* parent = nullptr);
 QString exceptionText(std::exception_ptr error);
 
-// The error report's text rule: a full stop is added when the last character
-// sorts after "." in the character set; "abc" becomes "abc.", "abc." and
-// "abc!" stay as they are.
-QString withFullStop(const QString& text);
+// The error report's text rule (a full stop after a text that needs one).
+using plat::sys::withFullStop;
 
 // The text as a message window shows it: each LF CR pair becomes one line break.
 QString displayText(const QString& text);
