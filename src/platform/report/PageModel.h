@@ -19,6 +19,9 @@ struct TextRun {
     Qt::Alignment align = Qt::AlignLeft;
 };
 
+// The width of the line that draws a frame.
+constexpr double kFrameLineMm = 0.25;
+
 struct Page {
     int number = 0;                 // from 1
     QList<QRectF> frames;           // rectangles drawn with a thin line

@@ -8,7 +8,6 @@ namespace plat::report {
 
 namespace {
 
-constexpr double kFrameWidthMm = 0.25;
 
 } // namespace
 
@@ -25,7 +24,7 @@ void paintPage(QPainter& painter, const Page& page)
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     QPen pen(Qt::black);
-    pen.setWidthF(std::max(1.0, kFrameWidthMm * sx));
+    pen.setWidthF(std::max(1.0, kFrameLineMm * sx));
     pen.setJoinStyle(Qt::MiterJoin);
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
@@ -38,23 +37,14 @@ void paintPage(QPainter& painter, const Page& page)
     // the font is changed only when it differs from the last one.
     const Font* current = nullptr;
     const FontTable* table = nullptr;
-    double pxPerUnitX = 0, pxPerUnitY = 0;   // device pixels per thousandth of the size
     for (const TextRun& run : page.texts) {
         if (!current || !(*current == run.font)) {
             painter.setFont(toQFont(run.font));
             table = &fontTable(run.font);
-            pxPerUnitX = run.font.points / 1000.0 * device->logicalDpiX() / 72.0;
-            pxPerUnitY = run.font.points / 1000.0 * device->logicalDpiY() / 72.0;
             current = &run.font;
         }
-        const QRectF r = toDevice(run.rect);
-        const Qt::Alignment horizontal = run.align & Qt::AlignHorizontal_Mask;
-        double x = r.left();
-        if (horizontal & (Qt::AlignRight | Qt::AlignHCenter)) {
-            const double w = table->width(run.text) * pxPerUnitX;
-            x = (horizontal & Qt::AlignRight) ? r.right() - w : r.left() + (r.width() - w) / 2;
-        }
-        painter.drawText(QPointF(x, r.top() + table->ascent * pxPerUnitY), run.text);
+        const QPointF origin = baselineOrigin(run, *table);
+        painter.drawText(QPointF(origin.x() * sx, origin.y() * sy), run.text);
     }
     painter.restore();
 }

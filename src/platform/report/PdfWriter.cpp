@@ -1,7 +1,6 @@
 #include "platform/report/PdfWriter.h"
 
 #include "platform/report/TextMeasurer.h"
-#include "platform/system/Cp1252.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -18,7 +17,6 @@ namespace plat::report {
 namespace {
 
 constexpr double kPointsPerMm = 72.0 / 25.4;
-constexpr double kFrameWidthMm = 0.25;
 // Fast compression: content streams are mostly repeated labels, which the
 // quickest level already shrinks about eightfold.
 constexpr int kCompression = 1;
@@ -52,25 +50,12 @@ void appendInt(QByteArray& out, long long value)
     out.append(buf, r.ptr - buf);
 }
 
-// The Windows-1252 byte a character prints as; control characters and
-// characters outside the set print as '?'.
-unsigned char printedByte(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= 0x20 && u < 0x7F)
-        return static_cast<unsigned char>(u);
-    const int b = plat::sys::cp1252Byte(c);
-    if (b < 0x20 || b == 0x7F || b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D)
-        return '?';
-    return static_cast<unsigned char>(b);
-}
-
 // A literal string operand: (text), with the three special bytes escaped.
 void appendLiteral(QByteArray& out, const QString& text)
 {
     out.append('(');
     for (const QChar c : text) {
-        const unsigned char b = printedByte(c);
+        const unsigned char b = printedCode(c);
         if (b == '(' || b == ')' || b == '\\')
             out.append('\\');
         out.append(char(b));
@@ -252,7 +237,7 @@ QByteArray pageContent(const Page& page, double paperHeight, FontResources& font
     const double height = paperHeight * kPointsPerMm;
 
     if (!page.frames.isEmpty()) {
-        appendNumber(out, kFrameWidthMm * kPointsPerMm);
+        appendNumber(out, kFrameLineMm * kPointsPerMm);
         out.append(" w 0 G 0 j\n");
         for (const QRectF& f : page.frames) {
             appendNumber(out, f.left() * kPointsPerMm);
@@ -272,12 +257,10 @@ QByteArray pageContent(const Page& page, double paperHeight, FontResources& font
     out.append("BT 0 g\n");
     const Font* current = nullptr;
     const FontTable* table = nullptr;
-    double scale = 0;   // points per thousandth of the size
     for (const TextRun& run : page.texts) {
         if (!current || !(*current == run.font)) {
             const int index = fonts.indexOf(run.font, doc);
             table = &fonts.table(index);
-            scale = run.font.points / 1000.0;
             out.append("/F");
             appendInt(out, index);
             out.append(' ');
@@ -285,14 +268,9 @@ QByteArray pageContent(const Page& page, double paperHeight, FontResources& font
             out.append(" Tf\n");
             current = &run.font;
         }
-        double x = run.rect.left() * kPointsPerMm;
-        const Qt::Alignment horizontal = run.align & Qt::AlignHorizontal_Mask;
-        if (horizontal & (Qt::AlignRight | Qt::AlignHCenter)) {
-            const double w = table->width(run.text) * scale;
-            const double right = run.rect.right() * kPointsPerMm;
-            x = (horizontal & Qt::AlignRight) ? right - w : x + (run.rect.width() * kPointsPerMm - w) / 2;
-        }
-        const double baseline = height - run.rect.top() * kPointsPerMm - table->ascent * scale;
+        const QPointF origin = baselineOrigin(run, *table);
+        const double x = origin.x() * kPointsPerMm;
+        const double baseline = height - origin.y() * kPointsPerMm;
         out.append("1 0 0 1 ");
         appendNumber(out, x);
         out.append(' ');

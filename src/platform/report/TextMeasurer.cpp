@@ -19,15 +19,6 @@ constexpr double kMmPerPoint = 25.4 / 72.0;
 // thousandths directly, far finer than any rounding of the font file.
 constexpr int kTableEm = 1000;
 
-int codeOf(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u < 0x80)
-        return u;
-    const int b = plat::sys::cp1252Byte(c);
-    return b < 0 ? '?' : b;
-}
-
 FontTable buildTable(const Font& font)
 {
     QFont f = toQFont(font);
@@ -40,13 +31,8 @@ FontTable buildTable(const Font& font)
             bytes[i] = char(i);
         return bytes;
     }());
-    const double unknown = fm.horizontalAdvance(u'?');
-    for (int i = 0; i < 256; ++i) {
-        const QChar c = all.at(i);
-        // Control codes, and the five bytes without a character, print as '?'.
-        t.advance[i] = (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0)) ? unknown
-                                                                                             : fm.horizontalAdvance(c);
-    }
+    for (int i = 0; i < 256; ++i)
+        t.advance[i] = fm.horizontalAdvance(all.at(printedCode(all.at(i))));
     t.ascent = fm.ascent();
     t.height = fm.height();
     return t;
@@ -64,12 +50,36 @@ QFont toQFont(const Font& font)
     return f;
 }
 
+unsigned char printedCode(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= 0x20 && u < 0x7F)
+        return static_cast<unsigned char>(u);
+    // Control codes, and the five bytes without a character, print as '?'.
+    const int b = plat::sys::cp1252Byte(c);
+    if (b < 0x20 || b == 0x7F || b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D)
+        return '?';
+    return static_cast<unsigned char>(b);
+}
+
 double FontTable::width(const QString& text) const
 {
     double w = 0;
     for (const QChar c : text)
-        w += advance[size_t(codeOf(c))];
+        w += advance[printedCode(c)];
     return w;
+}
+
+QPointF baselineOrigin(const TextRun& run, const FontTable& table)
+{
+    const double mmPerUnit = run.font.points / 1000.0 * kMmPerPoint;
+    double x = run.rect.left();
+    const Qt::Alignment horizontal = run.align & Qt::AlignHorizontal_Mask;
+    if (horizontal & (Qt::AlignRight | Qt::AlignHCenter)) {
+        const double w = table.width(run.text) * mmPerUnit;
+        x = (horizontal & Qt::AlignRight) ? run.rect.right() - w : run.rect.left() + (run.rect.width() - w) / 2;
+    }
+    return QPointF(x, run.rect.top() + table.ascent * mmPerUnit);
 }
 
 const FontTable& fontTable(const Font& font)

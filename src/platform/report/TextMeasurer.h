@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/report/PageModel.h"
 #include "platform/report/ReportLayout.h"
 
 #include <QString>
@@ -34,9 +35,18 @@ struct FontTable {
     double width(const QString& text) const;   // in thousandths of the size
 };
 
+// The Windows-1252 code a character prints as: '?' for a character outside
+// the set and for control characters.
+unsigned char printedCode(QChar c);
+
 // The table of a font, built from the font file on first use and kept for the
 // life of the program (a report uses a handful of fonts).
 const FontTable& fontTable(const Font& font);
+
+// Where a run's text starts: the left end of its baseline, in millimetres from
+// the paper's top left corner, placed by the run's alignment in its box. table
+// is the font table of the run's font (painters keep it while the font stays).
+QPointF baselineOrigin(const TextRun& run, const FontTable& table);
 
 // The metrics of the fonts the painters use, from their font tables.
 class FontMeasurer : public TextMeasurer {
