@@ -67,11 +67,8 @@ bool DBEdit::acceptLeave(QString* error)
 {
     if (!MaskEdit::acceptLeave(error))
         return false;
-    if (!m_pending)
-        return true;
     try {
-        m_link->writeText(value());
-        m_pending = false;
+        writePending();
         return true;
     } catch (const plat::db::DbError& e) {
         *error = e.message();
@@ -79,13 +76,18 @@ bool DBEdit::acceptLeave(QString* error)
     }
 }
 
-void DBEdit::commitPendingText()
+void DBEdit::writePending()
 {
     if (!m_pending)
         return;
+    m_link->writeText(value());
+    m_pending = false;
+}
+
+void DBEdit::commitPendingText()
+{
     try {
-        m_link->writeText(value());
-        m_pending = false;
+        writePending();
     } catch (const plat::db::DbError&) {
         setFocus();
         throw;

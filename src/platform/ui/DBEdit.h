@@ -43,6 +43,7 @@ private:
     void applyDefinition();
     void load();
     void write(const QString& value);
+    void writePending();   // throws DbError when the text does not convert
 
     FieldLink* m_link;
     bool m_pending = false;   // typed text not yet converted into the field
