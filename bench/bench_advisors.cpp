@@ -1,8 +1,8 @@
 // The advisor list on 100,000 advisors: opening the window, and one keystroke
 // of search as you type (the cursor moves, the grid and the title follow).
-#include "advisors/TFrm_Orientadores.h"
+#include "advisors/windows/TFrm_Orientadores.h"
 #include "data/TDm_Dados.h"
-#include "app/AppContext.h"
+#include "app/windows/AppContext.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBMemo.h"
 #include "platform/ui/MaskEdit.h"

@@ -1,9 +1,9 @@
 // The holder list on 100,000 holders: opening the window with its three counts
 // against the quota, and one keystroke of search as you type (the cursor
 // moves and the grid follows).
-#include "app/AppContext.h"
+#include "app/windows/AppContext.h"
 #include "data/TDm_Dados.h"
-#include "holders/TFrm_Bolsistas.h"
+#include "holders/windows/TFrm_Bolsistas.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/MaskEdit.h"
 #include "support/Keystrokes.h"

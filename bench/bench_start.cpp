@@ -1,7 +1,7 @@
 // Program start on a large register: application object, main window, data
 // module, window shown, and the activation steps (holder table opened, labels
 // filled from the institution record), as runGui does them.
-#include "app/TZelta.h"
+#include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
 #include "support/Register.h"
 

@@ -1,5 +1,5 @@
-#include "app/Cli.h"
-#include "app/GuiMain.h"
+#include "app/cli/Cli.h"
+#include "app/windows/GuiMain.h"
 
 #include <QGuiApplication>
 #include <QTextStream>

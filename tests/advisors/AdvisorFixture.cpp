@@ -1,8 +1,8 @@
 #include "AdvisorFixture.h"
 
-#include "advisors/TFrm_Cad_Orientador.h"
+#include "advisors/windows/TFrm_Cad_Orientador.h"
 #include "advisors/AdvisorRules.h"
-#include "advisors/TFrm_Orientadores.h"
+#include "advisors/windows/TFrm_Orientadores.h"
 #include "platform/ui/DBEdit.h"
 #include "platform/ui/DBMemo.h"
 #include "platform/ui/RadioGroup.h"

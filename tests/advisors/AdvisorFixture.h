@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppContext.h"
+#include "app/windows/AppContext.h"
 #include "platform/ui/TestHooks.h"
 #include "support/TestData.h"
 #include "validation/TVlCpfCgc.h"

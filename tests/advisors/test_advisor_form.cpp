@@ -3,9 +3,9 @@
 #include "AdvisorFixture.h"
 
 #include "advisors/AdvisorRules.h"
-#include "advisors/TFrm_Cad_Orientador.h"
-#include "advisors/TFrm_Orientadores.h"
-#include "advisors/TFrm_SubArea.h"
+#include "advisors/windows/TFrm_Cad_Orientador.h"
+#include "advisors/windows/TFrm_Orientadores.h"
+#include "advisors/windows/TFrm_SubArea.h"
 #include "data/TDm_Dados.h"
 #include "platform/ui/DBEdit.h"
 #include "platform/ui/DBMemo.h"

@@ -2,10 +2,10 @@
 // holders of a deleted advisor, driven through the real windows.
 #include "AdvisorFixture.h"
 
-#include "advisors/TFrm_Cad_Orientador.h"
-#include "advisors/TFrm_ExOrientador.h"
-#include "advisors/TFrm_Orientadores.h"
-#include "app/TZelta.h"
+#include "advisors/windows/TFrm_Cad_Orientador.h"
+#include "advisors/windows/TFrm_ExOrientador.h"
+#include "advisors/windows/TFrm_Orientadores.h"
+#include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBMemo.h"

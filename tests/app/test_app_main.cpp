@@ -1,7 +1,7 @@
 // The main window: start-up, menus and toolbar, the first activation, the
 // about box, and start-up on data that cannot be used.
-#include "app/TFrm_Sobre.h"
-#include "app/TZelta.h"
+#include "app/windows/TFrm_Sobre.h"
+#include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
 #include "platform/db/DbError.h"
 #include "platform/ui/HelpViewer.h"

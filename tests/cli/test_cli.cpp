@@ -1,5 +1,5 @@
 // The command line: the CPF check, help, usage errors and the data option.
-#include "app/Cli.h"
+#include "app/cli/Cli.h"
 #include "support/CliRun.h"
 #include "platform/system/Settings.h"
 

@@ -1,10 +1,10 @@
 // The generation window: drive choice, the pre-check message, the gauge, the
 // end of the writing and its failures, and its command on the main window.
-#include "app/AppContext.h"
-#include "app/TZelta.h"
-#include "app/WindowCommands.h"
+#include "app/windows/AppContext.h"
+#include "app/windows/TZelta.h"
+#include "app/windows/WindowCommands.h"
 #include "exchange/SubmissionFormat.h"
-#include "exchange/TFrm_Gerar.h"
+#include "exchange/windows/TFrm_Gerar.h"
 #include "platform/system/Settings.h"
 #include "platform/ui/TestHooks.h"
 #include "support/TestData.h"

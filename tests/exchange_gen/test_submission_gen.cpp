@@ -1,6 +1,6 @@
 // The pre-check and the writing of the submission file on a real register:
 // record order, advisor look-up, gauge, write failures and the command line.
-#include "app/Cli.h"
+#include "app/cli/Cli.h"
 #include "support/CliRun.h"
 #include "exchange/SubmissionCheck.h"
 #include "exchange/SubmissionFormat.h"

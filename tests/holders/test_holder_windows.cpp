@@ -4,9 +4,9 @@
 #include "../advisors/AdvisorFixture.h"
 
 #include "data/TDm_Dados.h"
-#include "holders/TFrm_Bolsistas.h"
-#include "holders/TFrm_Cad_Bolsistas.h"
-#include "holders/TFrm_SelOrientador.h"
+#include "holders/windows/TFrm_Bolsistas.h"
+#include "holders/windows/TFrm_Cad_Bolsistas.h"
+#include "holders/windows/TFrm_SelOrientador.h"
 #include "platform/ui/DBEdit.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBMemo.h"

@@ -1,6 +1,6 @@
 // "zelta99 recuperar": the summary line, the data option and the failures.
 #include "RecoverySample.h"
-#include "app/Cli.h"
+#include "app/cli/Cli.h"
 #include "support/CliRun.h"
 #include "platform/system/Settings.h"
 

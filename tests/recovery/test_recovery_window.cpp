@@ -1,9 +1,9 @@
 // The recovery window: choosing the file, "Confirma" and "Cancelar", the
 // gauge, the main window's labels, and the main window opening it by itself.
 #include "RecoverySample.h"
-#include "app/TZelta.h"
+#include "app/windows/TZelta.h"
 #include "exchange/RecoveryBackup.h"
-#include "exchange/TFrm_Recuperar.h"
+#include "exchange/windows/TFrm_Recuperar.h"
 #include "platform/db/Table.h"
 #include "platform/system/Settings.h"
 #include "platform/ui/TestHooks.h"

@@ -4,7 +4,7 @@
 // command line read back as text.
 #include "../report/FixedMeasurer.h"
 
-#include "app/Cli.h"
+#include "app/cli/Cli.h"
 #include "support/CliRun.h"
 #include "platform/db/Query.h"
 #include "platform/system/Settings.h"

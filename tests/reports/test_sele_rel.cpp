@@ -1,11 +1,11 @@
 // The report selection window: the mutual exclusion of its boxes, the message
 // for an empty choice, the preview of the chosen report, and the window left
 // as it was after the preview.
-#include "app/AppContext.h"
+#include "app/windows/AppContext.h"
 #include "platform/db/Query.h"
 #include "platform/ui/PreviewWindow.h"
 #include "platform/ui/TestHooks.h"
-#include "reports/TFrm_Sele_Rel.h"
+#include "reports/windows/TFrm_Sele_Rel.h"
 #include "support/TestData.h"
 #include "validation/TVlCpfCgc.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Cli.h"
+#include "app/cli/Cli.h"
 
 #include <QStringList>
 #include <QTextStream>

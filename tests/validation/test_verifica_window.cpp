@@ -1,12 +1,12 @@
 // The verification window: a run with and without errors, the preview of the
 // report, a run that fails, and its command on the main window.
-#include "app/TZelta.h"
+#include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
 #include "platform/db/Table.h"
 #include "platform/ui/PreviewWindow.h"
 #include "platform/ui/TestHooks.h"
 #include "support/TestData.h"
-#include "validation/TFrm_Verifica.h"
+#include "validation/windows/TFrm_Verifica.h"
 #include "validation/TVlCpfCgc.h"
 
 #include <QAction>

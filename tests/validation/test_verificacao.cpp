@@ -2,7 +2,7 @@
 // lines of the error table, the error report's pages, and the command line.
 #include "../report/FixedMeasurer.h"
 
-#include "app/Cli.h"
+#include "app/cli/Cli.h"
 #include "support/CliRun.h"
 #include "platform/db/DbError.h"
 #include "platform/db/Table.h"

@@ -2,12 +2,12 @@
 // area picker with a branch open, and the reassignment after one change.
 #include "ScreenRegistry.h"
 
-#include "advisors/TFrm_Cad_Orientador.h"
-#include "advisors/TFrm_ExOrientador.h"
-#include "advisors/TFrm_Orientadores.h"
-#include "advisors/TFrm_SubArea.h"
-#include "app/AppContext.h"
-#include "app/TZelta.h"
+#include "advisors/windows/TFrm_Cad_Orientador.h"
+#include "advisors/windows/TFrm_ExOrientador.h"
+#include "advisors/windows/TFrm_Orientadores.h"
+#include "advisors/windows/TFrm_SubArea.h"
+#include "app/windows/AppContext.h"
+#include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/MaskEdit.h"

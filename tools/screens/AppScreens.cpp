@@ -1,8 +1,8 @@
 // The main window, the about box and the help window.
 #include "ScreenRegistry.h"
 
-#include "app/TFrm_Sobre.h"
-#include "app/TZelta.h"
+#include "app/windows/TFrm_Sobre.h"
+#include "app/windows/TZelta.h"
 #include "platform/ui/Help.h"
 #include "platform/ui/HelpViewer.h"
 

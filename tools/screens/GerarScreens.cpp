@@ -1,8 +1,8 @@
 // The generation window, with both drives present, before and during writing.
 #include "ScreenRegistry.h"
 
-#include "app/AppContext.h"
-#include "exchange/TFrm_Gerar.h"
+#include "app/windows/AppContext.h"
+#include "exchange/windows/TFrm_Gerar.h"
 
 #include <QDir>
 #include <QProgressBar>

@@ -2,12 +2,12 @@
 // holder, and the advisor picker after a search.
 #include "ScreenRegistry.h"
 
-#include "app/AppContext.h"
-#include "app/TZelta.h"
+#include "app/windows/AppContext.h"
+#include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
-#include "holders/TFrm_Bolsistas.h"
-#include "holders/TFrm_Cad_Bolsistas.h"
-#include "holders/TFrm_SelOrientador.h"
+#include "holders/windows/TFrm_Bolsistas.h"
+#include "holders/windows/TFrm_Cad_Bolsistas.h"
+#include "holders/windows/TFrm_SelOrientador.h"
 #include "platform/ui/MaskEdit.h"
 
 namespace zelta::screens {

@@ -2,9 +2,9 @@
 // file dialog.
 #include "ScreenRegistry.h"
 
-#include "app/AppContext.h"
-#include "app/TZelta.h"
-#include "exchange/TFrm_Recuperar.h"
+#include "app/windows/AppContext.h"
+#include "app/windows/TZelta.h"
+#include "exchange/windows/TFrm_Recuperar.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -3,13 +3,13 @@
 // advisor whose name and project title are as long as the fields allow.
 #include "ScreenRegistry.h"
 
-#include "app/AppContext.h"
-#include "app/TZelta.h"
+#include "app/windows/AppContext.h"
+#include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
 #include "platform/db/Database.h"
 #include "platform/ui/PreviewWindow.h"
 #include "reports/SelecaoRelatorio.h"
-#include "reports/TFrm_Sele_Rel.h"
+#include "reports/windows/TFrm_Sele_Rel.h"
 
 #include <QCheckBox>
 

@@ -2,13 +2,13 @@
 // page of its report as the preview shows it.
 #include "ScreenRegistry.h"
 
-#include "app/AppContext.h"
-#include "app/TZelta.h"
+#include "app/windows/AppContext.h"
+#include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
 #include "platform/db/Table.h"
 #include "platform/ui/PreviewWindow.h"
 #include "validation/TFrm_Relatorio_Erro.h"
-#include "validation/TFrm_Verifica.h"
+#include "validation/windows/TFrm_Verifica.h"
 #include "validation/Verificacao.h"
 
 namespace zelta::screens {

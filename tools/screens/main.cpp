@@ -3,7 +3,7 @@
 #include "SampleData.h"
 #include "ScreenRegistry.h"
 
-#include "app/TZelta.h"
+#include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
 #include "platform/system/Settings.h"
 #include "platform/ui/Messages.h"

@@ -1,0 +1,346 @@
+#include "advisors/windows/TFrm_ExOrientador.h"
+
+#include "advisors/windows/TFrm_Orientadores.h"
+#include "data/TDm_Dados.h"
+#include "platform/db/DbError.h"
+#include "platform/ui/DBGrid.h"
+#include "platform/ui/DBMemo.h"
+#include "platform/ui/Guard.h"
+#include "platform/ui/MaskEdit.h"
+#include "platform/ui/Messages.h"
+#include "platform/ui/PictureButton.h"
+#include "platform/ui/WindowChrome.h"
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace zelta {
+
+using plat::db::Database;
+using plat::db::DbError;
+using plat::db::Query;
+using plat::db::Table;
+using plat::ui::GridColumn;
+
+namespace {
+
+// Moves an advisor cursor in CPF order to the record with this CPF and number.
+bool findAdvisorRecord(Table& ori, const QString& cpf, qint64 codigo)
+{
+    if (!ori.findKey({cpf}))
+        return false;
+    for (;;) {
+        if (ori.field(QStringLiteral("CPF")).asString() != cpf)
+            return false;
+        if (ori.field(QStringLiteral("CODIGO")).asInteger() == codigo)
+            return true;
+        ori.next();
+        if (ori.eof())
+            return false;
+    }
+}
+
+// Runs fn on each holder record that the current row of the reassignment
+// stands for: the marked holders with the row's CPF, name and advisor pick.
+// Holders that share a CPF (last year's file may carry such) are each reached
+// this way, not only the first of them. Returns how many there were.
+template <typename F>
+int forEachHolderOfRow(Table& bol, Query& rows, F&& fn)
+{
+    const QString cpf = rows.field(QStringLiteral("Cpf")).asString();
+    const QString nome = rows.field(QStringLiteral("Nome")).asString();
+    const QString picked = rows.field(QStringLiteral("CPF_EXORIENTADOR")).asString();
+    bol.setIndexName(QStringLiteral("Id_Bolsista_Cpf"));
+    bol.setRange({cpf}, {cpf});
+    int count = 0;
+    for (bol.first(); !bol.eof(); bol.next()) {
+        if (bol.field(QStringLiteral("ALTERA")).asString() != u"S" || bol.field(QStringLiteral("Nome")).asString() != nome
+            || bol.field(QStringLiteral("CPF_EXORIENTADOR")).asString() != picked)
+            continue;
+        fn();
+        ++count;
+    }
+    bol.cancelRange();
+    if (count == 0)
+        throw DbError(QStringLiteral("O bolsista de CPF %1 não foi encontrado").arg(cpf));
+    return count;
+}
+
+QLabel* instruction(QWidget* parent, const QString& name, const QString& text)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    return l;
+}
+
+} // namespace
+
+TFrm_ExOrientador::TFrm_ExOrientador(AppContext& ctx, QWidget* parent)
+    : QDialog(parent), m_dm(*ctx.Dm_Dados)
+{
+    setObjectName(QStringLiteral("Frm_ExOrientador"));
+    setWindowTitle(QStringLiteral("Exclusão do orientador"));
+    buildUi();
+    wireEvents();
+    plat::ui::setNoBorderIcons(this);   // the changes made are dropped only by "Cancelar"
+    resize(800, 566);
+    plat::ui::centerOnScreen(this);
+    setWindowState(windowState() | Qt::WindowMaximized);
+    FormCreate();
+}
+
+TFrm_ExOrientador::~TFrm_ExOrientador()
+{
+    if (!m_closed) {
+        try {
+            FormClose();
+        } catch (...) {
+        }
+    }
+}
+
+void TFrm_ExOrientador::buildUi()
+{
+    auto* holders = new QGroupBox(QStringLiteral("Bolsistas"), this);
+    DBGrid1 = new plat::ui::DBGrid(holders);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setColumns(QList<GridColumn>{{QStringLiteral("Nome"), QStringLiteral("Bolsistas"), 29},
+                                          {QStringLiteral("NOME_1"), QStringLiteral("Orientador"), 42}});
+    DBGrid1->setDataSource(m_dm.Ds_QrBolsistas);
+    BitBtn1 = plat::ui::pictureButton(holders, QStringLiteral("BitBtn1"), QStringLiteral("Altera o Orientador "),
+                                      QStyle::SP_BrowserReload, false);
+    auto* holdersLayout = new QVBoxLayout(holders);
+    holdersLayout->addWidget(DBGrid1, 1);
+    holdersLayout->addWidget(BitBtn1, 0, Qt::AlignLeft);
+
+    auto* advisors = new QGroupBox(QStringLiteral("Orientadores"), this);
+    auto* search = new QGroupBox(QStringLiteral("Consulta Por Orientador"), advisors);
+    EdOrientador = new plat::ui::MaskEdit(search);
+    EdOrientador->setObjectName(QStringLiteral("EdOrientador"));
+    EdOrientador->setCharCase(plat::ui::MaskEdit::CharCase::Upper);
+    EdOrientador->setMaxLength(60);
+    auto* searchLayout = new QHBoxLayout(search);
+    searchLayout->addWidget(EdOrientador);
+
+    DBGrid2 = new plat::ui::DBGrid(advisors);
+    DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
+    QList<GridColumn> columns{{QStringLiteral("CPF"), {}, 0}, {QStringLiteral("NOME"), {}, 0}};
+    for (const char* f : {"Codigo", "TITULACAO", "TITULO", "P_CHAVE1", "P_CHAVE2", "P_CHAVE3", "COD_AREA",
+                          "PESQUISADOR", "CATEGORIA", "ALTERA"})
+        columns.append(GridColumn{QString::fromLatin1(f), {}, 0});
+    columns[4].width = 60;   // the title is read in the memo below
+    DBGrid2->setColumns(columns);
+    DBGrid2->setDataSource(m_dm.Ds_Orientador);
+
+    const auto [title, memo] = plat::ui::readOnlyMemoBox(QStringLiteral("Titulo do Projeto"), m_dm.Ds_Orientador,
+                                                         QStringLiteral("TITULO"), 3, Qt::ClickFocus, advisors);
+    DBMemo1 = memo;
+    DBMemo1->setObjectName(QStringLiteral("DBMemo1"));
+    QPalette grey = DBMemo1->palette();
+    grey.setColor(QPalette::Base, grey.color(QPalette::Window));
+    DBMemo1->setPalette(grey);
+
+    auto* advisorsLayout = new QVBoxLayout(advisors);
+    advisorsLayout->addWidget(search);
+    advisorsLayout->addWidget(DBGrid2, 1);
+    advisorsLayout->addWidget(title);
+
+    BitBtn2 = plat::ui::pictureButton(this, QStringLiteral("BitBtn2"), QStringLiteral("Confirma"),
+                                      QStyle::SP_DialogApplyButton, false);
+    BitBtn3 = plat::ui::pictureButton(this, QStringLiteral("BitBtn3"), QStringLiteral("Cancelar"),
+                                      QStyle::SP_DialogCancelButton, false);
+
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Label1 = instruction(panel, QStringLiteral("Label1"),
+                         QStringLiteral("Para excluir o Orientador, execute os seguintes instruções:"));
+    Label2 = instruction(panel, QStringLiteral("Label2"),
+                         QStringLiteral(". Informe o novo Orientador   (Consulta por Orientador) ou clicar no Orientador (Nome)"));
+    Label3 = instruction(panel, QStringLiteral("Label3"),
+                         QStringLiteral(". Clicar no botão (Altera o Orientador) para a atualização do mesmo"));
+    Label4 = instruction(panel, QStringLiteral("Label4"), QStringLiteral(". Clicar no botão (Confirma)."));
+    QFont bold = Label1->font();
+    bold.setBold(true);
+    Label1->setFont(bold);
+    auto* labels = new QVBoxLayout;
+    labels->setSpacing(2);
+    for (QLabel* l : {Label1, Label2, Label3, Label4})
+        labels->addWidget(l);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(BitBtn2);
+    buttons->addWidget(BitBtn3);
+    auto* panelLayout = new QHBoxLayout(panel);
+    panelLayout->addLayout(labels, 1);
+    panelLayout->addLayout(buttons);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(holders, 2);
+    layout->addWidget(advisors, 3);
+    layout->addWidget(panel);
+    setTabOrder(DBGrid1, BitBtn1);
+    setTabOrder(BitBtn1, EdOrientador);
+    setTabOrder(EdOrientador, DBGrid2);
+    setTabOrder(DBGrid2, BitBtn2);
+    setTabOrder(BitBtn2, BitBtn3);
+}
+
+void TFrm_ExOrientador::wireEvents()
+{
+    using plat::ui::guarded;
+    connect(EdOrientador, &QLineEdit::textChanged, this, guarded(this, &TFrm_ExOrientador::EdOrientadorChange));
+    connect(BitBtn1, &QToolButton::clicked, this, guarded(this, &TFrm_ExOrientador::BitBtn1Click));
+    connect(BitBtn2, &QToolButton::clicked, this, guarded(this, &TFrm_ExOrientador::BitBtn2Click));
+    connect(BitBtn3, &QToolButton::clicked, this, guarded(this, &TFrm_ExOrientador::BitBtn3Click));
+}
+
+void TFrm_ExOrientador::done(int result)
+{
+    plat::ui::runGuarded([this] { FormClose(); }, this);
+    QDialog::done(result);
+}
+
+// ------------------------------------------------------------------ handlers
+
+void TFrm_ExOrientador::FormCreate()
+{
+    m_dm.Qr_Bolsistas->close();
+    m_dm.Qr_Bolsistas->open();
+    m_dm.Tb_Orientador->open();
+}
+
+void TFrm_ExOrientador::EdOrientadorChange() { m_dm.Tb_Orientador->findNearest({EdOrientador->text()}); }
+
+void TFrm_ExOrientador::BitBtn1Click()
+{
+    Query& rows = *m_dm.Qr_Bolsistas;
+    Table& ori = *m_dm.Tb_Orientador;
+    if (rows.isEmpty() || !ori.hasRecord())
+        return;
+    const QString holderCpf = rows.field(QStringLiteral("Cpf")).asString();
+
+    // The picked advisor stays in the query's join.
+    ori.edit();
+    ori.field(QStringLiteral("ALTERA")).setAsString(QStringLiteral("S"));
+    ori.post();
+    const QString pickedCpf = ori.field(QStringLiteral("CPF")).asString();
+    const qint64 pickedCodigo = ori.field(QStringLiteral("CODIGO")).asInteger();
+
+    Table& bol = *m_dm.Tb_Bolsistas;
+    bol.open();
+    forEachHolderOfRow(bol, rows, [&] {
+        bol.edit();
+        bol.field(QStringLiteral("CPF_EXORIENTADOR")).setAsString(pickedCpf);
+        bol.post();
+    });
+    bol.close();
+    m_picked.insert(holderCpf, pickedCodigo);
+
+    rows.close();
+    rows.open();
+    DBGrid1->viewport()->update();
+}
+
+void TFrm_ExOrientador::BitBtn2Click()
+{
+    Query& rows = *m_dm.Qr_Bolsistas;
+    for (rows.first(); !rows.eof(); rows.next()) {
+        if (rows.field(QStringLiteral("CPF_EXORIENTADOR")).asString() == rows.field(QStringLiteral("CPF_ORIENTADOR")).asString()) {
+            plat::ui::showMessage(QStringLiteral("Favor alterar o orientador"), this);
+            return;
+        }
+    }
+    try {
+        moveHoldersAndDelete();
+    } catch (...) {
+        rereadAfterFailure();
+        throw;
+    }
+    m_dm.Tb_Orientador->first();
+    accept();
+}
+
+void TFrm_ExOrientador::moveHoldersAndDelete()
+{
+    // Every holder moves and the advisor goes, or nothing changes at all.
+    Database::Transaction tx(m_dm.database());
+    Query& rows = *m_dm.Qr_Bolsistas;
+    Table& ori = *m_dm.Tb_Orientador;
+    Table& bol = *m_dm.Tb_Bolsistas;
+    ori.setIndexName(QStringLiteral("Id_Orientador_Cpf"));
+    bol.open();
+    for (rows.first(); !rows.eof(); rows.next()) {
+        const QString holder = rows.field(QStringLiteral("Cpf")).asString();
+        const QString target = rows.field(QStringLiteral("CPF_EXORIENTADOR")).asString();
+        // The record picked for this holder; a holder moved without a pick of
+        // this window goes to the first record of that CPF.
+        const auto pick = m_picked.constFind(holder);
+        if (pick == m_picked.constEnd() || !findAdvisorRecord(ori, target, *pick)) {
+            if (!ori.findKey({target}))
+                throw DbError(QStringLiteral("O orientador de CPF %1 não foi encontrado").arg(target));
+        }
+        const qint64 codigo = ori.field(QStringLiteral("CODIGO")).asInteger();
+        forEachHolderOfRow(bol, rows, [&] {
+            bol.edit();
+            bol.field(QStringLiteral("CPF_ORIENTADOR")).setAsString(target);
+            bol.field(QStringLiteral("NUMERO_ORIENTADOR")).setAsInteger(codigo);
+            bol.post();
+        });
+    }
+    // Exactly the record "Excluir" was pressed on.
+    if (!findAdvisorRecord(ori, Cpf_Excluido, Codigo_Excluido) || ori.field(QStringLiteral("ALTERA")).asString() != u"S")
+        throw DbError(QStringLiteral("O orientador a excluir (CPF %1) não foi encontrado").arg(Cpf_Excluido));
+    ori.remove();
+    tx.commit();
+}
+
+void TFrm_ExOrientador::rereadAfterFailure()
+{
+    // The transaction was rolled back: the cursors read their records again.
+    for (Table* t : {m_dm.Tb_Orientador, m_dm.Tb_Bolsistas}) {
+        try {
+            if (t->isOpen()) {
+                t->cancel();
+                t->refresh();
+            }
+        } catch (...) {
+        }
+    }
+    try {
+        m_dm.Tb_Orientador->setIndexFieldNames(QStringLiteral("NOME"));
+        m_dm.Qr_Bolsistas->close();
+        m_dm.Qr_Bolsistas->open();
+    } catch (...) {
+    }
+}
+
+void TFrm_ExOrientador::BitBtn3Click() { reject(); }
+
+void TFrm_ExOrientador::FormClose()
+{
+    if (m_closed)
+        return;
+    m_closed = true;
+    Query& clear = *m_dm.Qr_Limpa;
+    {
+        Database::Transaction tx(m_dm.database());
+        clear.close();
+        clear.clearParams();
+        clear.sql().clear();
+        clear.sql() << QStringLiteral("UPDATE ZELTAORI SET ALTERA =' '");
+        clear.execSql();
+        clear.close();
+        clear.sql().clear();
+        clear.sql() << QStringLiteral("UPDATE ZELTABOL SET ALTERA =' ',CPF_EXORIENTADOR =' '");
+        clear.execSql();
+        clear.close();
+        tx.commit();
+    }
+    m_dm.Qr_Bolsistas->close();
+}
+
+} // namespace zelta

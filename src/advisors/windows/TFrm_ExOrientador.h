@@ -1,0 +1,66 @@
+#pragma once
+
+#include "app/windows/AppContext.h"
+
+#include <QDialog>
+#include <QHash>
+
+class QLabel;
+class QToolButton;
+
+namespace plat::ui {
+class DBGrid;
+class DBMemo;
+class MaskEdit;
+} // namespace plat::ui
+
+namespace zelta {
+
+class TDm_Dados;
+
+// The reassignment of the holders of an advisor being deleted (Cpf_Excluido,
+// Codigo_Excluido): each holder is given another advisor, then "Confirma"
+// moves them all and deletes the advisor, in one transaction. However the
+// window closes, the working marks of both tables are cleared.
+class TFrm_ExOrientador : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFrm_ExOrientador(AppContext& ctx, QWidget* parent = nullptr);
+    ~TFrm_ExOrientador() override;
+
+    void done(int result) override;
+
+    // Event handlers.
+    void FormCreate();
+    void FormClose();   // the clearing of the marks
+    void EdOrientadorChange();
+    void BitBtn1Click();   // Altera o Orientador
+    void BitBtn2Click();   // Confirma
+    void BitBtn3Click();   // Cancelar
+
+    plat::ui::DBGrid* DBGrid1 = nullptr;
+    QToolButton* BitBtn1 = nullptr;
+    plat::ui::MaskEdit* EdOrientador = nullptr;
+    plat::ui::DBGrid* DBGrid2 = nullptr;
+    plat::ui::DBMemo* DBMemo1 = nullptr;
+    QToolButton* BitBtn2 = nullptr;
+    QToolButton* BitBtn3 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+
+private:
+    void buildUi();
+    void wireEvents();
+    void moveHoldersAndDelete();
+    void rereadAfterFailure();
+
+    TDm_Dados& m_dm;
+    // The advisor record picked for each holder (by the holder's CPF): the
+    // holder goes to that record, not to another record of the same person.
+    QHash<QString, qint64> m_picked;
+    bool m_closed = false;
+};
+
+} // namespace zelta

@@ -1,0 +1,253 @@
+#include "advisors/windows/TFrm_Orientadores.h"
+
+#include "advisors/AdvisorRules.h"
+#include "advisors/windows/TFrm_Cad_Orientador.h"
+#include "advisors/windows/TFrm_ExOrientador.h"
+#include "data/TDm_Dados.h"
+#include "platform/ui/DBGrid.h"
+#include "platform/ui/DBMemo.h"
+#include "platform/ui/Guard.h"
+#include "platform/ui/MaskEdit.h"
+#include "platform/ui/Messages.h"
+#include "platform/ui/ModalRunner.h"
+#include "platform/ui/PictureButton.h"
+#include "platform/ui/WindowChrome.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace zelta {
+
+bool Novo_Orientador = false;
+QString Chave_Orientador;
+QString Cpf_Excluido;
+qint64 Codigo_Excluido = 0;
+
+using plat::db::Database;
+using plat::db::Table;
+
+TFrm_Orientadores::TFrm_Orientadores(AppContext& ctx, QWidget* parent)
+    : QDialog(parent), m_ctx(ctx), m_dm(*ctx.Dm_Dados)
+{
+    setObjectName(QStringLiteral("Frm_Orientadores"));
+    setWindowTitle(QStringLiteral("Indicações dos Orientadores"));
+    buildUi();
+    wireEvents();
+    plat::ui::setNoBorderIcons(this);
+    resize(675, 569);
+    plat::ui::centerOnScreen(this);
+    FormCreate();
+}
+
+TFrm_Orientadores::~TFrm_Orientadores()
+{
+    // A window dropped without closing (a failure while it was built) still
+    // gives its cursors back.
+    if (!m_closed) {
+        try {
+            FormClose();
+        } catch (...) {
+        }
+    }
+}
+
+void TFrm_Orientadores::buildUi()
+{
+    BitBtn1 = plat::ui::pictureButton(this, QStringLiteral("BitBtn1"), QStringLiteral("Novo"), QStyle::SP_FileIcon);
+    BitBtn2 = plat::ui::pictureButton(this, QStringLiteral("BitBtn2"), QStringLiteral("Editar"),
+                                      QStyle::SP_FileDialogContentsView);
+    BitBtn3 = plat::ui::pictureButton(this, QStringLiteral("BitBtn3"), QStringLiteral("Excluir"), QStyle::SP_TrashIcon);
+    BitBtn4 = plat::ui::pictureButton(this, QStringLiteral("BitBtn4"), QStringLiteral("Sair"),
+                                      QStyle::SP_DialogCloseButton);
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(BitBtn1);
+    bar->addWidget(BitBtn2);
+    bar->addWidget(BitBtn3);
+    bar->addStretch(1);
+    bar->addWidget(BitBtn4);
+
+    auto* search = new QGroupBox(QStringLiteral("Consulta por orientador"), this);
+    Ed_Orientador = new plat::ui::MaskEdit(search);
+    Ed_Orientador->setObjectName(QStringLiteral("Ed_Orientador"));
+    Ed_Orientador->setCharCase(plat::ui::MaskEdit::CharCase::Upper);
+    Ed_Orientador->setMaxLength(60);
+    auto* searchLayout = new QHBoxLayout(search);
+    searchLayout->addWidget(Ed_Orientador);
+
+    DBGrid1 = new plat::ui::DBGrid(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setColumns(QStringList{QStringLiteral("CPF"), QStringLiteral("NOME")});
+    DBGrid1->setDataSource(m_dm.Ds_Orientador);
+
+    const auto [title, memo] = plat::ui::readOnlyMemoBox(QStringLiteral("Titulo do Projeto"), m_dm.Ds_Orientador,
+                                                         QStringLiteral("TITULO"), 4, Qt::ClickFocus, this);
+    DBMemo1 = memo;
+    DBMemo1->setObjectName(QStringLiteral("DBMemo1"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(bar);
+    layout->addWidget(search);
+    layout->addWidget(DBGrid1, 1);
+    layout->addWidget(title);
+    setTabOrder(Ed_Orientador, DBGrid1);
+}
+
+void TFrm_Orientadores::wireEvents()
+{
+    using plat::ui::guarded;
+    connect(Ed_Orientador, &QLineEdit::textChanged, this, guarded(this, &TFrm_Orientadores::Ed_OrientadorChange));
+    connect(BitBtn1, &QToolButton::clicked, this, guarded(this, &TFrm_Orientadores::BitBtn1Click));
+    connect(BitBtn2, &QToolButton::clicked, this, guarded(this, &TFrm_Orientadores::BitBtn2Click));
+    connect(BitBtn3, &QToolButton::clicked, this, guarded(this, &TFrm_Orientadores::BitBtn3Click));
+    connect(BitBtn4, &QToolButton::clicked, this, guarded(this, &TFrm_Orientadores::BitBtn4Click));
+}
+
+void TFrm_Orientadores::done(int result)
+{
+    plat::ui::runGuarded([this] { FormClose(); }, this);
+    QDialog::done(result);
+}
+
+// ------------------------------------------------------------------ handlers
+
+void TFrm_Orientadores::FormCreate()
+{
+    m_holdersWereOpen = m_dm.Tb_Bolsistas->isOpen();
+    m_dm.Tb_Orientador->setIndexFieldNames(QStringLiteral("NOME"));
+    m_dm.Tb_Orientador->open();
+}
+
+void TFrm_Orientadores::FormClose()
+{
+    if (m_closed)
+        return;
+    m_closed = true;
+    m_dm.Tb_Orientador->close();
+    // The holder cursor that "Excluir" opened is given back too, unless a
+    // window below had it open already.
+    if (!m_holdersWereOpen)
+        m_dm.Tb_Bolsistas->close();
+}
+
+void TFrm_Orientadores::Ed_OrientadorChange()
+{
+    m_dm.Tb_Orientador->findNearest({Ed_Orientador->text()});
+}
+
+void TFrm_Orientadores::BitBtn1Click()
+{
+    Novo_Orientador = true;
+    {
+        TFrm_Cad_Orientador form(m_ctx, this);
+        form.setWindowTitle(QStringLiteral("Novo Orientador"));
+        plat::ui::showModal(&form);
+    }
+    Table& t = *m_dm.Tb_Orientador;
+    t.findKey({Chave_Orientador});
+    t.refresh();
+}
+
+void TFrm_Orientadores::BitBtn2Click()
+{
+    Table& t = *m_dm.Tb_Orientador;
+    if (t.isEmpty())
+        return;   // nothing to edit
+    Chave_Orientador = t.field(QStringLiteral("CPF")).asString();
+    Novo_Orientador = false;
+    {
+        TFrm_Cad_Orientador form(m_ctx, this);
+        plat::ui::showModal(&form);
+    }
+    t.refresh();
+}
+
+void TFrm_Orientadores::BitBtn3Click()
+{
+    Table& ori = *m_dm.Tb_Orientador;
+    if (ori.isEmpty())
+        return;   // nothing to delete
+    Cpf_Excluido = ori.field(QStringLiteral("CPF")).asString();
+    Codigo_Excluido = ori.field(QStringLiteral("CODIGO")).asInteger();
+
+    // The holders of exactly this advisor record: its CPF and its number.
+    Table& bol = *m_dm.Tb_Bolsistas;
+    bol.open();
+    bol.cancelRange();
+    bol.setIndexName(QStringLiteral("Id_CpfOrientador"));
+    bol.setRangeStart();
+    bol.field(QStringLiteral("CPF_ORIENTADOR")).setAsString(Cpf_Excluido);
+    bol.field(QStringLiteral("NUMERO_ORIENTADOR")).setAsInteger(Codigo_Excluido);
+    bol.setRangeEnd();
+    bol.field(QStringLiteral("CPF_ORIENTADOR")).setAsString(Cpf_Excluido);
+    bol.field(QStringLiteral("NUMERO_ORIENTADOR")).setAsInteger(Codigo_Excluido);
+    bol.applyRange();
+
+    if (bol.isEmpty())
+        deletePlain();
+    else
+        markForReassignment();
+}
+
+void TFrm_Orientadores::deletePlain()
+{
+    Table& bol = *m_dm.Tb_Bolsistas;
+    if (plat::ui::confirm(advisorText::confirmDelete(), this)) {
+        m_dm.Tb_Orientador->remove();
+        m_dm.Tb_Orientador->refresh();
+    }
+    // The range served only this question.
+    bol.cancelRange();
+    if (!m_holdersWereOpen)
+        bol.close();
+}
+
+void TFrm_Orientadores::markForReassignment()
+{
+    Table& ori = *m_dm.Tb_Orientador;
+    Table& bol = *m_dm.Tb_Bolsistas;
+    // The marks go in together or not at all. Marks left behind by a run that
+    // ended inside a reassignment are cleared first, so that only this
+    // advisor's holders are shown for reassignment.
+    try {
+        Database::Transaction tx(m_dm.database());
+        m_dm.database().exec(QStringLiteral("UPDATE ZELTAORI SET ALTERA=' ' WHERE ALTERA='S'"));
+        m_dm.database().exec(QStringLiteral("UPDATE ZELTABOL SET ALTERA=' ', CPF_EXORIENTADOR=' ' WHERE ALTERA='S'"));
+        ori.edit();
+        ori.field(QStringLiteral("ALTERA")).setAsString(QStringLiteral("S"));
+        ori.post();
+        for (bol.first(); !bol.eof(); bol.next()) {
+            bol.edit();
+            bol.field(QStringLiteral("CPF_EXORIENTADOR")).setAsString(Cpf_Excluido);
+            bol.field(QStringLiteral("ALTERA")).setAsString(QStringLiteral("S"));
+            bol.post();
+        }
+        tx.commit();
+    } catch (...) {
+        // Rolled back: the cursors read their records again.
+        for (Table* t : {&ori, &bol}) {
+            try {
+                t->cancel();
+                t->refresh();
+            } catch (...) {
+            }
+        }
+        throw;
+    }
+
+    {
+        TFrm_ExOrientador form(m_ctx, this);
+        plat::ui::showModal(&form);
+    }
+    bol.open();
+    bol.cancelRange();
+    bol.close();
+    ori.setIndexFieldNames(QStringLiteral("Nome"));
+    ori.refresh();
+    DBGrid1->viewport()->update();
+}
+
+void TFrm_Orientadores::BitBtn4Click() { reject(); }
+
+} // namespace zelta

@@ -1,0 +1,50 @@
+#include "app/cli/Cli.h"
+#include "app/cli/CliCommands.h"
+
+#include "data/TDm_Dados.h"
+#include "exchange/SubmissionCheck.h"
+#include "exchange/SubmissionWriter.h"
+#include "platform/db/DbError.h"
+#include "platform/system/FullStop.h"
+#include "platform/system/Settings.h"
+
+#include <QDir>
+
+namespace zelta::cli {
+
+int gerar(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    QStringList rest = args;
+    bool ok = true;
+    const QString destino = takeOption(rest, QStringLiteral("--destino"), &ok);
+    if (!ok || destino.isEmpty() || !rest.isEmpty()) {
+        err << "Uso: zelta99 gerar --destino PASTA [--dados PASTA]\n";
+        return kExitUsage;
+    }
+
+    const QString dataDir = registerDirectory(err);
+    if (dataDir.isEmpty())
+        return kExitUsage;
+
+    try {
+        TDm_Dados dados(dataDir);
+        if (!Verificar_Erro(dados.database())) {
+            err << "Favor executar a verificação do preenchimento\n";
+            return 1;
+        }
+        const SubmissionResult r = generateSubmissionFile(dados.database(), destino);
+        out << QStringLiteral("Arquivo %1: %2 bolsista(s), %3 bytes\n")
+                   .arg(QDir::toNativeSeparators(r.filePath))
+                   .arg(r.holders)
+                   .arg(r.bytes)
+            << "Gravação executada\n";
+        return 0;
+    } catch (const SubmissionError& e) {
+        err << plat::sys::withFullStop(e.message()) << '\n';
+    } catch (const plat::db::DbError& e) {
+        err << plat::sys::withFullStop(e.message()) << '\n';
+    }
+    return kExitUsage;
+}
+
+} // namespace zelta::cli

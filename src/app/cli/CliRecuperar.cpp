@@ -1,0 +1,44 @@
+#include "app/cli/CliCommands.h"
+
+#include "data/TDm_Dados.h"
+#include "exchange/RecoveryImport.h"
+#include "platform/db/DbError.h"
+#include "platform/system/FullStop.h"
+#include "platform/system/Settings.h"
+
+#include <QDir>
+
+namespace zelta::cli {
+
+int recuperar(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    if (args.size() != 1 || args.first().startsWith(u'-')) {
+        err << "Uso: zelta99 recuperar ARQUIVO [--dados PASTA]\n";
+        return kExitUsage;
+    }
+    try {
+        TDm_Dados dados(plat::sys::Settings::instance().dataDirectory());
+        const RecoveryResult r = recuperarDados(dados, args.first());
+        const QString nome = r.institution.sigla.isEmpty() ? r.institution.nome
+                                                            : r.institution.sigla + QStringLiteral(" - ") + r.institution.nome;
+        out << QStringLiteral("%1 (%2): %3 bolsistas, %4 orientadores recuperados\n")
+                   .arg(nome, r.institution.numero)
+                   .arg(r.holders)
+                   .arg(r.advisors);
+        if (!r.backupFile.isEmpty())
+            err << QStringLiteral("Cópia de segurança dos dados anteriores: %1\n").arg(QDir::toNativeSeparators(r.backupFile));
+        if (r.droppedHolders > 0)
+            err << QStringLiteral("%1 registro(s) sem CPF do bolsista não foram recuperados.\n").arg(r.droppedHolders);
+        if (r.incompleteTail > 0)
+            err << QStringLiteral("O arquivo termina no meio de um registro (%1 caracteres), que não foi recuperado.\n")
+                       .arg(r.incompleteTail);
+        return 0;
+    } catch (const RecoveryError& e) {
+        err << plat::sys::withFullStop(e.message()) << '\n';
+    } catch (const plat::db::DbError& e) {
+        err << plat::sys::withFullStop(e.message()) << '\n';
+    }
+    return kExitUsage;
+}
+
+} // namespace zelta::cli

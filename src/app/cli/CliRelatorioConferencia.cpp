@@ -1,0 +1,41 @@
+// The checking reports of the "relatorio" subcommand: the holder report for
+// the situations given with --situacao, and the advisor report.
+#include "app/cli/CliRelatorio.h"
+
+#include "data/TDm_Dados.h"
+#include "reports/SelecaoRelatorio.h"
+
+namespace zelta::cli {
+
+plat::report::PageModel relatorioBolsistas(TDm_Dados& dados, const QStringList& options)
+{
+    QString list;
+    bool given = false;
+    for (int i = 0; i < options.size(); ++i) {
+        if (options[i] == QStringLiteral("--situacao") && i + 1 < options.size()) {
+            list = options[++i];
+            given = true;
+        } else if (options[i].startsWith(QStringLiteral("--situacao="))) {
+            list = options[i].mid(11);
+            given = true;
+        } else {
+            throw ReportUsageError{QStringLiteral("Opção desconhecida: %1").arg(options[i])};
+        }
+    }
+    if (!given)
+        throw ReportUsageError{QStringLiteral("Falta a situação: --situacao Novo,Renovado,Excluído")};
+    SituacoesBolsista situacoes;
+    QString error;
+    if (!lerSituacoes(list, &situacoes, &error))
+        throw ReportUsageError{error};
+    return paginasRelatorioBol(dados, situacoes);
+}
+
+plat::report::PageModel relatorioOrientadores(TDm_Dados& dados, const QStringList& options)
+{
+    if (!options.isEmpty())
+        throw ReportUsageError{QStringLiteral("O relatório de orientadores não tem opções: %1").arg(options.join(u' '))};
+    return paginasRelatorioOri(dados);
+}
+
+} // namespace zelta::cli

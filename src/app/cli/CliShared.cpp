@@ -1,0 +1,22 @@
+#include "app/cli/CliCommands.h"
+
+#include "data/TDm_Dados.h"
+#include "platform/system/FullStop.h"
+#include "platform/system/Settings.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace zelta::cli {
+
+QString registerDirectory(QTextStream& err)
+{
+    const QString dataDir = plat::sys::Settings::instance().dataDirectory();
+    if (QFileInfo::exists(QDir(dataDir).filePath(QString::fromLatin1(TDm_Dados::kFileName))))
+        return dataDir;
+    const QString message = QStringLiteral("Não há dados do Zelta 99 na pasta %1").arg(QDir::toNativeSeparators(dataDir));
+    err << plat::sys::withFullStop(message) << '\n';
+    return QString();
+}
+
+} // namespace zelta::cli

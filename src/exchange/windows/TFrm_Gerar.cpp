@@ -1,0 +1,176 @@
+#include "exchange/windows/TFrm_Gerar.h"
+
+#include "app/windows/AppContext.h"
+#include "data/TDm_Dados.h"
+#include "exchange/SubmissionCheck.h"
+#include "exchange/SubmissionWriter.h"
+#include "platform/system/Settings.h"
+#include "platform/ui/BusyCursor.h"
+#include "platform/ui/Guard.h"
+#include "platform/ui/Messages.h"
+#include "platform/ui/ModalRunner.h"
+#include "platform/ui/WindowChrome.h"
+
+#include <QButtonGroup>
+#include <QDir>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace zelta {
+
+TFrm_Gerar::TFrm_Gerar(AppContext& ctx, QWidget* parent) : QDialog(parent), m_ctx(ctx)
+{
+    setObjectName(QStringLiteral("Frm_Gerar"));
+    setWindowTitle(QStringLiteral("Gerar disquete para o Orvu"));
+    buildUi();
+    plat::ui::setNoBorderIcons(this, BitBtn2);
+    FormCreate();
+    plat::ui::centerOnScreen(this);
+}
+
+void TFrm_Gerar::executar(AppContext& ctx, QWidget* parent)
+{
+    TFrm_Gerar form(ctx, parent);
+    if (!form.closedOnCreate())
+        plat::ui::showModal(&form);
+}
+
+void TFrm_Gerar::buildUi()
+{
+    RadioGroup1 = new QGroupBox(this);
+    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+    new QGridLayout(RadioGroup1);
+    m_drives = new QButtonGroup(this);
+
+    Label_Pasta = new QLabel(this);
+    Label_Pasta->setObjectName(QStringLiteral("Label_Pasta"));
+    Label_Pasta->setWordWrap(true);
+    Label_Pasta->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    Gauge1 = new QProgressBar(this);
+    Gauge1->setObjectName(QStringLiteral("Gauge1"));
+    Gauge1->setRange(0, 100);
+    Gauge1->setValue(0);
+    Gauge1->setAlignment(Qt::AlignCenter);
+    Gauge1->setTextVisible(true);
+
+    BitBtn3 = new QPushButton(QStringLiteral("Confirmar"), this);
+    BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
+    BitBtn3->setDefault(true);
+    BitBtn2 = new QPushButton(QStringLiteral("Cancelar"), this);
+    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    for (QPushButton* b : {BitBtn3, BitBtn2})
+        b->setMinimumWidth(96);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BitBtn3);
+    buttons->addWidget(BitBtn2);
+    buttons->addStretch();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(12, 12, 12, 12);
+    layout->setSpacing(10);
+    layout->addWidget(RadioGroup1);
+    layout->addWidget(Label_Pasta);
+    layout->addWidget(Gauge1);
+    layout->addLayout(buttons);
+    setMinimumWidth(420);
+
+    connect(BitBtn3, &QPushButton::clicked, this, plat::ui::guarded(this, &TFrm_Gerar::BitBtn3Click));
+    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_drives, &QButtonGroup::idClicked, this, [this] { showDirectory(); });
+}
+
+void TFrm_Gerar::FormCreate()
+{
+    const plat::sys::Settings& settings = plat::sys::Settings::instance();
+    const bool a = settings.drivePresent(u'A');
+    const bool b = settings.drivePresent(u'B');
+    if (!a && !b) {
+        plat::ui::showMessage(QStringLiteral("Impossível gravar dados. Drive de disco flexível não disponível"), this);
+        m_closedOnCreate = true;
+        return;
+    }
+
+    // A: is always listed, even when only B: exists; B: only when present.
+    auto* grid = static_cast<QGridLayout*>(RadioGroup1->layout());
+    RadioA = new QRadioButton(QStringLiteral("A:"), RadioGroup1);
+    RadioA->setObjectName(QStringLiteral("RadioA"));
+    m_drives->addButton(RadioA, 0);
+    grid->addWidget(RadioA, 0, 0);
+    if (b) {
+        RadioGroup1->setTitle(QStringLiteral("Selecione o drive onde deseja gerar o arquivo"));
+        RadioB = new QRadioButton(QStringLiteral("B:"), RadioGroup1);
+        RadioB->setObjectName(QStringLiteral("RadioB"));
+        m_drives->addButton(RadioB, 1);
+        grid->addWidget(RadioB, 0, 1);
+    } else {
+        RadioGroup1->setTitle(QStringLiteral("Drive disponível"));
+    }
+    for (QAbstractButton* radio : m_drives->buttons()) {
+        const QString dir = settings.driveDirectory(radio->text().at(0));
+        radio->setToolTip(dir.isEmpty() ? QStringLiteral("Drive não configurado") : QDir::toNativeSeparators(dir));
+    }
+    RadioA->setChecked(true);
+    showDirectory();
+}
+
+QChar TFrm_Gerar::selectedDrive() const { return (RadioB && RadioB->isChecked()) ? u'B' : u'A'; }
+
+QString TFrm_Gerar::selectedDirectory() const
+{
+    return plat::sys::Settings::instance().driveDirectory(selectedDrive());
+}
+
+void TFrm_Gerar::showDirectory()
+{
+    const QChar drive = selectedDrive();
+    const QString dir = selectedDirectory();
+    QString text;
+    if (dir.isEmpty())
+        text = QStringLiteral("Drive %1: não configurado").arg(drive);
+    else if (!plat::sys::Settings::instance().drivePresent(drive))
+        text = QStringLiteral("Drive %1: pasta %2 não encontrada").arg(QString(drive), QDir::toNativeSeparators(dir));
+    else
+        text = QStringLiteral("Drive %1: pasta %2").arg(QString(drive), QDir::toNativeSeparators(dir));
+    Label_Pasta->setText(text);
+    Label_Pasta->setToolTip(QDir::toNativeSeparators(dir));
+}
+
+bool TFrm_Gerar::Verificar_Erro()
+{
+    plat::ui::BusyCursor busy;
+    return zelta::Verificar_Erro(m_ctx.Dm_Dados->database());
+}
+
+void TFrm_Gerar::setGauge(int percent)
+{
+    // The gauge shows its percentage, so a new value repaints it at once,
+    // while the writing holds the event loop; it is told only of new values.
+    Gauge1->setValue(percent);
+}
+
+void TFrm_Gerar::BitBtn3Click()
+{
+    if (!Verificar_Erro()) {
+        plat::ui::attention(QStringLiteral("Favor executar a verificação do preenchimento"), this);
+        return;
+    }
+    // The busy cursor and the file are given back on every way out: a failure
+    // leaves the window open, the older file untouched and no partial file.
+    plat::ui::BusyCursor busy;
+    setGauge(0);
+    generateSubmissionFile(m_ctx.Dm_Dados->database(), selectedDirectory(), [this](int percent) { setGauge(percent); });
+    busy.restore();
+    plat::ui::showMessage(QStringLiteral("Gravação executada"), this);
+    accept();
+}
+
+} // namespace zelta

@@ -1,0 +1,207 @@
+#include "exchange/windows/TFrm_Recuperar.h"
+
+#include "app/windows/TZelta.h"
+#include "data/TDm_Dados.h"
+#include "exchange/RecoveryImport.h"
+#include "platform/db/Table.h"
+#include "platform/system/Settings.h"
+#include "platform/ui/BusyCursor.h"
+#include "platform/ui/Guard.h"
+#include "platform/ui/Messages.h"
+#include "platform/ui/ModalRunner.h"
+#include "platform/ui/WindowChrome.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace zelta {
+
+namespace {
+
+// The folder the file dialog opens in: the one behind drive A:, or the home
+// folder when drive A: is not there.
+QString driveAFolder()
+{
+    const plat::sys::Settings& settings = plat::sys::Settings::instance();
+    return settings.drivePresent(u'A') ? settings.driveDirectory(u'A') : QDir::homePath();
+}
+
+} // namespace
+
+TFrm_Recuperar::TFrm_Recuperar(AppContext& ctx, QWidget* parent) : QDialog(parent), m_ctx(ctx)
+{
+    setObjectName(QStringLiteral("Frm_Recuperar"));
+    setWindowTitle(QStringLiteral("Recuperar dados do Zelta 1999"));
+    buildUi();
+    wireEvents();
+    plat::ui::setNoBorderIcons(this, BitBtn2);
+    plat::ui::centerOnScreen(this);
+}
+
+void TFrm_Recuperar::buildUi()
+{
+    const QFont normal = font();
+
+    GroupBox1 = new QGroupBox(QStringLiteral("Informe o drive e o nome do arquivo "), this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    QFont bold = normal;
+    bold.setBold(true);
+    GroupBox1->setFont(bold);
+    GroupBox1->setStyleSheet(QStringLiteral("QGroupBox#GroupBox1::title { color: #0000ff; }"));
+
+    EdDrive = new QLineEdit(GroupBox1);
+    EdDrive->setObjectName(QStringLiteral("EdDrive"));
+    EdDrive->setFont(normal);
+    EdDrive->setEnabled(false);
+    EdDrive->setMinimumWidth(360);
+
+    SpeedButton1 = new QToolButton(GroupBox1);
+    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    SpeedButton1->setIconSize(QSize(20, 20));
+    SpeedButton1->setFocusPolicy(Qt::NoFocus);
+    SpeedButton1->setAutoRaise(false);
+    SpeedButton1->setToolTip(QStringLiteral("Escolher o arquivo (drive A: é a pasta %1)")
+                                 .arg(QDir::toNativeSeparators(driveAFolder())));
+
+    auto* choice = new QHBoxLayout(GroupBox1);
+    choice->setContentsMargins(10, 8, 10, 10);
+    choice->addWidget(EdDrive, 1);
+    choice->addWidget(SpeedButton1);
+
+    OpenDialog1 = new QFileDialog(this, QStringLiteral("Abrir"));
+    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+    // The program's own dialog, so that it looks the same everywhere and tests
+    // can drive it.
+    OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
+    OpenDialog1->setFileMode(QFileDialog::ExistingFile);
+    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog1->setNameFilter(QStringLiteral("Arquivo Zelta 1997 (*.TEX)"));
+    OpenDialog1->setLabelText(QFileDialog::LookIn, QStringLiteral("Examinar:"));
+    OpenDialog1->setLabelText(QFileDialog::FileName, QStringLiteral("Nome do arquivo:"));
+    OpenDialog1->setLabelText(QFileDialog::FileType, QStringLiteral("Arquivos do tipo:"));
+    OpenDialog1->setLabelText(QFileDialog::Accept, QStringLiteral("Abrir"));
+    OpenDialog1->setLabelText(QFileDialog::Reject, QStringLiteral("Cancelar"));
+
+    Gauge1 = new QProgressBar(this);
+    Gauge1->setObjectName(QStringLiteral("Gauge1"));
+    Gauge1->setRange(0, 100);
+    Gauge1->setValue(0);
+    Gauge1->setTextVisible(true);
+
+    BitBtn3 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("Confirma"), this);
+    BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
+    BitBtn3->setDefault(true);
+    BitBtn3->setAutoDefault(true);
+    BitBtn3->setMinimumWidth(100);
+
+    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancelar"), this);
+    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    BitBtn2->setAutoDefault(false);
+    BitBtn2->setMinimumWidth(100);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(BitBtn3);
+    buttons->addWidget(BitBtn2);
+    buttons->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(14, 14, 14, 14);
+    layout->setSpacing(12);
+    layout->addWidget(GroupBox1);
+    layout->addWidget(Gauge1);
+    layout->addLayout(buttons);
+    setFixedSize(sizeHint());
+}
+
+void TFrm_Recuperar::wireEvents()
+{
+    connect(SpeedButton1, &QToolButton::clicked, this, plat::ui::guarded(this, &TFrm_Recuperar::SpeedButton1Click));
+    connect(BitBtn3, &QPushButton::clicked, this, plat::ui::guarded(this, &TFrm_Recuperar::BitBtn3Click));
+    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(this, &QDialog::finished, this, plat::ui::guarded(this, &TFrm_Recuperar::FormClose));
+}
+
+void TFrm_Recuperar::SpeedButton1Click()
+{
+    OpenDialog1->setDirectory(m_fileName.isEmpty() ? driveAFolder() : QFileInfo(m_fileName).absolutePath());
+    if (plat::ui::showModal(OpenDialog1) == QDialog::Accepted && !OpenDialog1->selectedFiles().isEmpty())
+        m_fileName = QDir::toNativeSeparators(OpenDialog1->selectedFiles().constFirst());
+    // A cancelled dialog keeps the file chosen before, if any.
+    EdDrive->setText(m_fileName);
+}
+
+void TFrm_Recuperar::setGauge(int percent)
+{
+    Gauge1->setValue(percent);
+    Gauge1->repaint();
+}
+
+void TFrm_Recuperar::BitBtn3Click()
+{
+    plat::ui::BusyCursor busy;
+    if (EdDrive->text().isEmpty()) {
+        busy.restore();
+        reject();
+        return;
+    }
+    setGauge(0);
+
+    // A failed import leaves the tables as they were; the gauge goes back to
+    // show that nothing was loaded.
+    struct GaugeReset {
+        TFrm_Recuperar* form;
+        bool done = false;
+        ~GaugeReset()
+        {
+            if (!done)
+                form->setGauge(0);
+        }
+    } reset{this};
+
+    RecoveryOptions options;
+    options.progress = [this](int percent) { setGauge(percent); };
+    const RecoveryResult result = recuperarDados(*m_ctx.Dm_Dados, QDir::fromNativeSeparators(EdDrive->text()), options);
+    reset.done = true;
+
+    plat::db::Table& inst = *m_ctx.Dm_Dados->Tb_Instituicao;
+    inst.open();
+    inst.first();
+    const QString sigla = inst.hasRecord() ? inst.field(QStringLiteral("Sigla")).asString() : QString();
+    const QString nome = inst.hasRecord() ? inst.field(QStringLiteral("Nome")).asString() : QString();
+    inst.close();
+    if (m_ctx.Zelta) {
+        m_ctx.Zelta->Label_Sigla->setText(sigla);
+        m_ctx.Zelta->Label_Instituicao->setText(nome);
+    }
+    busy.restore();
+
+    if (result.incompleteTail > 0)
+        plat::ui::showMessage(QStringLiteral("O arquivo termina no meio de um registro (%1 caracteres), que não foi recuperado.")
+                                  .arg(result.incompleteTail),
+                              this);
+    accept();
+}
+
+void TFrm_Recuperar::FormClose()
+{
+    TDm_Dados* dados = m_ctx.Dm_Dados;
+    if (!dados)
+        return;
+    dados->Tb_Bolsistas->close();
+    dados->Tb_Orientador->close();
+    dados->Tb_Instituicao->close();
+}
+
+} // namespace zelta

@@ -1,0 +1,462 @@
+#include "holders/windows/TFrm_Cad_Bolsistas.h"
+
+#include "data/TDm_Dados.h"
+#include "holders/HolderRules.h"
+#include "holders/windows/TFrm_Bolsistas.h"
+#include "holders/windows/TFrm_SelOrientador.h"
+#include "platform/ui/DBEdit.h"
+#include "platform/ui/DBMemo.h"
+#include "platform/ui/Guard.h"
+#include "platform/ui/Help.h"
+#include "platform/ui/Messages.h"
+#include "platform/ui/ModalRunner.h"
+#include "platform/ui/PictureButton.h"
+#include "platform/ui/RadioGroup.h"
+#include "platform/ui/WindowChrome.h"
+#include "validation/TVlCpfCgc.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace zelta {
+
+using plat::db::Table;
+using plat::ui::DBEdit;
+
+namespace {
+
+// A group box holding one control, or a row of them.
+QGroupBox* framed(QWidget* parent, const QString& title, std::initializer_list<QWidget*> controls)
+{
+    auto* box = new QGroupBox(title, parent);
+    auto* l = new QHBoxLayout(box);
+    l->setContentsMargins(8, 4, 8, 8);
+    for (QWidget* c : controls)
+        l->addWidget(c, c == *controls.begin() && controls.size() > 1 ? 0 : 1);
+    return box;
+}
+
+DBEdit* boundEdit(QWidget* parent, plat::db::DataSource* source, const QString& field, const QString& name)
+{
+    auto* e = new DBEdit(source, field, parent);
+    e->setObjectName(name);
+    e->setCharCase(plat::ui::MaskEdit::CharCase::Upper);
+    return e;
+}
+
+// A read-only display box on the window's background.
+QLineEdit* displayBox(QWidget* parent, const QString& name)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::NoFocus);
+    QPalette grey = box->palette();
+    grey.setColor(QPalette::Base, grey.color(QPalette::Window));
+    box->setPalette(grey);
+    return box;
+}
+
+int charsWidth(const QWidget* w, int chars)
+{
+    return w->fontMetrics().horizontalAdvance(QString(chars, u'0')) + 16;
+}
+
+} // namespace
+
+TFrm_Cad_Bolsistas::TFrm_Cad_Bolsistas(AppContext& ctx, QWidget* parent)
+    : QDialog(parent), m_ctx(ctx), m_dm(*ctx.Dm_Dados)
+{
+    setObjectName(QStringLiteral("Frm_Cad_Bolsistas"));
+    setWindowTitle(QStringLiteral("Bolsita"));
+    buildUi();
+    wireEvents();
+    plat::ui::setNoBorderIcons(this);   // left only through "Confirma" or "Cancelar"
+    setFixedSize(600, 430);
+    plat::ui::centerOnScreen(this);
+    FormCreate();
+}
+
+TFrm_Cad_Bolsistas::~TFrm_Cad_Bolsistas()
+{
+    if (!m_closed) {
+        try {
+            FormClose();
+        } catch (...) {
+        }
+    }
+}
+
+void TFrm_Cad_Bolsistas::buildUi()
+{
+    plat::db::DataSource* ds = m_dm.Ds_Bolsistas;
+
+    DBEdCPFBolsista = boundEdit(this, ds, QStringLiteral("CPF"), QStringLiteral("DBEdCPFBolsista"));
+    DBEdCPFBolsista->setFixedWidth(charsWidth(this, 15));
+    plat::ui::setHelpContext(DBEdCPFBolsista, 1);
+    DBEdBolsista = boundEdit(this, ds, QStringLiteral("Nome"), QStringLiteral("DBEdBolsista"));
+    plat::ui::setHelpContext(DBEdBolsista, 6);
+    DBEdDataNascimento = boundEdit(this, ds, QStringLiteral("DATA_NASCIMENTO"), QStringLiteral("DBEdDataNascimento"));
+    DBEdDataNascimento->setCharCase(plat::ui::MaskEdit::CharCase::Normal);
+    DBEdDataNascimento->setFixedWidth(charsWidth(this, 11));
+    plat::ui::setHelpContext(DBEdDataNascimento, 8);
+    RadioSexo = new plat::ui::RadioGroup(QStringLiteral("Sexo"), {QStringLiteral("Feminino"), QStringLiteral("Masculino")},
+                                         2, this);
+    RadioSexo->setObjectName(QStringLiteral("RadioSexo"));
+    DBEdAgencia = boundEdit(this, ds, QStringLiteral("CODIGO_AGENCIA"), QStringLiteral("DBEdAgencia"));
+    DBEdAgencia->setMaxLength(6);
+    DBEdAgencia->setFixedWidth(charsWidth(this, 8));
+    plat::ui::setHelpContext(DBEdAgencia, 11);
+
+    Panel_Situacao = displayBox(this, QStringLiteral("Panel_Situacao"));
+    Panel_Processo = displayBox(this, QStringLiteral("Panel_Processo"));
+    Panel_Demanda = displayBox(this, QStringLiteral("Panel_Demanda"));
+    Panel_Cpf_Orientador = displayBox(this, QStringLiteral("Panel_Cpf_Orientador"));
+    Panel_Cpf_Orientador->setFixedWidth(charsWidth(this, 15));
+    Panel_Orientador = displayBox(this, QStringLiteral("Panel_Orientador"));
+    SpeedOrientador = plat::ui::speedButton(this, QStringLiteral("SpeedOrientador"), QStringLiteral("Orientadores"),
+                                            QStyle::SP_FileDialogListView);
+    SpeedOrientador->setToolTip(QStringLiteral("Tabela de Orientadores"));
+
+    DbTitulo = new plat::ui::DBMemo(m_dm.Ds_Orientador, QStringLiteral("TITULO"), this);
+    DbTitulo->setObjectName(QStringLiteral("DbTitulo"));
+    DbTitulo->setReadOnly(true);
+    DbTitulo->setFocusPolicy(Qt::NoFocus);   // not a tab stop
+    DbTitulo->setFixedHeight(DbTitulo->fontMetrics().lineSpacing() * 4 + 12);
+
+    SpeedConfirma = plat::ui::speedButton(this, QStringLiteral("SpeedConfirma"), QStringLiteral("Confirma"),
+                                          QStyle::SP_DialogApplyButton);
+    SpeedCancelar = plat::ui::speedButton(this, QStringLiteral("SpeedCancelar"), QStringLiteral("Cancelar"),
+                                          QStyle::SP_DialogCancelButton);
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(8);
+    grid->addWidget(framed(this, QStringLiteral("CPF"), {DBEdCPFBolsista}), 0, 0);
+    grid->addWidget(framed(this, QStringLiteral("Nome"), {DBEdBolsista}), 0, 1, 1, 2);
+    grid->addWidget(framed(this, QStringLiteral("Data Nascimento"), {DBEdDataNascimento}), 1, 0);
+    grid->addWidget(RadioSexo, 1, 1);
+    grid->addWidget(framed(this, QStringLiteral("Código da Agência Bancaria"), {DBEdAgencia}), 1, 2);
+    grid->addWidget(framed(this, QStringLiteral("Situação"), {Panel_Situacao}), 2, 0);
+    grid->addWidget(framed(this, QStringLiteral("Processo"), {Panel_Processo}), 2, 1);
+    grid->addWidget(framed(this, QStringLiteral("Demanda"), {Panel_Demanda}), 2, 2);
+    auto* advisorBox = framed(this, QStringLiteral("Orientador"), {Panel_Cpf_Orientador, Panel_Orientador});
+    grid->addWidget(advisorBox, 3, 0, 1, 3);
+    auto* advisorRow = static_cast<QHBoxLayout*>(advisorBox->layout());
+    advisorRow->addWidget(SpeedOrientador);
+    grid->addWidget(framed(this, QStringLiteral("Projeto"), {DbTitulo}), 4, 0, 1, 3);
+    for (int c = 0; c < 3; ++c)
+        grid->setColumnStretch(c, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(SpeedConfirma);
+    buttons->addWidget(SpeedCancelar);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+
+    setTabOrder(DBEdCPFBolsista, DBEdBolsista);
+    setTabOrder(DBEdBolsista, DBEdDataNascimento);
+    setTabOrder(DBEdDataNascimento, RadioSexo->button(0));
+    setTabOrder(RadioSexo->button(0), RadioSexo->button(1));
+    setTabOrder(RadioSexo->button(1), DBEdAgencia);
+}
+
+void TFrm_Cad_Bolsistas::wireEvents()
+{
+    using plat::ui::guarded;
+    connect(DBEdCPFBolsista, &plat::ui::MaskEdit::exited, this,
+            guarded(this, &TFrm_Cad_Bolsistas::DBEdCPFBolsistaExit));
+    connect(SpeedOrientador, &QToolButton::clicked, this, guarded(this, &TFrm_Cad_Bolsistas::SpeedOrientadorClick));
+    connect(SpeedConfirma, &QToolButton::clicked, this, guarded(this, &TFrm_Cad_Bolsistas::SpeedConfirmaClick));
+    connect(SpeedCancelar, &QToolButton::clicked, this, guarded(this, &TFrm_Cad_Bolsistas::SpeedCancelarClick));
+}
+
+void TFrm_Cad_Bolsistas::done(int result)
+{
+    plat::ui::runGuarded([this] { FormClose(); }, this);
+    QDialog::done(result);
+}
+
+void TFrm_Cad_Bolsistas::setEntryEnabled(bool enabled)
+{
+    // The boxes stay in the tab order while closed, so that the CPF box can be
+    // left with Tab; they only refuse typing.
+    for (DBEdit* e : {DBEdBolsista, DBEdDataNascimento, DBEdAgencia})
+        e->setReadOnly(!enabled);
+    for (QWidget* w : std::initializer_list<QWidget*>{RadioSexo, DbTitulo, SpeedConfirma})
+        w->setEnabled(enabled);
+}
+
+void TFrm_Cad_Bolsistas::showStoredValues()
+{
+    Table& bol = *m_dm.Tb_Bolsistas;
+    Panel_Processo->setText(bol.field(QStringLiteral("PROCESSO")).asString());
+    Panel_Demanda->setText(bol.field(QStringLiteral("DEMANDA")).asString());
+    Panel_Situacao->setText(bol.field(QStringLiteral("SITUACAO")).asString());
+}
+
+void TFrm_Cad_Bolsistas::selectSexo()
+{
+    const QString sexo = m_dm.Tb_Bolsistas->field(QStringLiteral("SEXO")).asString();
+    RadioSexo->setItemIndex(sexo == u"F" ? 0 : sexo == u"M" ? 1 : -1);
+}
+
+// Puts the advisor cursor on the advisor record with this CPF and number,
+// keeping its ordering, so that the project memo shows that record's title.
+bool TFrm_Cad_Bolsistas::moveAdvisorCursorTo(const QString& cpf, qint64 codigo)
+{
+    Table& ori = *m_dm.Tb_Orientador;
+    if (!ori.isOpen())
+        ori.open();
+    const QString fields = ori.indexFieldNames();
+    const QString index = ori.indexName();
+    ori.setIndexName(QStringLiteral("Id_Orientador_Cpf"));
+    bool found = false;
+    if (ori.findKey({cpf})) {
+        // One person may own several records: walk them to the one numbered.
+        for (; !ori.eof() && ori.field(QStringLiteral("CPF")).asString() == cpf; ori.next()) {
+            if (ori.field(QStringLiteral("CODIGO")).asInteger() == codigo) {
+                found = true;
+                break;
+            }
+        }
+    }
+    if (!fields.isEmpty())
+        ori.setIndexFieldNames(fields);
+    else
+        ori.setIndexName(index);
+    return found;
+}
+
+void TFrm_Cad_Bolsistas::showAdvisor(const HolderAdvisor& advisor)
+{
+    Codigo_Orientador = advisor.codigo;
+    Panel_Cpf_Orientador->setText(advisor.cpf);
+    Panel_Orientador->setText(advisor.nome);
+    if (moveAdvisorCursorTo(advisor.cpf, advisor.codigo)) {
+        DbTitulo->setDataSource(m_dm.Ds_Orientador);
+    } else {
+        DbTitulo->setDataSource(nullptr);
+        DbTitulo->setPlainText(advisor.titulo);
+    }
+}
+
+void TFrm_Cad_Bolsistas::clearAdvisor()
+{
+    Panel_Cpf_Orientador->clear();
+    Panel_Orientador->clear();
+    DbTitulo->setDataSource(nullptr);
+    DbTitulo->clear();
+}
+
+// The advisor the current holder points at: its CPF_ORIENTADOR, and among the
+// records of that person the one NUMERO_ORIENTADOR names.
+void TFrm_Cad_Bolsistas::showAdvisorOfHolder()
+{
+    Table& bol = *m_dm.Tb_Bolsistas;
+    clearAdvisor();
+    const HolderAdvisor advisor =
+        holderAdvisor(*m_dm.Qr_Limpa, bol.field(QStringLiteral("CPF_ORIENTADOR")).asString(),
+                      bol.field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger());
+    if (advisor.found)
+        showAdvisor(advisor);
+}
+
+// ------------------------------------------------------------------ opening
+
+void TFrm_Cad_Bolsistas::FormCreate()
+{
+    m_advisorsWereOpen = m_dm.Tb_Orientador->isOpen();
+    if (Bolsista_Novo)
+        openNew();
+    else
+        openEdit();
+}
+
+void TFrm_Cad_Bolsistas::openNew()
+{
+    m_dm.Tb_Bolsistas->insert();
+    m_dm.Tb_Orientador->close();
+    clearAdvisor();
+    DBEdCPFBolsista->setReadOnly(false);
+    setEntryEnabled(false);
+    RadioSexo->setItemIndex(-1);
+}
+
+void TFrm_Cad_Bolsistas::openEdit()
+{
+    Table& bol = *m_dm.Tb_Bolsistas;
+    bol.edit();
+    showStoredValues();
+    DBEdCPFBolsista->setReadOnly(true);
+    setEntryEnabled(true);
+    m_dm.Tb_Orientador->open();
+    showAdvisorOfHolder();
+    selectSexo();
+    DBEdBolsista->setFocus();
+}
+
+// ------------------------------------------------------------------ handlers
+
+void TFrm_Cad_Bolsistas::DBEdCPFBolsistaExit()
+{
+    // The box is closed once the CPF is taken (and when an existing holder is
+    // edited): its number is not checked again, so a stored CPF the check
+    // refuses does not hold the focus there.
+    if (DBEdCPFBolsista->isReadOnly())
+        return;
+    const QString cpf = DBEdCPFBolsista->value();
+    TVlCpfCgc& validator = *m_ctx.VerificarCpfCgc;
+    validator.setInput(cpf);
+    if (!validator.Valid()) {
+        plat::ui::attention(QStringLiteral("Favor verificar o CPF"), this);
+        DBEdCPFBolsista->setFocus();
+        return;
+    }
+    DBEdCPFBolsista->setReadOnly(true);
+    setEntryEnabled(true);
+    DBEdBolsista->setFocus();
+    if (!Bolsista_Novo)
+        return;
+
+    // An advisor's CPF cannot be a holder's.
+    Table& ori = *m_dm.Tb_Orientador;
+    ori.open();
+    ori.setIndexName(QStringLiteral("Id_Orientador_Cpf"));
+    if (ori.findKey({cpf})) {
+        const QString advisorName = ori.field(QStringLiteral("NOME")).asString();
+        setEntryEnabled(false);
+        ori.setIndexName(QString());
+        ori.close();
+        clearAdvisor();
+        plat::ui::showMessage(holderText::cpfOfAdvisor(advisorName), this);
+        DBEdCPFBolsista->setReadOnly(false);
+        DBEdCPFBolsista->setFocus();
+        return;
+    }
+    ori.setIndexName(QString());
+    if (Panel_Cpf_Orientador->text().isEmpty())
+        clearAdvisor();
+
+    // The CPF of a registered holder: the form edits that holder instead.
+    Table& sel = *m_dm.Tb_SelBolsista;
+    sel.open();
+    sel.findNearest({cpf});
+    if (!sel.hasRecord() || sel.field(QStringLiteral("CPF")).asString() != cpf)
+        return;
+
+    Table& bol = *m_dm.Tb_Bolsistas;
+    bol.cancel();
+    setWindowTitle(QStringLiteral("Editar o Bolsista"));
+    Bolsista_Novo = false;
+    const QString ordering = bol.indexFieldNames();
+    bol.setIndexName(QStringLiteral("Id_Bolsista_Cpf"));
+    bol.findKey({cpf});
+    bol.setIndexFieldNames(ordering);
+    bol.edit();
+    showStoredValues();
+    Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
+    selectSexo();
+    showAdvisorOfHolder();
+}
+
+void TFrm_Cad_Bolsistas::SpeedOrientadorClick()
+{
+    Table& ori = *m_dm.Tb_Orientador;
+    if (!ori.isOpen())
+        ori.open();
+    const qint64 codigoBefore = Codigo_Orientador;
+    const QString cpfBefore = Panel_Cpf_Orientador->text();
+    const bool advisorShown = !Panel_Cpf_Orientador->text().isEmpty();
+
+    int answer = QDialog::Rejected;
+    {
+        TFrm_SelOrientador picker(m_ctx, this);
+        answer = plat::ui::showModal(&picker);
+    }
+    if (answer == QDialog::Accepted && ori.hasRecord()) {
+        Panel_Cpf_Orientador->setText(ori.field(QStringLiteral("CPF")).asString());
+        Panel_Orientador->setText(ori.field(QStringLiteral("NOME")).asString());
+        DbTitulo->setDataSource(m_dm.Ds_Orientador);
+        return;
+    }
+    // Nothing chosen: the holder keeps the advisor it had, and the memo its title.
+    Codigo_Orientador = codigoBefore;
+    if (advisorShown && DbTitulo->dataSource())
+        moveAdvisorCursorTo(cpfBefore, codigoBefore);
+}
+
+void TFrm_Cad_Bolsistas::SpeedConfirmaClick()
+{
+    HolderEntry entry;
+    entry.nome = DBEdBolsista->text();
+    entry.sexo = RadioSexo->itemIndex();
+    entry.nascimento = DBEdDataNascimento->value();
+    entry.agencia = DBEdAgencia->text();
+    entry.cpfOrientador = Panel_Cpf_Orientador->text();
+    const QList<HolderProblem> problems = holderEntryProblems(entry);
+    if (!problems.isEmpty()) {
+        for (const HolderProblem& p : problems) {
+            switch (p.check) {
+            case HolderCheck::Sexo:
+                if (RadioSexo->button(0))
+                    RadioSexo->button(0)->setFocus();
+                break;
+            case HolderCheck::Nascimento: DBEdDataNascimento->setFocus(); break;
+            case HolderCheck::Agencia: DBEdAgencia->setFocus(); break;
+            case HolderCheck::Orientador: break;
+            case HolderCheck::Nome: DBEdBolsista->setFocus(); break;
+            }
+        }
+        plat::ui::showMessage(problems.last().message, this);
+        return;
+    }
+
+    // A date still being typed when "Confirma" was clicked (the button takes
+    // no focus) is written now; one that does not convert stops here.
+    plat::ui::commitPendingEdits(this);
+    Table& bol = *m_dm.Tb_Bolsistas;
+    if (bol.state() == Table::State::Browse)
+        bol.edit();
+    bol.field(QStringLiteral("NUMERO_ORIENTADOR")).setAsInteger(Codigo_Orientador);
+    bol.field(QStringLiteral("SEXO")).setAsString(entry.sexo == 0 ? QStringLiteral("F") : QStringLiteral("M"));
+    bol.field(QStringLiteral("SEGURO_SAUDE")).setAsString(QString());
+    bol.field(QStringLiteral("CPF_ORIENTADOR")).setAsString(entry.cpfOrientador);
+    bol.field(QStringLiteral("SITUACAO")).setAsString(Panel_Situacao->text());
+    bol.post();
+    bol.refresh();
+    Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
+    accept();
+}
+
+void TFrm_Cad_Bolsistas::SpeedCancelarClick()
+{
+    m_dm.Tb_Bolsistas->cancel();
+    reject();
+}
+
+void TFrm_Cad_Bolsistas::FormClose()
+{
+    if (m_closed)
+        return;
+    m_closed = true;
+    // Closed by neither button (only the program can do that): the pending
+    // record is dropped, never posted by a later move of the cursor.
+    Table& bol = *m_dm.Tb_Bolsistas;
+    if (bol.isOpen() && (bol.state() == Table::State::Insert || bol.state() == Table::State::Edit))
+        bol.cancel();
+    m_dm.Tb_SelBolsista->close();
+    if (!m_advisorsWereOpen)
+        m_dm.Tb_Orientador->close();
+}
+
+} // namespace zelta

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "app/windows/AppContext.h"
+
+#include <QDialog>
+#include <QString>
+
+class QLineEdit;
+class QToolButton;
+
+namespace plat::ui {
+class DBEdit;
+class DBMemo;
+class RadioGroup;
+} // namespace plat::ui
+
+namespace zelta {
+
+class TDm_Dados;
+struct HolderAdvisor;
+
+// The holder entry form, on the holder cursor's current record: a new holder
+// (Bolsista_Novo) or the list's selected one. A new holder gets nothing but the
+// CPF until a valid CPF is entered that no advisor uses; the CPF of a
+// registered holder turns the form into an edit of that holder. "Confirma"
+// checks the required fields, writes the coded fields and posts; "Cancelar"
+// drops the pending record.
+class TFrm_Cad_Bolsistas : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFrm_Cad_Bolsistas(AppContext& ctx, QWidget* parent = nullptr);
+    ~TFrm_Cad_Bolsistas() override;
+
+    void done(int result) override;
+
+    // Event handlers.
+    void FormCreate();
+    void FormClose();
+    void DBEdCPFBolsistaExit();
+    void SpeedOrientadorClick();
+    void SpeedConfirmaClick();
+    void SpeedCancelarClick();
+
+    plat::ui::DBEdit* DBEdCPFBolsista = nullptr;
+    plat::ui::DBEdit* DBEdBolsista = nullptr;
+    plat::ui::DBEdit* DBEdDataNascimento = nullptr;
+    plat::ui::RadioGroup* RadioSexo = nullptr;
+    plat::ui::DBEdit* DBEdAgencia = nullptr;
+    QLineEdit* Panel_Situacao = nullptr;
+    QLineEdit* Panel_Processo = nullptr;
+    QLineEdit* Panel_Demanda = nullptr;
+    QLineEdit* Panel_Cpf_Orientador = nullptr;
+    QLineEdit* Panel_Orientador = nullptr;
+    QToolButton* SpeedOrientador = nullptr;
+    plat::ui::DBMemo* DbTitulo = nullptr;
+    QToolButton* SpeedConfirma = nullptr;
+    QToolButton* SpeedCancelar = nullptr;
+
+private:
+    void buildUi();
+    void wireEvents();
+    void openNew();
+    void openEdit();
+    void setEntryEnabled(bool enabled);
+    void showStoredValues();
+    void selectSexo();
+    void showAdvisorOfHolder();
+    void showAdvisor(const HolderAdvisor& advisor);
+    void clearAdvisor();
+    bool moveAdvisorCursorTo(const QString& cpf, qint64 codigo);
+
+    AppContext& m_ctx;
+    TDm_Dados& m_dm;
+    bool m_advisorsWereOpen = false;
+    bool m_closed = false;
+};
+
+} // namespace zelta

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "app/windows/AppContext.h"
+
+#include <QDialog>
+
+class QPushButton;
+
+namespace plat::ui {
+class DBGrid;
+class DBMemo;
+class MaskEdit;
+} // namespace plat::ui
+
+namespace zelta {
+
+class TDm_Dados;
+
+// The advisor picker of the holder entry form: the advisor cursor in name
+// order with search as you type. A choice ("Retornar", Enter, or a double
+// click on the grid) leaves the cursor on the chosen advisor, records its
+// number in Codigo_Orientador and its CPF in the holder being edited, and
+// closes with Accepted; "Cancelar" changes nothing.
+class TFrm_SelOrientador : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFrm_SelOrientador(AppContext& ctx, QWidget* parent = nullptr);
+
+    // Event handlers.
+    void FormCreate();
+    void Ed_OrientadorChange();
+    void BtnRetornarClick();
+    void DBGrid1DblClick();
+    void BtnCancelarClick();
+
+    plat::ui::DBGrid* DBGrid1 = nullptr;
+    plat::ui::DBMemo* DBMemo1 = nullptr;
+    plat::ui::MaskEdit* Ed_Orientador = nullptr;
+    QPushButton* BtnRetornar = nullptr;
+    QPushButton* BtnCancelar = nullptr;
+
+private:
+    void buildUi();
+    void wireEvents();
+
+    TDm_Dados& m_dm;
+};
+
+} // namespace zelta

@@ -1,0 +1,159 @@
+#include "validation/windows/TFrm_Verifica.h"
+
+#include "data/TDm_Dados.h"
+#include "platform/db/Table.h"
+#include "platform/ui/BusyCursor.h"
+#include "platform/ui/Guard.h"
+#include "platform/ui/PreviewWindow.h"
+#include "platform/ui/WindowChrome.h"
+#include "validation/TFrm_Relatorio_Erro.h"
+#include "validation/TVlCpfCgc.h"
+#include "validation/Verificacao.h"
+
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QVBoxLayout>
+
+namespace zelta {
+
+TFrm_Verifica::TFrm_Verifica(AppContext& ctx, QWidget* parent) : QDialog(parent), m_ctx(ctx)
+{
+    setObjectName(QStringLiteral("Frm_Verifica"));
+    setWindowTitle(QStringLiteral("Verificação de Preenchimento"));
+    buildUi();
+    wireEvents();
+    plat::ui::setNoBorderIcons(this);
+    plat::ui::centerOnScreen(this);
+}
+
+TFrm_Verifica::~TFrm_Verifica()
+{
+    // A window destroyed without being closed still lets the table go.
+    if (!m_closed)
+        m_ctx.Dm_Dados->Tb_Erro_Bol_Ori->close();
+}
+
+void TFrm_Verifica::buildUi()
+{
+    MemoLog = new QPlainTextEdit(this);
+    MemoLog->setObjectName(QStringLiteral("MemoLog"));
+    MemoLog->setReadOnly(true);
+    MemoLog->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    MemoLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    MemoLog->setFocusPolicy(Qt::ClickFocus);   // not reached with Tab
+    MemoLog->setMinimumSize(440, 320);
+
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setMaximumHeight(10);
+
+    BitBtnVerificar = new QPushButton(QStringLiteral("Verificar"), this);
+    BitBtnVerificar->setObjectName(QStringLiteral("BitBtnVerificar"));
+    BitBtnImprimir = new QPushButton(QStringLiteral("Imprimir"), this);
+    BitBtnImprimir->setObjectName(QStringLiteral("BitBtnImprimir"));
+    BitBtnImprimir->setEnabled(false);
+    BitBtnSair = new QPushButton(QStringLiteral("Sair"), this);
+    BitBtnSair->setObjectName(QStringLiteral("BitBtnSair"));
+    for (QPushButton* b : {BitBtnVerificar, BitBtnImprimir, BitBtnSair}) {
+        b->setAutoDefault(false);
+        b->setMinimumWidth(96);
+    }
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(BitBtnVerificar);
+    buttons->addWidget(BitBtnImprimir);
+    buttons->addWidget(BitBtnSair);
+    buttons->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(10, 10, 10, 10);
+    layout->setSpacing(8);
+    layout->addWidget(MemoLog, 1);
+    layout->addWidget(ProgressBar1);
+    layout->addLayout(buttons);
+    resize(520, 460);
+}
+
+void TFrm_Verifica::wireEvents()
+{
+    connect(BitBtnVerificar, &QPushButton::clicked, this, plat::ui::guarded(this, &TFrm_Verifica::BitBtnVerificarClick));
+    connect(BitBtnImprimir, &QPushButton::clicked, this, plat::ui::guarded(this, &TFrm_Verifica::BitBtnImprimirClick));
+    connect(BitBtnSair, &QPushButton::clicked, this, plat::ui::guarded(this, &TFrm_Verifica::BitBtnSairClick));
+}
+
+void TFrm_Verifica::flushLog()
+{
+    if (m_pending.isEmpty())
+        return;
+    MemoLog->appendPlainText(m_pending.join(u'\n'));
+    m_pending.clear();
+}
+
+void TFrm_Verifica::BitBtnVerificarClick()
+{
+    BitBtnImprimir->setEnabled(false);
+
+    Verificacao verificacao(*m_ctx.Dm_Dados, *m_ctx.VerificarCpfCgc);
+    m_pending.clear();
+    verificacao.setLogSink([this](const QString& line) { m_pending << line; });
+    // The run holds the user-interface thread; the log box and the bar are
+    // repainted as the work advances.
+    verificacao.setProgressSink([this](int done, int total) {
+        ProgressBar1->setValue(total > 0 ? int(qint64(done) * 100 / total) : 0);
+        flushLog();
+        ProgressBar1->repaint();
+        MemoLog->viewport()->repaint();
+    });
+
+    verificacao.prepareErrorTable();
+    // The log box keeps every line written, also when the run ends in an error.
+    const auto showPending = qScopeGuard([this] { flushLog(); });
+    {
+        // The normal cursor comes back however the run ends, an error included.
+        plat::ui::BusyCursor busy;
+        MemoLog->clear();
+        ProgressBar1->setValue(0);
+        verificacao.start();
+        verificacao.checkHolders();
+        verificacao.checkAdvisors();
+    }
+    const int errors = verificacao.finish();
+    ProgressBar1->setValue(100);
+    BitBtnImprimir->setEnabled(errors > 0);
+    verificacao.closeTables();
+}
+
+void TFrm_Verifica::BitBtnImprimirClick()
+{
+    // A new report object for each request, over the error table as the last
+    // run left it.
+    plat::db::Table& erros = *m_ctx.Dm_Dados->Tb_Erro_Bol_Ori;
+    erros.open();
+    TFrm_Relatorio_Erro report(erros);
+    plat::ui::showPreview(report, this);
+}
+
+void TFrm_Verifica::BitBtnSairClick() { accept(); }
+
+void TFrm_Verifica::FormClose()
+{
+    m_ctx.Dm_Dados->Tb_Erro_Bol_Ori->close();
+}
+
+void TFrm_Verifica::done(int result)
+{
+    if (!m_closed) {
+        m_closed = true;
+        plat::ui::runGuarded([this] { FormClose(); }, this);
+    }
+    QDialog::done(result);
+}
+
+} // namespace zelta
