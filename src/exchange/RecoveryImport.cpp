@@ -74,7 +74,10 @@ RecoveryResult recuperarDados(TDm_Dados& dm, const RecoveryFile& file, const Rec
 {
     Database& db = dm.database();
     try {
-        db.handle();
+        // The full check: a damaged index is rebuilt first (and the user
+        // told), so the import never leaves damage behind in the tables it
+        // does not replace.
+        dm.checkRegister();
     } catch (const DamagedRegister&) {
         return recoverIntoNewRegister(dm, file, options);
     }
