@@ -1,7 +1,10 @@
-// The main window, the about box and the help window.
+// The main window, the about box, the copies window and the help window.
 #include "ScreenRegistry.h"
 
+#include "app/windows/TFrm_Copias.h"
 #include "app/windows/TFrm_Sobre.h"
+#include "data/RegisterCopies.h"
+#include "data/TDm_Dados.h"
 #include "app/windows/TZelta.h"
 #include "platform/ui/Help.h"
 #include "platform/ui/HelpViewer.h"
@@ -20,6 +23,16 @@ const ScreenRegistrar mainWindow("principal", [](ScreenContext& ctx) -> std::uni
 
 const ScreenRegistrar about("sobre", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     return std::make_unique<TFrm_Sobre>(ctx.app.Zelta);
+});
+
+// Two copies of the sample data, one taken before a holder was deleted.
+const ScreenRegistrar copies("copias", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+    plat::db::Database& db = ctx.dados.database();
+    const QString dir = ctx.dados.dataDirectory();
+    RegisterCopies::take(db, dir, QDateTime(QDate(1999, 3, 1), QTime(9, 30, 0)));
+    db.exec(QStringLiteral("DELETE FROM ZELTABOL WHERE rowid=(SELECT max(rowid) FROM ZELTABOL)"));
+    RegisterCopies::take(db, dir, QDateTime(QDate(1999, 3, 2), QTime(17, 5, 12)));
+    return std::make_unique<TFrm_Copias>(ctx.app, ctx.app.Zelta);
 });
 
 // The guide at its last topic, to check how the document reads.

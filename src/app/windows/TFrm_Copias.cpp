@@ -57,6 +57,7 @@ void TFrm_Copias::buildUi()
     GridCopias->setSelectionMode(QAbstractItemView::SingleSelection);
     GridCopias->setEditTriggers(QAbstractItemView::NoEditTriggers);
     GridCopias->verticalHeader()->setVisible(false);
+    GridCopias->setWordWrap(false);
     GridCopias->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     GridCopias->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
 
@@ -84,7 +85,7 @@ void TFrm_Copias::buildUi()
     layout->addWidget(GridCopias);
     layout->addWidget(Label_Pasta);
     layout->addLayout(buttons);
-    resize(640, 320);
+    resize(760, 320);
 
     connect(BitBtnRestaurar, &QPushButton::clicked, this, plat::ui::guarded(this, &TFrm_Copias::BitBtnRestaurarClick));
     connect(BitBtnCopia, &QPushButton::clicked, this, plat::ui::guarded(this, &TFrm_Copias::BitBtnCopiaClick));
