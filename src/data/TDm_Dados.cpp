@@ -342,7 +342,11 @@ QStringList TDm_Dados::takeNotices()
 void TDm_Dados::checkRegister()
 {
     m_db.handle();   // opened (and quick-checked) when it was closed
-    const QStringList problems = m_db.checkIntegrity(false);
+    repairIfDamaged(m_db.checkIntegrity(false));
+}
+
+void TDm_Dados::repairIfDamaged(const QStringList& problems)
+{
     if (problems.isEmpty())
         return;
     CursorPause pause(*this);

@@ -54,6 +54,8 @@ public:
     // written and before a verification. Damage confined to indexes is
     // repaired (a notice tells so); other damage throws DamagedRegister.
     void checkRegister();
+    // The same for the problems of a check already run (none: nothing to do).
+    void repairIfDamaged(const QStringList& problems);
 
     // Puts a copy of the register in the place of the register: the copy is
     // checked first, and the data it replaces is kept as a copy (returned).

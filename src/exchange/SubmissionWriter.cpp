@@ -128,7 +128,7 @@ int writeSubmission(plat::db::Database& db, const QString& numeroInstituicao, QI
 }
 
 SubmissionResult generateSubmissionFile(plat::db::Database& db, const QString& directory,
-                                        const SubmissionProgress& progress)
+                                        const SubmissionProgress& progress, const std::function<void()>& beforeCommit)
 {
     const QString numero = institutionNumber(db);
     QString why;
@@ -156,6 +156,8 @@ SubmissionResult generateSubmissionFile(plat::db::Database& db, const QString& d
         throw SubmissionError(e.message() + notWritten);
     }
     result.bytes = kHeaderSize + qint64(result.holders) * kRecordSize;
+    if (beforeCommit)
+        beforeCommit();
     if (!file.commit())
         throw SubmissionError(file.errorString() + notWritten);
     return result;

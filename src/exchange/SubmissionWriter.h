@@ -54,7 +54,10 @@ int writeSubmission(plat::db::Database& db, const QString& numeroInstituicao, QI
 // the folder. The file appears under its name only when it is complete and
 // reads back as written; on any failure the older file of that name, if any,
 // stays as it was and no other file is left behind. Does not run the pre-check.
+// beforeCommit runs when every byte is written, before the rename; it throws
+// to abandon the file.
 SubmissionResult generateSubmissionFile(plat::db::Database& db, const QString& directory,
-                                        const SubmissionProgress& progress = {});
+                                        const SubmissionProgress& progress = {},
+                                        const std::function<void()>& beforeCommit = {});
 
 } // namespace zelta

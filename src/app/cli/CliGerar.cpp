@@ -2,8 +2,7 @@
 #include "app/cli/CliCommands.h"
 
 #include "data/TDm_Dados.h"
-#include "exchange/SubmissionCheck.h"
-#include "exchange/SubmissionWriter.h"
+#include "exchange/SubmissionRun.h"
 #include "platform/db/DbError.h"
 #include "platform/system/FullStop.h"
 #include "platform/system/Settings.h"
@@ -28,13 +27,13 @@ int gerar(const QStringList& args, QTextStream& out, QTextStream& err)
 
     try {
         TDm_Dados dados(dataDir);
-        dados.checkRegister();
+        const SubmissionRun run = gerarArquivo(dados, destino);
         printNotices(dados, err);
-        if (!Verificar_Erro(dados.database())) {
+        if (!run.preCheckPassed) {
             err << "Favor executar a verificação do preenchimento\n";
             return 1;
         }
-        const SubmissionResult r = generateSubmissionFile(dados.database(), destino);
+        const SubmissionResult& r = run.result;
         out << QStringLiteral("Arquivo %1: %2 bolsista(s), %3 bytes\n")
                    .arg(QDir::toNativeSeparators(r.filePath))
                    .arg(r.holders)

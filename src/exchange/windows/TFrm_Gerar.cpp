@@ -4,7 +4,7 @@
 #include "app/windows/RegisterNotices.h"
 #include "data/TDm_Dados.h"
 #include "exchange/SubmissionCheck.h"
-#include "exchange/SubmissionWriter.h"
+#include "exchange/SubmissionRun.h"
 #include "platform/system/Settings.h"
 #include "platform/ui/BusyCursor.h"
 #include "platform/ui/Guard.h"
@@ -160,17 +160,19 @@ void TFrm_Gerar::setGauge(int percent)
 
 void TFrm_Gerar::BitBtn3Click()
 {
-    checkRegisterBeforeUse(*m_ctx.Dm_Dados, this);
-    if (!Verificar_Erro()) {
+    // The busy cursor and the file are given back on every way out: a failure
+    // leaves the window open, the older file untouched and no partial file.
+    // The register's full check runs beside the pre-check and the writing.
+    plat::ui::BusyCursor busy;
+    setGauge(0);
+    const SubmissionRun run =
+        gerarArquivo(*m_ctx.Dm_Dados, selectedDirectory(), [this](int percent) { setGauge(percent); });
+    busy.restore();
+    showRegisterNotices(*m_ctx.Dm_Dados, this);
+    if (!run.preCheckPassed) {
         plat::ui::attention(QStringLiteral("Favor executar a verificação do preenchimento"), this);
         return;
     }
-    // The busy cursor and the file are given back on every way out: a failure
-    // leaves the window open, the older file untouched and no partial file.
-    plat::ui::BusyCursor busy;
-    setGauge(0);
-    generateSubmissionFile(m_ctx.Dm_Dados->database(), selectedDirectory(), [this](int percent) { setGauge(percent); });
-    busy.restore();
     plat::ui::showMessage(QStringLiteral("Gravação executada"), this);
     accept();
 }
