@@ -85,6 +85,8 @@ int main(int argc, char** argv)
                .arg(problems.size())
                .arg(problems.isEmpty() ? QString() : QStringLiteral(": ") + problems.first()),
            full, QStringLiteral("ms"));
+    const double own = bestOf([&] { plat::db::Database::checkFile(reg->dm().databaseFile(), false); });
+    report(QStringLiteral("full integrity check on a read-only connection of its own"), own, QStringLiteral("ms"));
     const double sequential = bestOf([&] {
         reg->dm().checkRegister();
         if (Verificar_Erro(db))
