@@ -372,6 +372,8 @@ void TDm_Dados::replaceRegister(const QString& sourcePath)
 QString TDm_Dados::restore(const QString& copyPath, const QDateTime& now)
 {
     const QString shown = QDir::toNativeSeparators(copyPath);
+    if (QFileInfo(copyPath).canonicalFilePath() == QFileInfo(databaseFile()).canonicalFilePath())
+        throw DbError(QStringLiteral("%1 é o próprio arquivo de dados, não uma cópia").arg(shown));
     const QStringList problems = Database::checkFile(copyPath, true);
     if (!problems.isEmpty())
         throw DbError(QStringLiteral("A cópia %1 não pode ser restaurada: %2").arg(shown, problems.first()));
