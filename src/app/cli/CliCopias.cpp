@@ -9,12 +9,14 @@
 #include "platform/system/Settings.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace zelta::cli {
 
 namespace {
 
-QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
+// Copies are named by their full path, whatever form the data folder was given in.
+QString shown(const QString& path) { return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()); }
 
 int failed(const plat::db::DbError& e, QTextStream& err)
 {
