@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 
 using namespace plat::ui;
+using plat::db::compareKeyValues;
 using zelta::test::makeCpf;
 
 using zelta::test::TestData;
