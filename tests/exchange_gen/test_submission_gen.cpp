@@ -55,6 +55,13 @@ qint64 addPair(TestData& data, int n, const QString& holderName)
     return codigo;
 }
 
+// Institution 123456789 (file 12345678.htm) with one holder and its advisor.
+void oneHolder(TestData& data)
+{
+    data.setInstitution(QStringLiteral("123456789"), QStringLiteral("UFX"), QStringLiteral("UNIVERSIDADE"), 10);
+    addPair(data, 1, QStringLiteral("ANA"));
+}
+
 using CliRun = zelta::test::CliRun;
 
 } // namespace
@@ -318,8 +325,7 @@ private slots:
     void readOnlyFolderKeepsTheOlderFile()
     {
         TestData data;
-        data.setInstitution(QStringLiteral("123456789"), QStringLiteral("UFX"), QStringLiteral("UNIVERSIDADE"), 10);
-        addPair(data, 1, QStringLiteral("ANA"));
+        oneHolder(data);
         QTemporaryDir out;
         const QString path = QDir(out.path()).filePath(QStringLiteral("12345678.htm"));
         writeFile(path, "OLD");
@@ -438,8 +444,7 @@ private slots:
     void staleTemporariesOfThisFileAreRemovedAndNothingElse()
     {
         TestData data;
-        data.setInstitution(QStringLiteral("123456789"), QStringLiteral("UFX"), QStringLiteral("UNIVERSIDADE"), 10);
-        addPair(data, 1, QStringLiteral("ANA"));
+        oneHolder(data);
         QTemporaryDir out;
         const QDir dir(out.path());
         // Left by a killed run: removed.
@@ -470,8 +475,7 @@ private slots:
     void folderThatDoesNotConfirmTheRenameIsAFailure()
     {
         TestData data;
-        data.setInstitution(QStringLiteral("123456789"), QStringLiteral("UFX"), QStringLiteral("UNIVERSIDADE"), 10);
-        addPair(data, 1, QStringLiteral("ANA"));
+        oneHolder(data);
         QTemporaryDir out;
         const QString path = QDir(out.path()).filePath(QStringLiteral("12345678.htm"));
         struct Restore {
