@@ -1,5 +1,6 @@
 #include "app/cli/Cli.h"
 #include "app/windows/GuiMain.h"
+#include "platform/system/Options.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -19,7 +20,7 @@ int main(int argc, char** argv)
 
     QStringList rest = args;
     bool ok = true;
-    zelta::takeDataOption(rest, &ok);
+    plat::sys::takeDataOption(rest, &ok);
     if (ok && rest.isEmpty())
         return zelta::runGui(argc, argv, args);
 

@@ -49,8 +49,6 @@ IndexDef index(const char* name, std::initializer_list<const char*> fields)
     return i;
 }
 
-const QString kCpfMask = QStringLiteral("999.999.999-99;1;_");
-
 Query* query(Database& db, QObject* parent, const char* name, const QStringList& lines)
 {
     auto* q = new Query(db, parent);

@@ -1,5 +1,6 @@
 #include "app/cli/Cli.h"
 
+#include "platform/system/Options.h"
 #include "platform/system/Settings.h"
 #include "app/cli/CliCommands.h"
 
@@ -51,36 +52,10 @@ QHash<QString, Command>& commands()
 
 } // namespace
 
-QString takeOption(QStringList& args, const QString& name, bool* ok)
-{
-    *ok = true;
-    const QString joined = name + u'=';
-    QString value;
-    for (int i = 0; i < args.size();) {
-        if (args[i] == name) {
-            if (i + 1 >= args.size()) {
-                *ok = false;
-                args.removeAt(i);
-                continue;
-            }
-            value = args[i + 1];
-            args.remove(i, 2);
-        } else if (args[i].startsWith(joined)) {
-            value = args[i].mid(joined.size());
-            args.removeAt(i);
-        } else {
-            ++i;
-        }
-    }
-    return value;
-}
-
-QString takeDataOption(QStringList& args, bool* ok) { return takeOption(args, QStringLiteral("--dados"), ok); }
-
 int runCli(QStringList& args, QTextStream& out, QTextStream& err)
 {
     bool ok = true;
-    const QString dir = takeDataOption(args, &ok);
+    const QString dir = plat::sys::takeDataOption(args, &ok);
     if (!ok) {
         err << "A opção --dados precisa de uma pasta.\n";
         return kExitUsage;

@@ -1,8 +1,8 @@
 #include "app/windows/GuiMain.h"
 
-#include "app/cli/Cli.h"
 #include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
+#include "platform/system/Options.h"
 #include "platform/system/Settings.h"
 #include "platform/ui/Help.h"
 
@@ -21,7 +21,7 @@ int runGui(int argc, char** argv, const QStringList& args)
 
     QStringList rest = args;
     bool ok = true;
-    const QString dir = takeDataOption(rest, &ok);
+    const QString dir = plat::sys::takeDataOption(rest, &ok);
     if (!dir.isEmpty())
         plat::sys::Settings::instance().setDataDirectoryOverride(dir);
 

@@ -77,14 +77,6 @@ const IndexDef* TableDef::indexByFields(const QStringList& fieldNames) const
     return nullptr;
 }
 
-bool TableDef::hasAutoInc() const
-{
-    for (const FieldDef& f : fields)
-        if (f.type == FieldType::AutoInc)
-            return true;
-    return false;
-}
-
 QString foldKey(const QString& text)
 {
     static const QHash<char16_t, char16_t> map = [] {

@@ -155,7 +155,6 @@ QString Statement::originColumn(int column) const
     return p ? QString::fromUtf8(p) : QString();
 }
 
-int Statement::parameterCount() const { return sqlite3_bind_parameter_count(m_stmt); }
 
 int Statement::parameterIndex(const QString& name) const
 {

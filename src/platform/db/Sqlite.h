@@ -35,7 +35,6 @@ public:
     bool isNull(int column) const;
     QString originTable(int column) const;    // table a result column comes from, if any
     QString originColumn(int column) const;
-    int parameterCount() const;
     sqlite3_stmt* raw() const { return m_stmt; }
     int parameterIndex(const QString& name) const;
 

@@ -153,7 +153,6 @@ private:
     void setCurrent(const Record& record);
     void setNoRecord();
     void checkBrowse();
-    void leaveSetKey();
     QVariant normalise(const FieldDef& def, const QVariant& value) const;
     void setState(State s);
 
@@ -175,8 +174,6 @@ private:
 
     QVector<QVariant> m_buffer;     // pending edit or insert
     QVector<bool> m_modified;
-    Record m_beforeInsert;
-    bool m_hadRecordBeforeInsert = false;
 
     bool m_rangeActive = false;
     QVariantList m_rangeStart;
