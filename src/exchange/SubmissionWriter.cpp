@@ -122,7 +122,10 @@ SubmissionResult generateSubmissionFile(plat::db::Database& db, const QString& d
     }
     result.bytes = kHeaderSize + qint64(result.holders) * kRecordSize;
     if (!file.commit())
-        throw SubmissionError(file.errorString() + notWritten);
+        throw SubmissionError(file.errorString()
+                              + (file.replacedTarget() ? QStringLiteral(". O arquivo já está com o nome final, mas pode "
+                                                                        "não estar no disco: grave-o de novo")
+                                                       : notWritten));
     return result;
 }
 
