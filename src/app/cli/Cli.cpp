@@ -2,6 +2,7 @@
 
 #include "platform/system/Options.h"
 #include "platform/system/Settings.h"
+#include "app/Version.h"
 #include "app/cli/CliCommands.h"
 
 #include <QHash>
@@ -30,6 +31,7 @@ const char* kHelp =
     "  --dados PASTA                  pasta dos dados (também ZELTA_DADOS ou [Zelta] Diretorio\n"
     "                                 em ~/.config/zelta99/zelta99.ini)\n"
     "  --help                         mostra esta ajuda\n"
+    "  --version                      mostra a versão do programa\n"
     "\n"
     "Saída: 0 sem erros; 1 quando a verificação encontra erros ou o CPF/CGC é inválido;\n"
     "2 em erro de uso ou de dados.\n";
@@ -67,6 +69,10 @@ int runCli(QStringList& args, QTextStream& out, QTextStream& err)
     const QString name = args.first();
     if (name == QStringLiteral("--help") || name == QStringLiteral("-h") || name == QStringLiteral("ajuda")) {
         out << QString::fromUtf8(kHelp);
+        return 0;
+    }
+    if (name == QStringLiteral("--version")) {
+        out << "zelta99 " << programVersion() << '\n';
         return 0;
     }
     const auto it = commands().constFind(name);

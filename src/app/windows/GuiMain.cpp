@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
 
 namespace zelta {
 
@@ -18,6 +19,13 @@ int runGui(int argc, char** argv, const QStringList& args)
     // program file without its extension.
     QString title = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     QCoreApplication::setApplicationName(title.isEmpty() ? QStringLiteral("zelta99") : title);
+    // The icon and the name of the installed desktop entry, by which task bars
+    // and window lists show the program.
+    QIcon icon;
+    for (int size : {16, 32, 48, 256})
+        icon.addFile(QStringLiteral(":/zelta99/icons/zelta99-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
+    QGuiApplication::setDesktopFileName(QStringLiteral("br.org.orvu.zelta99"));
 
     QStringList rest = args;
     bool ok = true;

@@ -1,5 +1,6 @@
 #include "app/windows/TFrm_Sobre.h"
 
+#include "app/Version.h"
 #include "platform/ui/WindowChrome.h"
 
 #include <QFrame>
@@ -53,7 +54,7 @@ void TFrm_Sobre::buildUi()
     name->setFont(nameFont);
     paint(name, kNavy);
 
-    QLabel* version = line(panel, QStringLiteral("Label_Versao"), QStringLiteral("Versão 1.0"));
+    QLabel* version = line(panel, QStringLiteral("Label_Versao"), QStringLiteral("Versão %1").arg(programVersion()));
     QFont versionFont = version->font();
     versionFont.setBold(true);
     version->setFont(versionFont);
