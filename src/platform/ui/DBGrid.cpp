@@ -3,8 +3,11 @@
 #include "platform/ui/Guard.h"
 
 #include <QHeaderView>
-#include <algorithm>
+#include <QHelpEvent>
 #include <QItemSelectionModel>
+#include <QToolTip>
+
+#include <algorithm>
 
 namespace plat::ui {
 
@@ -58,9 +61,32 @@ int DBGrid::widthForChars(int chars) const { return chars * fontMetrics().horizo
 
 void DBGrid::applyWidths()
 {
-    // The last column is stretched over the width left.
-    for (int c = 0; c + 1 < m_model->columnCount(); ++c)
-        setColumnWidth(c, widthForChars(m_model->columnWidthChars(c)));
+    // Each column as wide as its field and its whole title, but no wider than
+    // the grid, so that scrolled fully right a column still shows whole; the
+    // last column is stretched over the width left, if any.
+    const int room = isVisible() ? viewport()->width() - 2 : 600;
+    QHeaderView* titles = horizontalHeader();
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        const int wanted = std::max(widthForChars(m_model->columnWidthChars(c)), titles->sectionSizeHint(c));
+        setColumnWidth(c, std::min(wanted, std::max(room, widthForChars(10))));
+    }
+}
+
+bool DBGrid::viewportEvent(QEvent* event)
+{
+    // A text wider than its cell shows whole in a tool tip.
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = indexAt(help->pos());
+        const QString text = index.data().toString();
+        const int room = columnWidth(index.column()) - 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) - 4;
+        if (index.isValid() && fontMetrics().horizontalAdvance(text) > room)
+            QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index));
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QTableView::viewportEvent(event);
 }
 
 void DBGrid::followCursor(int row)
