@@ -64,12 +64,26 @@ void DBGrid::applyWidths()
     // Each column as wide as its field and its whole title, but no wider than
     // the grid, so that scrolled fully right a column still shows whole; the
     // last column is stretched over the width left, if any.
-    const int room = isVisible() ? viewport()->width() - 2 : 600;
+    const int room = std::max(isVisible() ? viewport()->width() - 2 : 600, widthForChars(10));
     QHeaderView* titles = horizontalHeader();
-    for (int c = 0; c < m_model->columnCount(); ++c) {
-        const int wanted = std::max(widthForChars(m_model->columnWidthChars(c)), titles->sectionSizeHint(c));
-        setColumnWidth(c, std::min(wanted, std::max(room, widthForChars(10))));
+    const int last = m_model->columnCount() - 1;
+    int used = 0;
+    for (int c = 0; c <= last; ++c) {
+        const int title = titles->sectionSizeHint(c);
+        int width = std::min(std::max(widthForChars(m_model->columnWidthChars(c)), title), room);
+        // The last column takes the room left when that shows it whole, so a
+        // grid no wider than its window needs no scrolling for it.
+        if (c == last && used < room)
+            width = std::max(title, std::min(width, room - used));
+        setColumnWidth(c, width);
+        used += width;
     }
+}
+
+void DBGrid::showEvent(QShowEvent* event)
+{
+    QTableView::showEvent(event);
+    applyWidths();   // the room is known now
 }
 
 bool DBGrid::viewportEvent(QEvent* event)

@@ -33,6 +33,7 @@ public:
 
 protected:
     bool viewportEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void followCursor(int row);

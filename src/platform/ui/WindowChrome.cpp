@@ -66,6 +66,41 @@ private:
     QPointer<QAbstractButton> m_cancel;
 };
 
+// Keeps a modal window in the state the program showed it in. Some window
+// managers offer minimise and maximise on every window whatever the window
+// asks for, and minimising a modal window there iconifies the whole program
+// with it, leaving the user nothing to click: a change made by the window
+// manager is undone at once, and a window brought back is raised and active.
+class StateKeeper : public QObject {
+public:
+    explicit StateKeeper(QWidget* window) : QObject(window) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = static_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Show && !event->spontaneous()) {
+            m_wanted = window->windowState() & ~Qt::WindowActive;
+        } else if (event->type() == QEvent::WindowStateChange && event->spontaneous() && window->isVisible()) {
+            const Qt::WindowStates now = window->windowState() & ~Qt::WindowActive;
+            if (now != m_wanted) {
+                QPointer<QWidget> guard(window);
+                const Qt::WindowStates wanted = m_wanted;
+                QMetaObject::invokeMethod(this, [guard, wanted] {
+                    if (!guard || !guard->isVisible())
+                        return;
+                    guard->setWindowState(wanted);
+                    guard->raise();
+                    guard->activateWindow();
+                }, Qt::QueuedConnection);
+            }
+        }
+        return false;
+    }
+
+private:
+    Qt::WindowStates m_wanted = Qt::WindowNoState;
+};
+
 // The text without its access-key marks ("&&" stands for one "&").
 QString withoutAccessKey(const QString& text)
 {
@@ -237,6 +272,10 @@ void prepareDialog(QDialog* dialog)
     // Shown, a dialog that was not moved is centred on the window it opens
     // over at its final size (on the screen when there is none).
     dialog->setAttribute(Qt::WA_Moved, false);
+    if (!dialog->property("zeltaStateKept").toBool()) {
+        dialog->setProperty("zeltaStateKept", true);
+        dialog->installEventFilter(new StateKeeper(dialog));
+    }
     assignAccessKeys(dialog);
     nameForAssistiveTechnology(dialog);
 }

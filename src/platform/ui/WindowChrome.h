@@ -19,8 +19,10 @@ void setNoBorderIcons(QDialog* dialog, QAbstractButton* cancelButton = nullptr);
 // Readies a window that is about to be shown modally, as showModal() does for
 // every window: transient for the window it opens over (its parent, or else
 // the active window), centred on that window when shown (on the screen when
-// there is none), and reachable from the keyboard and by assistive technology
-// (assignAccessKeys, nameForAssistiveTechnology).
+// there is none), kept in the state it was shown in when a window manager
+// minimises or maximises it regardless of its flags (so that no minimise can
+// hide the program), and reachable from the keyboard and by assistive
+// technology (assignAccessKeys, nameForAssistiveTechnology).
 void prepareDialog(QDialog* dialog);
 
 // Gives an access key (Alt and a letter) to every button, check box, group box

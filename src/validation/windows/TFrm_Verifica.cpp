@@ -105,7 +105,8 @@ void TFrm_Verifica::BitBtnVerificarClick()
 
     Verificacao verificacao(*m_ctx.Dm_Dados, *m_ctx.VerificarCpfCgc);
     m_pending.clear();
-    verificacao.setLogSink([this](const QString& line) { m_pending << line; });
+    // Each line as the error table stores it and the report prints it.
+    verificacao.setLogSink([this](const QString& line) { m_pending << linhasArmazenadas({line}); });
     // The run holds the user-interface thread; the log box and the bar are
     // repainted as the work advances.
     verificacao.setProgressSink([this](int done, int total) {
