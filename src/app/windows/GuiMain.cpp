@@ -5,6 +5,7 @@
 #include "platform/system/Options.h"
 #include "platform/system/Settings.h"
 #include "platform/ui/Help.h"
+#include "platform/ui/QtTranslation.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -34,6 +35,9 @@ int runGui(int argc, char** argv, const QStringList& args)
         plat::sys::Settings::instance().setDataDirectoryOverride(dir);
 
     plat::ui::installContextHelp(&app);
+    // Qt's own buttons and dialogs in Portuguese, before the first window; a
+    // missing translation leaves them in English and changes nothing else.
+    plat::ui::installQtTranslation(app);
 
     // The main window first, then the data module with every cursor closed; the
     // data work waits for the main window's first activation.

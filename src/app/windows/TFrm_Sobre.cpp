@@ -37,7 +37,6 @@ TFrm_Sobre::TFrm_Sobre(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Sobre"));
     buildUi();
     plat::ui::setNoBorderIcons(this);
-    plat::ui::centerOnScreen(this);
 }
 
 void TFrm_Sobre::buildUi()
