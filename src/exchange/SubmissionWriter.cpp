@@ -35,7 +35,9 @@ int writeSubmission(plat::db::Database& db, const QString& numeroInstituicao, QI
     // The count and the rows come from one state of the table, so the gauge
     // ends exactly at the last holder.
     plat::db::Database::ReadTransaction snapshot(db);
-    const qint64 total = db.scalar(QStringLiteral("SELECT count(*) FROM ZELTABOL")).toLongLong();
+    // Counted through the table itself, not through an index: a damaged index
+    // that lost entries cannot lower the count the file is checked against.
+    const qint64 total = db.scalar(QStringLiteral("SELECT count(*) FROM ZELTABOL NOT INDEXED")).toLongLong();
 
     writeOrFail(out, headerLine(numeroInstituicao));
 
@@ -87,6 +89,11 @@ int writeSubmission(plat::db::Database& db, const QString& numeroInstituicao, QI
                 progress(percent);
         }
     }
+    if (written != total)
+        throw SubmissionError(QStringLiteral("O arquivo teria %1 bolsista(s), mas a tabela ZELTABOL tem %2: o arquivo de "
+                                             "dados pode estar danificado")
+                                  .arg(written)
+                                  .arg(total));
     if (shown != 100 && progress)
         progress(100);
     return int(written);

@@ -45,7 +45,8 @@ QString institutionNumber(plat::db::Database& db);
 // ZELTABOL, to an open device. Each holder's advisor is the ZELTAORI record
 // whose Codigo is the holder's NUMERO_ORIENTADOR; when there is none, the
 // advisor's fields are blanks. Returns the number of holders written; a device
-// that refuses bytes raises SubmissionError with its error text.
+// that refuses bytes raises SubmissionError with its error text, and so does a
+// walk that did not meet every row of the table (a damaged index).
 int writeSubmission(plat::db::Database& db, const QString& numeroInstituicao, QIODevice& out,
                     const SubmissionProgress& progress = {});
 

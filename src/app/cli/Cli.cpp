@@ -27,6 +27,11 @@ const char* kHelp =
     "  relatorio bolsistas|orientadores|erros --pdf ARQUIVO [--situacao Novo,Renovado,Excluído]\n"
     "                                 grava um relatório de conferência em PDF; sem --situacao,\n"
     "                                 o de bolsistas traz todas as situações\n"
+    "  copia                          faz uma cópia de segurança dos dados e mostra o arquivo\n"
+    "  copias                         lista as cópias de segurança, da mais recente à mais antiga\n"
+    "  restaurar COPIA                põe a cópia no lugar dos dados (COPIA: o arquivo, ou o\n"
+    "                                 número da linha em copias, 1 = a mais recente); os dados\n"
+    "                                 substituídos ficam guardados numa cópia\n"
     "\n"
     "Opções:\n"
     "  --dados PASTA                  pasta dos dados (também ZELTA_DADOS ou [Zelta] Diretorio\n"
@@ -49,6 +54,9 @@ QHash<QString, Command>& commands()
         {QStringLiteral("recuperar"), {cli::recuperar}},
         {QStringLiteral("verificar"), {cli::verificar}},
         {QStringLiteral("relatorio"), {cli::relatorio}},
+        {QStringLiteral("copia"), {cli::copia}},
+        {QStringLiteral("copias"), {cli::copias}},
+        {QStringLiteral("restaurar"), {cli::restaurar}},
     };
     return table;
 }

@@ -29,6 +29,8 @@ int gerar(const QStringList& args, QTextStream& out, QTextStream& err)
 
     try {
         TDm_Dados dados(dataDir);
+        dados.checkRegister();
+        printNotices(dados, err);
         if (!Verificar_Erro(dados.database())) {
             err << "Favor executar a verificação do preenchimento\n";
             return 1;

@@ -1,6 +1,7 @@
 #include "exchange/windows/TFrm_Gerar.h"
 
 #include "app/windows/AppContext.h"
+#include "app/windows/RegisterNotices.h"
 #include "data/TDm_Dados.h"
 #include "exchange/SubmissionCheck.h"
 #include "exchange/SubmissionWriter.h"
@@ -158,6 +159,7 @@ void TFrm_Gerar::setGauge(int percent)
 
 void TFrm_Gerar::BitBtn3Click()
 {
+    checkRegisterBeforeUse(*m_ctx.Dm_Dados, this);
     if (!Verificar_Erro()) {
         plat::ui::attention(QStringLiteral("Favor executar a verificação do preenchimento"), this);
         return;

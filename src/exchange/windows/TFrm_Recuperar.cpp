@@ -1,5 +1,6 @@
 #include "exchange/windows/TFrm_Recuperar.h"
 
+#include "app/windows/RegisterNotices.h"
 #include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
 #include "exchange/RecoveryImport.h"
@@ -186,6 +187,12 @@ void TFrm_Recuperar::BitBtn3Click()
     }
     busy.restore();
 
+    showRegisterNotices(*m_ctx.Dm_Dados, this);
+    if (result.replacedDamaged)
+        plat::ui::showMessage(QStringLiteral("O arquivo de dados estava danificado e foi refeito a partir do arquivo "
+                                             "recuperado; o arquivo danificado foi guardado em %1.")
+                                  .arg(QDir::toNativeSeparators(result.backupFile)),
+                              this);
     if (result.incompleteTail > 0)
         plat::ui::showMessage(QStringLiteral("O arquivo termina no meio de um registro (%1 caracteres), que não foi recuperado.")
                                   .arg(result.incompleteTail),

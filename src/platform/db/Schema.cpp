@@ -168,12 +168,18 @@ QString createTableSql(const TableDef& table)
     for (const FieldDef& f : table.fields) {
         if (!needsSortColumn(f, table))
             continue;
+        // The sort columns that indexes hold are STORED: an index check then
+        // compares stored values instead of folding every name again. The
+        // steps of the folding chain before the last are not indexed and stay
+        // VIRTUAL, so they cost no space.
         if (f.folded) {
             for (const auto& [name, expr] : foldColumns(f.name))
-                columns << quoted(name) + QStringLiteral(" TEXT GENERATED ALWAYS AS (%1) VIRTUAL").arg(expr);
+                columns << quoted(name)
+                               + QStringLiteral(" TEXT GENERATED ALWAYS AS (%1) %2")
+                                     .arg(expr, name == sortColumn(f) ? QStringLiteral("STORED") : QStringLiteral("VIRTUAL"));
         } else
             columns << quoted(sortColumn(f))
-                       + QStringLiteral(" GENERATED ALWAYS AS (ifnull(%1,-9223372036854775808)) VIRTUAL").arg(quoted(f.name));
+                       + QStringLiteral(" GENERATED ALWAYS AS (ifnull(%1,-9223372036854775808)) STORED").arg(quoted(f.name));
     }
     return QStringLiteral("CREATE TABLE %1 (\n  %2\n)").arg(quoted(table.name), columns.join(QStringLiteral(",\n  ")));
 }

@@ -1,5 +1,6 @@
 #include "validation/windows/TFrm_Verifica.h"
 
+#include "app/windows/RegisterNotices.h"
 #include "data/TDm_Dados.h"
 #include "platform/db/Table.h"
 #include "platform/ui/BusyCursor.h"
@@ -102,6 +103,7 @@ void TFrm_Verifica::flushLog()
 void TFrm_Verifica::BitBtnVerificarClick()
 {
     BitBtnImprimir->setEnabled(false);
+    checkRegisterBeforeUse(*m_ctx.Dm_Dados, this);
 
     Verificacao verificacao(*m_ctx.Dm_Dados, *m_ctx.VerificarCpfCgc);
     m_pending.clear();
