@@ -9,6 +9,8 @@
 #include <QScopeGuard>
 #include <QTemporaryFile>
 
+#include <algorithm>
+
 using namespace plat::db;
 
 namespace zelta {
@@ -52,8 +54,6 @@ IndexDef index(const char* name, std::initializer_list<const char*> fields)
     return i;
 }
 
-const QString kCpfMask = QStringLiteral("999.999.999-99;1;_");
-
 Query* query(Database& db, QObject* parent, const char* name, const QStringList& lines)
 {
     auto* q = new Query(db, parent);
@@ -89,7 +89,11 @@ void rebuildTable(Database& db, const TableDef& def)
     QStringList columns;
     for (const FieldDef& f : def.fields)
         columns << u'"' + f.name + u'"';
-    if (!def.hasAutoInc())
+    // The record number is kept too; a table with an auto-increment field has
+    // it as that field already.
+    const bool autoInc = std::any_of(def.fields.cbegin(), def.fields.cend(),
+                                     [](const FieldDef& f) { return f.type == FieldType::AutoInc; });
+    if (!autoInc)
         columns.prepend(QStringLiteral("rowid"));
     const QString list = columns.join(u',');
     const QVariant sequence = db.scalar(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name=? COLLATE NOCASE"), {def.name});

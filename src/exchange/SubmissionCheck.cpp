@@ -1,7 +1,5 @@
 #include "exchange/SubmissionCheck.h"
 
-#include "exchange/ColumnText.h"
-#include "exchange/ReadSnapshot.h"
 #include "platform/db/Database.h"
 
 #include <QHash>
@@ -83,7 +81,7 @@ bool Verificar_Erro(plat::db::Database& db)
 {
     // One snapshot for both passes, so that a holder written in between cannot
     // make them disagree.
-    ReadSnapshot snapshot(db);
+    plat::db::Database::ReadTransaction snapshot(db);
 
     // Holder pass. It also notes, per advisor number, which kinds of holders
     // point to it, so the advisor pass needs no search of its own.
@@ -92,7 +90,7 @@ bool Verificar_Erro(plat::db::Database& db)
         "SELECT CPF, SEXO, DATA_NASCIMENTO, CPF_ORIENTADOR, CODIGO_AGENCIA, NUMERO_ORIENTADOR, SITUACAO FROM ZELTABOL"));
     QString cpf, sexo, cpfOrientador, agencia, situacao;
     while (bol.step()) {
-        readText(bol, 6, situacao);
+        bol.readText(6, situacao);
         const bool excluded = situacao == kExcluido;
         bool noAdvisor = false;
         qint64 number = 0;
@@ -100,11 +98,11 @@ bool Verificar_Erro(plat::db::Database& db)
             holdersOf[number] |= excluded ? HasExcluded : HasOther;
         if (excluded)
             continue;
-        readText(bol, 0, cpf);
-        readText(bol, 1, sexo);
-        readText(bol, 3, cpfOrientador);
-        readText(bol, 4, agencia);
-        if (!holderCpfAccepted(cpf) || sexo.isEmpty() || !birthDateAccepted(readDate(bol, 2))
+        bol.readText(0, cpf);
+        bol.readText(1, sexo);
+        bol.readText(3, cpfOrientador);
+        bol.readText(4, agencia);
+        if (!holderCpfAccepted(cpf) || sexo.isEmpty() || !birthDateAccepted(bol.isoDate(2))
             || cpfOrientador.size() != 14 || !branchCodeAccepted(agencia) || noAdvisor)
             return false;
     }
@@ -117,12 +115,12 @@ bool Verificar_Erro(plat::db::Database& db)
         const quint8 kinds = holdersOf.value(ori.int64(0), 0);
         if (kinds == HasExcluded)
             continue;
-        readText(ori, 1, cpf);
-        readText(ori, 2, titulacao);
-        readText(ori, 3, chave1);
-        readText(ori, 4, chave2);
-        readText(ori, 5, chave3);
-        readText(ori, 6, area);
+        ori.readText(1, cpf);
+        ori.readText(2, titulacao);
+        ori.readText(3, chave1);
+        ori.readText(4, chave2);
+        ori.readText(5, chave3);
+        ori.readText(6, area);
         if (kinds == 0 || !holderCpfAccepted(cpf) || titulacao.isEmpty()
             || (chave1.isEmpty() && chave2.isEmpty() && chave3.isEmpty()) || area.size() != 8)
             return false;

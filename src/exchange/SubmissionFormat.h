@@ -21,10 +21,11 @@ QString Fixa(const QString& text, int width);
 // case; every other character stays as it is (ñ, Ý, º remain).
 QString Tira_acentos(const QString& text);
 
-// Every LF, then every CR, becomes one space; the length does not change.
+// Every C0 control character (LF, CR, TAB, NUL, Ctrl+Z ...) and DEL becomes
+// one space; the length does not change.
 QString Tira_caracteres_controle(const QString& text);
 
-// The cleaning of a record's text in its order: line breaks, accents, then
+// The cleaning of a record's text in its order: control characters, accents, then
 // a-z raised to A-Z (no other letter is raised).
 QString cleanRecordText(const QString& text);
 

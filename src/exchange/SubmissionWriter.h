@@ -53,7 +53,10 @@ int writeSubmission(plat::db::Database& db, const QString& numeroInstituicao, QI
 // Writes the file <first 8 characters of the institution's number>.htm into
 // the folder. The file appears under its name only when it is complete and
 // reads back as written; on any failure the older file of that name, if any,
-// stays as it was and no other file is left behind. Does not run the pre-check.
+// stays as it was and no other file is left behind (but for a folder that does
+// not confirm the rename: the message then says the file has its name).
+// Temporary files of earlier runs that were killed are removed first. Does not
+// run the pre-check.
 // beforeCommit runs when every byte is written, before the rename; it throws
 // to abandon the file.
 SubmissionResult generateSubmissionFile(plat::db::Database& db, const QString& directory,

@@ -2,11 +2,9 @@
 
 #include "data/TDm_Dados.h"
 #include "platform/db/DbError.h"
-#include "platform/db/Schema.h"
+#include "platform/db/Scan.h"
 #include "platform/db/Table.h"
 #include "validation/TVlCpfCgc.h"
-
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <array>
@@ -230,44 +228,15 @@ namespace {
 
 QString quotedName(const QString& name) { return u'"' + name + u'"'; }
 
-// The SQL ordering of a cursor's current ordering: each key field by the column
-// that carries its ordering value, then the record number, as the cursor walks.
-QString orderByOf(const Table& table)
-{
-    const plat::db::TableDef& def = table.definition();
-    QStringList columns;
-    for (const QString& name : table.keyFields()) {
-        const plat::db::FieldDef* f = def.field(name);
-        if (!f)
-            continue;
-        if (f->folded)
-            columns << quotedName(plat::db::sortColumn(*f)) << quotedName(f->name);
-        else if (plat::db::needsSortColumn(*f, def))
-            columns << quotedName(plat::db::sortColumn(*f));
-        else
-            columns << quotedName(f->name);
-    }
-    columns << QStringLiteral("rowid");
-    return columns.join(u',');
-}
-
 // Reads the named fields of every record of a cursor's table in the cursor's
 // current order. The walk reads the records once, in one statement, without
 // moving the cursor or decoding the fields it does not check.
-plat::db::Statement walk(const Database& db, const Table& table, const QStringList& fields)
+plat::db::Scan walk(const Database& db, const Table& table, const QStringList& fields)
 {
     QStringList columns;
     for (const QString& f : fields)
         columns << quotedName(f);
-    return db.prepare(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
-                          .arg(columns.join(u','), quotedName(table.definition().name), orderByOf(table)));
-}
-
-// A text column as the engine holds it, without decoding it.
-QByteArrayView utf8(const plat::db::Statement& st, int column)
-{
-    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st.raw(), column));
-    return p ? QByteArrayView(p, sqlite3_column_bytes(st.raw(), column)) : QByteArrayView();
+    return plat::db::Scan(db, table.definition().name, table.ordering(), columns);
 }
 
 // A date column as the table layer writes it: dd/mm/yyyy, or "" when empty.
@@ -287,7 +256,7 @@ void Verificacao::checkHolders()
     bol.open();
     // Every holder is read, whatever key range the shared cursor may carry.
     enum { Nome, Cpf, Sexo, Nascimento, CpfOrientador, Agencia, Numero, Situacao };
-    plat::db::Statement st = walk(m_dados.database(), bol,
+    plat::db::Scan scan = walk(m_dados.database(), bol,
                                   {QStringLiteral("Nome"), QStringLiteral("CPF"), QStringLiteral("SEXO"),
                                    QStringLiteral("DATA_NASCIMENTO"), QStringLiteral("CPF_ORIENTADOR"),
                                    QStringLiteral("CODIGO_AGENCIA"), QStringLiteral("NUMERO_ORIENTADOR"),
@@ -302,9 +271,10 @@ void Verificacao::checkHolders()
 
     m_holders.reset(db.scalar(QStringLiteral("SELECT max(Codigo) FROM ZELTAORI")).toLongLong());
     const QByteArray excludedText = kExcluido.toUtf8();
-    while (st.step()) {
+    const plat::db::Statement& st = scan.row();
+    while (scan.next()) {
         progress();
-        const bool excluded = utf8(st, Situacao) == excludedText;
+        const bool excluded = st.utf8(Situacao) == excludedText;
         const QVariant numero = st.isNull(Numero) ? QVariant() : QVariant(st.int64(Numero));
         // What the advisor step needs to know of each advisor's holders.
         if (numero.isValid())
@@ -334,11 +304,12 @@ void Verificacao::checkAdvisors()
     Table& ori = *m_dados.Tb_Orientador;
     ori.open();
     enum { Codigo, Nome, Cpf, Titulacao, Chave1, Chave2, Chave3, Area };
-    plat::db::Statement st = walk(m_dados.database(), ori,
+    plat::db::Scan scan = walk(m_dados.database(), ori,
                                   {QStringLiteral("CODIGO"), QStringLiteral("NOME"), QStringLiteral("CPF"),
                                    QStringLiteral("TITULACAO"), QStringLiteral("P_CHAVE1"), QStringLiteral("P_CHAVE2"),
                                    QStringLiteral("P_CHAVE3"), QStringLiteral("COD_AREA")});
-    while (st.step()) {
+    const plat::db::Statement& st = scan.row();
+    while (scan.next()) {
         progress();
         const quint8 holders = m_holders.flags(st.int64(Codigo));
         // An advisor whose holders are all excluded has left the programme.

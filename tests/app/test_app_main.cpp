@@ -235,10 +235,10 @@ private slots:
     {
         TZelta zelta;
         auto* bar = zelta.findChild<QToolBar*>(QStringLiteral("ToolBar"));
-        // Entries whose window is not built yet are disabled; the others are on.
+        // The main window registers a window for every command it offers.
         for (Command c : {Command::Orientadores, Command::Bolsistas, Command::Verificacao, Command::GeraDisquete,
                           Command::Recuperar, Command::Relatorios})
-            QCOMPARE(zelta.commandAction(c)->isEnabled(), zelta.hasLauncher(c));
+            QVERIFY(zelta.commandAction(c)->isEnabled());
         for (const char* name : {"Sair", "Apresentacao", "DicasProcedimentos", "Sobre"})
             QVERIFY2(zelta.findChild<QAction*>(QString::fromLatin1(name))->isEnabled(), name);
 

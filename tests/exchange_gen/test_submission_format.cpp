@@ -79,10 +79,16 @@ private slots:
         QCOMPARE(Tira_acentos(QStringLiteral("ÑñÝýÅåºªÆø")), QStringLiteral("ÑñÝýÅåºªÆø"));
     }
 
-    void lineBreaksBecomeBlanks()
+    void controlCharactersBecomeBlanks()
     {
         QCOMPARE(Tira_caracteres_controle(QStringLiteral("ABC\r\nDEF\n\rG")), QStringLiteral("ABC  DEF  G"));
-        QCOMPARE(Tira_caracteres_controle(QStringLiteral("A\tB")), QStringLiteral("A\tB"));
+        QString every;
+        for (char16_t c = 0; c < 0x20; ++c)
+            every.append(QChar(c));
+        every.append(QChar(0x7F));
+        QCOMPARE(Tira_caracteres_controle(u'A' + every + u'B'), u'A' + QString(33, u' ') + u'B');
+        // Printable neighbours stay: blank, tilde, no-break space, C1 range.
+        QCOMPARE(Tira_caracteres_controle(QStringLiteral(" ~\u00A0\u0080")), QStringLiteral(" ~\u00A0\u0080"));
     }
 
     void cleaningRaisesOnlyPlainLetters()
@@ -212,6 +218,25 @@ private slots:
         QVERIFY(!r.contains('\r'));
         QCOMPARE(r.count('\n'), 1);
         QVERIFY(r.endsWith(" \n"));
+    }
+
+    void controlCharactersInStoredTextsKeepTheRecordLength()
+    {
+        SubmissionHolder h = sampleHolder();
+        SubmissionAdvisor a = sampleAdvisor();
+        h.nome = QStringLiteral("ANA\tMARIA\u0000");
+        h.processo = QStringLiteral("123\u001A456");
+        a.titulo = QStringLiteral("SOLO\u007FE AGUA\u001B");
+        a.chave1 = QStringLiteral("\fCHAVE");
+        const QByteArray r = holderRecord(h, &a);
+        QCOMPARE(r.size(), kRecordSize);
+        QCOMPARE(at(r, 13, 10), QByteArray("ANA MARIA "));
+        QCOMPARE(at(r, 82, 7), QByteArray("123 456"));
+        QCOMPARE(at(r, 191, 12), QByteArray("SOLO E AGUA "));
+        QCOMPARE(at(r, 446, 6), QByteArray(" CHAVE"));
+        for (char c : r.chopped(1))
+            QVERIFY(uchar(c) >= 0x20 && uchar(c) != 0x7F);
+        QCOMPARE(recordByTheRules(h, a), r);
     }
 
     void fullTitleIsNeverShortened()

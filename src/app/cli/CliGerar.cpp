@@ -5,6 +5,7 @@
 #include "exchange/SubmissionRun.h"
 #include "platform/db/DbError.h"
 #include "platform/system/FullStop.h"
+#include "platform/system/Options.h"
 #include "platform/system/Settings.h"
 
 #include <QDir>
@@ -15,7 +16,7 @@ int gerar(const QStringList& args, QTextStream& out, QTextStream& err)
 {
     QStringList rest = args;
     bool ok = true;
-    const QString destino = takeOption(rest, QStringLiteral("--destino"), &ok);
+    const QString destino = plat::sys::takeOption(rest, QStringLiteral("--destino"), &ok);
     if (!ok || destino.isEmpty() || !rest.isEmpty()) {
         err << "Uso: zelta99 gerar --destino PASTA [--dados PASTA]\n";
         return kExitUsage;

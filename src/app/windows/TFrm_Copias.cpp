@@ -43,7 +43,6 @@ TFrm_Copias::TFrm_Copias(AppContext& ctx, QWidget* parent) : QDialog(parent), m_
     buildUi();
     plat::ui::setNoBorderIcons(this, BitBtnSair);
     plat::ui::runGuarded([this] { FormCreate(); }, this);
-    plat::ui::centerOnScreen(this);
 }
 
 void TFrm_Copias::buildUi()

@@ -32,7 +32,6 @@ TFrm_Gerar::TFrm_Gerar(AppContext& ctx, QWidget* parent) : QDialog(parent), m_ct
     buildUi();
     plat::ui::setNoBorderIcons(this, BitBtn2);
     FormCreate();
-    plat::ui::centerOnScreen(this);
 }
 
 void TFrm_Gerar::executar(AppContext& ctx, QWidget* parent)

@@ -46,7 +46,6 @@ TFrm_Recuperar::TFrm_Recuperar(AppContext& ctx, QWidget* parent) : QDialog(paren
     buildUi();
     wireEvents();
     plat::ui::setNoBorderIcons(this, BitBtn2);
-    plat::ui::centerOnScreen(this);
 }
 
 void TFrm_Recuperar::buildUi()
@@ -70,7 +69,7 @@ void TFrm_Recuperar::buildUi()
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     SpeedButton1->setIconSize(QSize(20, 20));
-    SpeedButton1->setFocusPolicy(Qt::NoFocus);
+    SpeedButton1->setFocusPolicy(Qt::TabFocus);
     SpeedButton1->setAutoRaise(false);
     SpeedButton1->setToolTip(QStringLiteral("Escolher o arquivo (drive A: é a pasta %1)")
                                  .arg(QDir::toNativeSeparators(driveAFolder())));

@@ -197,6 +197,8 @@ QVariant Database::scalar(const QString& sql, const QVariantList& params) const
 
 qint64 Database::lastInsertRowId() const { return sqlite3_last_insert_rowid(handle()); }
 
+qint64 Database::totalChanges() const { return sqlite3_total_changes64(handle()); }
+
 int Database::userVersion() const { return scalar(QStringLiteral("PRAGMA user_version")).toInt(); }
 
 void Database::setUserVersion(int version) { exec(QStringLiteral("PRAGMA user_version=%1").arg(version)); }
@@ -350,6 +352,28 @@ void Database::Transaction::commit()
         m_db.exec(QStringLiteral("RELEASE %1").arg(m_savepoint));
     m_done = true;
     --m_db.m_depth;
+}
+
+Database::ReadTransaction::ReadTransaction(Database& db) : m_db(db)
+{
+    if (m_db.m_depth == 0) {
+        m_db.exec(QStringLiteral("BEGIN DEFERRED"));
+        m_began = true;
+    }
+    ++m_db.m_depth;
+}
+
+Database::ReadTransaction::~ReadTransaction()
+{
+    if (!m_db.m_db)
+        return;   // closed meanwhile, which ended every transaction
+    --m_db.m_depth;
+    if (!m_began)
+        return;
+    // Nothing of its own was written, so ending the read another way when the
+    // commit fails loses nothing.
+    if (sqlite3_exec(m_db.m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(m_db.m_db, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 } // namespace plat::db

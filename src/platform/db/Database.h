@@ -54,6 +54,9 @@ public:
     void exec(const QString& sql, const QVariantList& params = {}) const;
     QVariant scalar(const QString& sql, const QVariantList& params = {}) const;
     qint64 lastInsertRowId() const;
+    // Rows changed through this connection since it opened; a stamp that moves
+    // with every write, for caches of what the tables hold.
+    qint64 totalChanges() const;
     int userVersion() const;
     void setUserVersion(int version);
 
@@ -99,10 +102,28 @@ public:
         bool m_done = false;
     };
 
+    // Reads that must see one state of the file (a count and the rows it
+    // counts, two passes over related tables). It takes no write lock, so
+    // another program writing meanwhile is neither blocked nor blocking. Inside
+    // a transaction already open, that transaction is the snapshot; a write
+    // transaction opened inside this one is kept when this one ends.
+    class ReadTransaction {
+    public:
+        explicit ReadTransaction(Database& db);
+        ~ReadTransaction();
+        ReadTransaction(const ReadTransaction&) = delete;
+        ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+    private:
+        Database& m_db;
+        bool m_began = false;
+    };
+
     int transactionDepth() const { return m_depth; }
 
 private:
     friend class Transaction;
+    friend class ReadTransaction;
     sqlite3* m_db = nullptr;
     QString m_path;
     QList<TableDef> m_tables;

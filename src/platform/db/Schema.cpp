@@ -1,5 +1,7 @@
 #include "platform/db/Schema.h"
 
+#include "platform/db/Ordering.h"
+
 #include <QHash>
 
 #include <algorithm>
@@ -75,14 +77,6 @@ const IndexDef* TableDef::indexByFields(const QStringList& fieldNames) const
             return &indexes.first();
     }
     return nullptr;
-}
-
-bool TableDef::hasAutoInc() const
-{
-    for (const FieldDef& f : fields)
-        if (f.type == FieldType::AutoInc)
-            return true;
-    return false;
 }
 
 QString foldKey(const QString& text)
@@ -194,18 +188,10 @@ QStringList createIndexSql(const TableDef& table)
     for (const IndexDef& index : table.indexes) {
         if (index.fields.isEmpty())
             continue;   // record number order needs no index
-        QStringList cols;
-        for (const QString& name : index.fields) {
-            const FieldDef* f = table.field(name);
-            if (!f)
-                continue;
-            if (f->folded)
-                cols << quoted(sortColumn(*f)) << quoted(f->name);
-            else if (needsSortColumn(*f, table))
-                cols << quoted(sortColumn(*f));
-            else
-                cols << quoted(f->name);
-        }
+        // The ordering's columns; the record number that ends them is part of
+        // every index entry already.
+        QStringList cols = Ordering(table, index.fields).columns();
+        cols.removeLast();
         const QString key = cols.join(u',');
         if (seen.contains(key))
             continue;
