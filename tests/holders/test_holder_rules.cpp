@@ -47,6 +47,7 @@ private slots:
         QVERIFY(!branchCodeFilled(QString()));
         QVERIFY(!branchCodeFilled(QStringLiteral(" 123")));
         QVERIFY(!branchCodeFilled(QStringLiteral("12 4")));
+        QVERIFY(!branchCodeFilled(QStringLiteral("123 -5")));
     }
 
     void birthDate()

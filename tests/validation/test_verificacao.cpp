@@ -160,6 +160,9 @@ void TestVerificacao::advisorChecks_data()
                                                 << QStringList{QStringLiteral("....CPF Inválido"), QStringLiteral("....Titulação Inválida")};
     QTest::newRow("area replaces both") << kBadCpf << "" << keys << "1010100" << true
                                         << QStringList{QStringLiteral("....Código da Área Inválida")};
+    QTest::newRow("no key word replaces CPF and titulação")
+        << kBadCpf << "" << QStringList{QString(), QString(), QString()} << "10101003" << true
+        << QStringList{QStringLiteral("....Palavra Chave Inexistente")};
     QTest::newRow("titulação alone") << ok << "" << keys << "10101003" << true << QStringList{QStringLiteral("....Titulação Inválida")};
     QTest::newRow("only the third key word") << ok << "M" << QStringList{QString(), QString(), QStringLiteral("AGUA")} << "10101003"
                                              << true << QStringList();

@@ -9,6 +9,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <memory>
 
 struct sqlite3;
 
@@ -79,6 +80,12 @@ public:
 
     int transactionDepth() const { return m_depth; }
 
+    // A number that moves whenever another connection (another program on the
+    // same data) committed a change to the file, so that rows kept from an
+    // earlier read can tell whether they are still current. One statement
+    // step: dearer than reading a row.
+    qint64 dataVersion() const;
+
 private:
     friend class Transaction;
     sqlite3* m_db = nullptr;
@@ -89,6 +96,7 @@ private:
     int m_savepointSeq = 0;
     std::function<void(Database&)> m_opener;
     bool m_opening = false;
+    mutable std::unique_ptr<Statement> m_dataVersion;
 };
 
 } // namespace plat::db
