@@ -6,20 +6,14 @@
 
 namespace zelta {
 
-namespace situacao {
-QString novo() { return QStringLiteral("Novo"); }
-QString renovado() { return QStringLiteral("Renovado"); }
-QString excluido() { return QStringLiteral("Excluído"); }
-} // namespace situacao
-
 QString situacaoWord(const QString& stored)
 {
     if (stored == u"NV")
-        return situacao::novo();
+        return situacao::novo;
     if (stored == u"RN")
-        return situacao::renovado();
+        return situacao::renovado;
     if (stored == u"EX")
-        return situacao::excluido();
+        return situacao::excluido;
     return stored;
 }
 

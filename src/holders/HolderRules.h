@@ -1,5 +1,7 @@
 #pragma once
 
+#include "validation/Situacao.h"
+
 #include <QList>
 #include <QString>
 
@@ -8,13 +10,6 @@ class Query;
 }
 
 namespace zelta {
-
-// The holder situations as stored, and the quota rule on them.
-namespace situacao {
-QString novo();       // "Novo"
-QString renovado();   // "Renovado"
-QString excluido();   // "Excluído"
-} // namespace situacao
 
 // The word for an older two-letter code ('NV', 'RN', 'EX'); any other value is
 // returned unchanged.
@@ -52,8 +47,10 @@ struct HolderProblem {
 // the last one. Empty when the holder may be posted.
 QList<HolderProblem> holderEntryProblems(const HolderEntry& entry);
 
-// The branch code passes when it is not empty and none of its first four
-// characters is a blank ("12" passes, " 123" and "12 4" do not).
+// The entry form's own test of the branch code, on purpose narrower than the
+// completeness rule (agenciaAceita): the form asks only that the branch number,
+// the first four characters, was typed; the check digit after the separator
+// may still be missing ("12" passes, " 123", "12 4" and "123 -5" do not).
 bool branchCodeFilled(const QString& agencia);
 
 // The birth date is complete when every position was typed: not empty and no blank.

@@ -14,6 +14,7 @@
 #include "platform/ui/PictureButton.h"
 #include "platform/ui/RadioGroup.h"
 #include "platform/ui/WindowChrome.h"
+#include "validation/Completude.h"
 #include "validation/TVlCpfCgc.h"
 
 #include <QGridLayout>
@@ -205,6 +206,23 @@ void TFrm_Cad_Orientador::setEntryEnabled(bool enabled)
 }
 
 // ------------------------------------------------------------------ opening
+
+void TFrm_Cad_Orientador::focoEm(Campo campo)
+{
+    switch (campo) {
+    case Campo::Cpf:
+        DBEdCpf->setEnabled(true);
+        DBEdCpf->setFocus();
+        break;
+    case Campo::Titulacao:
+        if (RadioTitulacao->button(0))
+            RadioTitulacao->button(0)->setFocus();
+        break;
+    case Campo::PalavraChave: DBEdPalavra1->setFocus(); break;
+    case Campo::CodArea: EditArea->setFocus(); break;
+    default: DBEdOrientador->setFocus(); break;
+    }
+}
 
 void TFrm_Cad_Orientador::FormCreate()
 {

@@ -12,6 +12,7 @@ class QRadioButton;
 namespace zelta {
 
 struct AppContext;
+class PendenciasView;
 
 // "Gerar disquete para o Orvu": the choice of drive A: or B:, the silent
 // pre-check, and the writing of the submission file with its gauge. Each drive
@@ -47,11 +48,14 @@ public:
     QProgressBar* Gauge1 = nullptr;
     QPushButton* BitBtn3 = nullptr;   // Confirmar
     QPushButton* BitBtn2 = nullptr;   // Cancelar
+    // After a failed pre-check: the problems that stop the generation.
+    PendenciasView* Pendencias = nullptr;
 
 private:
     void buildUi();
     void showDirectory();
     void setGauge(int percent);
+    void showProblems();
 
     AppContext& m_ctx;
     QButtonGroup* m_drives = nullptr;

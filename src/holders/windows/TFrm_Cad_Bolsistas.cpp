@@ -13,6 +13,7 @@
 #include "platform/ui/PictureButton.h"
 #include "platform/ui/RadioGroup.h"
 #include "platform/ui/WindowChrome.h"
+#include "validation/Completude.h"
 #include "validation/TVlCpfCgc.h"
 
 #include <QGridLayout>
@@ -272,6 +273,39 @@ void TFrm_Cad_Bolsistas::showAdvisorOfHolder()
 }
 
 // ------------------------------------------------------------------ opening
+
+void TFrm_Cad_Bolsistas::editar(AppContext& ctx, QWidget* parent, const Campo* campo)
+{
+    Table& bol = *ctx.Dm_Dados->Tb_Bolsistas;
+    Bolsista_Novo = false;
+    Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
+    Codigo_Orientador = bol.field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger();
+    TFrm_Cad_Bolsistas form(ctx, parent);
+    const QString sexo = bol.field(QStringLiteral("SEXO")).asString();
+    form.RadioSexo->setItemIndex(sexo == u"F" ? 0 : sexo == u"M" ? 1 : -1);
+    form.Panel_Situacao->setText(situacaoWord(form.Panel_Situacao->text()));
+    form.setWindowTitle(QStringLiteral("Edita o Bolsista"));
+    if (campo)
+        form.focoEm(*campo);
+    plat::ui::showModal(&form);
+}
+
+void TFrm_Cad_Bolsistas::focoEm(Campo campo)
+{
+    switch (campo) {
+    case Campo::Cpf:
+        DBEdCPFBolsista->setReadOnly(false);
+        DBEdCPFBolsista->setFocus();
+        break;
+    case Campo::Sexo:
+        if (RadioSexo->button(0))
+            RadioSexo->button(0)->setFocus();
+        break;
+    case Campo::DataNascimento: DBEdDataNascimento->setFocus(); break;
+    case Campo::CodigoAgencia: DBEdAgencia->setFocus(); break;
+    default: SpeedOrientador->setFocus(); break;   // the advisor is chosen with its button
+    }
+}
 
 void TFrm_Cad_Bolsistas::FormCreate()
 {
