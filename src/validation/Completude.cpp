@@ -133,7 +133,32 @@ bool cpfAceitoNaGeracao(const QString& cpf) { return cpf.size() == 14 && !cpfDig
 
 QString dataEscrita(const QDate& date)
 {
-    return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : QString();
+    QString out;
+    escreverData(date, out);
+    return out;
+}
+
+void escreverData(const QDate& date, QString& into)
+{
+    if (!date.isValid()) {
+        into.clear();
+        return;
+    }
+    const int y = date.year();
+    if (y < 1000 || y > 9999) {
+        into = date.toString(QStringLiteral("dd/MM/yyyy"));
+        return;
+    }
+    // The common case by hand, into the caller's string: no allocation.
+    const int d = date.day(), m = date.month();
+    into.resize(10);
+    QChar* p = into.data();
+    const char16_t text[10] = {char16_t(u'0' + d / 10),       char16_t(u'0' + d % 10),      u'/',
+                               char16_t(u'0' + m / 10),       char16_t(u'0' + m % 10),      u'/',
+                               char16_t(u'0' + y / 1000),     char16_t(u'0' + y / 100 % 10), char16_t(u'0' + y / 10 % 10),
+                               char16_t(u'0' + y % 10)};
+    for (int i = 0; i < 10; ++i)
+        p[i] = QChar(text[i]);
 }
 
 bool dataAceita(const QString& written)
@@ -346,7 +371,7 @@ struct HolderRow {
     {
         readText(st, hCpf, b.cpf);
         readText(st, hSexo, b.sexo);
-        b.dataNascimento = dataEscrita(readDate(st, hNascimento));
+        escreverData(readDate(st, hNascimento), b.dataNascimento);
         readText(st, hCpfOrientador, b.cpfOrientador);
         readText(st, hAgencia, b.codigoAgencia);
     }
@@ -466,18 +491,19 @@ std::optional<RegistroPendente> Completude::orientador(qint64 rowid)
     if (!st.step())
         return std::nullopt;
     const qint64 codigo = st.int64(aCodigo);
-    // The advisor's holders, as the walk gathers them.
-    quint8 holders = 0;
-    plat::db::Statement bol =
-        m_db.prepare(QStringLiteral("SELECT NUMERO_ORIENTADOR, SITUACAO FROM ZELTABOL WHERE NUMERO_ORIENTADOR=?"));
-    bol.bindAll({codigo});
-    QString sit;
-    while (bol.step()) {
-        if (!NumeroOrientador::de(bol.value(0)).valido)
-            continue;
-        readText(bol, 1, sit);
-        holders |= sit == situacao::excluido ? TallyOrientadores::Excluido : TallyOrientadores::Outro;
-    }
+    // The advisor's holders, as the walk gathers them: whether some are
+    // excluded and whether some are not, each search ending at its first find.
+    // The number is searched through the column its index is built on.
+    const QString number = quotedName(plat::db::sortColumn(
+        *m_db.table(QStringLiteral("ZELTABOL")).field(QStringLiteral("NUMERO_ORIENTADOR"))));
+    plat::db::Statement bol = m_db.prepare(
+        QStringLiteral("SELECT EXISTS (SELECT 1 FROM ZELTABOL WHERE %1 = ?2 AND SITUACAO = ?1), "
+                       "EXISTS (SELECT 1 FROM ZELTABOL WHERE %1 = ?2 AND coalesce(SITUACAO = ?1, 0) = 0)")
+            .arg(number));
+    bol.bindAll({situacao::excluido, codigo});
+    bol.step();
+    const quint8 holders = quint8((bol.int64(0) ? TallyOrientadores::Excluido : 0)
+                                  | (bol.int64(1) ? TallyOrientadores::Outro : 0));
     if (TallyOrientadores::saiu(holders))
         return std::nullopt;
     AdvisorRow row;

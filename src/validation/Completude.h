@@ -99,6 +99,7 @@ Exame examinarOrientador(const DadosOrientador& o, TVlCpfCgc* validator);
 bool cpfDigitosRepetidos(const QString& cpf);   // one of 000.000.000-00 ... 999.999.999-99
 bool cpfAceitoNaGeracao(const QString& cpf);    // 14 characters, not repeated digits
 QString dataEscrita(const QDate& date);         // dd/mm/yyyy, empty for no date
+void escreverData(const QDate& date, QString& into);   // the same into a string kept from row to row
 bool dataAceita(const QString& written);        // 8 or 10 characters; empty is the zero date
 bool agenciaAceita(const QString& codigo);      // not empty, no blank at 1, 2, 3, 4 or 6
 

@@ -306,6 +306,10 @@ private slots:
         t.next();
         QCOMPARE(t.field(QStringLiteral("NOME")).asString(), QStringLiteral("CLEO"));
         QCOMPARE(t.field(QStringLiteral("TITULO")).asString(), QStringLiteral("MUDOU"));
+        // And at once, a change through the cursor's own connection.
+        d.db().exec(QStringLiteral("UPDATE ZELTAORI SET TITULO='AQUI' WHERE NOME='DORA'"));
+        t.next();
+        QCOMPARE(t.field(QStringLiteral("TITULO")).asString(), QStringLiteral("AQUI"));
     }
 
     void longValueCutToItsFieldWhenPosted()

@@ -37,6 +37,9 @@ public:
     // The pre-check with the busy cursor; true when nothing fails.
     bool Verificar_Erro();
 
+    // Lists the problems that stop the generation below the buttons.
+    void showProblems();
+
     // The chosen drive letter and the folder behind it.
     QChar selectedDrive() const;
     QString selectedDirectory() const;
@@ -55,7 +58,6 @@ private:
     void buildUi();
     void showDirectory();
     void setGauge(int percent);
-    void showProblems();
 
     AppContext& m_ctx;
     QButtonGroup* m_drives = nullptr;

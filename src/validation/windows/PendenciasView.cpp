@@ -134,13 +134,21 @@ PendenciasView::PendenciasView(AppContext& ctx, bool soImpeditivas, QWidget* par
     GridPendencias->setWordWrap(false);
     GridPendencias->verticalHeader()->hide();
     GridPendencias->verticalHeader()->setDefaultSectionSize(GridPendencias->fontMetrics().height() + 6);
-    GridPendencias->horizontalHeader()->setStretchLastSection(false);
-    GridPendencias->horizontalHeader()->setSectionResizeMode(Model::Nome, QHeaderView::Stretch);
-    const int digit = GridPendencias->fontMetrics().horizontalAdvance(u'0');
-    GridPendencias->setColumnWidth(Model::Registro, digit * 10);
-    GridPendencias->setColumnWidth(Model::Cpf, digit * 15);
-    GridPendencias->setColumnWidth(Model::Problema, digit * 30);
-    GridPendencias->setColumnWidth(Model::Geracao, digit * 8);
+    // Fixed widths from the longest texts, so that a long list costs nothing
+    // to lay out; the name takes what is left.
+    QHeaderView* header = GridPendencias->horizontalHeader();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(Model::Nome, QHeaderView::Stretch);
+    header->setMinimumSectionSize(40);
+    const QFontMetrics fm = GridPendencias->fontMetrics();
+    const int pad = 16;
+    GridPendencias->setColumnWidth(Model::Registro, fm.horizontalAdvance(QStringLiteral("Orientador")) + pad);
+    GridPendencias->setColumnWidth(Model::Cpf, fm.horizontalAdvance(QStringLiteral("000.000.000-00")) + pad);
+    GridPendencias->setColumnWidth(Model::Problema, fm.horizontalAdvance(QStringLiteral("Orientador não Vinculado a Bolsista")) + pad);
+    GridPendencias->setColumnWidth(Model::Geracao, fm.horizontalAdvance(QStringLiteral("Geração")) + pad);
+    GridPendencias->setMinimumWidth(fm.horizontalAdvance(u'M') * 12 + 4 * pad
+                                    + fm.horizontalAdvance(QStringLiteral("Orientador000.000.000-00Geração"
+                                                                          "Orientador não Vinculado a Bolsista")));
     GridPendencias->installEventFilter(this);
 
     BitBtnCorrigir = new QPushButton(QStringLiteral("Corrigir"), this);

@@ -74,12 +74,11 @@ void TFrm_Verifica::buildUi()
     buttons->addStretch(1);
 
     Pendencias = new PendenciasView(m_ctx, false, this);
-    Pendencias->setMinimumWidth(520);
 
     auto* panes = new QHBoxLayout;
     panes->setSpacing(10);
-    panes->addWidget(MemoLog, 1);
-    panes->addWidget(Pendencias, 1);
+    panes->addWidget(MemoLog, 2);
+    panes->addWidget(Pendencias, 3);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
@@ -87,7 +86,7 @@ void TFrm_Verifica::buildUi()
     layout->addLayout(panes, 1);
     layout->addWidget(ProgressBar1);
     layout->addLayout(buttons);
-    resize(1000, 460);
+    resize(1080, 460);
 }
 
 void TFrm_Verifica::wireEvents()
