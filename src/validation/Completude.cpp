@@ -61,6 +61,16 @@ void mark(Exame& e, Campo c, bool verificacao, bool geracao)
         e.geracao |= Exame::bit(c);
 }
 
+// The verification's CPF check: the validator's verdict on the stored text;
+// not asked without a validator.
+bool cpfInvalido(TVlCpfCgc* validator, const QString& cpf)
+{
+    if (!validator)
+        return false;
+    validator->setInput(cpf);
+    return !validator->Valid();
+}
+
 QString quotedName(const QString& name) { return u'"' + name + u'"'; }
 
 // The message of a problem: the log line's text; a CPF that only the
@@ -182,12 +192,7 @@ bool agenciaAceita(const QString& code)
 Exame examinarBolsista(const DadosBolsista& b, TVlCpfCgc* validator)
 {
     Exame e;
-    bool cpfInvalido = false;
-    if (validator) {
-        validator->setInput(b.cpf);
-        cpfInvalido = !validator->Valid();
-    }
-    mark(e, Campo::Cpf, cpfInvalido, !cpfAceitoNaGeracao(b.cpf));
+    mark(e, Campo::Cpf, cpfInvalido(validator, b.cpf), !cpfAceitoNaGeracao(b.cpf));
     mark(e, Campo::Sexo, blank(b.sexo), b.sexo.isEmpty());
     const bool data = !dataAceita(b.dataNascimento);
     mark(e, Campo::DataNascimento, data, data);
@@ -202,12 +207,7 @@ Exame examinarBolsista(const DadosBolsista& b, TVlCpfCgc* validator)
 Exame examinarOrientador(const DadosOrientador& o, TVlCpfCgc* validator)
 {
     Exame e;
-    bool cpfInvalido = false;
-    if (validator) {
-        validator->setInput(o.cpf);
-        cpfInvalido = !validator->Valid();
-    }
-    mark(e, Campo::Cpf, cpfInvalido, !cpfAceitoNaGeracao(o.cpf));
+    mark(e, Campo::Cpf, cpfInvalido(validator, o.cpf), !cpfAceitoNaGeracao(o.cpf));
     mark(e, Campo::Titulacao, blank(o.titulacao), o.titulacao.isEmpty());
     mark(e, Campo::PalavraChave, blank(o.pChave1) && blank(o.pChave2) && blank(o.pChave3),
          o.pChave1.isEmpty() && o.pChave2.isEmpty() && o.pChave3.isEmpty());

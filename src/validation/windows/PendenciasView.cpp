@@ -252,40 +252,42 @@ void PendenciasView::reexaminar(int registro)
     showCount();
 }
 
+namespace {
+
+// Runs fn with the cursor on the record at rowid, opening the cursor for the
+// time when it was closed. False when the record is gone.
+bool onRecord(Table& table, qint64 rowid, const std::function<void()>& fn)
+{
+    const bool wasOpen = table.isOpen();
+    if (!wasOpen)
+        table.open();
+    const auto closeAfter = qScopeGuard([&table, wasOpen] {
+        if (!wasOpen)
+            table.close();
+    });
+    if (!table.gotoBookmark(plat::db::Bookmark{{}, rowid}))
+        return false;
+    fn();
+    return true;
+}
+
+} // namespace
+
 bool PendenciasView::abrirBolsista(const RegistroPendente& r, Campo campo)
 {
-    Table& bol = *m_ctx.Dm_Dados->Tb_Bolsistas;
-    const bool wasOpen = bol.isOpen();
-    if (!wasOpen)
-        bol.open();
-    const auto closeAfter = qScopeGuard([&bol, wasOpen] {
-        if (!wasOpen)
-            bol.close();
-    });
-    if (!bol.gotoBookmark(plat::db::Bookmark{{}, r.rowid}))
-        return false;
-    TFrm_Cad_Bolsistas::editar(m_ctx, window(), &campo);
-    return true;
+    return onRecord(*m_ctx.Dm_Dados->Tb_Bolsistas, r.rowid, [&] { TFrm_Cad_Bolsistas::editar(m_ctx, window(), &campo); });
 }
 
 bool PendenciasView::abrirOrientador(const RegistroPendente& r, Campo campo)
 {
     Table& ori = *m_ctx.Dm_Dados->Tb_Orientador;
-    const bool wasOpen = ori.isOpen();
-    if (!wasOpen)
-        ori.open();
-    const auto closeAfter = qScopeGuard([&ori, wasOpen] {
-        if (!wasOpen)
-            ori.close();
+    return onRecord(ori, r.rowid, [&] {
+        Chave_Orientador = ori.field(QStringLiteral("CPF")).asString();
+        Novo_Orientador = false;
+        TFrm_Cad_Orientador form(m_ctx, window());
+        form.focoEm(campo);
+        plat::ui::showModal(&form);
     });
-    if (!ori.gotoBookmark(plat::db::Bookmark{{}, r.rowid}))
-        return false;
-    Chave_Orientador = ori.field(QStringLiteral("CPF")).asString();
-    Novo_Orientador = false;
-    TFrm_Cad_Orientador form(m_ctx, window());
-    form.focoEm(campo);
-    plat::ui::showModal(&form);
-    return true;
 }
 
 } // namespace zelta
