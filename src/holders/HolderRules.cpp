@@ -1,5 +1,6 @@
 #include "holders/HolderRules.h"
 
+#include "platform/db/Database.h"
 #include "platform/db/Query.h"
 
 #include <stdexcept>
@@ -96,6 +97,18 @@ HolderAdvisor holderAdvisor(plat::db::Query& query, const QString& cpfOrientador
     return chosen;
 }
 
+CpfInUse cpfInUse(const plat::db::Database& db, const QString& cpf, qint64 holderRowid)
+{
+    const QVariant advisor = db.scalar(QStringLiteral("SELECT NOME FROM ZELTAORI WHERE CPF = ? ORDER BY Codigo LIMIT 1"), {cpf});
+    if (advisor.isValid() && !advisor.isNull())
+        return {true, advisor.toString()};
+    const QVariant holder =
+        db.scalar(QStringLiteral("SELECT Nome FROM ZELTABOL WHERE CPF = ? AND rowid <> ? LIMIT 1"), {cpf, holderRowid});
+    if (holder.isValid() && !holder.isNull())
+        return {false, holder.toString()};
+    return {};
+}
+
 namespace holderText {
 
 QString quotaFullNovo() { return QStringLiteral("Limite Máximo de Cotas Alcançado"); }
@@ -111,6 +124,11 @@ QString confirmDeleteRenovado()
 {
     return QStringLiteral("Tem certeza que deseja excluir ?\n\rEsta operação não apagará as informações do bolsista,"
                           "\n\rsomente alterará a situação de Renovado para Excluído.");
+}
+
+QString cpfOfHolder(const QString& holderName)
+{
+    return QStringLiteral("CPF já utilizado pelo bolsista\n\r") + holderName;
 }
 
 QString cpfOfAdvisor(const QString& advisorName)

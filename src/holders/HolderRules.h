@@ -6,8 +6,9 @@
 #include <QString>
 
 namespace plat::db {
+class Database;
 class Query;
-}
+} // namespace plat::db
 
 namespace zelta {
 
@@ -72,6 +73,14 @@ struct HolderAdvisor {
 // record; only when none has that number, the first in number order.
 HolderAdvisor holderAdvisor(plat::db::Query& query, const QString& cpfOrientador, qint64 numeroOrientador);
 
+// Who already uses a CPF that the holder at holderRowid is to take: an
+// advisor, or another holder. Empty name when nobody does.
+struct CpfInUse {
+    bool advisor = false;
+    QString nome;
+};
+CpfInUse cpfInUse(const plat::db::Database& db, const QString& cpf, qint64 holderRowid);
+
 // The texts of the holder registry's messages.
 namespace holderText {
 QString quotaFullNovo();       // "Novo" with the quota reached
@@ -79,6 +88,7 @@ QString quotaFullRenovar();    // "Renovar" with the quota reached
 QString confirmDeleteNovo();   // deleting a 'Novo' holder
 QString confirmDeleteRenovado();   // excluding a 'Renovado' holder
 QString cpfOfAdvisor(const QString& advisorName);
+QString cpfOfHolder(const QString& holderName);
 } // namespace holderText
 
 } // namespace zelta

@@ -114,6 +114,20 @@ private slots:
         QVERIFY(!a.found);
         QVERIFY(!q.isOpen());
     }
+
+    void cpfTakenByAnotherRecord()
+    {
+        TestData data;
+        data.addAdvisor(makeCpf(1), QStringLiteral("ORIENTADORA"));
+        const qint64 ana = data.addHolder(QStringLiteral("ANA"), makeCpf(2));
+        data.addHolder(QStringLiteral("BIA"), makeCpf(3));
+        const CpfInUse advisor = cpfInUse(data.db(), makeCpf(1), ana);
+        QVERIFY(advisor.advisor);
+        QCOMPARE(advisor.nome, QStringLiteral("ORIENTADORA"));
+        QCOMPARE(cpfInUse(data.db(), makeCpf(3), ana).nome, QStringLiteral("BIA"));
+        QVERIFY(cpfInUse(data.db(), makeCpf(2), ana).nome.isEmpty());   // its own
+        QVERIFY(cpfInUse(data.db(), makeCpf(4), ana).nome.isEmpty());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestHolderRules)

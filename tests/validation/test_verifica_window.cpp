@@ -267,19 +267,21 @@ void TestVerificaWindow::pendingListOpensTheRecord()
     QCOMPARE(view.LabelPendencias->text(), QStringLiteral("3 pendência(s) em 2 registro(s)"));
     QVERIFY(!f.data.dm().Tb_Bolsistas->isOpen());
 
-    // "Corrigir" on the advisor's second problem opens it on its first: the CPF, opened to be typed.
-    bool focusOnCpf = false;
+    // "Corrigir" on the advisor's CPF opens it on the titulação: an edit
+    // keeps the CPF closed.
+    bool focusOnDegree = false;
     modal.expect([&](QDialog* d) {
         auto* form = qobject_cast<TFrm_Cad_Orientador*>(d);
         if (!form)
             return;
-        focusOnCpf = form->focusWidget() == static_cast<QWidget*>(form->DBEdCpf) && form->DBEdCpf->isEnabled();
+        focusOnDegree = form->focusWidget() == static_cast<QWidget*>(form->RadioTitulacao->button(0))
+                        && !form->DBEdCpf->isEnabled();
         form->SpeedButton2->click();
     });
-    view.GridPendencias->selectRow(2);
+    view.GridPendencias->selectRow(1);
     view.BitBtnCorrigir->click();
     QCOMPARE(modal.shown().last(), QStringLiteral("zelta::TFrm_Cad_Orientador"));
-    QVERIFY(focusOnCpf);
+    QVERIFY(focusOnDegree);
     QCOMPARE(view.LabelPendencias->text(), QStringLiteral("3 pendência(s) em 2 registro(s)"));
     QCOMPARE(modal.unexpected(), 0);
     // The log is what the run wrote.

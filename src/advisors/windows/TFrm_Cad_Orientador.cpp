@@ -209,11 +209,9 @@ void TFrm_Cad_Orientador::setEntryEnabled(bool enabled)
 
 void TFrm_Cad_Orientador::focoEm(Campo campo)
 {
+    // The CPF stays closed, as in every edit: the advisor's holders name it
+    // by that CPF, so it is not changed here.
     switch (campo) {
-    case Campo::Cpf:
-        DBEdCpf->setEnabled(true);
-        DBEdCpf->setFocus();
-        break;
     case Campo::Titulacao:
         if (RadioTitulacao->button(0))
             RadioTitulacao->button(0)->setFocus();

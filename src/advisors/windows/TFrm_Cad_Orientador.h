@@ -38,7 +38,7 @@ public:
     void done(int result) override;
 
     // Opened to mend a field that failed a check: the focus starts in that
-    // field's box (the CPF box is opened for the purpose).
+    // field's box (in the name's for the CPF, which an edit does not change).
     void focoEm(Campo campo);
 
     // Event handlers.

@@ -359,8 +359,19 @@ void TFrm_Cad_Bolsistas::DBEdCPFBolsistaExit()
     DBEdCPFBolsista->setReadOnly(true);
     setEntryEnabled(true);
     DBEdBolsista->setFocus();
-    if (!Bolsista_Novo)
+    if (!Bolsista_Novo) {
+        // A registered holder's CPF opened to be mended (focoEm): it may not
+        // become an advisor's or another holder's.
+        const CpfInUse used = cpfInUse(m_dm.database(), cpf, m_dm.Tb_Bolsistas->currentRecord().rowid);
+        if (!used.nome.isEmpty()) {
+            setEntryEnabled(false);
+            plat::ui::showMessage(used.advisor ? holderText::cpfOfAdvisor(used.nome) : holderText::cpfOfHolder(used.nome),
+                                  this);
+            DBEdCPFBolsista->setReadOnly(false);
+            DBEdCPFBolsista->setFocus();
+        }
         return;
+    }
 
     // An advisor's CPF cannot be a holder's.
     Table& ori = *m_dm.Tb_Orientador;

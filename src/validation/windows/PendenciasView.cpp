@@ -221,11 +221,11 @@ void PendenciasView::BitBtnCorrigirClick()
     if (r < 0)
         return;
     const RegistroPendente entry = m_model->lista().registros.at(r);
-    // The focus goes to the record's first failing field (the chosen one
-    // when all are solved).
+    // The focus goes to the record's first failing field that the form can
+    // change (an advisor's CPF it cannot), the chosen one when all are solved.
     Campo campo = entry.pendencias.at(p).campo;
     for (const Pendencia& pend : entry.pendencias)
-        if (!pend.resolvida) {
+        if (!pend.resolvida && !(entry.orientador && pend.campo == Campo::Cpf)) {
             campo = pend.campo;
             break;
         }
