@@ -1,18 +1,27 @@
 # Entry points. `make run` builds and starts the program; `make test` builds and
-# runs every test. Build trees live under build/.
+# runs every test; both first install the Debian packages the build needs when
+# one is missing. `make deb` builds and checks the Debian package. Build trees
+# live under build/.
 BUILD      ?= build
 BUILD_SAN  ?= build-san
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all build run test test-san bench screenshot fuzz clean
+.PHONY: all deps deps-packaging build run test test-san bench screenshot fuzz deb clean
 
 all: build
 
-$(BUILD)/build.ninja:
+# One quick query when every package is there.
+deps:
+	@scripts/install-deps -q
+
+deps-packaging:
+	@scripts/install-deps -q --packaging
+
+$(BUILD)/build.ninja: | deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
 
-build: $(BUILD)/build.ninja
+build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
@@ -21,10 +30,10 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-$(BUILD_SAN)/build.ninja:
+$(BUILD_SAN)/build.ninja: | deps
 	cmake -S . -B $(BUILD_SAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZELTA_SANITIZE=ON -DZELTA_BENCH=OFF $(CMAKE_ARGS)
 
-test-san: $(BUILD_SAN)/build.ninja
+test-san: deps $(BUILD_SAN)/build.ninja
 	cmake --build $(BUILD_SAN) -j $(JOBS)
 	cd $(BUILD_SAN) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
@@ -35,7 +44,25 @@ screenshot: build
 	scripts/screenshot shots
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN)
+	rm -rf $(BUILD) $(BUILD_SAN) $(DEB_BUILD)
+
+# The Debian package zelta99_<version>_<arch>.deb, built in its own tree for
+# /usr with the hardening flags of Debian's packages (no debug information: the
+# package is stripped), then installed into a scratch root, run and validated.
+DEB_BUILD    ?= build-deb
+DEB_CXXFLAGS  = $(filter-out -g,$(shell dpkg-buildflags --get CXXFLAGS)) $(shell dpkg-buildflags --get CPPFLAGS)
+DEB_LDFLAGS   = $(shell dpkg-buildflags --get LDFLAGS) -Wl,-z,now
+
+$(DEB_BUILD)/build.ninja: | deps-packaging
+	CXXFLAGS="$(DEB_CXXFLAGS)" LDFLAGS="$(DEB_LDFLAGS)" cmake -S . -B $(DEB_BUILD) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DZELTA_TESTS=OFF -DZELTA_BENCH=OFF -DZELTA_TOOLS=OFF $(CMAKE_ARGS)
+
+deb: deps-packaging $(DEB_BUILD)/build.ninja
+	cmake --build $(DEB_BUILD) -j $(JOBS)
+	rm -f $(DEB_BUILD)/*.deb
+	cd $(DEB_BUILD) && cpack
+	tests/package/check-deb $(DEB_BUILD)/zelta99_*.deb
 
 # Fuzzing of the previous-year file reader (clang's libFuzzer, with address and
 # undefined-behaviour sanitizers), in its own build tree. New inputs go to
@@ -44,7 +71,7 @@ clean:
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 600
 
-$(FUZZ_BUILD)/build.ninja:
+$(FUZZ_BUILD)/build.ninja: | deps
 	cmake -S fuzz -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 fuzz: $(FUZZ_BUILD)/build.ninja

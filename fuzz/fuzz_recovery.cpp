@@ -49,9 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const zelta::RecoveryInstitution& inst = file.institution();
         require(inst.numero.size() <= 9 && inst.sigla.size() <= 10 && inst.nome.size() <= 75, "institution field sizes");
         require(inst.cotas >= 0 && inst.cotas <= 1998, "quota of two three-digit groups");
-        const qsizetype used = RecoveryFile::kHeaderSize + qsizetype(file.recordCount()) * RecoveryFile::kRecordSize;
+        const qsizetype used = file.headerSize() + qsizetype(file.recordCount()) * file.recordSize();
         require(used + file.incompleteTail() <= bytes.size(), "records within the file");
-        require(file.incompleteTail() < RecoveryFile::kRecordSize, "a cut record is shorter than a record");
+        require(file.incompleteTail() < file.recordSize(), "a cut record is shorter than a record");
+        require(bytes.left(used).indexOf('\0') < 0, "no NUL in what is read");
         for (int i = 0; i < file.recordCount(); ++i)
             checkRecord(file.record(i, kToday));
     } catch (const RecoveryError& e) {

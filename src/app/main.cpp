@@ -1,19 +1,26 @@
 #include "app/cli/Cli.h"
 #include "app/windows/GuiMain.h"
+#include "platform/system/Options.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
+    // Past a file-size limit (ulimit -f) the system would kill the program
+    // without a word and leave its temporary files; ignored, the signal turns
+    // into a write error that the program reports and cleans up after.
+    std::signal(SIGXFSZ, SIG_IGN);
+
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
 
     QStringList rest = args;
     bool ok = true;
-    zelta::takeDataOption(rest, &ok);
+    plat::sys::takeDataOption(rest, &ok);
     if (ok && rest.isEmpty())
         return zelta::runGui(argc, argv, args);
 

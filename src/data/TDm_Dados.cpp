@@ -1,10 +1,15 @@
 #include "data/TDm_Dados.h"
 
+#include <algorithm>
+
 #include "data/AreaTree.h"
+#include "data/RegisterCopies.h"
 #include "platform/db/DbError.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
+#include <QTemporaryFile>
 
 using namespace plat::db;
 
@@ -49,8 +54,6 @@ IndexDef index(const char* name, std::initializer_list<const char*> fields)
     return i;
 }
 
-const QString kCpfMask = QStringLiteral("999.999.999-99;1;_");
-
 Query* query(Database& db, QObject* parent, const char* name, const QStringList& lines)
 {
     auto* q = new Query(db, parent);
@@ -71,6 +74,37 @@ DataSource* source(QObject* parent, const char* name)
     auto* d = new DataSource(parent);
     d->setObjectName(QString::fromLatin1(name));
     return d;
+}
+
+// Writes a table anew under its current definition, keeping every row, its
+// record number and the table's auto-increment counter.
+void rebuildTable(Database& db, const TableDef& def)
+{
+    const QString stored = db.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),
+                                     {def.name}).toString();
+    if (stored == createTableSql(def))
+        return;
+    TableDef next = def;
+    next.name = def.name + QStringLiteral("_NOVO");
+    QStringList columns;
+    for (const FieldDef& f : def.fields)
+        columns << u'"' + f.name + u'"';
+    const bool autoInc = std::any_of(def.fields.begin(), def.fields.end(),
+                                     [](const plat::db::FieldDef& f) { return f.type == plat::db::FieldType::AutoInc; });
+    if (!autoInc)
+        columns.prepend(QStringLiteral("rowid"));
+    const QString list = columns.join(u',');
+    const QVariant sequence = db.scalar(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name=? COLLATE NOCASE"), {def.name});
+    db.exec(createTableSql(next));
+    db.exec(QStringLiteral("INSERT INTO \"%1\" (%2) SELECT %2 FROM \"%3\"").arg(next.name, list, def.name));
+    db.exec(QStringLiteral("DROP TABLE \"%1\"").arg(def.name));
+    db.exec(QStringLiteral("ALTER TABLE \"%1\" RENAME TO \"%2\"").arg(next.name, def.name));
+    for (const QString& sql : createIndexSql(def))
+        db.exec(sql);
+    if (sequence.isValid()) {
+        db.exec(QStringLiteral("DELETE FROM sqlite_sequence WHERE name=?"), {def.name});
+        db.exec(QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES (?, ?)"), {def.name, sequence});
+    }
 }
 
 } // namespace
@@ -215,26 +249,171 @@ void TDm_Dados::openDatabase(Database& db)
 {
     if (!QFileInfo(m_dir).exists() && !QDir().mkpath(m_dir))
         throw DbError(QStringLiteral("Não foi possível criar a pasta de dados %1").arg(QDir::toNativeSeparators(m_dir)));
-    const bool created = db.open(databaseFile(), true);
+    int version = 0;
+    bool empty = true;
+    // Everything that decides whether the file is ours and sound runs before
+    // the first write, so a refused file keeps every byte.
+    const bool created = db.open(databaseFile(), true, [&](Database& d) {
+        version = d.userVersion();
+        empty = d.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table'")).toInt() == 0;
+        if (version == 0 && empty)
+            return;   // a new file, provisioned below
+        acceptSchema(d, databaseFile());
+        const QStringList problems = d.checkIntegrity(true);
+        if (!problems.isEmpty())
+            repairOrRefuse(d, problems);
+    });
     try {
-        const int version = db.userVersion();
-        const bool empty = db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table'")).toInt() == 0;
-        if (created || (version == 0 && empty)) {
+        if (created || (version == 0 && empty))
             provision(db);
-        } else if (version > kSchemaVersion) {
-            throw DbError(QStringLiteral("Os dados em %1 foram gravados por uma versão mais nova do programa")
-                              .arg(QDir::toNativeSeparators(databaseFile())));
-        } else if (version < kSchemaVersion) {
+        else if (version < kSchemaVersion)
             upgrade(db, version);
-        }
-        for (const TableDef& def : db.tables())
-            if (db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),
-                          {def.name}).toInt() == 0)
-                throw DbError(QStringLiteral("O arquivo %1 está danificado: falta a tabela %2")
-                                  .arg(QDir::toNativeSeparators(databaseFile()), def.name));
     } catch (...) {
         db.close();
         throw;
+    }
+}
+
+void TDm_Dados::acceptSchema(Database& db, const QString& filePath) const
+{
+    const QString shown = QDir::toNativeSeparators(filePath);
+    const int version = db.userVersion();
+    if (version > kSchemaVersion)
+        throw DbError(QStringLiteral("Os dados em %1 foram gravados por uma versão mais nova do programa").arg(shown));
+    if (version < 1)
+        throw DbError(QStringLiteral("O arquivo %1 não é um arquivo de dados deste programa").arg(shown));
+    for (const TableDef& def : tableDefinitions())
+        if (db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),
+                      {def.name}).toInt() == 0)
+            throw DbError(QStringLiteral("O arquivo %1 está danificado: falta a tabela %2").arg(shown, def.name));
+}
+
+void TDm_Dados::repairOrRefuse(Database& db, const QStringList& problems)
+{
+    // The indexes are rebuilt on a scratch copy; the register takes the
+    // repaired content only when the whole file then checks sound, and only
+    // after a copy of it as it was is kept.
+    QTemporaryFile scratch(QDir(m_dir).filePath(QStringLiteral(".zelta99-reparo-XXXXXX.db")));
+    if (!scratch.open())
+        throw DamagedRegister(damagedMessage(problems.first()));
+    scratch.close();
+    const auto removeJournal = qScopeGuard([&] { QFile::remove(scratch.fileName() + QStringLiteral("-journal")); });
+    try {
+        db.backupTo(scratch.fileName());
+    } catch (const DbError&) {
+        throw DamagedRegister(damagedMessage(problems.first()));
+    }
+    if (!Database::rebuildIndexes(scratch.fileName()).isEmpty())
+        throw DamagedRegister(damagedMessage(problems.first()));
+    const QString kept = RegisterCopies::keepDamaged(db, m_dir);
+    db.restoreFrom(scratch.fileName());
+    const QStringList left = db.checkIntegrity(false);
+    if (!left.isEmpty())
+        throw DamagedRegister(damagedMessage(left.first()));
+    m_notices << QStringLiteral("Os índices do arquivo de dados %1 estavam danificados e foram refeitos a partir das "
+                                "tabelas; nenhum registro foi perdido. O arquivo como estava foi guardado em %2")
+                     .arg(QDir::toNativeSeparators(databaseFile()), QDir::toNativeSeparators(kept));
+}
+
+QString TDm_Dados::damagedMessage(const QString& problem) const
+{
+    QString message = QStringLiteral("O arquivo de dados %1 está danificado (%2) e não foi alterado. ")
+                          .arg(QDir::toNativeSeparators(databaseFile()), problem);
+    const QList<RegisterCopy> copies = RegisterCopies::describe(m_dir);
+    for (int i = 0; i < copies.size(); ++i) {
+        if (!Database::checkFile(copies[i].path, true).isEmpty())
+            continue;
+        return message + QStringLiteral("A cópia de segurança sã mais recente é %1, de %2. Para restaurá-la, use "
+                                        "\"Cópias de Segurança...\" no menu Arquivo, ou o comando: zelta99 restaurar %3")
+                             .arg(QDir::toNativeSeparators(copies[i].path),
+                                  copies[i].taken.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")))
+                             .arg(i + 1);
+    }
+    return message + QStringLiteral("Não há cópia de segurança sã. Recupere os dados do arquivo do ano anterior "
+                                    "(\"Recuperar dados do Zelta 1999\" no menu Arquivo, ou o comando: zelta99 "
+                                    "recuperar ARQUIVO), que monta um arquivo de dados novo");
+}
+
+QStringList TDm_Dados::takeNotices()
+{
+    QStringList out;
+    out.swap(m_notices);
+    return out;
+}
+
+void TDm_Dados::checkRegister()
+{
+    m_db.handle();   // opened (and quick-checked) when it was closed
+    const QStringList problems = m_db.checkIntegrity(false);
+    if (problems.isEmpty())
+        return;
+    CursorPause pause(*this);
+    repairOrRefuse(m_db, problems);
+}
+
+QString TDm_Dados::keepDamagedRegister(const QDateTime& now)
+{
+    Database raw;
+    raw.openReadOnly(databaseFile());
+    return RegisterCopies::keepDamaged(raw, m_dir, now);
+}
+
+void TDm_Dados::replaceRegister(const QString& sourcePath)
+{
+    CursorPause pause(*this);
+    m_db.close();
+    Database target;
+    target.open(databaseFile(), true, [&](Database& d) { d.restoreFrom(sourcePath); });
+    target.close();
+}
+
+QString TDm_Dados::restore(const QString& copyPath, const QDateTime& now)
+{
+    const QString shown = QDir::toNativeSeparators(copyPath);
+    const QStringList problems = Database::checkFile(copyPath, true);
+    if (!problems.isEmpty())
+        throw DbError(QStringLiteral("A cópia %1 não pode ser restaurada: %2").arg(shown, problems.first()));
+    {
+        Database copy;
+        copy.openReadOnly(copyPath);
+        acceptSchema(copy, copyPath);
+    }
+    // The data being replaced is kept first; a register refused as damaged
+    // is kept apart from the sound copies. A foreign file is not replaced.
+    QString previous;
+    if (QFileInfo::exists(databaseFile())) {
+        try {
+            m_db.handle();
+            previous = RegisterCopies::take(m_db, m_dir, now).path;
+        } catch (const DamagedRegister&) {
+            previous = keepDamagedRegister(now);
+        }
+    }
+    replaceRegister(copyPath);
+    m_db.handle();
+    return previous;
+}
+
+TDm_Dados::CursorPause::CursorPause(TDm_Dados& dm)
+{
+    for (Table* t : dm.findChildren<Table*>())
+        if (t->isOpen()) {
+            t->close();
+            m_reopen << t;
+        }
+    for (Query* q : dm.findChildren<Query*>())
+        q->close();
+}
+
+TDm_Dados::CursorPause::~CursorPause()
+{
+    for (Table* t : std::as_const(m_reopen)) {
+        try {
+            t->open();
+        } catch (...) {
+            // The cursor stays closed; the next window that needs it opens
+            // it and reports what is wrong.
+        }
     }
 }
 
@@ -260,12 +439,19 @@ void TDm_Dados::provision(Database& db)
 
 void TDm_Dados::upgrade(Database& db, int from)
 {
-    // Each step takes a stored database from one schema version to the next, in
-    // place. Version 1 is the first; later versions add their steps here.
-    Database::Transaction tx(db);
+    // Each step takes a stored database from one schema version to the next,
+    // in place, in one transaction, after a copy of the file was kept.
     if (from < 1)
         throw DbError(QStringLiteral("O arquivo %1 não é um arquivo de dados deste programa")
                           .arg(QDir::toNativeSeparators(databaseFile())));
+    RegisterCopies::take(db, m_dir);
+    Database::Transaction tx(db);
+    if (from < 2) {
+        // Version 2 stores the sort columns: SQLite cannot change a column's
+        // kind, so each table whose definition changed is written anew.
+        for (const TableDef& def : db.tables())
+            rebuildTable(db, def);
+    }
     db.setUserVersion(kSchemaVersion);
     tx.commit();
 }

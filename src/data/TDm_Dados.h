@@ -2,21 +2,38 @@
 
 #include "platform/db/DataSource.h"
 #include "platform/db/Database.h"
+#include "platform/db/DbError.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
 
+#include <QDateTime>
 #include <QObject>
+#include <QStringList>
 
 namespace zelta {
+
+// The register is damaged beyond what rebuilding its indexes mends. The
+// message names the newest sound copy and how to restore it; nothing was
+// written to the file.
+class DamagedRegister : public plat::db::DbError {
+public:
+    using plat::db::DbError::DbError;
+};
 
 // The program's tables, cursors, queries and data sources, shared by every
 // window. Every cursor starts closed; each window opens what it needs and closes
 // it again. The database behind the alias is opened on first use, creating it
 // (with the area table and the institution record) when the directory holds none.
+//
+// A file is accepted (schema version, tables, SQLite's quick check) before
+// anything is written to it; a foreign, newer or damaged file keeps every
+// byte. Damage confined to indexes is repaired after a copy of the file was
+// kept, and the user is told through notices.
 class TDm_Dados : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kSchemaVersion = 1;
+    // 2: the sort columns of the name orders are stored, no longer computed.
+    static constexpr int kSchemaVersion = 2;
     static constexpr const char* kFileName = "zelta99.db";
 
     explicit TDm_Dados(const QString& dataDirectory, QObject* parent = nullptr);
@@ -28,6 +45,43 @@ public:
 
     // Table definitions of the alias (fields, sizes, masks, orderings).
     static QList<plat::db::TableDef> tableDefinitions();
+
+    // What the user should be told about the register's file (an index
+    // rebuilt, a schema upgraded), once: the list is emptied.
+    QStringList takeNotices();
+
+    // SQLite's full check of the register, before the submission file is
+    // written and before a verification. Damage confined to indexes is
+    // repaired (a notice tells so); other damage throws DamagedRegister.
+    void checkRegister();
+
+    // Puts a copy of the register in the place of the register: the copy is
+    // checked first, and the data it replaces is kept as a copy (returned).
+    // The register is replaced through SQLite, in one transaction, and opened
+    // again.
+    QString restore(const QString& copyPath, const QDateTime& now = QDateTime::currentDateTime());
+
+    // Replaces the whole register with the content of another database file.
+    // Every cursor is closed meanwhile; the register is opened again on its
+    // next use.
+    void replaceRegister(const QString& sourcePath);
+
+    // Keeps a copy of a register refused as damaged among the copies (apart
+    // from the sound ones) and returns its path.
+    QString keepDamagedRegister(const QDateTime& now = QDateTime::currentDateTime());
+
+    // Closes the open cursors and queries, and opens the cursors again when it
+    // goes (on the new content, or after a failure on the old one).
+    class CursorPause {
+    public:
+        explicit CursorPause(TDm_Dados& dm);
+        ~CursorPause();
+        CursorPause(const CursorPause&) = delete;
+        CursorPause& operator=(const CursorPause&) = delete;
+
+    private:
+        QList<plat::db::Table*> m_reopen;
+    };
 
     plat::db::Table* Tb_Instituicao;
     plat::db::Table* Tb_Bolsistas;
@@ -55,9 +109,13 @@ private:
     void openDatabase(plat::db::Database& db);
     void provision(plat::db::Database& db);
     void upgrade(plat::db::Database& db, int from);
+    void acceptSchema(plat::db::Database& db, const QString& filePath) const;
+    void repairOrRefuse(plat::db::Database& db, const QStringList& problems);
+    QString damagedMessage(const QString& problem) const;
 
     QString m_dir;
     plat::db::Database m_db;
+    QStringList m_notices;
 };
 
 } // namespace zelta

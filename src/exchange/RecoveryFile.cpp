@@ -4,10 +4,11 @@
 
 #include "exchange/CpfText.h"
 #include "platform/system/Cp1252.h"
+#include "platform/system/RegularFile.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
+
+#include <utility>
 
 namespace zelta {
 
@@ -81,13 +82,21 @@ RecoveryFile::RecoveryFile(QByteArray bytes) : m_bytes(std::move(bytes))
     const qsizetype end = m_bytes.indexOf(kEndOfFile);
     if (end >= 0)
         m_bytes.truncate(end);
-    if (m_bytes.size() < kHeaderSize)
-        throw RecoveryError(m_bytes.isEmpty()
-                                ? QStringLiteral("O arquivo está vazio: não é um arquivo do Zelta do ano anterior")
-                                : QStringLiteral("O arquivo termina no cabeçalho (%1 de %2 caracteres): não é um arquivo do "
-                                                 "Zelta do ano anterior")
-                                      .arg(m_bytes.size())
-                                      .arg(kHeaderSize));
+    const QByteArray lineEnd = headerLineEnd();
+    if (!lineEnd.isEmpty()) {
+        m_headerSize = kHeaderSize - 2 + int(lineEnd.size());
+        m_recordSize = kRecordSize - 2 + int(lineEnd.size());
+    }
+
+    // A text file holds no NUL: such bytes are a damaged copy, or zeros a
+    // failed copy left behind, never names to import.
+    if (const qsizetype nul = m_bytes.indexOf('\0'); nul >= 0)
+        throw RecoveryError(nul < m_headerSize
+                                ? QStringLiteral("O arquivo tem bytes nulos no cabeçalho: não é um arquivo do Zelta do ano "
+                                                 "anterior, ou está danificado")
+                                : QStringLiteral("O arquivo tem bytes nulos no registro %1: não é um arquivo do Zelta do "
+                                                 "ano anterior, ou está danificado")
+                                      .arg((nul - m_headerSize) / m_recordSize + 1));
 
     const QString number = raw(kInstNumero, kInstNumeroW);
     m_institution.numero = dropTrailingBlanks(number.mid(0, 6) + number.mid(7, 2) + number.mid(10, 1));
@@ -95,11 +104,13 @@ RecoveryFile::RecoveryFile(QByteArray bytes) : m_bytes(std::move(bytes))
     m_institution.sigla = dropTrailingBlanks(raw(kInstSigla, kInstSiglaW).left(kSiglaSize));
     m_institution.cotas = quotaGroup(raw(kQuota1, kQuotaW)) + quotaGroup(raw(kQuota2, kQuotaW));
 
-    const qsizetype rest = m_bytes.size() - kHeaderSize;
-    m_records = int(rest / kRecordSize);
+    const qsizetype rest = m_bytes.size() - m_headerSize;
+    m_records = int(rest / m_recordSize);
+    for (int i = 0; i < m_records; ++i)
+        checkRecordBounds(i, lineEnd);
     // A line end left after the last record is no record; anything else that
     // does not fill a record is a record cut short.
-    const qsizetype tailStart = kHeaderSize + qsizetype(m_records) * kRecordSize;
+    const qsizetype tailStart = m_headerSize + qsizetype(m_records) * m_recordSize;
     for (qsizetype i = tailStart; i < m_bytes.size(); ++i)
         if (m_bytes.at(i) != '\r' && m_bytes.at(i) != '\n') {
             m_incompleteTail = int(m_bytes.size() - tailStart);
@@ -107,23 +118,87 @@ RecoveryFile::RecoveryFile(QByteArray bytes) : m_bytes(std::move(bytes))
         }
 }
 
+QByteArray RecoveryFile::headerLineEnd() const
+{
+    const qsizetype size = m_bytes.size();
+    auto shortHeader = [&] {
+        return RecoveryError(size == 0 ? QStringLiteral("O arquivo está vazio: não é um arquivo do Zelta do ano anterior")
+                                       : QStringLiteral("O arquivo termina no cabeçalho (%1 de %2 caracteres): não é um "
+                                                        "arquivo do Zelta do ano anterior")
+                                             .arg(size)
+                                             .arg(kHeaderSize));
+    };
+    // The agency's files end the header and every record with CR LF, the last
+    // two of their ignored characters. A copy whose line ends were turned into
+    // LF alone is one character shorter per line; it is read line by line the
+    // same, each record checked to end where its LF is.
+    const qsizetype lastOfHeader = kHeaderSize - 2;
+    if (size > lastOfHeader && m_bytes.at(lastOfHeader) == '\n')
+        return QByteArrayLiteral("\n");
+    if (size < kHeaderSize)
+        throw shortHeader();
+    if (m_bytes.at(lastOfHeader) == '\r' && m_bytes.at(lastOfHeader + 1) == '\n')
+        return QByteArrayLiteral("\r\n");
+    // CR without its LF: line ends changed some other way, which no fixed
+    // count can follow.
+    if (m_bytes.at(lastOfHeader) == '\r')
+        throw RecoveryError(QStringLiteral("O cabeçalho do arquivo termina com CR sem LF: os finais de linha do arquivo "
+                                           "foram alterados e os dados seriam lidos fora de posição. Use uma cópia fiel "
+                                           "do arquivo do ano anterior"));
+    // No line end at all: the positions are all there is to go by.
+    return QByteArray();
+}
+
+void RecoveryFile::checkRecordBounds(int i, const QByteArray& lineEnd) const
+{
+    const qsizetype base = m_headerSize + qsizetype(i) * m_recordSize;
+    // A file with line ends has one at the end of every record; one missing
+    // or out of place means a record of another length, and every field after
+    // it would be read shifted.
+    if (!lineEnd.isEmpty()
+        && QByteArrayView(m_bytes.constData() + base + m_recordSize - lineEnd.size(), lineEnd.size()) != lineEnd)
+        throw RecoveryError(QStringLiteral("O registro %1 do arquivo não termina com a quebra de linha do cabeçalho: "
+                                           "há um registro de tamanho errado ou os finais de linha foram alterados, e os "
+                                           "dados seriam lidos fora de posição. Use uma cópia fiel do arquivo do ano "
+                                           "anterior")
+                                .arg(i + 1));
+    // The CPF slots hold digits, or blanks for a deleted holder; anything
+    // else is a record read out of position.
+    for (const auto& [offset, whose] : {std::pair{kCpf, "do bolsista"}, std::pair{kCpfOri, "do orientador"}}) {
+        const QByteArrayView slot(m_bytes.constData() + base + offset, kCpfW);
+        for (char c : slot)
+            if (c != ' ' && (c < '0' || c > '9'))
+                throw RecoveryError(QStringLiteral("O registro %1 do arquivo tem \"%2\" no lugar do CPF %3: os dados "
+                                                   "estão fora de posição ou o arquivo não é do Zelta do ano anterior")
+                                        .arg(i + 1)
+                                        .arg(plat::sys::fromCp1252(slot.toByteArray()), QLatin1String(whose)));
+    }
+}
+
 RecoveryFile RecoveryFile::load(const QString& path)
 {
+    using Problem = plat::sys::FileContents::Problem;
     const QString shown = QDir::toNativeSeparators(path);
-    const QFileInfo info(path);
-    if (!info.exists())
+    plat::sys::FileContents file = plat::sys::readRegularFile(path, kLargestFile);
+    switch (file.problem) {
+    case Problem::None:
+        break;
+    case Problem::Missing:
         throw RecoveryError(QStringLiteral("O arquivo %1 não foi encontrado").arg(shown));
-    if (info.isDir())
+    case Problem::Directory:
         throw RecoveryError(QStringLiteral("%1 é uma pasta, não um arquivo").arg(shown));
-    if (info.size() > kLargestFile)
+    case Problem::NotRegular:
+        throw RecoveryError(QStringLiteral("%1 não é um arquivo comum (é um dispositivo, uma fila ou um soquete): não é um "
+                                           "arquivo do Zelta do ano anterior")
+                                .arg(shown));
+    case Problem::TooLarge:
         throw RecoveryError(QStringLiteral("O arquivo %1 é grande demais para ser um arquivo do Zelta do ano anterior").arg(shown));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw RecoveryError(QStringLiteral("Não foi possível abrir o arquivo %1 (%2)").arg(shown, file.errorString()));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw RecoveryError(QStringLiteral("Não foi possível ler o arquivo %1 (%2)").arg(shown, file.errorString()));
-    return RecoveryFile(std::move(bytes));
+    case Problem::CannotOpen:
+        throw RecoveryError(QStringLiteral("Não foi possível abrir o arquivo %1 (%2)").arg(shown, file.systemText));
+    case Problem::CannotRead:
+        throw RecoveryError(QStringLiteral("Não foi possível ler o arquivo %1 (%2)").arg(shown, file.systemText));
+    }
+    return RecoveryFile(std::move(file.bytes));
 }
 
 QString RecoveryFile::raw(qsizetype offset, int width) const
@@ -136,7 +211,7 @@ QString RecoveryFile::text(qsizetype offset, int width) const { return dropTrail
 RecoveryRecord RecoveryFile::record(int i, const QDate& today) const
 {
     Q_ASSERT(i >= 0 && i < m_records);
-    const qsizetype base = kHeaderSize + qsizetype(i) * kRecordSize;
+    const qsizetype base = m_headerSize + qsizetype(i) * m_recordSize;
     auto field = [&](int offset, int width) { return text(base + offset, width); };
 
     RecoveryRecord r;

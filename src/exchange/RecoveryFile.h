@@ -68,8 +68,13 @@ struct RecoveryRecord {
 // header, then 517-character holder records up to the physical end of the
 // file or the first Ctrl+Z. Characters are single bytes in Windows-1252; CR
 // and LF are ordinary characters inside the fixed counts. The whole file is
-// taken in and its header checked before anything is stored, so a file that
-// cannot be read changes nothing.
+// taken in and checked before anything is stored, so a file that cannot be
+// read changes nothing.
+//
+// Nothing is read out of position: a file with NUL bytes is refused; when the
+// header ends with a line end, every record must end with the same one (a copy
+// whose CR LF became LF alone is read with lines one character shorter); and
+// a CPF slot that holds anything but digits and blanks is refused.
 class RecoveryFile {
 public:
     static constexpr int kHeaderSize = 191;
@@ -81,13 +86,19 @@ public:
     static QString situacao();   // "Excluído"
 
     // Takes the file's bytes; throws RecoveryError when the header is
-    // incomplete or a quota group is not a number.
+    // incomplete, a quota group is not a number, or the data would be read
+    // out of position.
     explicit RecoveryFile(QByteArray bytes);
-    // Reads a file from disk; throws RecoveryError when it cannot be read.
+    // Reads a file from disk; throws RecoveryError when it cannot be read or
+    // is not a regular file (a FIFO or a device is refused before reading).
     static RecoveryFile load(const QString& path);
 
     const RecoveryInstitution& institution() const { return m_institution; }
     int recordCount() const { return m_records; }
+    // Sizes of the header and of a record in this file: kHeaderSize and
+    // kRecordSize, one less each when its lines end with LF alone.
+    int headerSize() const { return m_headerSize; }
+    int recordSize() const { return m_recordSize; }
     // Decodes record i (0-based). A two-digit birth year takes the century
     // that does not put the date after today.
     RecoveryRecord record(int i, const QDate& today) const;
@@ -104,9 +115,13 @@ public:
 private:
     QString text(qsizetype offset, int width) const;   // decoded, blanks at the right dropped
     QString raw(qsizetype offset, int width) const;    // decoded as it stands
+    QByteArray headerLineEnd() const;   // CR LF, LF, or empty for none
+    void checkRecordBounds(int i, const QByteArray& lineEnd) const;
 
     QByteArray m_bytes;     // up to the end-of-file mark
     RecoveryInstitution m_institution;
+    int m_headerSize = kHeaderSize;
+    int m_recordSize = kRecordSize;
     int m_records = 0;
     int m_incompleteTail = 0;
 };

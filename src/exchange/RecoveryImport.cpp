@@ -1,52 +1,24 @@
 #include "exchange/RecoveryImport.h"
 
 #include "data/TDm_Dados.h"
-#include "exchange/RecoveryBackup.h"
+#include "data/RegisterCopies.h"
 #include "platform/db/Database.h"
+#include "platform/db/DbError.h"
 #include "platform/db/Table.h"
 
+#include <QDir>
 #include <QHash>
 #include <QList>
 #include <QPair>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 
 using plat::db::Database;
 using plat::db::Statement;
-using plat::db::Table;
 
 namespace zelta {
 
 namespace {
-
-// The data module's cursors on the three tables are closed while the tables
-// are replaced (a table in use cannot be emptied) and opened again afterwards,
-// on the new content or, after a failure, on the old one.
-class CursorPause {
-public:
-    explicit CursorPause(TDm_Dados& dm)
-    {
-        for (Table* t : {dm.Tb_Instituicao, dm.Tb_Bolsistas, dm.Tb_SelBolsista, dm.Tb_Orientador, dm.Tb_SelOrientador})
-            if (t->isOpen()) {
-                t->close();
-                m_reopen << t;
-            }
-    }
-    ~CursorPause()
-    {
-        for (Table* t : std::as_const(m_reopen)) {
-            try {
-                t->open();
-            } catch (...) {
-                // The cursor stays closed; the next window that needs it opens
-                // it and reports what is wrong.
-            }
-        }
-    }
-    CursorPause(const CursorPause&) = delete;
-    CursorPause& operator=(const CursorPause&) = delete;
-
-private:
-    QList<Table*> m_reopen;
-};
 
 // True when the registers hold nothing a user entered or loaded: a database as
 // the first start leaves it. Such a database needs no copy.
@@ -66,6 +38,29 @@ void report(const RecoveryOptions& options, int step)
         options.progress(step);
 }
 
+// A register refused as damaged is not written into: it is kept among the
+// copies, the file is imported into a new register beside it, and that one
+// then takes the place of the damaged one as a whole.
+RecoveryResult recoverIntoNewRegister(TDm_Dados& dm, const RecoveryFile& file, const RecoveryOptions& options)
+{
+    const QString kept = dm.keepDamagedRegister(options.now.isValid() ? options.now : QDateTime::currentDateTime());
+    QTemporaryDir scratch(QDir(dm.dataDirectory()).filePath(QStringLiteral(".zelta99-recuperacao-XXXXXX")));
+    if (!scratch.isValid())
+        throw plat::db::DbError(QStringLiteral("Não foi possível criar uma pasta de trabalho em %1")
+                                    .arg(QDir::toNativeSeparators(dm.dataDirectory())));
+    RecoveryResult result;
+    {
+        TDm_Dados fresh(scratch.path());
+        RecoveryOptions freshOptions = options;
+        freshOptions.backup = false;
+        result = recuperarDados(fresh, file, freshOptions);
+    }
+    dm.replaceRegister(QDir(scratch.path()).filePath(QString::fromLatin1(TDm_Dados::kFileName)));
+    result.backupFile = kept;
+    result.replacedDamaged = true;
+    return result;
+}
+
 } // namespace
 
 RecoveryResult recuperarDados(TDm_Dados& dm, const QString& filePath, const RecoveryOptions& options)
@@ -78,17 +73,28 @@ RecoveryResult recuperarDados(TDm_Dados& dm, const QString& filePath, const Reco
 RecoveryResult recuperarDados(TDm_Dados& dm, const RecoveryFile& file, const RecoveryOptions& options)
 {
     Database& db = dm.database();
+    try {
+        db.handle();
+    } catch (const DamagedRegister&) {
+        return recoverIntoNewRegister(dm, file, options);
+    }
     const QDate today = options.today.isValid() ? options.today : QDate::currentDate();
 
     RecoveryResult result;
     result.institution = file.institution();
     result.incompleteTail = file.incompleteTail();
 
+    TDm_Dados::CursorPause pause(dm);
+    // The copy is taken before the write transaction (SQLite copies no
+    // database its own connection is writing). A run that then fails has
+    // changed no data: its copy goes, and the older copies stay, so failed
+    // runs cannot push good copies out.
+    RegisterCopies::Taken copy;
     if (options.backup && !registersEmpty(db))
-        result.backupFile = RecoveryBackup::take(db, dm.dataDirectory(),
-                                                 options.now.isValid() ? options.now : QDateTime::currentDateTime());
-
-    CursorPause pause(dm);
+        copy = RegisterCopies::take(db, dm.dataDirectory(), options.now.isValid() ? options.now : QDateTime::currentDateTime(),
+                                    false);
+    result.backupFile = copy.path;
+    auto discardCopy = qScopeGuard([&] { RegisterCopies::discard(copy); });
     Database::Transaction tx(db);
 
     db.emptyTable(QStringLiteral("ZELTABOL"));
@@ -157,6 +163,9 @@ RecoveryResult recuperarDados(TDm_Dados& dm, const RecoveryFile& file, const Rec
     }
 
     tx.commit();
+    discardCopy.dismiss();
+    if (copy.created)
+        RegisterCopies::keepNewest(dm.dataDirectory(), copy);
     report(options, 100);
     return result;
 }

@@ -25,14 +25,17 @@ struct RecoveryResult {
     int advisors = 0;          // advisor rows stored
     int droppedHolders = 0;    // records whose holder CPF starts with three blanks
     int incompleteTail = 0;    // characters of a record cut short at the end (not stored)
-    QString backupFile;        // the copy taken; empty when there was nothing to keep
+    QString backupFile;        // the copy of the data replaced; empty when there was nothing to keep
+    bool replacedDamaged = false;   // the register was damaged: it was kept as backupFile and built anew
 };
 
 // The recovery of the previous year's file: reads the whole file, keeps a copy
 // of the database, then replaces ZELTAINT, ZELTABOL and ZELTAORI with what the
 // file holds, in one transaction. Either the whole file is stored or the
 // tables stay as they were and the error is thrown (RecoveryError for the
-// file, DbError for the tables).
+// file, DbError for the tables). A register refused as damaged is never
+// written into: it is kept among the copies and a new register built from
+// the file takes its place.
 //
 // Every holder comes in as "Excluído" with demand "99/97"; there is one advisor
 // for each distinct pair of advisor CPF and project title, and each holder

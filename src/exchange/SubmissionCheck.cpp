@@ -1,6 +1,5 @@
 #include "exchange/SubmissionCheck.h"
 
-#include "exchange/ReadSnapshot.h"
 #include "platform/db/Database.h"
 #include "validation/Completude.h"
 
@@ -10,7 +9,7 @@ bool Verificar_Erro(plat::db::Database& db)
 {
     // One snapshot for both walks, so that a holder written in between cannot
     // make them disagree.
-    ReadSnapshot snapshot(db);
+    plat::db::Database::ReadTransaction snapshot(db);
     Completude walk(db, nullptr);
     // The first record that stops the generation ends the check.
     auto clean = [](const RegistroExaminado& r) { return r.exame.geracao == 0; };

@@ -25,7 +25,10 @@ char16_t withoutAccent(char16_t c)
     return c;
 }
 
-char16_t withoutControl(char16_t c) { return (c == u'\n' || c == u'\r') ? u' ' : c; }
+// Every C0 control character (CR and LF among them) and DEL: none of them
+// belongs in a fixed-width line, and a TAB, NUL or Ctrl+Z in a stored text
+// would reach the agency's reader as is.
+char16_t withoutControl(char16_t c) { return (c < u' ' || c == 0x7F) ? u' ' : c; }
 
 char16_t raised(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - (u'a' - u'A')) : c; }
 

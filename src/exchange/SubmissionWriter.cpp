@@ -1,9 +1,8 @@
 #include "exchange/SubmissionWriter.h"
 
-#include "exchange/ColumnText.h"
-#include "exchange/ReadSnapshot.h"
 #include "exchange/SubmissionFormat.h"
 #include "platform/db/Database.h"
+#include "platform/db/Scan.h"
 #include "platform/system/AtomicFile.h"
 
 #include <QDir>
@@ -13,34 +12,6 @@
 namespace zelta {
 
 namespace {
-
-QString quotedColumn(const QString& alias, const QString& column)
-{
-    return alias + QStringLiteral(".\"") + column + u'"';
-}
-
-// The ORDER BY of a table's primary order, column for column as its cursors
-// walk it: a name field by its folded key and then its text, a number through
-// its sort column, a text as it is, and the record number last.
-QString primaryOrder(const plat::db::TableDef& table, const QString& alias)
-{
-    QStringList columns;
-    if (!table.indexes.isEmpty()) {
-        for (const QString& name : table.indexes.first().fields) {
-            const plat::db::FieldDef* f = table.field(name);
-            if (!f)
-                continue;
-            if (f->folded)
-                columns << quotedColumn(alias, plat::db::sortColumn(*f)) << quotedColumn(alias, f->name);
-            else if (plat::db::needsSortColumn(*f, table))
-                columns << quotedColumn(alias, plat::db::sortColumn(*f));
-            else
-                columns << quotedColumn(alias, f->name);
-        }
-    }
-    columns << alias + QStringLiteral(".rowid");
-    return columns.join(QStringLiteral(", "));
-}
 
 void writeOrFail(QIODevice& out, const QByteArray& bytes)
 {
@@ -63,46 +34,49 @@ int writeSubmission(plat::db::Database& db, const QString& numeroInstituicao, QI
 {
     // The count and the rows come from one state of the table, so the gauge
     // ends exactly at the last holder.
-    ReadSnapshot snapshot(db);
-    const qint64 total = db.scalar(QStringLiteral("SELECT count(*) FROM ZELTABOL")).toLongLong();
+    plat::db::Database::ReadTransaction snapshot(db);
+    // Counted through the table itself, not through an index: a damaged index
+    // that lost entries cannot lower the count the file is checked against.
+    const qint64 total = db.scalar(QStringLiteral("SELECT count(*) FROM ZELTABOL NOT INDEXED")).toLongLong();
 
     writeOrFail(out, headerLine(numeroInstituicao));
 
     // The advisor is found by its number alone; a holder whose number names no
     // advisor gets none (blanks), never the advisor of another holder.
-    plat::db::Statement st = db.prepare(
-        QStringLiteral("SELECT B.CPF, B.Nome, B.SEXO, B.DATA_NASCIMENTO, B.PROCESSO, B.DEMANDA, B.SITUACAO, B.SEGURO_SAUDE, "
-                       "B.CODIGO_AGENCIA, B.CPF_ORIENTADOR, O.Codigo, O.NOME, O.TITULACAO, O.TITULO, O.P_CHAVE1, "
-                       "O.P_CHAVE2, O.P_CHAVE3, O.COD_AREA, O.PESQUISADOR, O.CATEGORIA "
-                       "FROM ZELTABOL B LEFT JOIN ZELTAORI O ON O.Codigo = B.NUMERO_ORIENTADOR ORDER BY ")
-        + primaryOrder(db.table(QStringLiteral("ZELTABOL")), QStringLiteral("B")));
+    plat::db::Scan scan(db, QStringLiteral("ZELTABOL B LEFT JOIN ZELTAORI O ON O.Codigo = B.NUMERO_ORIENTADOR"),
+                        QStringLiteral("B"), plat::db::Ordering::primary(db.table(QStringLiteral("ZELTABOL"))),
+                        {QStringLiteral("B.CPF, B.Nome, B.SEXO, B.DATA_NASCIMENTO, B.PROCESSO, B.DEMANDA, B.SITUACAO, "
+                                        "B.SEGURO_SAUDE, B.CODIGO_AGENCIA, B.CPF_ORIENTADOR, O.Codigo, O.NOME, O.TITULACAO, "
+                                        "O.TITULO, O.P_CHAVE1, O.P_CHAVE2, O.P_CHAVE3, O.COD_AREA, O.PESQUISADOR, "
+                                        "O.CATEGORIA")});
+    const plat::db::Statement& st = scan.row();
 
     SubmissionHolder holder;
     SubmissionAdvisor advisor;
     qint64 written = 0;
     int shown = 0;
-    while (st.step()) {
-        readText(st, 0, holder.cpf);
-        readText(st, 1, holder.nome);
-        readText(st, 2, holder.sexo);
-        holder.nascimento = readDate(st, 3);
-        readText(st, 4, holder.processo);
-        readText(st, 5, holder.demanda);
-        readText(st, 6, holder.situacao);
-        readText(st, 7, holder.seguroSaude);
-        readText(st, 8, holder.codigoAgencia);
-        readText(st, 9, holder.cpfOrientador);
+    while (scan.next()) {
+        st.readText(0, holder.cpf);
+        st.readText(1, holder.nome);
+        st.readText(2, holder.sexo);
+        holder.nascimento = st.isoDate(3);
+        st.readText(4, holder.processo);
+        st.readText(5, holder.demanda);
+        st.readText(6, holder.situacao);
+        st.readText(7, holder.seguroSaude);
+        st.readText(8, holder.codigoAgencia);
+        st.readText(9, holder.cpfOrientador);
         const bool found = !st.isNull(10);
         if (found) {
-            readText(st, 11, advisor.nome);
-            readText(st, 12, advisor.titulacao);
-            readText(st, 13, advisor.titulo);
-            readText(st, 14, advisor.chave1);
-            readText(st, 15, advisor.chave2);
-            readText(st, 16, advisor.chave3);
-            readText(st, 17, advisor.codArea);
-            readText(st, 18, advisor.pesquisador);
-            readText(st, 19, advisor.categoria);
+            st.readText(11, advisor.nome);
+            st.readText(12, advisor.titulacao);
+            st.readText(13, advisor.titulo);
+            st.readText(14, advisor.chave1);
+            st.readText(15, advisor.chave2);
+            st.readText(16, advisor.chave3);
+            st.readText(17, advisor.codArea);
+            st.readText(18, advisor.pesquisador);
+            st.readText(19, advisor.categoria);
         }
         writeOrFail(out, holderRecord(holder, found ? &advisor : nullptr));
         ++written;
@@ -115,6 +89,11 @@ int writeSubmission(plat::db::Database& db, const QString& numeroInstituicao, QI
                 progress(percent);
         }
     }
+    if (written != total)
+        throw SubmissionError(QStringLiteral("O arquivo teria %1 bolsista(s), mas a tabela ZELTABOL tem %2: o arquivo de "
+                                             "dados pode estar danificado")
+                                  .arg(written)
+                                  .arg(total));
     if (shown != 100 && progress)
         progress(100);
     return int(written);
@@ -150,7 +129,10 @@ SubmissionResult generateSubmissionFile(plat::db::Database& db, const QString& d
     }
     result.bytes = kHeaderSize + qint64(result.holders) * kRecordSize;
     if (!file.commit())
-        throw SubmissionError(file.errorString() + notWritten);
+        throw SubmissionError(file.errorString()
+                              + (file.replacedTarget() ? QStringLiteral(". O arquivo já está com o nome final, mas pode "
+                                                                        "não estar no disco: grave-o de novo")
+                                                       : notWritten));
     return result;
 }
 

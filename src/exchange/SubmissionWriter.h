@@ -45,14 +45,18 @@ QString institutionNumber(plat::db::Database& db);
 // ZELTABOL, to an open device. Each holder's advisor is the ZELTAORI record
 // whose Codigo is the holder's NUMERO_ORIENTADOR; when there is none, the
 // advisor's fields are blanks. Returns the number of holders written; a device
-// that refuses bytes raises SubmissionError with its error text.
+// that refuses bytes raises SubmissionError with its error text, and so does a
+// walk that did not meet every row of the table (a damaged index).
 int writeSubmission(plat::db::Database& db, const QString& numeroInstituicao, QIODevice& out,
                     const SubmissionProgress& progress = {});
 
 // Writes the file <first 8 characters of the institution's number>.htm into
 // the folder. The file appears under its name only when it is complete and
 // reads back as written; on any failure the older file of that name, if any,
-// stays as it was and no other file is left behind. Does not run the pre-check.
+// stays as it was and no other file is left behind (but for a folder that does
+// not confirm the rename: the message then says the file has its name).
+// Temporary files of earlier runs that were killed are removed first. Does not
+// run the pre-check.
 SubmissionResult generateSubmissionFile(plat::db::Database& db, const QString& directory,
                                         const SubmissionProgress& progress = {});
 

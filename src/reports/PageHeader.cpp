@@ -4,6 +4,14 @@ namespace zelta {
 
 using namespace plat::report;
 
+void printValuesWhole(Band& band)
+{
+    for (ReportItem& item : band.items) {
+        if (!item.name.isEmpty())
+            item.shrinkToFit(6);
+    }
+}
+
 void addPageHeader(ReportLayout& layout, double pageLabelX, double titleX, const QString& titleName)
 {
     Band& header = layout.pageHeader;

@@ -58,6 +58,7 @@ ReportLayout TFrm_Relatorio_Bol::layoutDefinition()
 
     d.addLabel(QStringLiteral("Projeto"), 1.6, 23.0, f);
     d.addField(QStringLiteral("TITULO"), 21.7, 22.8, f).named(QStringLiteral("Titulo")).fromDetail().box(162.7, 13.5);
+    printValuesWhole(d);
     return layout;
 }
 

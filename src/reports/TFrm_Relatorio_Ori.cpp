@@ -32,7 +32,7 @@ ReportLayout TFrm_Relatorio_Ori::layoutDefinition()
     d.addLabel(QStringLiteral("Titulação"), 1.6, 6.9, f);
     d.addLabel(QString(), 23.8, 6.9, f).named(QStringLiteral("Titulacao"));
     d.addLabel(QStringLiteral("Área"), 60.6, 6.6, f);
-    d.addLabel(QString(), 78.3, 6.9, f).named(QStringLiteral("Area"));
+    d.addLabel(QString(), 78.3, 6.9, f).named(QStringLiteral("Area")).fixedWidth(end - 78.3);
 
     d.addLabel(QStringLiteral("Título"), 1.6, 12.4, f);
     d.addField(QStringLiteral("TITULO"), 23.7, 12.5, f).named(QStringLiteral("Titulo")).box(162.8, 13.1);
@@ -46,6 +46,7 @@ ReportLayout TFrm_Relatorio_Ori::layoutDefinition()
     d.addLabel(QString(), 40.7, 32.8, f).named(QStringLiteral("Pesquisador"));
     d.addLabel(QStringLiteral("Categoria"), 74.1, 32.8, f);
     d.addField(QStringLiteral("CATEGORIA"), 91.0, 32.8, f).named(QStringLiteral("Categoria"));
+    printValuesWhole(d);
     return layout;
 }
 

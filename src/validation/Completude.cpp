@@ -1,6 +1,5 @@
 #include "validation/Completude.h"
 
-#include "exchange/ColumnText.h"
 #include "platform/db/Database.h"
 #include "platform/db/Schema.h"
 #include "platform/db/Table.h"
@@ -369,11 +368,11 @@ struct HolderRow {
     QString situacao;
     void read(const plat::db::Statement& st)
     {
-        readText(st, hCpf, b.cpf);
-        readText(st, hSexo, b.sexo);
-        escreverData(readDate(st, hNascimento), b.dataNascimento);
-        readText(st, hCpfOrientador, b.cpfOrientador);
-        readText(st, hAgencia, b.codigoAgencia);
+        st.readText(hCpf, b.cpf);
+        st.readText(hSexo, b.sexo);
+        escreverData(st.isoDate(hNascimento), b.dataNascimento);
+        st.readText(hCpfOrientador, b.cpfOrientador);
+        st.readText(hAgencia, b.codigoAgencia);
     }
 };
 
@@ -381,12 +380,12 @@ struct AdvisorRow {
     DadosOrientador o;
     void read(const plat::db::Statement& st)
     {
-        readText(st, aCpf, o.cpf);
-        readText(st, aTitulacao, o.titulacao);
-        readText(st, aChave1, o.pChave1);
-        readText(st, aChave2, o.pChave2);
-        readText(st, aChave3, o.pChave3);
-        readText(st, aArea, o.codArea);
+        st.readText(aCpf, o.cpf);
+        st.readText(aTitulacao, o.titulacao);
+        st.readText(aChave1, o.pChave1);
+        st.readText(aChave2, o.pChave2);
+        st.readText(aChave3, o.pChave3);
+        st.readText(aArea, o.codArea);
     }
 };
 
@@ -419,7 +418,7 @@ bool Completude::bolsistas(const QString& orderBy, const Visitor& visit)
     while (st.step()) {
         if (m_progress)
             m_progress();
-        readText(st, hSituacao, row.situacao);
+        st.readText(hSituacao, row.situacao);
         const bool excluded = row.situacao == situacao::excluido;
         row.b.numero = numeroDe(st, hNumero);
         // What the advisor walk needs to know of each advisor's holders.
@@ -472,7 +471,7 @@ std::optional<RegistroPendente> Completude::bolsista(qint64 rowid)
     if (!st.step())
         return std::nullopt;
     HolderRow row;
-    readText(st, hSituacao, row.situacao);
+    st.readText(hSituacao, row.situacao);
     if (row.situacao == situacao::excluido)
         return std::nullopt;
     row.b.numero = numeroDe(st, hNumero);
@@ -518,33 +517,14 @@ std::optional<RegistroPendente> Completude::orientador(qint64 rowid)
     return r.pendente();
 }
 
-QString ordemDoCursor(const plat::db::Table& table)
-{
-    const plat::db::TableDef& def = table.definition();
-    QStringList columns;
-    for (const QString& name : table.keyFields()) {
-        const plat::db::FieldDef* f = def.field(name);
-        if (!f)
-            continue;
-        if (f->folded)
-            columns << quotedName(plat::db::sortColumn(*f)) << quotedName(f->name);
-        else if (plat::db::needsSortColumn(*f, def))
-            columns << quotedName(plat::db::sortColumn(*f));
-        else
-            columns << quotedName(f->name);
-    }
-    columns << QStringLiteral("rowid");
-    return columns.join(u',');
-}
-
 namespace {
 
 QString orderOf(plat::db::Table& table)
 {
     if (table.isOpen())
-        return ordemDoCursor(table);
+        return table.ordering().orderBy();
     table.open();
-    const QString order = ordemDoCursor(table);
+    const QString order = table.ordering().orderBy();
     table.close();
     return order;
 }

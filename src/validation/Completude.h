@@ -216,11 +216,6 @@ private:
     TallyOrientadores m_tally;
 };
 
-// The SQL ordering of a cursor's current ordering: each key field by the
-// column that carries its ordering value, then the record number, as the
-// cursor walks.
-QString ordemDoCursor(const plat::db::Table& table);
-
 // Every problem of the register, each record in the order in which the data
 // module's holder and advisor cursors walk (the order of the verification's log).
 // A closed cursor is opened for a moment to learn its ordering. Without a

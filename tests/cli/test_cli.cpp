@@ -3,7 +3,9 @@
 #include "support/CliRun.h"
 #include "platform/system/Settings.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -11,6 +13,24 @@ namespace {
 
 using Run = zelta::test::CliRun;
 const auto run = zelta::test::runCommand;
+
+QString packagingFile(const QString& name)
+{
+    QFile file(qEnvironmentVariable("ZELTA_SOURCE_DIR") + QStringLiteral("/packaging/") + name);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The lines of one section of the help ("Subcomandos:", "Opções:"), up to the
+// blank line that ends it.
+QStringList helpSection(const QString& help, const QString& title)
+{
+    const QStringList lines = help.split(u'\n');
+    const qsizetype start = lines.indexOf(title);
+    QStringList section;
+    for (qsizetype i = start + 1; start >= 0 && i < lines.size() && !lines[i].isEmpty(); ++i)
+        section << lines[i];
+    return section;
+}
 
 } // namespace
 
@@ -62,6 +82,51 @@ private slots:
         QCOMPARE(unknown.code, 2);
         QVERIFY(unknown.out.isEmpty());
         QVERIFY(unknown.err.contains(QStringLiteral("exportar")));
+    }
+
+    void versionIsTheBuildProjects()
+    {
+        const Run r = run({QStringLiteral("--version")});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QStringLiteral("zelta99 " ZELTA_PROJECT_VERSION "\n"));
+        QVERIFY(run({QStringLiteral("--help")}).out.contains(QStringLiteral("--version")));
+    }
+
+    void manualPageAndCompletionKnowEverySubcommandAndOption()
+    {
+        // The installed manual page and bash completion are written by hand;
+        // whatever the help offers, they must offer too.
+        const QString help = run({QStringLiteral("--help")}).out;
+        const QString manual = packagingFile(QStringLiteral("zelta99.1.in"));
+        const QString completion = packagingFile(QStringLiteral("zelta99.bash-completion"));
+        QVERIFY(!manual.isEmpty() && !completion.isEmpty());
+
+        const QStringList commands = helpSection(help, QStringLiteral("Subcomandos:"));
+        const QStringList options = helpSection(help, QStringLiteral("Opções:"));
+        QVERIFY(commands.size() >= 5 && options.size() >= 2);
+        const QRegularExpression name(QStringLiteral("^  ([a-z]+)"));
+        const QRegularExpression option(QStringLiteral("--[a-z]+"));
+        QStringList words;
+        for (const QString& line : commands) {
+            const auto m = name.match(line);
+            if (m.hasMatch())
+                words << m.captured(1);
+        }
+        for (const QString& line : commands + options)
+            for (const auto& m : option.globalMatch(line))
+                words << m.captured();
+        words.removeDuplicates();
+        for (const QString& word : words) {
+            const QString escaped = QRegularExpression::escape(word);
+            const QString inManual = word.startsWith(u'-')
+                ? QStringLiteral("\\\\-\\\\-") + word.mid(2)
+                : QStringLiteral("^\\.B[IR]? \"?") + escaped + QStringLiteral("\\b");
+            QVERIFY2(QRegularExpression(inManual, QRegularExpression::MultilineOption).match(manual).hasMatch(),
+                     qPrintable(QStringLiteral("manual page lacks ") + word));
+            const QString inCompletion = QStringLiteral("-W '[^'\\n]*(?<![-\\w])") + escaped + QStringLiteral("(?![-\\w])");
+            QVERIFY2(QRegularExpression(inCompletion).match(completion).hasMatch(),
+                     qPrintable(QStringLiteral("bash completion lacks ") + word));
+        }
     }
 
     void noSubcommandLeavesItToTheWindowProgram()

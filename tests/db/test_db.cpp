@@ -1,4 +1,5 @@
 // The table engine: cursors, orderings, look-ups, ranges, editing and queries.
+#include "platform/db/DataSource.h"
 #include "platform/db/DbError.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
@@ -191,14 +192,26 @@ private slots:
         TestData d;
         d.addAdvisor(makeCpf(1), QStringLiteral("ANA"));
         d.addAdvisor(makeCpf(2), QStringLiteral("BIA"));
+        // The list window and the entry form each link their controls to the
+        // one cursor through a data source of their own: a move or an edit made
+        // through one reaches the other's controls.
         Table* listWindow = d.dm().Tb_Orientador;
-        Table* entryForm = d.dm().Tb_Orientador;
+        DataSource listSource;
+        DataSource formSource;
+        listSource.setDataSet(listWindow);
+        formSource.setDataSet(d.dm().Tb_Orientador);
+        QSignalSpy formMoves(&formSource, &DataSource::recordChanged);
+        QSignalSpy listStates(&listSource, &DataSource::stateChanged);
         listWindow->open();
         listWindow->next();
+        QVERIFY(formMoves.count() > 0);
+        Table* entryForm = formSource.table();
         QCOMPARE(entryForm->field(QStringLiteral("NOME")).asString(), QStringLiteral("BIA"));
+        listStates.clear();
         entryForm->edit();
         entryForm->field(QStringLiteral("TITULO")).setAsString(QStringLiteral("NOVO"));
-        QCOMPARE(listWindow->state(), Table::State::Edit);
+        QVERIFY(listStates.count() > 0);
+        QCOMPARE(listSource.table()->state(), Table::State::Edit);
         QCOMPARE(listWindow->field(QStringLiteral("TITULO")).asString(), QStringLiteral("NOVO"));
         listWindow->post();
         // A second cursor on the same table keeps its own position.
@@ -456,6 +469,7 @@ private slots:
     {
         TestData d;
         d.addAdvisor(makeCpf(1), QStringLiteral("ANA"));
+        bool failed = false;
         try {
             Database::Transaction tx(d.db());
             d.db().exec(QStringLiteral("DELETE FROM ZELTAORI"));
@@ -467,8 +481,12 @@ private slots:
             d.db().exec(QStringLiteral("INSERT INTO TABELA_QUE_NAO_EXISTE VALUES (1)"));
             tx.commit();
         } catch (const DbError&) {
+            failed = true;
         }
+        QVERIFY(failed);
+        // Rolled back: the deleted advisor is there again and the inner insert is gone.
         QCOMPARE(d.count(QStringLiteral("ZELTAORI")), 1);
+        QCOMPARE(d.db().scalar(QStringLiteral("SELECT NOME FROM ZELTAORI")).toString(), QStringLiteral("ANA"));
         QCOMPARE(d.db().transactionDepth(), 0);
     }
 

@@ -78,17 +78,21 @@ class TestSubmissionFormat : public QObject {
 private slots:
     void textIsCleanedForTheFile()
     {
-        // Accents go keeping the case, then only a-z are raised; line breaks
-        // become blanks; letters outside the list stay as they are.
+        // Accents go keeping the case, then only a-z are raised; control
+        // characters become blanks; letters outside the list stay as they are.
         SubmissionHolder h = sampleHolder();
         h.nome = QStringLiteral("ÁÉÍÓÚÀÈÌÒÙÂÊÎÔÛÃÕÄËÏÖÜÇáéíóúàèìòùâêîôûãõäëïöüç");
         SubmissionAdvisor a = sampleAdvisor();
         a.nome = QStringLiteral("piñata ÑÝýÅåºªÆø");
-        a.titulo = QStringLiteral("ABC\r\nDEF\n\rG\tH");
+        QString every;   // every C0 control character and DEL
+        for (char16_t c = 0; c < 0x20; ++c)
+            every.append(QChar(c));
+        every.append(QChar(0x7F));
+        a.titulo = QStringLiteral("ABC\r\nDEF\n\rG") + every + QStringLiteral("H ~\u00A0");
         const QByteArray r = holderRecord(h, &a);
         QCOMPARE(at(r, 13, 46), QByteArray("AEIOUAEIOUAEIOUAOAEIOUCAEIOUAEIOUAEIOUAOAEIOUC"));
         QCOMPARE(at(r, 130, 16), plat::sys::toCp1252(QStringLiteral("PIñATA ÑÝýÅåºªÆø")));
-        QCOMPARE(at(r, 191, 13), QByteArray("ABC  DEF  G\tH"));
+        QCOMPARE(at(r, 191, 48), QByteArray("ABC  DEF  G") + blanks(33) + QByteArray("H ~\xA0"));
         // A value at least as long as its slot fills it without padding.
         h.processo = QStringLiteral("ABCDEFGHIJKLM");
         QCOMPARE(at(holderRecord(h, &a), 82, 12), QByteArray("ABCDEFGHIJK9"));
@@ -214,6 +218,25 @@ private slots:
         QVERIFY(!r.contains('\r'));
         QCOMPARE(r.count('\n'), 1);
         QVERIFY(r.endsWith(" \n"));
+    }
+
+    void controlCharactersInStoredTextsKeepTheRecordLength()
+    {
+        SubmissionHolder h = sampleHolder();
+        SubmissionAdvisor a = sampleAdvisor();
+        h.nome = QStringLiteral("ANA\tMARIA\u0000");
+        h.processo = QStringLiteral("123\u001A456");
+        a.titulo = QStringLiteral("SOLO\u007FE AGUA\u001B");
+        a.chave1 = QStringLiteral("\fCHAVE");
+        const QByteArray r = holderRecord(h, &a);
+        QCOMPARE(r.size(), kRecordSize);
+        QCOMPARE(at(r, 13, 10), QByteArray("ANA MARIA "));
+        QCOMPARE(at(r, 82, 7), QByteArray("123 456"));
+        QCOMPARE(at(r, 191, 12), QByteArray("SOLO E AGUA "));
+        QCOMPARE(at(r, 446, 6), QByteArray(" CHAVE"));
+        for (char c : r.chopped(1))
+            QVERIFY(uchar(c) >= 0x20 && uchar(c) != 0x7F);
+        QCOMPARE(recordByTheRules(h, a), r);
     }
 
     void fullTitleIsNeverShortened()

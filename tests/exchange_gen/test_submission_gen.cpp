@@ -15,7 +15,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -50,6 +53,13 @@ qint64 addPair(TestData& data, int n, const QString& holderName)
     const qint64 codigo = data.addAdvisor(advisorCpf, QStringLiteral("ORIENTADOR %1").arg(n));
     data.addHolder(holderName, makeCpf(200000000 + n), QStringLiteral("Novo"), advisorCpf, codigo);
     return codigo;
+}
+
+// Institution 123456789 (file 12345678.htm) with one holder and its advisor.
+void oneHolder(TestData& data)
+{
+    data.setInstitution(QStringLiteral("123456789"), QStringLiteral("UFX"), QStringLiteral("UNIVERSIDADE"), 10);
+    addPair(data, 1, QStringLiteral("ANA"));
 }
 
 using CliRun = zelta::test::CliRun;
@@ -315,8 +325,7 @@ private slots:
     void readOnlyFolderKeepsTheOlderFile()
     {
         TestData data;
-        data.setInstitution(QStringLiteral("123456789"), QStringLiteral("UFX"), QStringLiteral("UNIVERSIDADE"), 10);
-        addPair(data, 1, QStringLiteral("ANA"));
+        oneHolder(data);
         QTemporaryDir out;
         const QString path = QDir(out.path()).filePath(QStringLiteral("12345678.htm"));
         writeFile(path, "OLD");
@@ -430,6 +439,71 @@ private slots:
         }
         QCOMPARE(readAll(path).size(), 1000 / 13 * (13 * 14 / 2) + (1000 % 13) * (1000 % 13 + 1) / 2);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    void staleTemporariesOfThisFileAreRemovedAndNothingElse()
+    {
+        TestData data;
+        oneHolder(data);
+        QTemporaryDir out;
+        const QDir dir(out.path());
+        // Left by a killed run: removed.
+        writeFile(dir.filePath(QStringLiteral(".12345678.htm.Ab3xYz")), QByteArray(5000, 'x'));
+        // Held by a writer still running (its lock), or not of this writer's
+        // making: kept.
+        const QString live = dir.filePath(QStringLiteral(".12345678.htm.LIVE01"));
+        writeFile(live, "live");
+        const int liveFd = ::open(QFile::encodeName(live).constData(), O_RDONLY);
+        QVERIFY(liveFd >= 0);
+        QCOMPARE(::flock(liveFd, LOCK_EX), 0);
+        const QStringList kept{QStringLiteral(".12345678.htm.LIVE01"), QStringLiteral(".12345678.htm.bak"),
+                               QStringLiteral(".12345678.htm.Ab3-yz"), QStringLiteral(".87654321.htm.Ab3xYz"),
+                               QStringLiteral("12345678.htm.Ab3xYz"), QStringLiteral(".12345678.htm.Ab3xYz1")};
+        for (const QString& name : kept.mid(1))
+            writeFile(dir.filePath(name), "keep");
+        QVERIFY(dir.mkdir(QStringLiteral(".12345678.htm.Dir123")));
+
+        generateSubmissionFile(data.db(), out.path());
+        ::close(liveFd);
+        QStringList expected = kept;
+        expected << QStringLiteral(".12345678.htm.Dir123") << QStringLiteral("12345678.htm");
+        expected.sort();
+        QCOMPARE(dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name), expected);
+        QCOMPARE(readAll(dir.filePath(QStringLiteral("12345678.htm"))).size(), kHeaderSize + kRecordSize);
+    }
+
+    void folderThatDoesNotConfirmTheRenameIsAFailure()
+    {
+        TestData data;
+        oneHolder(data);
+        QTemporaryDir out;
+        const QString path = QDir(out.path()).filePath(QStringLiteral("12345678.htm"));
+        struct Restore {
+            plat::sys::AtomicFile::DirectorySync previous;
+            ~Restore() { plat::sys::AtomicFile::setDirectorySync(previous); }
+        } restore{plat::sys::AtomicFile::setDirectorySync([](int) {
+            errno = EIO;
+            return -1;
+        })};
+        try {
+            generateSubmissionFile(data.db(), out.path());
+            QFAIL("success reported although the folder was not synced");
+        } catch (const SubmissionError& e) {
+            QVERIFY2(e.message().startsWith(QStringLiteral("Não foi possível confirmar no disco a gravação na pasta %1: ")
+                                                .arg(QDir::toNativeSeparators(out.path()))),
+                     qPrintable(e.message()));
+            QVERIFY2(e.message().endsWith(QStringLiteral("grave-o de novo")), qPrintable(e.message()));
+        }
+        // The file itself is complete under its name, and nothing else is left.
+        QCOMPARE(readAll(path).size(), kHeaderSize + kRecordSize);
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+        // A file system that cannot sync folders at all is no failure.
+        plat::sys::AtomicFile::setDirectorySync([](int) {
+            errno = EINVAL;
+            return -1;
+        });
+        QCOMPARE(generateSubmissionFile(data.db(), out.path()).holders, 1);
     }
 
     void commandLineRunsThePreCheckAndWrites()

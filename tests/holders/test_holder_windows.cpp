@@ -257,6 +257,62 @@ private slots:
         QVERIFY(form->DBEdBolsista->hasFocus());
     }
 
+    void closedBoxesLookClosedAndTabStillLeavesTheCpf()
+    {
+        HolderFixture f;
+        auto form = openForm(f, true);
+        for (QWidget* w : std::initializer_list<QWidget*>{form->DBEdBolsista, form->DBEdDataNascimento, form->DBEdAgencia})
+            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+        QVERIFY(!form->SpeedConfirma->isEnabled());
+
+        // Tab leaves the CPF box, which runs its check.
+        form->DBEdCPFBolsista->setFocus();
+        QTest::keyClicks(form->DBEdCPFBolsista, QString(makeCpf(12)).remove(u'.').remove(u'-').left(5));
+        QTest::keyClick(form->DBEdCPFBolsista, Qt::Key_Tab);
+        QCOMPARE(f.messages.last().text, QStringLiteral("Favor verificar o CPF"));
+        QVERIFY(form->DBEdCPFBolsista->hasFocus());
+        enterHolderCpf(*form, makeCpf(12));
+        QVERIFY(form->DBEdBolsista->isEnabled() && form->DBEdBolsista->hasFocus());
+        QVERIFY(!form->DBEdCPFBolsista->isEnabled());
+    }
+
+    void anAdvisorsCpfKeepsThePickedAdvisor()
+    {
+        HolderFixture f;
+        const QString cpfA = makeCpf(901);
+        f.data.addAdvisor(makeCpf(555), QStringLiteral("MARCOS PROFESSOR"));
+        const qint64 codigoA = f.data.addAdvisor(cpfA, QStringLiteral("ALICE"), QStringLiteral("D"),
+                                                 QStringLiteral("PROJETO A"));
+        auto form = openForm(f, true);
+        f.modals.expect([&](QDialog* d) {
+            auto* picker = static_cast<TFrm_SelOrientador*>(d);
+            QTest::keyClicks(picker->Ed_Orientador, QStringLiteral("a"));
+            picker->BtnRetornar->click();
+        });
+        form->SpeedOrientador->click();
+
+        // An advisor's CPF: only "Confirma" closes, the advisor picked stays.
+        enterHolderCpf(*form, makeCpf(555));
+        QCOMPARE(f.messages.last().text, QStringLiteral("CPF já utilizado pelo orientador\n\rMARCOS PROFESSOR"));
+        QVERIFY(!form->SpeedConfirma->isEnabled());
+        QVERIFY(form->DBEdCPFBolsista->isEnabled() && form->DBEdCPFBolsista->hasFocus());
+        QVERIFY(form->DBEdBolsista->isEnabled() && form->RadioSexo->isEnabled() && form->DBEdAgencia->isEnabled());
+        QCOMPARE(form->Panel_Cpf_Orientador->text(), cpfA);
+        QCOMPARE(form->Panel_Orientador->text(), QStringLiteral("ALICE"));
+        QCOMPARE(form->DbTitulo->toPlainText(), QStringLiteral("PROJETO A"));
+        QCOMPARE(Codigo_Orientador, codigoA);
+
+        // Another CPF, and the holder is stored with the advisor picked first.
+        enterHolderCpf(*form, makeCpf(14));
+        QCOMPARE(form->DbTitulo->toPlainText(), QStringLiteral("PROJETO A"));
+        fillHolder(*form);
+        form->SpeedConfirma->click();
+        QCOMPARE(form->result(), int(QDialog::Accepted));
+        QCOMPARE(f.holderField(QStringLiteral("CPF_ORIENTADOR"), makeCpf(14)), cpfA);
+        QCOMPARE(f.holderField(QStringLiteral("NUMERO_ORIENTADOR"), makeCpf(14)).toLongLong(), codigoA);
+        QCOMPARE(f.holderField(QStringLiteral("Nome"), makeCpf(14)), QStringLiteral("PAULA LIMA"));
+    }
+
     void newHolderWithARegisteredHoldersCpfEditsIt()
     {
         HolderFixture f;

@@ -2,9 +2,15 @@
 // titles and the end of the file.
 #include "RecoverySample.h"
 #include "exchange/RecoveryFile.h"
+#include "platform/system/RegularFile.h"
+#include "support/InChild.h"
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace zelta;
 using namespace zelta::sample;
@@ -192,7 +198,7 @@ private slots:
         r.chave3 = QString(20, u'Z');
         r.codArea = QString(8, u'8');
         QByteArray rec = recordBytes(r);
-        rec.replace(512, 5, "#####");
+        rec.replace(512, 3, "###");   // the CR LF after them marks the record's end
         const RecoveryRecord d = RecoveryFile(headerBytes(header()) + rec).record(0, kToday);
         QCOMPARE(d.cpf, QStringLiteral("123.456.789-01"));
         QCOMPARE(d.nome, QString(60, u'N'));
@@ -303,6 +309,7 @@ private slots:
         QTest::newRow("a record cut short") << rec.left(300) << 2 << 300;
         QTest::newRow("a record cut by Ctrl+Z") << rec.left(40) + "\x1a" + rec.mid(41) << 2 << 40;
         QTest::newRow("one blank") << QByteArray(" ") << 2 << 1;
+        QTest::newRow("zeros after Ctrl+Z") << QByteArray("\x1a") + QByteArray(1000, '\0') << 2 << 0;
     }
     void endOfFile()
     {
@@ -313,6 +320,119 @@ private slots:
         const RecoveryFile f(headerBytes(header()) + rec + rec + tail);
         QCOMPARE(f.recordCount(), records);
         QCOMPARE(f.incompleteTail(), incomplete);
+    }
+
+    void lineEndsTurnedIntoLfAloneAreReadInPlace()
+    {
+        const QByteArray crlf = sampleFile();
+        QByteArray lf = crlf;
+        lf.replace("\r\n", "\n");
+        const RecoveryFile a(crlf);
+        const RecoveryFile b(lf);
+        QCOMPARE(b.headerSize(), RecoveryFile::kHeaderSize - 1);
+        QCOMPARE(b.recordSize(), RecoveryFile::kRecordSize - 1);
+        QCOMPARE(b.recordCount(), 12);
+        QCOMPARE(b.incompleteTail(), 0);
+        QCOMPARE(b.institution().nome, a.institution().nome);
+        QCOMPARE(b.institution().numero, a.institution().numero);
+        QCOMPARE(b.institution().cotas, a.institution().cotas);
+        for (int i = 0; i < 12; ++i) {
+            const RecoveryRecord x = a.record(i, kToday), y = b.record(i, kToday);
+            QCOMPARE(y.cpf, x.cpf);
+            QCOMPARE(y.nome, x.nome);
+            QCOMPARE(y.nascimento, x.nascimento);
+            QCOMPARE(y.cpfOrientador, x.cpfOrientador);
+            QCOMPARE(y.titulo, x.titulo);
+            QCOMPARE(y.codArea, x.codArea);
+        }
+    }
+
+    void dataThatWouldBeReadOutOfPositionIsRefused_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("says");
+        const QByteArray head = headerBytes(header());
+        const QByteArray rec = recordBytes(record());
+        QTest::newRow("a record one character short") << head + rec + rec.left(300) + rec.mid(301) + rec
+                                                      << QStringLiteral("O registro 2 do arquivo não termina");
+        QTest::newRow("one record with LF alone") << head + rec + rec.left(515) + "\n" + rec
+                                                  << QStringLiteral("O registro 2 do arquivo não termina");
+        OldRecord twoLines = record();
+        twoLines.titulo = QStringLiteral("TITULO\r\nEM DUAS LINHAS");
+        QTest::newRow("LF alone, also inside a title")
+            << QByteArray(head + recordBytes(twoLines) + rec).replace("\r\n", "\n")
+            << QStringLiteral("O registro 1 do arquivo não termina");
+        QTest::newRow("CR alone") << QByteArray(head + rec).replace("\r\n", "\r") << QStringLiteral("CR sem LF");
+        // Without line ends only the positions tell; a CPF slot that takes
+        // letters from the name shows the shift.
+        QByteArray bare = head;
+        bare.replace(189, 2, "  ");
+        QByteArray bareRec = rec;
+        bareRec.replace(515, 2, "  ");
+        QTest::newRow("shifted by one, no line ends") << bare + bareRec + bareRec.mid(1) + ' '
+                                                      << QStringLiteral("J\" no lugar do CPF do bolsista");
+        QByteArray letterInAdvisorCpf = rec;
+        letterInAdvisorCpf[117 + 10] = 'X';
+        QTest::newRow("advisor CPF") << head + letterInAdvisorCpf << QStringLiteral("no lugar do CPF do orientador");
+        QByteArray nulInName = rec;
+        nulInName[20] = '\0';
+        QTest::newRow("NUL in a name") << head + rec + nulInName << QStringLiteral("bytes nulos no registro 2");
+        QTest::newRow("zeros after the header") << head + QByteArray(1 << 20, '\0') << QStringLiteral("bytes nulos no registro 1");
+        QByteArray nulInHeader = head;
+        nulInHeader[5] = '\0';
+        QTest::newRow("NUL in the header") << nulInHeader + rec << QStringLiteral("bytes nulos no cabeçalho");
+    }
+    void dataThatWouldBeReadOutOfPositionIsRefused()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, says);
+        try {
+            RecoveryFile f(bytes);
+            QFAIL("the file was taken");
+        } catch (const RecoveryError& e) {
+            QVERIFY2(e.message().contains(says), qPrintable(e.message()));
+        }
+    }
+
+    void loadRefusesWhatIsNotARegularFileAtOnce()
+    {
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath(QStringLiteral("FILA.TEX"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const QString link = dir.filePath(QStringLiteral("ZERO.TEX"));
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), link));
+        for (const QString& path : {fifo, link, QStringLiteral("/dev/zero"), QStringLiteral("/dev/urandom")}) {
+            // In a child under a watchdog: a reader that blocks fails here.
+            const int code = zelta::test::inChild([&] {
+                try {
+                    RecoveryFile::load(path);
+                    return 1;
+                } catch (const RecoveryError& e) {
+                    return e.message().startsWith(path + QStringLiteral(" não é um arquivo comum")) ? 0 : 2;
+                }
+            });
+            QVERIFY2(code == 0, qPrintable(QStringLiteral("%1: %2").arg(path).arg(code)));
+        }
+    }
+
+    void readingStopsAtTheLimitWhateverTheReportedSize()
+    {
+        using Problem = plat::sys::FileContents::Problem;
+        // Files under /proc report no size and still have content.
+        const plat::sys::FileContents status = plat::sys::readRegularFile(QStringLiteral("/proc/self/status"), 1 << 20);
+        QVERIFY(status.ok());
+        QVERIFY(status.bytes.size() > 64);
+        QCOMPARE(plat::sys::readRegularFile(QStringLiteral("/proc/self/status"), 64).problem, Problem::TooLarge);
+
+        QTemporaryDir dir;
+        QFile f(dir.filePath(QStringLiteral("A.TEX")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("0123456789");
+        f.close();
+        QCOMPARE(plat::sys::readRegularFile(f.fileName(), 10).bytes, QByteArray("0123456789"));
+        QCOMPARE(plat::sys::readRegularFile(f.fileName(), 9).problem, Problem::TooLarge);
+        QCOMPARE(plat::sys::readRegularFile(dir.path(), 10).problem, Problem::Directory);
+        QCOMPARE(plat::sys::readRegularFile(dir.filePath(QStringLiteral("B.TEX")), 10).problem, Problem::Missing);
     }
 
     void fileThatEndsAfterItsHeaderHasNoRecord()

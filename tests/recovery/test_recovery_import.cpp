@@ -1,7 +1,7 @@
 // The import of the previous year's file into the tables: what is stored, how
 // advisors are matched, the all-or-nothing replacement and the backup copy.
 #include "RecoverySample.h"
-#include "exchange/RecoveryBackup.h"
+#include "data/RegisterCopies.h"
 #include "exchange/RecoveryImport.h"
 #include "platform/db/DbError.h"
 #include "platform/db/Table.h"
@@ -317,7 +317,7 @@ private slots:
             QCOMPARE(e.message(), QStringLiteral("'x1' is not a valid integer value"));
         }
         QCOMPARE(dump(d), before);
-        QVERIFY(RecoveryBackup::list(d.dir()).isEmpty());   // refused before the copy
+        QVERIFY(RegisterCopies::list(d.dir()).isEmpty());   // refused before the copy
     }
 
     void missingFileChangesNothing()
@@ -424,6 +424,8 @@ private slots:
         const QString path = writeFile(d.dir(), fileOf({holder(1, QStringLiteral("A"), 2, QStringLiteral("P"))}));
         QStringList taken;
         for (int i = 0; i < 7; ++i) {
+            // Each run finds other data, so each copy is distinct.
+            d.addHolder(QStringLiteral("EXTRA %1").arg(i), makeCpf(700000 + i));
             RecoveryOptions o = at();
             o.now = QDateTime(QDate(2026, 1, 1 + i), QTime(10, 0, 0));
             taken << recuperarDados(d.dm(), path, o).backupFile;
@@ -431,20 +433,38 @@ private slots:
         // Two imports within one second keep both copies.
         RecoveryOptions same = at();
         same.now = QDateTime(QDate(2026, 1, 7), QTime(10, 0, 0));
+        d.addHolder(QStringLiteral("EXTRA 7"), makeCpf(700007));
         taken << recuperarDados(d.dm(), path, same).backupFile;
         QCOMPARE(taken.last(), QDir(d.dir()).filePath(QStringLiteral("backups/zelta99-20260107-100000-2.db")));
 
-        const QStringList kept = RecoveryBackup::list(d.dir());
+        const QStringList kept = RegisterCopies::list(d.dir());
         QCOMPARE(kept, taken.mid(3));
         // A file of the user's own in the folder is never removed.
-        QFile own(QDir(RecoveryBackup::folder(d.dir())).filePath(QStringLiteral("minha-copia.db")));
+        QFile own(QDir(RegisterCopies::folder(d.dir())).filePath(QStringLiteral("minha-copia.db")));
         QVERIFY(own.open(QIODevice::WriteOnly));
         own.close();
         RecoveryOptions later = at();
         later.now = QDateTime(QDate(2026, 3, 1), QTime(9, 0, 0));
+        d.addHolder(QStringLiteral("EXTRA 8"), makeCpf(700008));
         recuperarDados(d.dm(), path, later);
         QVERIFY(own.exists());
-        QCOMPARE(RecoveryBackup::list(d.dir()).size(), RecoveryBackup::kKept);
+        QCOMPARE(RegisterCopies::list(d.dir()).size(), RegisterCopies::kKept);
+    }
+
+    void lockedRegisterFailsWithoutACopy()
+    {
+        TestData d;
+        fillRegister(d);
+        const QString older = RegisterCopies::take(d.db(), d.dir()).path;
+        const QStringList before = dump(d);
+        plat::db::Database other;
+        other.open(QDir(d.dir()).filePath(QStringLiteral("zelta99.db")), false);
+        other.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        QVERIFY_THROWS_EXCEPTION(plat::db::DbError,
+                                 recuperarDados(d.dm(), writeFile(d.dir(), fileOf({holder(1, QStringLiteral("A"), 2, QStringLiteral("P"))})), at()));
+        other.exec(QStringLiteral("ROLLBACK"));
+        QCOMPARE(RegisterCopies::list(d.dir()), QStringList{older});
+        QCOMPARE(dump(d), before);
     }
 
     void freshDatabaseNeedsNoCopy()
@@ -453,7 +473,7 @@ private slots:
         const RecoveryResult res =
             recuperarDados(d.dm(), writeFile(d.dir(), fileOf({holder(1, QStringLiteral("A"), 2, QStringLiteral("P"))})), at());
         QVERIFY(res.backupFile.isEmpty());
-        QVERIFY(!QFileInfo::exists(RecoveryBackup::folder(d.dir())));
+        QVERIFY(!QFileInfo::exists(RegisterCopies::folder(d.dir())));
     }
 
     void backupThatCannotBeWrittenStopsTheImport()
@@ -462,7 +482,7 @@ private slots:
         fillRegister(d);
         const QStringList before = dump(d);
         // A file where the folder of copies should be: no copy can be made.
-        QFile blocker(RecoveryBackup::folder(d.dir()));
+        QFile blocker(RegisterCopies::folder(d.dir()));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         try {

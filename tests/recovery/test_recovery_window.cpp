@@ -2,7 +2,7 @@
 // gauge, the main window's labels, and the main window opening it by itself.
 #include "RecoverySample.h"
 #include "app/windows/TZelta.h"
-#include "exchange/RecoveryBackup.h"
+#include "data/RegisterCopies.h"
 #include "exchange/windows/TFrm_Recuperar.h"
 #include "platform/db/Table.h"
 #include "platform/system/Settings.h"
@@ -165,7 +165,7 @@ private slots:
         QCOMPARE(messages.count(), 0);
         QCOMPARE(d.count(QStringLiteral("ZELTABOL")), 1);
         QCOMPARE(d.db().scalar(QStringLiteral("SELECT Sigla FROM ZELTAINT")).toString(), QStringLiteral("FICA"));
-        QVERIFY(RecoveryBackup::list(d.dir()).isEmpty());
+        QVERIFY(RegisterCopies::list(d.dir()).isEmpty());
     }
 
     void cancelClosesWithoutTouchingTheTables()
@@ -212,7 +212,7 @@ private slots:
         QCOMPARE(zelta.Label_Instituicao->text(), QStringLiteral("INSTITUIÇÃO NOVA"));
         QCOMPARE(d.db().scalar(QStringLiteral("SELECT group_concat(Nome) FROM ZELTABOL")).toString(),
                  QStringLiteral("PRIMEIRO,SEGUNDO"));
-        QCOMPARE(RecoveryBackup::list(d.dir()).size(), 1);
+        QCOMPARE(RegisterCopies::list(d.dir()).size(), 1);
         // Closing the window closes the data module's three tables.
         QVERIFY(!d.dm().Tb_Bolsistas->isOpen());
         QVERIFY(!d.dm().Tb_Orientador->isOpen());

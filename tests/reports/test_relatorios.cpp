@@ -14,6 +14,7 @@
 #include "support/TestData.h"
 
 #include <QProcess>
+#include <algorithm>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -106,6 +107,7 @@ private slots:
     void choiceSelectsExactlyItsHolders();
     void holderBandWordsAndLink();
     void holderTitleWrappedAndClipped();
+    void longValuesPrintWholeInASmallerSize();
     void holderPagesBreakWithHeader();
     void emptySelectionsPrintNothing();
     void advisorWords_data();
@@ -246,10 +248,52 @@ void TestRelatorios::holderTitleWrappedAndClipped()
             titleLines << t.text;
         }
     }
-    // Three 4 mm lines fit in 13.5 mm; the rest of the title is not shown.
+    // Three 4 mm lines fit in 13.5 mm, and these metrics do not shrink: the
+    // rest of the title is not shown, and the last line says so.
     QCOMPARE(titleLines.size(), 3);
+    QVERIFY(titleLines.last().endsWith(plat::report::kCutMark));
+    titleLines.last().chop(plat::report::kCutMark.size());
     QVERIFY(title.startsWith(titleLines.join(u' ')));
     QVERIFY(titleLines.join(u' ').size() < title.size());
+}
+
+void TestRelatorios::longValuesPrintWholeInASmallerSize()
+{
+    // With the fonts' own metrics: a 60-character name and a 240-character
+    // title fit in smaller sizes; a name of wide letters does not even at 6 pt.
+    TestData data;
+    const QString title = QStringList(40, QStringLiteral("QQQQQ")).join(u' ');
+    const QString name = QStringLiteral("MARIA APARECIDA DOS SANTOS FERREIRA DE ALBUQUERQUE E SILVA N");
+    const QString wide(60, u'W');
+    const qint64 codigo = data.addAdvisor(makeCpf(300000001), name, QStringLiteral("D"), title);
+    data.addHolder(name, makeCpf(100000001), QStringLiteral("Novo"), makeCpf(300000001), codigo);
+    data.addHolder(wide, makeCpf(100000002), QStringLiteral("Novo"), makeCpf(300000001), codigo);
+    prepararRelatorioBol(*data.dm().Qr_Relatorio_Bol, {true, false, false});
+    const Page page = TFrm_Relatorio_Bol(data.dm()).layOut(kAt).pages.first();
+
+    const QRectF frame = page.frames.at(1);
+    QStringList titleLines;
+    int wholeNames = 0;
+    for (const TextRun& t : bandTexts(page, 0)) {
+        QVERIFY2(frame.contains(t.rect), qPrintable(t.text));
+        if (t.text.startsWith(QStringLiteral("QQ"))) {
+            titleLines << t.text;
+            QVERIFY(t.font.points < 10 && t.font.points >= 6);
+        }
+        if (t.text == name) {
+            ++wholeNames;   // the holder's (bold, smaller) and the advisor's
+            QVERIFY(t.font.points < (t.font.bold ? 10 : 10.01) && t.font.points >= 6);
+            QVERIFY(plat::report::FontMeasurer().width(t.text, t.font) <= t.rect.width());
+        }
+    }
+    QCOMPARE(wholeNames, 2);
+    QCOMPARE(titleLines.join(u' '), title);
+
+    const QStringList other = textsOf(bandTexts(page, 1));
+    const auto cut = std::find_if(other.begin(), other.end(), [](const QString& t) { return t.startsWith(u'W'); });
+    QVERIFY(cut != other.end());
+    QVERIFY(cut->endsWith(plat::report::kCutMark));
+    QVERIFY(cut->size() < 60);
 }
 
 void TestRelatorios::holderPagesBreakWithHeader()
@@ -407,9 +451,14 @@ void TestRelatorios::commandLinePdfs()
     QVERIFY(ori.contains(QStringLiteral("Mestrado")));
     QVERIFY(ori.contains(QStringLiteral("PAULO ORIENTADOR")));
 
-    // Usage errors: no situation, an unknown one, an option the report lacks.
-    QCOMPARE(cli({QStringLiteral("relatorio"), QStringLiteral("bolsistas"), QStringLiteral("--pdf"), bolPdf}, nullptr, &err), 2);
-    QVERIFY(err.contains(QStringLiteral("--situacao")));
+    // Without --situacao, as the help shows it optional: every situation.
+    QCOMPARE(cli({QStringLiteral("relatorio"), QStringLiteral("bolsistas"), QStringLiteral("--pdf"), bolPdf}, nullptr, &err), 0);
+    const QString all = pdfText(bolPdf);
+    QVERIFY(all.contains(QStringLiteral("ANA EXCLUIDA")) && all.contains(QStringLiteral("BETO NOVO")));
+
+    // Usage errors: an empty or unknown situation, an option the report lacks.
+    QCOMPARE(cli({QStringLiteral("relatorio"), QStringLiteral("bolsistas"), QStringLiteral("--situacao="), QStringLiteral("--pdf"),
+                  bolPdf}, nullptr, &err), 2);
     QCOMPARE(cli({QStringLiteral("relatorio"), QStringLiteral("bolsistas"), QStringLiteral("--situacao"), QStringLiteral("Velho"),
                   QStringLiteral("--pdf"), bolPdf}, nullptr, &err), 2);
     QVERIFY(err.contains(QStringLiteral("Velho")));

@@ -50,7 +50,7 @@ QString textForFile(const QString& text)
     static const QString plain = QStringLiteral("AEIOUAEIOUAEIOUAOAEIOUCaeiouaeiouaeiouaoaeiouc");
     QString out = text;
     for (QChar& c : out) {
-        if (c == u'\n' || c == u'\r')
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
             c = u' ';
         if (const qsizetype i = accented.indexOf(c); i >= 0)
             c = plain.at(i);

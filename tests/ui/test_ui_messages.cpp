@@ -3,6 +3,7 @@
 #include "platform/ui/BusyCursor.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Messages.h"
+#include "platform/ui/QtTranslation.h"
 #include "platform/ui/TestHooks.h"
 
 #include <QApplication>
@@ -175,6 +176,23 @@ private slots:
         // A box closed without a button counts as No.
         QVERIFY(!confirm(QStringLiteral("Excluir ?")));
         QCOMPARE(modals.unexpected(), 1);
+    }
+
+    void qtsOwnButtonsSpeakPortuguese()
+    {
+        QVERIFY2(installQtTranslation(*QCoreApplication::instance()), "qtbase_pt_BR.qm (qt6-translations-l10n) is missing");
+        ModalDriver modals;
+        QStringList buttons;
+        modals.expect([&](QDialog* d) {
+            if (auto* box = qobject_cast<QMessageBox*>(d))
+                buttons << box->button(QMessageBox::Yes)->text().remove(u'&') << box->button(QMessageBox::No)->text().remove(u'&');
+        });
+        confirm(QStringLiteral("Excluir ?"));
+        QCOMPARE(buttons, (QStringList{QStringLiteral("Sim"), QStringLiteral("Não")}));
+        // The program's own texts stay as they are.
+        MessageRecorder recorder;
+        confirm(QStringLiteral("Excluir ?"));
+        QCOMPARE(recorder.last().caption, QStringLiteral("Atenção"));
     }
 
     void guardTurnsFailuresIntoTheErrorReport_data()

@@ -22,13 +22,10 @@
 #include <QVBoxLayout>
 
 using namespace plat::ui;
+using plat::db::compareKeyValues;
 using zelta::test::makeCpf;
 
-// Test data whose cursors go while the database is still there (the data
-// module itself lets them go only after its database member).
-struct TestData : zelta::test::TestData {
-    ~TestData() { qDeleteAll(dm().findChildren<plat::db::Table*>()); }
-};
+using zelta::test::TestData;
 namespace {
 
 // A shown, active window with the controls under test and a second box to

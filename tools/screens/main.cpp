@@ -7,9 +7,12 @@
 #include "data/TDm_Dados.h"
 #include "platform/system/Settings.h"
 #include "platform/ui/Messages.h"
+#include "platform/ui/QtTranslation.h"
 #include "platform/ui/TestHooks.h"
+#include "platform/ui/WindowChrome.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -39,6 +42,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zelta99"));
+    plat::ui::installQtTranslation(app);
     QTextStream out(stdout);
     QTextStream err(stderr);
 
@@ -81,6 +85,9 @@ int main(int argc, char** argv)
             err << screen.name << ": nada a mostrar\n";
             continue;
         }
+        // As showModal() readies every window: access keys and names.
+        if (auto* dialog = qobject_cast<QDialog*>(window.get()))
+            plat::ui::prepareDialog(dialog);
         window->show();
         settle();
         const QString file = outDir.filePath(screen.name + QStringLiteral(".png"));

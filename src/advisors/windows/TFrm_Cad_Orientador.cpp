@@ -66,7 +66,6 @@ TFrm_Cad_Orientador::TFrm_Cad_Orientador(AppContext& ctx, QWidget* parent)
     wireEvents();
     plat::ui::setNoBorderIcons(this);   // left only through "Confirma" or "Cancelar"
     setFixedSize(668, 448);
-    plat::ui::centerOnScreen(this);
     FormCreate();
 }
 

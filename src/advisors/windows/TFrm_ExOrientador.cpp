@@ -88,7 +88,6 @@ TFrm_ExOrientador::TFrm_ExOrientador(AppContext& ctx, QWidget* parent)
     wireEvents();
     plat::ui::setNoBorderIcons(this);   // the changes made are dropped only by "Cancelar"
     resize(800, 566);
-    plat::ui::centerOnScreen(this);
     setWindowState(windowState() | Qt::WindowMaximized);
     FormCreate();
 }

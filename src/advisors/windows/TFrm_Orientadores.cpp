@@ -37,7 +37,6 @@ TFrm_Orientadores::TFrm_Orientadores(AppContext& ctx, QWidget* parent)
     wireEvents();
     plat::ui::setNoBorderIcons(this);
     resize(675, 569);
-    plat::ui::centerOnScreen(this);
     FormCreate();
 }
 
@@ -92,6 +91,7 @@ void TFrm_Orientadores::buildUi()
     layout->addWidget(DBGrid1, 1);
     layout->addWidget(title);
     setTabOrder(Ed_Orientador, DBGrid1);
+    Ed_Orientador->setFocus();   // the list opens ready for a name
 }
 
 void TFrm_Orientadores::wireEvents()

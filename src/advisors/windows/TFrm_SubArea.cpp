@@ -23,7 +23,6 @@ TFrm_SubArea::TFrm_SubArea(QWidget* parent) : QDialog(parent)
     fillTree();
     plat::ui::setNoBorderIcons(this, BitBtn2);
     setFixedSize(717, 490);
-    plat::ui::centerOnScreen(this);
 }
 
 void TFrm_SubArea::buildUi()

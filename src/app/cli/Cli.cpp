@@ -1,6 +1,8 @@
 #include "app/cli/Cli.h"
 
+#include "platform/system/Options.h"
 #include "platform/system/Settings.h"
+#include "app/Version.h"
 #include "app/cli/CliCommands.h"
 
 #include <QHash>
@@ -24,12 +26,19 @@ const char* kHelp =
     "                                 (--json: cada pendência em uma linha JSON)\n"
     "  gerar --destino PASTA          gera o arquivo para o Orvu na pasta indicada\n"
     "  relatorio bolsistas|orientadores|erros --pdf ARQUIVO [--situacao Novo,Renovado,Excluído]\n"
-    "                                 grava um relatório de conferência em PDF\n"
+    "                                 grava um relatório de conferência em PDF; sem --situacao,\n"
+    "                                 o de bolsistas traz todas as situações\n"
+    "  copia                          faz uma cópia de segurança dos dados e mostra o arquivo\n"
+    "  copias                         lista as cópias de segurança, da mais recente à mais antiga\n"
+    "  restaurar COPIA                põe a cópia no lugar dos dados (COPIA: o arquivo, ou o\n"
+    "                                 número da linha em copias, 1 = a mais recente); os dados\n"
+    "                                 substituídos ficam guardados numa cópia\n"
     "\n"
     "Opções:\n"
     "  --dados PASTA                  pasta dos dados (também ZELTA_DADOS ou [Zelta] Diretorio\n"
     "                                 em ~/.config/zelta99/zelta99.ini)\n"
     "  --help                         mostra esta ajuda\n"
+    "  --version                      mostra a versão do programa\n"
     "\n"
     "Saída: 0 sem erros; 1 quando a verificação encontra erros ou o CPF/CGC é inválido;\n"
     "2 em erro de uso ou de dados.\n";
@@ -46,42 +55,19 @@ QHash<QString, Command>& commands()
         {QStringLiteral("recuperar"), {cli::recuperar}},
         {QStringLiteral("verificar"), {cli::verificar}},
         {QStringLiteral("relatorio"), {cli::relatorio}},
+        {QStringLiteral("copia"), {cli::copia}},
+        {QStringLiteral("copias"), {cli::copias}},
+        {QStringLiteral("restaurar"), {cli::restaurar}},
     };
     return table;
 }
 
 } // namespace
 
-QString takeOption(QStringList& args, const QString& name, bool* ok)
-{
-    *ok = true;
-    const QString joined = name + u'=';
-    QString value;
-    for (int i = 0; i < args.size();) {
-        if (args[i] == name) {
-            if (i + 1 >= args.size()) {
-                *ok = false;
-                args.removeAt(i);
-                continue;
-            }
-            value = args[i + 1];
-            args.remove(i, 2);
-        } else if (args[i].startsWith(joined)) {
-            value = args[i].mid(joined.size());
-            args.removeAt(i);
-        } else {
-            ++i;
-        }
-    }
-    return value;
-}
-
-QString takeDataOption(QStringList& args, bool* ok) { return takeOption(args, QStringLiteral("--dados"), ok); }
-
 int runCli(QStringList& args, QTextStream& out, QTextStream& err)
 {
     bool ok = true;
-    const QString dir = takeDataOption(args, &ok);
+    const QString dir = plat::sys::takeDataOption(args, &ok);
     if (!ok) {
         err << "A opção --dados precisa de uma pasta.\n";
         return kExitUsage;
@@ -93,6 +79,10 @@ int runCli(QStringList& args, QTextStream& out, QTextStream& err)
     const QString name = args.first();
     if (name == QStringLiteral("--help") || name == QStringLiteral("-h") || name == QStringLiteral("ajuda")) {
         out << QString::fromUtf8(kHelp);
+        return 0;
+    }
+    if (name == QStringLiteral("--version")) {
+        out << "zelta99 " << programVersion() << '\n';
         return 0;
     }
     const auto it = commands().constFind(name);

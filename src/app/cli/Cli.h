@@ -11,12 +11,4 @@ namespace zelta {
 // it is taken out of args and applied to the settings.
 int runCli(QStringList& args, QTextStream& out, QTextStream& err);
 
-// Removes an option with a value, "NAME VALUE" or "NAME=VALUE", from args
-// wherever it stands and returns the value (the last one given), or an empty
-// string. Sets ok to false when the option has no value.
-QString takeOption(QStringList& args, const QString& name, bool* ok);
-
-// The data folder option: takeOption for "--dados".
-QString takeDataOption(QStringList& args, bool* ok);
-
 } // namespace zelta

@@ -3,6 +3,10 @@
 #include <QStringList>
 #include <QTextStream>
 
+namespace zelta {
+class TDm_Dados;
+}
+
 namespace zelta::cli {
 
 // One function per subcommand. Each gets the arguments after its name (with
@@ -15,11 +19,17 @@ constexpr int kExitUsage = 2;
 // one is a mistake to report, not a register to create: the message goes to
 // err and the result is empty.
 QString registerDirectory(QTextStream& err);
+// Prints what the data module has to tell about the register's file (an
+// index rebuilt, a schema upgraded), one line each, on err.
+void printNotices(TDm_Dados& dados, QTextStream& err);
 
 int cpf(const QStringList& args, QTextStream& out, QTextStream& err);
 int gerar(const QStringList& args, QTextStream& out, QTextStream& err);
 int recuperar(const QStringList& args, QTextStream& out, QTextStream& err);
 int verificar(const QStringList& args, QTextStream& out, QTextStream& err);
 int relatorio(const QStringList& args, QTextStream& out, QTextStream& err);
+int copia(const QStringList& args, QTextStream& out, QTextStream& err);
+int copias(const QStringList& args, QTextStream& out, QTextStream& err);
+int restaurar(const QStringList& args, QTextStream& out, QTextStream& err);
 
 } // namespace zelta::cli

@@ -6,6 +6,7 @@
 #include "exchange/SubmissionWriter.h"
 #include "platform/db/DbError.h"
 #include "platform/system/FullStop.h"
+#include "platform/system/Options.h"
 #include "platform/system/Settings.h"
 #include "validation/Completude.h"
 
@@ -17,7 +18,7 @@ int gerar(const QStringList& args, QTextStream& out, QTextStream& err)
 {
     QStringList rest = args;
     bool ok = true;
-    const QString destino = takeOption(rest, QStringLiteral("--destino"), &ok);
+    const QString destino = plat::sys::takeOption(rest, QStringLiteral("--destino"), &ok);
     if (!ok || destino.isEmpty() || !rest.isEmpty()) {
         err << "Uso: zelta99 gerar --destino PASTA [--dados PASTA]\n";
         return kExitUsage;
@@ -29,6 +30,8 @@ int gerar(const QStringList& args, QTextStream& out, QTextStream& err)
 
     try {
         TDm_Dados dados(dataDir);
+        dados.checkRegister();
+        printNotices(dados, err);
         if (!Verificar_Erro(dados.database())) {
             err << "Favor executar a verificação do preenchimento\n";
             // What stops the generation, record by record.

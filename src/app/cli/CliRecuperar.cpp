@@ -25,7 +25,12 @@ int recuperar(const QStringList& args, QTextStream& out, QTextStream& err)
                    .arg(nome, r.institution.numero)
                    .arg(r.holders)
                    .arg(r.advisors);
-        if (!r.backupFile.isEmpty())
+        printNotices(dados, err);
+        if (r.replacedDamaged)
+            err << QStringLiteral("O arquivo de dados estava danificado e foi refeito a partir do arquivo recuperado; o "
+                                  "arquivo danificado foi guardado em %1\n")
+                       .arg(QDir::toNativeSeparators(r.backupFile));
+        else if (!r.backupFile.isEmpty())
             err << QStringLiteral("Cópia de segurança dos dados anteriores: %1\n").arg(QDir::toNativeSeparators(r.backupFile));
         if (r.droppedHolders > 0)
             err << QStringLiteral("%1 registro(s) sem CPF do bolsista não foram recuperados.\n").arg(r.droppedHolders);

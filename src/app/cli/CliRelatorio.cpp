@@ -7,6 +7,7 @@
 #include "platform/db/Table.h"
 #include "platform/report/PdfWriter.h"
 #include "platform/system/FullStop.h"
+#include "platform/system/Options.h"
 #include "platform/system/Settings.h"
 #include "validation/TFrm_Relatorio_Erro.h"
 
@@ -66,7 +67,7 @@ int relatorio(const QStringList& args, QTextStream& out, QTextStream& err)
 
     QStringList options = args.mid(1);
     bool ok = true;
-    const QString pdf = takeOption(options, QStringLiteral("--pdf"), &ok);
+    const QString pdf = plat::sys::takeOption(options, QStringLiteral("--pdf"), &ok);
     if (!ok || pdf.isEmpty()) {
         err << "Falta o arquivo: --pdf ARQUIVO\n" << kUsage;
         return kExitUsage;

@@ -1,5 +1,6 @@
 // The checking reports of the "relatorio" subcommand: the holder report for
-// the situations given with --situacao, and the advisor report.
+// the situations given with --situacao (every situation when it is left out,
+// as the help shows it optional), and the advisor report.
 #include "app/cli/CliRelatorio.h"
 
 #include "data/TDm_Dados.h"
@@ -22,11 +23,9 @@ plat::report::PageModel relatorioBolsistas(TDm_Dados& dados, const QStringList& 
             throw ReportUsageError{QStringLiteral("Opção desconhecida: %1").arg(options[i])};
         }
     }
-    if (!given)
-        throw ReportUsageError{QStringLiteral("Falta a situação: --situacao Novo,Renovado,Excluído")};
-    SituacoesBolsista situacoes;
+    SituacoesBolsista situacoes{true, true, true};
     QString error;
-    if (!lerSituacoes(list, &situacoes, &error))
+    if (given && !lerSituacoes(list, &situacoes, &error))
         throw ReportUsageError{error};
     return paginasRelatorioBol(dados, situacoes);
 }

@@ -19,4 +19,10 @@ QString registerDirectory(QTextStream& err)
     return QString();
 }
 
+void printNotices(TDm_Dados& dados, QTextStream& err)
+{
+    for (const QString& notice : dados.takeNotices())
+        err << plat::sys::withFullStop(notice) << '\n';
+}
+
 } // namespace zelta::cli

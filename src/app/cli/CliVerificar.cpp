@@ -62,6 +62,8 @@ int verificar(const QStringList& args, QTextStream& out, QTextStream& err)
         return kExitUsage;
     try {
         TDm_Dados dados(dataDir);
+        dados.checkRegister();
+        printNotices(dados, err);
         // The validator as the main window holds it.
         TVlCpfCgc validator;
         validator.loadStoredState();

@@ -1,5 +1,6 @@
 #include "app/windows/TFrm_Sobre.h"
 
+#include "app/Version.h"
 #include "platform/ui/WindowChrome.h"
 
 #include <QFrame>
@@ -36,7 +37,6 @@ TFrm_Sobre::TFrm_Sobre(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Sobre"));
     buildUi();
     plat::ui::setNoBorderIcons(this);
-    plat::ui::centerOnScreen(this);
 }
 
 void TFrm_Sobre::buildUi()
@@ -53,7 +53,7 @@ void TFrm_Sobre::buildUi()
     name->setFont(nameFont);
     paint(name, kNavy);
 
-    QLabel* version = line(panel, QStringLiteral("Label_Versao"), QStringLiteral("Versão 1.0"));
+    QLabel* version = line(panel, QStringLiteral("Label_Versao"), QStringLiteral("Versão %1").arg(programVersion()));
     QFont versionFont = version->font();
     versionFont.setBold(true);
     version->setFont(versionFont);

@@ -1,5 +1,6 @@
 #include "app/windows/TZelta.h"
 
+#include "app/windows/RegisterNotices.h"
 #include "app/windows/TFrm_Sobre.h"
 #include "app/windows/ToolbarIcons.h"
 #include "app/windows/WindowCommands.h"
@@ -145,6 +146,7 @@ QAction* TZelta::addCommand(Command command, const QString& text, const QString&
         {Command::GeraDisquete, &TZelta::GeraDisqueteClick},
         {Command::Recuperar, &TZelta::RecuperarDadosClick},
         {Command::Relatorios, &TZelta::RelatoriosConferenciaClick},
+        {Command::Copias, &TZelta::CopiasSegurancaClick},
     };
     QAction* action = addAction(text, name, handlers.value(command));
     action->setToolTip(hint);
@@ -169,6 +171,8 @@ void TZelta::buildActions()
         ->setIcon(icons::disk());
     addCommand(Command::Recuperar, QStringLiteral("Recuperar dados do Zelta 1999"),
                QStringLiteral("Recuperar dados do Zelta 1999"), QStringLiteral("RecuperarDados"));
+    addCommand(Command::Copias, QStringLiteral("Cópias de Segurança..."), QStringLiteral("Cópias de Segurança"),
+               QStringLiteral("CopiasSeguranca"));
     addCommand(Command::Relatorios, QStringLiteral("Imprime Relatórios de Conferência"),
                QStringLiteral("Imprime Relatórios de Conferência"), QStringLiteral("RelatoriosConferencia"))
         ->setIcon(icons::reports());
@@ -193,6 +197,7 @@ void TZelta::buildMenus()
     arquivo->addAction(m_commandActions.value(Command::GeraDisquete));
     arquivo->addSeparator();
     arquivo->addAction(m_commandActions.value(Command::Recuperar));
+    arquivo->addAction(m_commandActions.value(Command::Copias));
     arquivo->addSeparator();
     arquivo->addAction(m_commandActions.value(Command::Relatorios));
     arquivo->addAction(m_sair);
@@ -277,11 +282,21 @@ void TZelta::activationSteps()
         CloseAtExit closeAdvisors{dados->Tb_Orientador};
         CloseAtExit closeHolders{dados->Tb_Bolsistas};
         dados->Tb_Bolsistas->open();
+        // Opening checked the register; a repaired index is told here.
+        showRegisterNotices(*dados, this);
         if (dados->Tb_Bolsistas->eof())
             runCommand(Command::Recuperar);
     }
 
     // 5. The institution, as the recovery may just have written it.
+    refreshInstitution();
+}
+
+void TZelta::refreshInstitution()
+{
+    TDm_Dados* dados = m_context.Dm_Dados;
+    if (!dados)
+        return;
     CloseAtExit closeInstitution{dados->Tb_Instituicao};
     plat::db::Table& inst = *dados->Tb_Instituicao;
     inst.open();
@@ -299,6 +314,7 @@ void TZelta::VerificacaoPreenchimentoClick() { runCommand(Command::Verificacao);
 void TZelta::GeraDisqueteClick() { runCommand(Command::GeraDisquete); }
 void TZelta::RecuperarDadosClick() { runCommand(Command::Recuperar); }
 void TZelta::RelatoriosConferenciaClick() { runCommand(Command::Relatorios); }
+void TZelta::CopiasSegurancaClick() { runCommand(Command::Copias); }
 
 void TZelta::SairClick()
 {

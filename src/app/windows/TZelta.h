@@ -25,7 +25,7 @@ class TZelta : public QMainWindow {
     Q_OBJECT
 public:
     // The commands that open other windows.
-    enum class Command { Orientadores, Bolsistas, Verificacao, GeraDisquete, Recuperar, Relatorios };
+    enum class Command { Orientadores, Bolsistas, Verificacao, GeraDisquete, Recuperar, Relatorios, Copias };
     using Launcher = std::function<void(AppContext&)>;
 
     explicit TZelta(QWidget* parent = nullptr);
@@ -47,6 +47,10 @@ public:
     void FormActivate();
     bool activationDone() const { return m_activationDone; }
 
+    // Shows the institution's acronym and name as ZELTAINT holds them now
+    // (after the first activation, and after a copy was restored).
+    void refreshInstitution();
+
     // Command handlers (menu entries and toolbar buttons).
     void CadastroOrientadoresClick();
     void CadastroBolsistasClick();
@@ -54,6 +58,7 @@ public:
     void GeraDisqueteClick();
     void RecuperarDadosClick();
     void RelatoriosConferenciaClick();
+    void CopiasSegurancaClick();
     void SairClick();
     void ApresentacaoClick();
     void DicasProcedimentosClick();

@@ -1,5 +1,6 @@
 #include "app/windows/WindowCommands.h"
 
+#include "app/windows/TFrm_Copias.h"
 #include "app/windows/TZelta.h"
 #include "advisors/windows/TFrm_Orientadores.h"
 #include "exchange/windows/TFrm_Gerar.h"
@@ -36,6 +37,11 @@ void registerWindowCommands(TZelta& zelta)
 
     zelta.setLauncher(TZelta::Command::Bolsistas, [](AppContext& ctx) {
         TFrm_Bolsistas form(ctx, ctx.Zelta);
+        plat::ui::showModal(&form);
+    });
+
+    zelta.setLauncher(TZelta::Command::Copias, [](AppContext& ctx) {
+        TFrm_Copias form(ctx, ctx.Zelta);
         plat::ui::showModal(&form);
     });
 

@@ -1,6 +1,7 @@
 #include "exchange/windows/TFrm_Gerar.h"
 
 #include "app/windows/AppContext.h"
+#include "app/windows/RegisterNotices.h"
 #include "data/TDm_Dados.h"
 #include "exchange/SubmissionCheck.h"
 #include "exchange/SubmissionWriter.h"
@@ -33,7 +34,6 @@ TFrm_Gerar::TFrm_Gerar(AppContext& ctx, QWidget* parent) : QDialog(parent), m_ct
     buildUi();
     plat::ui::setNoBorderIcons(this, BitBtn2);
     FormCreate();
-    plat::ui::centerOnScreen(this);
 }
 
 void TFrm_Gerar::executar(AppContext& ctx, QWidget* parent)
@@ -166,7 +166,6 @@ void TFrm_Gerar::showProblems()
     if (!Pendencias->isVisible()) {
         Pendencias->show();
         resize(qMax(width(), 760), qMax(height(), 480));
-        plat::ui::centerOnScreen(this);
     }
 }
 
@@ -179,6 +178,7 @@ void TFrm_Gerar::setGauge(int percent)
 
 void TFrm_Gerar::BitBtn3Click()
 {
+    checkRegisterBeforeUse(*m_ctx.Dm_Dados, this);
     if (!Verificar_Erro()) {
         plat::ui::attention(QStringLiteral("Favor executar a verificação do preenchimento"), this);
         showProblems();

@@ -1,5 +1,6 @@
 #include "exchange/windows/TFrm_Recuperar.h"
 
+#include "app/windows/RegisterNotices.h"
 #include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
 #include "exchange/RecoveryImport.h"
@@ -45,7 +46,6 @@ TFrm_Recuperar::TFrm_Recuperar(AppContext& ctx, QWidget* parent) : QDialog(paren
     buildUi();
     wireEvents();
     plat::ui::setNoBorderIcons(this, BitBtn2);
-    plat::ui::centerOnScreen(this);
 }
 
 void TFrm_Recuperar::buildUi()
@@ -69,7 +69,7 @@ void TFrm_Recuperar::buildUi()
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     SpeedButton1->setIconSize(QSize(20, 20));
-    SpeedButton1->setFocusPolicy(Qt::NoFocus);
+    SpeedButton1->setFocusPolicy(Qt::TabFocus);
     SpeedButton1->setAutoRaise(false);
     SpeedButton1->setToolTip(QStringLiteral("Escolher o arquivo (drive A: é a pasta %1)")
                                  .arg(QDir::toNativeSeparators(driveAFolder())));
@@ -187,6 +187,12 @@ void TFrm_Recuperar::BitBtn3Click()
     }
     busy.restore();
 
+    showRegisterNotices(*m_ctx.Dm_Dados, this);
+    if (result.replacedDamaged)
+        plat::ui::showMessage(QStringLiteral("O arquivo de dados estava danificado e foi refeito a partir do arquivo "
+                                             "recuperado; o arquivo danificado foi guardado em %1.")
+                                  .arg(QDir::toNativeSeparators(result.backupFile)),
+                              this);
     if (result.incompleteTail > 0)
         plat::ui::showMessage(QStringLiteral("O arquivo termina no meio de um registro (%1 caracteres), que não foi recuperado.")
                                   .arg(result.incompleteTail),

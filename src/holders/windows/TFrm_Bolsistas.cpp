@@ -84,7 +84,6 @@ TFrm_Bolsistas::TFrm_Bolsistas(AppContext& ctx, QWidget* parent)
     wireEvents();
     plat::ui::setNoBorderIcons(this);
     resize(640, 560);
-    plat::ui::centerOnScreen(this);
     FormCreate();
 }
 
@@ -163,6 +162,7 @@ void TFrm_Bolsistas::buildUi()
     layout->addWidget(DBGrid1, 1);
     layout->addWidget(counters);
     setTabOrder(Ed_Bolsistas, DBGrid1);
+    Ed_Bolsistas->setFocus();   // the list opens ready for a name
 }
 
 void TFrm_Bolsistas::wireEvents()

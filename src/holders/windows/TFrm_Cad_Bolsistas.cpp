@@ -79,7 +79,6 @@ TFrm_Cad_Bolsistas::TFrm_Cad_Bolsistas(AppContext& ctx, QWidget* parent)
     wireEvents();
     plat::ui::setNoBorderIcons(this);   // left only through "Confirma" or "Cancelar"
     setFixedSize(600, 430);
-    plat::ui::centerOnScreen(this);
     FormCreate();
 }
 
@@ -189,12 +188,17 @@ void TFrm_Cad_Bolsistas::done(int result)
 
 void TFrm_Cad_Bolsistas::setEntryEnabled(bool enabled)
 {
-    // The boxes stay in the tab order while closed, so that the CPF box can be
-    // left with Tab; they only refuse typing.
-    for (DBEdit* e : {DBEdBolsista, DBEdDataNascimento, DBEdAgencia})
-        e->setReadOnly(!enabled);
-    for (QWidget* w : std::initializer_list<QWidget*>{RadioSexo, DbTitulo, SpeedConfirma})
+    // Closed boxes look closed and take no focus, as on the advisor form; Tab
+    // still leaves the CPF box, for the buttons are in the tab order.
+    for (QWidget* w : std::initializer_list<QWidget*>{DBEdBolsista, DBEdDataNascimento, DBEdAgencia, RadioSexo, DbTitulo,
+                                                      SpeedConfirma})
         w->setEnabled(enabled);
+}
+
+void TFrm_Cad_Bolsistas::setCpfOpen(bool open)
+{
+    DBEdCPFBolsista->setReadOnly(!open);
+    DBEdCPFBolsista->setEnabled(open);
 }
 
 void TFrm_Cad_Bolsistas::showStoredValues()
@@ -294,7 +298,7 @@ void TFrm_Cad_Bolsistas::focoEm(Campo campo)
 {
     switch (campo) {
     case Campo::Cpf:
-        DBEdCPFBolsista->setReadOnly(false);
+        setCpfOpen(true);
         DBEdCPFBolsista->setFocus();
         break;
     case Campo::Sexo:
@@ -321,7 +325,7 @@ void TFrm_Cad_Bolsistas::openNew()
     m_dm.Tb_Bolsistas->insert();
     m_dm.Tb_Orientador->close();
     clearAdvisor();
-    DBEdCPFBolsista->setReadOnly(false);
+    setCpfOpen(true);
     setEntryEnabled(false);
     RadioSexo->setItemIndex(-1);
 }
@@ -331,7 +335,7 @@ void TFrm_Cad_Bolsistas::openEdit()
     Table& bol = *m_dm.Tb_Bolsistas;
     bol.edit();
     showStoredValues();
-    DBEdCPFBolsista->setReadOnly(true);
+    setCpfOpen(false);
     setEntryEnabled(true);
     m_dm.Tb_Orientador->open();
     showAdvisorOfHolder();
@@ -346,7 +350,7 @@ void TFrm_Cad_Bolsistas::DBEdCPFBolsistaExit()
     // The box is closed once the CPF is taken (and when an existing holder is
     // edited): its number is not checked again, so a stored CPF the check
     // refuses does not hold the focus there.
-    if (DBEdCPFBolsista->isReadOnly())
+    if (!DBEdCPFBolsista->isEnabled() || DBEdCPFBolsista->isReadOnly())
         return;
     const QString cpf = DBEdCPFBolsista->value();
     TVlCpfCgc& validator = *m_ctx.VerificarCpfCgc;
@@ -356,9 +360,9 @@ void TFrm_Cad_Bolsistas::DBEdCPFBolsistaExit()
         DBEdCPFBolsista->setFocus();
         return;
     }
-    DBEdCPFBolsista->setReadOnly(true);
     setEntryEnabled(true);
     DBEdBolsista->setFocus();
+    setCpfOpen(false);
     if (!Bolsista_Novo) {
         // A registered holder's CPF opened to be mended (focoEm): it may not
         // become an advisor's or another holder's.
@@ -367,30 +371,38 @@ void TFrm_Cad_Bolsistas::DBEdCPFBolsistaExit()
             setEntryEnabled(false);
             plat::ui::showMessage(used.advisor ? holderText::cpfOfAdvisor(used.nome) : holderText::cpfOfHolder(used.nome),
                                   this);
-            DBEdCPFBolsista->setReadOnly(false);
+            setCpfOpen(true);
             DBEdCPFBolsista->setFocus();
         }
         return;
     }
 
-    // An advisor's CPF cannot be a holder's.
+    // An advisor's CPF cannot be a holder's. Only "Confirma" closes again: what
+    // the user typed and the advisor picked stay, and the project its title,
+    // although the advisor cursor is closed.
     Table& ori = *m_dm.Tb_Orientador;
+    const QString titulo = DbTitulo->toPlainText();
     ori.open();
     ori.setIndexName(QStringLiteral("Id_Orientador_Cpf"));
     if (ori.findKey({cpf})) {
         const QString advisorName = ori.field(QStringLiteral("NOME")).asString();
-        setEntryEnabled(false);
+        SpeedConfirma->setEnabled(false);
+        DbTitulo->setDataSource(nullptr);
+        DbTitulo->setPlainText(titulo);
         ori.setIndexName(QString());
         ori.close();
-        clearAdvisor();
         plat::ui::showMessage(holderText::cpfOfAdvisor(advisorName), this);
-        DBEdCPFBolsista->setReadOnly(false);
+        setCpfOpen(true);
         DBEdCPFBolsista->setFocus();
         return;
     }
     ori.setIndexName(QString());
+    // An advisor picked before the CPF stays the holder's; the project memo
+    // follows it again on the advisor cursor.
     if (Panel_Cpf_Orientador->text().isEmpty())
         clearAdvisor();
+    else if (moveAdvisorCursorTo(Panel_Cpf_Orientador->text(), Codigo_Orientador))
+        DbTitulo->setDataSource(m_dm.Ds_Orientador);
 
     // The CPF of a registered holder: the form edits that holder instead.
     Table& sel = *m_dm.Tb_SelBolsista;

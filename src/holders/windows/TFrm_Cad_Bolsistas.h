@@ -69,6 +69,7 @@ private:
     void openNew();
     void openEdit();
     void setEntryEnabled(bool enabled);
+    void setCpfOpen(bool open);
     void showStoredValues();
     void selectSexo();
     void showAdvisorOfHolder();

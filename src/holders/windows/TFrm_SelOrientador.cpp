@@ -25,7 +25,6 @@ TFrm_SelOrientador::TFrm_SelOrientador(AppContext& ctx, QWidget* parent) : QDial
     wireEvents();
     plat::ui::setNoBorderIcons(this, BtnCancelar);
     resize(640, 480);
-    plat::ui::centerOnScreen(this);
     FormCreate();
 }
 

@@ -4,15 +4,63 @@
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <algorithm>
 #include <sqlite3.h>
 
 namespace plat::db {
+
+namespace {
+
+sqlite3* openHandle(const QString& filePath, int flags)
+{
+    static const bool configured = [] {
+        // One thread uses the engine; memory statistics would only add a lock
+        // to every allocation.
+        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+        sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
+        return sqlite3_initialize() == SQLITE_OK;
+    }();
+    Q_UNUSED(configured);
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(filePath).constData(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_close(db);
+        throw DbError(QStringLiteral("Não foi possível abrir %1: %2").arg(QDir::toNativeSeparators(filePath), msg));
+    }
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, 3000);
+    return db;
+}
+
+// Runs SQLite's check; a check that cannot run at all is one problem.
+QStringList runCheck(sqlite3* db, bool quick)
+{
+    QStringList problems;
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db, quick ? "PRAGMA quick_check(100)" : "PRAGMA integrity_check(100)", -1, &st, nullptr);
+    while (rc == SQLITE_OK || rc == SQLITE_ROW) {
+        rc = sqlite3_step(st);
+        if (rc != SQLITE_ROW)
+            break;
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+        if (text && qstrcmp(text, "ok") != 0)
+            problems << QString::fromUtf8(text);
+    }
+    if (rc != SQLITE_DONE)
+        problems << QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_finalize(st);
+    return problems;
+}
+
+} // namespace
 
 Database::Database() = default;
 
 Database::~Database() { close(); }
 
-bool Database::open(const QString& filePath, bool create)
+bool Database::open(const QString& filePath, bool create, const std::function<void(Database&)>& accept)
 {
     close();
     const QFileInfo info(filePath);
@@ -26,48 +74,56 @@ bool Database::open(const QString& filePath, bool create)
         throw DbError(QStringLiteral("A pasta de dados %1 não existe").arg(QDir::toNativeSeparators(info.absolutePath())));
     // The journal lives beside the file, so a folder without write permission
     // cannot hold working data even when the file itself is readable.
-    if (!dirInfo.isWritable() || (exists && !info.isWritable()))
+    if (!dirInfo.isWritable())
         throw DbError(QStringLiteral("A pasta de dados %1 não permite gravação; verifique as permissões")
                           .arg(QDir::toNativeSeparators(info.absolutePath())));
+    if (exists && !info.isWritable())
+        throw DbError(QStringLiteral("O arquivo de dados %1 é somente leitura; verifique as permissões")
+                          .arg(QDir::toNativeSeparators(filePath)));
 
-    static const bool configured = [] {
-        // One thread uses the engine; memory statistics would only add a lock
-        // to every allocation.
-        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
-        sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
-        return sqlite3_initialize() == SQLITE_OK;
-    }();
-    Q_UNUSED(configured);
-    sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
-    const int rc = sqlite3_open_v2(QFile::encodeName(filePath).constData(), &db, flags, nullptr);
-    if (rc != SQLITE_OK) {
-        const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
-        sqlite3_close(db);
-        throw DbError(QStringLiteral("Não foi possível abrir %1: %2").arg(QDir::toNativeSeparators(filePath), msg));
-    }
-    sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, 3000);
-    m_db = db;
+    m_db = openHandle(filePath, SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0));
     m_path = info.absoluteFilePath();
+    const auto failOpen = [this, &filePath](const DbError& e) {
+        close();
+        m_path.clear();
+        throw DbError(QStringLiteral("Não foi possível abrir %1: %2").arg(QDir::toNativeSeparators(filePath), e.message()));
+    };
     try {
         // Reading the schema is the first access to the file: a file that is not
         // a database, or is damaged, fails here before anything is written.
         scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"));
-        exec(QStringLiteral("PRAGMA journal_mode=WAL"));
-        exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-        exec(QStringLiteral("PRAGMA foreign_keys=OFF"));
         // Large registers are read in index order, which visits table pages out
-        // of order: map the file and keep a generous page cache.
+        // of order: map the file and keep a generous page cache. Neither
+        // setting writes to the file.
         exec(QStringLiteral("PRAGMA mmap_size=536870912"));
         exec(QStringLiteral("PRAGMA cache_size=-65536"));
     } catch (const DbError& e) {
-        sqlite3_close(m_db);
-        m_db = nullptr;
-        m_path.clear();
-        throw DbError(QStringLiteral("Não foi possível abrir %1: %2").arg(QDir::toNativeSeparators(filePath), e.message()));
+        failOpen(e);
+    }
+    if (accept) {
+        try {
+            accept(*this);
+        } catch (...) {
+            close();
+            m_path.clear();
+            throw;
+        }
+    }
+    try {
+        exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+        exec(QStringLiteral("PRAGMA foreign_keys=OFF"));
+    } catch (const DbError& e) {
+        failOpen(e);
     }
     return !exists;
+}
+
+void Database::openReadOnly(const QString& filePath)
+{
+    close();
+    m_db = openHandle(filePath, SQLITE_OPEN_READONLY);
+    m_path = QFileInfo(filePath).absoluteFilePath();
 }
 
 void Database::close()
@@ -152,6 +208,8 @@ QVariant Database::scalar(const QString& sql, const QVariantList& params) const
 
 qint64 Database::lastInsertRowId() const { return sqlite3_last_insert_rowid(handle()); }
 
+qint64 Database::totalChanges() const { return sqlite3_total_changes64(handle()); }
+
 int Database::userVersion() const { return scalar(QStringLiteral("PRAGMA user_version")).toInt(); }
 
 void Database::setUserVersion(int version) { exec(QStringLiteral("PRAGMA user_version=%1").arg(version)); }
@@ -187,8 +245,81 @@ void Database::backupTo(const QString& targetPath) const
         throwSqlite(nullptr, rc);
     }
     // The copy is a single self-contained file.
-    sqlite3_exec(target, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+    rc = sqlite3_exec(target, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString msg = QString::fromUtf8(sqlite3_errmsg(target));
+        sqlite3_close(target);
+        throw DbError(msg);
+    }
     sqlite3_close(target);
+}
+
+void Database::restoreFrom(const QString& sourcePath)
+{
+    sqlite3* target = handle();
+    sqlite3* source = openHandle(sourcePath, SQLITE_OPEN_READONLY);
+    int rc = SQLITE_OK;
+    sqlite3_backup* backup = sqlite3_backup_init(target, "main", source, "main");
+    if (!backup) {
+        sqlite3_close(source);
+        throwSqlite(target, sqlite3_errcode(target));
+    }
+    // The copy takes the write lock of the target; a busy target is retried
+    // for as long as the busy timeout would wait.
+    for (int waited = 0;; waited += 50) {
+        rc = sqlite3_backup_step(backup, -1);
+        if ((rc != SQLITE_BUSY && rc != SQLITE_LOCKED) || waited >= 3000)
+            break;
+        sqlite3_sleep(50);
+    }
+    sqlite3_backup_finish(backup);
+    sqlite3_close(source);
+    if (rc != SQLITE_DONE)
+        throwSqlite(nullptr, rc);
+}
+
+QStringList Database::checkIntegrity(bool quick) const { return runCheck(handle(), quick); }
+
+QStringList Database::checkFile(const QString& filePath, bool quick)
+{
+    sqlite3* db = nullptr;
+    try {
+        db = openHandle(filePath, SQLITE_OPEN_READONLY);
+    } catch (const DbError& e) {
+        return {e.message()};
+    }
+    const QStringList problems = runCheck(db, quick);
+    sqlite3_close(db);
+    return problems;
+}
+
+QStringList Database::rebuildIndexes(const QString& filePath)
+{
+    sqlite3* db = nullptr;
+    try {
+        db = openHandle(filePath, SQLITE_OPEN_READWRITE);
+    } catch (const DbError& e) {
+        return {e.message()};
+    }
+    QStringList problems;
+    if (sqlite3_exec(db, "REINDEX", nullptr, nullptr, nullptr) != SQLITE_OK)
+        problems << QString::fromUtf8(sqlite3_errmsg(db));
+    else
+        problems = runCheck(db, false);
+    // Pages the damaged index held may be left over, unused: rewriting the
+    // file from its sound tables and indexes drops them.
+    const bool onlyUnused = !problems.isEmpty() && std::all_of(problems.cbegin(), problems.cend(), [](const QString& p) {
+        return p.contains(QStringLiteral("never used"));
+    });
+    if (onlyUnused) {
+        problems.clear();
+        if (sqlite3_exec(db, "VACUUM", nullptr, nullptr, nullptr) != SQLITE_OK)
+            problems << QString::fromUtf8(sqlite3_errmsg(db));
+        else
+            problems = runCheck(db, false);
+    }
+    sqlite3_close(db);
+    return problems;
 }
 
 void Database::registerOpen(const Table* cursor, const QString& table) { m_openCursors.insert(cursor, table); }
@@ -229,6 +360,28 @@ void Database::Transaction::commit()
         m_db.exec(QStringLiteral("RELEASE %1").arg(m_savepoint));
     m_done = true;
     --m_db.m_depth;
+}
+
+Database::ReadTransaction::ReadTransaction(Database& db) : m_db(db)
+{
+    if (m_db.m_depth == 0) {
+        m_db.exec(QStringLiteral("BEGIN DEFERRED"));
+        m_began = true;
+    }
+    ++m_db.m_depth;
+}
+
+Database::ReadTransaction::~ReadTransaction()
+{
+    if (!m_db.m_db)
+        return;   // closed meanwhile, which ended every transaction
+    --m_db.m_depth;
+    if (!m_began)
+        return;
+    // Nothing of its own was written, so ending the read another way when the
+    // commit fails loses nothing.
+    if (sqlite3_exec(m_db.m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(m_db.m_db, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 } // namespace plat::db

@@ -28,9 +28,14 @@ public:
 
     // Opens the file. When it is missing and create is true, an empty database is
     // made (the caller then creates the tables); otherwise a missing or damaged
-    // file is an error and nothing is written to it. Returns true when the file was
-    // created by this call.
-    bool open(const QString& filePath, bool create);
+    // file is an error and nothing is written to it. accept, when given, runs
+    // after the schema was first read and before anything is written (the
+    // journal mode included): it throws to refuse the file, which is then
+    // closed as it was. Returns true when the file was created by this call.
+    bool open(const QString& filePath, bool create, const std::function<void(Database&)>& accept = {});
+    // Opens an existing file read-only (copies of the register): nothing is
+    // ever written to it, not even its journal mode.
+    void openReadOnly(const QString& filePath);
     void close();
     bool isOpen() const { return m_db != nullptr; }
     QString filePath() const { return m_path; }
@@ -50,14 +55,34 @@ public:
     void exec(const QString& sql, const QVariantList& params = {}) const;
     QVariant scalar(const QString& sql, const QVariantList& params = {}) const;
     qint64 lastInsertRowId() const;
+    // Rows changed through this connection since it opened; a stamp that moves
+    // with every write, for caches of what the tables hold.
+    qint64 totalChanges() const;
     int userVersion() const;
     void setUserVersion(int version);
 
     // Removes every record of a table. Refused while a cursor has the table open.
     void emptyTable(const QString& name);
 
-    // Writes a consistent copy of the whole database to another file.
+    // Writes a consistent copy of the whole database to another file, page by
+    // page (a damaged page is copied as it is), in rollback-journal mode.
     void backupTo(const QString& targetPath) const;
+    // Replaces the whole content with that of another database file, in one
+    // write transaction of this connection, through SQLite's backup: readers
+    // and the write-ahead log stay consistent. No statement may be active.
+    void restoreFrom(const QString& sourcePath);
+
+    // SQLite's check of the whole file: the quick form checks every page and
+    // record but does not compare indexes with their tables. Returns the
+    // problems found (at most 100), empty when the file is sound.
+    QStringList checkIntegrity(bool quick) const;
+    // The same for a file that is not open, opened read-only: nothing is
+    // written to it. A file that cannot be read as a database gives one
+    // message.
+    static QStringList checkFile(const QString& filePath, bool quick);
+    // Rebuilds every index of a file that is not open from its tables, then
+    // checks the whole file again; returns the problems left (none: repaired).
+    static QStringList rebuildIndexes(const QString& filePath);
 
     // Cursor registry, so that emptying a table can tell whether it is in use.
     void registerOpen(const Table* cursor, const QString& table);
@@ -78,6 +103,23 @@ public:
         bool m_done = false;
     };
 
+    // Reads that must see one state of the file (a count and the rows it
+    // counts, two passes over related tables). It takes no write lock, so
+    // another program writing meanwhile is neither blocked nor blocking. Inside
+    // a transaction already open, that transaction is the snapshot; a write
+    // transaction opened inside this one is kept when this one ends.
+    class ReadTransaction {
+    public:
+        explicit ReadTransaction(Database& db);
+        ~ReadTransaction();
+        ReadTransaction(const ReadTransaction&) = delete;
+        ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+    private:
+        Database& m_db;
+        bool m_began = false;
+    };
+
     int transactionDepth() const { return m_depth; }
 
     // A number that moves whenever another connection (another program on the
@@ -88,6 +130,7 @@ public:
 
 private:
     friend class Transaction;
+    friend class ReadTransaction;
     sqlite3* m_db = nullptr;
     QString m_path;
     QList<TableDef> m_tables;

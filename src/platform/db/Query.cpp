@@ -148,7 +148,6 @@ void Query::execSql()
     close();
     Statement st = prepareBound();
     st.exec();
-    m_rowsAffected = sqlite3_changes(m_db.handle());
 }
 
 void Query::close()

@@ -36,7 +36,6 @@ public:
     void close();
     bool isOpen() const { return m_open; }
     bool active() const { return m_open; }
-    int rowsAffected() const { return m_rowsAffected; }
 
     void first();
     void last();
@@ -81,7 +80,6 @@ private:
     int m_pos = -1;
     bool m_eof = true;
     bool m_bof = true;
-    int m_rowsAffected = 0;
 };
 
 } // namespace plat::db

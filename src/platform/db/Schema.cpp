@@ -1,5 +1,7 @@
 #include "platform/db/Schema.h"
 
+#include "platform/db/Ordering.h"
+
 #include <QHash>
 
 #include <algorithm>
@@ -75,14 +77,6 @@ const IndexDef* TableDef::indexByFields(const QStringList& fieldNames) const
             return &indexes.first();
     }
     return nullptr;
-}
-
-bool TableDef::hasAutoInc() const
-{
-    for (const FieldDef& f : fields)
-        if (f.type == FieldType::AutoInc)
-            return true;
-    return false;
 }
 
 QString foldKey(const QString& text)
@@ -174,12 +168,18 @@ QString createTableSql(const TableDef& table)
     for (const FieldDef& f : table.fields) {
         if (!needsSortColumn(f, table))
             continue;
+        // The sort columns that indexes hold are STORED: an index check then
+        // compares stored values instead of folding every name again. The
+        // steps of the folding chain before the last are not indexed and stay
+        // VIRTUAL, so they cost no space.
         if (f.folded) {
             for (const auto& [name, expr] : foldColumns(f.name))
-                columns << quoted(name) + QStringLiteral(" TEXT GENERATED ALWAYS AS (%1) VIRTUAL").arg(expr);
+                columns << quoted(name)
+                               + QStringLiteral(" TEXT GENERATED ALWAYS AS (%1) %2")
+                                     .arg(expr, name == sortColumn(f) ? QStringLiteral("STORED") : QStringLiteral("VIRTUAL"));
         } else
             columns << quoted(sortColumn(f))
-                       + QStringLiteral(" GENERATED ALWAYS AS (ifnull(%1,-9223372036854775808)) VIRTUAL").arg(quoted(f.name));
+                       + QStringLiteral(" GENERATED ALWAYS AS (ifnull(%1,-9223372036854775808)) STORED").arg(quoted(f.name));
     }
     return QStringLiteral("CREATE TABLE %1 (\n  %2\n)").arg(quoted(table.name), columns.join(QStringLiteral(",\n  ")));
 }
@@ -191,18 +191,10 @@ QStringList createIndexSql(const TableDef& table)
     for (const IndexDef& index : table.indexes) {
         if (index.fields.isEmpty())
             continue;   // record number order needs no index
-        QStringList cols;
-        for (const QString& name : index.fields) {
-            const FieldDef* f = table.field(name);
-            if (!f)
-                continue;
-            if (f->folded)
-                cols << quoted(sortColumn(*f)) << quoted(f->name);
-            else if (needsSortColumn(*f, table))
-                cols << quoted(sortColumn(*f));
-            else
-                cols << quoted(f->name);
-        }
+        // The ordering's columns; the record number that ends them is part of
+        // every index entry already.
+        QStringList cols = Ordering(table, index.fields).columns();
+        cols.removeLast();
         const QString key = cols.join(u',');
         if (seen.contains(key))
             continue;

@@ -35,7 +35,6 @@ struct TableDef {
     const FieldDef* field(const QString& fieldName) const;
     const IndexDef* indexByName(const QString& indexName) const;
     const IndexDef* indexByFields(const QStringList& fieldNames) const;
-    bool hasAutoInc() const;
 };
 
 // Folds a text for ordering: accented letters become their base capitals and

@@ -141,6 +141,50 @@ QString Statement::text(int column) const
     return p ? QString::fromUtf8(p, sqlite3_column_bytes(m_stmt, column)) : QString();
 }
 
+QByteArrayView Statement::utf8(int column) const
+{
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    return p ? QByteArrayView(p, sqlite3_column_bytes(m_stmt, column)) : QByteArrayView();
+}
+
+void Statement::readText(int column, QString& into) const
+{
+    const QByteArrayView bytes = utf8(column);
+    const char* p = bytes.data();
+    const auto n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (static_cast<unsigned char>(p[i]) >= 0x80) {
+            into = QString::fromUtf8(bytes);
+            return;
+        }
+    }
+    into.resize(n);
+    QChar* out = into.data();
+    for (qsizetype i = 0; i < n; ++i)
+        out[i] = QChar(char16_t(static_cast<unsigned char>(p[i])));
+}
+
+QDate Statement::isoDate(int column) const
+{
+    const QByteArrayView bytes = utf8(column);
+    if (bytes.size() < 10)
+        return QDate();
+    const char* p = bytes.data();
+    auto digits = [p](int from, int count) {
+        int v = 0;
+        for (int i = from; i < from + count; ++i) {
+            if (p[i] < '0' || p[i] > '9')
+                return -1;
+            v = v * 10 + (p[i] - '0');
+        }
+        return v;
+    };
+    const int y = digits(0, 4), m = digits(5, 2), d = digits(8, 2);
+    if (y < 0 || m < 0 || d < 0 || p[4] != '-' || p[7] != '-')
+        return QDate::fromString(QString::fromUtf8(p, 10), Qt::ISODate);
+    return QDate(y, m, d);   // invalid for a day that does not exist
+}
+
 bool Statement::isNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
 
 QString Statement::originTable(int column) const
@@ -155,7 +199,6 @@ QString Statement::originColumn(int column) const
     return p ? QString::fromUtf8(p) : QString();
 }
 
-int Statement::parameterCount() const { return sqlite3_bind_parameter_count(m_stmt); }
 
 int Statement::parameterIndex(const QString& name) const
 {

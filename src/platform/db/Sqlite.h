@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArrayView>
+#include <QDate>
 #include <QString>
 #include <QVariant>
 
@@ -32,10 +34,18 @@ public:
     QVariant value(int column) const;
     qint64 int64(int column) const;
     QString text(int column) const;
+    // A text column as the engine holds it, without decoding it; valid until
+    // the next step.
+    QByteArrayView utf8(int column) const;
+    // Reads a text column into a string reused from row to row, so that plain
+    // ASCII (nearly every stored value) costs no allocation; NULL reads as "".
+    void readText(int column, QString& into) const;
+    // A date column stored as ISO text (yyyy-mm-dd, possibly followed by a
+    // time); anything else reads as no date, as the table cursors read it.
+    QDate isoDate(int column) const;
     bool isNull(int column) const;
     QString originTable(int column) const;    // table a result column comes from, if any
     QString originColumn(int column) const;
-    int parameterCount() const;
     sqlite3_stmt* raw() const { return m_stmt; }
     int parameterIndex(const QString& name) const;
 

@@ -14,19 +14,8 @@ namespace {
 constexpr int kReadAhead = 128;
 // A forward walk uses a block well within this.
 constexpr qint64 kAheadFreshMs = 1;
-constexpr qint64 kNullKey = std::numeric_limits<qint64>::min();
 
 QString quoted(const QString& name) { return u'"' + name + u'"'; }
-
-QString placeholders(int n)
-{
-    QStringList marks;
-    for (int i = 0; i < n; ++i)
-        marks << QStringLiteral("?");
-    return marks.join(u',');
-}
-
-QString rowValue(const QStringList& columns) { return u'(' + columns.join(u',') + u')'; }
 
 } // namespace
 
@@ -198,91 +187,23 @@ QStringList Table::keyFields() const
 
 void Table::resolveOrdering(const IndexDef* index)
 {
-    const TableDef& def = definition();
     m_index = index;
-    m_order.clear();
-    if (!index)
-        return;
-    for (const QString& name : index->fields) {
-        const int fi = def.fieldIndex(name);
-        OrderPart part;
-        part.field = fi;
-        const FieldDef& f = def.fields[fi];
-        if (f.folded)
-            part.kind = OrderPart::Fold;
-        else if (needsSortColumn(f, def))
-            part.kind = OrderPart::IfNull;
-        m_order << part;
-    }
-}
-
-QStringList Table::orderColumns() const
-{
-    const TableDef& def = definition();
-    QStringList cols;
-    for (const OrderPart& p : m_order) {
-        const FieldDef& f = def.fields[p.field];
-        switch (p.kind) {
-        case OrderPart::Fold:
-            cols << quoted(sortColumn(f)) << quoted(f.name);
-            break;
-        case OrderPart::IfNull:
-            cols << quoted(sortColumn(f));
-            break;
-        case OrderPart::Plain:
-            cols << quoted(f.name);
-            break;
-        }
-    }
-    cols << QStringLiteral("rowid");
-    return cols;
+    m_ordering = index ? Ordering(definition(), index->fields) : Ordering();
 }
 
 QVariantList Table::keyOf(const Record& record) const
 {
-    QVariantList key;
-    for (const OrderPart& p : m_order) {
-        const QVariant v = record.value(p.field, fieldDef(p.field));
-        switch (p.kind) {
-        case OrderPart::Fold: {
-            const QString s = v.toString();
-            key << foldKey(s) << s;
-            break;
-        }
-        case OrderPart::IfNull:
-            key << ((v.isValid() && !v.isNull()) ? v : QVariant(kNullKey));
-            break;
-        case OrderPart::Plain:
-            key << ((v.isValid() && !v.isNull()) ? v : QVariant(QString()));
-            break;
-        }
-    }
-    key << record.rowid;
-    return key;
+    return m_ordering.keyOf([&](int field) { return record.value(field, fieldDef(field)); }, record.rowid);
 }
 
-QVariantList Table::keyForSearch(const QVariantList& keys, int* columns) const
+QVariantList Table::keyForSearch(const QVariantList& keys) const
 {
     const TableDef& def = definition();
-    QVariantList out;
-    const int n = std::min<int>(keys.size(), m_order.size());
-    for (int i = 0; i < n; ++i) {
-        const OrderPart& p = m_order[i];
-        const QVariant v = normalise(def.fields[p.field], keys[i]);
-        switch (p.kind) {
-        case OrderPart::Fold:
-            out << foldKey(v.toString()) << v.toString();
-            break;
-        case OrderPart::IfNull:
-            out << ((v.isValid() && !v.isNull()) ? v : QVariant(kNullKey));
-            break;
-        case OrderPart::Plain:
-            out << ((v.isValid() && !v.isNull()) ? v : QVariant(QString()));
-            break;
-        }
-    }
-    *columns = int(out.size());
-    return out;
+    QVariantList values;
+    const int n = std::min<int>(keys.size(), m_ordering.parts().size());
+    for (int i = 0; i < n; ++i)
+        values << normalise(def.fields[m_ordering.parts()[i].field], keys[i]);
+    return m_ordering.searchKey(values);
 }
 
 void Table::setIndexName(const QString& name)
@@ -391,17 +312,15 @@ QString Table::rangeWhere(QVariantList& params) const
 {
     if (!m_rangeActive)
         return QString();
-    const QStringList cols = orderColumns();
     QStringList parts;
-    int n = 0;
-    QVariantList start = keyForSearch(m_rangeStart, &n);
-    if (n > 0) {
-        parts << QStringLiteral("%1>=(%2)").arg(rowValue(cols.mid(0, n)), placeholders(n));
+    const QVariantList start = keyForSearch(m_rangeStart);
+    if (!start.isEmpty()) {
+        parts << m_ordering.compare(QStringLiteral(">="), int(start.size()));
         params << start;
     }
-    QVariantList end = keyForSearch(m_rangeEnd, &n);
-    if (n > 0) {
-        parts << QStringLiteral("%1<=(%2)").arg(rowValue(cols.mid(0, n)), placeholders(n));
+    const QVariantList end = keyForSearch(m_rangeEnd);
+    if (!end.isEmpty()) {
+        parts << m_ordering.compare(QStringLiteral("<="), int(end.size()));
         params << end;
     }
     return parts.join(QStringLiteral(" AND "));
@@ -419,14 +338,10 @@ bool Table::fetchOne(const QString& where, const QVariantList& params, bool desc
     if (!where.isEmpty())
         conds << where;
     all << params;
-    QStringList order = orderColumns();
-    if (descending)
-        for (QString& c : order)
-            c += QStringLiteral(" DESC");
     const QString sql = QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4 LIMIT 1")
                             .arg(selectList(), quoted(definition().name),
                                  conds.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND ")),
-                                 order.join(u','));
+                                 m_ordering.orderBy({}, descending));
     Statement& st = cached(sql);
     st.bindAll(all);
     if (!st.step())
@@ -444,20 +359,14 @@ QList<Record> Table::readFrom(const Bookmark* from, int count, bool backward) co
     const QString range = rangeWhere(all);
     if (!range.isEmpty())
         conds << range;
-    const QStringList cols = orderColumns();
     if (from && from->isValid()) {
-        conds << QStringLiteral("%1%2(%3)").arg(rowValue(cols), backward ? QStringLiteral("<") : QStringLiteral(">"),
-                                              placeholders(int(cols.size())));
+        conds << m_ordering.compare(backward ? QStringLiteral("<") : QStringLiteral(">"));
         all << from->key;
     }
-    QStringList order = cols;
-    if (backward)
-        for (QString& c : order)
-            c += QStringLiteral(" DESC");
     const QString sql = QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4 LIMIT ?")
                             .arg(selectList(), quoted(definition().name),
                                  conds.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND ")),
-                                 order.join(u','));
+                                 m_ordering.orderBy({}, backward));
     all << count;
     Statement& st = cached(sql);
     st.bindAll(all);
@@ -485,8 +394,7 @@ int Table::positionOf(const Bookmark& mark) const
     const QString range = rangeWhere(all);
     if (!range.isEmpty())
         conds << range;
-    const QStringList cols = orderColumns();
-    conds << QStringLiteral("%1<(%2)").arg(rowValue(cols), placeholders(int(cols.size())));
+    conds << m_ordering.compare(QStringLiteral("<"));
     all << mark.key;
     Statement& st = cached(QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(quoted(definition().name), conds.join(QStringLiteral(" AND "))));
     st.bindAll(all);
@@ -617,10 +525,8 @@ void Table::prior()
         m_bof = true;
         return;
     }
-    const QStringList cols = orderColumns();
     Record r;
-    if (fetchOne(QStringLiteral("%1<(%2)").arg(rowValue(cols), placeholders(int(cols.size()))),
-                 bookmark().key, true, r)) {
+    if (fetchOne(m_ordering.compare(QStringLiteral("<")), bookmark().key, true, r)) {
         setCurrent(r);
         m_eof = m_bof = false;
         emit recordChanged();
@@ -654,12 +560,11 @@ int Table::recordCount() const
 bool Table::findKey(const QVariantList& keys)
 {
     checkBrowse();
-    int n = 0;
-    const QVariantList k = keyForSearch(keys, &n);
-    if (n == 0)
+    const QVariantList k = keyForSearch(keys);
+    if (k.isEmpty())
         return false;
     Record r;
-    if (!fetchOne(QStringLiteral("%1=(%2)").arg(rowValue(orderColumns().mid(0, n)), placeholders(n)), k, false, r))
+    if (!fetchOne(m_ordering.compare(QStringLiteral("="), int(k.size())), k, false, r))
         return false;
     dropAhead();
     setCurrent(r);
@@ -671,15 +576,14 @@ bool Table::findKey(const QVariantList& keys)
 void Table::findNearest(const QVariantList& keys)
 {
     checkBrowse();
-    int n = 0;
-    const QVariantList k = keyForSearch(keys, &n);
-    if (n == 0) {
+    const QVariantList k = keyForSearch(keys);
+    if (k.isEmpty()) {
         first();
         return;
     }
     dropAhead();
     Record r;
-    if (fetchOne(QStringLiteral("%1>=(%2)").arg(rowValue(orderColumns().mid(0, n)), placeholders(n)), k, false, r)) {
+    if (fetchOne(m_ordering.compare(QStringLiteral(">="), int(k.size())), k, false, r)) {
         setCurrent(r);
         m_eof = m_bof = false;
         emit recordChanged();
@@ -722,7 +626,7 @@ void Table::applyRange()
     for (int b = 0; b < 2; ++b) {
         if (m_keyBuffers[b].isEmpty())
             continue;
-        for (const OrderPart& p : m_order) {
+        for (const Ordering::Part& p : m_ordering.parts()) {
             if (!m_keySets[b][p.field])
                 break;
             bounds[b] << m_keyBuffers[b][p.field];
@@ -983,10 +887,9 @@ void Table::remove()
     del.bind(1, was.rowid);
     del.exec();
     dropAhead();
-    const QStringList cols = orderColumns();
     Record r;
-    if (fetchOne(QStringLiteral("%1>(%2)").arg(rowValue(cols), placeholders(int(cols.size()))), was.key, false, r)
-        || fetchOne(QStringLiteral("%1<(%2)").arg(rowValue(cols), placeholders(int(cols.size()))), was.key, true, r)) {
+    if (fetchOne(m_ordering.compare(QStringLiteral(">")), was.key, false, r)
+        || fetchOne(m_ordering.compare(QStringLiteral("<")), was.key, true, r)) {
         setCurrent(r);
         m_eof = m_bof = false;
     } else {
@@ -1007,8 +910,7 @@ void Table::refresh()
         if (fetchOne(QStringLiteral("rowid=?"), {was.rowid}, false, r)) {
             setCurrent(r);
         } else {
-            const QStringList cols = orderColumns();
-            if (fetchOne(QStringLiteral("%1>=(%2)").arg(rowValue(cols), placeholders(int(cols.size()))), was.key, false, r)
+            if (fetchOne(m_ordering.compare(QStringLiteral(">=")), was.key, false, r)
                 || fetchOne(QString(), {}, true, r))
                 setCurrent(r);
             else

@@ -2,6 +2,7 @@
 
 #include "platform/db/Database.h"
 #include "platform/db/Field.h"
+#include "platform/db/Ordering.h"
 
 #include <QDate>
 #include <QElapsedTimer>
@@ -73,6 +74,7 @@ public:
     QString indexName() const { return m_indexName; }
     QString indexFieldNames() const { return m_indexFieldNames; }
     QStringList keyFields() const;   // the key fields of the current ordering
+    const Ordering& ordering() const { return m_ordering; }
 
     void first();
     void last();
@@ -138,15 +140,10 @@ signals:
     void fieldEdited(int fieldIndex);
 
 private:
-    struct OrderPart {
-        int field = -1;      // -1: record number
-        enum Kind { Plain, Fold, IfNull } kind = Plain;
-    };
     void requireOpen() const;
     void resolveOrdering(const IndexDef* index);
-    QStringList orderColumns() const;
     QVariantList keyOf(const Record& record) const;
-    QVariantList keyForSearch(const QVariantList& keys, int* columns) const;
+    QVariantList keyForSearch(const QVariantList& keys) const;
     QString selectList() const;
     QString rangeWhere(QVariantList& params) const;
     bool fetchOne(const QString& where, const QVariantList& params, bool descending, Record& out) const;
@@ -154,7 +151,6 @@ private:
     void setCurrent(const Record& record);
     void setNoRecord();
     void checkBrowse();
-    void leaveSetKey();
     QVariant normalise(const FieldDef& def, const QVariant& value) const;
     void setState(State s);
 
@@ -167,7 +163,7 @@ private:
     QString m_indexName;
     QString m_indexFieldNames;
     const IndexDef* m_index = nullptr;
-    QVector<OrderPart> m_order;
+    Ordering m_ordering;
 
     Record m_current;
     bool m_hasRecord = false;
@@ -176,8 +172,6 @@ private:
 
     QVector<QVariant> m_buffer;     // pending edit or insert
     QVector<bool> m_modified;
-    Record m_beforeInsert;
-    bool m_hadRecordBeforeInsert = false;
 
     bool m_rangeActive = false;
     QVariantList m_rangeStart;

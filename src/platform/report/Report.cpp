@@ -3,6 +3,7 @@
 #include "platform/db/DbError.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace plat::report {
 
@@ -39,6 +40,27 @@ QString cutText(const QString& text, double width, const Font& font, const TextM
             hi = mid - 1;
     }
     return text.left(lo);
+}
+
+QString cutTextMarked(const QString& text, double width, const Font& font, const TextMeasurer& measurer)
+{
+    if (measurer.width(text, font) <= width)
+        return text;
+    return cutText(text, width - measurer.width(kCutMark, font), font, measurer) + kCutMark;
+}
+
+double fittingPoints(const QString& text, double width, const Font& font, double minPoints, const TextMeasurer& measurer)
+{
+    const double full = measurer.width(text, font);
+    if (full <= width || full <= 0)
+        return font.points;
+    // Widths scale with the size: the fitting size is found at once, and
+    // checked, since a measurer may round.
+    Font smaller = font;
+    smaller.points = std::floor(font.points * width / full * 10) / 10;
+    while (smaller.points > minPoints && measurer.width(text, smaller) > width)
+        smaller.points = std::round(smaller.points * 10 - 1) / 10;
+    return std::max(minPoints, smaller.points);
 }
 
 namespace {
@@ -149,27 +171,45 @@ private:
         }
 
         if (item.wordWrap && width > 0) {
-            // A fixed box: as many wrapped lines as its height holds.
+            // A fixed box: as many wrapped lines as its height holds, in a
+            // smaller size when the item may shrink and the text needs it.
             const double height = item.height > 0 ? item.height : lineHeight;
-            const QStringList lines = wrapText(text, width, item.font, m_m);
-            for (int i = 0; i < lines.size(); ++i) {
-                if ((i + 1) * lineHeight > height + 1e-6 && i > 0)
-                    break;
-                page.texts << TextRun{QRectF(left, top + i * lineHeight, width, lineHeight), lines[i], item.font, item.align};
+            Font font = item.font;
+            QStringList lines = wrapText(text, width, font, m_m);
+            auto fits = [&] { return lines.size() * m_m.lineHeight(font) <= height + 1e-6; };
+            while (item.minPoints > 0 && !fits() && font.points > item.minPoints) {
+                font.points = std::max(item.minPoints, std::round(font.points * 2 - 1) / 2);
+                lines = wrapText(text, width, font, m_m);
             }
+            const double step = m_m.lineHeight(font);
+            const int room = std::max(1, int((height + 1e-6) / step));
+            if (lines.size() > room) {
+                lines = lines.mid(0, room);
+                if (item.minPoints > 0)   // more text follows: the last line shown says so
+                    lines.last() = cutText(lines.last(), width - m_m.width(kCutMark, font), font, m_m) + kCutMark;
+            }
+            for (int i = 0; i < lines.size(); ++i)
+                page.texts << TextRun{QRectF(left, top + i * step, width, step), lines[i], font, item.align};
             return;
         }
 
         QString line = text;
         line.replace(u'\n', u' ').remove(u'\r');
-        if (width > 0) {
-            line = cutText(line, width, item.font, m_m);
+        Font font = item.font;
+        double runTop = top;
+        if (width > 0 && item.minPoints > 0) {
+            // Smaller, on the same baseline as near as may be (bottoms aligned).
+            font.points = fittingPoints(line, width, font, item.minPoints, m_m);
+            runTop += lineHeight - m_m.lineHeight(font);
+            line = cutTextMarked(line, width, font, m_m);
+        } else if (width > 0) {
+            line = cutText(line, width, font, m_m);
             if (line.isEmpty())
                 return;
         } else {
-            width = m_m.width(line, item.font);
+            width = m_m.width(line, font);
         }
-        page.texts << TextRun{QRectF(left, top, width, lineHeight), line, item.font, item.align};
+        page.texts << TextRun{QRectF(left, runTop, width, m_m.lineHeight(font)), line, font, item.align};
     }
 
     const TextMeasurer& m_m;

@@ -80,4 +80,15 @@ QStringList wrapText(const QString& text, double width, const Font& font, const 
 // The longest beginning of text that is no wider than width.
 QString cutText(const QString& text, double width, const Font& font, const TextMeasurer& measurer);
 
+// The mark that ends a text cut short of its value.
+inline const QString kCutMark = QStringLiteral("\u2026");
+
+// The longest beginning of text that, followed by the cut mark, is no wider
+// than width, with the mark; the text itself when it fits.
+QString cutTextMarked(const QString& text, double width, const Font& font, const TextMeasurer& measurer);
+
+// The largest size, in steps of a tenth of a point from font's own size down
+// to minPoints, at which text is no wider than width (minPoints when none is).
+double fittingPoints(const QString& text, double width, const Font& font, double minPoints, const TextMeasurer& measurer);
+
 } // namespace plat::report

@@ -48,6 +48,10 @@ struct ReportItem {
     FieldSource source = FieldSource::Master;
     Font font;
     bool enabled = true;
+    // Above 0, a text wider than its box is printed in a smaller size of the
+    // same font, down to this many points; only past that is it cut, and the
+    // cut is marked. 0: the text is cut at its box unmarked.
+    double minPoints = 0;
 
     // Fluent setters, so that a layout reads as a table of items.
     ReportItem& named(const QString& n) { name = n; return *this; }
@@ -55,6 +59,7 @@ struct ReportItem {
     ReportItem& box(double w, double h) { width = w; height = h; wordWrap = true; return *this; }
     ReportItem& toBand(Qt::Alignment a) { alignToBand = true; align = a; return *this; }
     ReportItem& fromDetail() { source = FieldSource::Detail; return *this; }
+    ReportItem& shrinkToFit(double floorPoints = 6) { minPoints = floorPoints; return *this; }
 };
 
 // A horizontal strip of the page: the page header, printed at the top of every

@@ -4,9 +4,13 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <utility>
+
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,7 +18,65 @@ namespace plat::sys {
 
 namespace {
 
-QString systemText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString systemText(int error)
+{
+    const QString text = QString::fromLocal8Bit(std::strerror(error));
+    // The system's text alone does not say that the limit is the user's or
+    // the file system's, not the disk's.
+    if (error == EFBIG)
+        return text + QStringLiteral(" (o arquivo passaria do tamanho máximo permitido a este programa ou a este "
+                                     "sistema de arquivos)");
+    return text;
+}
+
+AtomicFile::DirectorySync& directorySync()
+{
+    static AtomicFile::DirectorySync sync = [](int fd) { return ::fsync(fd); };
+    return sync;
+}
+
+// A name mkstemp gives for the pattern ".<target>.XXXXXX".
+bool isTemporaryName(const QByteArray& entry, const QByteArray& target)
+{
+    if (entry.size() != target.size() + 8 || !entry.startsWith('.') || entry.at(target.size() + 1) != '.'
+        || entry.mid(1, target.size()) != target)
+        return false;
+    for (qsizetype i = entry.size() - 6; i < entry.size(); ++i) {
+        const char c = entry.at(i);
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
+// Removes the temporary files that earlier writers of this target left behind
+// when they were killed, and nothing else: only regular files of this user
+// named as this class names them, and only those no running writer holds
+// (each writer keeps its temporary file locked while it lives).
+void removeStaleTemporaries(const QString& targetPath)
+{
+    const QFileInfo target(targetPath);
+    const QByteArray dirName = QFile::encodeName(target.absolutePath());
+    const QByteArray targetName = QFile::encodeName(target.fileName());
+    DIR* dir = ::opendir(dirName.constData());
+    if (!dir)
+        return;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* e = ::readdir(dir)) {
+        const QByteArray name(e->d_name);
+        if (!isTemporaryName(name, targetName))
+            continue;
+        const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()
+            && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(dirFd, name.constData(), 0);
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
 
 quint64 load64(const unsigned char* p)
 {
@@ -80,8 +142,10 @@ bool AtomicFile::open(OpenMode mode)
     QByteArray pattern = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName()
                                            + QStringLiteral(".XXXXXX"));
     m_failed = false;
+    m_replaced = false;
     m_written = Digest();
     m_buffer.clear();
+    removeStaleTemporaries(m_fileName);
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) {
         fail(QStringLiteral("Não foi possível criar o arquivo %1").arg(QDir::toNativeSeparators(m_fileName)), errno);
@@ -89,6 +153,9 @@ bool AtomicFile::open(OpenMode mode)
     }
     m_fd = fd;
     m_tempName = QFile::decodeName(pattern);
+    // Held until the file is renamed or removed, and dropped by the system
+    // when the process dies: a locked temporary file belongs to a live writer.
+    ::flock(m_fd, LOCK_EX | LOCK_NB);
     // mkstemp makes the file private to its owner; the finished file gets the
     // permissions any new file of the user would get.
     const mode_t mask = ::umask(0);
@@ -209,14 +276,35 @@ bool AtomicFile::commit()
         return false;
     }
     m_tempName.clear();
-    // The new name lives in the directory: make the rename itself durable.
-    const int dir = ::open(QFile::encodeName(QFileInfo(m_fileName).absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
+    m_replaced = true;
+    // The new name lives in the directory: make the rename itself durable. A
+    // folder that cannot confirm it is a failure to report, though the file
+    // already carries its name: a crash now could still bring back the older
+    // file or no file. A file system that cannot sync folders at all has
+    // nothing more to offer, and that is no failure.
+    const QString folder = QDir::toNativeSeparators(QFileInfo(m_fileName).absolutePath());
+    const int dir = ::open(QFile::encodeName(QFileInfo(m_fileName).absolutePath()).constData(),
+                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) {
+        fail(QStringLiteral("Não foi possível confirmar no disco a gravação na pasta %1").arg(folder), errno);
+        QIODevice::close();
+        return false;
+    }
+    const int synced = directorySync()(dir);
+    const int syncError = errno;
+    ::close(dir);
+    if (synced != 0 && syncError != EINVAL && syncError != EOPNOTSUPP) {
+        fail(QStringLiteral("Não foi possível confirmar no disco a gravação na pasta %1").arg(folder), syncError);
+        QIODevice::close();
+        return false;
     }
     QIODevice::close();
     return true;
+}
+
+AtomicFile::DirectorySync AtomicFile::setDirectorySync(DirectorySync sync)
+{
+    return std::exchange(directorySync(), std::move(sync));
 }
 
 void AtomicFile::discard()

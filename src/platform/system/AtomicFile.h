@@ -4,6 +4,8 @@
 #include <QIODevice>
 #include <QString>
 
+#include <functional>
+
 namespace plat::sys {
 
 // A file that appears under its final name only when it is complete.
@@ -16,6 +18,10 @@ namespace plat::sys {
 // that moment. Any failure, a discard(), a close() or the destructor without a
 // commit removes the temporary file, so no partial file ever carries the final
 // name. errorString() tells what failed, in Portuguese with the system's text.
+//
+// Temporary files are named ".<target>.XXXXXX" and locked while their writer
+// lives; open() first removes those of the same target that no live writer
+// holds (left by a writer that was killed).
 class AtomicFile : public QIODevice {
     Q_OBJECT
 public:
@@ -31,8 +37,13 @@ public:
     bool isSequential() const override { return true; }
 
     // Finishes the file: true when it is on the device under its final name,
-    // with exactly the bytes written. Closes the device either way.
+    // with exactly the bytes written, and the folder confirmed the new name.
+    // Closes the device either way.
     bool commit();
+    // After a failed commit: true when the file had already replaced the
+    // target (only the folder's confirmation failed), false when the target
+    // is as it was.
+    bool replacedTarget() const { return m_replaced; }
     // Drops the temporary file and closes the device.
     void discard();
     // Closing without a commit discards.
@@ -40,6 +51,11 @@ public:
 
     // Size of the read-ahead buffer kept before bytes reach the file.
     static constexpr qsizetype kBufferSize = 256 * 1024;
+
+    // How the folder is synced after the rename (fsync by default), so tests
+    // can make it fail. Returns the previous one.
+    using DirectorySync = std::function<int(int fd)>;
+    static DirectorySync setDirectorySync(DirectorySync sync);
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override;
@@ -74,6 +90,7 @@ private:
     QByteArray m_buffer;
     Digest m_written;
     bool m_failed = false;
+    bool m_replaced = false;
 };
 
 } // namespace plat::sys

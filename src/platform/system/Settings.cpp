@@ -26,7 +26,8 @@ QString Settings::value(const char* env, const QString& group, const QString& ke
     if (!fromEnv.isEmpty())
         return fromEnv;
     const QString file = configFile();
-    if (QFileInfo::exists(file)) {
+    // Only a regular file is read: a FIFO in its place would block the start.
+    if (QFileInfo(file).isFile()) {
         QSettings ini(file, QSettings::IniFormat);
         const QString v = ini.value(group + u'/' + key).toString();
         if (!v.isEmpty())

@@ -371,7 +371,8 @@ QVariant CursorModel::data(const QModelIndex& index, int role) const
 
 QVariant CursorModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section >= m_columns.size())
+    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::ToolTipRole)
+        || section >= m_columns.size())
         return QAbstractTableModel::headerData(section, orientation, role);
     const Column& c = m_columns.at(section);
     if (!c.column.title.isEmpty())

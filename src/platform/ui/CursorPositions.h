@@ -40,9 +40,4 @@ private:
     qint64 m_stamp = -1;
 };
 
-// Orders two key values as the database does: nulls, then numbers, then text
-// (compared as UTF-8 bytes); dates as their ISO text. Exposed for tests.
-int compareKeyValues(const QVariant& a, const QVariant& b);
-int compareKeys(const QVariantList& a, const QVariantList& b);
-
 } // namespace plat::ui

@@ -30,7 +30,6 @@ public:
     // Text typed but not yet written because it does not convert (a date or a
     // number), as when a button that takes no focus is clicked while the box
     // still has it.
-    bool hasPendingText() const { return m_pending; }
     // Writes that text; when it does not convert, puts the focus back in the
     // box and throws DbError with the conversion's message.
     void commitPendingText();

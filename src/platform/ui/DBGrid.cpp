@@ -3,8 +3,11 @@
 #include "platform/ui/Guard.h"
 
 #include <QHeaderView>
-#include <algorithm>
+#include <QHelpEvent>
 #include <QItemSelectionModel>
+#include <QToolTip>
+
+#include <algorithm>
 
 namespace plat::ui {
 
@@ -58,9 +61,46 @@ int DBGrid::widthForChars(int chars) const { return chars * fontMetrics().horizo
 
 void DBGrid::applyWidths()
 {
-    // The last column is stretched over the width left.
-    for (int c = 0; c + 1 < m_model->columnCount(); ++c)
-        setColumnWidth(c, widthForChars(m_model->columnWidthChars(c)));
+    // Each column as wide as its field and its whole title, but no wider than
+    // the grid, so that scrolled fully right a column still shows whole; the
+    // last column is stretched over the width left, if any.
+    const int room = std::max(isVisible() ? viewport()->width() - 2 : 600, widthForChars(10));
+    QHeaderView* titles = horizontalHeader();
+    const int last = m_model->columnCount() - 1;
+    int used = 0;
+    for (int c = 0; c <= last; ++c) {
+        const int title = titles->sectionSizeHint(c);
+        int width = std::min(std::max(widthForChars(m_model->columnWidthChars(c)), title), room);
+        // The last column takes the room left when that shows it whole, so a
+        // grid no wider than its window needs no scrolling for it.
+        if (c == last && used < room)
+            width = std::max(title, std::min(width, room - used));
+        setColumnWidth(c, width);
+        used += width;
+    }
+}
+
+void DBGrid::showEvent(QShowEvent* event)
+{
+    QTableView::showEvent(event);
+    applyWidths();   // the room is known now
+}
+
+bool DBGrid::viewportEvent(QEvent* event)
+{
+    // A text wider than its cell shows whole in a tool tip.
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = indexAt(help->pos());
+        const QString text = index.data().toString();
+        const int room = columnWidth(index.column()) - 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) - 4;
+        if (index.isValid() && fontMetrics().horizontalAdvance(text) > room)
+            QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index));
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QTableView::viewportEvent(event);
 }
 
 void DBGrid::followCursor(int row)

@@ -31,6 +31,10 @@ public:
     // Pixel width of a column of the given number of characters.
     int widthForChars(int chars) const;
 
+protected:
+    bool viewportEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
 private:
     void followCursor(int row);
     void onCurrentRowChanged(const QModelIndex& current, const QModelIndex& previous);

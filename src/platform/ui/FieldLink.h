@@ -40,7 +40,6 @@ public:
     // into editing first when it is only being browsed. Throws DbError when the
     // text does not convert to the field's type or the record cannot be written.
     void writeText(const QString& text);
-    bool isWriting() const { return m_writing; }
 
 signals:
     void changed();          // show the field again

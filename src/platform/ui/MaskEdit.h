@@ -48,7 +48,6 @@ protected:
     virtual bool acceptLeave(QString* error);
     // Esc: back to the value the box had when it was entered.
     virtual void abandonChanges();
-    QString valueWhenEntered() const { return m_enterValue; }
 
 private:
     void applyMask();

@@ -19,10 +19,15 @@ MessageSink& currentSink()
     return sink;
 }
 
+// The window a message stands over: the one given or, while that one is not
+// on the screen (a window that closes before it is shown), the nearest shown
+// window under it, so that the message is centred where the user looks.
 QWidget* ownerFor(QWidget* parent)
 {
-    if (parent)
-        return parent;
+    for (QWidget* w = parent ? parent->window() : nullptr; w; w = w->parentWidget() ? w->parentWidget()->window() : nullptr) {
+        if (w->isVisible())
+            return w;
+    }
     if (QWidget* modal = QApplication::activeModalWidget())
         return modal;
     return QApplication::activeWindow();

@@ -1,5 +1,7 @@
 #include "platform/ui/ModalRunner.h"
 
+#include "platform/ui/WindowChrome.h"
+
 #include <QDialog>
 #include <QPointer>
 
@@ -24,6 +26,7 @@ ModalHook setModalHook(ModalHook hook)
 
 int showModal(QDialog* dialog)
 {
+    prepareDialog(dialog);
     if (!currentHook())
         return dialog->exec();
 

@@ -46,7 +46,8 @@ QToolButton* speedButton(QWidget* parent, const QString& name, const QString& te
 {
     QToolButton* b = pictureButton(parent, name, text, picture, false);
     b->setAutoRaise(true);
-    b->setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab, but a click leaves the focus where it is.
+    b->setFocusPolicy(Qt::TabFocus);
     return b;
 }
 

@@ -13,7 +13,8 @@ QToolButton* pictureButton(QWidget* parent, const QString& name, const QString& 
                            bool textUnder = true);
 
 // A flat button with a picture beside its text that does not take the keyboard
-// focus when clicked, so the box being typed in is not left by the click.
+// focus when clicked, so the box being typed in is not left by the click. Tab
+// reaches it, and Enter or the space bar press it then.
 QToolButton* speedButton(QWidget* parent, const QString& name, const QString& text, QStyle::StandardPixmap picture);
 
 } // namespace plat::ui

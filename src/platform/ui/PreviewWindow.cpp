@@ -21,10 +21,15 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShortcut>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <array>
 
 namespace plat::ui {
 
@@ -39,9 +44,27 @@ QToolButton* navButton(QWidget* parent, const QString& name, const QString& tip,
     b->setToolTip(tip);
     b->setIcon(parent->style()->standardIcon(icon));
     b->setAutoRaise(true);
-    b->setFocusPolicy(Qt::NoFocus);
+    b->setFocusPolicy(Qt::TabFocus);
     return b;
 }
+
+QToolButton* textButton(QWidget* parent, const QString& name, const QString& text, const QString& tip)
+{
+    auto* b = new QToolButton(parent);
+    b->setObjectName(name);
+    b->setText(text);
+    b->setToolTip(tip);
+    b->setAccessibleName(tip);
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::TabFocus);
+    return b;
+}
+
+// The sizes the zoom steps through, in per cent of the paper's.
+constexpr std::array<int, 10> kZoomSteps{25, 50, 75, 100, 125, 150, 200, 300, 400, 600};
+
+// Room between two pages side by side, in pixels.
+constexpr int kPageGap = 16;
 
 // A file name made of the report's title: letters, digits and blanks.
 QString fileNameFor(const QString& title)
@@ -81,13 +104,29 @@ void PreviewWindow::buildUi()
     m_pageLabel->setObjectName(QStringLiteral("LabelPagina"));
     m_pageLabel->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Página 9999 de 9999")) + 8);
     m_pageLabel->setAlignment(Qt::AlignCenter);
+    m_pageBox = new QSpinBox(this);
+    m_pageBox->setObjectName(QStringLiteral("SpinPagina"));
+    m_pageBox->setToolTip(QStringLiteral("Ir para a página"));
+    m_pageBox->setAccessibleName(QStringLiteral("Ir para a página"));
+    m_pageBox->setKeyboardTracking(false);   // goes when the number is whole (Enter or leaving)
+    m_pageBox->setRange(1, std::max(1, m_pages.pageCount()));
 
+    // The fitting sizes first, then the steps (data: the zoom, or minus the
+    // per cent).
     m_zoomBox = new QComboBox(this);
     m_zoomBox->setObjectName(QStringLiteral("ComboZoom"));
+    m_zoomBox->setAccessibleName(QStringLiteral("Zoom"));
     m_zoomBox->addItem(QStringLiteral("Largura da página"), int(Zoom::PageWidth));
     m_zoomBox->addItem(QStringLiteral("Página inteira"), int(Zoom::WholePage));
-    m_zoomBox->addItem(QStringLiteral("100%"), int(Zoom::Actual));
-    m_zoomBox->setFocusPolicy(Qt::NoFocus);
+    for (int percent : kZoomSteps)
+        m_zoomBox->addItem(QStringLiteral("%1%").arg(percent), -percent);
+    m_zoomBox->setFocusPolicy(Qt::TabFocus);
+    m_zoomOut = textButton(this, QStringLiteral("BtnMenosZoom"), QStringLiteral("\u2212"),
+                           QStringLiteral("Diminuir o zoom (Ctrl+-)"));
+    m_zoomIn = textButton(this, QStringLiteral("BtnMaisZoom"), QStringLiteral("+"), QStringLiteral("Aumentar o zoom (Ctrl++)"));
+    m_twoPagesButton = textButton(this, QStringLiteral("BtnDuasPaginas"), QStringLiteral("Duas páginas"),
+                                  QStringLiteral("Duas páginas lado a lado"));
+    m_twoPagesButton->setCheckable(true);
 
     m_print = new QPushButton(QStringLiteral("Imprimir"), this);
     m_print->setObjectName(QStringLiteral("BtnImprimir"));
@@ -105,8 +144,12 @@ void PreviewWindow::buildUi()
     bar->addWidget(m_pageLabel);
     bar->addWidget(m_next);
     bar->addWidget(m_last);
+    bar->addWidget(m_pageBox);
     bar->addSpacing(12);
+    bar->addWidget(m_zoomOut);
     bar->addWidget(m_zoomBox);
+    bar->addWidget(m_zoomIn);
+    bar->addWidget(m_twoPagesButton);
     bar->addStretch(1);
     bar->addWidget(m_print);
     bar->addWidget(m_save);
@@ -129,11 +172,25 @@ void PreviewWindow::buildUi()
     layout->addLayout(bar);
     layout->addWidget(m_scroll, 1);
 
+    // With two pages side by side, the buttons turn both.
     connect(m_first, &QToolButton::clicked, this, [this] { showPage(0); });
-    connect(m_prior, &QToolButton::clicked, this, [this] { showPage(m_current - 1); });
-    connect(m_next, &QToolButton::clicked, this, [this] { showPage(m_current + 1); });
+    connect(m_prior, &QToolButton::clicked, this, [this] { showPage(m_current - (m_twoPages ? 2 : 1)); });
+    connect(m_next, &QToolButton::clicked, this, [this] { showPage(m_current + (m_twoPages ? 2 : 1)); });
     connect(m_last, &QToolButton::clicked, this, [this] { showPage(m_pages.pageCount() - 1); });
-    connect(m_zoomBox, &QComboBox::activated, this, [this](int index) { setZoom(Zoom(m_zoomBox->itemData(index).toInt())); });
+    connect(m_pageBox, &QSpinBox::valueChanged, this, [this](int page) { showPage(page - 1); });
+    connect(m_zoomBox, &QComboBox::activated, this, [this](int index) {
+        const int data = m_zoomBox->itemData(index).toInt();
+        if (data < 0)
+            setZoomPercent(-data);
+        else
+            setZoom(Zoom(data));
+    });
+    connect(m_zoomIn, &QToolButton::clicked, this, &PreviewWindow::zoomIn);
+    connect(m_zoomOut, &QToolButton::clicked, this, &PreviewWindow::zoomOut);
+    connect(m_twoPagesButton, &QToolButton::toggled, this, &PreviewWindow::setTwoPages);
+    for (const QKeySequence& keys : {QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &PreviewWindow::zoomIn);
+    connect(new QShortcut(QKeySequence::ZoomOut, this), &QShortcut::activated, this, &PreviewWindow::zoomOut);
     connect(m_print, &QPushButton::clicked, this, guarded(this, &PreviewWindow::BtnImprimirClick));
     connect(m_save, &QPushButton::clicked, this, guarded(this, &PreviewWindow::BtnSalvarPdfClick));
     connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
@@ -150,31 +207,85 @@ void PreviewWindow::showPage(int index)
     m_last->setEnabled(any && m_current < count - 1);
     m_print->setEnabled(any);
     m_save->setEnabled(any);
-    m_zoomBox->setEnabled(any);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_zoomBox, m_zoomIn, m_zoomOut, m_twoPagesButton, m_pageBox})
+        w->setEnabled(any);
     m_pageLabel->setText(any ? QStringLiteral("Página %1 de %2").arg(m_current + 1).arg(count) : QStringLiteral("Sem páginas"));
+    {
+        const QSignalBlocker quiet(m_pageBox);
+        m_pageBox->setValue(m_current + 1);
+    }
     render();
 }
 
 void PreviewWindow::setZoom(Zoom zoom)
 {
+    if (zoom == Zoom::Actual)
+        m_percent = 100;
     m_zoom = zoom;
-    m_zoomBox->setCurrentIndex(m_zoomBox->findData(int(zoom)));
+    m_zoomBox->setCurrentIndex(m_zoomBox->findData(zoom == Zoom::Actual || zoom == Zoom::Percent ? -m_percent : int(zoom)));
+    render();
+}
+
+void PreviewWindow::setZoomPercent(int percent)
+{
+    m_percent = std::clamp(percent, kZoomSteps.front(), kZoomSteps.back());
+    setZoom(m_percent == 100 ? Zoom::Actual : Zoom::Percent);
+}
+
+int PreviewWindow::zoomPercent() const
+{
+    if (m_zoom == Zoom::Actual || m_zoom == Zoom::Percent)
+        return m_percent;
+    return int(std::lround(renderDpi() * 100.0 / std::max(1, logicalDpiX())));
+}
+
+void PreviewWindow::stepZoom(int direction)
+{
+    if (m_pages.isEmpty())
+        return;
+    const int now = zoomPercent();
+    int next = direction > 0 ? kZoomSteps.back() : kZoomSteps.front();
+    for (int percent : kZoomSteps) {
+        if (direction > 0 && percent > now) {
+            next = percent;
+            break;
+        }
+        if (direction < 0 && percent < now)
+            next = percent;
+    }
+    setZoomPercent(next);
+}
+
+void PreviewWindow::zoomIn() { stepZoom(+1); }
+
+void PreviewWindow::zoomOut() { stepZoom(-1); }
+
+void PreviewWindow::setTwoPages(bool two)
+{
+    m_twoPages = two;
+    {
+        const QSignalBlocker quiet(m_twoPagesButton);
+        m_twoPagesButton->setChecked(two);
+    }
     render();
 }
 
 int PreviewWindow::renderDpi() const
 {
     const QSizeF paper = m_pages.paper;
-    const QSize room = m_scroll->viewport()->size() - QSize(24, 24);
+    const int pagesAcross = m_twoPages ? 2 : 1;
+    const QSize room = m_scroll->viewport()->size() - QSize(24 + (pagesAcross - 1) * kPageGap, 24);
+    const double acrossInches = pagesAcross * paper.width() / 25.4;
     switch (m_zoom) {
     case Zoom::Actual:
-        return std::max(48, logicalDpiX());
+    case Zoom::Percent:
+        return std::max(12, logicalDpiX() * m_percent / 100);
     case Zoom::WholePage:
-        return std::max(24, int(std::min(room.width() / (paper.width() / 25.4), room.height() / (paper.height() / 25.4))));
+        return std::max(24, int(std::min(room.width() / acrossInches, room.height() / (paper.height() / 25.4))));
     case Zoom::PageWidth:
         break;
     }
-    return std::max(24, int(room.width() / (paper.width() / 25.4)));
+    return std::max(24, int(room.width() / acrossInches));
 }
 
 void PreviewWindow::render()
@@ -186,7 +297,18 @@ void PreviewWindow::render()
         m_view->adjustSize();
         return;
     }
-    const QImage image = plat::report::renderPage(m_pages.pages.at(m_current), m_pages.paper, renderDpi());
+    const int dpi = renderDpi();
+    QImage image = plat::report::renderPage(m_pages.pages.at(m_current), m_pages.paper, dpi);
+    if (m_twoPages && m_current + 1 < m_pages.pageCount()) {
+        const QImage right = plat::report::renderPage(m_pages.pages.at(m_current + 1), m_pages.paper, dpi);
+        QImage both(image.width() + kPageGap + right.width(), std::max(image.height(), right.height()), QImage::Format_ARGB32_Premultiplied);
+        both.fill(Qt::transparent);
+        QPainter painter(&both);
+        painter.drawImage(0, 0, image);
+        painter.drawImage(image.width() + kPageGap, 0, right);
+        painter.end();
+        image = both;
+    }
     m_view->setStyleSheet(QString());
     m_view->setPixmap(QPixmap::fromImage(image));
     m_view->resize(image.size());
@@ -194,9 +316,20 @@ void PreviewWindow::render()
 
 bool PreviewWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    // The fitting zooms follow the room the view has.
-    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize && m_zoom != Zoom::Actual)
+    // The fitting zooms follow the room the view has; Ctrl and the wheel zoom.
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize
+        && (m_zoom == Zoom::PageWidth || m_zoom == Zoom::WholePage))
         render();
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Wheel) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            if (wheel->angleDelta().y() > 0)
+                zoomIn();
+            else if (wheel->angleDelta().y() < 0)
+                zoomOut();
+            return true;
+        }
+    }
     return QDialog::eventFilter(watched, event);
 }
 

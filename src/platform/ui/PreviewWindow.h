@@ -6,6 +6,7 @@
 
 class QComboBox;
 class QLabel;
+class QSpinBox;
 class QPrinter;
 class QPushButton;
 class QScrollArea;
@@ -17,13 +18,15 @@ class Report;
 
 namespace plat::ui {
 
-// The print preview of a report: one page at a time, with buttons to page
-// through it, a zoom, "Imprimir" (the system print dialog) and "Salvar PDF".
-// A report without pages shows that there is nothing to print.
+// The print preview of a report: one page, or two side by side, with buttons
+// and a page number box to page through it, a zoom that fits the page or steps
+// in and out (buttons, Ctrl++ and Ctrl+-, Ctrl and the wheel), "Imprimir" (the
+// system print dialog) and "Salvar PDF". A report without pages shows that
+// there is nothing to print.
 class PreviewWindow : public QDialog {
     Q_OBJECT
 public:
-    enum class Zoom { PageWidth, WholePage, Actual };
+    enum class Zoom { PageWidth, WholePage, Actual, Percent };
 
     explicit PreviewWindow(plat::report::PageModel pages, QWidget* parent = nullptr);
 
@@ -32,6 +35,14 @@ public:
     void showPage(int index);
     void setZoom(Zoom zoom);
     Zoom zoom() const { return m_zoom; }
+    // The size shown, in per cent of the paper's; a step up or down from it.
+    int zoomPercent() const;
+    void setZoomPercent(int percent);
+    void zoomIn();
+    void zoomOut();
+    // Two pages side by side (the current one and the next).
+    void setTwoPages(bool two);
+    bool twoPages() const { return m_twoPages; }
 
     // The work behind the buttons, after their dialogs: print the chosen pages
     // on a printer, or write every page to a PDF file (false and a message in
@@ -51,17 +62,24 @@ private:
     void buildUi();
     void render();
     int renderDpi() const;
+    void stepZoom(int direction);
 
     plat::report::PageModel m_pages;
     int m_current = 0;
     Zoom m_zoom = Zoom::PageWidth;
+    int m_percent = 100;
+    bool m_twoPages = false;
 
     QToolButton* m_first = nullptr;
     QToolButton* m_prior = nullptr;
     QToolButton* m_next = nullptr;
     QToolButton* m_last = nullptr;
     QLabel* m_pageLabel = nullptr;
+    QSpinBox* m_pageBox = nullptr;
     QComboBox* m_zoomBox = nullptr;
+    QToolButton* m_zoomIn = nullptr;
+    QToolButton* m_zoomOut = nullptr;
+    QToolButton* m_twoPagesButton = nullptr;
     QPushButton* m_print = nullptr;
     QPushButton* m_save = nullptr;
     QPushButton* m_close = nullptr;

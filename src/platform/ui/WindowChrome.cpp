@@ -1,10 +1,29 @@
 #include "platform/ui/WindowChrome.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractPrintDialog>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPointer>
+#include <QProgressBar>
+#include <QRadioButton>
 #include <QScreen>
+#include <QSet>
+#include <QTextEdit>
+#include <QWindow>
+
+#include <algorithm>
 
 namespace plat::ui {
 
@@ -47,7 +66,219 @@ private:
     QPointer<QAbstractButton> m_cancel;
 };
 
+// Keeps a modal window in the state the program showed it in. Some window
+// managers offer minimise and maximise on every window whatever the window
+// asks for, and minimising a modal window there iconifies the whole program
+// with it, leaving the user nothing to click: a change made by the window
+// manager is undone at once, and a window brought back is raised and active.
+class StateKeeper : public QObject {
+public:
+    explicit StateKeeper(QWidget* window) : QObject(window) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = static_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Show && !event->spontaneous()) {
+            m_wanted = window->windowState() & ~Qt::WindowActive;
+        } else if (event->type() == QEvent::WindowStateChange && event->spontaneous() && window->isVisible()) {
+            const Qt::WindowStates now = window->windowState() & ~Qt::WindowActive;
+            if (now != m_wanted) {
+                QPointer<QWidget> guard(window);
+                const Qt::WindowStates wanted = m_wanted;
+                QMetaObject::invokeMethod(this, [guard, wanted] {
+                    if (!guard || !guard->isVisible())
+                        return;
+                    guard->setWindowState(wanted);
+                    guard->raise();
+                    guard->activateWindow();
+                }, Qt::QueuedConnection);
+            }
+        }
+        return false;
+    }
+
+private:
+    Qt::WindowStates m_wanted = Qt::WindowNoState;
+};
+
+// The text without its access-key marks ("&&" stands for one "&").
+QString withoutAccessKey(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'&' && i + 1 < text.size())
+            ++i;
+        out += text[i];
+    }
+    return out;
+}
+
+// The letter after a single "&", or a null character.
+QChar accessKeyOf(const QString& text)
+{
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != u'&')
+            continue;
+        if (text[i + 1] != u'&')
+            return text[i + 1].toUpper();
+        ++i;
+    }
+    return QChar();
+}
+
+bool canBeKey(QChar c) { return c.unicode() < 128 && c.isLetterOrNumber(); }
+
+// The position in text of the letter to mark: the first free one that begins a
+// word, else the first free one anywhere; -1 when every letter is taken.
+qsizetype pickAccessKey(const QString& text, const QSet<QChar>& taken)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool startsWord = i == 0 || !text[i - 1].isLetterOrNumber();
+        if (startsWord && canBeKey(text[i]) && !taken.contains(text[i].toUpper()))
+            return i;
+    }
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (canBeKey(text[i]) && !taken.contains(text[i].toUpper()))
+            return i;
+    }
+    return -1;
+}
+
+bool takesFocus(const QWidget* w) { return (w->focusPolicy() & Qt::TabFocus) != 0; }
+
+// A group box is worth a key when the key has somewhere to go.
+bool holdsAControl(const QGroupBox* box)
+{
+    const QList<QWidget*> children = box->findChildren<QWidget*>();
+    return std::any_of(children.begin(), children.end(), takesFocus);
+}
+
+// The windows Qt builds itself carry their own access keys and names.
+bool isQtsOwn(const QWidget* window)
+{
+    return qobject_cast<const QMessageBox*>(window) || qobject_cast<const QFileDialog*>(window)
+        || qobject_cast<const QAbstractPrintDialog*>(window);
+}
+
+// A text shown by a widget that can carry an access key, read and written.
+struct KeyedText {
+    QWidget* widget;
+    QString text;
+    void set(const QString& t) const
+    {
+        if (auto* b = qobject_cast<QAbstractButton*>(widget))
+            b->setText(t);
+        else if (auto* g = qobject_cast<QGroupBox*>(widget))
+            g->setTitle(t);
+        else if (auto* l = qobject_cast<QLabel*>(widget))
+            l->setText(t);
+    }
+};
+
+bool isInput(const QWidget* w)
+{
+    return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QTextEdit*>(w)
+        || qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const QAbstractItemView*>(w)
+        || qobject_cast<const QComboBox*>(w) || qobject_cast<const QAbstractSpinBox*>(w)
+        || qobject_cast<const QProgressBar*>(w);
+}
+
 } // namespace
+
+void assignAccessKeys(QWidget* window)
+{
+    if (isQtsOwn(window))
+        return;
+    QList<KeyedText> buttons, boxes, labels;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+            // Radio buttons are reached through their group's key and the
+            // arrow keys.
+            if (!qobject_cast<QRadioButton*>(b) && !b->text().isEmpty())
+                (qobject_cast<QCheckBox*>(b) ? boxes : buttons) << KeyedText{b, b->text()};
+        } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+            if (!g->title().isEmpty() && holdsAControl(g))
+                boxes << KeyedText{g, g->title()};
+        } else if (auto* l = qobject_cast<QLabel*>(w)) {
+            if (l->buddy() && takesFocus(l->buddy()) && l->textFormat() != Qt::RichText && !l->text().isEmpty())
+                labels << KeyedText{l, l->text()};
+        }
+    }
+    const QList<KeyedText> all = buttons + boxes + labels;
+    QSet<QChar> taken;
+    for (const KeyedText& k : all) {
+        if (const QChar key = accessKeyOf(k.text); !key.isNull())
+            taken.insert(key);
+    }
+    for (const KeyedText& k : all) {
+        if (!accessKeyOf(k.text).isNull())
+            continue;
+        QString text = k.text;
+        text.replace(QStringLiteral("&"), QStringLiteral("&&"));
+        const qsizetype at = pickAccessKey(text, taken);
+        if (at < 0)
+            continue;
+        taken.insert(text[at].toUpper());
+        text.insert(at, u'&');
+        k.set(text);
+    }
+}
+
+void nameForAssistiveTechnology(QWidget* window)
+{
+    if (isQtsOwn(window))
+        return;
+    QHash<QWidget*, QString> buddies;
+    for (QLabel* l : window->findChildren<QLabel*>()) {
+        if (l->buddy())
+            buddies.insert(l->buddy(), withoutAccessKey(l->text()));
+    }
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (!w->accessibleName().isEmpty())
+            continue;
+        QString name;
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+            if (b->text().isEmpty())
+                name = b->toolTip();
+        } else if (isInput(w)) {
+            name = buddies.value(w);
+            for (QWidget* up = w->parentWidget(); name.isEmpty() && up && up != window; up = up->parentWidget()) {
+                if (auto* g = qobject_cast<QGroupBox*>(up))
+                    name = withoutAccessKey(g->title());
+            }
+            if (name.isEmpty())
+                name = w->toolTip();
+        }
+        if (!name.isEmpty())
+            w->setAccessibleName(name.trimmed());
+    }
+}
+
+void prepareDialog(QDialog* dialog)
+{
+    // A window opened over no window of its own is still kept above the one
+    // active, so that no window manager can hide it behind or iconify it apart.
+    if (!dialog->parentWidget()) {
+        QWidget* owner = QApplication::activeModalWidget();
+        if (!owner || owner == dialog)
+            owner = QApplication::activeWindow();
+        if (owner && owner != dialog) {
+            dialog->winId();
+            if (QWindow* handle = dialog->windowHandle(); handle && owner->window()->windowHandle())
+                handle->setTransientParent(owner->window()->windowHandle());
+        }
+    }
+    // Shown, a dialog that was not moved is centred on the window it opens
+    // over at its final size (on the screen when there is none).
+    dialog->setAttribute(Qt::WA_Moved, false);
+    if (!dialog->property("zeltaStateKept").toBool()) {
+        dialog->setProperty("zeltaStateKept", true);
+        dialog->installEventFilter(new StateKeeper(dialog));
+    }
+    assignAccessKeys(dialog);
+    nameForAssistiveTechnology(dialog);
+}
 
 void removeBorderIcons(QWidget* window)
 {
@@ -59,17 +290,6 @@ void setNoBorderIcons(QDialog* dialog, QAbstractButton* cancelButton)
 {
     removeBorderIcons(dialog);
     dialog->installEventFilter(new CloseKeeper(dialog, cancelButton));
-}
-
-void centerOnScreen(QWidget* window)
-{
-    QScreen* screen = window->screen();
-    if (!screen)
-        return;
-    const QSize size = window->testAttribute(Qt::WA_Resized) ? window->size() : window->sizeHint();
-    QRect frame(QPoint(0, 0), size);
-    frame.moveCenter(screen->availableGeometry().center());
-    window->move(frame.topLeft());
 }
 
 } // namespace plat::ui

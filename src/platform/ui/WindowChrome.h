@@ -16,8 +16,25 @@ void removeBorderIcons(QWidget* window);
 // instead (when it is enabled), so the window closes the way the button does.
 void setNoBorderIcons(QDialog* dialog, QAbstractButton* cancelButton = nullptr);
 
-// Moves a top-level window to the centre of its screen's available area, at
-// its current size (or its size hint when it was never resized).
-void centerOnScreen(QWidget* window);
+// Readies a window that is about to be shown modally, as showModal() does for
+// every window: transient for the window it opens over (its parent, or else
+// the active window), centred on that window when shown (on the screen when
+// there is none), kept in the state it was shown in when a window manager
+// minimises or maximises it regardless of its flags (so that no minimise can
+// hide the program), and reachable from the keyboard and by assistive
+// technology (assignAccessKeys, nameForAssistiveTechnology).
+void prepareDialog(QDialog* dialog);
+
+// Gives an access key (Alt and a letter) to every button, check box, group box
+// with a control in it and label with a buddy of the window that has none:
+// the first letter of its text that no other of them uses, preferring the
+// first letters of its words. Buttons come first, then boxes, then the rest.
+// Texts that already carry an access key keep it, and its letter is taken.
+void assignAccessKeys(QWidget* window);
+
+// Gives each control of the window without an accessible name the name a user
+// reads beside it: the text of the label whose buddy it is, else the title of
+// the group box around it, else its tool tip.
+void nameForAssistiveTechnology(QWidget* window);
 
 } // namespace plat::ui

@@ -26,7 +26,6 @@ TFrm_Sele_Rel::TFrm_Sele_Rel(AppContext& ctx, QWidget* parent) : QDialog(parent)
     wireEvents();
     // "Sair" is the cancel button: Esc and the window manager's close press it.
     plat::ui::setNoBorderIcons(this, BitBtnSair);
-    plat::ui::centerOnScreen(this);
 }
 
 void TFrm_Sele_Rel::buildUi()

@@ -1,5 +1,6 @@
 #include "validation/windows/TFrm_Verifica.h"
 
+#include "app/windows/RegisterNotices.h"
 #include "data/TDm_Dados.h"
 #include "platform/db/Table.h"
 #include "platform/ui/BusyCursor.h"
@@ -18,6 +19,8 @@
 #include <QScopeGuard>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace zelta {
 
 TFrm_Verifica::TFrm_Verifica(AppContext& ctx, QWidget* parent) : QDialog(parent), m_ctx(ctx)
@@ -27,7 +30,6 @@ TFrm_Verifica::TFrm_Verifica(AppContext& ctx, QWidget* parent) : QDialog(parent)
     buildUi();
     wireEvents();
     plat::ui::setNoBorderIcons(this);
-    plat::ui::centerOnScreen(this);
 }
 
 TFrm_Verifica::~TFrm_Verifica()
@@ -42,10 +44,12 @@ void TFrm_Verifica::buildUi()
     MemoLog = new QPlainTextEdit(this);
     MemoLog->setObjectName(QStringLiteral("MemoLog"));
     MemoLog->setReadOnly(true);
-    MemoLog->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // The lines as stored and printed, already wrapped at 50 characters: the
+    // box wraps none of its own, and is wide enough for 50 capitals.
+    MemoLog->setLineWrapMode(QPlainTextEdit::NoWrap);
     MemoLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MemoLog->setFocusPolicy(Qt::ClickFocus);   // not reached with Tab
-    MemoLog->setMinimumSize(440, 320);
+    MemoLog->setMinimumSize(std::max(440, MemoLog->fontMetrics().horizontalAdvance(QString(50, u'X')) + 40), 320);
 
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -107,10 +111,12 @@ void TFrm_Verifica::flushLog()
 void TFrm_Verifica::BitBtnVerificarClick()
 {
     BitBtnImprimir->setEnabled(false);
+    checkRegisterBeforeUse(*m_ctx.Dm_Dados, this);
 
     Verificacao verificacao(*m_ctx.Dm_Dados, *m_ctx.VerificarCpfCgc);
     m_pending.clear();
-    verificacao.setLogSink([this](const QString& line) { m_pending << line; });
+    // Each line as the error table stores it and the report prints it.
+    verificacao.setLogSink([this](const QString& line) { m_pending << linhasArmazenadas({line}); });
     // The run holds the user-interface thread; the log box and the bar are
     // repainted as the work advances.
     verificacao.setProgressSink([this](int done, int total) {

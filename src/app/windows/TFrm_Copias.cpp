@@ -1,0 +1,167 @@
+#include "app/windows/TFrm_Copias.h"
+
+#include "app/windows/AppContext.h"
+#include "app/windows/RegisterNotices.h"
+#include "app/windows/TZelta.h"
+#include "data/TDm_Dados.h"
+#include "platform/ui/BusyCursor.h"
+#include "platform/ui/Guard.h"
+#include "platform/ui/Messages.h"
+#include "platform/ui/WindowChrome.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace zelta {
+
+namespace {
+
+QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
+
+QString when(const RegisterCopy& copy) { return copy.taken.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")); }
+
+QString sizeText(qint64 bytes)
+{
+    const QLocale pt(QLocale::Portuguese, QLocale::Brazil);
+    if (bytes < 1024 * 1024)
+        return QStringLiteral("%1 KB").arg(pt.toString(double(bytes) / 1024, 'f', 0));
+    return QStringLiteral("%1 MB").arg(pt.toString(double(bytes) / (1024 * 1024), 'f', 1));
+}
+
+} // namespace
+
+TFrm_Copias::TFrm_Copias(AppContext& ctx, QWidget* parent) : QDialog(parent), m_ctx(ctx)
+{
+    setObjectName(QStringLiteral("Frm_Copias"));
+    setWindowTitle(QStringLiteral("Cópias de Segurança"));
+    buildUi();
+    plat::ui::setNoBorderIcons(this, BitBtnSair);
+    plat::ui::runGuarded([this] { FormCreate(); }, this);
+}
+
+void TFrm_Copias::buildUi()
+{
+    GridCopias = new QTableWidget(0, 5, this);
+    GridCopias->setObjectName(QStringLiteral("GridCopias"));
+    GridCopias->setHorizontalHeaderLabels({QStringLiteral("Data e hora"), QStringLiteral("Instituição"),
+                                           QStringLiteral("Bolsistas"), QStringLiteral("Orientadores"),
+                                           QStringLiteral("Tamanho")});
+    GridCopias->setSelectionBehavior(QAbstractItemView::SelectRows);
+    GridCopias->setSelectionMode(QAbstractItemView::SingleSelection);
+    GridCopias->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    GridCopias->verticalHeader()->setVisible(false);
+    GridCopias->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    GridCopias->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+
+    Label_Pasta = new QLabel(this);
+    Label_Pasta->setObjectName(QStringLiteral("Label_Pasta"));
+    Label_Pasta->setWordWrap(true);
+    Label_Pasta->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    BitBtnRestaurar = new QPushButton(QStringLiteral("Restaurar"), this);
+    BitBtnRestaurar->setObjectName(QStringLiteral("BitBtnRestaurar"));
+    BitBtnCopia = new QPushButton(QStringLiteral("Fazer Cópia"), this);
+    BitBtnCopia->setObjectName(QStringLiteral("BitBtnCopia"));
+    BitBtnSair = new QPushButton(QStringLiteral("Sair"), this);
+    BitBtnSair->setObjectName(QStringLiteral("BitBtnSair"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    for (QPushButton* b : {BitBtnRestaurar, BitBtnCopia, BitBtnSair}) {
+        b->setMinimumWidth(96);
+        buttons->addWidget(b);
+    }
+    buttons->addStretch();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(12, 12, 12, 12);
+    layout->addWidget(GridCopias);
+    layout->addWidget(Label_Pasta);
+    layout->addLayout(buttons);
+    resize(640, 320);
+
+    connect(BitBtnRestaurar, &QPushButton::clicked, this, plat::ui::guarded(this, &TFrm_Copias::BitBtnRestaurarClick));
+    connect(BitBtnCopia, &QPushButton::clicked, this, plat::ui::guarded(this, &TFrm_Copias::BitBtnCopiaClick));
+    connect(BitBtnSair, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TFrm_Copias::FormCreate()
+{
+    const QString dir = m_ctx.Dm_Dados->dataDirectory();
+    m_copies = RegisterCopies::describe(dir);
+    GridCopias->setRowCount(int(m_copies.size()));
+    for (int row = 0; row < m_copies.size(); ++row) {
+        const RegisterCopy& c = m_copies[row];
+        const bool readable = c.holders >= 0;
+        const QString institution = c.sigla.isEmpty() ? c.nome : c.sigla + QStringLiteral(" - ") + c.nome;
+        const QStringList cells{when(c), readable ? institution : QStringLiteral("(ilegível)"),
+                                readable ? QString::number(c.holders) : QString(),
+                                readable ? QString::number(c.advisors) : QString(), sizeText(c.size)};
+        for (int col = 0; col < cells.size(); ++col) {
+            auto* item = new QTableWidgetItem(cells[col]);
+            if (col >= 2)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            item->setToolTip(shown(c.path));
+            GridCopias->setItem(row, col, item);
+        }
+    }
+    if (!m_copies.isEmpty())
+        GridCopias->selectRow(0);
+    BitBtnRestaurar->setEnabled(!m_copies.isEmpty());
+    Label_Pasta->setText(m_copies.isEmpty()
+                             ? QStringLiteral("Não há cópias de segurança na pasta %1").arg(shown(RegisterCopies::folder(dir)))
+                             : QStringLiteral("Pasta das cópias: %1").arg(shown(RegisterCopies::folder(dir))));
+}
+
+void TFrm_Copias::BitBtnRestaurarClick()
+{
+    const int row = GridCopias->currentRow();
+    if (row < 0 || row >= m_copies.size()) {
+        plat::ui::attention(QStringLiteral("Selecione a cópia que deseja restaurar"), this);
+        return;
+    }
+    const RegisterCopy copy = m_copies[row];
+    if (!plat::ui::confirm(QStringLiteral("Os dados atuais serão substituídos pelos da cópia de %1 (%2 bolsistas, %3 "
+                                          "orientadores). Antes disso, os dados atuais serão guardados numa cópia. "
+                                          "Deseja restaurar esta cópia?")
+                               .arg(when(copy))
+                               .arg(copy.holders)
+                               .arg(copy.advisors),
+                           this))
+        return;
+    QString previous;
+    {
+        plat::ui::BusyCursor busy;
+        previous = m_ctx.Dm_Dados->restore(copy.path);
+    }
+    showRegisterNotices(*m_ctx.Dm_Dados, this);
+    if (m_ctx.Zelta)
+        m_ctx.Zelta->refreshInstitution();
+    FormCreate();
+    QString text = QStringLiteral("Dados restaurados da cópia de %1.").arg(when(copy));
+    if (!previous.isEmpty())
+        text += QStringLiteral(" Os dados substituídos foram guardados em %1.").arg(shown(previous));
+    plat::ui::showMessage(text, this);
+}
+
+void TFrm_Copias::BitBtnCopiaClick()
+{
+    RegisterCopies::Taken taken;
+    {
+        plat::ui::BusyCursor busy;
+        TDm_Dados& dados = *m_ctx.Dm_Dados;
+        taken = RegisterCopies::take(dados.database(), dados.dataDirectory());
+    }
+    FormCreate();
+    plat::ui::showMessage(taken.created ? QStringLiteral("Cópia de segurança gravada em %1.").arg(shown(taken.path))
+                                        : QStringLiteral("Os dados são os mesmos da cópia mais recente (%1); ela foi mantida.")
+                                              .arg(shown(taken.path)),
+                          this);
+}
+
+} // namespace zelta

@@ -1,0 +1,31 @@
+#include "platform/system/Options.h"
+
+namespace plat::sys {
+
+QString takeOption(QStringList& args, const QString& name, bool* ok)
+{
+    *ok = true;
+    const QString joined = name + u'=';
+    QString value;
+    for (int i = 0; i < args.size();) {
+        if (args[i] == name) {
+            if (i + 1 >= args.size()) {
+                *ok = false;
+                args.removeAt(i);
+                continue;
+            }
+            value = args[i + 1];
+            args.remove(i, 2);
+        } else if (args[i].startsWith(joined)) {
+            value = args[i].mid(joined.size());
+            args.removeAt(i);
+        } else {
+            ++i;
+        }
+    }
+    return value;
+}
+
+QString takeDataOption(QStringList& args, bool* ok) { return takeOption(args, QStringLiteral("--dados"), ok); }
+
+} // namespace plat::sys

@@ -1,0 +1,395 @@
+// The register's file: upgrade of an older schema, files refused untouched,
+// damaged indexes repaired, damaged tables refused, whole copies, restore.
+#include "data/RegisterCopies.h"
+#include "data/TDm_Dados.h"
+#include "exchange/SubmissionWriter.h"
+#include "platform/db/DbError.h"
+#include "platform/db/Schema.h"
+#include "platform/system/Settings.h"
+#include "support/CliRun.h"
+#include "support/TestData.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+
+using namespace plat::db;
+using zelta::RegisterCopies;
+using zelta::TDm_Dados;
+using zelta::test::makeCpf;
+using zelta::test::TestData;
+
+namespace {
+
+const auto run = zelta::test::runCommand;
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+// Every row of the three registers, record numbers included.
+QStringList dump(Database& db)
+{
+    QStringList out;
+    for (const char* sql : {"SELECT rowid, * FROM ZELTAINT", "SELECT Codigo, CPF, NOME, TITULO FROM ZELTAORI ORDER BY Codigo",
+                            "SELECT rowid, Nome, CPF, NUMERO_ORIENTADOR, DATA_NASCIMENTO FROM ZELTABOL ORDER BY rowid"}) {
+        Statement st = db.prepare(QString::fromLatin1(sql));
+        while (st.step()) {
+            QStringList row;
+            for (int i = 0; i < st.columnCount(); ++i)
+                row << st.value(i).toString();
+            out << row.join(u'|');
+        }
+    }
+    return out;
+}
+
+void fill(TestData& d, int holders)
+{
+    d.setInstitution(QStringLiteral("123456789"), QStringLiteral("UFX"), QStringLiteral("UNIVERSIDADE X"), 500);
+    Database::Transaction tx(d.db());
+    const qint64 a = d.addAdvisor(makeCpf(800000001), QStringLiteral("ÁLVARO ORIENTADOR"));
+    for (int i = 0; i < holders; ++i)
+        d.addHolder(QStringLiteral("BOLSISTA %1 ÇÃO").arg(i, 5, 10, QChar(u'0')), makeCpf(100000000 + i), QStringLiteral("Novo"),
+                    makeCpf(800000001), a);
+    tx.commit();
+}
+
+// The page of an index's b-tree that holds its first leaf entries, and the
+// file's page size, read with SQLite's own page map.
+qint64 firstLeafOffset(const QString& file, const QString& index)
+{
+    Database db;
+    db.openReadOnly(file);
+    const int pageSize = db.scalar(QStringLiteral("PRAGMA page_size")).toInt();
+    qint64 page = db.scalar(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name=?"), {index}).toLongLong();
+    db.close();
+    // Walk down the leftmost child pointers to a leaf (interior pages are 0x02
+    // or 0x05; a leaf index page is 0x0a).
+    const QByteArray bytes = bytesOf(file);
+    for (;;) {
+        const qint64 base = (page - 1) * pageSize + (page == 1 ? 100 : 0);
+        const quint8 kind = quint8(bytes[base]);
+        if (kind == 0x0a || kind == 0x0d)
+            return (page - 1) * pageSize;
+        const int cell = (quint8(bytes[base + 12]) << 8) | quint8(bytes[base + 13]);
+        const qint64 cellAt = (page - 1) * pageSize + cell;
+        page = (qint64(quint8(bytes[cellAt])) << 24) | (quint8(bytes[cellAt + 1]) << 16) | (quint8(bytes[cellAt + 2]) << 8)
+               | quint8(bytes[cellAt + 3]);
+    }
+}
+
+// Damages the content of one leaf page of an index or table: the cell area
+// at the end of the page is overwritten, its header left as it was.
+void damagePage(const QString& file, qint64 pageOffset, int pageSize = 4096)
+{
+    QByteArray bytes = bytesOf(file);
+    for (int i = pageSize - 400; i < pageSize - 8; i += 3)
+        bytes[pageOffset + i] = char(0x7f ^ bytes[pageOffset + i]);
+    writeBytes(file, bytes);
+}
+
+// A register closed with its write-ahead log folded into the file, so that
+// the file alone holds every page.
+QString closedRegister(TestData& d)
+{
+    d.db().exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    d.db().exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    d.dm().database().close();
+    return QDir(d.dir()).filePath(QStringLiteral("zelta99.db"));
+}
+
+} // namespace
+
+class TestRegister : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { plat::sys::Settings::instance().setDataDirectoryOverride(QString()); }
+
+    void upgradesARegisterOfVersionOne()
+    {
+        // A register as version 1 wrote it: the same tables with computed
+        // (VIRTUAL) sort columns.
+        QTemporaryDir tmp;
+        const QString file = QDir(tmp.path()).filePath(QStringLiteral("zelta99.db"));
+        QStringList before;
+        {
+            Database db;
+            db.open(file, true);
+            Database::Transaction tx(db);
+            for (const TableDef& def : TDm_Dados::tableDefinitions()) {
+                db.exec(createTableSql(def).replace(QStringLiteral(" STORED"), QStringLiteral(" VIRTUAL")));
+                for (const QString& sql : createIndexSql(def))
+                    db.exec(sql);
+                db.addTable(def);
+            }
+            db.exec(QStringLiteral("INSERT INTO ZELTAINT (Numero_Instituicao, Sigla, Cotas, Nome) VALUES ('1', 'U', 3, 'UNI')"));
+            for (int i = 1; i <= 5; ++i)
+                db.exec(QStringLiteral("INSERT INTO ZELTAORI (CPF, NOME) VALUES (?, ?)"), {makeCpf(i), QStringLiteral("ÉDER %1").arg(i)});
+            db.exec(QStringLiteral("DELETE FROM ZELTAORI WHERE Codigo=5"));   // the counter stays at 5
+            for (int i = 0; i < 40; ++i)
+                db.exec(QStringLiteral("INSERT INTO ZELTABOL (Nome, CPF, NUMERO_ORIENTADOR) VALUES (?, ?, ?)"),
+                        {QStringLiteral("ÁGATA %1").arg(39 - i), makeCpf(1000 + i), 1 + i % 4});
+            db.exec(QStringLiteral("DELETE FROM ZELTABOL WHERE rowid IN (3, 17)"));
+            db.exec(QStringLiteral("INSERT INTO GRANDE_A (SUBAREA, CODIGO) VALUES ('ÓPTICA', '1.00.00.00-1')"));
+            db.setUserVersion(1);
+            tx.commit();
+            before = dump(db);
+        }
+
+        TDm_Dados dm(tmp.path());
+        Database& db = dm.database();
+        QCOMPARE(db.userVersion(), TDm_Dados::kSchemaVersion);
+        QCOMPARE(dump(db), before);
+        QVERIFY(db.checkIntegrity(false).isEmpty());
+        // The indexed sort columns are stored now (table_xinfo: 3 stored, 2 virtual).
+        for (const char* table : {"ZELTABOL", "ZELTAORI", "GRANDE_A"}) {
+            Statement st = db.prepare(QStringLiteral("SELECT name, hidden FROM pragma_table_xinfo(?)"));
+            st.bind(1, QString::fromLatin1(table));
+            int stored = 0;
+            while (st.step())
+                if (st.text(0).startsWith(QStringLiteral("ORD_")) && st.text(0).count(u'_') == 1)
+                    stored += st.int64(1) == 3 ? 1 : -100;
+            QVERIFY2(stored >= 1, table);
+        }
+        // The name order still folds accents, and new advisors follow the old counter.
+        dm.Tb_Bolsistas->open();
+        QCOMPARE(dm.Tb_Bolsistas->field(QStringLiteral("Nome")).asString(), QStringLiteral("ÁGATA 0"));
+        dm.Tb_Bolsistas->close();
+        db.exec(QStringLiteral("INSERT INTO ZELTAORI (CPF, NOME) VALUES ('x', 'NOVO')"));
+        QCOMPARE(db.lastInsertRowId(), 6);
+        // The register as it was is kept among the copies.
+        QCOMPARE(RegisterCopies::list(tmp.path()).size(), 1);
+    }
+
+    void refusedFilesKeepEveryByte()
+    {
+        // In rollback-journal mode, where switching to the write-ahead log
+        // would rewrite the header: a foreign file, a newer register and a
+        // register with a damaged table.
+        QTemporaryDir tmp;
+        const QString exampleTex = qEnvironmentVariable("ZELTA_SOURCE_DIR") + QStringLiteral("/resources/exemplo/EXEMPLO.TEX");
+        auto rollback = [](const QString& file) {
+            Database db;
+            db.open(file, false);
+            db.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+        };
+        QStringList dirs;
+        {
+            const QString dir = tmp.filePath(QStringLiteral("alheio"));
+            QDir().mkpath(dir);
+            Database db;
+            db.open(QDir(dir).filePath(QStringLiteral("zelta99.db")), true);
+            db.exec(QStringLiteral("CREATE TABLE ALHEIA (X)"));
+            db.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+            dirs << dir;
+        }
+        {
+            TestData d;
+            d.db().setUserVersion(TDm_Dados::kSchemaVersion + 1);
+            const QString file = closedRegister(d);
+            const QString dir = tmp.filePath(QStringLiteral("nova"));
+            QDir().mkpath(dir);
+            QFile::copy(file, QDir(dir).filePath(QStringLiteral("zelta99.db")));
+            dirs << dir;
+        }
+        {
+            TestData d;
+            fill(d, 400);
+            const QString file = closedRegister(d);
+            damagePage(file, firstLeafOffset(file, QStringLiteral("ZELTABOL")));
+            const QString dir = tmp.filePath(QStringLiteral("danificada"));
+            QDir().mkpath(dir);
+            QFile::copy(file, QDir(dir).filePath(QStringLiteral("zelta99.db")));
+            dirs << dir;
+        }
+        for (const QString& dir : std::as_const(dirs)) {
+            const QString file = QDir(dir).filePath(QStringLiteral("zelta99.db"));
+            rollback(file);
+            const QByteArray before = bytesOf(file);
+            QVERIFY(before.at(18) == 1);   // rollback journal
+            const QList<QStringList> commands{
+                {QStringLiteral("verificar")}, {QStringLiteral("gerar"), QStringLiteral("--destino"), tmp.path()},
+                {QStringLiteral("copia")}, {QStringLiteral("relatorio"), QStringLiteral("orientadores"), QStringLiteral("--pdf"),
+                                            tmp.filePath(QStringLiteral("r.pdf"))},
+                {QStringLiteral("recuperar"), exampleTex}};
+            for (QStringList args : commands) {
+                // A recovery does not refuse a damaged register: it builds a new one.
+                if (args.first() == QStringLiteral("recuperar") && dir.endsWith(QStringLiteral("danificada")))
+                    continue;
+                args << QStringLiteral("--dados") << dir;
+                const zelta::test::CliRun r = run(args);
+                QVERIFY2(r.code == 2, qPrintable(args.first() + r.err));
+                QVERIFY2(bytesOf(file) == before, qPrintable(dir + u' ' + args.first()));
+            }
+            QVERIFY(!QFile::exists(file + QStringLiteral("-wal")));
+            QVERIFY(!QFile::exists(file + QStringLiteral("-journal")));
+        }
+    }
+
+    void damagedIndexIsRebuiltAfterACopy()
+    {
+        TestData d;
+        fill(d, 600);
+        const QStringList rows = dump(d.db());
+        const QString file = closedRegister(d);
+        // The name index of the holders loses every entry: its root is
+        // swapped with that of an empty index over the same columns.
+        {
+            Database raw;
+            raw.open(file, false);
+            raw.exec(QStringLiteral("CREATE INDEX VAZIO ON ZELTABOL (ORD_NOME, Nome, CPF) WHERE 0"));
+            const QVariant full = raw.scalar(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name='ZELTABOL_Nome_CPF'"));
+            const QVariant empty = raw.scalar(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name='VAZIO'"));
+            raw.exec(QStringLiteral("PRAGMA writable_schema=ON"));
+            raw.exec(QStringLiteral("UPDATE sqlite_master SET rootpage=? WHERE name='ZELTABOL_Nome_CPF'"), {empty});
+            raw.exec(QStringLiteral("UPDATE sqlite_master SET rootpage=? WHERE name='VAZIO'"), {full});
+        }
+        // The writer alone walks the damaged index: it refuses a short file.
+        {
+            Database raw;
+            raw.open(file, false);
+            for (const TableDef& def : TDm_Dados::tableDefinitions())
+                raw.addTable(def);
+            QBuffer out;
+            out.open(QIODevice::WriteOnly);
+            QVERIFY_THROWS_EXCEPTION(zelta::SubmissionError, zelta::writeSubmission(raw, QStringLiteral("123456789"), out));
+        }
+
+        QTemporaryDir dest;
+        const QString target = QDir(dest.path()).filePath(QStringLiteral("12345678.htm"));
+        const QStringList gerar{QStringLiteral("gerar"), QStringLiteral("--destino"), dest.path(), QStringLiteral("--dados"), d.dir()};
+        const zelta::test::CliRun r = run(gerar);
+        QVERIFY2(r.err.contains(QStringLiteral("foram refeitos")), qPrintable(r.err));
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QCOMPARE(QFileInfo(target).size(), 12 + 518 * 600);
+        QVERIFY(d.db().checkIntegrity(false).isEmpty());
+        QCOMPARE(dump(d.db()), rows);
+        const QStringList kept = QDir(RegisterCopies::folder(d.dir())).entryList({QStringLiteral("*-danificado.db")});
+        QCOMPARE(kept.size(), 1);
+        QVERIFY(RegisterCopies::list(d.dir()).isEmpty());   // never offered for restoring
+
+        // Bytes of an index page damaged: the generation refuses or repairs,
+        // and never writes a short file.
+        QFile::remove(target);
+        const QString again = closedRegister(d);
+        damagePage(again, firstLeafOffset(again, QStringLiteral("ZELTABOL_Nome_CPF")));
+        const zelta::test::CliRun r2 = run(gerar);
+        if (r2.code == 0)
+            QCOMPARE(QFileInfo(target).size(), 12 + 518 * 600);
+        else
+            QVERIFY2(!QFile::exists(target), qPrintable(r2.err));
+    }
+
+    void damagedTableIsRefusedNamingTheNewestCopyThenRestored()
+    {
+        TestData d;
+        fill(d, 500);
+        const QStringList rows = dump(d.db());
+        const QString copy = RegisterCopies::take(d.db(), d.dir()).path;
+        d.db().exec(QStringLiteral("DELETE FROM ZELTABOL WHERE rowid > 100"));
+        const QString file = closedRegister(d);
+        damagePage(file, firstLeafOffset(file, QStringLiteral("ZELTABOL")));
+        const QByteArray damaged = bytesOf(file);
+
+        try {
+            d.db().handle();
+            QFAIL("a damaged register was opened");
+        } catch (const zelta::DamagedRegister& e) {
+            QVERIFY2(e.message().contains(QDir::toNativeSeparators(copy)), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(QStringLiteral("zelta99 restaurar 1")), qPrintable(e.message()));
+        }
+        const zelta::test::CliRun v = run({QStringLiteral("verificar"), QStringLiteral("--dados"), d.dir()});
+        QCOMPARE(v.code, 2);
+        QVERIFY(v.err.startsWith(QStringLiteral("O arquivo de dados ")));
+        QCOMPARE(bytesOf(file), damaged);
+
+        const zelta::test::CliRun list = run({QStringLiteral("copias"), QStringLiteral("--dados"), d.dir()});
+        QCOMPARE(list.out, QDir::toNativeSeparators(copy) + QStringLiteral("  ") +
+                               RegisterCopies::describeFile(copy).taken.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")) +
+                               QStringLiteral("  500 bolsistas  1 orientadores\n"));
+        const zelta::test::CliRun back = run({QStringLiteral("restaurar"), QStringLiteral("1"), QStringLiteral("--dados"), d.dir()});
+        QVERIFY2(back.code == 0, qPrintable(back.err));
+        QVERIFY2(back.out.contains(QStringLiteral("danificado")), qPrintable(back.out));   // the damaged data was kept
+        QCOMPARE(dump(d.db()), rows);
+        QCOMPARE(RegisterCopies::list(d.dir()), QStringList{copy});
+        QCOMPARE(run({QStringLiteral("restaurar"), QStringLiteral("2"), QStringLiteral("--dados"), d.dir()}).code, 2);
+    }
+
+    void copiesAreWholeDistinctAndFive()
+    {
+        TestData d;
+        fill(d, 3);
+        const QString folder = RegisterCopies::folder(d.dir());
+        QDir().mkpath(folder);
+        // Leftovers of an interrupted copy (a process that no longer runs).
+        const QString leftover = QDir(folder).filePath(QStringLiteral(".zelta99-20260101-100000-999999999.tmp"));
+        writeBytes(leftover, "partial");
+        writeBytes(leftover + QStringLiteral("-journal"), "partial");
+
+        const QDateTime t0(QDate(2026, 1, 1), QTime(10, 0, 0));
+        const RegisterCopies::Taken first = RegisterCopies::take(d.db(), d.dir(), t0);
+        QVERIFY(first.created);
+        QVERIFY(!QFile::exists(leftover) && !QFile::exists(leftover + QStringLiteral("-journal")));
+        QVERIFY(Database::checkFile(first.path, false).isEmpty());
+        // The same content again is not kept twice.
+        const RegisterCopies::Taken same = RegisterCopies::take(d.db(), d.dir(), t0.addSecs(60));
+        QVERIFY(!same.created);
+        QCOMPARE(same.path, first.path);
+        QStringList taken{first.path};
+        for (int i = 1; i <= 6; ++i) {
+            d.addHolder(QStringLiteral("MAIS %1").arg(i), makeCpf(500000 + i));
+            taken << RegisterCopies::take(d.db(), d.dir(), t0.addDays(i)).path;
+        }
+        QCOMPARE(RegisterCopies::list(d.dir()), taken.mid(2));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), RegisterCopies::kKept);
+        const QList<zelta::RegisterCopy> described = RegisterCopies::describe(d.dir());
+        QCOMPARE(described.first().path, taken.last());
+        QCOMPARE(described.first().holders, 9);
+        QCOMPARE(described.first().sigla, QStringLiteral("UFX"));
+        QCOMPARE(RegisterCopies::resolve(d.dir(), QStringLiteral("5")), taken.at(2));
+        QVERIFY(RegisterCopies::resolve(d.dir(), QStringLiteral("6")).isEmpty());
+
+        const zelta::test::CliRun made = run({QStringLiteral("copia"), QStringLiteral("--dados"), d.dir()});
+        QCOMPARE(made.code, 0);
+        QCOMPARE(made.out, QDir::toNativeSeparators(taken.last()) + u'\n');   // nothing changed since
+    }
+
+    void recoveryIntoADamagedRegisterBuildsANewOne()
+    {
+        TestData d;
+        fill(d, 400);
+        const QString file = closedRegister(d);
+        damagePage(file, firstLeafOffset(file, QStringLiteral("ZELTABOL")));
+        const QByteArray damaged = bytesOf(file);
+        const QString exampleTex = qEnvironmentVariable("ZELTA_SOURCE_DIR") + QStringLiteral("/resources/exemplo/EXEMPLO.TEX");
+        const zelta::test::CliRun r = run({QStringLiteral("recuperar"), exampleTex, QStringLiteral("--dados"), d.dir()});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("estava danificado")), qPrintable(r.err));
+        QCOMPARE(d.count(QStringLiteral("ZELTABOL")), 12);
+        QCOMPARE(d.count(QStringLiteral("GRANDE_A")), 1283);
+        QVERIFY(d.db().checkIntegrity(false).isEmpty());
+        const QStringList kept = QDir(RegisterCopies::folder(d.dir())).entryList({QStringLiteral("*-danificado.db")});
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(bytesOf(QDir(RegisterCopies::folder(d.dir())).filePath(kept.first())).size(), damaged.size());
+        QVERIFY(QDir(d.dir()).entryList({QStringLiteral(".zelta99-*")}, QDir::AllEntries | QDir::Hidden).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRegister)
+#include "test_register.moc"
