@@ -1,5 +1,7 @@
 #include "exchange/RecoveryFile.h"
 
+#include "validation/Situacao.h"
+
 #include "exchange/CpfText.h"
 #include "platform/system/Cp1252.h"
 #include "platform/system/RegularFile.h"
@@ -72,7 +74,7 @@ int smallNumber(QStringView s)
 
 QString RecoveryFile::demanda() { return QStringLiteral("99/97"); }
 
-QString RecoveryFile::situacao() { return QStringLiteral("Excluído"); }
+QString RecoveryFile::situacao() { return zelta::situacao::excluido; }
 
 RecoveryFile::RecoveryFile(QByteArray bytes) : m_bytes(std::move(bytes))
 {

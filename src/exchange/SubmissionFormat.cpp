@@ -1,5 +1,7 @@
 #include "exchange/SubmissionFormat.h"
 
+#include "validation/Situacao.h"
+
 #include "platform/system/Cp1252.h"
 
 #include <array>
@@ -109,46 +111,6 @@ void putCpf(Writer& w, const QString& stored)
 
 } // namespace
 
-QString Fixa(const QString& text, int width)
-{
-    if (text.size() >= width)
-        return text;
-    return text + QString(width - text.size(), u' ');
-}
-
-QString Tira_acentos(const QString& text)
-{
-    QString out = text;
-    for (QChar& c : out)
-        c = QChar(withoutAccent(c.unicode()));
-    return out;
-}
-
-QString Tira_caracteres_controle(const QString& text)
-{
-    QString out = text;
-    for (QChar& c : out)
-        c = QChar(withoutControl(c.unicode()));
-    return out;
-}
-
-QString cleanRecordText(const QString& text)
-{
-    QString out = Tira_acentos(Tira_caracteres_controle(text));
-    for (QChar& c : out)
-        c = QChar(raised(c.unicode()));
-    return out;
-}
-
-QString cpfSlot(const QString& stored)
-{
-    QString out;
-    out.reserve(11);
-    for (int p : {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13})
-        out.append(p < stored.size() ? stored.at(p) : QChar(u' '));
-    return out;
-}
-
 QString birthDateSlot(const QDate& date)
 {
     if (!date.isValid())
@@ -166,16 +128,16 @@ QString birthDateSlot(const QDate& date)
     }
     if (shortForm == QStringLiteral("30/12/99"))
         return QString(8, u' ');
-    return Fixa(shortForm.left(8), 8);
+    return shortForm.left(8).leftJustified(8, u' ');
 }
 
 QString situationCode(const QString& situacao)
 {
-    if (situacao == QStringLiteral("Excluído"))
+    if (situacao == zelta::situacao::excluido)
         return QStringLiteral("EXEX");
-    if (situacao == QStringLiteral("Novo"))
+    if (situacao == zelta::situacao::novo)
         return QStringLiteral("NVNV");
-    if (situacao == QStringLiteral("Renovado"))
+    if (situacao == zelta::situacao::renovado)
         return QStringLiteral("RNRN");
     return QStringLiteral("    ");
 }

@@ -12,23 +12,6 @@ namespace zelta {
 // number, then one fixed-width record of 518 bytes per holder (the holder's data
 // followed by the advisor's), Windows-1252, every line ended by LF alone.
 
-// A text followed by spaces up to the width; a text at least as long as the
-// width comes back unchanged.
-QString Fixa(const QString& text, int width);
-
-// The 46 accented letters (acute, grave, circumflex, tilde on A and O,
-// diaeresis, C cedilla, both cases) become their plain letters, keeping the
-// case; every other character stays as it is (ñ, Ý, º remain).
-QString Tira_acentos(const QString& text);
-
-// Every C0 control character (LF, CR, TAB, NUL, Ctrl+Z ...) and DEL becomes
-// one space; the length does not change.
-QString Tira_caracteres_controle(const QString& text);
-
-// The cleaning of a record's text in its order: control characters, accents, then
-// a-z raised to A-Z (no other letter is raised).
-QString cleanRecordText(const QString& text);
-
 // Sizes of the file's parts, in bytes.
 inline constexpr int kHeaderSize = 12;
 inline constexpr int kRecordSize = 518;
@@ -59,11 +42,6 @@ struct SubmissionAdvisor {
     QString pesquisador;
     QString categoria;
 };
-
-// The 11 characters of a stored CPF at positions 1-3, 5-7, 9-11 and 13-14
-// (ddd.ddd.ddd-dd without its punctuation). Missing positions of a short text
-// are blanks, so the slot keeps its width.
-QString cpfSlot(const QString& stored);
 
 // The birth date as dd/mm/yy; an empty date, and any date written 30/12/99,
 // as 8 blanks.

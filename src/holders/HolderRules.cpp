@@ -1,25 +1,20 @@
 #include "holders/HolderRules.h"
 
+#include "platform/db/Database.h"
 #include "platform/db/Query.h"
 
 #include <stdexcept>
 
 namespace zelta {
 
-namespace situacao {
-QString novo() { return QStringLiteral("Novo"); }
-QString renovado() { return QStringLiteral("Renovado"); }
-QString excluido() { return QStringLiteral("Excluído"); }
-} // namespace situacao
-
 QString situacaoWord(const QString& stored)
 {
     if (stored == u"NV")
-        return situacao::novo();
+        return situacao::novo;
     if (stored == u"RN")
-        return situacao::renovado();
+        return situacao::renovado;
     if (stored == u"EX")
-        return situacao::excluido();
+        return situacao::excluido;
     return stored;
 }
 
@@ -102,6 +97,18 @@ HolderAdvisor holderAdvisor(plat::db::Query& query, const QString& cpfOrientador
     return chosen;
 }
 
+CpfInUse cpfInUse(const plat::db::Database& db, const QString& cpf, qint64 holderRowid)
+{
+    const QVariant advisor = db.scalar(QStringLiteral("SELECT NOME FROM ZELTAORI WHERE CPF = ? ORDER BY Codigo LIMIT 1"), {cpf});
+    if (advisor.isValid() && !advisor.isNull())
+        return {true, advisor.toString()};
+    const QVariant holder =
+        db.scalar(QStringLiteral("SELECT Nome FROM ZELTABOL WHERE CPF = ? AND rowid <> ? LIMIT 1"), {cpf, holderRowid});
+    if (holder.isValid() && !holder.isNull())
+        return {false, holder.toString()};
+    return {};
+}
+
 namespace holderText {
 
 QString quotaFullNovo() { return QStringLiteral("Limite Máximo de Cotas Alcançado"); }
@@ -117,6 +124,11 @@ QString confirmDeleteRenovado()
 {
     return QStringLiteral("Tem certeza que deseja excluir ?\n\rEsta operação não apagará as informações do bolsista,"
                           "\n\rsomente alterará a situação de Renovado para Excluído.");
+}
+
+QString cpfOfHolder(const QString& holderName)
+{
+    return QStringLiteral("CPF já utilizado pelo bolsista\n\r") + holderName;
 }
 
 QString cpfOfAdvisor(const QString& advisorName)

@@ -1,20 +1,16 @@
 #pragma once
 
+#include "validation/Situacao.h"
+
 #include <QList>
 #include <QString>
 
 namespace plat::db {
+class Database;
 class Query;
-}
+} // namespace plat::db
 
 namespace zelta {
-
-// The holder situations as stored, and the quota rule on them.
-namespace situacao {
-QString novo();       // "Novo"
-QString renovado();   // "Renovado"
-QString excluido();   // "Excluído"
-} // namespace situacao
 
 // The word for an older two-letter code ('NV', 'RN', 'EX'); any other value is
 // returned unchanged.
@@ -52,8 +48,10 @@ struct HolderProblem {
 // the last one. Empty when the holder may be posted.
 QList<HolderProblem> holderEntryProblems(const HolderEntry& entry);
 
-// The branch code passes when it is not empty and none of its first four
-// characters is a blank ("12" passes, " 123" and "12 4" do not).
+// The entry form's own test of the branch code, on purpose narrower than the
+// completeness rule (agenciaAceita): the form asks only that the branch number,
+// the first four characters, was typed; the check digit after the separator
+// may still be missing ("12" passes, " 123", "12 4" and "123 -5" do not).
 bool branchCodeFilled(const QString& agencia);
 
 // The birth date is complete when every position was typed: not empty and no blank.
@@ -75,6 +73,14 @@ struct HolderAdvisor {
 // record; only when none has that number, the first in number order.
 HolderAdvisor holderAdvisor(plat::db::Query& query, const QString& cpfOrientador, qint64 numeroOrientador);
 
+// Who already uses a CPF that the holder at holderRowid is to take: an
+// advisor, or another holder. Empty name when nobody does.
+struct CpfInUse {
+    bool advisor = false;
+    QString nome;
+};
+CpfInUse cpfInUse(const plat::db::Database& db, const QString& cpf, qint64 holderRowid);
+
 // The texts of the holder registry's messages.
 namespace holderText {
 QString quotaFullNovo();       // "Novo" with the quota reached
@@ -82,6 +88,7 @@ QString quotaFullRenovar();    // "Renovar" with the quota reached
 QString confirmDeleteNovo();   // deleting a 'Novo' holder
 QString confirmDeleteRenovado();   // excluding a 'Renovado' holder
 QString cpfOfAdvisor(const QString& advisorName);
+QString cpfOfHolder(const QString& holderName);
 } // namespace holderText
 
 } // namespace zelta

@@ -4,6 +4,7 @@
 #include "platform/db/Query.h"
 #include "reports/TFrm_Relatorio_Bol.h"
 #include "reports/TFrm_Relatorio_Ori.h"
+#include "validation/Situacao.h"
 
 namespace zelta {
 
@@ -41,11 +42,11 @@ bool lerSituacoes(const QString& list, SituacoesBolsista* situacoes, QString* er
     const QStringList names = list.split(u',', Qt::SkipEmptyParts);
     for (const QString& raw : names) {
         const QString name = raw.trimmed();
-        if (name.compare(QStringLiteral("Novo"), Qt::CaseInsensitive) == 0)
+        if (name.compare(situacao::novo, Qt::CaseInsensitive) == 0)
             chosen.novos = true;
-        else if (name.compare(QStringLiteral("Renovado"), Qt::CaseInsensitive) == 0)
+        else if (name.compare(situacao::renovado, Qt::CaseInsensitive) == 0)
             chosen.renovados = true;
-        else if (name.compare(QStringLiteral("Excluído"), Qt::CaseInsensitive) == 0
+        else if (name.compare(situacao::excluido, Qt::CaseInsensitive) == 0
                  || name.compare(QStringLiteral("Excluido"), Qt::CaseInsensitive) == 0)
             chosen.excluidos = true;
         else {

@@ -2,118 +2,15 @@
 
 #include "data/TDm_Dados.h"
 #include "platform/db/DbError.h"
-#include "platform/db/Scan.h"
 #include "platform/db/Table.h"
 #include "validation/TVlCpfCgc.h"
 
 #include <algorithm>
-#include <array>
 
 namespace zelta {
 
 using plat::db::Database;
-using plat::db::Field;
 using plat::db::Table;
-
-namespace {
-
-const QString kExcluido = QStringLiteral("Excluído");
-
-struct CodeLine {
-    const char* code;
-    const char* line;
-};
-
-constexpr std::array<CodeLine, 6> kHolderLines{{
-    {"1,", "....CPF Inválido"},
-    {"2,", "....Sexo Inválido"},
-    {"3,", "....Data de Nascimento Inválido"},
-    {"4,", "....CPF do Orientador Inválido"},
-    {"5,", "....Agência Inválido"},
-    {"6,", "....Bolsista sem Orientador"},
-}};
-
-constexpr std::array<CodeLine, 5> kAdvisorLines{{
-    {"1,", "....CPF Inválido"},
-    {"2,", "....Titulação Inválida"},
-    {"3,", "....Palavra Chave Inexistente"},
-    {"4,", "....Código da Área Inválida"},
-    {"5,", "....Orientador não Vinculado a Bolsista"},
-}};
-
-template <std::size_t N>
-QStringList linesFor(const QString& code, const std::array<CodeLine, N>& table)
-{
-    QStringList out;
-    for (const CodeLine& entry : table)
-        if (code.contains(QLatin1StringView(entry.code)))
-            out << QString::fromUtf8(entry.line);
-    return out;
-}
-
-// A field holding nothing but blanks was left empty as well.
-bool blank(const QString& text) { return text.trimmed().isEmpty(); }
-
-// The date of an empty field is the zero date of the date system, which is
-// written as 30/12/1899.
-const QString kZeroDate = QStringLiteral("30/12/1899");
-
-bool agencyInvalid(const QString& code)
-{
-    if (code.isEmpty())
-        return true;
-    // Position 5 holds the separator of the branch code; a position past the
-    // end of a shorter code is not a blank.
-    for (int position : {1, 2, 3, 4, 6})
-        if (position <= code.size() && code.at(position - 1) == u' ')
-            return true;
-    return false;
-}
-
-} // namespace
-
-// ------------------------------------------------------------------ checks
-
-QString codigoErroBolsista(const DadosBolsista& b, TVlCpfCgc& validator)
-{
-    QString code;
-    validator.setInput(b.cpf);
-    if (!validator.Valid())
-        code = QStringLiteral("1,");
-    if (blank(b.sexo))
-        code = QStringLiteral("2,");
-    const QString written = b.dataNascimento.isEmpty() ? kZeroDate : b.dataNascimento;
-    if (written.size() != 8 && written.size() != 10)
-        code = QStringLiteral("3,");
-    if (b.cpfOrientador.size() != 14)
-        code = QStringLiteral("4,");
-    if (agencyInvalid(b.codigoAgencia))
-        code = QStringLiteral("5,");
-    if (!b.numeroOrientador.isValid() || b.numeroOrientador.isNull())
-        code = QStringLiteral("6,");
-    return code;
-}
-
-QString codigoErroOrientador(const DadosOrientador& o, TVlCpfCgc& validator)
-{
-    QString code;
-    validator.setInput(o.cpf);
-    if (!validator.Valid())
-        code = QStringLiteral("1,");
-    if (blank(o.titulacao))
-        code += QStringLiteral("2,");
-    if (blank(o.pChave1) && blank(o.pChave2) && blank(o.pChave3))
-        code = QStringLiteral("3,");
-    if (o.codArea.size() != 8)
-        code = QStringLiteral("4,");
-    if (!o.temBolsista)
-        code = QStringLiteral("5,");
-    return code;
-}
-
-QStringList linhasErroBolsista(const QString& codigo) { return linesFor(codigo, kHolderLines); }
-
-QStringList linhasErroOrientador(const QString& codigo) { return linesFor(codigo, kAdvisorLines); }
 
 QString linhaFinal(int errors)
 {
@@ -180,31 +77,6 @@ void Verificacao::progress()
     }
 }
 
-// Advisor numbers up to this many are kept in the dense table; a register
-// never comes near it, but a number typed into the file by hand could.
-constexpr qint64 kDenseNumbers = qint64(1) << 24;
-
-void Verificacao::HolderTally::reset(qint64 highestNumber)
-{
-    m_dense.assign(std::size_t(std::clamp<qint64>(highestNumber + 1, 0, kDenseNumbers)), 0);
-    m_sparse.clear();
-}
-
-void Verificacao::HolderTally::add(qint64 number, Flag flag)
-{
-    if (number >= 0 && number < qint64(m_dense.size()))
-        m_dense[std::size_t(number)] |= flag;
-    else
-        m_sparse[number] |= flag;
-}
-
-quint8 Verificacao::HolderTally::flags(qint64 number) const
-{
-    if (number >= 0 && number < qint64(m_dense.size()))
-        return m_dense[std::size_t(number)];
-    return m_sparse.value(number);
-}
-
 void Verificacao::prepareErrorTable()
 {
     Table& erros = *m_dados.Tb_Erro_Bol_Ori;
@@ -217,6 +89,7 @@ void Verificacao::start()
 {
     m_errors = 0;
     m_log.clear();
+    m_pendencias = ListaPendencias();
     m_done = 0;
     m_total = 0;
     m_nextReport = 0;
@@ -224,74 +97,38 @@ void Verificacao::start()
     write(QStringLiteral(" "));
 }
 
-namespace {
-
-QString quotedName(const QString& name) { return u'"' + name + u'"'; }
-
-// Reads the named fields of every record of a cursor's table in the cursor's
-// current order. The walk reads the records once, in one statement, without
-// moving the cursor or decoding the fields it does not check.
-plat::db::Scan walk(const Database& db, const Table& table, const QStringList& fields)
+void Verificacao::take(const RegistroExaminado& r)
 {
-    QStringList columns;
-    for (const QString& f : fields)
-        columns << quotedName(f);
-    return plat::db::Scan(db, table.definition().name, table.ordering(), columns);
+    if (!r.exame.limpo())
+        m_pendencias.registros.append(r.pendente());
+    const QString code = r.orientador ? codigoErroOrientador(r.exame) : codigoErroBolsista(r.exame);
+    if (code.isEmpty())
+        return;
+    write((r.orientador ? QStringLiteral("..Orientador ") : QStringLiteral("..Bolsista ")) + r.nome());
+    for (const QString& line : r.orientador ? linhasErroOrientador(code) : linhasErroBolsista(code)) {
+        write(line);
+        ++m_errors;
+    }
 }
-
-// A date column as the table layer writes it: dd/mm/yyyy, or "" when empty.
-QString dateText(const plat::db::Statement& st, int column, const plat::db::FieldDef& def)
-{
-    if (st.isNull(column))
-        return QString();
-    const QDate date = QDate::fromString(st.text(column).left(10), Qt::ISODate);
-    return date.isValid() ? Field::toText(def, date) : QString();
-}
-
-} // namespace
 
 void Verificacao::checkHolders()
 {
     Table& bol = *m_dados.Tb_Bolsistas;
     bol.open();
-    // Every holder is read, whatever key range the shared cursor may carry.
-    enum { Nome, Cpf, Sexo, Nascimento, CpfOrientador, Agencia, Numero, Situacao };
-    plat::db::Scan scan = walk(m_dados.database(), bol,
-                                  {QStringLiteral("Nome"), QStringLiteral("CPF"), QStringLiteral("SEXO"),
-                                   QStringLiteral("DATA_NASCIMENTO"), QStringLiteral("CPF_ORIENTADOR"),
-                                   QStringLiteral("CODIGO_AGENCIA"), QStringLiteral("NUMERO_ORIENTADOR"),
-                                   QStringLiteral("SITUACAO")});
-    const plat::db::FieldDef& dateDef = *bol.definition().field(QStringLiteral("DATA_NASCIMENTO"));
-
     const Database& db = m_dados.database();
     m_total = db.scalar(QStringLiteral("SELECT count(*) FROM ZELTABOL")).toInt()
               + db.scalar(QStringLiteral("SELECT count(*) FROM ZELTAORI")).toInt();
     if (m_progressSink)
         m_progressSink(0, m_total);
 
-    m_holders.reset(db.scalar(QStringLiteral("SELECT max(Codigo) FROM ZELTAORI")).toLongLong());
-    const QByteArray excludedText = kExcluido.toUtf8();
-    const plat::db::Statement& st = scan.row();
-    while (scan.next()) {
-        progress();
-        const bool excluded = st.utf8(Situacao) == excludedText;
-        const QVariant numero = st.isNull(Numero) ? QVariant() : QVariant(st.int64(Numero));
-        // What the advisor step needs to know of each advisor's holders.
-        if (numero.isValid())
-            m_holders.add(numero.toLongLong(), excluded ? HolderTally::Excluded : HolderTally::Other);
-        if (excluded)
-            continue;
-        const DadosBolsista b{st.text(Cpf),           st.text(Sexo),    dateText(st, Nascimento, dateDef),
-                              st.text(CpfOrientador), st.text(Agencia), numero};
-        const QString code = codigoErroBolsista(b, m_validator);
-        if (code.isEmpty())
-            continue;
-        write(QStringLiteral("..Bolsista ") + st.text(Nome));
-        for (const QString& line : linhasErroBolsista(code)) {
-            write(line);
-            ++m_errors;
-        }
-    }
+    // Every holder is read, whatever key range the shared cursor may carry, in
+    // the cursor's ordering; the walk does not move the cursor.
+    m_walk = std::make_unique<Completude>(db, &m_validator);
+    m_walk->setProgress([this] { progress(); });
+    m_walk->bolsistas(bol.ordering().orderBy(), [this](const RegistroExaminado& r) {
+        take(r);
+        return true;
+    });
 
     write(QStringLiteral(" "));
     write(QStringLiteral("Arquivo de Bolsistas Verificado."));
@@ -303,30 +140,10 @@ void Verificacao::checkAdvisors()
 {
     Table& ori = *m_dados.Tb_Orientador;
     ori.open();
-    enum { Codigo, Nome, Cpf, Titulacao, Chave1, Chave2, Chave3, Area };
-    plat::db::Scan scan = walk(m_dados.database(), ori,
-                                  {QStringLiteral("CODIGO"), QStringLiteral("NOME"), QStringLiteral("CPF"),
-                                   QStringLiteral("TITULACAO"), QStringLiteral("P_CHAVE1"), QStringLiteral("P_CHAVE2"),
-                                   QStringLiteral("P_CHAVE3"), QStringLiteral("COD_AREA")});
-    const plat::db::Statement& st = scan.row();
-    while (scan.next()) {
-        progress();
-        const quint8 holders = m_holders.flags(st.int64(Codigo));
-        // An advisor whose holders are all excluded has left the programme.
-        if (holders == HolderTally::Excluded)
-            continue;
-        const DadosOrientador o{st.text(Cpf),    st.text(Titulacao), st.text(Chave1),
-                                st.text(Chave2), st.text(Chave3),    st.text(Area),
-                                holders != 0};
-        const QString code = codigoErroOrientador(o, m_validator);
-        if (code.isEmpty())
-            continue;
-        write(QStringLiteral("..Orientador ") + st.text(Nome));
-        for (const QString& line : linhasErroOrientador(code)) {
-            write(line);
-            ++m_errors;
-        }
-    }
+    m_walk->orientadores(ori.ordering().orderBy(), [this](const RegistroExaminado& r) {
+        take(r);
+        return true;
+    });
 
     write(QStringLiteral("  "));
     write(QStringLiteral("Arquivo de Orientadores Verificado."));
@@ -348,7 +165,7 @@ int Verificacao::finish()
         Database& db = m_dados.database();
         Database::Transaction tx(db);
         plat::db::Statement insert = db.prepare(
-            QStringLiteral("INSERT INTO %1 (Numero_Linha, Linha) VALUES (?, ?)").arg(quotedName(erros.definition().name)));
+            QStringLiteral("INSERT INTO \"%1\" (Numero_Linha, Linha) VALUES (?, ?)").arg(erros.definition().name));
         qint64 n = 0;
         for (const QString& line : lines) {
             insert.reset();

@@ -1,17 +1,12 @@
 #pragma once
 
-#include <QHash>
+#include "validation/Completude.h"
+
 #include <QString>
 #include <QStringList>
-#include <QVariant>
 
 #include <functional>
-#include <vector>
-
-namespace plat::db {
-class Statement;
-class Table;
-} // namespace plat::db
+#include <memory>
 
 namespace zelta {
 
@@ -56,27 +51,17 @@ public:
     // All the steps above, in order. Returns the error count.
     int run();
 
-    int errorCount() const { return m_errors; }
     const QStringList& log() const { return m_log; }
+    // Every problem of every record examined: each failing check of the
+    // verification and of the pre-check, in the order of the log.
+    const ListaPendencias& pendencias() const { return m_pendencias; }
 
 private:
     void write(const QString& line);
     void progress();
 
-    // Whether each advisor has excluded holders, and holders of another
-    // situation, gathered while the holders are read: flags in a table
-    // indexed by the advisor's number, which the table assigns in sequence.
-    class HolderTally {
-    public:
-        enum Flag : quint8 { Excluded = 1, Other = 2 };
-        void reset(qint64 highestNumber);
-        void add(qint64 number, Flag flag);
-        quint8 flags(qint64 number) const;
-
-    private:
-        std::vector<quint8> m_dense;
-        QHash<qint64, quint8> m_sparse;   // numbers beyond the table
-    };
+    // Logs a record's entry when the verification's checks fail, and lists its problems.
+    void take(const RegistroExaminado& r);
 
     TDm_Dados& m_dados;
     TVlCpfCgc& m_validator;
@@ -87,41 +72,9 @@ private:
     int m_done = 0;
     int m_total = 0;
     int m_nextReport = 0;
-    HolderTally m_holders;   // by NUMERO_ORIENTADOR
+    std::unique_ptr<Completude> m_walk;   // from the holders to the advisors
+    ListaPendencias m_pendencias;
 };
-
-// ------------------------------------------------------------------ checks
-
-// The fields the holder checks read.
-struct DadosBolsista {
-    QString cpf;
-    QString sexo;
-    QString dataNascimento;      // as the table writes a date (dd/mm/yyyy); empty when not given
-    QString cpfOrientador;
-    QString codigoAgencia;
-    QVariant numeroOrientador;   // null when the holder has no advisor
-};
-
-// The fields the advisor checks read, and whether any holder (excluded or
-// not) names the advisor.
-struct DadosOrientador {
-    QString cpf;
-    QString titulacao;
-    QString pChave1, pChave2, pChave3;
-    QString codArea;
-    bool temBolsista = false;
-};
-
-// The record's error code ("1,", "2," ...): a failing holder check replaces
-// the code of an earlier one, so at most one code is left.
-QString codigoErroBolsista(const DadosBolsista& b, TVlCpfCgc& validator);
-// The advisor checks set their code, except the titulação check, which
-// appends its own; so "1,2," is the only pair possible.
-QString codigoErroOrientador(const DadosOrientador& o, TVlCpfCgc& validator);
-
-// The detail lines of a record's error code, in code order.
-QStringList linhasErroBolsista(const QString& codigo);
-QStringList linhasErroOrientador(const QString& codigo);
 
 // The closing line of a run.
 QString linhaFinal(int errors);

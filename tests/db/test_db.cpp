@@ -304,6 +304,40 @@ private slots:
         QCOMPARE(t.field(QStringLiteral("NOME")).asString(), QStringLiteral("BRENO"));
     }
 
+    void readAheadSeesAnotherConnectionsChange()
+    {
+        TestData d;
+        for (const char* name : {"ANA", "BIA", "CLEO", "DORA"})
+            d.addAdvisor(makeCpf(qint64(name[0])), QString::fromLatin1(name));
+        Table& t = *d.dm().Tb_Orientador;
+        t.open();
+        t.next();   // BIA, with the records after it read ahead
+        Database other;
+        other.open(d.dm().databaseFile(), false);
+        other.exec(QStringLiteral("UPDATE ZELTAORI SET TITULO='MUDOU' WHERE NOME='CLEO'"));
+        QTest::qSleep(5);   // the user's next step comes later than a walk's
+        t.next();
+        QCOMPARE(t.field(QStringLiteral("NOME")).asString(), QStringLiteral("CLEO"));
+        QCOMPARE(t.field(QStringLiteral("TITULO")).asString(), QStringLiteral("MUDOU"));
+        // And at once, a change through the cursor's own connection.
+        d.db().exec(QStringLiteral("UPDATE ZELTAORI SET TITULO='AQUI' WHERE NOME='DORA'"));
+        t.next();
+        QCOMPARE(t.field(QStringLiteral("TITULO")).asString(), QStringLiteral("AQUI"));
+    }
+
+    void longValueCutToItsFieldWhenPosted()
+    {
+        TestData d;
+        d.addAdvisor(makeCpf(1), QStringLiteral("ANA"));
+        Table& t = *d.dm().Tb_Orientador;
+        t.open();
+        t.edit();
+        t.setValue(QStringLiteral("NOME"), QString(80, u'A'));
+        t.post();
+        QCOMPARE(d.db().scalar(QStringLiteral("SELECT length(NOME) FROM ZELTAORI")).toInt(), 60);
+        QCOMPARE(t.field(QStringLiteral("NOME")).asString(), QString(60, u'A'));
+    }
+
     void emptyingATableNeedsItsCursorsClosed()
     {
         TestData d;

@@ -5,6 +5,7 @@
 #include "app/windows/WindowCommands.h"
 #include "exchange/SubmissionFormat.h"
 #include "exchange/windows/TFrm_Gerar.h"
+#include "validation/windows/PendenciasView.h"
 #include "platform/system/Settings.h"
 #include "platform/ui/TestHooks.h"
 #include "support/TestData.h"
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -164,10 +166,19 @@ private slots:
         MessageRecorder messages;
         ModalDriver modal;
         bool stillOpen = false;
+        QStringList problems;
+        bool hiddenAtFirst = false;
         modal.expect([&](QDialog* d) {
             auto* form = static_cast<TFrm_Gerar*>(d);
+            hiddenAtFirst = !form->Pendencias->isVisible();
             form->BitBtn3->click();
             stillOpen = form->isVisible();
+            if (form->Pendencias->isVisible()) {
+                const QAbstractItemModel* m = form->Pendencias->GridPendencias->model();
+                for (int r = 0; r < m->rowCount(); ++r)
+                    problems << m->index(r, 1).data().toString() + u'|' + m->index(r, 3).data().toString() + u'|'
+                                    + m->index(r, 4).data().toString();
+            }
             form->BitBtn2->click();
         });
         TFrm_Gerar::executar(ctx, nullptr);
@@ -179,6 +190,9 @@ private slots:
         QCOMPARE(messages.last().icon, MessageIcon::None);
         QCOMPARE(messages.last().buttons, MessageButtons::Ok);
         QCOMPARE(messages.last().text, QStringLiteral("Favor executar a verificação do preenchimento"));
+        // Below it, what stops the generation.
+        QVERIFY(hiddenAtFirst);
+        QCOMPARE(problems, QStringList{QStringLiteral("SEM BOLSISTAS|Orientador não Vinculado a Bolsista|Impede")});
         QVERIFY(filesIn(m_driveA).isEmpty());
         QVERIFY(!QGuiApplication::overrideCursor());
     }

@@ -1,6 +1,7 @@
 // The submission file's layout: text helpers, header line, holder record.
 #include "exchange/SubmissionFormat.h"
 #include "platform/system/Cp1252.h"
+#include "support/TestData.h"
 
 #include <QtTest>
 
@@ -44,18 +45,30 @@ SubmissionAdvisor sampleAdvisor()
     return a;
 }
 
-// The record as the rules read, built the slow way: the fields assembled
-// with Fixa, positions 1-517 cleaned as a whole, LF appended, encoded.
+QString pad(const QString& text, int width) { return text.leftJustified(width, u' ', true); }
+
+// The 11 characters of a stored CPF without its punctuation, blanks for the
+// positions a short text lacks.
+QString cpfSlot(const QString& stored)
+{
+    QString out;
+    for (int p : {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13})
+        out.append(p < stored.size() ? stored.at(p) : QChar(u' '));
+    return out;
+}
+
+// The record as the rules read, built the slow way: the fields assembled and
+// cut to their slots, positions 1-517 cleaned as a whole, LF appended, encoded.
 QByteArray recordByTheRules(const SubmissionHolder& h, const SubmissionAdvisor& a)
 {
-    QString text = u' ' + cpfSlot(h.cpf) + Fixa(h.nome, 60) + Fixa(h.sexo, 1) + birthDateSlot(h.nascimento)
-                   + Fixa(h.processo, 11) + Fixa(h.demanda, 5) + situationCode(h.situacao) + Fixa(h.seguroSaude, 1)
-                   + Fixa(h.codigoAgencia, 6) + QString(10, u' ') + cpfSlot(h.cpfOrientador) + Fixa(a.nome, 60)
+    QString text = u' ' + cpfSlot(h.cpf) + pad(h.nome, 60) + pad(h.sexo, 1) + birthDateSlot(h.nascimento)
+                   + pad(h.processo, 11) + pad(h.demanda, 5) + situationCode(h.situacao) + pad(h.seguroSaude, 1)
+                   + pad(h.codigoAgencia, 6) + QString(10, u' ') + cpfSlot(h.cpfOrientador) + pad(a.nome, 60)
                    + degreeCode(a.titulacao);
-    text += (Tira_caracteres_controle(a.titulo) + QString(15 + 240, u' ')).left(255);
-    text += Fixa(a.chave1, 20) + Fixa(a.chave2, 20) + Fixa(a.chave3, 20) + Fixa(a.codArea, 8) + Fixa(a.pesquisador, 1)
-            + Fixa(a.categoria, 2) + u'\n';
-    return plat::sys::toCp1252(cleanRecordText(text) + u'\n');
+    text += pad(a.titulo, 255);
+    text += pad(a.chave1, 20) + pad(a.chave2, 20) + pad(a.chave3, 20) + pad(a.codArea, 8) + pad(a.pesquisador, 1)
+            + pad(a.categoria, 2) + u' ';
+    return plat::sys::toCp1252(zelta::test::textForFile(text) + u'\n');
 }
 
 } // namespace
@@ -63,39 +76,26 @@ QByteArray recordByTheRules(const SubmissionHolder& h, const SubmissionAdvisor& 
 class TestSubmissionFormat : public QObject {
     Q_OBJECT
 private slots:
-    void fixaPadsAndNeverCuts()
+    void textIsCleanedForTheFile()
     {
-        QCOMPARE(Fixa(QStringLiteral("ABC"), 6), QStringLiteral("ABC   "));
-        QCOMPARE(Fixa(QStringLiteral("ABCDEF"), 6), QStringLiteral("ABCDEF"));
-        QCOMPARE(Fixa(QStringLiteral("ABCDEFGH"), 6), QStringLiteral("ABCDEFGH"));
-        QCOMPARE(Fixa(QString(), 3), QStringLiteral("   "));
-    }
-
-    void accentsMapKeepingCase()
-    {
-        QCOMPARE(Tira_acentos(QStringLiteral("ÁÉÍÓÚÀÈÌÒÙÂÊÎÔÛÃÕÄËÏÖÜÇáéíóúàèìòùâêîôûãõäëïöüç")),
-                 QStringLiteral("AEIOUAEIOUAEIOUAOAEIOUCaeiouaeiouaeiouaoaeiouc"));
-        // Letters outside the list stay as they are.
-        QCOMPARE(Tira_acentos(QStringLiteral("ÑñÝýÅåºªÆø")), QStringLiteral("ÑñÝýÅåºªÆø"));
-    }
-
-    void controlCharactersBecomeBlanks()
-    {
-        QCOMPARE(Tira_caracteres_controle(QStringLiteral("ABC\r\nDEF\n\rG")), QStringLiteral("ABC  DEF  G"));
-        QString every;
+        // Accents go keeping the case, then only a-z are raised; control
+        // characters become blanks; letters outside the list stay as they are.
+        SubmissionHolder h = sampleHolder();
+        h.nome = QStringLiteral("ÁÉÍÓÚÀÈÌÒÙÂÊÎÔÛÃÕÄËÏÖÜÇáéíóúàèìòùâêîôûãõäëïöüç");
+        SubmissionAdvisor a = sampleAdvisor();
+        a.nome = QStringLiteral("piñata ÑÝýÅåºªÆø");
+        QString every;   // every C0 control character and DEL
         for (char16_t c = 0; c < 0x20; ++c)
             every.append(QChar(c));
         every.append(QChar(0x7F));
-        QCOMPARE(Tira_caracteres_controle(u'A' + every + u'B'), u'A' + QString(33, u' ') + u'B');
-        // Printable neighbours stay: blank, tilde, no-break space, C1 range.
-        QCOMPARE(Tira_caracteres_controle(QStringLiteral(" ~\u00A0\u0080")), QStringLiteral(" ~\u00A0\u0080"));
-    }
-
-    void cleaningRaisesOnlyPlainLetters()
-    {
-        QCOMPARE(cleanRecordText(QStringLiteral("Ação Científica")), QStringLiteral("ACAO CIENTIFICA"));
-        QCOMPARE(cleanRecordText(QStringLiteral("piñata")), QStringLiteral("PIñATA"));
-        QCOMPARE(cleanRecordText(QStringLiteral("æther\r\n")), QStringLiteral("æTHER  "));
+        a.titulo = QStringLiteral("ABC\r\nDEF\n\rG") + every + QStringLiteral("H ~\u00A0");
+        const QByteArray r = holderRecord(h, &a);
+        QCOMPARE(at(r, 13, 46), QByteArray("AEIOUAEIOUAEIOUAOAEIOUCAEIOUAEIOUAEIOUAOAEIOUC"));
+        QCOMPARE(at(r, 130, 16), plat::sys::toCp1252(QStringLiteral("PIñATA ÑÝýÅåºªÆø")));
+        QCOMPARE(at(r, 191, 48), QByteArray("ABC  DEF  G") + blanks(33) + QByteArray("H ~\xA0"));
+        // A value at least as long as its slot fills it without padding.
+        h.processo = QStringLiteral("ABCDEFGHIJKLM");
+        QCOMPARE(at(holderRecord(h, &a), 82, 12), QByteArray("ABCDEFGHIJK9"));
     }
 
     void headerLine_data()

@@ -109,7 +109,7 @@ private slots:
         int i = 0;
         for (cursor.first(); !cursor.eof(); cursor.next(), ++i) {
             const QByteArray r = record(file, i);
-            QCOMPARE(at(r, 13, 60).trimmed(), cleanRecordText(cursor.field(QStringLiteral("Nome")).asString()).toLatin1());
+            QCOMPARE(at(r, 13, 60).trimmed(), zelta::test::textForFile(cursor.field(QStringLiteral("Nome")).asString()).toLatin1());
             const qint64 codigo = cursor.field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger();
             QCOMPARE(at(r, 130, 60).trimmed(), QByteArray("ORIENTADOR ") + QByteArray::number(codigo));
             QCOMPARE(at(r, 119, 11), cursor.field(QStringLiteral("CPF_ORIENTADOR")).asString().remove(u'.').remove(u'-').toLatin1());
@@ -523,7 +523,8 @@ private slots:
         QFile::remove(path);
         r = zelta::test::runCommand({QStringLiteral("gerar"), QStringLiteral("--destino=") + out.path()});
         QCOMPARE(r.code, 1);
-        QCOMPARE(r.err, QStringLiteral("Favor executar a verificação do preenchimento\n"));
+        QCOMPARE(r.err, QStringLiteral("Favor executar a verificação do preenchimento\nOrientador SEM BOLSISTAS (")
+                            + makeCpf(100000002) + QStringLiteral("): Orientador não Vinculado a Bolsista\n"));
         QVERIFY(!QFile::exists(path));
 
         QCOMPARE(zelta::test::runCommand({QStringLiteral("gerar")}).code, 2);

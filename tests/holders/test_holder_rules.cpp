@@ -47,6 +47,7 @@ private slots:
         QVERIFY(!branchCodeFilled(QString()));
         QVERIFY(!branchCodeFilled(QStringLiteral(" 123")));
         QVERIFY(!branchCodeFilled(QStringLiteral("12 4")));
+        QVERIFY(!branchCodeFilled(QStringLiteral("123 -5")));
     }
 
     void birthDate()
@@ -112,6 +113,20 @@ private slots:
         a = holderAdvisor(q, QStringLiteral("1' OR '1'='1"), first);
         QVERIFY(!a.found);
         QVERIFY(!q.isOpen());
+    }
+
+    void cpfTakenByAnotherRecord()
+    {
+        TestData data;
+        data.addAdvisor(makeCpf(1), QStringLiteral("ORIENTADORA"));
+        const qint64 ana = data.addHolder(QStringLiteral("ANA"), makeCpf(2));
+        data.addHolder(QStringLiteral("BIA"), makeCpf(3));
+        const CpfInUse advisor = cpfInUse(data.db(), makeCpf(1), ana);
+        QVERIFY(advisor.advisor);
+        QCOMPARE(advisor.nome, QStringLiteral("ORIENTADORA"));
+        QCOMPARE(cpfInUse(data.db(), makeCpf(3), ana).nome, QStringLiteral("BIA"));
+        QVERIFY(cpfInUse(data.db(), makeCpf(2), ana).nome.isEmpty());   // its own
+        QVERIFY(cpfInUse(data.db(), makeCpf(4), ana).nome.isEmpty());
     }
 };
 

@@ -201,6 +201,9 @@ void TestReport::wrapSplitsLongWords()
              (QStringList{QStringLiteral("ABCDE"), QStringLiteral("FGHIJ"), QStringLiteral("KL MN")}));
     QCOMPARE(wrapText(QStringLiteral("AB\nCD  EF"), 10, Font(), m),
              (QStringList{QStringLiteral("AB"), QStringLiteral("CD EF")}));
+    // An empty paragraph is an empty line of its own.
+    QCOMPARE(wrapText(QStringLiteral("AB\n\nCD"), 10, Font(), m),
+             (QStringList{QStringLiteral("AB"), QString(), QStringLiteral("CD")}));
     // Narrower than one character: still one character a line, never a loop.
     QCOMPARE(wrapText(QStringLiteral("ABC"), 1, Font(), m),
              (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));

@@ -44,6 +44,22 @@ int TestData::count(const QString& table)
     return db().scalar(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(table)).toInt();
 }
 
+QString textForFile(const QString& text)
+{
+    static const QString accented = QStringLiteral("ÁÉÍÓÚÀÈÌÒÙÂÊÎÔÛÃÕÄËÏÖÜÇáéíóúàèìòùâêîôûãõäëïöüç");
+    static const QString plain = QStringLiteral("AEIOUAEIOUAEIOUAOAEIOUCaeiouaeiouaeiouaoaeiouc");
+    QString out = text;
+    for (QChar& c : out) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = u' ';
+        if (const qsizetype i = accented.indexOf(c); i >= 0)
+            c = plain.at(i);
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - (u'a' - u'A'));
+    }
+    return out;
+}
+
 QString makeCpf(qint64 nineDigits)
 {
     const QString d = zelta::cpfWithCheckDigits(nineDigits);

@@ -35,6 +35,11 @@ private:
     std::unique_ptr<TDm_Dados> m_dm;
 };
 
+// A text as the submission file carries it, the rule written plainly: control
+// characters (C0 and DEL) become blanks, the 46 accented letters (acute, grave, circumflex, tilde,
+// diaeresis, cedilla) lose their marks keeping the case, and a-z become A-Z.
+QString textForFile(const QString& text);
+
 // A valid CPF in stored form built from nine digits (check digits computed).
 QString makeCpf(qint64 nineDigits);
 

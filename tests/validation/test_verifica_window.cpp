@@ -6,7 +6,12 @@
 #include "platform/ui/PreviewWindow.h"
 #include "platform/ui/TestHooks.h"
 #include "support/TestData.h"
+#include "validation/windows/PendenciasView.h"
 #include "validation/windows/TFrm_Verifica.h"
+#include "advisors/windows/TFrm_Cad_Orientador.h"
+#include "holders/windows/TFrm_Cad_Bolsistas.h"
+#include "platform/ui/DBEdit.h"
+#include "platform/ui/RadioGroup.h"
 #include "validation/TVlCpfCgc.h"
 
 #include <QAction>
@@ -14,6 +19,10 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTableView>
+#include <QToolButton>
 #include <QtTest>
 
 using namespace zelta;
@@ -58,6 +67,7 @@ private slots:
     void runWithErrorsAndPrint();
     void failedRunRestoresCursor();
     void openedFromMainWindow();
+    void pendingListOpensTheRecord();
 };
 
 void TestVerificaWindow::layoutAndChrome()
@@ -194,6 +204,89 @@ void TestVerificaWindow::openedFromMainWindow()
     QVERIFY(action->isEnabled());
     action->trigger();
     QVERIFY(opened);
+}
+
+namespace {
+
+// The rows of the list, one string a row.
+QStringList rows(const PendenciasView& view)
+{
+    QStringList out;
+    const QAbstractItemModel* m = view.GridPendencias->model();
+    for (int r = 0; r < m->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < m->columnCount(); ++c)
+            cells << m->index(r, c).data().toString();
+        out << cells.join(u'|');
+    }
+    return out;
+}
+
+} // namespace
+
+void TestVerificaWindow::pendingListOpensTheRecord()
+{
+    Fixture f;
+    f.addErrors();
+    TFrm_Verifica w(f.ctx);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    MessageRecorder messages;
+    w.BitBtnVerificar->click();
+    const QString bad = QStringLiteral("123.456.789-00");
+    PendenciasView& view = *w.Pendencias;
+    QCOMPARE(rows(view), (QStringList{
+                             QStringLiteral("Bolsista|BOLSISTA SEM SEXO|") + makeCpf(3) + QStringLiteral("|Sexo Inválido|Impede"),
+                             QStringLiteral("Orientador|ORIENTADOR SEM TITULO|") + bad + QStringLiteral("|CPF Inválido|"),
+                             QStringLiteral("|||Titulação Inválida|Impede"),
+                             QStringLiteral("Orientador|ORIENTADOR SOZINHO|") + makeCpf(200000003)
+                                 + QStringLiteral("|Orientador não Vinculado a Bolsista|Impede"),
+                         }));
+    QCOMPARE(view.LabelPendencias->text(), QStringLiteral("4 pendência(s) em 3 registro(s)"));
+
+    // Enter on the holder's row opens its form with the focus on the sex; the
+    // sex chosen and confirmed, the entry shows the problem solved.
+    ModalDriver modal;
+    bool focusOnSex = false;
+    modal.expect([&](QDialog* d) {
+        auto* form = qobject_cast<TFrm_Cad_Bolsistas*>(d);
+        if (!form)
+            return;
+        focusOnSex = form->focusWidget() == static_cast<QWidget*>(form->RadioSexo->button(0));
+        form->RadioSexo->setItemIndex(1);
+        form->SpeedConfirma->click();
+    });
+    view.GridPendencias->selectRow(0);
+    QTest::keyClick(view.GridPendencias, Qt::Key_Return);
+    QCOMPARE(modal.shown(), QStringList{QStringLiteral("zelta::TFrm_Cad_Bolsistas")});
+    QVERIFY(focusOnSex);
+    QCOMPARE(f.data.db().scalar(QStringLiteral("SELECT SEXO FROM ZELTABOL WHERE Nome='BOLSISTA SEM SEXO'")).toString(),
+             QStringLiteral("M"));
+    QCOMPARE(rows(view).first(),
+             QStringLiteral("Bolsista|BOLSISTA SEM SEXO|") + makeCpf(3) + QStringLiteral("|Sexo Inválido (resolvida)|"));
+    QCOMPARE(view.LabelPendencias->text(), QStringLiteral("3 pendência(s) em 2 registro(s)"));
+    QVERIFY(!f.data.dm().Tb_Bolsistas->isOpen());
+
+    // "Corrigir" on the advisor's CPF opens it on the titulação: an edit
+    // keeps the CPF closed.
+    bool focusOnDegree = false;
+    modal.expect([&](QDialog* d) {
+        auto* form = qobject_cast<TFrm_Cad_Orientador*>(d);
+        if (!form)
+            return;
+        focusOnDegree = form->focusWidget() == static_cast<QWidget*>(form->RadioTitulacao->button(0))
+                        && !form->DBEdCpf->isEnabled();
+        form->SpeedButton2->click();
+    });
+    view.GridPendencias->selectRow(1);
+    view.BitBtnCorrigir->click();
+    QCOMPARE(modal.shown().last(), QStringLiteral("zelta::TFrm_Cad_Orientador"));
+    QVERIFY(focusOnDegree);
+    QCOMPARE(view.LabelPendencias->text(), QStringLiteral("3 pendência(s) em 2 registro(s)"));
+    QCOMPARE(modal.unexpected(), 0);
+    // The log is what the run wrote.
+    QCOMPARE(logLines(w).last(), QStringLiteral("Verificação Terminada. 4 erro(s) encontrado(s)."));
+    w.BitBtnSair->click();
 }
 
 QTEST_MAIN(TestVerificaWindow)

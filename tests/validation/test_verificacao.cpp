@@ -11,8 +11,11 @@
 #include "support/TestData.h"
 #include "validation/TFrm_Relatorio_Erro.h"
 #include "validation/TVlCpfCgc.h"
+#include "exchange/SubmissionCheck.h"
 #include "validation/Verificacao.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -93,6 +96,9 @@ private slots:
 
     void reportPages();
     void commandLine();
+
+    void pendingProblems();
+    void pendingProblemsOnTheCommandLine();
 };
 
 // ------------------------------------------------------------------ checks
@@ -141,7 +147,7 @@ void TestVerificacao::holderChecks()
     QFETCH(QVariant, numero);
     QFETCH(QString, code);
     TVlCpfCgc validator;
-    QCOMPARE(codigoErroBolsista({cpf, sexo, nascimento, cpfOrientador, agencia, numero}, validator), code);
+    QCOMPARE(codigoErroBolsista({cpf, sexo, nascimento, cpfOrientador, agencia, NumeroOrientador::de(numero)}, validator), code);
 }
 
 void TestVerificacao::advisorChecks_data()
@@ -160,6 +166,9 @@ void TestVerificacao::advisorChecks_data()
                                                 << QStringList{QStringLiteral("....CPF Inválido"), QStringLiteral("....Titulação Inválida")};
     QTest::newRow("area replaces both") << kBadCpf << "" << keys << "1010100" << true
                                         << QStringList{QStringLiteral("....Código da Área Inválida")};
+    QTest::newRow("no key word replaces CPF and titulação")
+        << kBadCpf << "" << QStringList{QString(), QString(), QString()} << "10101003" << true
+        << QStringList{QStringLiteral("....Palavra Chave Inexistente")};
     QTest::newRow("titulação alone") << ok << "" << keys << "10101003" << true << QStringList{QStringLiteral("....Titulação Inválida")};
     QTest::newRow("only the third key word") << ok << "M" << QStringList{QString(), QString(), QStringLiteral("AGUA")} << "10101003"
                                              << true << QStringList();
@@ -553,6 +562,132 @@ void TestVerificacao::commandLine()
                   out.filePath(QStringLiteral("falta/x.pdf"))}, nullptr, &err), 2);
     QVERIFY(err.contains(QStringLiteral("x.pdf")));
     plat::sys::Settings::instance().setDataDirectoryOverride(QString());
+}
+
+// ------------------------------------------------------------------ pending problems
+
+namespace {
+
+// Faults of every kind: a holder failing two checks, a repeated-digit CPF that
+// only the pre-check refuses, an excluded holder never examined, an advisor
+// with two log lines, one without holders.
+void addProblems(TestData& data)
+{
+    const qint64 a = data.addAdvisor(makeCpf(300000001), QStringLiteral("ORIENTADOR A"));
+    const qint64 b = data.addAdvisor(kBadCpf, QStringLiteral("ORIENTADOR B"), QString());
+    data.addAdvisor(makeCpf(300000003), QStringLiteral("ORIENTADOR C"));
+    data.addHolder(QStringLiteral("ANA DUAS FALHAS"), kBadCpf, QStringLiteral("Novo"), makeCpf(300000001), a, QString());
+    data.addHolder(QStringLiteral("BIA REPETIDO"), QStringLiteral("111.111.111-11"), QStringLiteral("Renovado"),
+                   makeCpf(300000001), a);
+    data.addHolder(QStringLiteral("CAIO EXCLUIDO"), QStringLiteral("222.222.222-22"), QStringLiteral("Excluído"), QString(),
+                   QVariant(), QString());
+    data.addHolder(QStringLiteral("DUDA COMPLETA"), makeCpf(5), QStringLiteral("Novo"), kBadCpf, b);
+}
+
+// record|field|message|stops
+const QStringList kProblems{
+    QStringLiteral("ANA DUAS FALHAS|CPF|CPF Inválido|0"),
+    QStringLiteral("ANA DUAS FALHAS|SEXO|Sexo Inválido|1"),
+    QStringLiteral("BIA REPETIDO|CPF|CPF com todos os dígitos iguais|1"),
+    QStringLiteral("ORIENTADOR B|CPF|CPF Inválido|0"),
+    QStringLiteral("ORIENTADOR B|TITULACAO|Titulação Inválida|1"),
+    QStringLiteral("ORIENTADOR C|VINCULO|Orientador não Vinculado a Bolsista|1"),
+};
+
+} // namespace
+
+void TestVerificacao::pendingProblems()
+{
+    TestData data;
+    addProblems(data);
+    TVlCpfCgc validator;
+    Verificacao v(data.dm(), validator);
+    QCOMPARE(v.run(), 4);
+    // The log keeps one code per holder and nothing for the repeated digits.
+    QCOMPARE(v.log(), fixedLog({QStringLiteral("..Bolsista ANA DUAS FALHAS"), QStringLiteral("....Sexo Inválido")},
+                               {QStringLiteral("..Orientador ORIENTADOR B"), QStringLiteral("....CPF Inválido"),
+                                QStringLiteral("....Titulação Inválida"), QStringLiteral("..Orientador ORIENTADOR C"),
+                                QStringLiteral("....Orientador não Vinculado a Bolsista")},
+                               linhaFinal(4)));
+    QStringList got;
+    for (const RegistroPendente& r : v.pendencias().registros)
+        for (const Pendencia& p : r.pendencias)
+            got << QStringLiteral("%1|%2|%3|%4").arg(r.nome, nomeCampo(p.campo), p.mensagem).arg(int(p.impedeGeracao));
+    QCOMPARE(got, kProblems);
+    QCOMPARE(v.pendencias().problemas(), 6);
+    QCOMPARE(v.pendencias().registrosComProblemas(), 4);
+    QCOMPARE(v.pendencias().soImpeditivas().problemas(), 4);
+    QVERIFY(!Verificar_Erro(data.db()));
+
+    // Checked again after a change: what is gone is solved, what is new comes last.
+    RegistroPendente ana = v.pendencias().registros.at(0);
+    data.db().exec(QStringLiteral("UPDATE ZELTABOL SET SEXO='F', CODIGO_AGENCIA='' WHERE Nome='ANA DUAS FALHAS'"));
+    Completude walk(data.db(), &validator);
+    atualizarRegistro(ana, walk.bolsista(ana.rowid), false);
+    QCOMPARE(ana.pendencias.size(), 3);
+    QVERIFY(!ana.pendencias.at(0).resolvida && ana.pendencias.at(1).resolvida);
+    QCOMPARE(ana.pendencias.at(2).campo, Campo::CodigoAgencia);
+    QCOMPARE(ana.abertas(), 2);
+    // An excluded holder is no longer examined: everything is solved.
+    data.db().exec(QStringLiteral("UPDATE ZELTABOL SET SITUACAO='Excluído' WHERE Nome='ANA DUAS FALHAS'"));
+    atualizarRegistro(ana, walk.bolsista(ana.rowid), false);
+    QCOMPARE(ana.abertas(), 0);
+
+    // The pre-check alone fails on the repeated digits.
+    data.db().exec(QStringLiteral("DELETE FROM ZELTAORI WHERE NOME<>'ORIENTADOR A'"));
+    data.db().exec(QStringLiteral("DELETE FROM ZELTABOL WHERE Nome<>'BIA REPETIDO'"));
+    QCOMPARE(runVerification(data), 0);
+    QVERIFY(!Verificar_Erro(data.db()));
+    data.db().exec(QStringLiteral("UPDATE ZELTABOL SET CPF=?"), {makeCpf(6)});
+    QVERIFY(Verificar_Erro(data.db()));
+}
+
+void TestVerificacao::pendingProblemsOnTheCommandLine()
+{
+    TestData data;
+    addProblems(data);
+    const QString advisorC = QString::number(
+        data.db().scalar(QStringLiteral("SELECT Codigo FROM ZELTAORI WHERE NOME='ORIENTADOR C'")).toLongLong());
+    QString text, err;
+    QCOMPARE(cli({QStringLiteral("verificar"), QStringLiteral("--json"), QStringLiteral("--dados"), data.dir()}, &text, &err), 1);
+    QVERIFY(err.isEmpty());
+    QStringList got;
+    for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts)) {
+        QJsonParseError error;
+        const QJsonObject o = QJsonDocument::fromJson(line.toUtf8(), &error).object();
+        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(line));
+        const bool advisor = o.value(QStringLiteral("tabela")).toString() == u"orientador";
+        QVERIFY(advisor || o.value(QStringLiteral("tabela")).toString() == u"bolsista");
+        QCOMPARE(o.value(QStringLiteral("codigo")).isNull(), !advisor);
+        if (o.value(QStringLiteral("nome")).toString() == u"ORIENTADOR C")
+            QCOMPARE(QString::number(o.value(QStringLiteral("codigo")).toInteger()), advisorC);
+        QCOMPARE(o.value(QStringLiteral("cpf")).toString().size(), 14);
+        got << QStringLiteral("%1|%2|%3|%4")
+                   .arg(o.value(QStringLiteral("nome")).toString(), o.value(QStringLiteral("campo")).toString(),
+                        o.value(QStringLiteral("mensagem")).toString())
+                   .arg(int(o.value(QStringLiteral("impede_geracao")).toBool()));
+    }
+    QCOMPARE(got, kProblems);
+    // The verification's own run is unchanged: the error table holds its log.
+    QCOMPARE(storedLines(data), linhasArmazenadas(fixedLog(
+        {QStringLiteral("..Bolsista ANA DUAS FALHAS"), QStringLiteral("....Sexo Inválido")},
+        {QStringLiteral("..Orientador ORIENTADOR B"), QStringLiteral("....CPF Inválido"), QStringLiteral("....Titulação Inválida"),
+         QStringLiteral("..Orientador ORIENTADOR C"), QStringLiteral("....Orientador não Vinculado a Bolsista")},
+        linhaFinal(4))));
+
+    // The generation names what stops it, one problem a line.
+    QTemporaryDir out;
+    QCOMPARE(cli({QStringLiteral("gerar"), QStringLiteral("--destino"), out.path(), QStringLiteral("--dados"), data.dir()},
+                 &text, &err),
+             1);
+    QCOMPARE(err.split(u'\n', Qt::SkipEmptyParts),
+             (QStringList{QStringLiteral("Favor executar a verificação do preenchimento"),
+                          QStringLiteral("Bolsista ANA DUAS FALHAS (123.456.789-00): Sexo Inválido"),
+                          QStringLiteral("Bolsista BIA REPETIDO (111.111.111-11): CPF com todos os dígitos iguais"),
+                          QStringLiteral("Orientador ORIENTADOR B (123.456.789-00): Titulação Inválida"),
+                          QStringLiteral("Orientador ORIENTADOR C (") + makeCpf(300000003)
+                              + QStringLiteral("): Orientador não Vinculado a Bolsista")}));
+    QVERIFY(QDir(out.path()).isEmpty());
 }
 
 QTEST_MAIN(TestVerificacao)

@@ -3,6 +3,7 @@
 
 #include "app/windows/AppContext.h"
 #include "exchange/windows/TFrm_Gerar.h"
+#include "SampleData.h"
 
 #include <QDir>
 #include <QProgressBar>
@@ -31,6 +32,14 @@ const ScreenRegistrar gerarProgresso("gerar_progresso", [](ScreenContext& ctx) -
     provideDrives();
     auto form = std::make_unique<TFrm_Gerar>(ctx.app, nullptr);
     form->Gauge1->setValue(66);
+    return form;
+});
+
+// After a failed pre-check: the problems that stop the generation.
+const ScreenRegistrar gerarPendencias("gerar_pendencias", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+    provideDrives();
+    auto form = std::make_unique<TFrm_Gerar>(ctx.app, nullptr);
+    withGaps(ctx.dados, [&] { form->showProblems(); });
     return form;
 });
 

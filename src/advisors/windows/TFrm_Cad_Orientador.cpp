@@ -14,6 +14,7 @@
 #include "platform/ui/PictureButton.h"
 #include "platform/ui/RadioGroup.h"
 #include "platform/ui/WindowChrome.h"
+#include "validation/Completude.h"
 #include "validation/TVlCpfCgc.h"
 
 #include <QGridLayout>
@@ -204,6 +205,21 @@ void TFrm_Cad_Orientador::setEntryEnabled(bool enabled)
 }
 
 // ------------------------------------------------------------------ opening
+
+void TFrm_Cad_Orientador::focoEm(Campo campo)
+{
+    // The CPF stays closed, as in every edit: the advisor's holders name it
+    // by that CPF, so it is not changed here.
+    switch (campo) {
+    case Campo::Titulacao:
+        if (RadioTitulacao->button(0))
+            RadioTitulacao->button(0)->setFocus();
+        break;
+    case Campo::PalavraChave: DBEdPalavra1->setFocus(); break;
+    case Campo::CodArea: EditArea->setFocus(); break;
+    default: DBEdOrientador->setFocus(); break;
+    }
+}
 
 void TFrm_Cad_Orientador::FormCreate()
 {

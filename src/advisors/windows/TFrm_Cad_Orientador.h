@@ -18,6 +18,7 @@ class RadioGroup;
 namespace zelta {
 
 class TDm_Dados;
+enum class Campo : quint8;
 
 // The name of the knowledge area last returned by the area picker, kept for
 // the whole run.
@@ -35,6 +36,10 @@ public:
     ~TFrm_Cad_Orientador() override;
 
     void done(int result) override;
+
+    // Opened to mend a field that failed a check: the focus starts in that
+    // field's box (in the name's for the CPF, which an edit does not change).
+    void focoEm(Campo campo);
 
     // Event handlers.
     void FormCreate();

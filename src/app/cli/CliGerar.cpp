@@ -7,6 +7,7 @@
 #include "platform/system/FullStop.h"
 #include "platform/system/Options.h"
 #include "platform/system/Settings.h"
+#include "validation/Completude.h"
 
 #include <QDir>
 
@@ -32,6 +33,12 @@ int gerar(const QStringList& args, QTextStream& out, QTextStream& err)
         printNotices(dados, err);
         if (!run.preCheckPassed) {
             err << "Favor executar a verificação do preenchimento\n";
+            // What stops the generation, record by record.
+            const ListaPendencias lista =
+                listarPendencias(dados.database(), *dados.Tb_Bolsistas, *dados.Tb_Orientador, nullptr).soImpeditivas();
+            for (const RegistroPendente& r : lista.registros)
+                for (const Pendencia& p : r.pendencias)
+                    err << linhaPendencia(r, p) << '\n';
             return 1;
         }
         const SubmissionResult& r = run.result;

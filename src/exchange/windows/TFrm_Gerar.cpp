@@ -11,6 +11,8 @@
 #include "platform/ui/Messages.h"
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/WindowChrome.h"
+#include "validation/Completude.h"
+#include "validation/windows/PendenciasView.h"
 
 #include <QButtonGroup>
 #include <QDir>
@@ -80,6 +82,9 @@ void TFrm_Gerar::buildUi()
     layout->addWidget(RadioGroup1);
     layout->addWidget(Label_Pasta);
     layout->addWidget(Gauge1);
+    Pendencias = new PendenciasView(m_ctx, true, this);
+    Pendencias->hide();
+    layout->addWidget(Pendencias, 1);
     layout->addLayout(buttons);
     setMinimumWidth(420);
 
@@ -150,6 +155,20 @@ bool TFrm_Gerar::Verificar_Erro()
     return zelta::Verificar_Erro(m_ctx.Dm_Dados->database());
 }
 
+void TFrm_Gerar::showProblems()
+{
+    TDm_Dados& dm = *m_ctx.Dm_Dados;
+    {
+        plat::ui::BusyCursor busy;
+        Pendencias->setLista(
+            listarPendencias(dm.database(), *dm.Tb_Bolsistas, *dm.Tb_Orientador, nullptr).soImpeditivas());
+    }
+    if (!Pendencias->isVisible()) {
+        Pendencias->show();
+        resize(qMax(width(), 760), qMax(height(), 480));
+    }
+}
+
 void TFrm_Gerar::setGauge(int percent)
 {
     // The gauge shows its percentage, so a new value repaints it at once,
@@ -170,6 +189,7 @@ void TFrm_Gerar::BitBtn3Click()
     showRegisterNotices(*m_ctx.Dm_Dados, this);
     if (!run.preCheckPassed) {
         plat::ui::attention(QStringLiteral("Favor executar a verificação do preenchimento"), this);
+        showProblems();
         return;
     }
     plat::ui::showMessage(QStringLiteral("Gravação executada"), this);

@@ -12,6 +12,7 @@ class QRadioButton;
 namespace zelta {
 
 struct AppContext;
+class PendenciasView;
 
 // "Gerar disquete para o Orvu": the choice of drive A: or B:, the silent
 // pre-check, and the writing of the submission file with its gauge. Each drive
@@ -36,6 +37,9 @@ public:
     // The pre-check with the busy cursor; true when nothing fails.
     bool Verificar_Erro();
 
+    // Lists the problems that stop the generation below the buttons.
+    void showProblems();
+
     // The chosen drive letter and the folder behind it.
     QChar selectedDrive() const;
     QString selectedDirectory() const;
@@ -47,6 +51,8 @@ public:
     QProgressBar* Gauge1 = nullptr;
     QPushButton* BitBtn3 = nullptr;   // Confirmar
     QPushButton* BitBtn2 = nullptr;   // Cancelar
+    // After a failed pre-check: the problems that stop the generation.
+    PendenciasView* Pendencias = nullptr;
 
 private:
     void buildUi();

@@ -243,7 +243,7 @@ void TFrm_Bolsistas::BitBtnNovoClick()
     {
         TFrm_Cad_Bolsistas form(m_ctx, this);
         form.setWindowTitle(QStringLiteral("Novo Bolsista"));
-        form.Panel_Situacao->setText(situacao::novo());
+        form.Panel_Situacao->setText(situacao::novo);
         plat::ui::showModal(&form);
     }
     AtualizaTotais();
@@ -257,17 +257,7 @@ void TFrm_Bolsistas::BitBtnEditarClick()
     if (listEmpty())
         return;
     Table& bol = *m_dm.Tb_Bolsistas;
-    Bolsista_Novo = false;
-    Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
-    Codigo_Orientador = bol.field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger();
-    {
-        TFrm_Cad_Bolsistas form(m_ctx, this);
-        const QString sexo = bol.field(QStringLiteral("SEXO")).asString();
-        form.RadioSexo->setItemIndex(sexo == u"F" ? 0 : sexo == u"M" ? 1 : -1);
-        form.Panel_Situacao->setText(situacaoWord(form.Panel_Situacao->text()));
-        form.setWindowTitle(QStringLiteral("Edita o Bolsista"));
-        plat::ui::showModal(&form);
-    }
+    TFrm_Cad_Bolsistas::editar(m_ctx, this);
     bol.refresh();
     if (bol.hasRecord())
         Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
@@ -280,15 +270,15 @@ void TFrm_Bolsistas::BitBtnExcluirClick()
         return;
     Table& bol = *m_dm.Tb_Bolsistas;
     const QString sit = bol.field(QStringLiteral("SITUACAO")).asString();
-    if (sit == situacao::novo()) {
+    if (sit == situacao::novo) {
         if (plat::ui::confirm(holderText::confirmDeleteNovo(), this)) {
             bol.remove();
             if (bol.hasRecord())
                 Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
         }
-    } else if (sit == situacao::renovado()) {
+    } else if (sit == situacao::renovado) {
         if (plat::ui::confirm(holderText::confirmDeleteRenovado(), this)) {
-            setSituacao(bol, situacao::excluido());
+            setSituacao(bol, situacao::excluido);
         }
     }
     AtualizaTotais();
@@ -303,8 +293,8 @@ void TFrm_Bolsistas::BitBtnRenovarClick()
         return;
     }
     Table& bol = *m_dm.Tb_Bolsistas;
-    if (bol.field(QStringLiteral("SITUACAO")).asString() == situacao::excluido()) {
-        setSituacao(bol, situacao::renovado());
+    if (bol.field(QStringLiteral("SITUACAO")).asString() == situacao::excluido) {
+        setSituacao(bol, situacao::renovado);
     }
     AtualizaTotais();
 }

@@ -13,6 +13,7 @@
 #include "platform/ui/PictureButton.h"
 #include "platform/ui/RadioGroup.h"
 #include "platform/ui/WindowChrome.h"
+#include "validation/Completude.h"
 #include "validation/TVlCpfCgc.h"
 
 #include <QGridLayout>
@@ -277,6 +278,39 @@ void TFrm_Cad_Bolsistas::showAdvisorOfHolder()
 
 // ------------------------------------------------------------------ opening
 
+void TFrm_Cad_Bolsistas::editar(AppContext& ctx, QWidget* parent, const Campo* campo)
+{
+    Table& bol = *ctx.Dm_Dados->Tb_Bolsistas;
+    Bolsista_Novo = false;
+    Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
+    Codigo_Orientador = bol.field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger();
+    TFrm_Cad_Bolsistas form(ctx, parent);
+    const QString sexo = bol.field(QStringLiteral("SEXO")).asString();
+    form.RadioSexo->setItemIndex(sexo == u"F" ? 0 : sexo == u"M" ? 1 : -1);
+    form.Panel_Situacao->setText(situacaoWord(form.Panel_Situacao->text()));
+    form.setWindowTitle(QStringLiteral("Edita o Bolsista"));
+    if (campo)
+        form.focoEm(*campo);
+    plat::ui::showModal(&form);
+}
+
+void TFrm_Cad_Bolsistas::focoEm(Campo campo)
+{
+    switch (campo) {
+    case Campo::Cpf:
+        setCpfOpen(true);
+        DBEdCPFBolsista->setFocus();
+        break;
+    case Campo::Sexo:
+        if (RadioSexo->button(0))
+            RadioSexo->button(0)->setFocus();
+        break;
+    case Campo::DataNascimento: DBEdDataNascimento->setFocus(); break;
+    case Campo::CodigoAgencia: DBEdAgencia->setFocus(); break;
+    default: SpeedOrientador->setFocus(); break;   // the advisor is chosen with its button
+    }
+}
+
 void TFrm_Cad_Bolsistas::FormCreate()
 {
     m_advisorsWereOpen = m_dm.Tb_Orientador->isOpen();
@@ -329,8 +363,19 @@ void TFrm_Cad_Bolsistas::DBEdCPFBolsistaExit()
     setEntryEnabled(true);
     DBEdBolsista->setFocus();
     setCpfOpen(false);
-    if (!Bolsista_Novo)
+    if (!Bolsista_Novo) {
+        // A registered holder's CPF opened to be mended (focoEm): it may not
+        // become an advisor's or another holder's.
+        const CpfInUse used = cpfInUse(m_dm.database(), cpf, m_dm.Tb_Bolsistas->currentRecord().rowid);
+        if (!used.nome.isEmpty()) {
+            setEntryEnabled(false);
+            plat::ui::showMessage(used.advisor ? holderText::cpfOfAdvisor(used.nome) : holderText::cpfOfHolder(used.nome),
+                                  this);
+            setCpfOpen(true);
+            DBEdCPFBolsista->setFocus();
+        }
         return;
+    }
 
     // An advisor's CPF cannot be a holder's. Only "Confirma" closes again: what
     // the user typed and the advisor picked stay, and the project its title,

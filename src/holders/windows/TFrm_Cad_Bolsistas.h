@@ -18,6 +18,7 @@ namespace zelta {
 
 class TDm_Dados;
 struct HolderAdvisor;
+enum class Campo : quint8;
 
 // The holder entry form, on the holder cursor's current record: a new holder
 // (Bolsista_Novo) or the list's selected one. A new holder gets nothing but the
@@ -32,6 +33,12 @@ public:
     ~TFrm_Cad_Bolsistas() override;
 
     void done(int result) override;
+
+    // Edits the holder on which the holder cursor stands, as the list's
+    // "Editar" does. Given a field that failed a check, the form opens with
+    // the focus in that field's box (the CPF box is opened for the purpose).
+    static void editar(AppContext& ctx, QWidget* parent, const Campo* campo = nullptr);
+    void focoEm(Campo campo);
 
     // Event handlers.
     void FormCreate();

@@ -128,11 +128,22 @@ void Database::openReadOnly(const QString& filePath)
 
 void Database::close()
 {
+    m_dataVersion.reset();
     if (m_db) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
     m_depth = 0;
+}
+
+qint64 Database::dataVersion() const
+{
+    if (!m_dataVersion)
+        m_dataVersion = std::make_unique<Statement>(handle(), QStringLiteral("PRAGMA data_version"));
+    m_dataVersion->reset();
+    const qint64 version = m_dataVersion->step() ? m_dataVersion->int64(0) : 0;
+    m_dataVersion->reset();
+    return version;
 }
 
 sqlite3* Database::handle() const

@@ -9,6 +9,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <memory>
 
 struct sqlite3;
 
@@ -121,6 +122,12 @@ public:
 
     int transactionDepth() const { return m_depth; }
 
+    // A number that moves whenever another connection (another program on the
+    // same data) committed a change to the file, so that rows kept from an
+    // earlier read can tell whether they are still current. One statement
+    // step: dearer than reading a row.
+    qint64 dataVersion() const;
+
 private:
     friend class Transaction;
     friend class ReadTransaction;
@@ -132,6 +139,7 @@ private:
     int m_savepointSeq = 0;
     std::function<void(Database&)> m_opener;
     bool m_opening = false;
+    mutable std::unique_ptr<Statement> m_dataVersion;
 };
 
 } // namespace plat::db

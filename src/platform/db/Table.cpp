@@ -12,6 +12,8 @@ namespace plat::db {
 namespace {
 
 constexpr int kReadAhead = 128;
+// A forward walk uses a block well within this.
+constexpr qint64 kAheadFreshMs = 1;
 
 QString quoted(const QString& name) { return u'"' + name + u'"'; }
 
@@ -489,11 +491,21 @@ void Table::next()
         m_eof = true;
         return;
     }
+    // Rows read ahead stay current while this connection changed nothing and,
+    // once they are older than a tight walk takes over a block, while no other
+    // connection wrote either.
     const qint64 stamp = sqlite3_total_changes64(m_db.handle());
-    if (m_ahead.isEmpty() || m_aheadStamp != stamp) {
+    bool stale = m_ahead.isEmpty() || m_aheadStamp != stamp;
+    if (!stale && m_aheadAge.elapsed() > kAheadFreshMs) {
+        stale = m_aheadVersion != m_db.dataVersion();
+        m_aheadAge.start();
+    }
+    if (stale) {
         const Bookmark here = bookmark();
+        m_aheadVersion = m_db.dataVersion();
         m_ahead = readFrom(&here, kReadAhead);
         m_aheadStamp = stamp;
+        m_aheadAge.start();
     }
     if (m_ahead.isEmpty()) {
         m_eof = true;

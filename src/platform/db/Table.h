@@ -5,6 +5,7 @@
 #include "platform/db/Ordering.h"
 
 #include <QDate>
+#include <QElapsedTimer>
 #include <QHash>
 #include <memory>
 #include <QObject>
@@ -181,9 +182,12 @@ private:
 
     // Records that follow the current one, read ahead in one statement so that a
     // forward walk costs one search per block. Valid while nothing was written
-    // through the connection since they were read.
+    // through the connection since they were read, nor through another one
+    // (asked only of rows older than a millisecond).
     mutable QList<Record> m_ahead;
     mutable qint64 m_aheadStamp = -1;
+    mutable qint64 m_aheadVersion = -1;
+    mutable QElapsedTimer m_aheadAge;
     mutable QHash<QString, std::shared_ptr<Statement>> m_statements;
     Statement& cached(const QString& sql) const;
     void dropAhead() const { m_ahead.clear(); m_aheadStamp = -1; }

@@ -10,6 +10,7 @@
 #include "validation/TFrm_Relatorio_Erro.h"
 #include "validation/TVlCpfCgc.h"
 #include "validation/Verificacao.h"
+#include "validation/windows/PendenciasView.h"
 
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
@@ -76,13 +77,20 @@ void TFrm_Verifica::buildUi()
     buttons->addWidget(BitBtnSair);
     buttons->addStretch(1);
 
+    Pendencias = new PendenciasView(m_ctx, false, this);
+
+    auto* panes = new QHBoxLayout;
+    panes->setSpacing(10);
+    panes->addWidget(MemoLog, 2);
+    panes->addWidget(Pendencias, 3);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
     layout->setSpacing(8);
-    layout->addWidget(MemoLog, 1);
+    layout->addLayout(panes, 1);
     layout->addWidget(ProgressBar1);
     layout->addLayout(buttons);
-    resize(520, 460);
+    resize(1080, 460);
 }
 
 void TFrm_Verifica::wireEvents()
@@ -125,12 +133,14 @@ void TFrm_Verifica::BitBtnVerificarClick()
         // The normal cursor comes back however the run ends, an error included.
         plat::ui::BusyCursor busy;
         MemoLog->clear();
+        Pendencias->setLista({});
         ProgressBar1->setValue(0);
         verificacao.start();
         verificacao.checkHolders();
         verificacao.checkAdvisors();
     }
     const int errors = verificacao.finish();
+    Pendencias->setLista(verificacao.pendencias());
     ProgressBar1->setValue(100);
     BitBtnImprimir->setEnabled(errors > 0);
     verificacao.closeTables();

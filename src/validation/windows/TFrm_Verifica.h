@@ -11,6 +11,8 @@ class QPushButton;
 
 namespace zelta {
 
+class PendenciasView;
+
 // "Verificação de Preenchimento": runs the completeness verification, shows
 // its log as it is written, and prints the stored log as the verification
 // report. Left only through "Sair".
@@ -31,6 +33,7 @@ public:
     QPushButton* BitBtnVerificar = nullptr;
     QPushButton* BitBtnImprimir = nullptr;
     QPushButton* BitBtnSair = nullptr;
+    PendenciasView* Pendencias = nullptr;   // every problem of the last run, beside the log
 
     void done(int result) override;
 

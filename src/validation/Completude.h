@@ -1,0 +1,236 @@
+#pragma once
+
+#include "validation/Situacao.h"
+
+#include <QDate>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace plat::db {
+class Database;
+class Statement;
+class Table;
+} // namespace plat::db
+
+namespace zelta {
+
+class TVlCpfCgc;
+
+// The completeness rules of the register: which holders and advisors are
+// examined, the checks on each, and for every check both verdicts, the one of
+// the completeness verification (a line of its log) and the one of the check
+// that runs before the submission file is written (a failure stops the file).
+// The two differ in places: the verification computes the CPF's check digits,
+// the pre-check refuses the ten repeated-digit CPFs; the verification takes a
+// field of blanks for empty, the pre-check only a field of length zero.
+
+// The fields the checks look at, in the order of the checks.
+enum class Campo : quint8 {
+    // holders
+    Cpf,
+    Sexo,
+    DataNascimento,
+    CpfOrientador,
+    CodigoAgencia,
+    NumeroOrientador,
+    // advisors (their CPF is Cpf above)
+    Titulacao,
+    PalavraChave,   // the three key words
+    CodArea,
+    Vinculo,        // no holder names the advisor
+};
+
+// The field's name as the tables spell it ("CPF", "SEXO", ..., "P_CHAVE1" for
+// the key words, "VINCULO" for an advisor without holders).
+QString nomeCampo(Campo campo);
+
+// The verdicts of one record: a bit per Campo for each rule set.
+struct Exame {
+    quint16 verificacao = 0;   // fails the verification's rule
+    quint16 geracao = 0;       // fails the pre-check's rule
+    bool falhaNaVerificacao(Campo c) const { return verificacao & bit(c); }
+    bool impedeGeracao(Campo c) const { return geracao & bit(c); }
+    bool limpo() const { return verificacao == 0 && geracao == 0; }
+    static quint16 bit(Campo c) { return quint16(1u << unsigned(c)); }
+};
+
+// An advisor number as a holder stores it. A text that is not a whole number
+// names no advisor; one of blanks only counts as empty.
+struct NumeroOrientador {
+    bool nulo = true;      // the field holds nothing at all
+    bool vazio = true;     // nothing, or blanks
+    bool valido = false;   // names an advisor number
+    qint64 numero = 0;
+    static NumeroOrientador de(const QVariant& value);
+};
+
+// The fields the holder checks read.
+struct DadosBolsista {
+    QString cpf;
+    QString sexo;
+    QString dataNascimento;   // as the table writes a date (dd/mm/yyyy); empty when not given
+    QString cpfOrientador;
+    QString codigoAgencia;
+    NumeroOrientador numero;
+};
+
+// The fields the advisor checks read, and whether any holder (excluded or
+// not) names the advisor.
+struct DadosOrientador {
+    QString cpf;
+    QString titulacao;
+    QString pChave1, pChave2, pChave3;
+    QString codArea;
+    bool temBolsista = false;
+};
+
+// The checks of one record. Without a validator only the pre-check's rules
+// are asked (the CPF's check digits cannot stop the generation).
+Exame examinarBolsista(const DadosBolsista& b, TVlCpfCgc* validator);
+Exame examinarOrientador(const DadosOrientador& o, TVlCpfCgc* validator);
+
+// The rules that the two rule sets share, one field at a time.
+bool cpfDigitosRepetidos(const QString& cpf);   // one of 000.000.000-00 ... 999.999.999-99
+bool cpfAceitoNaGeracao(const QString& cpf);    // 14 characters, not repeated digits
+QString dataEscrita(const QDate& date);         // dd/mm/yyyy, empty for no date
+void escreverData(const QDate& date, QString& into);   // the same into a string kept from row to row
+bool dataAceita(const QString& written);        // 8 or 10 characters; empty is the zero date
+bool agenciaAceita(const QString& codigo);      // not empty, no blank at 1, 2, 3, 4 or 6
+
+// The verification's error code of a record ("1,", "2," ...): a failing
+// holder check replaces the code of an earlier one, so one code is left; the
+// advisor checks set their code too, except the titulação check, which
+// appends its own, so "1,2," is the only pair possible.
+QString codigoErroBolsista(const Exame& exame);
+QString codigoErroOrientador(const Exame& exame);
+// The same from the fields.
+QString codigoErroBolsista(const DadosBolsista& b, TVlCpfCgc& validator);
+QString codigoErroOrientador(const DadosOrientador& o, TVlCpfCgc& validator);
+
+// The log lines of an error code, in code order.
+QStringList linhasErroBolsista(const QString& codigo);
+QStringList linhasErroOrientador(const QString& codigo);
+
+// ------------------------------------------------------------------ pending problems
+
+// One failing check of a record.
+struct Pendencia {
+    Campo campo;
+    QString mensagem;
+    bool impedeGeracao = false;
+    bool resolvida = false;   // gone when the record was checked again
+};
+
+// A record with its failing checks, in the order of the checks.
+struct RegistroPendente {
+    bool orientador = false;   // an advisor, else a holder
+    qint64 rowid = 0;          // the record's place in its table
+    QVariant codigo;           // the advisor's Codigo; null for a holder
+    QString nome;
+    QString cpf;
+    QList<Pendencia> pendencias;
+    int abertas() const;       // problems not solved
+};
+
+// The problems of one examined record, in the order of the checks.
+QList<Pendencia> pendenciasDe(bool orientador, const Exame& exame, const QString& cpf);
+
+// Every record with a problem, in the order of the verification's log.
+struct ListaPendencias {
+    QList<RegistroPendente> registros;
+    int problemas() const;                     // open problems
+    int registrosComProblemas() const;         // records with an open problem
+    ListaPendencias soImpeditivas() const;     // only the problems that stop the generation
+};
+
+// ------------------------------------------------------------------ the walk
+
+// What is known of each advisor's holders: whether it has excluded ones and
+// whether it has ones of another situation, gathered while the holders are
+// read, in a table indexed by the advisor's number (the table assigns them in
+// sequence).
+class TallyOrientadores {
+public:
+    enum Flag : quint8 { Excluido = 1, Outro = 2 };
+    void reset(qint64 highestNumber);
+    void add(qint64 number, Flag flag);
+    quint8 flags(qint64 number) const;
+    // An advisor whose holders are all excluded has left the programme.
+    static bool saiu(quint8 flags) { return flags == Excluido; }
+
+private:
+    std::vector<quint8> m_dense;
+    QHash<qint64, quint8> m_sparse;   // numbers beyond the table
+};
+
+// One examined record of the walk. Its name and CPF are decoded only when asked.
+struct RegistroExaminado {
+    const plat::db::Statement* st = nullptr;
+    bool orientador = false;
+    qint64 rowid = 0;
+    qint64 codigo = 0;   // advisors
+    Exame exame;
+    QString nome() const;
+    QString cpf() const;
+    RegistroPendente pendente() const;   // with its problems
+};
+
+// Walks the holders, then the advisors, examining every record the rules
+// examine: holders that are not excluded, and advisors that have a holder
+// still in the programme or none at all. The holders must be walked first:
+// they tell which advisors have holders.
+class Completude {
+public:
+    // The visitor returns false to stop the walk.
+    using Visitor = std::function<bool(const RegistroExaminado&)>;
+    using Progress = std::function<void()>;   // once per record read
+
+    // Without a validator only the pre-check's rules are asked.
+    Completude(const plat::db::Database& db, TVlCpfCgc* validator) : m_db(db), m_validator(validator) {}
+
+    void setProgress(Progress p) { m_progress = std::move(p); }
+    // Every record is visited, also those without any failure, when asked.
+    void setVisitClean(bool all) { m_visitClean = all; }
+
+    // orderBy: the SQL ordering of the walk, empty for the table's own.
+    // Return false when the visitor stopped the walk.
+    bool bolsistas(const QString& orderBy, const Visitor& visit);
+    bool orientadores(const QString& orderBy, const Visitor& visit);
+
+    // One record again, by its place in the table; empty when it is no longer
+    // examined (deleted, excluded, or an advisor whose holders are all excluded).
+    std::optional<RegistroPendente> bolsista(qint64 rowid);
+    std::optional<RegistroPendente> orientador(qint64 rowid);
+
+private:
+    const plat::db::Database& m_db;
+    TVlCpfCgc* m_validator;
+    Progress m_progress;
+    bool m_visitClean = false;
+    TallyOrientadores m_tally;
+};
+
+// Every problem of the register, each record in the order in which the data
+// module's holder and advisor cursors walk (the order of the verification's log).
+// A closed cursor is opened for a moment to learn its ordering. Without a
+// validator only the problems that stop the generation are found.
+ListaPendencias listarPendencias(const plat::db::Database& db, plat::db::Table& bolsistas,
+                                 plat::db::Table& orientadores, TVlCpfCgc* validator);
+
+// A record's entry after the record was checked again (now: empty when it is
+// no longer examined): problems that are gone are marked solved, those still
+// there keep their place, new ones come after them. With soImpeditivas only
+// the problems that stop the generation count.
+void atualizarRegistro(RegistroPendente& entry, const std::optional<RegistroPendente>& now, bool soImpeditivas);
+
+// The one-line text of a problem for the command line:
+// "Bolsista NOME (CPF): mensagem".
+QString linhaPendencia(const RegistroPendente& r, const Pendencia& p);
+
+} // namespace zelta

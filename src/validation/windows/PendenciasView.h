@@ -1,0 +1,52 @@
+#pragma once
+
+#include "app/windows/AppContext.h"
+#include "validation/Completude.h"
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QTableView;
+
+namespace zelta {
+
+// The list of pending problems ("Pendências"): every problem of every record,
+// grouped by record (name, CPF), each marked when it stops the generation of
+// the file, with their count. "Corrigir", a double click or Enter opens the
+// record's entry form on that record with the focus in the failing field;
+// when the form closes the record is checked again and its entry updated.
+class PendenciasView : public QWidget {
+public:
+    // soImpeditivas: only the problems that stop the generation are listed.
+    PendenciasView(AppContext& ctx, bool soImpeditivas, QWidget* parent = nullptr);
+
+    void setLista(ListaPendencias lista);
+    const ListaPendencias& lista() const;
+
+    // Opens the selected problem's record ("Corrigir").
+    void BitBtnCorrigirClick();
+    // Checks one entry's record again and updates the entry.
+    void reexaminar(int registro);
+    // Selects the first row of a problem.
+    void selecionar(int registro, int pendencia);
+
+    QLabel* LabelPendencias = nullptr;
+    QTableView* GridPendencias = nullptr;
+    QPushButton* BitBtnCorrigir = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    class Model;
+    void showCount();
+    bool abrirBolsista(const RegistroPendente& r, Campo campo);
+    bool abrirOrientador(const RegistroPendente& r, Campo campo);
+
+    AppContext& m_ctx;
+    bool m_soImpeditivas;
+    Model* m_model = nullptr;
+};
+
+} // namespace zelta
