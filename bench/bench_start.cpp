@@ -3,6 +3,7 @@
 // filled from the institution record), as runGui does them.
 #include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
+#include "platform/ui/QtTranslation.h"
 #include "support/Register.h"
 
 #include <QApplication>
@@ -25,6 +26,7 @@ int main(int argc, char** argv)
     QElapsedTimer t;
     t.start();
     QApplication app(argc, argv);
+    plat::ui::installQtTranslation(app);   // Qt's own texts in Portuguese, as at every start
     best = 1e9;
     for (int run = 0; run < 3; ++run) {
         if (run > 0)

@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QtTest>
 
@@ -85,6 +86,22 @@ void TestReportPreview::pagesThrough()
     w.setZoom(PreviewWindow::Zoom::PageWidth);
     QVERIFY(view->pixmap().width() >= whole.width());
     QVERIFY(qAbs(double(whole.height()) / whole.width() - 297.0 / 210.0) < 0.02);
+
+    // Zoom steps from the size shown, the page box, two pages side by side.
+    const int fitted = w.zoomPercent();
+    QTest::keyClick(&w, Qt::Key_Plus, Qt::ControlModifier);
+    QVERIFY(w.zoomPercent() > fitted);
+    QCOMPARE(w.zoom(), w.zoomPercent() == 100 ? PreviewWindow::Zoom::Actual : PreviewWindow::Zoom::Percent);
+    w.zoomOut();
+    w.zoomOut();
+    QVERIFY(w.zoomPercent() < fitted);
+    child<QSpinBox>(&w, "SpinPagina")->setValue(3);
+    QCOMPARE(w.currentPage(), 2);
+    QCOMPARE(label->text(), QStringLiteral("Página 3 de 3"));
+    w.showPage(0);
+    const int oneWide = view->pixmap().width();
+    w.setTwoPages(true);
+    QVERIFY(view->pixmap().width() > 2 * oneWide);
 }
 
 void TestReportPreview::emptyReport()
