@@ -1,7 +1,5 @@
 #include "data/TDm_Dados.h"
 
-#include <algorithm>
-
 #include "data/AreaTree.h"
 #include "data/RegisterCopies.h"
 #include "platform/db/DbError.h"

@@ -13,7 +13,7 @@ bool Verificar_Erro(plat::db::Database& db)
     Completude walk(db, nullptr);
     // The first record that stops the generation ends the check.
     auto clean = [](const RegistroExaminado& r) { return r.exame.geracao == 0; };
-    return walk.bolsistas(QString(), clean) && walk.orientadores(QString(), clean);
+    return walk.bolsistas({}, clean) && walk.orientadores({}, clean);
 }
 
 } // namespace zelta

@@ -1,7 +1,7 @@
 #include "validation/Completude.h"
 
 #include "platform/db/Database.h"
-#include "platform/db/Schema.h"
+#include "platform/db/Scan.h"
 #include "platform/db/Table.h"
 #include "validation/TVlCpfCgc.h"
 
@@ -69,8 +69,6 @@ bool cpfInvalido(TVlCpfCgc* validator, const QString& cpf)
     validator->setInput(cpf);
     return !validator->Valid();
 }
-
-QString quotedName(const QString& name) { return u'"' + name + u'"'; }
 
 // The message of a problem: the log line's text; a CPF that only the
 // pre-check refuses says why.
@@ -340,18 +338,21 @@ namespace {
 enum HolderColumn { hRowid, hNome, hCpf, hSexo, hNascimento, hCpfOrientador, hAgencia, hNumero, hSituacao };
 enum AdvisorColumn { aRowid, aCodigo, aNome, aCpf, aTitulacao, aChave1, aChave2, aChave3, aArea };
 
-const char* kHolderSelect = "SELECT rowid, Nome, CPF, SEXO, DATA_NASCIMENTO, CPF_ORIENTADOR, CODIGO_AGENCIA, "
-                            "NUMERO_ORIENTADOR, SITUACAO FROM ZELTABOL";
-const char* kAdvisorSelect = "SELECT rowid, CODIGO, NOME, CPF, TITULACAO, P_CHAVE1, P_CHAVE2, P_CHAVE3, COD_AREA FROM ZELTAORI";
+const QStringList kHolderColumns{QStringLiteral("rowid"), QStringLiteral("Nome"), QStringLiteral("CPF"),
+                                  QStringLiteral("SEXO"), QStringLiteral("DATA_NASCIMENTO"), QStringLiteral("CPF_ORIENTADOR"),
+                                  QStringLiteral("CODIGO_AGENCIA"), QStringLiteral("NUMERO_ORIENTADOR"),
+                                  QStringLiteral("SITUACAO")};
+const QStringList kAdvisorColumns{QStringLiteral("rowid"), QStringLiteral("CODIGO"), QStringLiteral("NOME"),
+                                  QStringLiteral("CPF"), QStringLiteral("TITULACAO"), QStringLiteral("P_CHAVE1"),
+                                  QStringLiteral("P_CHAVE2"), QStringLiteral("P_CHAVE3"), QStringLiteral("COD_AREA")};
 
-QString withOrder(const char* select, const QString& where, const QString& orderBy)
+// One record of a walk's columns, by its place in the table.
+plat::db::Statement recordAt(const plat::db::Database& db, const QStringList& columns, const char* table, qint64 rowid)
 {
-    QString sql = QString::fromUtf8(select);
-    if (!where.isEmpty())
-        sql += QStringLiteral(" WHERE ") + where;
-    if (!orderBy.isEmpty())
-        sql += QStringLiteral(" ORDER BY ") + orderBy;
-    return sql;
+    plat::db::Statement st = db.prepare(
+        QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?").arg(columns.join(u','), QString::fromLatin1(table)));
+    st.bindAll({rowid});
+    return st;
 }
 
 NumeroOrientador numeroDe(const plat::db::Statement& st, int column)
@@ -408,14 +409,15 @@ RegistroPendente RegistroExaminado::pendente() const
     return r;
 }
 
-bool Completude::bolsistas(const QString& orderBy, const Visitor& visit)
+bool Completude::bolsistas(const plat::db::Ordering& ordering, const Visitor& visit)
 {
     m_tally.reset(m_db.scalar(QStringLiteral("SELECT max(Codigo) FROM ZELTAORI")).toLongLong());
-    plat::db::Statement st = m_db.prepare(withOrder(kHolderSelect, QString(), orderBy));
+    plat::db::Scan scan(m_db, QStringLiteral("ZELTABOL"), ordering, kHolderColumns);
+    const plat::db::Statement& st = scan.row();
     HolderRow row;
     RegistroExaminado r;
     r.st = &st;
-    while (st.step()) {
+    while (scan.next()) {
         if (m_progress)
             m_progress();
         st.readText(hSituacao, row.situacao);
@@ -437,14 +439,15 @@ bool Completude::bolsistas(const QString& orderBy, const Visitor& visit)
     return true;
 }
 
-bool Completude::orientadores(const QString& orderBy, const Visitor& visit)
+bool Completude::orientadores(const plat::db::Ordering& ordering, const Visitor& visit)
 {
-    plat::db::Statement st = m_db.prepare(withOrder(kAdvisorSelect, QString(), orderBy));
+    plat::db::Scan scan(m_db, QStringLiteral("ZELTAORI"), ordering, kAdvisorColumns);
+    const plat::db::Statement& st = scan.row();
     AdvisorRow row;
     RegistroExaminado r;
     r.st = &st;
     r.orientador = true;
-    while (st.step()) {
+    while (scan.next()) {
         if (m_progress)
             m_progress();
         const qint64 codigo = st.int64(aCodigo);
@@ -466,8 +469,7 @@ bool Completude::orientadores(const QString& orderBy, const Visitor& visit)
 
 std::optional<RegistroPendente> Completude::bolsista(qint64 rowid)
 {
-    plat::db::Statement st = m_db.prepare(withOrder(kHolderSelect, QStringLiteral("rowid=?"), QString()));
-    st.bindAll({rowid});
+    plat::db::Statement st = recordAt(m_db, kHolderColumns, "ZELTABOL", rowid);
     if (!st.step())
         return std::nullopt;
     HolderRow row;
@@ -485,16 +487,15 @@ std::optional<RegistroPendente> Completude::bolsista(qint64 rowid)
 
 std::optional<RegistroPendente> Completude::orientador(qint64 rowid)
 {
-    plat::db::Statement st = m_db.prepare(withOrder(kAdvisorSelect, QStringLiteral("rowid=?"), QString()));
-    st.bindAll({rowid});
+    plat::db::Statement st = recordAt(m_db, kAdvisorColumns, "ZELTAORI", rowid);
     if (!st.step())
         return std::nullopt;
     const qint64 codigo = st.int64(aCodigo);
     // The advisor's holders, as the walk gathers them: whether some are
     // excluded and whether some are not, each search ending at its first find.
     // The number is searched through the column its index is built on.
-    const QString number = quotedName(plat::db::sortColumn(
-        *m_db.table(QStringLiteral("ZELTABOL")).field(QStringLiteral("NUMERO_ORIENTADOR"))));
+    const QString number =
+        plat::db::Ordering(m_db.table(QStringLiteral("ZELTABOL")), {QStringLiteral("NUMERO_ORIENTADOR")}).columns().first();
     plat::db::Statement bol = m_db.prepare(
         QStringLiteral("SELECT EXISTS (SELECT 1 FROM ZELTABOL WHERE %1 = ?2 AND SITUACAO = ?1), "
                        "EXISTS (SELECT 1 FROM ZELTABOL WHERE %1 = ?2 AND coalesce(SITUACAO = ?1, 0) = 0)")
@@ -519,12 +520,12 @@ std::optional<RegistroPendente> Completude::orientador(qint64 rowid)
 
 namespace {
 
-QString orderOf(plat::db::Table& table)
+plat::db::Ordering orderOf(plat::db::Table& table)
 {
     if (table.isOpen())
-        return table.ordering().orderBy();
+        return table.ordering();
     table.open();
-    const QString order = table.ordering().orderBy();
+    const plat::db::Ordering order = table.ordering();
     table.close();
     return order;
 }
@@ -534,8 +535,8 @@ QString orderOf(plat::db::Table& table)
 ListaPendencias listarPendencias(const plat::db::Database& db, plat::db::Table& bolsistas,
                                  plat::db::Table& orientadores, TVlCpfCgc* validator)
 {
-    const QString holderOrder = orderOf(bolsistas);
-    const QString advisorOrder = orderOf(orientadores);
+    const plat::db::Ordering holderOrder = orderOf(bolsistas);
+    const plat::db::Ordering advisorOrder = orderOf(orientadores);
     ListaPendencias out;
     Completude walk(db, validator);
     auto collect = [&out](const RegistroExaminado& r) {

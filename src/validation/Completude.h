@@ -12,6 +12,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/db/Ordering.h"
+
 namespace plat::db {
 class Database;
 class Statement;
@@ -198,10 +200,11 @@ public:
     // Every record is visited, also those without any failure, when asked.
     void setVisitClean(bool all) { m_visitClean = all; }
 
-    // orderBy: the SQL ordering of the walk, empty for the table's own.
-    // Return false when the visitor stopped the walk.
-    bool bolsistas(const QString& orderBy, const Visitor& visit);
-    bool orientadores(const QString& orderBy, const Visitor& visit);
+    // The walk goes in the given ordering; the record number order
+    // (Ordering()) reads the table as it lies. Return false when the visitor
+    // stopped the walk.
+    bool bolsistas(const plat::db::Ordering& ordering, const Visitor& visit);
+    bool orientadores(const plat::db::Ordering& ordering, const Visitor& visit);
 
     // One record again, by its place in the table; empty when it is no longer
     // examined (deleted, excluded, or an advisor whose holders are all excluded).

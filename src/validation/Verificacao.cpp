@@ -125,7 +125,7 @@ void Verificacao::checkHolders()
     // the cursor's ordering; the walk does not move the cursor.
     m_walk = std::make_unique<Completude>(db, &m_validator);
     m_walk->setProgress([this] { progress(); });
-    m_walk->bolsistas(bol.ordering().orderBy(), [this](const RegistroExaminado& r) {
+    m_walk->bolsistas(bol.ordering(), [this](const RegistroExaminado& r) {
         take(r);
         return true;
     });
@@ -140,7 +140,7 @@ void Verificacao::checkAdvisors()
 {
     Table& ori = *m_dados.Tb_Orientador;
     ori.open();
-    m_walk->orientadores(ori.ordering().orderBy(), [this](const RegistroExaminado& r) {
+    m_walk->orientadores(ori.ordering(), [this](const RegistroExaminado& r) {
         take(r);
         return true;
     });

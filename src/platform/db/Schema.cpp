@@ -176,7 +176,7 @@ QString createTableSql(const TableDef& table)
                 columns << quoted(name) + QStringLiteral(" TEXT GENERATED ALWAYS AS (%1) STORED").arg(expr);
         } else
             columns << quoted(sortColumn(f))
-                       + QStringLiteral(" GENERATED ALWAYS AS (ifnull(%1,-9223372036854775808)) STORED").arg(quoted(f.name));
+                       + QStringLiteral(" GENERATED ALWAYS AS (ifnull(%1,%2)) STORED").arg(quoted(f.name)).arg(Ordering::nullKey());
     }
     return QStringLiteral("CREATE TABLE %1 (\n  %2\n)").arg(quoted(table.name), columns.join(QStringLiteral(",\n  ")));
 }
