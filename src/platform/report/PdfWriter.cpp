@@ -1,6 +1,7 @@
 #include "platform/report/PdfWriter.h"
 
 #include "platform/report/TextMeasurer.h"
+#include "platform/system/Error.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -283,20 +284,12 @@ QByteArray pageContent(const Page& page, double paperHeight, FontResources& font
     return out;
 }
 
-void failure(QString* error, const QString& message)
-{
-    if (error)
-        *error = message;
-}
-
 } // namespace
 
-bool writePdf(const PageModel& model, QIODevice& device, QString* error)
+void writePdf(const PageModel& model, QIODevice& device)
 {
-    if (model.isEmpty()) {
-        failure(error, QStringLiteral("O relatório não tem linhas a imprimir"));
-        return false;
-    }
+    if (model.isEmpty())
+        throw plat::Error::output(QStringLiteral("O relatório não tem linhas a imprimir"));
 
     PdfDocument doc(device);
     doc.write("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n", 15);
@@ -346,36 +339,29 @@ bool writePdf(const PageModel& model, QIODevice& device, QString* error)
                          + created + ") >>");
     doc.finish(catalog, info);
 
-    if (!doc.ok()) {
-        failure(error, QStringLiteral("Falha ao gravar o PDF: %1").arg(device.errorString()));
-        return false;
-    }
-    return true;
+    if (!doc.ok())
+        throw plat::Error::output(QStringLiteral("Falha ao gravar o PDF: %1").arg(device.errorString()));
 }
 
-bool writePdf(const PageModel& model, const QString& path, QString* error)
+void writePdf(const PageModel& model, const QString& path)
 {
     const QString shown = QDir::toNativeSeparators(path);
-    if (model.isEmpty()) {
-        failure(error, QStringLiteral("O relatório não tem linhas a imprimir"));
-        return false;
-    }
+    if (model.isEmpty())
+        throw plat::Error::output(QStringLiteral("O relatório não tem linhas a imprimir"));
+    const auto failed = [&](const QString& why) {
+        return plat::Error::output(QStringLiteral("Não foi possível gravar %1: %2").arg(shown, why));
+    };
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        failure(error, QStringLiteral("Não foi possível gravar %1: %2").arg(shown, file.errorString()));
-        return false;
-    }
-    QString why;
-    if (!writePdf(model, file, &why)) {
+    if (!file.open(QIODevice::WriteOnly))
+        throw failed(file.errorString());
+    try {
+        writePdf(model, file);
+    } catch (const plat::Error& e) {
         file.cancelWriting();
-        failure(error, QStringLiteral("Não foi possível gravar %1: %2").arg(shown, why));
-        return false;
+        throw failed(e.message());
     }
-    if (!file.commit()) {
-        failure(error, QStringLiteral("Não foi possível gravar %1: %2").arg(shown, file.errorString()));
-        return false;
-    }
-    return true;
+    if (!file.commit())
+        throw failed(file.errorString());
 }
 
 } // namespace plat::report
