@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace plat::report;
 
 namespace {
@@ -300,6 +302,15 @@ void TestPdfWriter::failuresAreReported()
     const auto error = zelta::test::thrown(plat::Error::Kind::Output, [&] { writePdf(model, path); });
     QVERIFY(error && error->contains(QStringLiteral("relatorio.pdf")));
     QVERIFY(!QFile::exists(path));
+    // A fifo under the name stays a fifo: the writer never renames over
+    // something that is not a regular file (as /dev/null would be).
+    const QString fifo = dir.filePath(QStringLiteral("fila.pdf"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const auto refused = zelta::test::thrown(plat::Error::Kind::Output, [&] { writePdf(model, fifo); });
+    QVERIFY(refused && refused->contains(QStringLiteral("não é um arquivo comum")));
+    struct stat st {};
+    QVERIFY(::stat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 1);
     // Nothing to print is refused before anything is written.
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);

@@ -1,13 +1,13 @@
 #include "platform/report/PdfWriter.h"
 
 #include "platform/report/TextMeasurer.h"
+#include "platform/system/AtomicFile.h"
 #include "platform/system/Error.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFontInfo>
 #include <QHash>
-#include <QSaveFile>
 
 #include <charconv>
 #include <cmath>
@@ -348,20 +348,17 @@ void writePdf(const PageModel& model, const QString& path)
     const QString shown = QDir::toNativeSeparators(path);
     if (model.isEmpty())
         throw plat::Error::output(QStringLiteral("O relatório não tem linhas a imprimir"));
-    const auto failed = [&](const QString& why) {
-        return plat::Error::output(QStringLiteral("Não foi possível gravar %1: %2").arg(shown, why));
-    };
-    QSaveFile file(path);
+    plat::sys::AtomicFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw failed(file.errorString());
+        throw plat::Error::output(file.errorString());
     try {
         writePdf(model, file);
     } catch (const plat::Error& e) {
-        file.cancelWriting();
-        throw failed(e.message());
+        file.discard();
+        throw plat::Error::output(QStringLiteral("Não foi possível gravar %1: %2").arg(shown, e.message()));
     }
     if (!file.commit())
-        throw failed(file.errorString());
+        throw plat::Error::output(file.errorString());
 }
 
 } // namespace plat::report
