@@ -168,8 +168,10 @@ void writeCopy(const Database& db, const QDir& dir, const QString& stamp, const 
 void removeOldest(const QList<Copy>& all, const QString& keep)
 {
     for (qsizetype i = 0; i + RegisterCopies::kKept < all.size(); ++i)
-        if (all[i].path != keep)   // a clock set back must not cost the copy just taken
+        if (all[i].path != keep) {   // a clock set back must not cost the copy just taken
             QFile::remove(all[i].path);
+            QFile::remove(all[i].path + QStringLiteral("-journal"));
+        }
 }
 
 } // namespace
@@ -209,6 +211,30 @@ QString RegisterCopies::keepDamaged(const Database& db, const QString& dataDirec
     const QString stamp = now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     const QString path = freeName(dir, stamp, kDamaged);
     writeCopy(db, dir, stamp, path, false);
+    removeOldest(copies(dir.path(), true), path);
+    return path;
+}
+
+QString RegisterCopies::keepDamagedFile(const QString& filePath, const QString& dataDirectory, const QDateTime& now)
+{
+    const QDir dir = makeFolder(dataDirectory);
+    const QString stamp = now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString path = freeName(dir, stamp, kDamaged);
+    const QString temp = dir.filePath(QStringLiteral(".zelta99-%1-%2.tmp").arg(stamp).arg(::getpid()));
+    // The journal goes first: the file under its final name is the sign
+    // that the whole copy is there.
+    for (const QString& suffix : {QStringLiteral("-journal"), QString()}) {
+        if (!QFileInfo::exists(filePath + suffix))
+            continue;
+        QFile::remove(temp);
+        if (!QFile::copy(filePath + suffix, temp)
+            || ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path + suffix).constData()) != 0) {
+            QFile::remove(temp);
+            throw Error::output(QStringLiteral("Não foi possível gravar a cópia de segurança %1").arg(shown(path)));
+        }
+        syncPath(path + suffix, O_RDONLY);
+    }
+    syncPath(dir.absolutePath(), O_RDONLY | O_DIRECTORY);
     removeOldest(copies(dir.path(), true), path);
     return path;
 }

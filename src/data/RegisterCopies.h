@@ -53,6 +53,10 @@ public:
     // copies. Returns its path.
     static QString keepDamaged(const plat::db::Database& db, const QString& dataDirectory,
                                const QDateTime& now = QDateTime::currentDateTime());
+    // The same for a file SQLite cannot read at all: its bytes, and those of
+    // its journal when there is one, are copied as they are.
+    static QString keepDamagedFile(const QString& filePath, const QString& dataDirectory,
+                                   const QDateTime& now = QDateTime::currentDateTime());
 
     // Removes a copy taken by a run that then failed before changing the
     // data, so that failures cannot push good copies out.

@@ -254,9 +254,11 @@ void TDm_Dados::openDatabase(Database& db)
         throw Error::output(QStringLiteral("Não foi possível criar a pasta de dados %1").arg(QDir::toNativeSeparators(m_dir)));
     int version = 0;
     bool empty = true;
+    bool readable = false;
     // Everything that decides whether the file is ours and sound runs before
     // the first write, so a refused file keeps every byte.
-    const bool created = db.open(databaseFile(), true, [&](Database& d) {
+    const auto accept = [&](Database& d) {
+        readable = true;
         version = d.userVersion();
         empty = d.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table'")).toInt() == 0;
         if (version == 0 && empty)
@@ -265,7 +267,17 @@ void TDm_Dados::openDatabase(Database& db)
         const QStringList problems = d.checkIntegrity(true);
         if (!problems.isEmpty())
             repairOrRefuse(d, problems);
-    });
+    };
+    bool created = false;
+    try {
+        created = db.open(databaseFile(), true, accept);
+    } catch (const Error& e) {
+        // SQLite cannot read the file at all (its header or its schema is
+        // gone): damaged, with the way out that any damage has.
+        if (e.kind() != Error::Kind::Damaged || readable)
+            throw;
+        throw Error::damaged(damagedMessage(QStringLiteral("não pode ser lido")));
+    }
     try {
         if (created || (version == 0 && empty))
             provision(db);
@@ -360,18 +372,37 @@ void TDm_Dados::repairIfDamaged(const QStringList& problems)
 
 QString TDm_Dados::keepDamagedRegister(const QDateTime& now)
 {
-    Database raw;
-    raw.openReadOnly(databaseFile());
-    return RegisterCopies::keepDamaged(raw, m_dir, now);
+    try {
+        Database raw;
+        raw.openReadOnly(databaseFile());
+        return RegisterCopies::keepDamaged(raw, m_dir, now);
+    } catch (const Error&) {
+        // SQLite cannot read it page by page: its bytes are kept as they are.
+    }
+    return RegisterCopies::keepDamagedFile(databaseFile(), m_dir, now);
 }
 
 void TDm_Dados::replaceRegister(const QString& sourcePath)
 {
     CursorPause pause(*this);
     m_db.close();
-    Database target;
-    target.open(databaseFile(), true, [&](Database& d) { d.restoreFrom(sourcePath); });
-    target.close();
+    const auto replace = [&] {
+        Database target;
+        target.open(databaseFile(), true, [&](Database& d) { d.restoreFrom(sourcePath); });
+    };
+    try {
+        replace();
+        return;
+    } catch (const Error& e) {
+        if (e.kind() != Error::Kind::Damaged)
+            throw;
+    }
+    // A file SQLite cannot read at all cannot be written into either. It was
+    // kept among the copies before this call: it goes, with its journal, which
+    // would otherwise be played back into the new file.
+    for (const char* suffix : {"-journal", "-wal", "-shm", ""})
+        QFile::remove(databaseFile() + QLatin1StringView(suffix));
+    replace();
 }
 
 QString TDm_Dados::restore(const QString& copyPath, const QDateTime& now)

@@ -334,6 +334,31 @@ private slots:
         QCOMPARE(run({QStringLiteral("restaurar"), QStringLiteral("2"), QStringLiteral("--dados"), d.dir()}).code, 2);
     }
 
+    void registerWithoutItsHeaderIsRestoredAndKeptByteForByte()
+    {
+        TestData d;
+        fill(d, 300);
+        const QStringList rows = dump(d.db());
+        RegisterCopies::take(d.db(), d.dir());
+        const QString file = closedRegister(d);
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        f.write(QByteArray(100, 'x'));   // SQLite no longer sees a database
+        f.close();
+        const QByteArray damaged = bytesOf(file);
+
+        const zelta::test::CliRun v = run({QStringLiteral("verificar"), QStringLiteral("--dados"), d.dir()});
+        QCOMPARE(v.code, 2);
+        QVERIFY2(v.err.contains(QStringLiteral("zelta99 restaurar 1")), qPrintable(v.err));
+        const zelta::test::CliRun back = run({QStringLiteral("restaurar"), QStringLiteral("1"), QStringLiteral("--dados"), d.dir()});
+        QVERIFY2(back.code == 0, qPrintable(back.err));
+        QCOMPARE(dump(d.db()), rows);
+        const QDir folder(RegisterCopies::folder(d.dir()));
+        const QStringList kept = folder.entryList({QStringLiteral("*-danificado.db")});
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(bytesOf(folder.filePath(kept.first())), damaged);
+    }
+
     void copiesAreWholeDistinctAndFive()
     {
         TestData d;

@@ -87,8 +87,9 @@ bool Database::open(const QString& filePath, bool create, const std::function<vo
     const auto failOpen = [this, &filePath](const Error& e) {
         close();
         m_path.clear();
-        throw Error::database(
-            QStringLiteral("Não foi possível abrir %1: %2").arg(QDir::toNativeSeparators(filePath), e.message()));
+        // A file SQLite cannot read as a database stays damaged to the caller.
+        throw Error(e.kind() == Error::Kind::Damaged ? Error::Kind::Damaged : Error::Kind::Database,
+                    QStringLiteral("Não foi possível abrir %1: %2").arg(QDir::toNativeSeparators(filePath), e.message()));
     };
     try {
         // Reading the schema is the first access to the file: a file that is not

@@ -10,15 +10,17 @@ namespace plat::db {
 void throwSqlite(sqlite3* db, int rc)
 {
     QString text = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
-    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
+    const int code = rc & 0xff;
+    const bool damaged = code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
         text = QStringLiteral("Os dados estão em uso por outro programa (%1)").arg(text);
-    else if ((rc & 0xff) == SQLITE_READONLY)
+    else if (code == SQLITE_READONLY)
         text = QStringLiteral("Os dados não podem ser gravados: a pasta ou o arquivo é somente leitura (%1)").arg(text);
-    else if ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB)
+    else if (damaged)
         text = QStringLiteral("O banco de dados está danificado (%1)").arg(text);
-    else if ((rc & 0xff) == SQLITE_FULL)
+    else if (code == SQLITE_FULL)
         text = QStringLiteral("Não há espaço em disco para gravar os dados (%1)").arg(text);
-    throw Error::database(text);
+    throw Error(damaged ? Error::Kind::Damaged : Error::Kind::Database, text);
 }
 
 Statement::Statement(sqlite3* db, const QString& sql) : m_db(db)
