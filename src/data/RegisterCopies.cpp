@@ -61,6 +61,17 @@ QList<Copy> copies(const QString& folder, bool damaged)
     return out;
 }
 
+// Scratch files and folders in the data folder: .zelta99-<work>-<process>-XXXXXX,
+// and the journal SQLite may leave beside one.
+const QRegularExpression& scratchName()
+{
+    static const QRegularExpression re(QStringLiteral("^\\.zelta99-(?:reparo|recuperacao)-(\\d+)-"));
+    return re;
+}
+
+// Whether the process that named a scratch or temporary file still runs.
+bool processRuns(qint64 pid) { return ::kill(pid_t(pid), 0) == 0 || errno == EPERM; }
+
 // Leftovers of copies that a process ended before finishing. A temporary file
 // of a process still running is its copy in progress and stays.
 void removeLeftovers(const QDir& dir)
@@ -69,9 +80,8 @@ void removeLeftovers(const QDir& dir)
         const QRegularExpressionMatch m = temporaryName().match(name);
         if (!m.hasMatch())
             continue;
-        const pid_t pid = pid_t(m.captured(1).toLongLong());
-        const bool running = pid != ::getpid() && (::kill(pid, 0) == 0 || errno == EPERM);
-        if (!running)
+        const qint64 pid = m.captured(1).toLongLong();
+        if (pid == ::getpid() || !processRuns(pid))
             QFile::remove(dir.filePath(name));
     }
 }
@@ -237,6 +247,29 @@ QString RegisterCopies::keepDamagedFile(const QString& filePath, const QString& 
     syncPath(dir.absolutePath(), O_RDONLY | O_DIRECTORY);
     removeOldest(copies(dir.path(), true), path);
     return path;
+}
+
+QString RegisterCopies::scratchTemplate(const QString& dataDirectory, const QString& work)
+{
+    return QDir(dataDirectory).filePath(QStringLiteral(".zelta99-%1-%2-XXXXXX").arg(work).arg(::getpid()));
+}
+
+void RegisterCopies::removeScratchLeftovers(const QString& dataDirectory)
+{
+    QDir dir(dataDirectory);
+    for (const QString& name : dir.entryList({QStringLiteral(".zelta99-*")}, QDir::AllEntries | QDir::Hidden)) {
+        const QRegularExpressionMatch m = scratchName().match(name);
+        if (!m.hasMatch())
+            continue;
+        const qint64 pid = m.captured(1).toLongLong();
+        if (pid == ::getpid() || processRuns(pid))
+            continue;
+        const QString path = dir.filePath(name);
+        if (QFileInfo(path).isDir() && !QFileInfo(path).isSymLink())
+            QDir(path).removeRecursively();
+        else
+            QFile::remove(path);
+    }
 }
 
 void RegisterCopies::discard(const Taken& taken)

@@ -58,6 +58,14 @@ public:
     static QString keepDamagedFile(const QString& filePath, const QString& dataDirectory,
                                    const QDateTime& now = QDateTime::currentDateTime());
 
+    // The name pattern (for QTemporaryFile or QTemporaryDir) of scratch work
+    // in the data folder, such as "reparo" or "recuperacao": hidden, and
+    // naming this process, so that what a killed process left behind can be
+    // told from the work of one still running.
+    static QString scratchTemplate(const QString& dataDirectory, const QString& work);
+    // Removes the scratch files and folders of processes that no longer run.
+    static void removeScratchLeftovers(const QString& dataDirectory);
+
     // Removes a copy taken by a run that then failed before changing the
     // data, so that failures cannot push good copies out.
     static void discard(const Taken& taken);

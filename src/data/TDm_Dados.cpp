@@ -252,6 +252,7 @@ void TDm_Dados::openDatabase(Database& db)
 {
     if (!QFileInfo(m_dir).exists() && !QDir().mkpath(m_dir))
         throw Error::output(QStringLiteral("Não foi possível criar a pasta de dados %1").arg(QDir::toNativeSeparators(m_dir)));
+    RegisterCopies::removeScratchLeftovers(m_dir);
     int version = 0;
     bool empty = true;
     bool readable = false;
@@ -308,7 +309,7 @@ void TDm_Dados::repairOrRefuse(Database& db, const QStringList& problems)
     // The indexes are rebuilt on a scratch copy; the register takes the
     // repaired content only when the whole file then checks sound, and only
     // after a copy of it as it was is kept.
-    QTemporaryFile scratch(QDir(m_dir).filePath(QStringLiteral(".zelta99-reparo-XXXXXX.db")));
+    QTemporaryFile scratch(RegisterCopies::scratchTemplate(m_dir, QStringLiteral("reparo")) + QStringLiteral(".db"));
     if (!scratch.open())
         throw Error::damaged(damagedMessage(problems.first()));
     scratch.close();

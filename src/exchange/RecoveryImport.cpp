@@ -44,7 +44,7 @@ void report(const RecoveryOptions& options, int step)
 RecoveryResult recoverIntoNewRegister(TDm_Dados& dm, const RecoveryFile& file, const RecoveryOptions& options)
 {
     const QString kept = dm.keepDamagedRegister(options.now.isValid() ? options.now : QDateTime::currentDateTime());
-    QTemporaryDir scratch(QDir(dm.dataDirectory()).filePath(QStringLiteral(".zelta99-recuperacao-XXXXXX")));
+    QTemporaryDir scratch(RegisterCopies::scratchTemplate(dm.dataDirectory(), QStringLiteral("recuperacao")));
     if (!scratch.isValid())
         throw plat::Error::output(QStringLiteral("Não foi possível criar uma pasta de trabalho em %1")
                                       .arg(QDir::toNativeSeparators(dm.dataDirectory())));

@@ -359,6 +359,25 @@ private slots:
         QCOMPARE(bytesOf(folder.filePath(kept.first())), damaged);
     }
 
+    void scratchLeftOverByAKilledProcessGoesWhenTheRegisterOpens()
+    {
+        TestData d;
+        const QString file = closedRegister(d);
+        const QDir dir(d.dir());
+        // 999999999 is above any process number the system hands out.
+        writeBytes(dir.filePath(QStringLiteral(".zelta99-reparo-999999999-AbCdEf.db")), "scratch");
+        writeBytes(dir.filePath(QStringLiteral(".zelta99-reparo-999999999-AbCdEf.db-journal")), "journal");
+        QVERIFY(dir.mkpath(QStringLiteral(".zelta99-recuperacao-999999999-GhIjKl")));
+        writeBytes(dir.filePath(QStringLiteral(".zelta99-recuperacao-999999999-GhIjKl/zelta99.db")), "fresh");
+        const QString live = QStringLiteral(".zelta99-reparo-%1-MnOpQr.db").arg(QCoreApplication::applicationPid());
+        writeBytes(dir.filePath(live), "in use");
+        writeBytes(dir.filePath(QStringLiteral(".zelta99-outro")), "not ours to judge");
+        QVERIFY(QFileInfo::exists(file));
+        d.db().handle();
+        QCOMPARE(dir.entryList({QStringLiteral(".zelta99-*")}, QDir::AllEntries | QDir::Hidden),
+                 (QStringList{QStringLiteral(".zelta99-outro"), live}));
+    }
+
     void copiesAreWholeDistinctAndFive()
     {
         TestData d;
