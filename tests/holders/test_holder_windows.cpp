@@ -72,8 +72,6 @@ std::unique_ptr<TFrm_Cad_Bolsistas> openForm(HolderFixture& f, bool novo)
     if (!novo)
         f.sessao.Codigo_Orientador = bol.field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger();
     auto form = std::make_unique<TFrm_Cad_Bolsistas>(f.sessao);
-    if (novo)
-        form->Panel_Situacao->setText(QStringLiteral("Novo"));
     form->show();
     activate(form.get());
     return form;

@@ -40,7 +40,6 @@ const ScreenRegistrar form("cad_bolsistas", [](ScreenContext& ctx) -> std::uniqu
     ctx.sessao.Bolsista_Novo = false;
     ctx.sessao.Codigo_Orientador = dados.Tb_Bolsistas->field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger();
     auto window = std::make_unique<TFrm_Cad_Bolsistas>(ctx.sessao, ctx.owner);
-    window->setWindowTitle(QStringLiteral("Edita o Bolsista"));
     new CloseCursors(dados, window.get());
     return window;
 });

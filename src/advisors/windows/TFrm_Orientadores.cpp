@@ -136,7 +136,6 @@ void TFrm_Orientadores::BitBtn1Click()
     m_sessao.Novo_Orientador = true;
     {
         TFrm_Cad_Orientador form(m_sessao, this);
-        form.setWindowTitle(QStringLiteral("Novo Orientador"));
         plat::ui::showModal(&form);
     }
     Table& t = *m_dm.Tb_Orientador;

@@ -238,8 +238,6 @@ void TFrm_Bolsistas::BitBtnNovoClick()
     }
     {
         TFrm_Cad_Bolsistas form(m_sessao, this);
-        form.setWindowTitle(QStringLiteral("Novo Bolsista"));
-        form.Panel_Situacao->setText(situacao::novo);
         plat::ui::showModal(&form);
     }
     AtualizaTotais();

@@ -73,7 +73,6 @@ TFrm_Cad_Bolsistas::TFrm_Cad_Bolsistas(Sessao& sessao, QWidget* parent)
     : QDialog(parent), m_sessao(sessao), m_dm(*sessao.Dm_Dados)
 {
     setObjectName(QStringLiteral("Frm_Cad_Bolsistas"));
-    setWindowTitle(QStringLiteral("Bolsita"));
     buildUi();
     wireEvents();
     plat::ui::setNoBorderIcons(this);   // left only through "Confirma" or "Cancelar"
@@ -284,10 +283,6 @@ void TFrm_Cad_Bolsistas::editar(Sessao& sessao, QWidget* parent, const Campo* ca
     sessao.Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
     sessao.Codigo_Orientador = bol.field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger();
     TFrm_Cad_Bolsistas form(sessao, parent);
-    const QString sexo = bol.field(QStringLiteral("SEXO")).asString();
-    form.RadioSexo->setItemIndex(sexo == u"F" ? 0 : sexo == u"M" ? 1 : -1);
-    form.Panel_Situacao->setText(situacaoWord(form.Panel_Situacao->text()));
-    form.setWindowTitle(QStringLiteral("Edita o Bolsista"));
     if (campo)
         form.focoEm(*campo);
     plat::ui::showModal(&form);
@@ -321,19 +316,25 @@ void TFrm_Cad_Bolsistas::FormCreate()
 
 void TFrm_Cad_Bolsistas::openNew()
 {
+    setWindowTitle(QStringLiteral("Novo Bolsista"));
     m_dm.Tb_Bolsistas->insert();
     m_dm.Tb_Orientador->close();
     clearAdvisor();
     setCpfOpen(true);
     setEntryEnabled(false);
     RadioSexo->setItemIndex(-1);
+    Panel_Situacao->setText(situacao::novo);
 }
 
 void TFrm_Cad_Bolsistas::openEdit()
 {
+    setWindowTitle(QStringLiteral("Edita o Bolsista"));
     Table& bol = *m_dm.Tb_Bolsistas;
     bol.edit();
     showStoredValues();
+    // A two-letter code left by an older release shows as its word, which
+    // "Confirma" then stores.
+    Panel_Situacao->setText(situacaoWord(Panel_Situacao->text()));
     setCpfOpen(false);
     setEntryEnabled(true);
     m_dm.Tb_Orientador->open();
