@@ -19,9 +19,9 @@ class TVlCpfCgc;
 
 // The main window: the institution's acronym and name, the menu and toolbar
 // that open every other window, the one CPF/CGC validator, and the session the
-// windows share. On its first
-// activation it offers the recovery of last year's file when there are no
-// holders, then shows the institution. It closes only through "Sair".
+// windows share. On its first activation it offers the recovery of last year's
+// file when there are no holders, then shows the institution. It closes only
+// through "Sair".
 class TZelta : public QMainWindow {
     Q_OBJECT
 public:
