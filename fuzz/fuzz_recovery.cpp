@@ -1,12 +1,11 @@
 // libFuzzer target for the previous-year file reader: any bytes must either be
-// refused with a RecoveryError or read into values that fit their fields.
+// refused with a plat::Error or read into values that fit their fields.
 #include "exchange/RecoveryFile.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
-using zelta::RecoveryError;
 using zelta::RecoveryFile;
 using zelta::RecoveryRecord;
 
@@ -55,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(bytes.left(used).indexOf('\0') < 0, "no NUL in what is read");
         for (int i = 0; i < file.recordCount(); ++i)
             checkRecord(file.record(i, kToday));
-    } catch (const RecoveryError& e) {
+    } catch (const plat::Error& e) {
         require(!e.message().isEmpty(), "a refusal says why");
     }
     return 0;

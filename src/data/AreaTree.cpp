@@ -1,7 +1,8 @@
 #include "data/AreaTree.h"
 
+#include "platform/system/Error.h"
+
 #include <QFile>
-#include <stdexcept>
 
 namespace zelta {
 
@@ -29,7 +30,7 @@ QList<AreaNode> parseAreaTree(const QString& text)
         if (line.isEmpty())
             continue;
         if (line.size() < 3 || line.at(1) != u' ' || line.at(0) < u'1' || line.at(0) > u'3')
-            throw std::runtime_error("areas.txt: malformed line " + std::to_string(lineNo));
+            throw plat::Error::internal(QStringLiteral("areas.txt: linha malformada (%1)").arg(lineNo));
         AreaNode node;
         node.level = line.at(0).digitValue();
         node.name = line.mid(2);
@@ -38,12 +39,12 @@ QList<AreaNode> parseAreaTree(const QString& text)
             n2 = n3 = 0;
         } else if (node.level == 2) {
             if (n1 == 0)
-                throw std::runtime_error("areas.txt: level 2 without parent at line " + std::to_string(lineNo));
+                throw plat::Error::internal(QStringLiteral("areas.txt: nível 2 sem nível 1 acima (linha %1)").arg(lineNo));
             ++n2;
             n3 = 0;
         } else {
             if (n2 == 0)
-                throw std::runtime_error("areas.txt: level 3 without parent at line " + std::to_string(lineNo));
+                throw plat::Error::internal(QStringLiteral("areas.txt: nível 3 sem nível 2 acima (linha %1)").arg(lineNo));
             ++n3;
         }
         const QString digits = QStringLiteral("1%1%2%3")
@@ -62,7 +63,7 @@ const QList<AreaNode>& areaTree()
     static const QList<AreaNode> tree = [] {
         QFile file(QStringLiteral(":/zelta99/areas.txt"));
         if (!file.open(QIODevice::ReadOnly))
-            throw std::runtime_error("area tree resource missing");
+            throw plat::Error::internal(QStringLiteral("A lista de áreas não faz parte deste programa"));
         return parseAreaTree(QString::fromUtf8(file.readAll()));
     }();
     return tree;

@@ -20,7 +20,7 @@ struct AreaNode {
 // node under its parent (00 above level 3), and C a modulus-11 check digit over
 // the seven digits with weights 8 to 2.
 const QList<AreaNode>& areaTree();
-QList<AreaNode> parseAreaTree(const QString& text);   // throws std::runtime_error on a malformed line
+QList<AreaNode> parseAreaTree(const QString& text);   // throws plat::Error on a malformed line
 QString areaCheckDigit(const QString& sevenDigits);
 
 } // namespace zelta

@@ -1,7 +1,7 @@
 #include "data/RegisterCopies.h"
 
 #include "platform/db/Database.h"
-#include "platform/db/DbError.h"
+#include "platform/system/Error.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,8 +15,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+using plat::Error;
 using plat::db::Database;
-using plat::db::DbError;
 
 namespace zelta {
 
@@ -85,8 +85,8 @@ void syncPath(const QString& path, int flags)
     const int error = errno;
     ::close(fd);
     if (rc != 0)
-        throw DbError(QStringLiteral("Erro ao gravar %1: %2")
-                          .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(strerror(error))));
+        throw Error::output(
+            QStringLiteral("Erro ao gravar %1: %2").arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(strerror(error))));
 }
 
 // Two copies hold the same content when their bytes agree, apart from the
@@ -119,7 +119,7 @@ QDir makeFolder(const QString& dataDirectory)
 {
     const QString dirPath = RegisterCopies::folder(dataDirectory);
     if (!QDir().mkpath(dirPath))
-        throw DbError(QStringLiteral("Não foi possível criar a pasta de cópias de segurança %1").arg(shown(dirPath)));
+        throw Error::output(QStringLiteral("Não foi possível criar a pasta de cópias de segurança %1").arg(shown(dirPath)));
     QDir dir(dirPath);
     removeLeftovers(dir);
     return dir;
@@ -142,12 +142,12 @@ void writeCopy(const Database& db, const QDir& dir, const QString& stamp, const 
     auto fail = [&](const QString& why) {
         QFile::remove(temp);
         QFile::remove(temp + QStringLiteral("-journal"));
-        throw DbError(QStringLiteral("Não foi possível gravar a cópia de segurança %1: %2").arg(shown(finalPath), why));
+        throw Error::output(QStringLiteral("Não foi possível gravar a cópia de segurança %1: %2").arg(shown(finalPath), why));
     };
     try {
         db.backupTo(temp);
         syncPath(temp, O_RDONLY);
-    } catch (const DbError& e) {
+    } catch (const Error& e) {
         fail(e.message());
     }
     if (check) {
@@ -246,7 +246,7 @@ RegisterCopy RegisterCopies::describeFile(const QString& path)
         }
         c.holders = db.scalar(QStringLiteral("SELECT count(*) FROM ZELTABOL")).toInt();
         c.advisors = db.scalar(QStringLiteral("SELECT count(*) FROM ZELTAORI")).toInt();
-    } catch (const DbError&) {
+    } catch (const Error&) {
         c.holders = c.advisors = -1;
     }
     return c;

@@ -41,7 +41,7 @@ public:
     };
 
     // Copies the whole database. When the content equals the newest copy, that
-    // copy is returned and nothing new is kept. Throws DbError when no sound
+    // copy is returned and nothing new is kept. Throws plat::Error when no sound
     // copy could be written (then nothing should be replaced). Unless told
     // not to, the oldest copies beyond kKept go; a run that may still fail
     // removes them with keepNewest() once it succeeded.

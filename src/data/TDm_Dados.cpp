@@ -2,7 +2,7 @@
 
 #include "data/AreaTree.h"
 #include "data/RegisterCopies.h"
-#include "platform/db/DbError.h"
+#include "platform/system/Error.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,6 +12,7 @@
 #include <algorithm>
 
 using namespace plat::db;
+using plat::Error;
 
 namespace zelta {
 
@@ -250,7 +251,7 @@ QString TDm_Dados::databaseFile() const { return QDir(m_dir).filePath(QString::f
 void TDm_Dados::openDatabase(Database& db)
 {
     if (!QFileInfo(m_dir).exists() && !QDir().mkpath(m_dir))
-        throw DbError(QStringLiteral("Não foi possível criar a pasta de dados %1").arg(QDir::toNativeSeparators(m_dir)));
+        throw Error::output(QStringLiteral("Não foi possível criar a pasta de dados %1").arg(QDir::toNativeSeparators(m_dir)));
     int version = 0;
     bool empty = true;
     // Everything that decides whether the file is ours and sound runs before
@@ -281,13 +282,13 @@ void TDm_Dados::acceptSchema(Database& db, const QString& filePath) const
     const QString shown = QDir::toNativeSeparators(filePath);
     const int version = db.userVersion();
     if (version > kSchemaVersion)
-        throw DbError(QStringLiteral("Os dados em %1 foram gravados por uma versão mais nova do programa").arg(shown));
+        throw Error::input(QStringLiteral("Os dados em %1 foram gravados por uma versão mais nova do programa").arg(shown));
     if (version < 1)
-        throw DbError(QStringLiteral("O arquivo %1 não é um arquivo de dados deste programa").arg(shown));
+        throw Error::input(QStringLiteral("O arquivo %1 não é um arquivo de dados deste programa").arg(shown));
     for (const TableDef& def : tableDefinitions())
         if (db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),
                       {def.name}).toInt() == 0)
-            throw DbError(QStringLiteral("O arquivo %1 está danificado: falta a tabela %2").arg(shown, def.name));
+            throw Error::database(QStringLiteral("O arquivo %1 está danificado: falta a tabela %2").arg(shown, def.name));
 }
 
 void TDm_Dados::repairOrRefuse(Database& db, const QStringList& problems)
@@ -297,21 +298,21 @@ void TDm_Dados::repairOrRefuse(Database& db, const QStringList& problems)
     // after a copy of it as it was is kept.
     QTemporaryFile scratch(QDir(m_dir).filePath(QStringLiteral(".zelta99-reparo-XXXXXX.db")));
     if (!scratch.open())
-        throw DamagedRegister(damagedMessage(problems.first()));
+        throw Error::damaged(damagedMessage(problems.first()));
     scratch.close();
     const auto removeJournal = qScopeGuard([&] { QFile::remove(scratch.fileName() + QStringLiteral("-journal")); });
     try {
         db.backupTo(scratch.fileName());
-    } catch (const DbError&) {
-        throw DamagedRegister(damagedMessage(problems.first()));
+    } catch (const Error&) {
+        throw Error::damaged(damagedMessage(problems.first()));
     }
     if (!Database::rebuildIndexes(scratch.fileName()).isEmpty())
-        throw DamagedRegister(damagedMessage(problems.first()));
+        throw Error::damaged(damagedMessage(problems.first()));
     const QString kept = RegisterCopies::keepDamaged(db, m_dir);
     db.restoreFrom(scratch.fileName());
     const QStringList left = db.checkIntegrity(false);
     if (!left.isEmpty())
-        throw DamagedRegister(damagedMessage(left.first()));
+        throw Error::damaged(damagedMessage(left.first()));
     m_notices << QStringLiteral("Os índices do arquivo de dados %1 estavam danificados e foram refeitos a partir das "
                                 "tabelas; nenhum registro foi perdido. O arquivo como estava foi guardado em %2")
                      .arg(QDir::toNativeSeparators(databaseFile()), QDir::toNativeSeparators(kept));
@@ -377,10 +378,10 @@ QString TDm_Dados::restore(const QString& copyPath, const QDateTime& now)
 {
     const QString shown = QDir::toNativeSeparators(copyPath);
     if (QFileInfo(copyPath).canonicalFilePath() == QFileInfo(databaseFile()).canonicalFilePath())
-        throw DbError(QStringLiteral("%1 é o próprio arquivo de dados, não uma cópia").arg(shown));
+        throw Error::input(QStringLiteral("%1 é o próprio arquivo de dados, não uma cópia").arg(shown));
     const QStringList problems = Database::checkFile(copyPath, true);
     if (!problems.isEmpty())
-        throw DbError(QStringLiteral("A cópia %1 não pode ser restaurada: %2").arg(shown, problems.first()));
+        throw Error::input(QStringLiteral("A cópia %1 não pode ser restaurada: %2").arg(shown, problems.first()));
     {
         Database copy;
         copy.openReadOnly(copyPath);
@@ -393,7 +394,9 @@ QString TDm_Dados::restore(const QString& copyPath, const QDateTime& now)
         try {
             m_db.handle();
             previous = RegisterCopies::take(m_db, m_dir, now).path;
-        } catch (const DamagedRegister&) {
+        } catch (const Error& e) {
+            if (e.kind() != Error::Kind::Damaged)
+                throw;
             previous = keepDamagedRegister(now);
         }
     }
@@ -450,8 +453,8 @@ void TDm_Dados::upgrade(Database& db, int from)
     // Each step takes a stored database from one schema version to the next,
     // in place, in one transaction, after a copy of the file was kept.
     if (from < 1)
-        throw DbError(QStringLiteral("O arquivo %1 não é um arquivo de dados deste programa")
-                          .arg(QDir::toNativeSeparators(databaseFile())));
+        throw Error::input(QStringLiteral("O arquivo %1 não é um arquivo de dados deste programa")
+                               .arg(QDir::toNativeSeparators(databaseFile())));
     RegisterCopies::take(db, m_dir);
     Database::Transaction tx(db);
     if (from < 2) {

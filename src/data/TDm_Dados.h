@@ -2,23 +2,15 @@
 
 #include "platform/db/DataSource.h"
 #include "platform/db/Database.h"
-#include "platform/db/DbError.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
+#include "platform/system/Error.h"
 
 #include <QDateTime>
 #include <QObject>
 #include <QStringList>
 
 namespace zelta {
-
-// The register is damaged beyond what rebuilding its indexes mends. The
-// message names the newest sound copy and how to restore it; nothing was
-// written to the file.
-class DamagedRegister : public plat::db::DbError {
-public:
-    using plat::db::DbError::DbError;
-};
 
 // The program's tables, cursors, queries and data sources, shared by every
 // window. Every cursor starts closed; each window opens what it needs and closes
@@ -52,7 +44,7 @@ public:
 
     // SQLite's full check of the register, before the submission file is
     // written and before a verification. Damage confined to indexes is
-    // repaired (a notice tells so); other damage throws DamagedRegister.
+    // repaired (a notice tells so); other damage throws plat::Error of kind Damaged.
     void checkRegister();
     // The same for the problems of a check already run (none: nothing to do).
     void repairIfDamaged(const QStringList& problems);

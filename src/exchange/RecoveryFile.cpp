@@ -91,12 +91,12 @@ RecoveryFile::RecoveryFile(QByteArray bytes) : m_bytes(std::move(bytes))
     // A text file holds no NUL: such bytes are a damaged copy, or zeros a
     // failed copy left behind, never names to import.
     if (const qsizetype nul = m_bytes.indexOf('\0'); nul >= 0)
-        throw RecoveryError(nul < m_headerSize
-                                ? QStringLiteral("O arquivo tem bytes nulos no cabeçalho: não é um arquivo do Zelta do ano "
-                                                 "anterior, ou está danificado")
-                                : QStringLiteral("O arquivo tem bytes nulos no registro %1: não é um arquivo do Zelta do "
-                                                 "ano anterior, ou está danificado")
-                                      .arg((nul - m_headerSize) / m_recordSize + 1));
+        throw plat::Error::input(nul < m_headerSize
+                                     ? QStringLiteral("O arquivo tem bytes nulos no cabeçalho: não é um arquivo do Zelta do ano "
+                                                      "anterior, ou está danificado")
+                                     : QStringLiteral("O arquivo tem bytes nulos no registro %1: não é um arquivo do Zelta do "
+                                                      "ano anterior, ou está danificado")
+                                           .arg((nul - m_headerSize) / m_recordSize + 1));
 
     const QString number = raw(kInstNumero, kInstNumeroW);
     m_institution.numero = dropTrailingBlanks(number.mid(0, 6) + number.mid(7, 2) + number.mid(10, 1));
@@ -122,11 +122,11 @@ QByteArray RecoveryFile::headerLineEnd() const
 {
     const qsizetype size = m_bytes.size();
     auto shortHeader = [&] {
-        return RecoveryError(size == 0 ? QStringLiteral("O arquivo está vazio: não é um arquivo do Zelta do ano anterior")
-                                       : QStringLiteral("O arquivo termina no cabeçalho (%1 de %2 caracteres): não é um "
-                                                        "arquivo do Zelta do ano anterior")
-                                             .arg(size)
-                                             .arg(kHeaderSize));
+        return plat::Error::input(size == 0 ? QStringLiteral("O arquivo está vazio: não é um arquivo do Zelta do ano anterior")
+                                            : QStringLiteral("O arquivo termina no cabeçalho (%1 de %2 caracteres): não é um "
+                                                             "arquivo do Zelta do ano anterior")
+                                                  .arg(size)
+                                                  .arg(kHeaderSize));
     };
     // The agency's files end the header and every record with CR LF, the last
     // two of their ignored characters. A copy whose line ends were turned into
@@ -142,9 +142,9 @@ QByteArray RecoveryFile::headerLineEnd() const
     // CR without its LF: line ends changed some other way, which no fixed
     // count can follow.
     if (m_bytes.at(lastOfHeader) == '\r')
-        throw RecoveryError(QStringLiteral("O cabeçalho do arquivo termina com CR sem LF: os finais de linha do arquivo "
-                                           "foram alterados e os dados seriam lidos fora de posição. Use uma cópia fiel "
-                                           "do arquivo do ano anterior"));
+        throw plat::Error::input(QStringLiteral("O cabeçalho do arquivo termina com CR sem LF: os finais de linha do arquivo "
+                                                "foram alterados e os dados seriam lidos fora de posição. Use uma cópia fiel "
+                                                "do arquivo do ano anterior"));
     // No line end at all: the positions are all there is to go by.
     return QByteArray();
 }
@@ -157,21 +157,21 @@ void RecoveryFile::checkRecordBounds(int i, const QByteArray& lineEnd) const
     // it would be read shifted.
     if (!lineEnd.isEmpty()
         && QByteArrayView(m_bytes.constData() + base + m_recordSize - lineEnd.size(), lineEnd.size()) != lineEnd)
-        throw RecoveryError(QStringLiteral("O registro %1 do arquivo não termina com a quebra de linha do cabeçalho: "
-                                           "há um registro de tamanho errado ou os finais de linha foram alterados, e os "
-                                           "dados seriam lidos fora de posição. Use uma cópia fiel do arquivo do ano "
-                                           "anterior")
-                                .arg(i + 1));
+        throw plat::Error::input(QStringLiteral("O registro %1 do arquivo não termina com a quebra de linha do cabeçalho: "
+                                                "há um registro de tamanho errado ou os finais de linha foram alterados, e os "
+                                                "dados seriam lidos fora de posição. Use uma cópia fiel do arquivo do ano "
+                                                "anterior")
+                                     .arg(i + 1));
     // The CPF slots hold digits, or blanks for a deleted holder; anything
     // else is a record read out of position.
     for (const auto& [offset, whose] : {std::pair{kCpf, "do bolsista"}, std::pair{kCpfOri, "do orientador"}}) {
         const QByteArrayView slot(m_bytes.constData() + base + offset, kCpfW);
         for (char c : slot)
             if (c != ' ' && (c < '0' || c > '9'))
-                throw RecoveryError(QStringLiteral("O registro %1 do arquivo tem \"%2\" no lugar do CPF %3: os dados "
-                                                   "estão fora de posição ou o arquivo não é do Zelta do ano anterior")
-                                        .arg(i + 1)
-                                        .arg(plat::sys::fromCp1252(slot.toByteArray()), QLatin1String(whose)));
+                throw plat::Error::input(QStringLiteral("O registro %1 do arquivo tem \"%2\" no lugar do CPF %3: os dados "
+                                                        "estão fora de posição ou o arquivo não é do Zelta do ano anterior")
+                                             .arg(i + 1)
+                                             .arg(plat::sys::fromCp1252(slot.toByteArray()), QLatin1String(whose)));
     }
 }
 
@@ -184,19 +184,20 @@ RecoveryFile RecoveryFile::load(const QString& path)
     case Problem::None:
         break;
     case Problem::Missing:
-        throw RecoveryError(QStringLiteral("O arquivo %1 não foi encontrado").arg(shown));
+        throw plat::Error::input(QStringLiteral("O arquivo %1 não foi encontrado").arg(shown));
     case Problem::Directory:
-        throw RecoveryError(QStringLiteral("%1 é uma pasta, não um arquivo").arg(shown));
+        throw plat::Error::input(QStringLiteral("%1 é uma pasta, não um arquivo").arg(shown));
     case Problem::NotRegular:
-        throw RecoveryError(QStringLiteral("%1 não é um arquivo comum (é um dispositivo, uma fila ou um soquete): não é um "
-                                           "arquivo do Zelta do ano anterior")
-                                .arg(shown));
+        throw plat::Error::input(QStringLiteral("%1 não é um arquivo comum (é um dispositivo, uma fila ou um soquete): não é um "
+                                                "arquivo do Zelta do ano anterior")
+                                     .arg(shown));
     case Problem::TooLarge:
-        throw RecoveryError(QStringLiteral("O arquivo %1 é grande demais para ser um arquivo do Zelta do ano anterior").arg(shown));
+        throw plat::Error::input(
+            QStringLiteral("O arquivo %1 é grande demais para ser um arquivo do Zelta do ano anterior").arg(shown));
     case Problem::CannotOpen:
-        throw RecoveryError(QStringLiteral("Não foi possível abrir o arquivo %1 (%2)").arg(shown, file.systemText));
+        throw plat::Error::input(QStringLiteral("Não foi possível abrir o arquivo %1 (%2)").arg(shown, file.systemText));
     case Problem::CannotRead:
-        throw RecoveryError(QStringLiteral("Não foi possível ler o arquivo %1 (%2)").arg(shown, file.systemText));
+        throw plat::Error::input(QStringLiteral("Não foi possível ler o arquivo %1 (%2)").arg(shown, file.systemText));
     }
     return RecoveryFile(std::move(file.bytes));
 }
@@ -244,7 +245,7 @@ int RecoveryFile::quotaGroup(QStringView threeChars)
         return 0;
     for (QChar c : std::as_const(digits))
         if (c.unicode() < u'0' || c.unicode() > u'9')
-            throw RecoveryError(QStringLiteral("'%1' is not a valid integer value").arg(digits));
+            throw plat::Error::input(QStringLiteral("'%1' is not a valid integer value").arg(digits));
     return digits.toInt();
 }
 

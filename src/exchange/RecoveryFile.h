@@ -1,26 +1,13 @@
 #pragma once
 
+#include "platform/system/Error.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QString>
 #include <QStringView>
 
-#include <stdexcept>
-
 namespace zelta {
-
-// A previous-year file that cannot be read: missing, unreadable, too short to
-// hold its header, or with a quota that is not a number. The message is
-// Portuguese (or the run-time's text for a quota), ready for the error report.
-class RecoveryError : public std::runtime_error {
-public:
-    explicit RecoveryError(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
-    const QString& message() const { return m_message; }
-
-private:
-    QString m_message;
-};
 
 // The institution as the header of the previous-year file gives it, in the
 // form ZELTAINT stores it.
@@ -85,11 +72,11 @@ public:
     static QString demanda();    // "99/97"
     static QString situacao();   // "Excluído"
 
-    // Takes the file's bytes; throws RecoveryError when the header is
+    // Takes the file's bytes; throws plat::Error (Input) when the header is
     // incomplete, a quota group is not a number, or the data would be read
     // out of position.
     explicit RecoveryFile(QByteArray bytes);
-    // Reads a file from disk; throws RecoveryError when it cannot be read or
+    // Reads a file from disk; throws plat::Error (Input) when it cannot be read or
     // is not a regular file (a FIFO or a device is refused before reading).
     static RecoveryFile load(const QString& path);
 
@@ -107,7 +94,7 @@ public:
     int incompleteTail() const { return m_incompleteTail; }
 
     // The pieces of the decoding, for the tests and the tools.
-    static int quotaGroup(QStringView threeChars);            // throws RecoveryError
+    static int quotaGroup(QStringView threeChars);   // throws plat::Error (Input)
     static QDate birthDate(QStringView mmddyy, const QDate& today);
     static QString degreeCode(QChar code);                      // '3' -> "M", '4' -> "D"
     static QString projectTitle(QStringView slot);

@@ -1,10 +1,10 @@
 #include "exchange/RecoveryImport.h"
 
-#include "data/TDm_Dados.h"
 #include "data/RegisterCopies.h"
+#include "data/TDm_Dados.h"
 #include "platform/db/Database.h"
-#include "platform/db/DbError.h"
 #include "platform/db/Table.h"
+#include "platform/system/Error.h"
 
 #include <QDir>
 #include <QHash>
@@ -46,8 +46,8 @@ RecoveryResult recoverIntoNewRegister(TDm_Dados& dm, const RecoveryFile& file, c
     const QString kept = dm.keepDamagedRegister(options.now.isValid() ? options.now : QDateTime::currentDateTime());
     QTemporaryDir scratch(QDir(dm.dataDirectory()).filePath(QStringLiteral(".zelta99-recuperacao-XXXXXX")));
     if (!scratch.isValid())
-        throw plat::db::DbError(QStringLiteral("Não foi possível criar uma pasta de trabalho em %1")
-                                    .arg(QDir::toNativeSeparators(dm.dataDirectory())));
+        throw plat::Error::output(QStringLiteral("Não foi possível criar uma pasta de trabalho em %1")
+                                      .arg(QDir::toNativeSeparators(dm.dataDirectory())));
     RecoveryResult result;
     {
         TDm_Dados fresh(scratch.path());
@@ -78,7 +78,9 @@ RecoveryResult recuperarDados(TDm_Dados& dm, const RecoveryFile& file, const Rec
         // told), so the import never leaves damage behind in the tables it
         // does not replace.
         dm.checkRegister();
-    } catch (const DamagedRegister&) {
+    } catch (const plat::Error& e) {
+        if (e.kind() != plat::Error::Kind::Damaged)
+            throw;
         return recoverIntoNewRegister(dm, file, options);
     }
     const QDate today = options.today.isValid() ? options.today : QDate::currentDate();

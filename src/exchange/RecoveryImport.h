@@ -32,8 +32,8 @@ struct RecoveryResult {
 // The recovery of the previous year's file: reads the whole file, keeps a copy
 // of the database, then replaces ZELTAINT, ZELTABOL and ZELTAORI with what the
 // file holds, in one transaction. Either the whole file is stored or the
-// tables stay as they were and the error is thrown (RecoveryError for the
-// file, DbError for the tables). A register refused as damaged is never
+// tables stay as they were and the error is thrown (plat::Error: Input for the
+// file, Database for the tables). A register refused as damaged is never
 // written into: it is kept among the copies and a new register built from
 // the file takes its place.
 //

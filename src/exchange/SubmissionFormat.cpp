@@ -3,6 +3,7 @@
 #include "validation/Situacao.h"
 
 #include "platform/system/Cp1252.h"
+#include "platform/system/Error.h"
 
 #include <array>
 
@@ -203,35 +204,31 @@ QByteArray holderRecord(const SubmissionHolder& h, const SubmissionAdvisor* a)
     return out;
 }
 
-QString submissionFileName(const QString& numeroInstituicao, QString* why)
+QString submissionFileName(const QString& numeroInstituicao)
 {
-    auto refuse = [why](const QString& text) {
-        if (why)
-            *why = text;
-        return QString();
-    };
+    auto refuse = [](const QString& text) { return plat::Error::output(text); };
     if (numeroInstituicao.trimmed().isEmpty())
-        return refuse(QStringLiteral("O número da instituição está vazio: não há como dar nome ao arquivo. Recupere os "
-                                     "dados do ano anterior para trazer o número da instituição. Nada foi gravado"));
+        throw refuse(QStringLiteral("O número da instituição está vazio: não há como dar nome ao arquivo. Recupere os "
+                                    "dados do ano anterior para trazer o número da instituição. Nada foi gravado"));
     for (const QChar c : numeroInstituicao)
         if (c.unicode() < 0x20 || c.unicode() == 0x7F || (c.unicode() >= 0x80 && c.unicode() < 0xA0))
-            return refuse(QStringLiteral("O número da instituição contém caracteres de controle e não pode ser "
-                                         "gravado no arquivo. Nada foi gravado"));
+            throw refuse(QStringLiteral("O número da instituição contém caracteres de controle e não pode ser "
+                                        "gravado no arquivo. Nada foi gravado"));
     const QString base = numeroInstituicao.left(8);
     static const QString kUnsafe = QStringLiteral("/\\:*?\"<>|");
     bool meaningful = false;
     for (const QChar c : base) {
         if (kUnsafe.contains(c))
-            return refuse(QStringLiteral("O número da instituição \"%1\" contém o caractere \"%2\", que não pode fazer "
-                                         "parte do nome de um arquivo. Nada foi gravado")
-                              .arg(numeroInstituicao, QString(c)));
+            throw refuse(QStringLiteral("O número da instituição \"%1\" contém o caractere \"%2\", que não pode fazer "
+                                        "parte do nome de um arquivo. Nada foi gravado")
+                             .arg(numeroInstituicao, QString(c)));
         if (c != u'.' && c != u' ')
             meaningful = true;
     }
     if (!meaningful)
-        return refuse(QStringLiteral("O número da instituição \"%1\" não forma um nome de arquivo válido. Nada foi "
-                                     "gravado")
-                          .arg(numeroInstituicao));
+        throw refuse(QStringLiteral("O número da instituição \"%1\" não forma um nome de arquivo válido. Nada foi "
+                                    "gravado")
+                         .arg(numeroInstituicao));
     return base + QStringLiteral(".htm");
 }
 

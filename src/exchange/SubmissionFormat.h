@@ -66,12 +66,12 @@ QByteArray headerLine(const QString& numeroInstituicao);
 QByteArray holderRecord(const SubmissionHolder& holder, const SubmissionAdvisor* advisor);
 
 // The file's name for an institution number: its first 8 characters and
-// ".htm". Refused (empty result and a message in *why) when the number is
+// ".htm". Refused (plat::Error of kind Output) when the number is
 // empty, or when the name would hold a path separator, a character that a
 // file name cannot carry, a control character, or nothing but dots and blanks,
 // so that no number can steer the file out of the chosen folder. Control
 // characters are refused in the whole number, since it also goes into the
 // header line.
-QString submissionFileName(const QString& numeroInstituicao, QString* why = nullptr);
+QString submissionFileName(const QString& numeroInstituicao);
 
 } // namespace zelta

@@ -16,7 +16,7 @@ struct SubmissionRun {
 // connection of its own on another thread while the pre-check and the file
 // are done, and the file takes its name only once the check found the
 // register sound. A damaged index is rebuilt (a notice of the data module
-// tells so) and the file written again; other damage throws DamagedRegister
+// tells so) and the file written again; other damage throws plat::Error (Damaged)
 // and leaves no file.
 SubmissionRun gerarArquivo(TDm_Dados& dados, const QString& directory, const SubmissionProgress& progress = {});
 

@@ -17,7 +17,7 @@ void writeOrFail(QIODevice& out, const QByteArray& bytes)
 {
     if (out.write(bytes) != bytes.size()) {
         const QString why = out.errorString();
-        throw SubmissionError(why.isEmpty() ? QStringLiteral("Erro ao gravar o arquivo") : why);
+        throw plat::Error::output(why.isEmpty() ? QStringLiteral("Erro ao gravar o arquivo") : why);
     }
 }
 
@@ -90,10 +90,10 @@ int writeSubmission(plat::db::Database& db, const QString& numeroInstituicao, QI
         }
     }
     if (written != total)
-        throw SubmissionError(QStringLiteral("O arquivo teria %1 bolsista(s), mas a tabela ZELTABOL tem %2: o arquivo de "
-                                             "dados pode estar danificado")
-                                  .arg(written)
-                                  .arg(total));
+        throw plat::Error::output(QStringLiteral("O arquivo teria %1 bolsista(s), mas a tabela ZELTABOL tem %2: o arquivo de "
+                                                 "dados pode estar danificado")
+                                      .arg(written)
+                                      .arg(total));
     if (shown != 100 && progress)
         progress(100);
     return int(written);
@@ -103,15 +103,12 @@ SubmissionResult generateSubmissionFile(plat::db::Database& db, const QString& d
                                         const SubmissionProgress& progress, const std::function<void()>& beforeCommit)
 {
     const QString numero = institutionNumber(db);
-    QString why;
-    const QString name = submissionFileName(numero, &why);
-    if (name.isEmpty())
-        throw SubmissionError(why);
+    const QString name = submissionFileName(numero);
     if (directory.isEmpty())
-        throw SubmissionError(QStringLiteral("Nenhuma pasta foi indicada para gravar o arquivo. Nada foi gravado"));
+        throw plat::Error::output(QStringLiteral("Nenhuma pasta foi indicada para gravar o arquivo. Nada foi gravado"));
     if (!QFileInfo(directory).isDir())
-        throw SubmissionError(QStringLiteral("A pasta %1 não existe ou não está disponível. Nada foi gravado")
-                                  .arg(QDir::toNativeSeparators(directory)));
+        throw plat::Error::output(QStringLiteral("A pasta %1 não existe ou não está disponível. Nada foi gravado")
+                                      .arg(QDir::toNativeSeparators(directory)));
 
     SubmissionResult result;
     result.filePath = QDir(directory).filePath(name);
@@ -121,20 +118,22 @@ SubmissionResult generateSubmissionFile(plat::db::Database& db, const QString& d
                                               "como estava");
     plat::sys::AtomicFile file(result.filePath);
     if (!file.open(QIODevice::WriteOnly))
-        throw SubmissionError(file.errorString() + notWritten);
+        throw plat::Error::output(file.errorString() + notWritten);
     try {
         result.holders = writeSubmission(db, numero, file, progress);
-    } catch (const SubmissionError& e) {
-        throw SubmissionError(e.message() + notWritten);
+    } catch (const plat::Error& e) {
+        if (e.kind() != plat::Error::Kind::Output)
+            throw;
+        throw plat::Error::output(e.message() + notWritten);
     }
     result.bytes = kHeaderSize + qint64(result.holders) * kRecordSize;
     if (beforeCommit)
         beforeCommit();
     if (!file.commit())
-        throw SubmissionError(file.errorString()
-                              + (file.replacedTarget() ? QStringLiteral(". O arquivo já está com o nome final, mas pode "
-                                                                        "não estar no disco: grave-o de novo")
-                                                       : notWritten));
+        throw plat::Error::output(file.errorString()
+                                  + (file.replacedTarget() ? QStringLiteral(". O arquivo já está com o nome final, mas pode "
+                                                                            "não estar no disco: grave-o de novo")
+                                                           : notWritten));
     return result;
 }
 

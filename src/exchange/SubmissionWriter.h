@@ -1,9 +1,10 @@
 #pragma once
 
+#include "platform/system/Error.h"
+
 #include <QString>
 
 #include <functional>
-#include <stdexcept>
 
 class QIODevice;
 
@@ -12,20 +13,6 @@ class Database;
 }
 
 namespace zelta {
-
-// The submission file could not be written: an institution number that cannot
-// name the file, a folder that is missing or read-only, a full disk, a file
-// that reads back differently. The message is Portuguese, ready for the
-// general error report.
-class SubmissionError : public std::runtime_error {
-public:
-    explicit SubmissionError(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
-    const QString& message() const { return m_message; }
-
-private:
-    QString m_message;
-};
 
 // Progress of the writing, in whole percent of the holders written. It is
 // called only when the value changes, and ends at 100.
@@ -45,7 +32,7 @@ QString institutionNumber(plat::db::Database& db);
 // ZELTABOL, to an open device. Each holder's advisor is the ZELTAORI record
 // whose Codigo is the holder's NUMERO_ORIENTADOR; when there is none, the
 // advisor's fields are blanks. Returns the number of holders written; a device
-// that refuses bytes raises SubmissionError with its error text, and so does a
+// that refuses bytes raises plat::Error (Output) with its error text, and so does a
 // walk that did not meet every row of the table (a damaged index).
 int writeSubmission(plat::db::Database& db, const QString& numeroInstituicao, QIODevice& out,
                     const SubmissionProgress& progress = {});

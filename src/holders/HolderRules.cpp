@@ -2,8 +2,7 @@
 
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
-
-#include <stdexcept>
+#include "platform/system/Error.h"
 
 namespace zelta {
 
@@ -25,8 +24,7 @@ int wholeNumber(const QString& text)
     bool ok = false;
     const int n = text.trimmed().toInt(&ok);
     if (!ok)
-        throw std::invalid_argument(
-            QStringLiteral("'%1' não é um número inteiro válido").arg(text).toStdString());
+        throw plat::Error::input(QStringLiteral("'%1' não é um número inteiro válido").arg(text));
     return n;
 }
 

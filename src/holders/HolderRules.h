@@ -18,7 +18,7 @@ QString situacaoWord(const QString& stored);
 
 // The quota test of "Novo" and "Renovar", on the numbers as the counter boxes
 // show them: true when one more holder would exceed the quota. A text that is
-// not a whole number throws std::invalid_argument with a Portuguese message,
+// not a whole number throws plat::Error (Input) with a Portuguese message,
 // and the operation ends without a change.
 bool quotaFull(const QString& totalRnNvText, const QString& cotasText);
 

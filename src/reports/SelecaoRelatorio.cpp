@@ -2,6 +2,7 @@
 
 #include "data/TDm_Dados.h"
 #include "platform/db/Query.h"
+#include "platform/system/Error.h"
 #include "reports/TFrm_Relatorio_Bol.h"
 #include "reports/TFrm_Relatorio_Ori.h"
 #include "validation/Situacao.h"
@@ -36,7 +37,7 @@ void prepararRelatorioBol(plat::db::Query& query, const SituacoesBolsista& situa
     query.open();
 }
 
-bool lerSituacoes(const QString& list, SituacoesBolsista* situacoes, QString* error)
+SituacoesBolsista lerSituacoes(const QString& list)
 {
     SituacoesBolsista chosen;
     const QStringList names = list.split(u',', Qt::SkipEmptyParts);
@@ -49,19 +50,12 @@ bool lerSituacoes(const QString& list, SituacoesBolsista* situacoes, QString* er
         else if (name.compare(situacao::excluido, Qt::CaseInsensitive) == 0
                  || name.compare(QStringLiteral("Excluido"), Qt::CaseInsensitive) == 0)
             chosen.excluidos = true;
-        else {
-            if (error)
-                *error = QStringLiteral("Situação desconhecida: %1 (use Novo, Renovado, Excluído)").arg(name);
-            return false;
-        }
+        else
+            throw plat::Error::usage(QStringLiteral("Situação desconhecida: %1 (use Novo, Renovado, Excluído)").arg(name));
     }
-    if (!chosen.any()) {
-        if (error)
-            *error = QStringLiteral("Escolha ao menos uma situação: Novo, Renovado, Excluído");
-        return false;
-    }
-    *situacoes = chosen;
-    return true;
+    if (!chosen.any())
+        throw plat::Error::usage(QStringLiteral("Escolha ao menos uma situação: Novo, Renovado, Excluído"));
+    return chosen;
 }
 
 plat::report::PageModel paginasRelatorioBol(TDm_Dados& dados, const SituacoesBolsista& situacoes)

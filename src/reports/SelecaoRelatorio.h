@@ -32,9 +32,9 @@ QString condicaoSituacao(const SituacoesBolsista& situacoes);
 void prepararRelatorioBol(plat::db::Query& query, const SituacoesBolsista& situacoes);
 
 // Reads a list such as "Novo,Renovado,Excluído" (any non-empty subset, in any
-// order, case and accents as written or without the accent). Returns false
-// with a Portuguese message for an empty list or an unknown situation.
-bool lerSituacoes(const QString& list, SituacoesBolsista* situacoes, QString* error);
+// order, case and accents as written or without the accent). An empty list or
+// an unknown situation throws plat::Error (Usage) with a Portuguese message.
+SituacoesBolsista lerSituacoes(const QString& list);
 
 // The pages of each checking report, as the preview shows them: the holder
 // report prepares the data module's holder query first.

@@ -1,8 +1,8 @@
 #include "validation/Verificacao.h"
 
 #include "data/TDm_Dados.h"
-#include "platform/db/DbError.h"
 #include "platform/db/Table.h"
+#include "platform/system/Error.h"
 #include "validation/TVlCpfCgc.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 #include "app/windows/TFrm_Sobre.h"
 #include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
-#include "platform/db/DbError.h"
+#include "platform/system/Error.h"
 #include "platform/ui/HelpViewer.h"
 #include "platform/ui/TestHooks.h"
 #include "support/TestData.h"
@@ -268,7 +268,8 @@ private slots:
     {
         TZelta zelta;
         MessageRecorder rec;
-        zelta.setLauncher(Command::Bolsistas, [](Sessao&, QWidget*) { throw plat::db::DbError(QStringLiteral("Registro bloqueado")); });
+        zelta.setLauncher(Command::Bolsistas,
+                          [](Sessao&, QWidget*) { throw plat::Error::database(QStringLiteral("Registro bloqueado")); });
         zelta.commandAction(Command::Bolsistas)->trigger();
         QCOMPARE(rec.count(), 1);
         QCOMPARE(rec.last().kind, MessageKind::Error);

@@ -71,6 +71,25 @@ private slots:
         QVERIFY(!r.err.isEmpty());
     }
 
+    void usageErrorsPrintTheirSubcommandsUsageLine_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        for (const QStringList& args : {QStringList{QStringLiteral("cpf")}, {QStringLiteral("gerar")},
+                                        {QStringLiteral("recuperar")}, {QStringLiteral("verificar"), QStringLiteral("-x")},
+                                        {QStringLiteral("relatorio")}, {QStringLiteral("copia"), QStringLiteral("x")},
+                                        {QStringLiteral("copias"), QStringLiteral("x")}, {QStringLiteral("restaurar")}})
+            QTest::newRow(qPrintable(args.first())) << args;
+    }
+    void usageErrorsPrintTheirSubcommandsUsageLine()
+    {
+        QFETCH(QStringList, args);
+        const Run r = run(args);
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.out.isEmpty());
+        QVERIFY2(r.err.startsWith(QStringLiteral("Uso: zelta99 %1 ").arg(args.first())), qPrintable(r.err));
+        QCOMPARE(r.err.count(u'\n'), 1);
+    }
+
     void helpAndUnknownSubcommand()
     {
         const Run help = run({QStringLiteral("--help")});

@@ -2,8 +2,8 @@
 // schema version, damaged files, and the CPF/CGC validator.
 #include "data/AreaTree.h"
 #include "data/TDm_Dados.h"
-#include "platform/db/DbError.h"
 #include "platform/system/Cp1252.h"
+#include "platform/system/Error.h"
 #include "support/TestData.h"
 #include "validation/TVlCpfCgc.h"
 
@@ -62,9 +62,9 @@ private slots:
             f.write(garbage);
         }
         TDm_Dados dm(tmp.path());
-        QVERIFY_THROWS_EXCEPTION(DbError, dm.Tb_Bolsistas->open());
+        QVERIFY_THROWS_EXCEPTION(plat::Error, dm.Tb_Bolsistas->open());
         QVERIFY(!dm.Tb_Bolsistas->isOpen());
-        QVERIFY_THROWS_EXCEPTION(DbError, dm.Tb_Instituicao->open());   // retried, still refused
+        QVERIFY_THROWS_EXCEPTION(plat::Error, dm.Tb_Instituicao->open());   // retried, still refused
         QFile f(file);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), garbage);
@@ -77,7 +77,7 @@ private slots:
             db.exec(QStringLiteral("CREATE TABLE ALHEIA (X)"));
         }
         TDm_Dados dm2(other.path());
-        QVERIFY_THROWS_EXCEPTION(DbError, dm2.Tb_Bolsistas->open());
+        QVERIFY_THROWS_EXCEPTION(plat::Error, dm2.Tb_Bolsistas->open());
 
         // A newer schema is refused, not downgraded.
         QTemporaryDir newer;
@@ -86,7 +86,7 @@ private slots:
             dm3.database().setUserVersion(TDm_Dados::kSchemaVersion + 1);
         }
         TDm_Dados dm4(newer.path());
-        QVERIFY_THROWS_EXCEPTION(DbError, dm4.Tb_Bolsistas->open());
+        QVERIFY_THROWS_EXCEPTION(plat::Error, dm4.Tb_Bolsistas->open());
     }
 
     void areaTreeAndTableAgree()
@@ -134,9 +134,9 @@ private slots:
 
     void malformedAreaLinesAreRefused()
     {
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, zelta::parseAreaTree(QStringLiteral("2 SEM PAI\n")));
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, zelta::parseAreaTree(QStringLiteral("1 A\n3 PULOU\n")));
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, zelta::parseAreaTree(QStringLiteral("X NOME\n")));
+        QVERIFY_THROWS_EXCEPTION(plat::Error, zelta::parseAreaTree(QStringLiteral("2 SEM PAI\n")));
+        QVERIFY_THROWS_EXCEPTION(plat::Error, zelta::parseAreaTree(QStringLiteral("1 A\n3 PULOU\n")));
+        QVERIFY_THROWS_EXCEPTION(plat::Error, zelta::parseAreaTree(QStringLiteral("X NOME\n")));
     }
 
     void cp1252RoundTrip()

@@ -1,8 +1,8 @@
 // The table engine: cursors, orderings, look-ups, ranges, editing and queries.
 #include "platform/db/DataSource.h"
-#include "platform/db/DbError.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
+#include "platform/system/Error.h"
 #include "support/TestData.h"
 
 #include <QProcess>
@@ -11,8 +11,9 @@
 #include <QTest>
 
 using namespace plat::db;
-using zelta::test::TestData;
+using plat::Error;
 using zelta::test::makeCpf;
+using zelta::test::TestData;
 
 class TestDb : public QObject {
     Q_OBJECT
@@ -58,7 +59,7 @@ private slots:
         QCOMPARE(t.field(QStringLiteral("cpf_orientador")).name(), QStringLiteral("CPF_ORIENTADOR"));
         t.setIndexFieldNames(QStringLiteral("nome"));
         QCOMPARE(walk(t, "Nome"), (QStringList{QStringLiteral("ALFA"), QStringLiteral("BETA")}));
-        QVERIFY_THROWS_EXCEPTION(DbError, t.setIndexName(QStringLiteral("Id_Nao_Existe")));
+        QVERIFY_THROWS_EXCEPTION(plat::Error, t.setIndexName(QStringLiteral("Id_Nao_Existe")));
 
         Query q(d.db());
         q.setSql({QStringLiteral("Select Count(*) as Total"), QStringLiteral("From ZeltaBol")});
@@ -219,7 +220,7 @@ private slots:
         other.open();
         QVERIFY(other.findKey({makeCpf(1)}));
         QCOMPARE(listWindow->field(QStringLiteral("NOME")).asString(), QStringLiteral("BIA"));
-        QVERIFY_THROWS_EXCEPTION(DbError, other.field(QStringLiteral("TITULO")));   // not declared there
+        QVERIFY_THROWS_EXCEPTION(plat::Error, other.field(QStringLiteral("TITULO")));   // not declared there
     }
 
     void insertEditPostCancelDelete()
@@ -255,9 +256,9 @@ private slots:
         t.post();
         QCOMPARE(t.field(QStringLiteral("P_CHAVE1")).asString().size(), 20);
 
-        QVERIFY_THROWS_EXCEPTION(DbError, t.field(QStringLiteral("NOME")).setAsString(QStringLiteral("FORA DE EDIÇÃO")));
+        QVERIFY_THROWS_EXCEPTION(plat::Error, t.field(QStringLiteral("NOME")).setAsString(QStringLiteral("FORA DE EDIÇÃO")));
         t.edit();
-        QVERIFY_THROWS_EXCEPTION(DbError, t.field(QStringLiteral("Codigo")).setAsInteger(5));
+        QVERIFY_THROWS_EXCEPTION(plat::Error, t.field(QStringLiteral("Codigo")).setAsInteger(5));
         t.cancel();
 
         t.first();   // BRUNO
@@ -265,7 +266,7 @@ private slots:
         QCOMPARE(t.field(QStringLiteral("NOME")).asString(), QStringLiteral("CARLA"));
         t.remove();
         QVERIFY(t.eof());
-        QVERIFY_THROWS_EXCEPTION(DbError, t.remove());
+        QVERIFY_THROWS_EXCEPTION(plat::Error, t.remove());
     }
 
     void navigationPostsAPendingEdit()
@@ -344,7 +345,7 @@ private slots:
         d.addHolder(QStringLiteral("ANA"), makeCpf(1));
         Table& t = *d.dm().Tb_Bolsistas;
         t.open();
-        QVERIFY_THROWS_EXCEPTION(DbError, d.db().emptyTable(QStringLiteral("ZELTABOL")));
+        QVERIFY_THROWS_EXCEPTION(plat::Error, d.db().emptyTable(QStringLiteral("ZELTABOL")));
         QCOMPARE(d.count(QStringLiteral("ZELTABOL")), 1);
         t.close();
         d.db().emptyTable(QStringLiteral("zeltabol"));
@@ -369,10 +370,11 @@ private slots:
         try {
             t.field(QStringLiteral("NUMERO_ORIENTADOR")).setAsString(QStringLiteral("12a"));
             QFAIL("a text that is no number was taken");
-        } catch (const DbError& e) {
+        } catch (const Error& e) {
             QCOMPARE(e.message(), QStringLiteral("'12a' is not a valid integer value"));
         }
-        QVERIFY_THROWS_EXCEPTION(DbError, t.field(QStringLiteral("DATA_NASCIMENTO")).setAsString(QStringLiteral("31/02/1990")));
+        QVERIFY_THROWS_EXCEPTION(plat::Error,
+                                 t.field(QStringLiteral("DATA_NASCIMENTO")).setAsString(QStringLiteral("31/02/1990")));
         t.field(QStringLiteral("NUMERO_ORIENTADOR")).setAsString(QStringLiteral(" 42 "));
         t.post();
         QCOMPARE(t.field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger(), 42);
@@ -480,7 +482,7 @@ private slots:
             }
             d.db().exec(QStringLiteral("INSERT INTO TABELA_QUE_NAO_EXISTE VALUES (1)"));
             tx.commit();
-        } catch (const DbError&) {
+        } catch (const Error&) {
             failed = true;
         }
         QVERIFY(failed);

@@ -3,11 +3,12 @@
 #include "data/RegisterCopies.h"
 #include "data/TDm_Dados.h"
 #include "exchange/SubmissionWriter.h"
-#include "platform/db/DbError.h"
 #include "platform/db/Schema.h"
+#include "platform/system/Error.h"
 #include "platform/system/Settings.h"
 #include "support/CliRun.h"
 #include "support/TestData.h"
+#include "support/Throws.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -268,7 +269,8 @@ private slots:
                 raw.addTable(def);
             QBuffer out;
             out.open(QIODevice::WriteOnly);
-            QVERIFY_THROWS_EXCEPTION(zelta::SubmissionError, zelta::writeSubmission(raw, QStringLiteral("123456789"), out));
+            QVERIFY(zelta::test::throws(plat::Error::Kind::Output,
+                                        [&] { zelta::writeSubmission(raw, QStringLiteral("123456789"), out); }));
         }
 
         QTemporaryDir dest;
@@ -310,7 +312,8 @@ private slots:
         try {
             d.db().handle();
             QFAIL("a damaged register was opened");
-        } catch (const zelta::DamagedRegister& e) {
+        } catch (const plat::Error& e) {
+            QCOMPARE(e.kind(), plat::Error::Kind::Damaged);
             QVERIFY2(e.message().contains(QDir::toNativeSeparators(copy)), qPrintable(e.message()));
             QVERIFY2(e.message().contains(QStringLiteral("zelta99 restaurar 1")), qPrintable(e.message()));
         }

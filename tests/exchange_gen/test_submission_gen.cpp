@@ -1,13 +1,14 @@
 // The pre-check and the writing of the submission file on a real register:
 // record order, advisor look-up, gauge, write failures and the command line.
 #include "app/cli/Cli.h"
-#include "support/CliRun.h"
 #include "exchange/SubmissionCheck.h"
 #include "exchange/SubmissionFormat.h"
 #include "exchange/SubmissionWriter.h"
 #include "platform/system/AtomicFile.h"
 #include "platform/system/Settings.h"
+#include "support/CliRun.h"
 #include "support/TestData.h"
+#include "support/Throws.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -307,7 +308,8 @@ private slots:
         try {
             generateSubmissionFile(data.db(), target);
             QFAIL("the number was accepted");
-        } catch (const SubmissionError& e) {
+        } catch (const plat::Error& e) {
+            QCOMPARE(e.kind(), plat::Error::Kind::Output);
             QVERIFY(e.message().contains(QStringLiteral("Nada foi gravado")));
         }
         QCOMPARE(QDir(root.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
@@ -332,7 +334,7 @@ private slots:
         QFile::setPermissions(out.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         const bool enforced = !QFile(QDir(out.path()).filePath(QStringLiteral("probe"))).open(QIODevice::WriteOnly);
         if (enforced) {
-            QVERIFY_THROWS_EXCEPTION(SubmissionError, generateSubmissionFile(data.db(), out.path()));
+            QVERIFY(zelta::test::throws(plat::Error::Kind::Output, [&] { generateSubmissionFile(data.db(), out.path()); }));
             QCOMPARE(readAll(path), QByteArray("OLD"));
             QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("12345678.htm")});
         }
@@ -366,8 +368,8 @@ private slots:
                 ::setrlimit(RLIMIT_FSIZE, &limit);
                 generateSubmissionFile(dados.database(), out.path());
                 code = 1;
-            } catch (const SubmissionError& e) {
-                code = e.message().contains(QStringLiteral("12345678.htm")) ? 0 : 2;
+            } catch (const plat::Error& e) {
+                code = e.kind() == plat::Error::Kind::Output && e.message().contains(QStringLiteral("12345678.htm")) ? 0 : 2;
             } catch (...) {
                 code = 3;
             }
@@ -394,8 +396,9 @@ private slots:
         TestData data;
         data.setInstitution(QStringLiteral("123456789"), QStringLiteral("UFX"), QStringLiteral("UNIVERSIDADE"), 10);
         QTemporaryDir out;
-        QVERIFY_THROWS_EXCEPTION(SubmissionError,
-                                 generateSubmissionFile(data.db(), QDir(out.path()).filePath(QStringLiteral("sem"))));
+        QVERIFY(zelta::test::throws(plat::Error::Kind::Output, [&] {
+            generateSubmissionFile(data.db(), QDir(out.path()).filePath(QStringLiteral("sem")));
+        }));
     }
 
     void atomicFileCommitsOnlyWhatReadsBack()
@@ -488,7 +491,8 @@ private slots:
         try {
             generateSubmissionFile(data.db(), out.path());
             QFAIL("success reported although the folder was not synced");
-        } catch (const SubmissionError& e) {
+        } catch (const plat::Error& e) {
+            QCOMPARE(e.kind(), plat::Error::Kind::Output);
             QVERIFY2(e.message().startsWith(QStringLiteral("Não foi possível confirmar no disco a gravação na pasta %1: ")
                                                 .arg(QDir::toNativeSeparators(out.path()))),
                      qPrintable(e.message()));

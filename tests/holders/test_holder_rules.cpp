@@ -2,11 +2,10 @@
 // of the entry form, and the look-up of a holder's advisor.
 #include "data/TDm_Dados.h"
 #include "holders/HolderRules.h"
+#include "platform/system/Error.h"
 #include "support/TestData.h"
 
 #include <QTest>
-
-#include <stdexcept>
 
 using namespace zelta;
 using namespace zelta::test;
@@ -25,8 +24,8 @@ private slots:
 
     void quotaThatIsNoWholeNumberStopsTheOperation()
     {
-        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, quotaFull(QStringLiteral("3"), QString()));
-        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, quotaFull(QStringLiteral("3"), cotasText(10.5)));
+        QVERIFY_THROWS_EXCEPTION(plat::Error, quotaFull(QStringLiteral("3"), QString()));
+        QVERIFY_THROWS_EXCEPTION(plat::Error, quotaFull(QStringLiteral("3"), cotasText(10.5)));
         QCOMPARE(cotasText(10), QStringLiteral("10"));
     }
 

@@ -4,6 +4,7 @@
 #include "exchange/RecoveryFile.h"
 #include "platform/system/RegularFile.h"
 #include "support/InChild.h"
+#include "support/Throws.h"
 
 #include <QDir>
 #include <QFile>
@@ -132,7 +133,8 @@ private slots:
         try {
             RecoveryFile f(headerBytes(h));
             QFAIL("a quota that is not a number was taken");
-        } catch (const RecoveryError& e) {
+        } catch (const plat::Error& e) {
+            QCOMPARE(e.kind(), plat::Error::Kind::Input);
             QCOMPARE(e.message(), message);
         }
     }
@@ -140,12 +142,12 @@ private slots:
     void headerCutShortIsNotAFile()
     {
         auto read = [](const QByteArray& bytes) { return RecoveryFile(bytes).recordCount(); };
-        QVERIFY_THROWS_EXCEPTION(RecoveryError, read(QByteArray()));
-        QVERIFY_THROWS_EXCEPTION(RecoveryError, read(headerBytes(header()).left(190)));
+        QVERIFY(zelta::test::throws(plat::Error::Kind::Input, [&] { read(QByteArray()); }));
+        QVERIFY(zelta::test::throws(plat::Error::Kind::Input, [&] { read(headerBytes(header()).left(190)); }));
         // A Ctrl+Z inside the header ends the data there.
         QByteArray bytes = headerBytes(header());
         bytes[100] = '\x1a';
-        QVERIFY_THROWS_EXCEPTION(RecoveryError, read(bytes));
+        QVERIFY(zelta::test::throws(plat::Error::Kind::Input, [&] { read(bytes); }));
     }
 
     void recordFieldsComeFromTheirPositions()
@@ -389,7 +391,8 @@ private slots:
         try {
             RecoveryFile f(bytes);
             QFAIL("the file was taken");
-        } catch (const RecoveryError& e) {
+        } catch (const plat::Error& e) {
+            QCOMPARE(e.kind(), plat::Error::Kind::Input);
             QVERIFY2(e.message().contains(says), qPrintable(e.message()));
         }
     }
@@ -407,7 +410,9 @@ private slots:
                 try {
                     RecoveryFile::load(path);
                     return 1;
-                } catch (const RecoveryError& e) {
+                } catch (const plat::Error& e) {
+                    if (e.kind() != plat::Error::Kind::Input)
+                        return 3;
                     return e.message().startsWith(path + QStringLiteral(" não é um arquivo comum")) ? 0 : 2;
                 }
             });
@@ -446,10 +451,11 @@ private slots:
         try {
             RecoveryFile::load(QStringLiteral("/nao/existe/ARQUIVO.TEX"));
             QFAIL("a missing file was read");
-        } catch (const RecoveryError& e) {
+        } catch (const plat::Error& e) {
+            QCOMPARE(e.kind(), plat::Error::Kind::Input);
             QCOMPARE(e.message(), QStringLiteral("O arquivo /nao/existe/ARQUIVO.TEX não foi encontrado"));
         }
-        QVERIFY_THROWS_EXCEPTION(RecoveryError, RecoveryFile::load(QDir::tempPath()));
+        QVERIFY(zelta::test::throws(plat::Error::Kind::Input, [&] { RecoveryFile::load(QDir::tempPath()); }));
     }
 
     void sampleFileReadsCleanly()

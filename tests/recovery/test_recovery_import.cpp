@@ -3,9 +3,10 @@
 #include "RecoverySample.h"
 #include "data/RegisterCopies.h"
 #include "exchange/RecoveryImport.h"
-#include "platform/db/DbError.h"
 #include "platform/db/Table.h"
+#include "platform/system/Error.h"
 #include "support/TestData.h"
+#include "support/Throws.h"
 
 #include <QDir>
 #include <QFile>
@@ -313,7 +314,8 @@ private slots:
         try {
             recuperarDados(d.dm(), path, at());
             QFAIL("a bad quota was imported");
-        } catch (const RecoveryError& e) {
+        } catch (const plat::Error& e) {
+            QCOMPARE(e.kind(), plat::Error::Kind::Input);
             QCOMPARE(e.message(), QStringLiteral("'x1' is not a valid integer value"));
         }
         QCOMPARE(dump(d), before);
@@ -325,7 +327,8 @@ private slots:
         TestData d;
         fillRegister(d);
         const QStringList before = dump(d);
-        QVERIFY_THROWS_EXCEPTION(RecoveryError, recuperarDados(d.dm(), QDir(d.dir()).filePath(QStringLiteral("NADA.TEX")), at()));
+        QVERIFY(zelta::test::throws(plat::Error::Kind::Input,
+                                    [&] { recuperarDados(d.dm(), QDir(d.dir()).filePath(QStringLiteral("NADA.TEX")), at()); }));
         QCOMPARE(dump(d), before);
     }
 
@@ -344,7 +347,7 @@ private slots:
         try {
             recuperarDados(d.dm(), path, at());
             QFAIL("the refused row did not stop the import");
-        } catch (const plat::db::DbError& e) {
+        } catch (const plat::Error& e) {
             QVERIFY2(e.message().contains(QStringLiteral("gravação recusada")), qPrintable(e.message()));
         }
         QCOMPARE(dump(d), before);
@@ -361,10 +364,9 @@ private slots:
         const QStringList before = dump(d);
         plat::db::Table own(d.db(), QStringLiteral("ZELTABOL"));   // a window's own cursor
         own.open();
-        QVERIFY_THROWS_EXCEPTION(plat::db::DbError,
-                                 recuperarDados(d.dm(), writeFile(d.dir(), fileOf({holder(1, QStringLiteral("A"), 2,
-                                                                                           QStringLiteral("P"))})),
-                                                at()));
+        QVERIFY_THROWS_EXCEPTION(
+            plat::Error,
+            recuperarDados(d.dm(), writeFile(d.dir(), fileOf({holder(1, QStringLiteral("A"), 2, QStringLiteral("P"))})), at()));
         own.close();
         QCOMPARE(dump(d), before);
     }
@@ -460,8 +462,9 @@ private slots:
         plat::db::Database other;
         other.open(QDir(d.dir()).filePath(QStringLiteral("zelta99.db")), false);
         other.exec(QStringLiteral("BEGIN IMMEDIATE"));
-        QVERIFY_THROWS_EXCEPTION(plat::db::DbError,
-                                 recuperarDados(d.dm(), writeFile(d.dir(), fileOf({holder(1, QStringLiteral("A"), 2, QStringLiteral("P"))})), at()));
+        QVERIFY_THROWS_EXCEPTION(
+            plat::Error,
+            recuperarDados(d.dm(), writeFile(d.dir(), fileOf({holder(1, QStringLiteral("A"), 2, QStringLiteral("P"))})), at()));
         other.exec(QStringLiteral("ROLLBACK"));
         QCOMPARE(RegisterCopies::list(d.dir()), QStringList{older});
         QCOMPARE(dump(d), before);
@@ -488,7 +491,7 @@ private slots:
         try {
             recuperarDados(d.dm(), writeFile(d.dir(), fileOf({holder(1, QStringLiteral("A"), 2, QStringLiteral("P"))})), at());
             QFAIL("the import went on without its copy");
-        } catch (const plat::db::DbError& e) {
+        } catch (const plat::Error& e) {
             QVERIFY2(e.message().startsWith(QStringLiteral("Não foi possível criar a pasta de cópias de segurança")),
                      qPrintable(e.message()));
         }

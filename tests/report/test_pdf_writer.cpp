@@ -2,6 +2,7 @@
 // where texts and frames land, the character set, and failures.
 #include "platform/report/PdfWriter.h"
 #include "platform/report/TextMeasurer.h"
+#include "support/Throws.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -9,6 +10,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace plat::report;
 
@@ -133,8 +136,7 @@ void TestPdfWriter::structureIsExact()
     }
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    QString error;
-    QVERIFY2(writePdf(model, buffer, &error), qPrintable(error));
+    writePdf(model, buffer);
     const QByteArray pdf = buffer.data();
     QVERIFY(pdf.startsWith("%PDF-1.4\n"));
     QVERIFY(pdf.endsWith("%%EOF\n"));
@@ -159,7 +161,7 @@ void TestPdfWriter::structureIsExact()
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("relatório.pdf"));
-    QVERIFY2(writePdf(model, path, &error), qPrintable(error));
+    writePdf(model, path);
     const Tool info = run(QStringLiteral("pdfinfo"), {path});
     QCOMPARE(info.exitCode, 0);
     QCOMPARE(info.err, QByteArray());   // poppler complains of any damage it repairs
@@ -186,8 +188,7 @@ void TestPdfWriter::textsStandWhereTheLayoutPutThem()
     });
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("pos.pdf"));
-    QString error;
-    QVERIFY2(writePdf(model, path, &error), qPrintable(error));
+    writePdf(model, path);
     const QList<Word> list = words(path);
     QCOMPARE(list.size(), 4);
 
@@ -221,7 +222,7 @@ void TestPdfWriter::charactersReadBack()
     });
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("chars.pdf"));
-    QVERIFY(writePdf(model, path));
+    writePdf(model, path);
     const Tool t = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
     QCOMPARE(t.err, QByteArray());
     const QString text = QString::fromUtf8(t.out);
@@ -243,7 +244,7 @@ void TestPdfWriter::framesAndTextOnTheRaster()
                                     {QRectF(20, 30, 100, 50)});
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("quadro.pdf"));
-    QVERIFY(writePdf(model, path));
+    writePdf(model, path);
     const Tool t = run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-gray"),
                                                     QStringLiteral("-png"), QStringLiteral("-singlefile"), path,
                                                     dir.filePath(QStringLiteral("quadro"))});
@@ -291,21 +292,29 @@ void TestPdfWriter::failuresAreReported()
     // The device fills up part of the way: the writer says so and stops.
     for (const qint64 limit : {0LL, 100LL, 20000LL}) {
         FullDevice full(limit);
-        QString error;
-        QVERIFY(!writePdf(model, full, &error));
-        QVERIFY2(error.contains(QStringLiteral("Não há espaço no dispositivo")), qPrintable(error));
+        const auto error = zelta::test::thrown(plat::Error::Kind::Output, [&] { writePdf(model, full); });
+        QVERIFY(error);
+        QVERIFY2(error->contains(QStringLiteral("Não há espaço no dispositivo")), qPrintable(*error));
     }
     // A path that cannot be written: no file, and the path in the message.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("falta/relatorio.pdf"));
-    QString error;
-    QVERIFY(!writePdf(model, path, &error));
-    QVERIFY(error.contains(QStringLiteral("relatorio.pdf")));
+    const auto error = zelta::test::thrown(plat::Error::Kind::Output, [&] { writePdf(model, path); });
+    QVERIFY(error && error->contains(QStringLiteral("relatorio.pdf")));
     QVERIFY(!QFile::exists(path));
+    // A fifo under the name stays a fifo: the writer never renames over
+    // something that is not a regular file (as /dev/null would be).
+    const QString fifo = dir.filePath(QStringLiteral("fila.pdf"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const auto refused = zelta::test::thrown(plat::Error::Kind::Output, [&] { writePdf(model, fifo); });
+    QVERIFY(refused && refused->contains(QStringLiteral("não é um arquivo comum")));
+    struct stat st {};
+    QVERIFY(::stat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 1);
     // Nothing to print is refused before anything is written.
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    QVERIFY(!writePdf(PageModel(), buffer, &error));
+    QVERIFY(zelta::test::throws(plat::Error::Kind::Output, [&] { writePdf(PageModel(), buffer); }));
     QVERIFY(buffer.data().isEmpty());
 }
 

@@ -5,12 +5,13 @@
 #include "../report/FixedMeasurer.h"
 
 #include "app/cli/Cli.h"
-#include "support/CliRun.h"
 #include "platform/db/Query.h"
+#include "platform/system/Error.h"
 #include "platform/system/Settings.h"
 #include "reports/SelecaoRelatorio.h"
 #include "reports/TFrm_Relatorio_Bol.h"
 #include "reports/TFrm_Relatorio_Ori.h"
+#include "support/CliRun.h"
 #include "support/TestData.h"
 
 #include <QProcess>
@@ -402,16 +403,20 @@ void TestRelatorios::advisorEveryRecordInPrimaryOrder()
 
 void TestRelatorios::situationList()
 {
-    SituacoesBolsista s;
-    QString error;
-    QVERIFY(lerSituacoes(QStringLiteral("Excluído,novo"), &s, &error));
+    SituacoesBolsista s = lerSituacoes(QStringLiteral("Excluído,novo"));
     QVERIFY(s.novos && !s.renovados && s.excluidos);
-    QVERIFY(lerSituacoes(QStringLiteral("Renovado"), &s, &error));
+    s = lerSituacoes(QStringLiteral("Renovado"));
     QVERIFY(!s.novos && s.renovados && !s.excluidos);
-    QVERIFY(!lerSituacoes(QStringLiteral(""), &s, &error));
-    QVERIFY(!error.isEmpty());
-    QVERIFY(!lerSituacoes(QStringLiteral("Novo,Antigo"), &s, &error));
-    QVERIFY(error.contains(QStringLiteral("Antigo")));
+    const auto refusal = [](const QString& list) {
+        try {
+            lerSituacoes(list);
+        } catch (const plat::Error& e) {
+            return e.kind() == plat::Error::Kind::Usage ? e.message() : QString();
+        }
+        return QString();
+    };
+    QVERIFY(!refusal(QString()).isEmpty());
+    QVERIFY(refusal(QStringLiteral("Novo,Antigo")).contains(QStringLiteral("Antigo")));
 }
 
 void TestRelatorios::commandLinePdfs()

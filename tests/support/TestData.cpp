@@ -1,7 +1,7 @@
 #include "support/TestData.h"
 #include "validation/TVlCpfCgc.h"
 
-#include "platform/db/DbError.h"
+#include "platform/system/Error.h"
 
 namespace zelta::test {
 

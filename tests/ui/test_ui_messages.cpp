@@ -1,5 +1,5 @@
 // The message module, the handler guard and the busy cursor.
-#include "platform/db/DbError.h"
+#include "platform/system/Error.h"
 #include "platform/ui/BusyCursor.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Messages.h"
@@ -24,7 +24,7 @@ public:
     {
         ++calls;
         lastChecked = checked;
-        throw plat::db::DbError(QStringLiteral("Tabela bloqueada por outro programa"));
+        throw plat::Error::database(QStringLiteral("Tabela bloqueada por outro programa"));
     }
     void throwWithBusyCursor()
     {
@@ -211,7 +211,7 @@ private slots:
         bool after = false;
         const bool ok = runGuarded([&] {
             if (kind == 0)
-                throw plat::db::DbError(QStringLiteral("O arquivo ZELTABOL está bloqueado"));
+                throw plat::Error::database(QStringLiteral("O arquivo ZELTABOL está bloqueado"));
             if (kind == 1)
                 throw std::invalid_argument(QStringLiteral("'12a' não é um número inteiro válido").toStdString());
             throw 42;

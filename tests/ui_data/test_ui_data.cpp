@@ -1,7 +1,7 @@
 // The data-aware controls: the legacy edit masks, the masked box's leaving
 // rules, bound edits and memos following a cursor, and the grid that fetches
 // rows lazily and follows the cursor both ways.
-#include "platform/db/DbError.h"
+#include "platform/system/Error.h"
 #include "platform/ui/CursorModel.h"
 #include "platform/ui/CursorPositions.h"
 #include "platform/ui/DBEdit.h"

@@ -3,15 +3,15 @@
 #include "../report/FixedMeasurer.h"
 
 #include "app/cli/Cli.h"
-#include "support/CliRun.h"
-#include "platform/db/DbError.h"
+#include "exchange/SubmissionCheck.h"
 #include "platform/db/Table.h"
 #include "platform/report/PagePainter.h"
+#include "platform/system/Error.h"
 #include "platform/system/Settings.h"
+#include "support/CliRun.h"
 #include "support/TestData.h"
 #include "validation/TFrm_Relatorio_Erro.h"
 #include "validation/TVlCpfCgc.h"
-#include "exchange/SubmissionCheck.h"
 #include "validation/Verificacao.h"
 
 #include <QJsonDocument>
@@ -456,7 +456,7 @@ void TestVerificacao::errorTableInUse()
     other.open();
     TVlCpfCgc validator;
     Verificacao v(data.dm(), validator);
-    QVERIFY_THROWS_EXCEPTION(plat::db::DbError, v.run());
+    QVERIFY_THROWS_EXCEPTION(plat::Error, v.run());
     QVERIFY(v.log().isEmpty());
     QCOMPARE(storedLines(data), before);
 }

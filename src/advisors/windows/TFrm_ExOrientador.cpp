@@ -2,7 +2,7 @@
 
 #include "advisors/windows/TFrm_Orientadores.h"
 #include "data/TDm_Dados.h"
-#include "platform/db/DbError.h"
+#include "platform/system/Error.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBMemo.h"
 #include "platform/ui/Guard.h"
@@ -20,8 +20,8 @@
 
 namespace zelta {
 
+using plat::Error;
 using plat::db::Database;
-using plat::db::DbError;
 using plat::db::Query;
 using plat::db::Table;
 using plat::ui::GridColumn;
@@ -66,7 +66,7 @@ int forEachHolderOfRow(Table& bol, Query& rows, F&& fn)
     }
     bol.cancelRange();
     if (count == 0)
-        throw DbError(QStringLiteral("O bolsista de CPF %1 não foi encontrado").arg(cpf));
+        throw Error::database(QStringLiteral("O bolsista de CPF %1 não foi encontrado").arg(cpf));
     return count;
 }
 
@@ -282,7 +282,7 @@ void TFrm_ExOrientador::moveHoldersAndDelete()
         const auto pick = m_picked.constFind(holder);
         if (pick == m_picked.constEnd() || !findAdvisorRecord(ori, target, *pick)) {
             if (!ori.findKey({target}))
-                throw DbError(QStringLiteral("O orientador de CPF %1 não foi encontrado").arg(target));
+                throw Error::database(QStringLiteral("O orientador de CPF %1 não foi encontrado").arg(target));
         }
         const qint64 codigo = ori.field(QStringLiteral("CODIGO")).asInteger();
         forEachHolderOfRow(bol, rows, [&] {
@@ -294,7 +294,7 @@ void TFrm_ExOrientador::moveHoldersAndDelete()
     }
     // Exactly the record "Excluir" was pressed on.
     if (!findAdvisorRecord(ori, Cpf_Excluido, Codigo_Excluido) || ori.field(QStringLiteral("ALTERA")).asString() != u"S")
-        throw DbError(QStringLiteral("O orientador a excluir (CPF %1) não foi encontrado").arg(Cpf_Excluido));
+        throw Error::database(QStringLiteral("O orientador a excluir (CPF %1) não foi encontrado").arg(Cpf_Excluido));
     ori.remove();
     tx.commit();
 }

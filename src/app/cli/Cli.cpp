@@ -1,9 +1,11 @@
 #include "app/cli/Cli.h"
 
-#include "platform/system/Options.h"
-#include "platform/system/Settings.h"
 #include "app/Version.h"
 #include "app/cli/CliCommands.h"
+#include "platform/system/Error.h"
+#include "platform/system/FullStop.h"
+#include "platform/system/Options.h"
+#include "platform/system/Settings.h"
 
 #include <QHash>
 #include <functional>
@@ -45,19 +47,26 @@ const char* kHelp =
 
 struct Command {
     std::function<int(const QStringList&, QTextStream&, QTextStream&)> run;
+    const char* usage;   // shown after a usage error, under its message
 };
 
 QHash<QString, Command>& commands()
 {
     static QHash<QString, Command> table{
-        {QStringLiteral("cpf"), {cli::cpf}},
-        {QStringLiteral("gerar"), {cli::gerar}},
-        {QStringLiteral("recuperar"), {cli::recuperar}},
-        {QStringLiteral("verificar"), {cli::verificar}},
-        {QStringLiteral("relatorio"), {cli::relatorio}},
-        {QStringLiteral("copia"), {cli::copia}},
-        {QStringLiteral("copias"), {cli::copias}},
-        {QStringLiteral("restaurar"), {cli::restaurar}},
+        {QStringLiteral("cpf"), {cli::cpf, "Uso: zelta99 cpf TEXTO\n"}},
+        {QStringLiteral("gerar"), {cli::gerar, "Uso: zelta99 gerar --destino PASTA [--dados PASTA]\n"}},
+        {QStringLiteral("recuperar"), {cli::recuperar, "Uso: zelta99 recuperar ARQUIVO [--dados PASTA]\n"}},
+        {QStringLiteral("verificar"), {cli::verificar, "Uso: zelta99 verificar [--json] [--dados PASTA]\n"}},
+        {QStringLiteral("relatorio"),
+         {cli::relatorio,
+          "Uso: zelta99 relatorio bolsistas|orientadores|erros --pdf ARQUIVO [--situacao "
+          "Novo,Renovado,Excluído]\n"}},
+        {QStringLiteral("copia"), {cli::copia, "Uso: zelta99 copia [--dados PASTA]\n"}},
+        {QStringLiteral("copias"), {cli::copias, "Uso: zelta99 copias [--dados PASTA]\n"}},
+        {QStringLiteral("restaurar"),
+         {cli::restaurar,
+          "Uso: zelta99 restaurar COPIA [--dados PASTA]   (COPIA: o arquivo, ou o número da linha em "
+          "zelta99 copias; 1 = a mais recente)\n"}},
     };
     return table;
 }
@@ -90,7 +99,21 @@ int runCli(QStringList& args, QTextStream& out, QTextStream& err)
         err << QStringLiteral("Subcomando desconhecido: %1\n").arg(name) << QString::fromUtf8(kHelp);
         return kExitUsage;
     }
-    return it->run(args.mid(1), out, err);
+    // Every failure of a subcommand ends here: its message on err, and exit
+    // code 2. A usage error is followed by the subcommand's usage line.
+    try {
+        return it->run(args.mid(1), out, err);
+    } catch (const plat::Error& e) {
+        out.flush();
+        if (e.kind() == plat::Error::Kind::Usage) {
+            if (!e.message().isEmpty())
+                err << e.message() << '\n';
+            err << QString::fromUtf8(it->usage);
+        } else {
+            err << plat::sys::withFullStop(e.message()) << '\n';
+        }
+    }
+    return kExitUsage;
 }
 
 } // namespace zelta

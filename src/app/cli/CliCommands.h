@@ -11,14 +11,15 @@ namespace zelta::cli {
 
 // One function per subcommand. Each gets the arguments after its name (with
 // "--dados DIR" already applied to the settings) and returns the exit code:
-// 0 success, 1 a check that found errors, 2 usage or data errors (message on err).
+// 0 success, 1 a check that found errors. A usage or data error is thrown as
+// plat::Error; runCli prints it (a usage error with the subcommand's usage
+// line) and exits with 2.
 constexpr int kExitUsage = 2;
 
-// Shared by the subcommands. Error messages follow plat::sys::withFullStop.
+// Shared by the subcommands.
 // The data folder of the settings when it holds a register. A folder without
-// one is a mistake to report, not a register to create: the message goes to
-// err and the result is empty.
-QString registerDirectory(QTextStream& err);
+// one is a mistake to report, not a register to create: it throws.
+QString registerDirectory();
 // Prints what the data module has to tell about the register's file (an
 // index rebuilt, a schema upgraded), one line each, on err.
 void printNotices(TDm_Dados& dados, QTextStream& err);

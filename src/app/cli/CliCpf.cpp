@@ -1,14 +1,14 @@
 #include "app/cli/CliCommands.h"
+
+#include "platform/system/Error.h"
 #include "validation/TVlCpfCgc.h"
 
 namespace zelta::cli {
 
 int cpf(const QStringList& args, QTextStream& out, QTextStream& err)
 {
-    if (args.size() != 1) {
-        err << "Uso: zelta99 cpf TEXTO\n";
-        return kExitUsage;
-    }
+    if (args.size() != 1)
+        throw plat::Error::usage({});
     TVlCpfCgc check;
     check.setInput(args.first());
     out << (check.Valid() ? "valido " : "invalido ") << check.Return() << ' '

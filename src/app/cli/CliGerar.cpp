@@ -3,8 +3,7 @@
 
 #include "data/TDm_Dados.h"
 #include "exchange/SubmissionRun.h"
-#include "platform/db/DbError.h"
-#include "platform/system/FullStop.h"
+#include "platform/system/Error.h"
 #include "platform/system/Options.h"
 #include "platform/system/Settings.h"
 #include "validation/Completude.h"
@@ -18,42 +17,29 @@ int gerar(const QStringList& args, QTextStream& out, QTextStream& err)
     QStringList rest = args;
     bool ok = true;
     const QString destino = plat::sys::takeOption(rest, QStringLiteral("--destino"), &ok);
-    if (!ok || destino.isEmpty() || !rest.isEmpty()) {
-        err << "Uso: zelta99 gerar --destino PASTA [--dados PASTA]\n";
-        return kExitUsage;
-    }
+    if (!ok || destino.isEmpty() || !rest.isEmpty())
+        throw plat::Error::usage({});
 
-    const QString dataDir = registerDirectory(err);
-    if (dataDir.isEmpty())
-        return kExitUsage;
-
-    try {
-        TDm_Dados dados(dataDir);
-        const SubmissionRun run = gerarArquivo(dados, destino);
-        printNotices(dados, err);
-        if (!run.preCheckPassed) {
-            err << "Favor executar a verificação do preenchimento\n";
-            // What stops the generation, record by record.
-            const ListaPendencias lista =
-                listarPendencias(dados.database(), *dados.Tb_Bolsistas, *dados.Tb_Orientador, nullptr).soImpeditivas();
-            for (const RegistroPendente& r : lista.registros)
-                for (const Pendencia& p : r.pendencias)
-                    err << linhaPendencia(r, p) << '\n';
-            return 1;
-        }
-        const SubmissionResult& r = run.result;
-        out << QStringLiteral("Arquivo %1: %2 bolsista(s), %3 bytes\n")
-                   .arg(QDir::toNativeSeparators(r.filePath))
-                   .arg(r.holders)
-                   .arg(r.bytes)
-            << "Gravação executada\n";
-        return 0;
-    } catch (const SubmissionError& e) {
-        err << plat::sys::withFullStop(e.message()) << '\n';
-    } catch (const plat::db::DbError& e) {
-        err << plat::sys::withFullStop(e.message()) << '\n';
+    TDm_Dados dados(registerDirectory());
+    const SubmissionRun run = gerarArquivo(dados, destino);
+    printNotices(dados, err);
+    if (!run.preCheckPassed) {
+        err << "Favor executar a verificação do preenchimento\n";
+        // What stops the generation, record by record.
+        const ListaPendencias lista
+            = listarPendencias(dados.database(), *dados.Tb_Bolsistas, *dados.Tb_Orientador, nullptr).soImpeditivas();
+        for (const RegistroPendente& r : lista.registros)
+            for (const Pendencia& p : r.pendencias)
+                err << linhaPendencia(r, p) << '\n';
+        return 1;
     }
-    return kExitUsage;
+    const SubmissionResult& r = run.result;
+    out << QStringLiteral("Arquivo %1: %2 bolsista(s), %3 bytes\n")
+               .arg(QDir::toNativeSeparators(r.filePath))
+               .arg(r.holders)
+               .arg(r.bytes)
+        << "Gravação executada\n";
+    return 0;
 }
 
 } // namespace zelta::cli

@@ -2,8 +2,7 @@
 
 #include "data/TDm_Dados.h"
 #include "exchange/RecoveryImport.h"
-#include "platform/db/DbError.h"
-#include "platform/system/FullStop.h"
+#include "platform/system/Error.h"
 #include "platform/system/Settings.h"
 
 #include <QDir>
@@ -12,38 +11,29 @@ namespace zelta::cli {
 
 int recuperar(const QStringList& args, QTextStream& out, QTextStream& err)
 {
-    if (args.size() != 1 || args.first().startsWith(u'-')) {
-        err << "Uso: zelta99 recuperar ARQUIVO [--dados PASTA]\n";
-        return kExitUsage;
-    }
-    try {
-        TDm_Dados dados(plat::sys::Settings::instance().dataDirectory());
-        const RecoveryResult r = recuperarDados(dados, args.first());
-        const QString nome = r.institution.sigla.isEmpty() ? r.institution.nome
-                                                            : r.institution.sigla + QStringLiteral(" - ") + r.institution.nome;
-        out << QStringLiteral("%1 (%2): %3 bolsistas, %4 orientadores recuperados\n")
-                   .arg(nome, r.institution.numero)
-                   .arg(r.holders)
-                   .arg(r.advisors);
-        printNotices(dados, err);
-        if (r.replacedDamaged)
-            err << QStringLiteral("O arquivo de dados estava danificado e foi refeito a partir do arquivo recuperado; o "
-                                  "arquivo danificado foi guardado em %1\n")
-                       .arg(QDir::toNativeSeparators(r.backupFile));
-        else if (!r.backupFile.isEmpty())
-            err << QStringLiteral("Cópia de segurança dos dados anteriores: %1\n").arg(QDir::toNativeSeparators(r.backupFile));
-        if (r.droppedHolders > 0)
-            err << QStringLiteral("%1 registro(s) sem CPF do bolsista não foram recuperados.\n").arg(r.droppedHolders);
-        if (r.incompleteTail > 0)
-            err << QStringLiteral("O arquivo termina no meio de um registro (%1 caracteres), que não foi recuperado.\n")
-                       .arg(r.incompleteTail);
-        return 0;
-    } catch (const RecoveryError& e) {
-        err << plat::sys::withFullStop(e.message()) << '\n';
-    } catch (const plat::db::DbError& e) {
-        err << plat::sys::withFullStop(e.message()) << '\n';
-    }
-    return kExitUsage;
+    if (args.size() != 1 || args.first().startsWith(u'-'))
+        throw plat::Error::usage({});
+    TDm_Dados dados(plat::sys::Settings::instance().dataDirectory());
+    const RecoveryResult r = recuperarDados(dados, args.first());
+    const QString nome
+        = r.institution.sigla.isEmpty() ? r.institution.nome : r.institution.sigla + QStringLiteral(" - ") + r.institution.nome;
+    out << QStringLiteral("%1 (%2): %3 bolsistas, %4 orientadores recuperados\n")
+               .arg(nome, r.institution.numero)
+               .arg(r.holders)
+               .arg(r.advisors);
+    printNotices(dados, err);
+    if (r.replacedDamaged)
+        err << QStringLiteral("O arquivo de dados estava danificado e foi refeito a partir do arquivo recuperado; o "
+                              "arquivo danificado foi guardado em %1\n")
+                   .arg(QDir::toNativeSeparators(r.backupFile));
+    else if (!r.backupFile.isEmpty())
+        err << QStringLiteral("Cópia de segurança dos dados anteriores: %1\n").arg(QDir::toNativeSeparators(r.backupFile));
+    if (r.droppedHolders > 0)
+        err << QStringLiteral("%1 registro(s) sem CPF do bolsista não foram recuperados.\n").arg(r.droppedHolders);
+    if (r.incompleteTail > 0)
+        err << QStringLiteral("O arquivo termina no meio de um registro (%1 caracteres), que não foi recuperado.\n")
+                   .arg(r.incompleteTail);
+    return 0;
 }
 
 } // namespace zelta::cli

@@ -3,10 +3,9 @@
 #include "app/cli/CliRelatorio.h"
 
 #include "data/TDm_Dados.h"
-#include "platform/db/DbError.h"
 #include "platform/db/Table.h"
 #include "platform/report/PdfWriter.h"
-#include "platform/system/FullStop.h"
+#include "platform/system/Error.h"
 #include "platform/system/Options.h"
 #include "platform/system/Settings.h"
 #include "validation/TFrm_Relatorio_Erro.h"
@@ -29,8 +28,6 @@ constexpr ReportKind kReports[] = {
     {"orientadores", relatorioOrientadores},
 };
 
-const char* kUsage = "Uso: zelta99 relatorio bolsistas|orientadores|erros --pdf ARQUIVO [--situacao Novo,Renovado,Excluído]\n";
-
 const ReportKind* findReport(const QString& name)
 {
     for (const ReportKind& kind : kReports)
@@ -44,7 +41,7 @@ const ReportKind* findReport(const QString& name)
 plat::report::PageModel relatorioErros(TDm_Dados& dados, const QStringList& options)
 {
     if (!options.isEmpty())
-        throw ReportUsageError{QStringLiteral("O relatório de erros não tem opções: %1").arg(options.join(u' '))};
+        throw plat::Error::usage(QStringLiteral("O relatório de erros não tem opções: %1").arg(options.join(u' ')));
     plat::db::Table& erros = *dados.Tb_Erro_Bol_Ori;
     erros.open();
     TFrm_Relatorio_Erro report(dados);
@@ -53,50 +50,30 @@ plat::report::PageModel relatorioErros(TDm_Dados& dados, const QStringList& opti
     return pages;
 }
 
-int relatorio(const QStringList& args, QTextStream& out, QTextStream& err)
+int relatorio(const QStringList& args, QTextStream& out, QTextStream&)
 {
-    if (args.isEmpty()) {
-        err << kUsage;
-        return kExitUsage;
-    }
+    if (args.isEmpty())
+        throw plat::Error::usage({});
     const ReportKind* kind = findReport(args.first());
-    if (!kind) {
-        err << QStringLiteral("Relatório desconhecido: %1\n").arg(args.first()) << kUsage;
-        return kExitUsage;
-    }
+    if (!kind)
+        throw plat::Error::usage(QStringLiteral("Relatório desconhecido: %1").arg(args.first()));
 
     QStringList options = args.mid(1);
     bool ok = true;
     const QString pdf = plat::sys::takeOption(options, QStringLiteral("--pdf"), &ok);
-    if (!ok || pdf.isEmpty()) {
-        err << "Falta o arquivo: --pdf ARQUIVO\n" << kUsage;
-        return kExitUsage;
-    }
+    if (!ok || pdf.isEmpty())
+        throw plat::Error::usage(QStringLiteral("Falta o arquivo: --pdf ARQUIVO"));
 
-    const QString dataDir = registerDirectory(err);
-    if (dataDir.isEmpty())
-        return kExitUsage;
-    try {
-        TDm_Dados dados(dataDir);
-        const plat::report::PageModel pages = kind->build(dados, options);
-        if (pages.isEmpty()) {
-            // No rows, no pages: there is nothing to print, and no file is written.
-            out << QStringLiteral("O relatório não tem linhas a imprimir; nenhum arquivo foi gravado.\n");
-            return 0;
-        }
-        QString error;
-        if (!plat::report::writePdf(pages, pdf, &error)) {
-            err << plat::sys::withFullStop(error) << '\n';
-            return kExitUsage;
-        }
-        out << QStringLiteral("%1: %2 página(s)\n").arg(QDir::toNativeSeparators(pdf)).arg(pages.pageCount());
+    TDm_Dados dados(registerDirectory());
+    const plat::report::PageModel pages = kind->build(dados, options);
+    if (pages.isEmpty()) {
+        // No rows, no pages: there is nothing to print, and no file is written.
+        out << QStringLiteral("O relatório não tem linhas a imprimir; nenhum arquivo foi gravado.\n");
         return 0;
-    } catch (const ReportUsageError& e) {
-        err << e.message << '\n' << kUsage;
-    } catch (const plat::db::DbError& e) {
-        err << plat::sys::withFullStop(e.message()) << '\n';
     }
-    return kExitUsage;
+    plat::report::writePdf(pages, pdf);
+    out << QStringLiteral("%1: %2 página(s)\n").arg(QDir::toNativeSeparators(pdf)).arg(pages.pageCount());
+    return 0;
 }
 
 } // namespace zelta::cli

@@ -4,6 +4,7 @@
 #include "app/cli/CliRelatorio.h"
 
 #include "data/TDm_Dados.h"
+#include "platform/system/Error.h"
 #include "reports/SelecaoRelatorio.h"
 
 namespace zelta::cli {
@@ -20,20 +21,17 @@ plat::report::PageModel relatorioBolsistas(TDm_Dados& dados, const QStringList& 
             list = options[i].mid(11);
             given = true;
         } else {
-            throw ReportUsageError{QStringLiteral("Opção desconhecida: %1").arg(options[i])};
+            throw plat::Error::usage(QStringLiteral("Opção desconhecida: %1").arg(options[i]));
         }
     }
-    SituacoesBolsista situacoes{true, true, true};
-    QString error;
-    if (given && !lerSituacoes(list, &situacoes, &error))
-        throw ReportUsageError{error};
+    const SituacoesBolsista situacoes = given ? lerSituacoes(list) : SituacoesBolsista{true, true, true};
     return paginasRelatorioBol(dados, situacoes);
 }
 
 plat::report::PageModel relatorioOrientadores(TDm_Dados& dados, const QStringList& options)
 {
     if (!options.isEmpty())
-        throw ReportUsageError{QStringLiteral("O relatório de orientadores não tem opções: %1").arg(options.join(u' '))};
+        throw plat::Error::usage(QStringLiteral("O relatório de orientadores não tem opções: %1").arg(options.join(u' ')));
     return paginasRelatorioOri(dados);
 }
 

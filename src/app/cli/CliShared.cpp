@@ -1,6 +1,7 @@
 #include "app/cli/CliCommands.h"
 
 #include "data/TDm_Dados.h"
+#include "platform/system/Error.h"
 #include "platform/system/FullStop.h"
 #include "platform/system/Settings.h"
 
@@ -9,14 +10,12 @@
 
 namespace zelta::cli {
 
-QString registerDirectory(QTextStream& err)
+QString registerDirectory()
 {
     const QString dataDir = plat::sys::Settings::instance().dataDirectory();
-    if (QFileInfo::exists(QDir(dataDir).filePath(QString::fromLatin1(TDm_Dados::kFileName))))
-        return dataDir;
-    const QString message = QStringLiteral("Não há dados do Zelta 99 na pasta %1").arg(QDir::toNativeSeparators(dataDir));
-    err << plat::sys::withFullStop(message) << '\n';
-    return QString();
+    if (!QFileInfo::exists(QDir(dataDir).filePath(QString::fromLatin1(TDm_Dados::kFileName))))
+        throw plat::Error::input(QStringLiteral("Não há dados do Zelta 99 na pasta %1").arg(QDir::toNativeSeparators(dataDir)));
+    return dataDir;
 }
 
 void printNotices(TDm_Dados& dados, QTextStream& err)

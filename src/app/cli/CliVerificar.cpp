@@ -1,8 +1,7 @@
 #include "app/cli/CliCommands.h"
 
 #include "data/TDm_Dados.h"
-#include "platform/db/DbError.h"
-#include "platform/system/FullStop.h"
+#include "platform/system/Error.h"
 #include "platform/system/Settings.h"
 #include "validation/TVlCpfCgc.h"
 #include "validation/Verificacao.h"
@@ -53,39 +52,28 @@ void writeJson(const ListaPendencias& lista, QTextStream& out)
 int verificar(const QStringList& args, QTextStream& out, QTextStream& err)
 {
     const bool json = args == QStringList{QStringLiteral("--json")};
-    if (!args.isEmpty() && !json) {
-        err << "Uso: zelta99 verificar [--json] [--dados PASTA]\n";
-        return kExitUsage;
-    }
-    const QString dataDir = registerDirectory(err);
-    if (dataDir.isEmpty())
-        return kExitUsage;
-    try {
-        TDm_Dados dados(dataDir);
-        dados.checkRegister();
-        printNotices(dados, err);
-        // The validator as the main window holds it.
-        TVlCpfCgc validator;
-        validator.loadStoredState();
-        Verificacao verificacao(dados, validator);
-        if (!json)
-            verificacao.setLogSink([&out](const QString& line) { out << line << '\n'; });
-        const int errors = verificacao.run();
-        dados.Tb_Erro_Bol_Ori->close();
-        if (json) {
-            // Every problem of every record, those that only stop the
-            // generation of the file included.
-            writeJson(verificacao.pendencias(), out);
-            out.flush();
-            return verificacao.pendencias().registros.isEmpty() ? 0 : 1;
-        }
+    if (!args.isEmpty() && !json)
+        throw plat::Error::usage({});
+    TDm_Dados dados(registerDirectory());
+    dados.checkRegister();
+    printNotices(dados, err);
+    // The validator as the main window holds it.
+    TVlCpfCgc validator;
+    validator.loadStoredState();
+    Verificacao verificacao(dados, validator);
+    if (!json)
+        verificacao.setLogSink([&out](const QString& line) { out << line << '\n'; });
+    const int errors = verificacao.run();
+    dados.Tb_Erro_Bol_Ori->close();
+    if (json) {
+        // Every problem of every record, those that only stop the
+        // generation of the file included.
+        writeJson(verificacao.pendencias(), out);
         out.flush();
-        return errors > 0 ? 1 : 0;
-    } catch (const plat::db::DbError& e) {
-        out.flush();
-        err << plat::sys::withFullStop(e.message()) << '\n';
+        return verificacao.pendencias().registros.isEmpty() ? 0 : 1;
     }
-    return kExitUsage;
+    out.flush();
+    return errors > 0 ? 1 : 0;
 }
 
 } // namespace zelta::cli

@@ -5,6 +5,7 @@
 #include "app/windows/ToolbarIcons.h"
 #include "app/windows/WindowCommands.h"
 #include "data/TDm_Dados.h"
+#include "platform/system/Error.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Help.h"
 #include "platform/ui/ModalRunner.h"
@@ -21,8 +22,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
-
-#include <stdexcept>
 
 namespace zelta {
 
@@ -272,7 +271,7 @@ void TZelta::activationSteps()
 
     TDm_Dados* dados = m_sessao.Dm_Dados;
     if (!dados)
-        throw std::logic_error("O módulo de dados não foi criado");
+        throw plat::Error::internal(QStringLiteral("O módulo de dados não foi criado"));
 
     // 2-4. With no holder at all, offer last year's file before anything else.
     {

@@ -1,6 +1,6 @@
 #include "platform/db/Database.h"
 
-#include "platform/db/DbError.h"
+#include "platform/system/Error.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -27,7 +27,7 @@ sqlite3* openHandle(const QString& filePath, int flags)
     if (rc != SQLITE_OK) {
         const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close(db);
-        throw DbError(QStringLiteral("Não foi possível abrir %1: %2").arg(QDir::toNativeSeparators(filePath), msg));
+        throw Error::database(QStringLiteral("Não foi possível abrir %1: %2").arg(QDir::toNativeSeparators(filePath), msg));
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, 3000);
@@ -66,27 +66,29 @@ bool Database::open(const QString& filePath, bool create, const std::function<vo
     const QFileInfo info(filePath);
     const bool exists = info.exists();
     if (!exists && !create)
-        throw DbError(QStringLiteral("O arquivo de dados %1 não foi encontrado").arg(QDir::toNativeSeparators(filePath)));
+        throw Error::database(QStringLiteral("O arquivo de dados %1 não foi encontrado").arg(QDir::toNativeSeparators(filePath)));
     if (exists && !info.isFile())
-        throw DbError(QStringLiteral("%1 não é um arquivo de dados").arg(QDir::toNativeSeparators(filePath)));
+        throw Error::database(QStringLiteral("%1 não é um arquivo de dados").arg(QDir::toNativeSeparators(filePath)));
     const QFileInfo dirInfo(info.absolutePath());
     if (!dirInfo.isDir())
-        throw DbError(QStringLiteral("A pasta de dados %1 não existe").arg(QDir::toNativeSeparators(info.absolutePath())));
+        throw Error::database(
+            QStringLiteral("A pasta de dados %1 não existe").arg(QDir::toNativeSeparators(info.absolutePath())));
     // The journal lives beside the file, so a folder without write permission
     // cannot hold working data even when the file itself is readable.
     if (!dirInfo.isWritable())
-        throw DbError(QStringLiteral("A pasta de dados %1 não permite gravação; verifique as permissões")
-                          .arg(QDir::toNativeSeparators(info.absolutePath())));
+        throw Error::database(QStringLiteral("A pasta de dados %1 não permite gravação; verifique as permissões")
+                                  .arg(QDir::toNativeSeparators(info.absolutePath())));
     if (exists && !info.isWritable())
-        throw DbError(QStringLiteral("O arquivo de dados %1 é somente leitura; verifique as permissões")
-                          .arg(QDir::toNativeSeparators(filePath)));
+        throw Error::database(QStringLiteral("O arquivo de dados %1 é somente leitura; verifique as permissões")
+                                  .arg(QDir::toNativeSeparators(filePath)));
 
     m_db = openHandle(filePath, SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0));
     m_path = info.absoluteFilePath();
-    const auto failOpen = [this, &filePath](const DbError& e) {
+    const auto failOpen = [this, &filePath](const Error& e) {
         close();
         m_path.clear();
-        throw DbError(QStringLiteral("Não foi possível abrir %1: %2").arg(QDir::toNativeSeparators(filePath), e.message()));
+        throw Error::database(
+            QStringLiteral("Não foi possível abrir %1: %2").arg(QDir::toNativeSeparators(filePath), e.message()));
     };
     try {
         // Reading the schema is the first access to the file: a file that is not
@@ -97,7 +99,7 @@ bool Database::open(const QString& filePath, bool create, const std::function<vo
         // setting writes to the file.
         exec(QStringLiteral("PRAGMA mmap_size=536870912"));
         exec(QStringLiteral("PRAGMA cache_size=-65536"));
-    } catch (const DbError& e) {
+    } catch (const Error& e) {
         failOpen(e);
     }
     if (accept) {
@@ -113,7 +115,7 @@ bool Database::open(const QString& filePath, bool create, const std::function<vo
         exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
         exec(QStringLiteral("PRAGMA foreign_keys=OFF"));
-    } catch (const DbError& e) {
+    } catch (const Error& e) {
         failOpen(e);
     }
     return !exists;
@@ -160,7 +162,7 @@ sqlite3* Database::handle() const
         self->m_opening = false;
     }
     if (!m_db)
-        throw DbError(QStringLiteral("O banco de dados não está aberto"));
+        throw Error::database(QStringLiteral("O banco de dados não está aberto"));
     return m_db;
 }
 
@@ -179,7 +181,7 @@ const TableDef& Database::table(const QString& name) const
     for (const TableDef& t : m_tables)
         if (t.name.compare(name.trimmed(), Qt::CaseInsensitive) == 0)
             return t;
-    throw DbError(QStringLiteral("Tabela não encontrada: %1").arg(name));
+    throw Error::database(QStringLiteral("Tabela não encontrada: %1").arg(name));
 }
 
 bool Database::hasTable(const QString& name) const
@@ -219,7 +221,7 @@ void Database::emptyTable(const QString& name)
     const TableDef& def = table(name);
     for (auto it = m_openCursors.cbegin(); it != m_openCursors.cend(); ++it)
         if (it.value().compare(def.name, Qt::CaseInsensitive) == 0)
-            throw DbError(QStringLiteral("A tabela %1 está em uso").arg(def.name));
+            throw Error::database(QStringLiteral("A tabela %1 está em uso").arg(def.name));
     exec(QStringLiteral("DELETE FROM \"%1\"").arg(def.name));
 }
 
@@ -236,7 +238,7 @@ void Database::backupTo(const QString& targetPath) const
     if (!backup) {
         const QString msg = QString::fromUtf8(sqlite3_errmsg(target));
         sqlite3_close(target);
-        throw DbError(msg);
+        throw Error::database(msg);
     }
     rc = sqlite3_backup_step(backup, -1);
     sqlite3_backup_finish(backup);
@@ -249,7 +251,7 @@ void Database::backupTo(const QString& targetPath) const
     if (rc != SQLITE_OK) {
         const QString msg = QString::fromUtf8(sqlite3_errmsg(target));
         sqlite3_close(target);
-        throw DbError(msg);
+        throw Error::database(msg);
     }
     sqlite3_close(target);
 }
@@ -285,7 +287,7 @@ QStringList Database::checkFile(const QString& filePath, bool quick)
     sqlite3* db = nullptr;
     try {
         db = openHandle(filePath, SQLITE_OPEN_READONLY);
-    } catch (const DbError& e) {
+    } catch (const Error& e) {
         return {e.message()};
     }
     // The full check compares every index with its table: with SQLite's
@@ -301,7 +303,7 @@ QStringList Database::rebuildIndexes(const QString& filePath)
     sqlite3* db = nullptr;
     try {
         db = openHandle(filePath, SQLITE_OPEN_READWRITE);
-    } catch (const DbError& e) {
+    } catch (const Error& e) {
         return {e.message()};
     }
     QStringList problems;

@@ -1,6 +1,6 @@
 #include "platform/db/Field.h"
 
-#include "platform/db/DbError.h"
+#include "platform/system/Error.h"
 
 #include <QLocale>
 
@@ -34,7 +34,7 @@ qint64 Field::asInteger() const
         bool ok = false;
         const qint64 n = text.toLongLong(&ok);
         if (!ok)
-            throw DbError(QStringLiteral("'%1' is not a valid integer value").arg(v.toString()));
+            throw Error::database(QStringLiteral("'%1' is not a valid integer value").arg(v.toString()));
         return n;
     }
     }
@@ -54,7 +54,7 @@ double Field::asFloat() const
         if (!ok)
             d = QString(text).replace(u',', u'.').toDouble(&ok);
         if (!ok)
-            throw DbError(QStringLiteral("'%1' is not a valid floating point value").arg(v.toString()));
+            throw Error::database(QStringLiteral("'%1' is not a valid floating point value").arg(v.toString()));
         return d;
     }
     return v.toDouble();
@@ -105,7 +105,7 @@ QVariant Field::fromText(const FieldDef& def, const QString& text)
         bool ok = false;
         const qint64 n = trimmed.toLongLong(&ok);
         if (!ok)
-            throw DbError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+            throw Error::database(QStringLiteral("'%1' is not a valid integer value").arg(text));
         return QVariant(n);
     }
     case FieldType::Float: {
@@ -116,7 +116,7 @@ QVariant Field::fromText(const FieldDef& def, const QString& text)
         if (!ok)
             d = QString(trimmed).replace(u',', u'.').toDouble(&ok);
         if (!ok)
-            throw DbError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+            throw Error::database(QStringLiteral("'%1' is not a valid floating point value").arg(text));
         return QVariant(d);
     }
     case FieldType::Date: {
@@ -127,7 +127,7 @@ QVariant Field::fromText(const FieldDef& def, const QString& text)
             return QVariant();
         const QDate d = QDate::fromString(trimmed, QStringLiteral("d/M/yyyy"));
         if (!d.isValid())
-            throw DbError(QStringLiteral("'%1' is not a valid date").arg(text));
+            throw Error::database(QStringLiteral("'%1' is not a valid date").arg(text));
         return QVariant(d);
     }
     }

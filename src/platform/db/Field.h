@@ -44,7 +44,7 @@ public:
     void clear() { setValue(QVariant()); }
 
     static QString toText(const FieldDef& def, const QVariant& value);
-    static QVariant fromText(const FieldDef& def, const QString& text);   // throws DbError
+    static QVariant fromText(const FieldDef& def, const QString& text);   // throws plat::Error
 
 private:
     FieldSource* m_source;

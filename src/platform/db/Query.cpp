@@ -1,6 +1,6 @@
 #include "platform/db/Query.h"
 
-#include "platform/db/DbError.h"
+#include "platform/system/Error.h"
 
 #include <QDate>
 #include <QSet>
@@ -167,7 +167,7 @@ void Query::close()
 void Query::first()
 {
     if (!m_open)
-        throw DbError(QStringLiteral("A consulta está fechada"));
+        throw Error::database(QStringLiteral("A consulta está fechada"));
     m_pos = m_rows.isEmpty() ? -1 : 0;
     m_bof = true;
     m_eof = m_rows.isEmpty();
@@ -177,7 +177,7 @@ void Query::first()
 void Query::last()
 {
     if (!m_open)
-        throw DbError(QStringLiteral("A consulta está fechada"));
+        throw Error::database(QStringLiteral("A consulta está fechada"));
     m_pos = int(m_rows.size()) - 1;
     m_eof = true;
     m_bof = m_rows.isEmpty();
@@ -239,7 +239,7 @@ Field Query::field(const QString& name)
 {
     const int i = fieldIndexOf(name);
     if (i < 0)
-        throw DbError(QStringLiteral("%1: campo '%2' não encontrado").arg(objectName(), name));
+        throw Error::database(QStringLiteral("%1: campo '%2' não encontrado").arg(objectName(), name));
     return Field(this, i);
 }
 
@@ -247,14 +247,14 @@ QVariant Query::value(const QString& name) const
 {
     const int i = fieldIndexOf(name);
     if (i < 0)
-        throw DbError(QStringLiteral("%1: campo '%2' não encontrado").arg(objectName(), name));
+        throw Error::database(QStringLiteral("%1: campo '%2' não encontrado").arg(objectName(), name));
     return fieldValue(i);
 }
 
 QVariant Query::fieldValue(int index) const
 {
     if (!m_open)
-        throw DbError(QStringLiteral("A consulta está fechada"));
+        throw Error::database(QStringLiteral("A consulta está fechada"));
     if (m_pos < 0)
         return m_fields.at(index).type == FieldType::Text ? QVariant(QString()) : QVariant();
     return m_rows.at(m_pos).at(index);
@@ -262,7 +262,7 @@ QVariant Query::fieldValue(int index) const
 
 void Query::setFieldValue(int, const QVariant&)
 {
-    throw DbError(QStringLiteral("O resultado de uma consulta não pode ser alterado"));
+    throw Error::database(QStringLiteral("O resultado de uma consulta não pode ser alterado"));
 }
 
 } // namespace plat::db

@@ -1,6 +1,6 @@
 #include "platform/db/Sqlite.h"
 
-#include "platform/db/DbError.h"
+#include "platform/system/Error.h"
 
 #include <QDate>
 #include <sqlite3.h>
@@ -18,7 +18,7 @@ void throwSqlite(sqlite3* db, int rc)
         text = QStringLiteral("O banco de dados está danificado (%1)").arg(text);
     else if ((rc & 0xff) == SQLITE_FULL)
         text = QStringLiteral("Não há espaço em disco para gravar os dados (%1)").arg(text);
-    throw DbError(text);
+    throw Error::database(text);
 }
 
 Statement::Statement(sqlite3* db, const QString& sql) : m_db(db)

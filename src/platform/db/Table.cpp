@@ -1,6 +1,6 @@
 #include "platform/db/Table.h"
 
-#include "platform/db/DbError.h"
+#include "platform/system/Error.h"
 
 #include <QVarLengthArray>
 #include <sqlite3.h>
@@ -153,7 +153,7 @@ const TableDef& Table::definition() const
 void Table::requireOpen() const
 {
     if (m_state == State::Inactive)
-        throw DbError(QStringLiteral("A tabela %1 está fechada").arg(m_tableName));
+        throw Error::database(QStringLiteral("A tabela %1 está fechada").arg(m_tableName));
 }
 
 Statement& Table::cached(const QString& sql) const
@@ -212,7 +212,7 @@ void Table::setIndexName(const QString& name)
     if (m_state != State::Inactive || m_db.hasTable(m_tableName)) {
         index = definition().indexByName(name);
         if (!index && !name.trimmed().isEmpty())
-            throw DbError(QStringLiteral("Índice não encontrado: %1").arg(name));
+            throw Error::database(QStringLiteral("Índice não encontrado: %1").arg(name));
     }
     m_indexName = name;
     m_indexFieldNames.clear();
@@ -237,7 +237,7 @@ void Table::setIndexFieldNames(const QString& fields)
     if (m_state != State::Inactive || m_db.hasTable(m_tableName)) {
         index = names.isEmpty() ? definition().indexByName(QString()) : definition().indexByFields(names);
         if (!index)
-            throw DbError(QStringLiteral("Não há índice para os campos %1").arg(fields));
+            throw Error::database(QStringLiteral("Não há índice para os campos %1").arg(fields));
     }
     m_indexFieldNames = fields;
     m_indexName.clear();
@@ -265,7 +265,8 @@ void Table::open()
         ? def.indexByFields(m_indexFieldNames.split(u';', Qt::SkipEmptyParts))
         : def.indexByName(m_indexName);
     if (!index)
-        throw DbError(QStringLiteral("Índice não encontrado: %1").arg(m_indexFieldNames.isEmpty() ? m_indexName : m_indexFieldNames));
+        throw Error::database(
+            QStringLiteral("Índice não encontrado: %1").arg(m_indexFieldNames.isEmpty() ? m_indexName : m_indexFieldNames));
     resolveOrdering(index);
     m_rangeActive = false;
     dropAhead();
@@ -681,7 +682,7 @@ Field Table::field(const QString& name)
 {
     const int i = fieldIndexOf(name);
     if (i < 0)
-        throw DbError(QStringLiteral("%1: campo '%2' não encontrado").arg(m_tableName, name));
+        throw Error::database(QStringLiteral("%1: campo '%2' não encontrado").arg(m_tableName, name));
     return Field(this, i);
 }
 
@@ -689,7 +690,7 @@ QVariant Table::value(const QString& name) const
 {
     const int i = fieldIndexOf(name);
     if (i < 0)
-        throw DbError(QStringLiteral("%1: campo '%2' não encontrado").arg(m_tableName, name));
+        throw Error::database(QStringLiteral("%1: campo '%2' não encontrado").arg(m_tableName, name));
     return fieldValue(i);
 }
 
@@ -747,9 +748,9 @@ void Table::setFieldValue(int index, const QVariant& v)
         return;
     }
     if (m_state != State::Edit && m_state != State::Insert)
-        throw DbError(QStringLiteral("A tabela %1 não está em modo de edição ou inclusão").arg(m_tableName));
+        throw Error::database(QStringLiteral("A tabela %1 não está em modo de edição ou inclusão").arg(m_tableName));
     if (def.type == FieldType::AutoInc)
-        throw DbError(QStringLiteral("O campo %1 é numerado pela tabela e não pode ser alterado").arg(def.name));
+        throw Error::database(QStringLiteral("O campo %1 é numerado pela tabela e não pode ser alterado").arg(def.name));
     const QVariant n = normalise(def, v);
     if (m_buffer[index] == n && m_buffer[index].isNull() == n.isNull())
         return;
@@ -792,7 +793,7 @@ void Table::edit()
         Statement& st = cached(QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?").arg(selectList(), quoted(definition().name)));
         st.bind(1, m_current.rowid);
         if (!st.step())
-            throw DbError(QStringLiteral("O registro foi excluído por outro usuário"));
+            throw Error::database(QStringLiteral("O registro foi excluído por outro usuário"));
         fresh = readRow(st);
         st.reset();
     }
@@ -881,7 +882,7 @@ void Table::remove()
     if (m_state != State::Browse)
         cancel();
     if (!m_hasRecord)
-        throw DbError(QStringLiteral("Não há registro para excluir na tabela %1").arg(m_tableName));
+        throw Error::database(QStringLiteral("Não há registro para excluir na tabela %1").arg(m_tableName));
     const Bookmark was = bookmark();
     Statement& del = cached(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(quoted(definition().name)));
     del.bind(1, was.rowid);

@@ -1,12 +1,13 @@
 #include "platform/report/PdfWriter.h"
 
 #include "platform/report/TextMeasurer.h"
+#include "platform/system/AtomicFile.h"
+#include "platform/system/Error.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFontInfo>
 #include <QHash>
-#include <QSaveFile>
 
 #include <charconv>
 #include <cmath>
@@ -283,20 +284,12 @@ QByteArray pageContent(const Page& page, double paperHeight, FontResources& font
     return out;
 }
 
-void failure(QString* error, const QString& message)
-{
-    if (error)
-        *error = message;
-}
-
 } // namespace
 
-bool writePdf(const PageModel& model, QIODevice& device, QString* error)
+void writePdf(const PageModel& model, QIODevice& device)
 {
-    if (model.isEmpty()) {
-        failure(error, QStringLiteral("O relatório não tem linhas a imprimir"));
-        return false;
-    }
+    if (model.isEmpty())
+        throw plat::Error::output(QStringLiteral("O relatório não tem linhas a imprimir"));
 
     PdfDocument doc(device);
     doc.write("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n", 15);
@@ -346,36 +339,26 @@ bool writePdf(const PageModel& model, QIODevice& device, QString* error)
                          + created + ") >>");
     doc.finish(catalog, info);
 
-    if (!doc.ok()) {
-        failure(error, QStringLiteral("Falha ao gravar o PDF: %1").arg(device.errorString()));
-        return false;
-    }
-    return true;
+    if (!doc.ok())
+        throw plat::Error::output(QStringLiteral("Falha ao gravar o PDF: %1").arg(device.errorString()));
 }
 
-bool writePdf(const PageModel& model, const QString& path, QString* error)
+void writePdf(const PageModel& model, const QString& path)
 {
     const QString shown = QDir::toNativeSeparators(path);
-    if (model.isEmpty()) {
-        failure(error, QStringLiteral("O relatório não tem linhas a imprimir"));
-        return false;
+    if (model.isEmpty())
+        throw plat::Error::output(QStringLiteral("O relatório não tem linhas a imprimir"));
+    plat::sys::AtomicFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw plat::Error::output(file.errorString());
+    try {
+        writePdf(model, file);
+    } catch (const plat::Error& e) {
+        file.discard();
+        throw plat::Error::output(QStringLiteral("Não foi possível gravar %1: %2").arg(shown, e.message()));
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        failure(error, QStringLiteral("Não foi possível gravar %1: %2").arg(shown, file.errorString()));
-        return false;
-    }
-    QString why;
-    if (!writePdf(model, file, &why)) {
-        file.cancelWriting();
-        failure(error, QStringLiteral("Não foi possível gravar %1: %2").arg(shown, why));
-        return false;
-    }
-    if (!file.commit()) {
-        failure(error, QStringLiteral("Não foi possível gravar %1: %2").arg(shown, file.errorString()));
-        return false;
-    }
-    return true;
+    if (!file.commit())
+        throw plat::Error::output(file.errorString());
 }
 
 } // namespace plat::report

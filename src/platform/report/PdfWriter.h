@@ -19,11 +19,12 @@ namespace plat::report {
 // Nothing is embedded, which keeps a report of thousands of pages small and
 // quick to write.
 
-// To a device open for writing. Returns false, with a message in error, when
-// the model has no pages or a write fails.
-bool writePdf(const PageModel& model, QIODevice& device, QString* error = nullptr);
+// To a device open for writing. Throws plat::Error (Output) when the model has
+// no pages or a write fails.
+void writePdf(const PageModel& model, QIODevice& device);
 
-// To a file, which appears complete or not at all.
-bool writePdf(const PageModel& model, const QString& path, QString* error = nullptr);
+// To a file, which appears complete or not at all. A device, fifo or socket
+// of that name is refused, never replaced.
+void writePdf(const PageModel& model, const QString& path);
 
 } // namespace plat::report

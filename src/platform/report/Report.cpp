@@ -1,13 +1,13 @@
 #include "platform/report/Report.h"
 
-#include "platform/db/DbError.h"
+#include "platform/system/Error.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace plat::report {
 
-using plat::db::DbError;
+using plat::Error;
 
 // ------------------------------------------------------------------ band context
 
@@ -16,7 +16,7 @@ ReportItem& BandContext::item(const QString& name)
     for (ReportItem& it : m_items)
         if (it.name.compare(name, Qt::CaseInsensitive) == 0)
             return it;
-    throw DbError(QStringLiteral("Relatório: item '%1' não encontrado").arg(name));
+    throw Error::layout(QStringLiteral("Relatório: item '%1' não encontrado").arg(name));
 }
 
 void BandContext::setText(const QString& itemName, const QString& text) { item(itemName).text = text; }
@@ -150,7 +150,7 @@ private:
         case ItemKind::DataField: {
             const ReportSource* src = item.source == FieldSource::Detail ? detail : master;
             if (!src)
-                throw DbError(QStringLiteral("Relatório: o campo '%1' não tem origem de dados").arg(item.field));
+                throw Error::layout(QStringLiteral("Relatório: o campo '%1' não tem origem de dados").arg(item.field));
             return src->text(item.field);
         }
         }

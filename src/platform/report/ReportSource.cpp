@@ -1,17 +1,17 @@
 #include "platform/report/ReportSource.h"
 
-#include "platform/db/DbError.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
+#include "platform/system/Error.h"
 
 namespace plat::report {
 
-using plat::db::DbError;
+using plat::Error;
 using plat::db::Field;
 
 void ReportSource::follow(const QVariant&)
 {
-    throw DbError(QStringLiteral("Esta origem de dados não pode ser ligada a um mestre"));
+    throw Error::layout(QStringLiteral("Esta origem de dados não pode ser ligada a um mestre"));
 }
 
 namespace {
@@ -26,7 +26,7 @@ int lookUp(QHash<QString, int>& cache, const plat::db::FieldSource& source, cons
         return *it;
     const int index = source.fieldIndexOf(field);
     if (index < 0)
-        throw DbError(QStringLiteral("%1: campo '%2' não encontrado").arg(source.sourceName(), field));
+        throw Error::layout(QStringLiteral("%1: campo '%2' não encontrado").arg(source.sourceName(), field));
     cache.insert(key, index);
     return index;
 }
@@ -86,8 +86,8 @@ void TableSource::follow(const QVariant& key)
         m_none = !ok || !m_table.gotoBookmark(plat::db::Bookmark{{number}, number});
         return;
     }
-    throw DbError(QStringLiteral("%1: a ligação pelo campo '%2' precisa de uma ordem por esse campo")
-                      .arg(m_table.tableName(), m_keyField));
+    throw Error::layout(
+        QStringLiteral("%1: a ligação pelo campo '%2' precisa de uma ordem por esse campo").arg(m_table.tableName(), m_keyField));
 }
 
 // ------------------------------------------------------------------ query

@@ -136,6 +136,17 @@ bool AtomicFile::open(OpenMode mode)
         setErrorString(QStringLiteral("Modo de abertura não aceito para %1").arg(QDir::toNativeSeparators(m_fileName)));
         return false;
     }
+    // A device, a fifo or a socket under the final name would be replaced by
+    // the rename: /dev/null given as the target must stay a device.
+    struct stat existing {};
+    if (::stat(QFile::encodeName(m_fileName).constData(), &existing) == 0 && !S_ISREG(existing.st_mode)
+        && !S_ISDIR(existing.st_mode)) {
+        m_failed = true;
+        setErrorString(QStringLiteral("%1 não é um arquivo comum (é um dispositivo, uma fila ou um soquete) e não foi "
+                                      "substituído")
+                           .arg(QDir::toNativeSeparators(m_fileName)));
+        return false;
+    }
     const QFileInfo target(m_fileName);
     // Hidden, and named after the target, so that a temporary file left by a
     // crash is recognisable and never mistaken for the file itself.

@@ -10,7 +10,8 @@ namespace plat::sys {
 
 // A file that appears under its final name only when it is complete.
 //
-// open() creates a temporary file beside the target (same directory, so the
+// open() refuses a target that exists and is not a regular file (a device, a
+// fifo, a socket), which the rename would replace. It creates a temporary file beside the target (same directory, so the
 // final rename cannot cross file systems). Writes are buffered and go to that
 // temporary file. commit() writes what is left, flushes it to the device,
 // reads it back and compares it with what was written, and only then renames

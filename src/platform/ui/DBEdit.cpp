@@ -1,6 +1,6 @@
 #include "platform/ui/DBEdit.h"
 
-#include "platform/db/DbError.h"
+#include "platform/system/Error.h"
 #include "platform/ui/FieldLink.h"
 #include "platform/ui/Guard.h"
 
@@ -55,7 +55,7 @@ void DBEdit::write(const QString& value)
         try {
             m_link->writeText(value);
             m_pending = false;
-        } catch (const plat::db::DbError&) {
+        } catch (const plat::Error&) {
             m_pending = true;
         }
         return;
@@ -70,7 +70,7 @@ bool DBEdit::acceptLeave(QString* error)
     try {
         writePending();
         return true;
-    } catch (const plat::db::DbError& e) {
+    } catch (const plat::Error& e) {
         *error = e.message();
         return false;
     }
@@ -88,7 +88,7 @@ void DBEdit::commitPendingText()
 {
     try {
         writePending();
-    } catch (const plat::db::DbError&) {
+    } catch (const plat::Error&) {
         setFocus();
         throw;
     }

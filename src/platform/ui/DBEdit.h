@@ -31,7 +31,7 @@ public:
     // number), as when a button that takes no focus is clicked while the box
     // still has it.
     // Writes that text; when it does not convert, puts the focus back in the
-    // box and throws DbError with the conversion's message.
+    // box and throws plat::Error with the conversion's message.
     void commitPendingText();
 
 protected:
@@ -42,7 +42,7 @@ private:
     void applyDefinition();
     void load();
     void write(const QString& value);
-    void writePending();   // throws DbError when the text does not convert
+    void writePending();   // throws plat::Error when the text does not convert
 
     FieldLink* m_link;
     bool m_pending = false;   // typed text not yet converted into the field

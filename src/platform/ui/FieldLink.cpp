@@ -1,10 +1,10 @@
 #include "platform/ui/FieldLink.h"
 
 #include "platform/db/DataSource.h"
-#include "platform/db/DbError.h"
 #include "platform/db/Field.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
+#include "platform/system/Error.h"
 
 #include <QScopedValueRollback>
 
@@ -101,7 +101,7 @@ QString FieldLink::text() const
 void FieldLink::writeText(const QString& text)
 {
     if (!isBound())
-        throw plat::db::DbError(QStringLiteral("O campo %1 não está disponível").arg(m_fieldName));
+        throw plat::Error::database(QStringLiteral("O campo %1 não está disponível").arg(m_fieldName));
     QScopedValueRollback<bool> writing(m_writing, true);
     FieldSource* s = source();
     const QVariant value = Field::fromText(s->fieldDef(m_index), text);

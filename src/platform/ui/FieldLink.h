@@ -37,7 +37,7 @@ public:
     QString text() const;
 
     // Writes the text into the current record, putting a table's current record
-    // into editing first when it is only being browsed. Throws DbError when the
+    // into editing first when it is only being browsed. Throws plat::Error when the
     // text does not convert to the field's type or the record cannot be written.
     void writeText(const QString& text);
 

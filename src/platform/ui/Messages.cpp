@@ -1,6 +1,6 @@
 #include "platform/ui/Messages.h"
 
-#include "platform/db/DbError.h"
+#include "platform/system/Error.h"
 #include "platform/ui/ModalRunner.h"
 
 #include <QApplication>
@@ -129,7 +129,7 @@ QString exceptionText(std::exception_ptr error)
 {
     try {
         std::rethrow_exception(error);
-    } catch (const plat::db::DbError& e) {
+    } catch (const plat::Error& e) {
         return e.message();
     } catch (const std::exception& e) {
         return QString::fromUtf8(e.what());

@@ -3,6 +3,7 @@
 #include "platform/report/PagePainter.h"
 #include "platform/report/PdfWriter.h"
 #include "platform/report/Report.h"
+#include "platform/system/Error.h"
 #include "platform/ui/BusyCursor.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Messages.h"
@@ -382,7 +383,7 @@ void PreviewWindow::printTo(QPrinter& printer)
     BusyCursor busy;
     QPainter painter;
     if (!painter.begin(&printer))
-        throw std::runtime_error("Não foi possível iniciar a impressão");
+        throw plat::Error::output(QStringLiteral("Não foi possível iniciar a impressão"));
     for (int n = from; n <= to; ++n) {
         if (n > from)
             printer.newPage();
@@ -391,10 +392,10 @@ void PreviewWindow::printTo(QPrinter& printer)
     painter.end();
 }
 
-bool PreviewWindow::savePdf(const QString& path, QString* error)
+void PreviewWindow::savePdf(const QString& path)
 {
     BusyCursor busy;
-    return plat::report::writePdf(m_pages, path, error);
+    plat::report::writePdf(m_pages, path);
 }
 
 void PreviewWindow::BtnImprimirClick()
@@ -421,9 +422,11 @@ void PreviewWindow::BtnSalvarPdfClick()
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     if (showModal(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    QString error;
-    if (!savePdf(dialog.selectedFiles().first(), &error))
-        showError(error, this);
+    try {
+        savePdf(dialog.selectedFiles().first());
+    } catch (const plat::Error& e) {
+        showError(e.message(), this);
+    }
 }
 
 void showPreview(const plat::report::Report& report, QWidget* parent)

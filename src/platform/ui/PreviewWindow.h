@@ -45,10 +45,10 @@ public:
     bool twoPages() const { return m_twoPages; }
 
     // The work behind the buttons, after their dialogs: print the chosen pages
-    // on a printer, or write every page to a PDF file (false and a message in
-    // error on failure).
+    // on a printer, or write every page to a PDF file. Both throw plat::Error
+    // on failure.
     void printTo(QPrinter& printer);
-    bool savePdf(const QString& path, QString* error = nullptr);
+    void savePdf(const QString& path);
 
     // Handlers of the buttons.
     void BtnImprimirClick();
