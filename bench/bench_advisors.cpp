@@ -2,7 +2,7 @@
 // of search as you type (the cursor moves, the grid and the title follow).
 #include "advisors/windows/TFrm_Orientadores.h"
 #include "data/TDm_Dados.h"
-#include "app/windows/AppContext.h"
+#include "data/windows/Sessao.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBMemo.h"
 #include "platform/ui/MaskEdit.h"
@@ -42,9 +42,9 @@ int main(int argc, char** argv)
     const double build = timeMs([&] { reg = std::make_unique<Register>(RegisterShape{100000, 0, 0.0}); });
     report(QStringLiteral("build register (100,000 advisors)"), build, QStringLiteral("ms"));
     TVlCpfCgc validator;
-    AppContext ctx;
-    ctx.Dm_Dados = &reg->dm();
-    ctx.VerificarCpfCgc = &validator;
+    Sessao sessao;
+    sessao.Dm_Dados = &reg->dm();
+    sessao.VerificarCpfCgc = &validator;
     reg->dm().database().handle();
 
     // Opening: the best of three.
@@ -52,7 +52,7 @@ int main(int argc, char** argv)
     for (int run = 0; run < 3; ++run) {
         std::unique_ptr<TFrm_Orientadores> w;
         open = std::min(open, timeMs([&] {
-            w = std::make_unique<TFrm_Orientadores>(ctx);
+            w = std::make_unique<TFrm_Orientadores>(sessao);
             w->show();
             paintNow(*w);
         }));
@@ -62,7 +62,7 @@ int main(int argc, char** argv)
 
     // Keystrokes: names spread over the alphabet, typed letter by letter; each
     // keystroke moves the cursor and repaints the grid and the title.
-    TFrm_Orientadores w(ctx);
+    TFrm_Orientadores w(sessao);
     w.show();
     paintNow(w);
     // The grid samples the positions of a large table in idle time after it

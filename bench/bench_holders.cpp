@@ -1,7 +1,7 @@
 // The holder list on 100,000 holders: opening the window with its three counts
 // against the quota, and one keystroke of search as you type (the cursor
 // moves and the grid follows).
-#include "app/windows/AppContext.h"
+#include "data/windows/Sessao.h"
 #include "data/TDm_Dados.h"
 #include "holders/windows/TFrm_Bolsistas.h"
 #include "platform/ui/DBGrid.h"
@@ -40,15 +40,15 @@ int main(int argc, char** argv)
     const double build = timeMs([&] { reg = std::make_unique<Register>(RegisterShape{20000, 100000}); });
     report(QStringLiteral("build register (20,000 advisors, 100,000 holders)"), build, QStringLiteral("ms"));
     TVlCpfCgc validator;
-    AppContext ctx;
-    ctx.Dm_Dados = &reg->dm();
-    ctx.VerificarCpfCgc = &validator;
+    Sessao sessao;
+    sessao.Dm_Dados = &reg->dm();
+    sessao.VerificarCpfCgc = &validator;
 
     double open = 1e9;
     for (int run = 0; run < 3; ++run) {
         std::unique_ptr<TFrm_Bolsistas> w;
         open = std::min(open, timeMs([&] {
-            w = std::make_unique<TFrm_Bolsistas>(ctx);
+            w = std::make_unique<TFrm_Bolsistas>(sessao);
             w->show();
             paintNow(*w);
         }));
@@ -57,7 +57,7 @@ int main(int argc, char** argv)
            QStringLiteral("ms"), QStringLiteral("< 150 ms"));
 
     double counters = 1e9;
-    TFrm_Bolsistas w(ctx);
+    TFrm_Bolsistas w(sessao);
     w.show();
     paintNow(w);
     for (int run = 0; run < 3; ++run)

@@ -2,7 +2,6 @@
 
 #include "advisors/windows/TFrm_Cad_Orientador.h"
 #include "advisors/AdvisorRules.h"
-#include "advisors/windows/TFrm_Orientadores.h"
 #include "platform/ui/DBEdit.h"
 #include "platform/ui/DBMemo.h"
 #include "platform/ui/RadioGroup.h"
@@ -14,13 +13,8 @@ namespace zelta::test {
 
 AdvisorFixture::AdvisorFixture()
 {
-    ctx.Dm_Dados = &data.dm();
-    ctx.VerificarCpfCgc = &validator;
-    Novo_Orientador = false;
-    Chave_Orientador.clear();
-    Cpf_Excluido.clear();
-    Codigo_Excluido = 0;
-    SubArea_Selecionada.clear();
+    sessao.Dm_Dados = &data.dm();
+    sessao.VerificarCpfCgc = &validator;
 }
 
 AdvisorFixture::~AdvisorFixture()

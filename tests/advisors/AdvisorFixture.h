@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/windows/AppContext.h"
+#include "data/windows/Sessao.h"
 #include "platform/ui/TestHooks.h"
 #include "support/TestData.h"
 #include "validation/TVlCpfCgc.h"
@@ -22,7 +22,7 @@ struct AdvisorFixture {
 
     TestData data;
     TVlCpfCgc validator;
-    AppContext ctx;
+    Sessao sessao;
     plat::ui::MessageRecorder messages;
     plat::ui::ModalDriver modals;
 

@@ -32,9 +32,9 @@ namespace {
 
 std::unique_ptr<TFrm_Cad_Orientador> openForm(AdvisorFixture& f, bool novo)
 {
-    Novo_Orientador = novo;
+    f.sessao.Novo_Orientador = novo;
     f.dm().Tb_Orientador->open();   // the list has it open
-    auto form = std::make_unique<TFrm_Cad_Orientador>(f.ctx);
+    auto form = std::make_unique<TFrm_Cad_Orientador>(f.sessao);
     form->show();
     if (!QTest::qWaitForWindowActive(form.get()))
         qWarning("the entry form did not become active");
@@ -156,8 +156,8 @@ private slots:
         QCOMPARE(advisorField(f, QStringLiteral("CATEGORIA"), codigo), QStringLiteral("  "));
         const QString code = f.value(QStringLiteral("SELECT CODIGO FROM GRANDE_A WHERE SUBAREA='FISICA DO SOLO'"));
         QCOMPARE(advisorField(f, QStringLiteral("COD_AREA"), codigo), areaCodeDigits(code));
-        QCOMPARE(Chave_Orientador, QStringLiteral("MARIA SOUZA"));
-        QVERIFY(!Novo_Orientador);
+        QCOMPARE(f.sessao.Chave_Orientador, QStringLiteral("MARIA SOUZA"));
+        QVERIFY(!f.sessao.Novo_Orientador);
         QVERIFY(!f.dm().Tb_SubArea->isOpen());
         QVERIFY(!f.dm().Tb_SelOrientador->isOpen());
     }
@@ -254,7 +254,7 @@ private slots:
         f.modals.expect([](QDialog* d) { static_cast<TFrm_SubArea*>(d)->BitBtn2->click(); });
         form->SpeedButton1->click();
         QCOMPARE(f.modals.shown(), QStringList(3, QStringLiteral("zelta::TFrm_SubArea")));
-        QCOMPARE(SubArea_Selecionada, QStringLiteral("FITOSSANIDADE"));
+        QCOMPARE(f.sessao.SubArea_Selecionada, QStringLiteral("FITOSSANIDADE"));
         QCOMPARE(form->EditSubarea->text(), QStringLiteral("FITOSSANIDADE"));
         QCOMPARE(form->EditArea->value(), f.value(QStringLiteral("SELECT CODIGO FROM GRANDE_A WHERE SUBAREA='FITOSSANIDADE'")));
     }
@@ -285,7 +285,7 @@ private slots:
         QCOMPARE(f.messages.count(), 0);
         QCOMPARE(advisorField(f, QStringLiteral("COD_AREA"), codigo), areaCodeDigits(next));
         QCOMPARE(advisorField(f, QStringLiteral("CATEGORIA"), codigo), QStringLiteral("2B"));
-        QCOMPARE(Chave_Orientador, QStringLiteral("PEDRO"));
+        QCOMPARE(f.sessao.Chave_Orientador, QStringLiteral("PEDRO"));
     }
 
     void emptyAreaCodeShowsTheFirstArea()
@@ -311,7 +311,7 @@ private slots:
         }
         QCOMPARE(f.data.count(QStringLiteral("ZELTAORI")), 0);
         QCOMPARE(f.dm().Tb_Orientador->state(), Table::State::Browse);
-        QVERIFY(!Novo_Orientador);
+        QVERIFY(!f.sessao.Novo_Orientador);
 
         f.data.addAdvisor(makeCpf(11), QStringLiteral("LUCAS"));
         f.dm().Tb_Orientador->refresh();
@@ -353,8 +353,7 @@ private slots:
 
     void thePickerShowsTheFoldedTree()
     {
-        SubArea_Selecionada = QStringLiteral("ANTES");
-        TFrm_SubArea picker;
+        TFrm_SubArea picker(QStringLiteral("ANTES"));
         QCOMPARE(picker.windowTitle(), QStringLiteral("Sub-Área"));
         QCOMPARE(picker.Outline1->topLevelItemCount(), 76);
         int nodes = 0;
@@ -368,33 +367,32 @@ private slots:
         QCOMPARE(picker.Outline1->topLevelItem(75)->text(0), QStringLiteral("ZOOTECNIA"));
 
         picker.BitBtn2->click();   // Cancelar
-        QCOMPARE(SubArea_Selecionada, QStringLiteral("ANTES"));
-        TFrm_SubArea again;
+        QCOMPARE(picker.subArea(), QStringLiteral("ANTES"));
+        TFrm_SubArea again(QStringLiteral("ANTES"));
         again.BitBtn1->click();    // Retornar at once
         QCOMPARE(again.result(), int(QDialog::Accepted));
-        QCOMPARE(SubArea_Selecionada, QStringLiteral("ADMINISTRACAO"));
+        QCOMPARE(again.subArea(), QStringLiteral("ADMINISTRACAO"));
     }
 
     void enterInThePickerPressesTheFocusedButton()
     {
-        SubArea_Selecionada = QStringLiteral("ANTES");
         {
-            TFrm_SubArea picker;
+            TFrm_SubArea picker(QStringLiteral("ANTES"));
             picker.show();
             activate(&picker);
             picker.BitBtn2->setFocus();
             QTest::keyClick(picker.BitBtn2, Qt::Key_Return);
             QCOMPARE(picker.result(), int(QDialog::Rejected));
-            QCOMPARE(SubArea_Selecionada, QStringLiteral("ANTES"));
+            QCOMPARE(picker.subArea(), QStringLiteral("ANTES"));
         }
-        TFrm_SubArea picker;
+        TFrm_SubArea picker(QStringLiteral("ANTES"));
         picker.show();
         activate(&picker);
         picker.Outline1->setFocus();
         picker.Outline1->setCurrentItem(picker.Outline1->topLevelItem(75));
         QTest::keyClick(picker.Outline1, Qt::Key_Enter);
         QCOMPARE(picker.result(), int(QDialog::Accepted));
-        QCOMPARE(SubArea_Selecionada, QStringLiteral("ZOOTECNIA"));
+        QCOMPARE(picker.subArea(), QStringLiteral("ZOOTECNIA"));
     }
 };
 

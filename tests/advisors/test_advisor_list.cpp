@@ -27,7 +27,7 @@ namespace {
 
 std::unique_ptr<TFrm_Orientadores> openList(AdvisorFixture& f)
 {
-    auto list = std::make_unique<TFrm_Orientadores>(f.ctx);
+    auto list = std::make_unique<TFrm_Orientadores>(f.sessao);
     list->show();
     if (!QTest::qWaitForWindowActive(list.get()))
         qWarning("the advisor list did not become active");
@@ -194,7 +194,7 @@ private slots:
         search(list->Ed_Orientador, QStringLiteral("Z"));
         f.modals.expect(cancel);
         list->BitBtn2->click();
-        QCOMPARE(Chave_Orientador, makeCpf(2));
+        QCOMPARE(f.sessao.Chave_Orientador, makeCpf(2));
         f.modals.expect(cancel);
         list->BitBtn1->click();
         QCOMPARE(currentName(f), QStringLiteral("ZACARIAS"));
@@ -241,8 +241,8 @@ private slots:
         QCOMPARE(link(f, QStringLiteral("BOLSISTA")), linkTo(cpf, two));
         QCOMPARE(marks(f), 0);
         QVERIFY(!f.dm().Tb_Bolsistas->isOpen());
-        QCOMPARE(Cpf_Excluido, cpf);
-        QCOMPARE(Codigo_Excluido, one);
+        QCOMPARE(f.sessao.Cpf_Excluido, cpf);
+        QCOMPARE(f.sessao.Codigo_Excluido, one);
     }
 
     void reassignmentCancelledChangesNothing()

@@ -85,7 +85,7 @@ private slots:
         MessageRecorder rec;
         TZelta zelta;
         int recoveries = 0;
-        zelta.setLauncher(Command::Recuperar, [&](AppContext&) { ++recoveries; });
+        zelta.setLauncher(Command::Recuperar, [&](Sessao&, QWidget*) { ++recoveries; });
         zelta.setDataModule(&d.dm());
         QVERIFY(labelText(&zelta, "Label_Sigla").isEmpty());
         QVERIFY(startUp(zelta));
@@ -105,13 +105,13 @@ private slots:
         TZelta zelta;
         zelta.setDataModule(&d.dm());
         int recoveries = 0;
-        zelta.setLauncher(Command::Recuperar, [&](AppContext& ctx) {
+        zelta.setLauncher(Command::Recuperar, [&](Sessao& sessao, QWidget*) {
             ++recoveries;
-            QVERIFY(ctx.Dm_Dados == &d.dm());
+            QVERIFY(sessao.Dm_Dados == &d.dm());
             // What the recovery does: it writes the institution and may leave
             // the advisor cursor open.
             d.setInstitution(QStringLiteral("987654321"), QStringLiteral("IPQ"), QStringLiteral("INSTITUTO DE PESQUISA"), 4);
-            ctx.Dm_Dados->Tb_Orientador->open();
+            sessao.Dm_Dados->Tb_Orientador->open();
         });
         QVERIFY(startUp(zelta));
         QCOMPARE(recoveries, 1);
@@ -128,7 +128,7 @@ private slots:
         TZelta zelta;
         zelta.setDataModule(&d.dm());
         int recoveries = 0;
-        zelta.setLauncher(Command::Recuperar, [&](AppContext&) { ++recoveries; });
+        zelta.setLauncher(Command::Recuperar, [&](Sessao&, QWidget*) { ++recoveries; });
         QVERIFY(startUp(zelta));
         QCOMPARE(recoveries, 1);
 
@@ -198,6 +198,8 @@ private slots:
 
         d.setInstitution(QStringLiteral("987654321"), QStringLiteral("DEPOIS"), QStringLiteral("INSTITUICAO DEPOIS"), 10);
         d.db().exec(QStringLiteral("DELETE FROM ZELTABOL"));
+        zelta.refreshInstitution();
+        QCOMPARE(zelta.Label_Sigla->text(), QStringLiteral("DEPOIS"));
         modals.expect([&](QDialog* dlg) {
             auto* copias = qobject_cast<TFrm_Copias*>(dlg);
             copias->GridCopias->selectRow(0);
@@ -249,8 +251,8 @@ private slots:
         QVERIFY(button && !button->isEnabled());
         orientadores->trigger();   // a disabled entry does nothing
         int opened = 0;
-        zelta.setLauncher(Command::Orientadores, [&](AppContext& ctx) {
-            QCOMPARE(ctx.Zelta, &zelta);
+        zelta.setLauncher(Command::Orientadores, [&](Sessao&, QWidget* parent) {
+            QCOMPARE(parent, static_cast<QWidget*>(&zelta));
             ++opened;
         });
         QVERIFY(orientadores->isEnabled());
@@ -267,7 +269,7 @@ private slots:
         TZelta zelta;
         MessageRecorder rec;
         zelta.setLauncher(Command::Bolsistas,
-                          [](AppContext&) { throw plat::Error::database(QStringLiteral("Registro bloqueado")); });
+                          [](Sessao&, QWidget*) { throw plat::Error::database(QStringLiteral("Registro bloqueado")); });
         zelta.commandAction(Command::Bolsistas)->trigger();
         QCOMPARE(rec.count(), 1);
         QCOMPARE(rec.last().kind, MessageKind::Error);
@@ -297,7 +299,7 @@ private slots:
         TZelta zelta;
         QVERIFY(zelta.VerificarCpfCgc);
         QCOMPARE(zelta.VerificarCpfCgc->parent(), &zelta);
-        QCOMPARE(zelta.context().VerificarCpfCgc, zelta.VerificarCpfCgc);
+        QCOMPARE(zelta.sessao().VerificarCpfCgc, zelta.VerificarCpfCgc);
         QCOMPARE(zelta.VerificarCpfCgc->Return(), QStringLiteral("../-"));
         QCOMPARE(zelta.VerificarCpfCgc->Mode(), TVlCpfCgc::moCGC);
         QVERIFY(!zelta.VerificarCpfCgc->Valid());
@@ -400,7 +402,7 @@ private slots:
         MessageRecorder rec;
         TZelta zelta;
         int recoveries = 0;
-        zelta.setLauncher(Command::Recuperar, [&](AppContext&) { ++recoveries; });
+        zelta.setLauncher(Command::Recuperar, [&](Sessao&, QWidget*) { ++recoveries; });
         {
             TDm_Dados dados(dir.path());
             zelta.setDataModule(&dados);

@@ -1,6 +1,6 @@
 // The generation window: drive choice, the pre-check message, the gauge, the
 // end of the writing and its failures, and its command on the main window.
-#include "app/windows/AppContext.h"
+#include "data/windows/Sessao.h"
 #include "app/windows/TZelta.h"
 #include "app/windows/WindowCommands.h"
 #include "exchange/SubmissionFormat.h"
@@ -116,9 +116,10 @@ private slots:
         QFETCH(QStringList, items);
         setDrives(a, b);
         TestData data;
-        AppContext ctx{&data.dm()};
+        Sessao sessao;
+        sessao.Dm_Dados = &data.dm();
         MessageRecorder messages;
-        TFrm_Gerar form(ctx);
+        TFrm_Gerar form(sessao);
         QVERIFY(!form.closedOnCreate());
         QCOMPARE(messages.count(), 0);
         QCOMPARE(form.windowTitle(), QStringLiteral("Gerar disquete para o Orvu"));
@@ -146,10 +147,11 @@ private slots:
     {
         setDrives(false, false);
         TestData data;
-        AppContext ctx{&data.dm()};
+        Sessao sessao;
+        sessao.Dm_Dados = &data.dm();
         MessageRecorder messages;
         ModalDriver modal;
-        TFrm_Gerar::executar(ctx, nullptr);
+        TFrm_Gerar::executar(sessao, nullptr);
         QCOMPARE(modal.shown().size(), 0);   // never shown
         QCOMPARE(messages.count(), 1);
         QCOMPARE(messages.last().kind, MessageKind::Plain);
@@ -162,7 +164,8 @@ private slots:
         TestData data;
         fill(data, 2);
         data.addAdvisor(makeCpf(100000099), QStringLiteral("SEM BOLSISTAS"));
-        AppContext ctx{&data.dm()};
+        Sessao sessao;
+        sessao.Dm_Dados = &data.dm();
         MessageRecorder messages;
         ModalDriver modal;
         bool stillOpen = false;
@@ -181,7 +184,7 @@ private slots:
             }
             form->BitBtn2->click();
         });
-        TFrm_Gerar::executar(ctx, nullptr);
+        TFrm_Gerar::executar(sessao, nullptr);
         QCOMPARE(modal.shown(), QStringList{QStringLiteral("zelta::TFrm_Gerar")});
         QVERIFY(stillOpen);
         QCOMPARE(messages.count(), 1);
@@ -202,7 +205,8 @@ private slots:
         setDrives(true, true);
         TestData data;
         fill(data, 3);
-        AppContext ctx{&data.dm()};
+        Sessao sessao;
+        sessao.Dm_Dados = &data.dm();
         MessageRecorder messages;
         ModalDriver modal;
         QList<int> gauge;
@@ -214,7 +218,7 @@ private slots:
             form->BitBtn3->click();
             accepted = form->result() == QDialog::Accepted && !form->isVisible();
         });
-        TFrm_Gerar::executar(ctx, nullptr);
+        TFrm_Gerar::executar(sessao, nullptr);
         QVERIFY(accepted);
         QCOMPARE(gauge, (QList<int>{33, 66, 100}));
         QCOMPARE(messages.texts(), QStringList{QStringLiteral("Gravação executada")});
@@ -230,7 +234,8 @@ private slots:
         setDrives(true, false);
         TestData data;
         fill(data, 400);
-        AppContext ctx{&data.dm()};
+        Sessao sessao;
+        sessao.Dm_Dados = &data.dm();
         MessageRecorder messages;
         ModalDriver modal;
         PaintCounter paints;
@@ -242,7 +247,7 @@ private slots:
             form->BitBtn3->click();
             form->Gauge1->removeEventFilter(&paints);
         });
-        TFrm_Gerar::executar(ctx, nullptr);
+        TFrm_Gerar::executar(sessao, nullptr);
         QCOMPARE(messages.texts(), QStringList{QStringLiteral("Gravação executada")});
         // One paint per whole percent (and none per holder); a few more may
         // come from the window system.
@@ -255,7 +260,8 @@ private slots:
         setDrives(false, true);
         TestData data;
         fill(data, 2);
-        AppContext ctx{&data.dm()};
+        Sessao sessao;
+        sessao.Dm_Dados = &data.dm();
         MessageRecorder messages;
         ModalDriver modal;
         QStringList afterFirst;
@@ -270,7 +276,7 @@ private slots:
             QDir().mkpath(m_root.filePath(QStringLiteral("sem_a")));
             form->BitBtn3->click();
         });
-        TFrm_Gerar::executar(ctx, nullptr);
+        TFrm_Gerar::executar(sessao, nullptr);
         QCOMPARE(afterFirst.size(), 1);
         QCOMPARE(messages.messages().first().kind, MessageKind::Error);
         QVERIFY(afterFirst.first().contains(QStringLiteral("Nada foi gravado")));
@@ -287,11 +293,12 @@ private slots:
         TestData data;
         fill(data, 1);
         data.setInstitution(QStringLiteral("../../x9"), QStringLiteral("UFX"), QStringLiteral("UNIVERSIDADE"), 100);
-        AppContext ctx{&data.dm()};
+        Sessao sessao;
+        sessao.Dm_Dados = &data.dm();
         MessageRecorder messages;
         ModalDriver modal;
         modal.expect([&](QDialog* d) { static_cast<TFrm_Gerar*>(d)->BitBtn3->click(); });
-        TFrm_Gerar::executar(ctx, nullptr);
+        TFrm_Gerar::executar(sessao, nullptr);
         QCOMPARE(messages.count(), 1);
         QCOMPARE(messages.last().kind, MessageKind::Error);
         QVERIFY(messages.last().text.contains(QStringLiteral("\"/\"")));

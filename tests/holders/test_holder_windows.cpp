@@ -31,9 +31,6 @@ namespace {
 struct HolderFixture : AdvisorFixture {
     HolderFixture()
     {
-        Bolsista_Novo = false;
-        Ultimo_Bolsista.clear();
-        Codigo_Orientador = 0;
         data.setInstitution(QStringLiteral("123456789"), QStringLiteral("UFX"), QStringLiteral("UNIVERSIDADE X"), 10);
     }
     void holders(int count, const QString& situacao, int from)
@@ -59,7 +56,7 @@ void enterHolderCpf(TFrm_Cad_Bolsistas& form, const QString& cpf)
 
 std::unique_ptr<TFrm_Bolsistas> openList(HolderFixture& f)
 {
-    auto list = std::make_unique<TFrm_Bolsistas>(f.ctx);
+    auto list = std::make_unique<TFrm_Bolsistas>(f.sessao);
     list->show();
     activate(list.get());
     return list;
@@ -68,15 +65,13 @@ std::unique_ptr<TFrm_Bolsistas> openList(HolderFixture& f)
 // Opens the entry form the way the list does, on the list's cursor.
 std::unique_ptr<TFrm_Cad_Bolsistas> openForm(HolderFixture& f, bool novo)
 {
-    Bolsista_Novo = novo;
+    f.sessao.Bolsista_Novo = novo;
     Table& bol = *f.dm().Tb_Bolsistas;
     bol.setIndexFieldNames(QStringLiteral("Nome"));
     bol.open();
     if (!novo)
-        Codigo_Orientador = bol.field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger();
-    auto form = std::make_unique<TFrm_Cad_Bolsistas>(f.ctx);
-    if (novo)
-        form->Panel_Situacao->setText(QStringLiteral("Novo"));
+        f.sessao.Codigo_Orientador = bol.field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger();
+    auto form = std::make_unique<TFrm_Cad_Bolsistas>(f.sessao);
     form->show();
     activate(form.get());
     return form;
@@ -125,7 +120,7 @@ private slots:
         list->BitBtnNovo->click();
         QCOMPARE(caption, QStringLiteral("Novo Bolsista"));
         QCOMPARE(situacao, QStringLiteral("Novo"));
-        QVERIFY(Bolsista_Novo);
+        QVERIFY(f.sessao.Bolsista_Novo);
         QCOMPARE(f.data.count(QStringLiteral("ZELTABOL")), 35);   // cancelled: nothing added
 
         // 6 + 4 of 10: refused, and "Renovar" on a 'Novo' holder refused too.
@@ -180,7 +175,7 @@ private slots:
         QVERIFY(f.messages.last().text.contains(QStringLiteral("apagará todas")));
         QCOMPARE(f.data.count(QStringLiteral("ZELTABOL")), 2);
         QCOMPARE(f.holderField(QStringLiteral("Nome"), makeCpf(3)), QStringLiteral("CARLA NOVA"));
-        QCOMPARE(Ultimo_Bolsista, QStringLiteral("CARLA NOVA"));
+        QCOMPARE(f.sessao.Ultimo_Bolsista, QStringLiteral("CARLA NOVA"));
         QCOMPARE(list->Panel_TotalNv->text(), QStringLiteral("1"));
 
         // Search as you type.
@@ -226,7 +221,7 @@ private slots:
         QCOMPARE(f.holderField(QStringLiteral("SEGURO_SAUDE"), makeCpf(1)), QString());
         QCOMPARE(f.holderField(QStringLiteral("NUMERO_ORIENTADOR"), makeCpf(1)).toLongLong(), codigo);
         QCOMPARE(list->Panel_TotalRn->text(), QStringLiteral("1"));
-        QCOMPARE(Ultimo_Bolsista, QStringLiteral("ANA"));
+        QCOMPARE(f.sessao.Ultimo_Bolsista, QStringLiteral("ANA"));
     }
 
     // ---------------------------------------------------------------- form
@@ -300,7 +295,7 @@ private slots:
         QCOMPARE(form->Panel_Cpf_Orientador->text(), cpfA);
         QCOMPARE(form->Panel_Orientador->text(), QStringLiteral("ALICE"));
         QCOMPARE(form->DbTitulo->toPlainText(), QStringLiteral("PROJETO A"));
-        QCOMPARE(Codigo_Orientador, codigoA);
+        QCOMPARE(f.sessao.Codigo_Orientador, codigoA);
 
         // Another CPF, and the holder is stored with the advisor picked first.
         enterHolderCpf(*form, makeCpf(14));
@@ -374,7 +369,7 @@ private slots:
         QCOMPARE(form->Panel_Cpf_Orientador->text(), cpfB);
         QCOMPARE(form->Panel_Orientador->text(), QStringLiteral("BEATRIZ"));
         QCOMPARE(form->DbTitulo->toPlainText(), QStringLiteral("PROJETO B"));
-        QCOMPARE(Codigo_Orientador, codigoB);
+        QCOMPARE(f.sessao.Codigo_Orientador, codigoB);
 
         // Cancelar after moving to ALICE keeps BEATRIZ.
         f.modals.expect([&](QDialog* d) {
@@ -384,7 +379,7 @@ private slots:
         });
         form->SpeedOrientador->click();
         QCOMPARE(form->Panel_Cpf_Orientador->text(), cpfB);
-        QCOMPARE(Codigo_Orientador, codigoB);
+        QCOMPARE(f.sessao.Codigo_Orientador, codigoB);
         QCOMPARE(form->DbTitulo->toPlainText(), QStringLiteral("PROJETO B"));
 
         form->SpeedConfirma->click();
@@ -395,7 +390,7 @@ private slots:
         QCOMPARE(f.holderField(QStringLiteral("SEXO"), cpf), QStringLiteral("F"));
         QCOMPARE(f.holderField(QStringLiteral("SITUACAO"), cpf), QStringLiteral("Novo"));
         QCOMPARE(f.holderField(QStringLiteral("CODIGO_AGENCIA"), cpf), QStringLiteral("12"));
-        QCOMPARE(Ultimo_Bolsista, QStringLiteral("PAULA LIMA"));
+        QCOMPARE(f.sessao.Ultimo_Bolsista, QStringLiteral("PAULA LIMA"));
     }
 
     void enterInThePickerSearchChooses()
@@ -404,14 +399,14 @@ private slots:
         f.data.addAdvisor(makeCpf(901), QStringLiteral("ALICE"));
         const qint64 codigoM = f.data.addAdvisor(makeCpf(903), QStringLiteral("NUNO"));
         f.dm().Tb_Orientador->open();
-        TFrm_SelOrientador picker(f.ctx);
+        TFrm_SelOrientador picker(f.dm());
         picker.show();
         activate(&picker);
         picker.Ed_Orientador->setFocus();
         QTest::keyClicks(picker.Ed_Orientador, QStringLiteral("m"));   // no M: the next name
         QTest::keyClick(picker.Ed_Orientador, Qt::Key_Return);
         QCOMPARE(picker.result(), int(QDialog::Accepted));
-        QCOMPARE(Codigo_Orientador, codigoM);
+        QCOMPARE(picker.codigo(), codigoM);
         QCOMPARE(f.dm().Tb_Orientador->field(QStringLiteral("NOME")).asString(), QStringLiteral("NUNO"));
         f.dm().Tb_Orientador->close();
     }

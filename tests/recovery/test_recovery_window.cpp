@@ -109,8 +109,9 @@ private slots:
     void windowShowsItsControls()
     {
         TestData d;
-        AppContext ctx{&d.dm(), nullptr, nullptr};
-        TFrm_Recuperar form(ctx);
+        Sessao sessao;
+        sessao.Dm_Dados = &d.dm();
+        TFrm_Recuperar form(sessao);
         QCOMPARE(form.windowTitle(), QStringLiteral("Recuperar dados do Zelta 1999"));
         QCOMPARE(form.GroupBox1->title(), QStringLiteral("Informe o drive e o nome do arquivo "));
         QVERIFY(form.GroupBox1->font().bold());
@@ -128,8 +129,9 @@ private slots:
     {
         TestData d;
         const QString file = write(m_driveA.path(), QStringLiteral("ANTERIOR.TEX"), oldFile(QStringLiteral("X"), QStringLiteral("Y")));
-        AppContext ctx{&d.dm(), nullptr, nullptr};
-        TFrm_Recuperar form(ctx);
+        Sessao sessao;
+        sessao.Dm_Dados = &d.dm();
+        TFrm_Recuperar form(sessao);
         form.show();
 
         ModalDriver modals;
@@ -156,8 +158,9 @@ private slots:
         TestData d;
         d.setInstitution(QStringLiteral("999999999"), QStringLiteral("FICA"), QStringLiteral("NADA MUDA"), 3);
         d.addHolder(QStringLiteral("QUEM FICA"), makeCpf(1));
-        AppContext ctx{&d.dm(), nullptr, nullptr};
-        TFrm_Recuperar form(ctx);
+        Sessao sessao;
+        sessao.Dm_Dados = &d.dm();
+        TFrm_Recuperar form(sessao);
         form.show();
         MessageRecorder messages;
         form.BitBtn3->click();
@@ -173,8 +176,9 @@ private slots:
         TestData d;
         d.addHolder(QStringLiteral("QUEM FICA"), makeCpf(1));
         const QString file = write(m_driveA.path(), QStringLiteral("CANCELA.TEX"), oldFile(QStringLiteral("X"), QStringLiteral("Y")));
-        AppContext ctx{&d.dm(), nullptr, nullptr};
-        TFrm_Recuperar form(ctx);
+        Sessao sessao;
+        sessao.Dm_Dados = &d.dm();
+        TFrm_Recuperar form(sessao);
         form.show();
         ModalDriver modals;
         modals.expect(FileDialogAnswer{file});
@@ -193,20 +197,26 @@ private slots:
                                    oldFile(QStringLiteral("SIGLA NOVA"), QStringLiteral("INSTITUIÇÃO NOVA")));
         TZelta zelta;
         zelta.setDataModule(&d.dm());
-        TFrm_Recuperar form(zelta.context(), &zelta);
-        form.show();
 
+        // Opened from the menu, which shows the new institution afterwards.
         ModalDriver modals;
-        modals.expect(FileDialogAnswer{file});
-        form.SpeedButton1->click();
-        QList<int> gauge;
-        connect(form.Gauge1, &QProgressBar::valueChanged, this, [&](int v) { gauge << v; });
         MessageRecorder messages;
-        form.BitBtn3->click();
+        QList<int> gauge;
+        bool closed = false;
+        modals.expect([&](QDialog* dlg) {
+            auto* form = static_cast<TFrm_Recuperar*>(dlg);
+            ModalDriver files;
+            files.expect(FileDialogAnswer{file});
+            form->SpeedButton1->click();
+            connect(form->Gauge1, &QProgressBar::valueChanged, this, [&](int v) { gauge << v; });
+            form->BitBtn3->click();
+            closed = !form->isVisible() && form->result() == QDialog::Accepted && form->registerChanged();
+        });
+        zelta.commandAction(TZelta::Command::Recuperar)->trigger();
 
+        QCOMPARE(modals.shown(), QStringList{QStringLiteral("zelta::TFrm_Recuperar")});
         QCOMPARE(messages.count(), 0);
-        QVERIFY(!form.isVisible());
-        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QVERIFY(closed);
         QCOMPARE(gauge, (QList<int>{5, 10, 15, 35, 65, 100}));
         QCOMPARE(zelta.Label_Sigla->text(), QStringLiteral("SIGLA NOVA"));
         QCOMPARE(zelta.Label_Instituicao->text(), QStringLiteral("INSTITUIÇÃO NOVA"));
@@ -229,7 +239,7 @@ private slots:
         TZelta zelta;
         zelta.setDataModule(&d.dm());
         zelta.Label_Sigla->setText(QStringLiteral("FICA"));
-        TFrm_Recuperar form(zelta.context(), &zelta);
+        TFrm_Recuperar form(zelta.sessao(), &zelta);
         form.show();
         ModalDriver modals;
         modals.expect(FileDialogAnswer{file});
@@ -241,6 +251,7 @@ private slots:
         QCOMPARE(messages.last().kind, MessageKind::Error);
         QCOMPARE(messages.last().text, QStringLiteral("'1O' is not a valid integer value."));
         QVERIFY(form.isVisible());
+        QVERIFY(!form.registerChanged());
         QCOMPARE(form.Gauge1->value(), 0);
         QCOMPARE(zelta.Label_Sigla->text(), QStringLiteral("FICA"));
         QCOMPARE(d.db().scalar(QStringLiteral("SELECT group_concat(Nome) FROM ZELTABOL")).toString(), QStringLiteral("QUEM FICA"));
@@ -253,8 +264,9 @@ private slots:
         TestData d;
         const QString file = write(m_driveA.path(), QStringLiteral("CORTADO.TEX"),
                                    oldFile(QStringLiteral("X"), QStringLiteral("Y")) + QByteArray(100, 'Z'));
-        AppContext ctx{&d.dm(), nullptr, nullptr};
-        TFrm_Recuperar form(ctx);
+        Sessao sessao;
+        sessao.Dm_Dados = &d.dm();
+        TFrm_Recuperar form(sessao);
         form.show();
         ModalDriver modals;
         modals.expect(FileDialogAnswer{file});

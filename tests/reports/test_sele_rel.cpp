@@ -1,7 +1,7 @@
 // The report selection window: the mutual exclusion of its boxes, the message
 // for an empty choice, the preview of the chosen report, and the window left
 // as it was after the preview.
-#include "app/windows/AppContext.h"
+#include "data/windows/Sessao.h"
 #include "platform/db/Query.h"
 #include "platform/ui/PreviewWindow.h"
 #include "platform/ui/TestHooks.h"
@@ -34,8 +34,8 @@ namespace {
 struct Fixture {
     TestData data;
     TVlCpfCgc validator;
-    AppContext ctx;
-    Fixture() { ctx.Dm_Dados = &data.dm(); ctx.VerificarCpfCgc = &validator; }
+    Sessao sessao;
+    Fixture() { sessao.Dm_Dados = &data.dm(); sessao.VerificarCpfCgc = &validator; }
 };
 
 QStringList pageTexts(const plat::report::PageModel& m)
@@ -52,7 +52,7 @@ QStringList pageTexts(const plat::report::PageModel& m)
 void TestSeleRel::startsUncheckedAndEnabled()
 {
     Fixture f;
-    TFrm_Sele_Rel form(f.ctx);
+    TFrm_Sele_Rel form(f.sessao);
     QCOMPARE(form.windowTitle(), QStringLiteral("Relatórios de Conferência"));
     for (QCheckBox* b : {form.CheckNovos, form.CheckRenovados, form.CheckExcluidos, form.CheckOrientadores}) {
         QVERIFY(!b->isChecked());
@@ -64,7 +64,7 @@ void TestSeleRel::startsUncheckedAndEnabled()
 void TestSeleRel::holderBoxesExcludeAdvisors()
 {
     Fixture f;
-    TFrm_Sele_Rel form(f.ctx);
+    TFrm_Sele_Rel form(f.sessao);
     form.CheckNovos->click();
     QVERIFY(!form.CheckOrientadores->isEnabled());
     form.CheckRenovados->click();
@@ -81,7 +81,7 @@ void TestSeleRel::holderBoxesExcludeAdvisors()
 void TestSeleRel::advisorsExcludeHolderBoxes()
 {
     Fixture f;
-    TFrm_Sele_Rel form(f.ctx);
+    TFrm_Sele_Rel form(f.sessao);
     form.CheckOrientadores->click();
     for (QCheckBox* b : {form.CheckNovos, form.CheckRenovados, form.CheckExcluidos})
         QVERIFY(!b->isEnabled());
@@ -95,7 +95,7 @@ void TestSeleRel::nothingChosen()
     Fixture f;
     plat::ui::MessageRecorder messages;
     plat::ui::ModalDriver modals;
-    TFrm_Sele_Rel form(f.ctx);
+    TFrm_Sele_Rel form(f.sessao);
     form.BitBtnImprimir->click();
     QCOMPARE(messages.count(), 1);
     QCOMPARE(messages.last().caption, QStringLiteral("Atenção"));
@@ -118,7 +118,7 @@ void TestSeleRel::holderPreviewKeepsWindow()
         seen = pageTexts(preview->pages());
         d->reject();
     });
-    TFrm_Sele_Rel form(f.ctx);
+    TFrm_Sele_Rel form(f.sessao);
     form.show();
     form.CheckExcluidos->click();
     form.BitBtnImprimir->click();
@@ -145,7 +145,7 @@ void TestSeleRel::advisorPreview()
         seen = pageTexts(qobject_cast<plat::ui::PreviewWindow*>(d)->pages());
         d->reject();
     });
-    TFrm_Sele_Rel form(f.ctx);
+    TFrm_Sele_Rel form(f.sessao);
     form.CheckOrientadores->click();
     form.BitBtnImprimir->click();
     QVERIFY(seen.contains(QStringLiteral("Relatório de Conferência - Orientadores")));
@@ -155,7 +155,7 @@ void TestSeleRel::advisorPreview()
 void TestSeleRel::escapeCloses()
 {
     Fixture f;
-    TFrm_Sele_Rel form(f.ctx);
+    TFrm_Sele_Rel form(f.sessao);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QTest::keyClick(&form, Qt::Key_Escape);

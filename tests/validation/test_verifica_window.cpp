@@ -36,12 +36,12 @@ namespace {
 struct Fixture {
     TestData data;
     TVlCpfCgc validator;
-    AppContext ctx;
+    Sessao sessao;
     Fixture()
     {
         validator.loadStoredState();
-        ctx.Dm_Dados = &data.dm();
-        ctx.VerificarCpfCgc = &validator;
+        sessao.Dm_Dados = &data.dm();
+        sessao.VerificarCpfCgc = &validator;
     }
     // Four errors: a holder without a sex, an advisor with an invalid CPF and
     // no titulação, and an advisor without holders.
@@ -73,7 +73,7 @@ private slots:
 void TestVerificaWindow::layoutAndChrome()
 {
     Fixture f;
-    TFrm_Verifica w(f.ctx);
+    TFrm_Verifica w(f.sessao);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QCOMPARE(w.windowTitle(), QStringLiteral("Verificação de Preenchimento"));
@@ -96,7 +96,7 @@ void TestVerificaWindow::runWithoutErrors()
     Fixture f;
     const qint64 a = f.data.addAdvisor(makeCpf(200000001), QStringLiteral("ORIENTADOR"));
     f.data.addHolder(QStringLiteral("BOLSISTA"), makeCpf(3), QStringLiteral("Novo"), makeCpf(200000001), a);
-    TFrm_Verifica w(f.ctx);
+    TFrm_Verifica w(f.sessao);
     w.show();
     MessageRecorder messages;
     w.BitBtnVerificar->click();
@@ -111,7 +111,7 @@ void TestVerificaWindow::runWithErrorsAndPrint()
 {
     Fixture f;
     f.addErrors();
-    TFrm_Verifica w(f.ctx);
+    TFrm_Verifica w(f.sessao);
     w.show();
     MessageRecorder messages;
     w.BitBtnVerificar->click();
@@ -163,7 +163,7 @@ void TestVerificaWindow::failedRunRestoresCursor()
 {
     Fixture f;
     f.addErrors();
-    TFrm_Verifica w(f.ctx);
+    TFrm_Verifica w(f.sessao);
     w.show();
     w.BitBtnVerificar->click();
     QVERIFY(w.BitBtnImprimir->isEnabled());
@@ -228,7 +228,7 @@ void TestVerificaWindow::pendingListOpensTheRecord()
 {
     Fixture f;
     f.addErrors();
-    TFrm_Verifica w(f.ctx);
+    TFrm_Verifica w(f.sessao);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     MessageRecorder messages;

@@ -6,9 +6,8 @@
 #include "advisors/windows/TFrm_ExOrientador.h"
 #include "advisors/windows/TFrm_Orientadores.h"
 #include "advisors/windows/TFrm_SubArea.h"
-#include "app/windows/AppContext.h"
-#include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
+#include "data/windows/Sessao.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/MaskEdit.h"
 
@@ -37,29 +36,29 @@ void openAdvisorsOn(TDm_Dados& dados, const QString& name)
 }
 
 const ScreenRegistrar list("orientadores", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
-    auto window = std::make_unique<TFrm_Orientadores>(ctx.app, ctx.app.Zelta);
+    auto window = std::make_unique<TFrm_Orientadores>(ctx.sessao, ctx.owner);
     window->Ed_Orientador->setText(QStringLiteral("CARLOS"));
     return window;
 });
 
 const ScreenRegistrar form("cad_orientador", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     openAdvisorsOn(ctx.dados, QStringLiteral("BEATRIZ"));
-    Novo_Orientador = false;
-    auto window = std::make_unique<TFrm_Cad_Orientador>(ctx.app, ctx.app.Zelta);
+    ctx.sessao.Novo_Orientador = false;
+    auto window = std::make_unique<TFrm_Cad_Orientador>(ctx.sessao, ctx.owner);
     new CloseAdvisors(ctx.dados, window.get());
     return window;
 });
 
 const ScreenRegistrar newForm("cad_orientador_novo", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     openAdvisorsOn(ctx.dados, QString());
-    Novo_Orientador = true;
-    auto window = std::make_unique<TFrm_Cad_Orientador>(ctx.app, ctx.app.Zelta);
+    ctx.sessao.Novo_Orientador = true;
+    auto window = std::make_unique<TFrm_Cad_Orientador>(ctx.sessao, ctx.owner);
     new CloseAdvisors(ctx.dados, window.get());
     return window;
 });
 
 const ScreenRegistrar picker("subarea", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
-    auto window = std::make_unique<TFrm_SubArea>(ctx.app.Zelta);
+    auto window = std::make_unique<TFrm_SubArea>(QString(), ctx.owner);
     QTreeWidgetItem* agronomia = window->Outline1->topLevelItem(1);
     window->Outline1->expandItem(agronomia);
     window->Outline1->expandItem(agronomia->child(0));
@@ -71,13 +70,13 @@ const ScreenRegistrar reassignment("ex_orientador", [](ScreenContext& ctx) -> st
     // The marks "Excluir" sets on an advisor with holders.
     TDm_Dados& dados = ctx.dados;
     openAdvisorsOn(dados, QStringLiteral("ANT"));
-    Cpf_Excluido = dados.Tb_Orientador->field(QStringLiteral("CPF")).asString();
-    Codigo_Excluido = dados.Tb_Orientador->field(QStringLiteral("CODIGO")).asInteger();
-    dados.database().exec(QStringLiteral("UPDATE ZELTAORI SET ALTERA='S' WHERE Codigo=?"), {Codigo_Excluido});
+    ctx.sessao.Cpf_Excluido = dados.Tb_Orientador->field(QStringLiteral("CPF")).asString();
+    ctx.sessao.Codigo_Excluido = dados.Tb_Orientador->field(QStringLiteral("CODIGO")).asInteger();
+    dados.database().exec(QStringLiteral("UPDATE ZELTAORI SET ALTERA='S' WHERE Codigo=?"), {ctx.sessao.Codigo_Excluido});
     dados.database().exec(QStringLiteral("UPDATE ZELTABOL SET ALTERA='S', CPF_EXORIENTADOR=CPF_ORIENTADOR "
                                          "WHERE NUMERO_ORIENTADOR=?"),
-                          {Codigo_Excluido});
-    auto window = std::make_unique<TFrm_ExOrientador>(ctx.app, ctx.app.Zelta);
+                          {ctx.sessao.Codigo_Excluido});
+    auto window = std::make_unique<TFrm_ExOrientador>(ctx.sessao, ctx.owner);
     new CloseAdvisors(dados, window.get());
     // One holder already given another advisor.
     plat::ui::CursorModel* rows = window->DBGrid1->cursorModel();

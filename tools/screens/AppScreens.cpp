@@ -22,7 +22,7 @@ const ScreenRegistrar mainWindow("principal", [](ScreenContext& ctx) -> std::uni
 });
 
 const ScreenRegistrar about("sobre", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
-    return std::make_unique<TFrm_Sobre>(ctx.app.Zelta);
+    return std::make_unique<TFrm_Sobre>(ctx.owner);
 });
 
 // Two copies of the sample data, one taken before a holder was deleted.
@@ -32,7 +32,7 @@ const ScreenRegistrar copies("copias", [](ScreenContext& ctx) -> std::unique_ptr
     RegisterCopies::take(db, dir, QDateTime(QDate(1999, 3, 1), QTime(9, 30, 0)));
     db.exec(QStringLiteral("DELETE FROM ZELTABOL WHERE rowid=(SELECT max(rowid) FROM ZELTABOL)"));
     RegisterCopies::take(db, dir, QDateTime(QDate(1999, 3, 2), QTime(17, 5, 12)));
-    return std::make_unique<TFrm_Copias>(ctx.app, ctx.app.Zelta);
+    return std::make_unique<TFrm_Copias>(ctx.sessao, ctx.owner);
 });
 
 // The guide at its last topic, to check how the document reads.
@@ -40,7 +40,7 @@ const ScreenRegistrar help("ajuda", [](ScreenContext& ctx) -> std::unique_ptr<QW
     const QString guide = plat::ui::findHelpDocument();
     if (guide.isEmpty())
         return nullptr;
-    return std::make_unique<plat::ui::HelpViewer>(guide, plat::ui::helpTopicAnchor(12), ctx.app.Zelta);
+    return std::make_unique<plat::ui::HelpViewer>(guide, plat::ui::helpTopicAnchor(12), ctx.owner);
 });
 
 } // namespace

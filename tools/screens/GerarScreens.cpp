@@ -1,7 +1,6 @@
 // The generation window, with both drives present, before and during writing.
 #include "ScreenRegistry.h"
 
-#include "app/windows/AppContext.h"
 #include "exchange/windows/TFrm_Gerar.h"
 #include "SampleData.h"
 
@@ -25,12 +24,12 @@ void provideDrives()
 
 const ScreenRegistrar gerar("gerar", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     provideDrives();
-    return std::make_unique<TFrm_Gerar>(ctx.app, nullptr);
+    return std::make_unique<TFrm_Gerar>(ctx.sessao, nullptr);
 });
 
 const ScreenRegistrar gerarProgresso("gerar_progresso", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     provideDrives();
-    auto form = std::make_unique<TFrm_Gerar>(ctx.app, nullptr);
+    auto form = std::make_unique<TFrm_Gerar>(ctx.sessao, nullptr);
     form->Gauge1->setValue(66);
     return form;
 });
@@ -38,7 +37,7 @@ const ScreenRegistrar gerarProgresso("gerar_progresso", [](ScreenContext& ctx) -
 // After a failed pre-check: the problems that stop the generation.
 const ScreenRegistrar gerarPendencias("gerar_pendencias", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     provideDrives();
-    auto form = std::make_unique<TFrm_Gerar>(ctx.app, nullptr);
+    auto form = std::make_unique<TFrm_Gerar>(ctx.sessao, nullptr);
     withGaps(ctx.dados, [&] { form->showProblems(); });
     return form;
 });

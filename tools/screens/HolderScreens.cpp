@@ -2,9 +2,8 @@
 // holder, and the advisor picker after a search.
 #include "ScreenRegistry.h"
 
-#include "app/windows/AppContext.h"
-#include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
+#include "data/windows/Sessao.h"
 #include "holders/windows/TFrm_Bolsistas.h"
 #include "holders/windows/TFrm_Cad_Bolsistas.h"
 #include "holders/windows/TFrm_SelOrientador.h"
@@ -30,7 +29,7 @@ private:
 };
 
 const ScreenRegistrar list("bolsistas", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
-    return std::make_unique<TFrm_Bolsistas>(ctx.app, ctx.app.Zelta);
+    return std::make_unique<TFrm_Bolsistas>(ctx.sessao, ctx.owner);
 });
 
 const ScreenRegistrar form("cad_bolsistas", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
@@ -38,17 +37,16 @@ const ScreenRegistrar form("cad_bolsistas", [](ScreenContext& ctx) -> std::uniqu
     dados.Tb_Bolsistas->setIndexFieldNames(QStringLiteral("Nome"));
     dados.Tb_Bolsistas->open();
     dados.Tb_Bolsistas->first();
-    Bolsista_Novo = false;
-    Codigo_Orientador = dados.Tb_Bolsistas->field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger();
-    auto window = std::make_unique<TFrm_Cad_Bolsistas>(ctx.app, ctx.app.Zelta);
-    window->setWindowTitle(QStringLiteral("Edita o Bolsista"));
+    ctx.sessao.Bolsista_Novo = false;
+    ctx.sessao.Codigo_Orientador = dados.Tb_Bolsistas->field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger();
+    auto window = std::make_unique<TFrm_Cad_Bolsistas>(ctx.sessao, ctx.owner);
     new CloseCursors(dados, window.get());
     return window;
 });
 
 const ScreenRegistrar picker("sel_orientador", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     ctx.dados.Tb_Orientador->open();
-    auto window = std::make_unique<TFrm_SelOrientador>(ctx.app, ctx.app.Zelta);
+    auto window = std::make_unique<TFrm_SelOrientador>(ctx.dados, ctx.owner);
     window->Ed_Orientador->setText(QStringLiteral("B"));
     new CloseCursors(ctx.dados, window.get());
     return window;

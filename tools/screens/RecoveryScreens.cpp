@@ -2,8 +2,6 @@
 // file dialog.
 #include "ScreenRegistry.h"
 
-#include "app/windows/AppContext.h"
-#include "app/windows/TZelta.h"
 #include "exchange/windows/TFrm_Recuperar.h"
 
 #include <QDir>
@@ -16,14 +14,14 @@ namespace zelta::screens {
 namespace {
 
 const ScreenRegistrar recovery("recuperar", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
-    auto form = std::make_unique<TFrm_Recuperar>(ctx.app, ctx.app.Zelta);
+    auto form = std::make_unique<TFrm_Recuperar>(ctx.sessao, ctx.owner);
     form->EdDrive->setText(QDir::toNativeSeparators(QDir::home().filePath(QStringLiteral("Documentos/EXEMPLO.TEX"))));
     form->Gauge1->setValue(65);
     return form;
 });
 
 const ScreenRegistrar recoveryDialog("recuperar-arquivo", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
-    auto form = std::make_unique<TFrm_Recuperar>(ctx.app, ctx.app.Zelta);
+    auto form = std::make_unique<TFrm_Recuperar>(ctx.sessao, ctx.owner);
     // The dialog as it opens, in the folder of the shipped sample.
     QFileDialog* dialog = form->OpenDialog1;
     dialog->setParent(nullptr, dialog->windowFlags());

@@ -3,8 +3,6 @@
 // advisor whose name and project title are as long as the fields allow.
 #include "ScreenRegistry.h"
 
-#include "app/windows/AppContext.h"
-#include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
 #include "platform/db/Database.h"
 #include "platform/ui/PreviewWindow.h"
@@ -44,7 +42,7 @@ plat::report::PageModel withLongTexts(TDm_Dados& dados, const std::function<plat
 }
 
 const ScreenRegistrar selecao("relatorios", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
-    auto window = std::make_unique<TFrm_Sele_Rel>(ctx.app, ctx.app.Zelta);
+    auto window = std::make_unique<TFrm_Sele_Rel>(ctx.sessao, ctx.owner);
     window->CheckNovos->setChecked(true);
     window->CheckExcluidos->setChecked(true);
     return window;
@@ -54,12 +52,12 @@ const ScreenRegistrar relatorioBol("relatorio_bolsistas", [](ScreenContext& ctx)
     const plat::report::PageModel pages = withLongTexts(ctx.dados, [&] {
         return paginasRelatorioBol(ctx.dados, SituacoesBolsista{true, true, true});
     });
-    return std::make_unique<plat::ui::PreviewWindow>(pages, ctx.app.Zelta);
+    return std::make_unique<plat::ui::PreviewWindow>(pages, ctx.owner);
 });
 
 const ScreenRegistrar relatorioOri("relatorio_orientadores", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     const plat::report::PageModel pages = withLongTexts(ctx.dados, [&] { return paginasRelatorioOri(ctx.dados); });
-    return std::make_unique<plat::ui::PreviewWindow>(pages, ctx.app.Zelta);
+    return std::make_unique<plat::ui::PreviewWindow>(pages, ctx.owner);
 });
 
 } // namespace
@@ -76,7 +74,7 @@ const ScreenRegistrar relatorioBolUltima("relatorio_bolsistas_ultima", [](Screen
     const plat::report::PageModel pages = withLongTexts(ctx.dados, [&] {
         return paginasRelatorioBol(ctx.dados, SituacoesBolsista{true, true, true});
     });
-    auto preview = std::make_unique<plat::ui::PreviewWindow>(pages, ctx.app.Zelta);
+    auto preview = std::make_unique<plat::ui::PreviewWindow>(pages, ctx.owner);
     preview->showPage(pages.pageCount() - 1);
     return preview;
 });

@@ -9,16 +9,18 @@
 
 namespace zelta {
 class TDm_Dados;
-struct AppContext;
+struct Sessao;
 }
 
 namespace zelta::screens {
 
-// What a screen is built from: the data module on the sample data, and the
-// context that windows receive from the main window.
+// What a screen is built from: the data module on the sample data, the
+// session that windows receive from the main window, and the main window as
+// their owner.
 struct ScreenContext {
     TDm_Dados& dados;
-    AppContext& app;
+    Sessao& sessao;
+    QWidget* owner;
 };
 
 // One picture: a name (the PNG file's name) and the window to grab, built

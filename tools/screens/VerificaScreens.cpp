@@ -2,9 +2,8 @@
 // page of its report as the preview shows it.
 #include "ScreenRegistry.h"
 
-#include "app/windows/AppContext.h"
-#include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
+#include "data/windows/Sessao.h"
 #include "platform/db/Table.h"
 #include "platform/ui/PreviewWindow.h"
 #include "validation/TFrm_Relatorio_Erro.h"
@@ -17,20 +16,20 @@ namespace zelta::screens {
 namespace {
 
 const ScreenRegistrar verificacao("verificacao", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
-    auto window = std::make_unique<TFrm_Verifica>(ctx.app, ctx.app.Zelta);
+    auto window = std::make_unique<TFrm_Verifica>(ctx.sessao, ctx.owner);
     withGaps(ctx.dados, [&] { window->BitBtnVerificarClick(); });
     return window;
 });
 
 const ScreenRegistrar relatorioErros("relatorio_erros", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     withGaps(ctx.dados, [&] {
-        Verificacao run(ctx.dados, *ctx.app.VerificarCpfCgc);
+        Verificacao run(ctx.dados, *ctx.sessao.VerificarCpfCgc);
         run.run();
     });
     plat::db::Table& erros = *ctx.dados.Tb_Erro_Bol_Ori;
     erros.open();
     TFrm_Relatorio_Erro report(erros);
-    auto preview = std::make_unique<plat::ui::PreviewWindow>(report.layOut(), ctx.app.Zelta);
+    auto preview = std::make_unique<plat::ui::PreviewWindow>(report.layOut(), ctx.owner);
     erros.close();
     return preview;
 });

@@ -75,7 +75,7 @@ int main(int argc, char** argv)
 
     TZelta zelta;   // the owner the windows receive, never shown
     zelta.setDataModule(&dados);
-    screens::ScreenContext ctx{dados, zelta.context()};
+    screens::ScreenContext ctx{dados, zelta.sessao(), &zelta};
 
     for (const screens::Screen& screen : screens::screenRegistry()) {
         if (!args.isEmpty() && !args.contains(screen.name))

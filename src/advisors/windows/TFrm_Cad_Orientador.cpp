@@ -1,7 +1,6 @@
 #include "advisors/windows/TFrm_Cad_Orientador.h"
 
 #include "advisors/AdvisorRules.h"
-#include "advisors/windows/TFrm_Orientadores.h"
 #include "advisors/windows/TFrm_SubArea.h"
 #include "data/TDm_Dados.h"
 #include "platform/ui/DBEdit.h"
@@ -27,8 +26,6 @@
 #include <QVBoxLayout>
 
 namespace zelta {
-
-QString SubArea_Selecionada;
 
 using plat::db::Table;
 using plat::ui::DBEdit;
@@ -58,8 +55,8 @@ DBEdit* boundEdit(QWidget* parent, plat::db::DataSource* source, const QString& 
 
 } // namespace
 
-TFrm_Cad_Orientador::TFrm_Cad_Orientador(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), m_dm(*ctx.Dm_Dados)
+TFrm_Cad_Orientador::TFrm_Cad_Orientador(Sessao& sessao, QWidget* parent)
+    : QDialog(parent), m_sessao(sessao), m_dm(*sessao.Dm_Dados)
 {
     setObjectName(QStringLiteral("Frm_Cad_Orientador"));
     buildUi();
@@ -226,7 +223,7 @@ void TFrm_Cad_Orientador::FormCreate()
     m_holdersWereOpen = m_dm.Tb_Bolsistas->isOpen();
     m_dm.Tb_SelOrientador->open();
     m_dm.Tb_SubArea->open();
-    if (Novo_Orientador)
+    if (m_sessao.Novo_Orientador)
         openNew();
     else
         openEdit();
@@ -279,7 +276,7 @@ void TFrm_Cad_Orientador::openEdit()
 void TFrm_Cad_Orientador::DBEdCpfExit()
 {
     const QString cpf = DBEdCpf->value();
-    TVlCpfCgc& validator = *m_ctx.VerificarCpfCgc;
+    TVlCpfCgc& validator = *m_sessao.VerificarCpfCgc;
     validator.setInput(cpf);
     if (!validator.Valid()) {
         plat::ui::attention(QStringLiteral("Favor verificar o CPF"), this);
@@ -291,7 +288,7 @@ void TFrm_Cad_Orientador::DBEdCpfExit()
     DBEdOrientador->setFocus();
     DBEdCpf->setEnabled(false);
 
-    if (!Novo_Orientador)
+    if (!m_sessao.Novo_Orientador)
         return;
     // A holder's CPF cannot be an advisor's. Other advisors may share it: one
     // person may lead several projects.
@@ -331,13 +328,14 @@ void TFrm_Cad_Orientador::EditAreaExit()
 void TFrm_Cad_Orientador::SpeedButton1Click()
 {
     {
-        TFrm_SubArea picker(this);
+        TFrm_SubArea picker(m_sessao.SubArea_Selecionada, this);
         plat::ui::showModal(&picker);
+        m_sessao.SubArea_Selecionada = picker.subArea();
     }
-    EditSubarea->setText(SubArea_Selecionada);
+    EditSubarea->setText(m_sessao.SubArea_Selecionada);
     Table& area = *m_dm.Tb_SubArea;
     area.setIndexName(QString());
-    area.findKey({SubArea_Selecionada});
+    area.findKey({m_sessao.SubArea_Selecionada});
     EditArea->setValue(area.field(QStringLiteral("CODIGO")).asString());
 }
 
@@ -390,14 +388,14 @@ void TFrm_Cad_Orientador::SpeedConfirmaClick()
     ori.field(QStringLiteral("TITULO")).setAsString(upperAsciiLetters(ori.field(QStringLiteral("TITULO")).asString()));
     ori.post();
 
-    Chave_Orientador = ori.field(QStringLiteral("NOME")).asString();
-    Novo_Orientador = false;
+    m_sessao.Chave_Orientador = ori.field(QStringLiteral("NOME")).asString();
+    m_sessao.Novo_Orientador = false;
     accept();
 }
 
 void TFrm_Cad_Orientador::SpeedButton2Click()
 {
-    Novo_Orientador = false;
+    m_sessao.Novo_Orientador = false;
     m_dm.Tb_Orientador->cancel();
     reject();
 }

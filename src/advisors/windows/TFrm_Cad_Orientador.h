@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/windows/AppContext.h"
+#include "data/windows/Sessao.h"
 
 #include <QDialog>
 #include <QString>
@@ -20,19 +20,17 @@ namespace zelta {
 class TDm_Dados;
 enum class Campo : quint8;
 
-// The name of the knowledge area last returned by the area picker, kept for
-// the whole run.
-extern QString SubArea_Selecionada;
-
 // The advisor entry form, on the advisor cursor's current record: a new
-// advisor (Novo_Orientador) or the list's selected one. A new advisor gets
-// nothing but the CPF (and the area) until a valid CPF that no holder uses has
-// been entered. "Confirma" checks the required fields, writes the coded fields
-// and posts; "Cancelar" drops the pending record.
+// advisor (the session's Novo_Orientador) or the list's selected one. A new
+// advisor gets nothing but the CPF (and the area) until a valid CPF that no
+// holder uses has been entered. "Confirma" checks the required fields, writes
+// the coded fields and posts, leaving the advisor's name in the session's
+// Chave_Orientador; "Cancelar" drops the pending record. The area picker's
+// answer is kept for the whole run in the session's SubArea_Selecionada.
 class TFrm_Cad_Orientador : public QDialog {
     Q_OBJECT
 public:
-    explicit TFrm_Cad_Orientador(AppContext& ctx, QWidget* parent = nullptr);
+    explicit TFrm_Cad_Orientador(Sessao& sessao, QWidget* parent = nullptr);
     ~TFrm_Cad_Orientador() override;
 
     void done(int result) override;
@@ -74,7 +72,7 @@ private:
     void openEdit();
     void setEntryEnabled(bool enabled);
 
-    AppContext& m_ctx;
+    Sessao& m_sessao;
     TDm_Dados& m_dm;
     bool m_holdersWereOpen = false;
     bool m_closed = false;

@@ -79,8 +79,8 @@ QLabel* instruction(QWidget* parent, const QString& name, const QString& text)
 
 } // namespace
 
-TFrm_ExOrientador::TFrm_ExOrientador(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), m_dm(*ctx.Dm_Dados)
+TFrm_ExOrientador::TFrm_ExOrientador(Sessao& sessao, QWidget* parent)
+    : QDialog(parent), m_sessao(sessao), m_dm(*sessao.Dm_Dados)
 {
     setObjectName(QStringLiteral("Frm_ExOrientador"));
     setWindowTitle(QStringLiteral("Exclusão do orientador"));
@@ -266,6 +266,8 @@ void TFrm_ExOrientador::BitBtn2Click()
 void TFrm_ExOrientador::moveHoldersAndDelete()
 {
     // Every holder moves and the advisor goes, or nothing changes at all.
+    const QString& Cpf_Excluido = m_sessao.Cpf_Excluido;
+    const qint64 Codigo_Excluido = m_sessao.Codigo_Excluido;
     Database::Transaction tx(m_dm.database());
     Query& rows = *m_dm.Qr_Bolsistas;
     Table& ori = *m_dm.Tb_Orientador;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/windows/AppContext.h"
+#include "data/windows/Sessao.h"
 
 #include <QDialog>
 #include <QHash>
@@ -18,14 +18,14 @@ namespace zelta {
 
 class TDm_Dados;
 
-// The reassignment of the holders of an advisor being deleted (Cpf_Excluido,
-// Codigo_Excluido): each holder is given another advisor, then "Confirma"
-// moves them all and deletes the advisor, in one transaction. However the
-// window closes, the working marks of both tables are cleared.
+// The reassignment of the holders of an advisor being deleted (the session's
+// Cpf_Excluido and Codigo_Excluido): each holder is given another advisor,
+// then "Confirma" moves them all and deletes the advisor, in one transaction.
+// However the window closes, the working marks of both tables are cleared.
 class TFrm_ExOrientador : public QDialog {
     Q_OBJECT
 public:
-    explicit TFrm_ExOrientador(AppContext& ctx, QWidget* parent = nullptr);
+    explicit TFrm_ExOrientador(Sessao& sessao, QWidget* parent = nullptr);
     ~TFrm_ExOrientador() override;
 
     void done(int result) override;
@@ -56,6 +56,7 @@ private:
     void moveHoldersAndDelete();
     void rereadAfterFailure();
 
+    const Sessao& m_sessao;
     TDm_Dados& m_dm;
     // The advisor record picked for each holder (by the holder's CPF): the
     // holder goes to that record, not to another record of the same person.

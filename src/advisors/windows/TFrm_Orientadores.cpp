@@ -20,16 +20,11 @@
 
 namespace zelta {
 
-bool Novo_Orientador = false;
-QString Chave_Orientador;
-QString Cpf_Excluido;
-qint64 Codigo_Excluido = 0;
-
 using plat::db::Database;
 using plat::db::Table;
 
-TFrm_Orientadores::TFrm_Orientadores(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), m_dm(*ctx.Dm_Dados)
+TFrm_Orientadores::TFrm_Orientadores(Sessao& sessao, QWidget* parent)
+    : QDialog(parent), m_sessao(sessao), m_dm(*sessao.Dm_Dados)
 {
     setObjectName(QStringLiteral("Frm_Orientadores"));
     setWindowTitle(QStringLiteral("Indicações dos Orientadores"));
@@ -138,14 +133,13 @@ void TFrm_Orientadores::Ed_OrientadorChange()
 
 void TFrm_Orientadores::BitBtn1Click()
 {
-    Novo_Orientador = true;
+    m_sessao.Novo_Orientador = true;
     {
-        TFrm_Cad_Orientador form(m_ctx, this);
-        form.setWindowTitle(QStringLiteral("Novo Orientador"));
+        TFrm_Cad_Orientador form(m_sessao, this);
         plat::ui::showModal(&form);
     }
     Table& t = *m_dm.Tb_Orientador;
-    t.findKey({Chave_Orientador});
+    t.findKey({m_sessao.Chave_Orientador});
     t.refresh();
 }
 
@@ -154,10 +148,10 @@ void TFrm_Orientadores::BitBtn2Click()
     Table& t = *m_dm.Tb_Orientador;
     if (t.isEmpty())
         return;   // nothing to edit
-    Chave_Orientador = t.field(QStringLiteral("CPF")).asString();
-    Novo_Orientador = false;
+    m_sessao.Chave_Orientador = t.field(QStringLiteral("CPF")).asString();
+    m_sessao.Novo_Orientador = false;
     {
-        TFrm_Cad_Orientador form(m_ctx, this);
+        TFrm_Cad_Orientador form(m_sessao, this);
         plat::ui::showModal(&form);
     }
     t.refresh();
@@ -168,8 +162,10 @@ void TFrm_Orientadores::BitBtn3Click()
     Table& ori = *m_dm.Tb_Orientador;
     if (ori.isEmpty())
         return;   // nothing to delete
-    Cpf_Excluido = ori.field(QStringLiteral("CPF")).asString();
-    Codigo_Excluido = ori.field(QStringLiteral("CODIGO")).asInteger();
+    const QString cpf = ori.field(QStringLiteral("CPF")).asString();
+    const qint64 codigo = ori.field(QStringLiteral("CODIGO")).asInteger();
+    m_sessao.Cpf_Excluido = cpf;
+    m_sessao.Codigo_Excluido = codigo;
 
     // The holders of exactly this advisor record: its CPF and its number.
     Table& bol = *m_dm.Tb_Bolsistas;
@@ -177,11 +173,11 @@ void TFrm_Orientadores::BitBtn3Click()
     bol.cancelRange();
     bol.setIndexName(QStringLiteral("Id_CpfOrientador"));
     bol.setRangeStart();
-    bol.field(QStringLiteral("CPF_ORIENTADOR")).setAsString(Cpf_Excluido);
-    bol.field(QStringLiteral("NUMERO_ORIENTADOR")).setAsInteger(Codigo_Excluido);
+    bol.field(QStringLiteral("CPF_ORIENTADOR")).setAsString(cpf);
+    bol.field(QStringLiteral("NUMERO_ORIENTADOR")).setAsInteger(codigo);
     bol.setRangeEnd();
-    bol.field(QStringLiteral("CPF_ORIENTADOR")).setAsString(Cpf_Excluido);
-    bol.field(QStringLiteral("NUMERO_ORIENTADOR")).setAsInteger(Codigo_Excluido);
+    bol.field(QStringLiteral("CPF_ORIENTADOR")).setAsString(cpf);
+    bol.field(QStringLiteral("NUMERO_ORIENTADOR")).setAsInteger(codigo);
     bol.applyRange();
 
     if (bol.isEmpty())
@@ -219,7 +215,7 @@ void TFrm_Orientadores::markForReassignment()
         ori.post();
         for (bol.first(); !bol.eof(); bol.next()) {
             bol.edit();
-            bol.field(QStringLiteral("CPF_EXORIENTADOR")).setAsString(Cpf_Excluido);
+            bol.field(QStringLiteral("CPF_EXORIENTADOR")).setAsString(m_sessao.Cpf_Excluido);
             bol.field(QStringLiteral("ALTERA")).setAsString(QStringLiteral("S"));
             bol.post();
         }
@@ -237,7 +233,7 @@ void TFrm_Orientadores::markForReassignment()
     }
 
     {
-        TFrm_ExOrientador form(m_ctx, this);
+        TFrm_ExOrientador form(m_sessao, this);
         plat::ui::showModal(&form);
     }
     bol.open();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/windows/AppContext.h"
+#include "data/windows/Sessao.h"
 
 #include <QDialog>
 #include <QString>
@@ -17,21 +17,16 @@ namespace zelta {
 
 class TDm_Dados;
 
-// Values that live for the whole run and pass between the advisor windows.
-extern bool Novo_Orientador;       // the entry form enters a new advisor
-extern QString Chave_Orientador;   // where the list goes after "Novo"
-extern QString Cpf_Excluido;       // CPF of the advisor being deleted
-extern qint64 Codigo_Excluido;     // and its record number, which tells it from
-                                   // other records of the same person
-
 // The advisor list: every advisor in name order with search as you type, the
 // project title of the selected one, and the commands that add, edit and
 // delete advisors. An advisor who still has holders is not deleted here: the
-// holders and the advisor are marked and the reassignment window opens.
+// holders and the advisor are marked and the reassignment window opens. The
+// entry form is told new or existing through the session's Novo_Orientador,
+// the reassignment the advisor through Cpf_Excluido and Codigo_Excluido.
 class TFrm_Orientadores : public QDialog {
     Q_OBJECT
 public:
-    explicit TFrm_Orientadores(AppContext& ctx, QWidget* parent = nullptr);
+    explicit TFrm_Orientadores(Sessao& sessao, QWidget* parent = nullptr);
     ~TFrm_Orientadores() override;
 
     void done(int result) override;
@@ -59,7 +54,7 @@ private:
     void deletePlain();
     void markForReassignment();
 
-    AppContext& m_ctx;
+    Sessao& m_sessao;
     TDm_Dados& m_dm;
     bool m_holdersWereOpen = false;
     bool m_closed = false;

@@ -1,6 +1,5 @@
 #include "advisors/windows/TFrm_SubArea.h"
 
-#include "advisors/windows/TFrm_Cad_Orientador.h"
 #include "data/AreaTree.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/PictureButton.h"
@@ -15,7 +14,7 @@
 
 namespace zelta {
 
-TFrm_SubArea::TFrm_SubArea(QWidget* parent) : QDialog(parent)
+TFrm_SubArea::TFrm_SubArea(const QString& selecionada, QWidget* parent) : QDialog(parent), m_subArea(selecionada)
 {
     setObjectName(QStringLiteral("Frm_SubArea"));
     setWindowTitle(QStringLiteral("Sub-Área"));
@@ -81,7 +80,7 @@ void TFrm_SubArea::fillTree()
 void TFrm_SubArea::BitBtn1Click()
 {
     if (QTreeWidgetItem* item = Outline1->currentItem())
-        SubArea_Selecionada = item->text(0);
+        m_subArea = item->text(0);
     accept();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 class QToolButton;
 class QTreeWidget;
@@ -8,12 +9,15 @@ class QTreeWidget;
 namespace zelta {
 
 // The knowledge-area picker: the fixed tree of area names on three levels,
-// folded at opening. "Retornar" stores the highlighted node's own name in
-// SubArea_Selecionada; "Cancelar" leaves it as it was.
+// folded at opening. It starts from the area last chosen; "Retornar" chooses
+// the highlighted node's own name, "Cancelar" keeps the one it started from.
 class TFrm_SubArea : public QDialog {
     Q_OBJECT
 public:
-    explicit TFrm_SubArea(QWidget* parent = nullptr);
+    explicit TFrm_SubArea(const QString& selecionada, QWidget* parent = nullptr);
+
+    // The area chosen: the one the picker started from until "Retornar".
+    const QString& subArea() const { return m_subArea; }
 
     // Event handlers.
     void BitBtn1Click();   // Retornar
@@ -29,6 +33,8 @@ protected:
 private:
     void buildUi();
     void fillTree();
+
+    QString m_subArea;
 };
 
 } // namespace zelta

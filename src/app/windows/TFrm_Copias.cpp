@@ -1,9 +1,8 @@
 #include "app/windows/TFrm_Copias.h"
 
-#include "app/windows/AppContext.h"
 #include "app/windows/RegisterNotices.h"
-#include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
+#include "data/windows/Sessao.h"
 #include "platform/ui/BusyCursor.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Messages.h"
@@ -36,7 +35,7 @@ QString sizeText(qint64 bytes)
 
 } // namespace
 
-TFrm_Copias::TFrm_Copias(AppContext& ctx, QWidget* parent) : QDialog(parent), m_ctx(ctx)
+TFrm_Copias::TFrm_Copias(Sessao& sessao, QWidget* parent) : QDialog(parent), m_sessao(sessao)
 {
     setObjectName(QStringLiteral("Frm_Copias"));
     setWindowTitle(QStringLiteral("Cópias de Segurança"));
@@ -93,7 +92,7 @@ void TFrm_Copias::buildUi()
 
 void TFrm_Copias::FormCreate()
 {
-    const QString dir = m_ctx.Dm_Dados->dataDirectory();
+    const QString dir = m_sessao.Dm_Dados->dataDirectory();
     m_copies = RegisterCopies::describe(dir);
     GridCopias->setRowCount(int(m_copies.size()));
     for (int row = 0; row < m_copies.size(); ++row) {
@@ -138,11 +137,10 @@ void TFrm_Copias::BitBtnRestaurarClick()
     QString previous;
     {
         plat::ui::BusyCursor busy;
-        previous = m_ctx.Dm_Dados->restore(copy.path);
+        previous = m_sessao.Dm_Dados->restore(copy.path);
     }
-    showRegisterNotices(*m_ctx.Dm_Dados, this);
-    if (m_ctx.Zelta)
-        m_ctx.Zelta->refreshInstitution();
+    m_registerChanged = true;
+    showRegisterNotices(*m_sessao.Dm_Dados, this);
     FormCreate();
     QString text = QStringLiteral("Dados restaurados da cópia de %1.").arg(when(copy));
     if (!previous.isEmpty())
@@ -155,7 +153,7 @@ void TFrm_Copias::BitBtnCopiaClick()
     RegisterCopies::Taken taken;
     {
         plat::ui::BusyCursor busy;
-        TDm_Dados& dados = *m_ctx.Dm_Dados;
+        TDm_Dados& dados = *m_sessao.Dm_Dados;
         taken = RegisterCopies::take(dados.database(), dados.dataDirectory());
     }
     FormCreate();

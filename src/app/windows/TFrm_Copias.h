@@ -10,17 +10,18 @@ class QTableWidget;
 
 namespace zelta {
 
-struct AppContext;
+struct Sessao;
 
 // "Cópias de Segurança": the whole copies of the register, newest first, with
 // the date and time, the institution, the numbers of holders and advisors and
 // the size of each. "Restaurar" puts the chosen copy in the place of the
 // register after a confirmation (the data replaced is kept as a copy first),
-// "Fazer Cópia" takes a copy now, "Sair" closes.
+// "Fazer Cópia" takes a copy now, "Sair" closes. registerChanged() tells the
+// caller that a copy was restored, so the institution may be another.
 class TFrm_Copias : public QDialog {
     Q_OBJECT
 public:
-    explicit TFrm_Copias(AppContext& ctx, QWidget* parent = nullptr);
+    explicit TFrm_Copias(Sessao& sessao, QWidget* parent = nullptr);
 
     // Reads the copies folder again and fills the list.
     void FormCreate();
@@ -28,6 +29,7 @@ public:
     void BitBtnCopiaClick();
 
     const QList<RegisterCopy>& copies() const { return m_copies; }
+    bool registerChanged() const { return m_registerChanged; }
 
     QTableWidget* GridCopias = nullptr;
     QLabel* Label_Pasta = nullptr;
@@ -38,8 +40,9 @@ public:
 private:
     void buildUi();
 
-    AppContext& m_ctx;
+    Sessao& m_sessao;
     QList<RegisterCopy> m_copies;
+    bool m_registerChanged = false;
 };
 
 } // namespace zelta

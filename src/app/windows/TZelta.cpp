@@ -55,18 +55,17 @@ struct CloseAtExit {
 TZelta::TZelta(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Zelta"));
-    m_context.Zelta = this;
     VerificarCpfCgc = new TVlCpfCgc(this);
     VerificarCpfCgc->setObjectName(QStringLiteral("VerificarCpfCgc"));
     VerificarCpfCgc->loadStoredState();
-    m_context.VerificarCpfCgc = VerificarCpfCgc;
+    m_sessao.VerificarCpfCgc = VerificarCpfCgc;
     buildUi();
     registerWindowCommands(*this);
 }
 
 TZelta::~TZelta() = default;
 
-void TZelta::setDataModule(TDm_Dados* dados) { m_context.Dm_Dados = dados; }
+void TZelta::setDataModule(TDm_Dados* dados) { m_sessao.Dm_Dados = dados; }
 
 void TZelta::buildUi()
 {
@@ -238,7 +237,7 @@ void TZelta::runCommand(Command command)
 {
     const Launcher launcher = m_launchers.value(command);
     if (launcher)
-        launcher(m_context);
+        launcher(m_sessao, this);
 }
 
 // ------------------------------------------------------------------ activation
@@ -270,7 +269,7 @@ void TZelta::activationSteps()
         help = QDir(QCoreApplication::applicationDirPath()).filePath(plat::ui::helpDocumentName());
     plat::ui::setHelpFile(help);
 
-    TDm_Dados* dados = m_context.Dm_Dados;
+    TDm_Dados* dados = m_sessao.Dm_Dados;
     if (!dados)
         throw plat::Error::internal(QStringLiteral("O módulo de dados não foi criado"));
 
@@ -293,7 +292,7 @@ void TZelta::activationSteps()
 
 void TZelta::refreshInstitution()
 {
-    TDm_Dados* dados = m_context.Dm_Dados;
+    TDm_Dados* dados = m_sessao.Dm_Dados;
     if (!dados)
         return;
     CloseAtExit closeInstitution{dados->Tb_Instituicao};

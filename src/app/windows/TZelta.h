@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/windows/AppContext.h"
+#include "data/windows/Sessao.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -18,22 +18,24 @@ class TDm_Dados;
 class TVlCpfCgc;
 
 // The main window: the institution's acronym and name, the menu and toolbar
-// that open every other window, and the one CPF/CGC validator. On its first
-// activation it offers the recovery of last year's file when there are no
-// holders, then shows the institution. It closes only through "Sair".
+// that open every other window, the one CPF/CGC validator, and the session the
+// windows share. On its first activation it offers the recovery of last year's
+// file when there are no holders, then shows the institution. It closes only
+// through "Sair".
 class TZelta : public QMainWindow {
     Q_OBJECT
 public:
-    // The commands that open other windows.
+    // The commands that open other windows. A launcher opens its window on the
+    // session, owned by the given parent (this window).
     enum class Command { Orientadores, Bolsistas, Verificacao, GeraDisquete, Recuperar, Relatorios, Copias };
-    using Launcher = std::function<void(AppContext&)>;
+    using Launcher = std::function<void(Sessao&, QWidget* parent)>;
 
     explicit TZelta(QWidget* parent = nullptr);
     ~TZelta() override;
 
     // Start-up creates the data module after this window and hands it over here.
     void setDataModule(TDm_Dados* dados);
-    AppContext& context() { return m_context; }
+    Sessao& sessao() { return m_sessao; }
 
     // Gives a command the window it opens, and enables its menu entry and
     // toolbar button; an empty launcher disables them again. The launcher of
@@ -48,7 +50,8 @@ public:
     bool activationDone() const { return m_activationDone; }
 
     // Shows the institution's acronym and name as ZELTAINT holds them now
-    // (after the first activation, and after a copy was restored).
+    // (after the first activation, and after a recovery or a restore changed
+    // the register).
     void refreshInstitution();
 
     // Command handlers (menu entries and toolbar buttons).
@@ -83,7 +86,7 @@ private:
     QAction* addCommand(Command command, const QString& text, const QString& hint, const QString& name);
     QAction* addAction(const QString& text, const QString& name, void (TZelta::*handler)());
 
-    AppContext m_context;
+    Sessao m_sessao;
     QHash<Command, Launcher> m_launchers;
     QHash<Command, QAction*> m_commandActions;
     QAction* m_sair = nullptr;

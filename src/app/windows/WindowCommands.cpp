@@ -17,36 +17,43 @@ void registerWindowCommands(TZelta& zelta)
     // The registry windows, the verification, the generation, the recovery
     // and the report selection register here as they are added.
 
-    zelta.setLauncher(TZelta::Command::Recuperar, [](AppContext& ctx) {
-        TFrm_Recuperar form(ctx, ctx.Zelta);
+    // A recovery or a restore may bring another institution: the main window
+    // shows it once the window that changed the register has closed.
+    zelta.setLauncher(TZelta::Command::Recuperar, [&zelta](Sessao& sessao, QWidget* parent) {
+        TFrm_Recuperar form(sessao, parent);
         plat::ui::showModal(&form);
+        if (form.registerChanged())
+            zelta.refreshInstitution();
     });
 
     // Closes at once, without being shown, when no drive exists.
-    zelta.setLauncher(TZelta::Command::GeraDisquete, [](AppContext& ctx) { TFrm_Gerar::executar(ctx, ctx.Zelta); });
+    zelta.setLauncher(TZelta::Command::GeraDisquete,
+                      [](Sessao& sessao, QWidget* parent) { TFrm_Gerar::executar(sessao, parent); });
 
-    zelta.setLauncher(TZelta::Command::Verificacao, [](AppContext& ctx) {
-        TFrm_Verifica form(ctx, ctx.Zelta);
+    zelta.setLauncher(TZelta::Command::Verificacao, [](Sessao& sessao, QWidget* parent) {
+        TFrm_Verifica form(sessao, parent);
         plat::ui::showModal(&form);
     });
 
-    zelta.setLauncher(TZelta::Command::Orientadores, [](AppContext& ctx) {
-        TFrm_Orientadores form(ctx, ctx.Zelta);
+    zelta.setLauncher(TZelta::Command::Orientadores, [](Sessao& sessao, QWidget* parent) {
+        TFrm_Orientadores form(sessao, parent);
         plat::ui::showModal(&form);
     });
 
-    zelta.setLauncher(TZelta::Command::Bolsistas, [](AppContext& ctx) {
-        TFrm_Bolsistas form(ctx, ctx.Zelta);
+    zelta.setLauncher(TZelta::Command::Bolsistas, [](Sessao& sessao, QWidget* parent) {
+        TFrm_Bolsistas form(sessao, parent);
         plat::ui::showModal(&form);
     });
 
-    zelta.setLauncher(TZelta::Command::Copias, [](AppContext& ctx) {
-        TFrm_Copias form(ctx, ctx.Zelta);
+    zelta.setLauncher(TZelta::Command::Copias, [&zelta](Sessao& sessao, QWidget* parent) {
+        TFrm_Copias form(sessao, parent);
         plat::ui::showModal(&form);
+        if (form.registerChanged())
+            zelta.refreshInstitution();
     });
 
-    zelta.setLauncher(TZelta::Command::Relatorios, [](AppContext& ctx) {
-        TFrm_Sele_Rel form(ctx, ctx.Zelta);
+    zelta.setLauncher(TZelta::Command::Relatorios, [](Sessao& sessao, QWidget* parent) {
+        TFrm_Sele_Rel form(sessao, parent);
         plat::ui::showModal(&form);
     });
 }

@@ -8,8 +8,8 @@ class TZelta;
 // the program registers its launcher here, which enables its menu entry and
 // toolbar button:
 //
-//   zelta.setLauncher(TZelta::Command::Orientadores, [](AppContext& ctx) {
-//       TFrm_Orientadores form(ctx, ctx.Zelta);
+//   zelta.setLauncher(TZelta::Command::Orientadores, [](Sessao& sessao, QWidget* parent) {
+//       TFrm_Orientadores form(sessao, parent);
 //       plat::ui::showModal(&form);
 //   });
 void registerWindowCommands(TZelta& zelta);

@@ -1,8 +1,8 @@
 #include "exchange/windows/TFrm_Gerar.h"
 
-#include "app/windows/AppContext.h"
 #include "app/windows/RegisterNotices.h"
 #include "data/TDm_Dados.h"
+#include "data/windows/Sessao.h"
 #include "exchange/SubmissionCheck.h"
 #include "exchange/SubmissionRun.h"
 #include "platform/system/Settings.h"
@@ -27,7 +27,7 @@
 
 namespace zelta {
 
-TFrm_Gerar::TFrm_Gerar(AppContext& ctx, QWidget* parent) : QDialog(parent), m_ctx(ctx)
+TFrm_Gerar::TFrm_Gerar(Sessao& sessao, QWidget* parent) : QDialog(parent), m_sessao(sessao)
 {
     setObjectName(QStringLiteral("Frm_Gerar"));
     setWindowTitle(QStringLiteral("Gerar disquete para o Orvu"));
@@ -36,9 +36,9 @@ TFrm_Gerar::TFrm_Gerar(AppContext& ctx, QWidget* parent) : QDialog(parent), m_ct
     FormCreate();
 }
 
-void TFrm_Gerar::executar(AppContext& ctx, QWidget* parent)
+void TFrm_Gerar::executar(Sessao& sessao, QWidget* parent)
 {
-    TFrm_Gerar form(ctx, parent);
+    TFrm_Gerar form(sessao, parent);
     if (!form.closedOnCreate())
         plat::ui::showModal(&form);
 }
@@ -82,7 +82,7 @@ void TFrm_Gerar::buildUi()
     layout->addWidget(RadioGroup1);
     layout->addWidget(Label_Pasta);
     layout->addWidget(Gauge1);
-    Pendencias = new PendenciasView(m_ctx, true, this);
+    Pendencias = new PendenciasView(m_sessao, true, this);
     Pendencias->hide();
     layout->addWidget(Pendencias, 1);
     layout->addLayout(buttons);
@@ -152,12 +152,12 @@ void TFrm_Gerar::showDirectory()
 bool TFrm_Gerar::Verificar_Erro()
 {
     plat::ui::BusyCursor busy;
-    return zelta::Verificar_Erro(m_ctx.Dm_Dados->database());
+    return zelta::Verificar_Erro(m_sessao.Dm_Dados->database());
 }
 
 void TFrm_Gerar::showProblems()
 {
-    TDm_Dados& dm = *m_ctx.Dm_Dados;
+    TDm_Dados& dm = *m_sessao.Dm_Dados;
     {
         plat::ui::BusyCursor busy;
         Pendencias->setLista(
@@ -184,9 +184,9 @@ void TFrm_Gerar::BitBtn3Click()
     plat::ui::BusyCursor busy;
     setGauge(0);
     const SubmissionRun run =
-        gerarArquivo(*m_ctx.Dm_Dados, selectedDirectory(), [this](int percent) { setGauge(percent); });
+        gerarArquivo(*m_sessao.Dm_Dados, selectedDirectory(), [this](int percent) { setGauge(percent); });
     busy.restore();
-    showRegisterNotices(*m_ctx.Dm_Dados, this);
+    showRegisterNotices(*m_sessao.Dm_Dados, this);
     if (!run.preCheckPassed) {
         plat::ui::attention(QStringLiteral("Favor executar a verificação do preenchimento"), this);
         showProblems();

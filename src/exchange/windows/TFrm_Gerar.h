@@ -11,7 +11,7 @@ class QRadioButton;
 
 namespace zelta {
 
-struct AppContext;
+struct Sessao;
 class PendenciasView;
 
 // "Gerar disquete para o Orvu": the choice of drive A: or B:, the silent
@@ -21,11 +21,11 @@ class PendenciasView;
 class TFrm_Gerar : public QDialog {
     Q_OBJECT
 public:
-    explicit TFrm_Gerar(AppContext& ctx, QWidget* parent = nullptr);
+    explicit TFrm_Gerar(Sessao& sessao, QWidget* parent = nullptr);
 
     // Creates the window and shows it modally, unless no drive exists, in which
     // case the window has told the user and closes without being shown.
-    static void executar(AppContext& ctx, QWidget* parent);
+    static void executar(Sessao& sessao, QWidget* parent);
 
     // Fills the drive choice; with no drive at all, tells the user and marks
     // the window closed.
@@ -59,7 +59,7 @@ private:
     void showDirectory();
     void setGauge(int percent);
 
-    AppContext& m_ctx;
+    Sessao& m_sessao;
     QButtonGroup* m_drives = nullptr;
     bool m_closedOnCreate = false;
 };

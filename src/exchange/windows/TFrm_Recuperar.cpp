@@ -1,7 +1,6 @@
 #include "exchange/windows/TFrm_Recuperar.h"
 
 #include "app/windows/RegisterNotices.h"
-#include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
 #include "exchange/RecoveryImport.h"
 #include "platform/db/Table.h"
@@ -39,7 +38,7 @@ QString driveAFolder()
 
 } // namespace
 
-TFrm_Recuperar::TFrm_Recuperar(AppContext& ctx, QWidget* parent) : QDialog(parent), m_ctx(ctx)
+TFrm_Recuperar::TFrm_Recuperar(Sessao& sessao, QWidget* parent) : QDialog(parent), m_sessao(sessao)
 {
     setObjectName(QStringLiteral("Frm_Recuperar"));
     setWindowTitle(QStringLiteral("Recuperar dados do Zelta 1999"));
@@ -172,22 +171,12 @@ void TFrm_Recuperar::BitBtn3Click()
 
     RecoveryOptions options;
     options.progress = [this](int percent) { setGauge(percent); };
-    const RecoveryResult result = recuperarDados(*m_ctx.Dm_Dados, QDir::fromNativeSeparators(EdDrive->text()), options);
+    const RecoveryResult result = recuperarDados(*m_sessao.Dm_Dados, QDir::fromNativeSeparators(EdDrive->text()), options);
     reset.done = true;
-
-    plat::db::Table& inst = *m_ctx.Dm_Dados->Tb_Instituicao;
-    inst.open();
-    inst.first();
-    const QString sigla = inst.hasRecord() ? inst.field(QStringLiteral("Sigla")).asString() : QString();
-    const QString nome = inst.hasRecord() ? inst.field(QStringLiteral("Nome")).asString() : QString();
-    inst.close();
-    if (m_ctx.Zelta) {
-        m_ctx.Zelta->Label_Sigla->setText(sigla);
-        m_ctx.Zelta->Label_Instituicao->setText(nome);
-    }
+    m_registerChanged = true;
     busy.restore();
 
-    showRegisterNotices(*m_ctx.Dm_Dados, this);
+    showRegisterNotices(*m_sessao.Dm_Dados, this);
     if (result.replacedDamaged)
         plat::ui::showMessage(QStringLiteral("O arquivo de dados estava danificado e foi refeito a partir do arquivo "
                                              "recuperado; o arquivo danificado foi guardado em %1.")
@@ -202,7 +191,7 @@ void TFrm_Recuperar::BitBtn3Click()
 
 void TFrm_Recuperar::FormClose()
 {
-    TDm_Dados* dados = m_ctx.Dm_Dados;
+    TDm_Dados* dados = m_sessao.Dm_Dados;
     if (!dados)
         return;
     dados->Tb_Bolsistas->close();

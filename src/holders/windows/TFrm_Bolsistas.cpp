@@ -22,10 +22,6 @@
 
 namespace zelta {
 
-bool Bolsista_Novo = false;
-QString Ultimo_Bolsista;
-qint64 Codigo_Orientador = 0;
-
 using plat::db::Query;
 using plat::db::Table;
 
@@ -75,8 +71,8 @@ int countOf(Query& q, const QString& field)
 
 } // namespace
 
-TFrm_Bolsistas::TFrm_Bolsistas(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), m_dm(*ctx.Dm_Dados)
+TFrm_Bolsistas::TFrm_Bolsistas(Sessao& sessao, QWidget* parent)
+    : QDialog(parent), m_sessao(sessao), m_dm(*sessao.Dm_Dados)
 {
     setObjectName(QStringLiteral("Frm_Bolsistas"));
     setWindowTitle(QStringLiteral("Cadastro de Bolsistas"));
@@ -235,20 +231,18 @@ void TFrm_Bolsistas::Ed_BolsistasChange()
 
 void TFrm_Bolsistas::BitBtnNovoClick()
 {
-    Bolsista_Novo = true;
+    m_sessao.Bolsista_Novo = true;
     if (quotaFull(Panel_TotalRn_Nv->text(), Panel_TotalBolsistas->text())) {
         plat::ui::showMessage(holderText::quotaFullNovo(), this);
         return;
     }
     {
-        TFrm_Cad_Bolsistas form(m_ctx, this);
-        form.setWindowTitle(QStringLiteral("Novo Bolsista"));
-        form.Panel_Situacao->setText(situacao::novo);
+        TFrm_Cad_Bolsistas form(m_sessao, this);
         plat::ui::showModal(&form);
     }
     AtualizaTotais();
     Table& bol = *m_dm.Tb_Bolsistas;
-    bol.findKey({Ultimo_Bolsista});
+    bol.findKey({m_sessao.Ultimo_Bolsista});
     bol.refresh();
 }
 
@@ -257,10 +251,10 @@ void TFrm_Bolsistas::BitBtnEditarClick()
     if (listEmpty())
         return;
     Table& bol = *m_dm.Tb_Bolsistas;
-    TFrm_Cad_Bolsistas::editar(m_ctx, this);
+    TFrm_Cad_Bolsistas::editar(m_sessao, this);
     bol.refresh();
     if (bol.hasRecord())
-        Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
+        m_sessao.Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
     AtualizaTotais();
 }
 
@@ -274,7 +268,7 @@ void TFrm_Bolsistas::BitBtnExcluirClick()
         if (plat::ui::confirm(holderText::confirmDeleteNovo(), this)) {
             bol.remove();
             if (bol.hasRecord())
-                Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
+                m_sessao.Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
         }
     } else if (sit == situacao::renovado) {
         if (plat::ui::confirm(holderText::confirmDeleteRenovado(), this)) {

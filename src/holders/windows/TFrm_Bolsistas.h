@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/windows/AppContext.h"
+#include "data/windows/Sessao.h"
 
 #include <QDialog>
 #include <QString>
@@ -17,19 +17,16 @@ namespace zelta {
 
 class TDm_Dados;
 
-// Values that live for the whole run and pass between the holder windows.
-extern bool Bolsista_Novo;          // the entry form enters a new holder
-extern QString Ultimo_Bolsista;     // the holder the list comes back to
-extern qint64 Codigo_Orientador;    // Codigo of the advisor of the holder being entered
-
 // The holder list: every holder in name order with its situation, search as
 // you type, and the counts of new, renewed and excluded holders against the
 // institution's quota. "Novo" and "Renovar" are refused when the quota is
-// reached; "Excluir" deletes a new holder and excludes a renewed one.
+// reached; "Excluir" deletes a new holder and excludes a renewed one. The
+// entry form is told new or existing through the session's Bolsista_Novo; the
+// list comes back to the session's Ultimo_Bolsista.
 class TFrm_Bolsistas : public QDialog {
     Q_OBJECT
 public:
-    explicit TFrm_Bolsistas(AppContext& ctx, QWidget* parent = nullptr);
+    explicit TFrm_Bolsistas(Sessao& sessao, QWidget* parent = nullptr);
     ~TFrm_Bolsistas() override;
 
     void done(int result) override;
@@ -65,7 +62,7 @@ private:
     void wireEvents();
     bool listEmpty() const;
 
-    AppContext& m_ctx;
+    Sessao& m_sessao;
     TDm_Dados& m_dm;
     bool m_closed = false;
 };

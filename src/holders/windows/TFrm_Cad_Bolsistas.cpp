@@ -2,7 +2,6 @@
 
 #include "data/TDm_Dados.h"
 #include "holders/HolderRules.h"
-#include "holders/windows/TFrm_Bolsistas.h"
 #include "holders/windows/TFrm_SelOrientador.h"
 #include "platform/ui/DBEdit.h"
 #include "platform/ui/DBMemo.h"
@@ -70,11 +69,10 @@ int charsWidth(const QWidget* w, int chars)
 
 } // namespace
 
-TFrm_Cad_Bolsistas::TFrm_Cad_Bolsistas(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), m_dm(*ctx.Dm_Dados)
+TFrm_Cad_Bolsistas::TFrm_Cad_Bolsistas(Sessao& sessao, QWidget* parent)
+    : QDialog(parent), m_sessao(sessao), m_dm(*sessao.Dm_Dados)
 {
     setObjectName(QStringLiteral("Frm_Cad_Bolsistas"));
-    setWindowTitle(QStringLiteral("Bolsita"));
     buildUi();
     wireEvents();
     plat::ui::setNoBorderIcons(this);   // left only through "Confirma" or "Cancelar"
@@ -244,7 +242,7 @@ bool TFrm_Cad_Bolsistas::moveAdvisorCursorTo(const QString& cpf, qint64 codigo)
 
 void TFrm_Cad_Bolsistas::showAdvisor(const HolderAdvisor& advisor)
 {
-    Codigo_Orientador = advisor.codigo;
+    m_sessao.Codigo_Orientador = advisor.codigo;
     Panel_Cpf_Orientador->setText(advisor.cpf);
     Panel_Orientador->setText(advisor.nome);
     if (moveAdvisorCursorTo(advisor.cpf, advisor.codigo)) {
@@ -278,17 +276,13 @@ void TFrm_Cad_Bolsistas::showAdvisorOfHolder()
 
 // ------------------------------------------------------------------ opening
 
-void TFrm_Cad_Bolsistas::editar(AppContext& ctx, QWidget* parent, const Campo* campo)
+void TFrm_Cad_Bolsistas::editar(Sessao& sessao, QWidget* parent, const Campo* campo)
 {
-    Table& bol = *ctx.Dm_Dados->Tb_Bolsistas;
-    Bolsista_Novo = false;
-    Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
-    Codigo_Orientador = bol.field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger();
-    TFrm_Cad_Bolsistas form(ctx, parent);
-    const QString sexo = bol.field(QStringLiteral("SEXO")).asString();
-    form.RadioSexo->setItemIndex(sexo == u"F" ? 0 : sexo == u"M" ? 1 : -1);
-    form.Panel_Situacao->setText(situacaoWord(form.Panel_Situacao->text()));
-    form.setWindowTitle(QStringLiteral("Edita o Bolsista"));
+    Table& bol = *sessao.Dm_Dados->Tb_Bolsistas;
+    sessao.Bolsista_Novo = false;
+    sessao.Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
+    sessao.Codigo_Orientador = bol.field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger();
+    TFrm_Cad_Bolsistas form(sessao, parent);
     if (campo)
         form.focoEm(*campo);
     plat::ui::showModal(&form);
@@ -314,7 +308,7 @@ void TFrm_Cad_Bolsistas::focoEm(Campo campo)
 void TFrm_Cad_Bolsistas::FormCreate()
 {
     m_advisorsWereOpen = m_dm.Tb_Orientador->isOpen();
-    if (Bolsista_Novo)
+    if (m_sessao.Bolsista_Novo)
         openNew();
     else
         openEdit();
@@ -322,19 +316,25 @@ void TFrm_Cad_Bolsistas::FormCreate()
 
 void TFrm_Cad_Bolsistas::openNew()
 {
+    setWindowTitle(QStringLiteral("Novo Bolsista"));
     m_dm.Tb_Bolsistas->insert();
     m_dm.Tb_Orientador->close();
     clearAdvisor();
     setCpfOpen(true);
     setEntryEnabled(false);
     RadioSexo->setItemIndex(-1);
+    Panel_Situacao->setText(situacao::novo);
 }
 
 void TFrm_Cad_Bolsistas::openEdit()
 {
+    setWindowTitle(QStringLiteral("Edita o Bolsista"));
     Table& bol = *m_dm.Tb_Bolsistas;
     bol.edit();
     showStoredValues();
+    // A two-letter code left by an older release shows as its word, which
+    // "Confirma" then stores.
+    Panel_Situacao->setText(situacaoWord(Panel_Situacao->text()));
     setCpfOpen(false);
     setEntryEnabled(true);
     m_dm.Tb_Orientador->open();
@@ -353,7 +353,7 @@ void TFrm_Cad_Bolsistas::DBEdCPFBolsistaExit()
     if (!DBEdCPFBolsista->isEnabled() || DBEdCPFBolsista->isReadOnly())
         return;
     const QString cpf = DBEdCPFBolsista->value();
-    TVlCpfCgc& validator = *m_ctx.VerificarCpfCgc;
+    TVlCpfCgc& validator = *m_sessao.VerificarCpfCgc;
     validator.setInput(cpf);
     if (!validator.Valid()) {
         plat::ui::attention(QStringLiteral("Favor verificar o CPF"), this);
@@ -363,7 +363,7 @@ void TFrm_Cad_Bolsistas::DBEdCPFBolsistaExit()
     setEntryEnabled(true);
     DBEdBolsista->setFocus();
     setCpfOpen(false);
-    if (!Bolsista_Novo) {
+    if (!m_sessao.Bolsista_Novo) {
         // A registered holder's CPF opened to be mended (focoEm): it may not
         // become an advisor's or another holder's.
         const CpfInUse used = cpfInUse(m_dm.database(), cpf, m_dm.Tb_Bolsistas->currentRecord().rowid);
@@ -401,7 +401,7 @@ void TFrm_Cad_Bolsistas::DBEdCPFBolsistaExit()
     // follows it again on the advisor cursor.
     if (Panel_Cpf_Orientador->text().isEmpty())
         clearAdvisor();
-    else if (moveAdvisorCursorTo(Panel_Cpf_Orientador->text(), Codigo_Orientador))
+    else if (moveAdvisorCursorTo(Panel_Cpf_Orientador->text(), m_sessao.Codigo_Orientador))
         DbTitulo->setDataSource(m_dm.Ds_Orientador);
 
     // The CPF of a registered holder: the form edits that holder instead.
@@ -414,14 +414,14 @@ void TFrm_Cad_Bolsistas::DBEdCPFBolsistaExit()
     Table& bol = *m_dm.Tb_Bolsistas;
     bol.cancel();
     setWindowTitle(QStringLiteral("Editar o Bolsista"));
-    Bolsista_Novo = false;
+    m_sessao.Bolsista_Novo = false;
     const QString ordering = bol.indexFieldNames();
     bol.setIndexName(QStringLiteral("Id_Bolsista_Cpf"));
     bol.findKey({cpf});
     bol.setIndexFieldNames(ordering);
     bol.edit();
     showStoredValues();
-    Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
+    m_sessao.Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
     selectSexo();
     showAdvisorOfHolder();
 }
@@ -431,25 +431,26 @@ void TFrm_Cad_Bolsistas::SpeedOrientadorClick()
     Table& ori = *m_dm.Tb_Orientador;
     if (!ori.isOpen())
         ori.open();
-    const qint64 codigoBefore = Codigo_Orientador;
     const QString cpfBefore = Panel_Cpf_Orientador->text();
     const bool advisorShown = !Panel_Cpf_Orientador->text().isEmpty();
 
     int answer = QDialog::Rejected;
+    qint64 chosen = 0;
     {
-        TFrm_SelOrientador picker(m_ctx, this);
+        TFrm_SelOrientador picker(m_dm, this);
         answer = plat::ui::showModal(&picker);
+        chosen = picker.codigo();
     }
     if (answer == QDialog::Accepted && ori.hasRecord()) {
+        m_sessao.Codigo_Orientador = chosen;
         Panel_Cpf_Orientador->setText(ori.field(QStringLiteral("CPF")).asString());
         Panel_Orientador->setText(ori.field(QStringLiteral("NOME")).asString());
         DbTitulo->setDataSource(m_dm.Ds_Orientador);
         return;
     }
     // Nothing chosen: the holder keeps the advisor it had, and the memo its title.
-    Codigo_Orientador = codigoBefore;
     if (advisorShown && DbTitulo->dataSource())
-        moveAdvisorCursorTo(cpfBefore, codigoBefore);
+        moveAdvisorCursorTo(cpfBefore, m_sessao.Codigo_Orientador);
 }
 
 void TFrm_Cad_Bolsistas::SpeedConfirmaClick()
@@ -484,14 +485,14 @@ void TFrm_Cad_Bolsistas::SpeedConfirmaClick()
     Table& bol = *m_dm.Tb_Bolsistas;
     if (bol.state() == Table::State::Browse)
         bol.edit();
-    bol.field(QStringLiteral("NUMERO_ORIENTADOR")).setAsInteger(Codigo_Orientador);
+    bol.field(QStringLiteral("NUMERO_ORIENTADOR")).setAsInteger(m_sessao.Codigo_Orientador);
     bol.field(QStringLiteral("SEXO")).setAsString(entry.sexo == 0 ? QStringLiteral("F") : QStringLiteral("M"));
     bol.field(QStringLiteral("SEGURO_SAUDE")).setAsString(QString());
     bol.field(QStringLiteral("CPF_ORIENTADOR")).setAsString(entry.cpfOrientador);
     bol.field(QStringLiteral("SITUACAO")).setAsString(Panel_Situacao->text());
     bol.post();
     bol.refresh();
-    Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
+    m_sessao.Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
     accept();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/windows/AppContext.h"
+#include "data/windows/Sessao.h"
 
 #include <QDialog>
 #include <QString>
@@ -21,15 +21,16 @@ struct HolderAdvisor;
 enum class Campo : quint8;
 
 // The holder entry form, on the holder cursor's current record: a new holder
-// (Bolsista_Novo) or the list's selected one. A new holder gets nothing but the
-// CPF until a valid CPF is entered that no advisor uses; the CPF of a
-// registered holder turns the form into an edit of that holder. "Confirma"
-// checks the required fields, writes the coded fields and posts; "Cancelar"
-// drops the pending record.
+// (the session's Bolsista_Novo) or the list's selected one, whose advisor is
+// the session's Codigo_Orientador. A new holder gets nothing but the CPF until
+// a valid CPF is entered that no advisor uses; the CPF of a registered holder
+// turns the form into an edit of that holder. "Confirma" checks the required
+// fields, writes the coded fields and posts, leaving the holder's name in the
+// session's Ultimo_Bolsista; "Cancelar" drops the pending record.
 class TFrm_Cad_Bolsistas : public QDialog {
     Q_OBJECT
 public:
-    explicit TFrm_Cad_Bolsistas(AppContext& ctx, QWidget* parent = nullptr);
+    explicit TFrm_Cad_Bolsistas(Sessao& sessao, QWidget* parent = nullptr);
     ~TFrm_Cad_Bolsistas() override;
 
     void done(int result) override;
@@ -37,7 +38,7 @@ public:
     // Edits the holder on which the holder cursor stands, as the list's
     // "Editar" does. Given a field that failed a check, the form opens with
     // the focus in that field's box (the CPF box is opened for the purpose).
-    static void editar(AppContext& ctx, QWidget* parent, const Campo* campo = nullptr);
+    static void editar(Sessao& sessao, QWidget* parent, const Campo* campo = nullptr);
     void focoEm(Campo campo);
 
     // Event handlers.
@@ -77,7 +78,7 @@ private:
     void clearAdvisor();
     bool moveAdvisorCursorTo(const QString& cpf, qint64 codigo);
 
-    AppContext& m_ctx;
+    Sessao& m_sessao;
     TDm_Dados& m_dm;
     bool m_advisorsWereOpen = false;
     bool m_closed = false;

@@ -1,7 +1,6 @@
 #include "holders/windows/TFrm_SelOrientador.h"
 
 #include "data/TDm_Dados.h"
-#include "holders/windows/TFrm_Bolsistas.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBMemo.h"
 #include "platform/ui/Guard.h"
@@ -17,7 +16,7 @@ namespace zelta {
 
 using plat::db::Table;
 
-TFrm_SelOrientador::TFrm_SelOrientador(AppContext& ctx, QWidget* parent) : QDialog(parent), m_dm(*ctx.Dm_Dados)
+TFrm_SelOrientador::TFrm_SelOrientador(TDm_Dados& dados, QWidget* parent) : QDialog(parent), m_dm(dados)
 {
     setObjectName(QStringLiteral("Frm_SelOrientador"));
     setWindowTitle(QStringLiteral("Selecione o Orientador"));
@@ -113,7 +112,7 @@ void TFrm_SelOrientador::BtnRetornarClick()
     Table& bol = *m_dm.Tb_Bolsistas;
     if (bol.isOpen() && (bol.state() == Table::State::Insert || bol.state() == Table::State::Edit))
         bol.field(QStringLiteral("CPF_ORIENTADOR")).setAsString(ori.field(QStringLiteral("CPF")).asString());
-    Codigo_Orientador = ori.field(QStringLiteral("CODIGO")).asInteger();
+    m_codigo = ori.field(QStringLiteral("CODIGO")).asInteger();
     accept();
 }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "app/windows/AppContext.h"
-
 #include <QDialog>
 
 class QPushButton;
@@ -18,13 +16,16 @@ class TDm_Dados;
 
 // The advisor picker of the holder entry form: the advisor cursor in name
 // order with search as you type. A choice ("Retornar", Enter, or a double
-// click on the grid) leaves the cursor on the chosen advisor, records its
-// number in Codigo_Orientador and its CPF in the holder being edited, and
-// closes with Accepted; "Cancelar" changes nothing.
+// click on the grid) leaves the cursor on the chosen advisor, records its CPF
+// in the holder being edited, and closes with Accepted; codigo() then gives
+// the chosen advisor's number. "Cancelar" changes nothing.
 class TFrm_SelOrientador : public QDialog {
     Q_OBJECT
 public:
-    explicit TFrm_SelOrientador(AppContext& ctx, QWidget* parent = nullptr);
+    explicit TFrm_SelOrientador(TDm_Dados& dados, QWidget* parent = nullptr);
+
+    // The number (Codigo) of the advisor chosen; 0 while none is.
+    qint64 codigo() const { return m_codigo; }
 
     // Event handlers.
     void FormCreate();
@@ -44,6 +45,7 @@ private:
     void wireEvents();
 
     TDm_Dados& m_dm;
+    qint64 m_codigo = 0;
 };
 
 } // namespace zelta

@@ -18,7 +18,7 @@
 
 namespace zelta {
 
-TFrm_Sele_Rel::TFrm_Sele_Rel(AppContext& ctx, QWidget* parent) : QDialog(parent), m_ctx(ctx)
+TFrm_Sele_Rel::TFrm_Sele_Rel(Sessao& sessao, QWidget* parent) : QDialog(parent), m_sessao(sessao)
 {
     setObjectName(QStringLiteral("Frm_Sele_Rel"));
     setWindowTitle(QStringLiteral("Relatórios de Conferência"));
@@ -122,7 +122,7 @@ void TFrm_Sele_Rel::BitBtnImprimirClick()
         plat::ui::attention(QStringLiteral("Relatório não selecionado !!!"), this);
         return;
     }
-    TDm_Dados& dados = *m_ctx.Dm_Dados;
+    TDm_Dados& dados = *m_sessao.Dm_Dados;
     if (CheckOrientadores->isChecked()) {
         TFrm_Relatorio_Ori report(dados);
         plat::ui::showPreview(report, this);

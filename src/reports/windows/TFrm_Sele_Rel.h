@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/windows/AppContext.h"
+#include "data/windows/Sessao.h"
 
 #include <QDialog>
 
@@ -20,7 +20,7 @@ struct SituacoesBolsista;
 class TFrm_Sele_Rel : public QDialog {
     Q_OBJECT
 public:
-    explicit TFrm_Sele_Rel(AppContext& ctx, QWidget* parent = nullptr);
+    explicit TFrm_Sele_Rel(Sessao& sessao, QWidget* parent = nullptr);
 
     // Event handlers.
     void CheckNovosClick();
@@ -50,7 +50,7 @@ private:
     // box is checked.
     void holderBoxChanged();
 
-    AppContext& m_ctx;
+    Sessao& m_sessao;
 };
 
 } // namespace zelta

@@ -1,7 +1,6 @@
 #include "validation/windows/PendenciasView.h"
 
 #include "advisors/windows/TFrm_Cad_Orientador.h"
-#include "advisors/windows/TFrm_Orientadores.h"
 #include "data/TDm_Dados.h"
 #include "holders/windows/TFrm_Cad_Bolsistas.h"
 #include "platform/db/Table.h"
@@ -111,8 +110,8 @@ private:
     std::vector<std::pair<int, int>> m_rows;
 };
 
-PendenciasView::PendenciasView(AppContext& ctx, bool soImpeditivas, QWidget* parent)
-    : QWidget(parent), m_ctx(ctx), m_soImpeditivas(soImpeditivas)
+PendenciasView::PendenciasView(Sessao& sessao, bool soImpeditivas, QWidget* parent)
+    : QWidget(parent), m_sessao(sessao), m_soImpeditivas(soImpeditivas)
 {
     setObjectName(QStringLiteral("PendenciasView"));
     auto* title = new QLabel(soImpeditivas ? QStringLiteral("Pendências que impedem a geração do arquivo")
@@ -246,7 +245,7 @@ void PendenciasView::reexaminar(int registro)
         return;
     RegistroPendente& entry = l.registros[registro];
     // The list of what stops the generation asks only the pre-check's rules.
-    Completude walk(m_ctx.Dm_Dados->database(), m_soImpeditivas ? nullptr : m_ctx.VerificarCpfCgc);
+    Completude walk(m_sessao.Dm_Dados->database(), m_soImpeditivas ? nullptr : m_sessao.VerificarCpfCgc);
     atualizarRegistro(entry, entry.orientador ? walk.orientador(entry.rowid) : walk.bolsista(entry.rowid), m_soImpeditivas);
     m_model->changed();
     showCount();
@@ -275,16 +274,16 @@ bool onRecord(Table& table, qint64 rowid, const std::function<void()>& fn)
 
 bool PendenciasView::abrirBolsista(const RegistroPendente& r, Campo campo)
 {
-    return onRecord(*m_ctx.Dm_Dados->Tb_Bolsistas, r.rowid, [&] { TFrm_Cad_Bolsistas::editar(m_ctx, window(), &campo); });
+    return onRecord(*m_sessao.Dm_Dados->Tb_Bolsistas, r.rowid, [&] { TFrm_Cad_Bolsistas::editar(m_sessao, window(), &campo); });
 }
 
 bool PendenciasView::abrirOrientador(const RegistroPendente& r, Campo campo)
 {
-    Table& ori = *m_ctx.Dm_Dados->Tb_Orientador;
+    Table& ori = *m_sessao.Dm_Dados->Tb_Orientador;
     return onRecord(ori, r.rowid, [&] {
-        Chave_Orientador = ori.field(QStringLiteral("CPF")).asString();
-        Novo_Orientador = false;
-        TFrm_Cad_Orientador form(m_ctx, window());
+        m_sessao.Chave_Orientador = ori.field(QStringLiteral("CPF")).asString();
+        m_sessao.Novo_Orientador = false;
+        TFrm_Cad_Orientador form(m_sessao, window());
         form.focoEm(campo);
         plat::ui::showModal(&form);
     });

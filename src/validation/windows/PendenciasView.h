@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/windows/AppContext.h"
+#include "data/windows/Sessao.h"
 #include "validation/Completude.h"
 
 #include <QWidget>
@@ -19,7 +19,7 @@ namespace zelta {
 class PendenciasView : public QWidget {
 public:
     // soImpeditivas: only the problems that stop the generation are listed.
-    PendenciasView(AppContext& ctx, bool soImpeditivas, QWidget* parent = nullptr);
+    PendenciasView(Sessao& sessao, bool soImpeditivas, QWidget* parent = nullptr);
 
     void setLista(ListaPendencias lista);
     const ListaPendencias& lista() const;
@@ -44,7 +44,7 @@ private:
     bool abrirBolsista(const RegistroPendente& r, Campo campo);
     bool abrirOrientador(const RegistroPendente& r, Campo campo);
 
-    AppContext& m_ctx;
+    Sessao& m_sessao;
     bool m_soImpeditivas;
     Model* m_model = nullptr;
 };

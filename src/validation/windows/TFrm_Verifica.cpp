@@ -23,7 +23,7 @@
 
 namespace zelta {
 
-TFrm_Verifica::TFrm_Verifica(AppContext& ctx, QWidget* parent) : QDialog(parent), m_ctx(ctx)
+TFrm_Verifica::TFrm_Verifica(Sessao& sessao, QWidget* parent) : QDialog(parent), m_sessao(sessao)
 {
     setObjectName(QStringLiteral("Frm_Verifica"));
     setWindowTitle(QStringLiteral("Verificação de Preenchimento"));
@@ -36,7 +36,7 @@ TFrm_Verifica::~TFrm_Verifica()
 {
     // A window destroyed without being closed still lets the table go.
     if (!m_closed)
-        m_ctx.Dm_Dados->Tb_Erro_Bol_Ori->close();
+        m_sessao.Dm_Dados->Tb_Erro_Bol_Ori->close();
 }
 
 void TFrm_Verifica::buildUi()
@@ -77,7 +77,7 @@ void TFrm_Verifica::buildUi()
     buttons->addWidget(BitBtnSair);
     buttons->addStretch(1);
 
-    Pendencias = new PendenciasView(m_ctx, false, this);
+    Pendencias = new PendenciasView(m_sessao, false, this);
 
     auto* panes = new QHBoxLayout;
     panes->setSpacing(10);
@@ -111,9 +111,9 @@ void TFrm_Verifica::flushLog()
 void TFrm_Verifica::BitBtnVerificarClick()
 {
     BitBtnImprimir->setEnabled(false);
-    checkRegisterBeforeUse(*m_ctx.Dm_Dados, this);
+    checkRegisterBeforeUse(*m_sessao.Dm_Dados, this);
 
-    Verificacao verificacao(*m_ctx.Dm_Dados, *m_ctx.VerificarCpfCgc);
+    Verificacao verificacao(*m_sessao.Dm_Dados, *m_sessao.VerificarCpfCgc);
     m_pending.clear();
     // Each line as the error table stores it and the report prints it.
     verificacao.setLogSink([this](const QString& line) { m_pending << linhasArmazenadas({line}); });
@@ -150,7 +150,7 @@ void TFrm_Verifica::BitBtnImprimirClick()
 {
     // A new report object for each request, over the error table as the last
     // run left it.
-    plat::db::Table& erros = *m_ctx.Dm_Dados->Tb_Erro_Bol_Ori;
+    plat::db::Table& erros = *m_sessao.Dm_Dados->Tb_Erro_Bol_Ori;
     erros.open();
     TFrm_Relatorio_Erro report(erros);
     plat::ui::showPreview(report, this);
@@ -160,7 +160,7 @@ void TFrm_Verifica::BitBtnSairClick() { accept(); }
 
 void TFrm_Verifica::FormClose()
 {
-    m_ctx.Dm_Dados->Tb_Erro_Bol_Ori->close();
+    m_sessao.Dm_Dados->Tb_Erro_Bol_Ori->close();
 }
 
 void TFrm_Verifica::done(int result)

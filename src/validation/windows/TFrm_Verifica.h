@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/windows/AppContext.h"
+#include "data/windows/Sessao.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -19,7 +19,7 @@ class PendenciasView;
 class TFrm_Verifica : public QDialog {
     Q_OBJECT
 public:
-    explicit TFrm_Verifica(AppContext& ctx, QWidget* parent = nullptr);
+    explicit TFrm_Verifica(Sessao& sessao, QWidget* parent = nullptr);
     ~TFrm_Verifica() override;
 
     // Event handlers.
@@ -42,7 +42,7 @@ private:
     void wireEvents();
     void flushLog();
 
-    AppContext& m_ctx;
+    Sessao& m_sessao;
     QStringList m_pending;   // log lines not yet in the log box
     bool m_closed = false;
 };
