@@ -37,7 +37,8 @@ int main(int argc, char** argv)
         zelta.resize(1024, 768);
         zelta.show();
         zelta.activateWindow();
-        QTest::qWaitFor([&] { return !zelta.Label_Sigla->text().isEmpty(); }, 5000);
+        if (!QTest::qWaitFor([&] { return !zelta.Label_Sigla->text().isEmpty(); }, 5000))
+            qFatal("the main window never showed the institution");
         const double ms = double(t.nsecsElapsed()) / 1e6;
         if (run == 0)
             report(QStringLiteral("first start, application object included, to labels filled (100,000 holders)"), ms,
