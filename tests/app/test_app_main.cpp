@@ -3,6 +3,7 @@
 #include "app/windows/TFrm_Copias.h"
 #include "app/windows/TFrm_Sobre.h"
 #include "app/windows/TZelta.h"
+#include "data/RegisterCopies.h"
 #include "data/TDm_Dados.h"
 #include "platform/system/Error.h"
 #include "platform/ui/HelpViewer.h"
@@ -19,6 +20,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -390,6 +392,12 @@ private slots:
     void damagedDatabaseIsReportedAndLeftUntouched()
     {
         QTemporaryDir dir;
+        {
+            // A sound copy taken before the file was lost.
+            TestData sound;
+            sound.setInstitution(QStringLiteral("123456789"), QStringLiteral("COPIA"), QStringLiteral("DA COPIA"), 10);
+            RegisterCopies::take(sound.db(), dir.path());
+        }
         const QString file = QDir(dir.path()).filePath(QStringLiteral("zelta99.db"));
         QByteArray garbage;
         for (int i = 0; i < 8192; ++i)
@@ -400,25 +408,42 @@ private slots:
             f.write(garbage);
         }
         MessageRecorder rec;
+        ModalDriver modals;
         TZelta zelta;
         int recoveries = 0;
         zelta.setLauncher(Command::Recuperar, [&](Sessao&, QWidget*) { ++recoveries; });
-        {
-            TDm_Dados dados(dir.path());
-            zelta.setDataModule(&dados);
-            const bool started = startUp(zelta);
-            zelta.setDataModule(nullptr);
-            QVERIFY(started);
-            QVERIFY(zelta.isVisible());
-        }
+        TDm_Dados dados(dir.path());
+        zelta.setDataModule(&dados);
+        const auto detach = qScopeGuard([&] { zelta.setDataModule(nullptr); });
+        QVERIFY(startUp(zelta));
+        QVERIFY(zelta.isVisible());
         QCOMPARE(rec.count(), 1);
         QCOMPARE(rec.last().kind, MessageKind::Error);
         QCOMPARE(rec.last().caption, QStringLiteral("zelta99"));
         QVERIFY2(rec.last().text.contains(QStringLiteral("zelta99.db")), qPrintable(rec.last().text));
+        QVERIFY2(rec.last().text.contains(QStringLiteral("zelta99 restaurar 1")), qPrintable(rec.last().text));
         QCOMPARE(recoveries, 0);
         QVERIFY(zelta.Label_Sigla->text().isEmpty());
         QVERIFY(zelta.Label_Instituicao->text().isEmpty());
         QCOMPARE(readAll(file), garbage);
+
+        // The way out from the menu: the copy takes the file's place, whose
+        // bytes are kept among the copies.
+        modals.expect([&](QDialog* dlg) {
+            auto* copias = qobject_cast<TFrm_Copias*>(dlg);
+            QVERIFY(copias);
+            copias->GridCopias->selectRow(0);
+            rec.answer(plat::ui::Answer::Yes);
+            copias->BitBtnRestaurar->click();
+            copias->BitBtnSair->click();
+        });
+        zelta.CopiasSegurancaClick();
+        QCOMPARE(modals.unexpected(), 0);
+        QCOMPARE(zelta.Label_Sigla->text(), QStringLiteral("COPIA"));
+        const QDir copies(RegisterCopies::folder(dir.path()));
+        const QStringList kept = copies.entryList({QStringLiteral("*-danificado.db")});
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(readAll(copies.filePath(kept.first())), garbage);
     }
 
     void readOnlyDataFolderIsReportedClearly()
