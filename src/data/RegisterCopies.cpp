@@ -237,10 +237,12 @@ QString RegisterCopies::keepDamagedFile(const QString& filePath, const QString& 
         if (!QFileInfo::exists(filePath + suffix))
             continue;
         QFile::remove(temp);
-        if (!QFile::copy(filePath + suffix, temp)
-            || ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path + suffix).constData()) != 0) {
+        QFile source(filePath + suffix);
+        const bool copied = source.copy(temp);
+        if (!copied || ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path + suffix).constData()) != 0) {
+            const QString why = copied ? QString::fromLocal8Bit(strerror(errno)) : source.errorString();
             QFile::remove(temp);
-            throw Error::output(QStringLiteral("Não foi possível gravar a cópia de segurança %1").arg(shown(path)));
+            throw Error::output(QStringLiteral("Não foi possível gravar a cópia de segurança %1: %2").arg(shown(path), why));
         }
         syncPath(path + suffix, O_RDONLY);
     }
