@@ -1,7 +1,9 @@
 #include "data/RegisterCopies.h"
 
 #include "platform/db/Database.h"
+#include "platform/system/AtomicFile.h"
 #include "platform/system/Error.h"
+#include "platform/system/SystemError.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -96,7 +98,7 @@ void syncPath(const QString& path, int flags)
     ::close(fd);
     if (rc != 0)
         throw Error::output(
-            QStringLiteral("Erro ao gravar %1: %2").arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(strerror(error))));
+            QStringLiteral("Erro ao gravar %1: %2").arg(QDir::toNativeSeparators(path), plat::sys::systemErrorText(error)));
 }
 
 // Two copies hold the same content when their bytes agree, apart from the
@@ -171,8 +173,25 @@ void writeCopy(const Database& db, const QDir& dir, const QString& stamp, const 
         return;
     }
     if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(finalPath).constData()) != 0)
-        fail(QString::fromLocal8Bit(strerror(errno)));
+        fail(plat::sys::systemErrorText(errno));
     syncPath(dir.absolutePath(), O_RDONLY | O_DIRECTORY);
+}
+
+// A file's bytes under another name, whole or not at all.
+void copyWhole(const QString& from, const QString& to)
+{
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
+        throw Error::output(QStringLiteral("Não foi possível ler %1: %2").arg(shown(from), plat::sys::systemErrorText(errno)));
+    plat::sys::AtomicFile target(to);
+    if (!target.open(QIODevice::WriteOnly))
+        throw Error::output(target.errorString());
+    for (QByteArray chunk; !(chunk = source.read(1 << 20)).isEmpty();)
+        target.write(chunk);
+    if (source.error() != QFileDevice::NoError)
+        throw Error::output(QStringLiteral("Não foi possível ler %1: %2").arg(shown(from), plat::sys::systemErrorText(errno)));
+    if (!target.commit())
+        throw Error::output(target.errorString());
 }
 
 void removeOldest(const QList<Copy>& all, const QString& keep)
@@ -228,25 +247,12 @@ QString RegisterCopies::keepDamaged(const Database& db, const QString& dataDirec
 QString RegisterCopies::keepDamagedFile(const QString& filePath, const QString& dataDirectory, const QDateTime& now)
 {
     const QDir dir = makeFolder(dataDirectory);
-    const QString stamp = now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const QString path = freeName(dir, stamp, kDamaged);
-    const QString temp = dir.filePath(QStringLiteral(".zelta99-%1-%2.tmp").arg(stamp).arg(::getpid()));
+    const QString path = freeName(dir, now.toString(QStringLiteral("yyyyMMdd-HHmmss")), kDamaged);
     // The journal goes first: the file under its final name is the sign
     // that the whole copy is there.
-    for (const QString& suffix : {QStringLiteral("-journal"), QString()}) {
-        if (!QFileInfo::exists(filePath + suffix))
-            continue;
-        QFile::remove(temp);
-        QFile source(filePath + suffix);
-        const bool copied = source.copy(temp);
-        if (!copied || ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path + suffix).constData()) != 0) {
-            const QString why = copied ? QString::fromLocal8Bit(strerror(errno)) : source.errorString();
-            QFile::remove(temp);
-            throw Error::output(QStringLiteral("Não foi possível gravar a cópia de segurança %1: %2").arg(shown(path), why));
-        }
-        syncPath(path + suffix, O_RDONLY);
-    }
-    syncPath(dir.absolutePath(), O_RDONLY | O_DIRECTORY);
+    for (const QString& suffix : {QStringLiteral("-journal"), QString()})
+        if (QFileInfo::exists(filePath + suffix))
+            copyWhole(filePath + suffix, path + suffix);
     removeOldest(copies(dir.path(), true), path);
     return path;
 }

@@ -364,6 +364,8 @@ void TestReport::pdfFailureLeavesNoFile()
     const auto error
         = zelta::test::thrown(plat::Error::Kind::Output, [&] { writePdf(report.layOut(FixedMeasurer(), kPrintedAt), pdf); });
     QVERIFY(error && error->contains(QStringLiteral("relatorio.pdf")));
+    QVERIFY2(error->endsWith(QStringLiteral("Arquivo ou diretório inexistente")),
+             qPrintable(*error));   // the system's words, in Portuguese
     QVERIFY(!QFile::exists(pdf));
 }
 

@@ -1,5 +1,7 @@
 #include "platform/system/AtomicFile.h"
 
+#include "platform/system/SystemError.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,7 +22,7 @@ namespace {
 
 QString systemText(int error)
 {
-    const QString text = QString::fromLocal8Bit(std::strerror(error));
+    const QString text = systemErrorText(error);
     // The system's text alone does not say that the limit is the user's or
     // the file system's, not the disk's.
     if (error == EFBIG)

@@ -1,5 +1,7 @@
 #include "platform/system/RegularFile.h"
 
+#include "platform/system/SystemError.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -19,7 +21,7 @@ FileContents failed(Problem problem, int error = 0)
     FileContents r;
     r.problem = problem;
     if (error != 0)
-        r.systemText = QString::fromLocal8Bit(std::strerror(error));
+        r.systemText = systemErrorText(error);
     return r;
 }
 

@@ -1,0 +1,51 @@
+#include "platform/system/SystemError.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace plat::sys {
+
+QString systemErrorText(int error)
+{
+    switch (error) {
+    case ENOENT:
+        return QStringLiteral("Arquivo ou diretório inexistente");
+    case EACCES:
+        return QStringLiteral("Permissão negada");
+    case EPERM:
+        return QStringLiteral("Operação não permitida");
+    case ENOSPC:
+        return QStringLiteral("Não há espaço disponível no dispositivo");
+    case EDQUOT:
+        return QStringLiteral("Cota de disco excedida");
+    case EROFS:
+        return QStringLiteral("Sistema de arquivos somente para leitura");
+    case EISDIR:
+        return QStringLiteral("É um diretório");
+    case ENOTDIR:
+        return QStringLiteral("Não é um diretório");
+    case EEXIST:
+        return QStringLiteral("Arquivo existe");
+    case EIO:
+        return QStringLiteral("Erro de entrada/saída");
+    case EFBIG:
+        return QStringLiteral("Arquivo muito grande");
+    case ENAMETOOLONG:
+        return QStringLiteral("Nome de arquivo muito longo");
+    case ELOOP:
+        return QStringLiteral("Muitos níveis de links simbólicos");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("Muitos arquivos abertos");
+    case EBUSY:
+        return QStringLiteral("Dispositivo ou recurso está ocupado");
+    case ENXIO:
+        return QStringLiteral("Dispositivo ou endereço inexistente");
+    case ENOMEM:
+        return QStringLiteral("Não foi possível alocar memória");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
+}   // namespace plat::sys
