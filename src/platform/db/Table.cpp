@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 namespace plat::db {
 
@@ -497,13 +498,15 @@ void Table::next()
     // connection wrote either.
     const qint64 stamp = sqlite3_total_changes64(m_db.handle());
     bool stale = m_ahead.isEmpty() || m_aheadStamp != stamp;
+    std::optional<qint64> version;
     if (!stale && m_aheadAge.elapsed() > kAheadFreshMs) {
-        stale = m_aheadVersion != m_db.dataVersion();
+        version = m_db.dataVersion();
+        stale = m_aheadVersion != *version;
         m_aheadAge.start();
     }
     if (stale) {
         const Bookmark here = bookmark();
-        m_aheadVersion = m_db.dataVersion();
+        m_aheadVersion = version ? *version : m_db.dataVersion();
         m_ahead = readFrom(&here, kReadAhead);
         m_aheadStamp = stamp;
         m_aheadAge.start();
