@@ -311,6 +311,22 @@ void TestPdfWriter::failuresAreReported()
     struct stat st {};
     QVERIFY(::stat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 1);
+    // Only an older PDF is replaced: a mistyped path must not cost the
+    // register (or any other document) its content.
+    const QString other = dir.filePath(QStringLiteral("zelta99.db"));
+    {
+        QFile f(other);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("SQLite format 3");
+    }
+    const auto kept = zelta::test::thrown(plat::Error::Kind::Output, [&] { writePdf(model, other); });
+    QVERIFY(kept && kept->contains(QStringLiteral("não é um PDF")));
+    QFile otherFile(other);
+    QVERIFY(otherFile.open(QIODevice::ReadOnly));
+    QCOMPARE(otherFile.readAll(), QByteArray("SQLite format 3"));
+    const QString older = dir.filePath(QStringLiteral("antigo.pdf"));
+    writePdf(model, older);
+    writePdf(model, older);   // a report over an older report
     // Nothing to print is refused before anything is written.
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);

@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFontInfo>
 #include <QHash>
 
@@ -348,6 +349,13 @@ void writePdf(const PageModel& model, const QString& path)
     const QString shown = QDir::toNativeSeparators(path);
     if (model.isEmpty())
         throw plat::Error::output(QStringLiteral("O relatório não tem linhas a imprimir"));
+    // A report goes over an older report only: a path mistyped as the
+    // register's file, or any other document, is not lost to it.
+    QFile existing(path);
+    if (existing.size() > 0 && existing.open(QIODevice::ReadOnly) && !existing.read(5).startsWith("%PDF-"))
+        throw plat::Error::output(
+            QStringLiteral("O arquivo %1 já existe e não é um PDF; não foi substituído").arg(shown));
+    existing.close();
     plat::sys::AtomicFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw plat::Error::output(file.errorString());

@@ -23,8 +23,9 @@ namespace plat::report {
 // no pages or a write fails.
 void writePdf(const PageModel& model, QIODevice& device);
 
-// To a file, which appears complete or not at all. A device, fifo or socket
-// of that name is refused, never replaced.
+// To a file, which appears complete or not at all. It replaces an older PDF
+// only: an existing file of another kind, a device, a fifo or a socket of
+// that name is refused, never replaced.
 void writePdf(const PageModel& model, const QString& path);
 
 } // namespace plat::report
