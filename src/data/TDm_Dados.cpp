@@ -387,15 +387,21 @@ void TDm_Dados::replaceRegister(const QString& sourcePath)
 {
     CursorPause pause(*this);
     m_db.close();
+    bool readable = false;
     const auto replace = [&] {
         Database target;
-        target.open(databaseFile(), true, [&](Database& d) { d.restoreFrom(sourcePath); });
+        target.open(databaseFile(), true, [&](Database& d) {
+            readable = true;
+            d.restoreFrom(sourcePath);
+        });
     };
     try {
         replace();
         return;
     } catch (const Error& e) {
-        if (e.kind() != Error::Kind::Damaged)
+        // Only a file SQLite could not open is taken away; a failure of the
+        // copying itself leaves the register as it is.
+        if (e.kind() != Error::Kind::Damaged || readable)
             throw;
     }
     // A file SQLite cannot read at all cannot be written into either. It was

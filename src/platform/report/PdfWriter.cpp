@@ -351,11 +351,8 @@ void writePdf(const PageModel& model, const QString& path)
         throw plat::Error::output(QStringLiteral("O relatório não tem linhas a imprimir"));
     // A report goes over an older report only: a path mistyped as the
     // register's file, or any other document, is not lost to it.
-    QFile existing(path);
-    if (existing.size() > 0 && existing.open(QIODevice::ReadOnly) && !existing.read(5).startsWith("%PDF-"))
-        throw plat::Error::output(
-            QStringLiteral("O arquivo %1 já existe e não é um PDF; não foi substituído").arg(shown));
-    existing.close();
+    if (QFile existing(path); existing.size() > 0 && existing.open(QIODevice::ReadOnly) && !existing.read(5).startsWith("%PDF-"))
+        throw plat::Error::output(QStringLiteral("O arquivo %1 já existe e não é um PDF; não foi substituído").arg(shown));
     plat::sys::AtomicFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw plat::Error::output(file.errorString());
