@@ -1,6 +1,7 @@
 #include "app/cli/Cli.h"
 #include "app/windows/GuiMain.h"
 #include "platform/system/Options.h"
+#include "platform/system/FileNames.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -14,9 +15,11 @@ int main(int argc, char** argv)
     // into a write error that the program reports and cleans up after.
     std::signal(SIGXFSZ, SIG_IGN);
 
+    // Arguments are file names as often as not: taken as the bytes the system
+    // gave, so that a name that is not UTF-8 still names that very file.
     QStringList args;
     for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
+        args << plat::sys::decodePath(QByteArray(argv[i]));
 
     QStringList rest = args;
     bool ok = true;

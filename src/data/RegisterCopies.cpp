@@ -3,6 +3,7 @@
 #include "platform/db/Database.h"
 #include "platform/system/AtomicFile.h"
 #include "platform/system/Error.h"
+#include "platform/system/PrivateFiles.h"
 #include "platform/system/SystemError.h"
 
 #include <QCoreApplication>
@@ -130,7 +131,7 @@ QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
 QDir makeFolder(const QString& dataDirectory)
 {
     const QString dirPath = RegisterCopies::folder(dataDirectory);
-    if (!QDir().mkpath(dirPath))
+    if (!plat::sys::makePrivatePath(dirPath))
         throw Error::output(QStringLiteral("Não foi possível criar a pasta de cópias de segurança %1").arg(shown(dirPath)));
     QDir dir(dirPath);
     removeLeftovers(dir);

@@ -3,6 +3,7 @@
 #include "data/AreaTree.h"
 #include "data/RegisterCopies.h"
 #include "platform/system/Error.h"
+#include "platform/system/PrivateFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -250,7 +251,7 @@ QString TDm_Dados::databaseFile() const { return QDir(m_dir).filePath(QString::f
 
 void TDm_Dados::openDatabase(Database& db)
 {
-    if (!QFileInfo(m_dir).exists() && !QDir().mkpath(m_dir))
+    if (!QFileInfo(m_dir).exists() && !plat::sys::makePrivatePath(m_dir))
         throw Error::output(QStringLiteral("Não foi possível criar a pasta de dados %1").arg(QDir::toNativeSeparators(m_dir)));
     RegisterCopies::removeScratchLeftovers(m_dir);
     int version = 0;
@@ -439,7 +440,14 @@ QString TDm_Dados::restore(const QString& copyPath, const QDateTime& now)
         }
     }
     replaceRegister(copyPath);
-    m_db.handle();
+    // The copy is in place and the replaced data kept: the restore is done.
+    // A register that then fails to open is told as a notice, not as a
+    // failed restore that would hide where the replaced data went.
+    try {
+        m_db.handle();
+    } catch (const Error& e) {
+        m_notices << QStringLiteral("Os dados restaurados não puderam ser abertos: %1").arg(e.message());
+    }
     return previous;
 }
 

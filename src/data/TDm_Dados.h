@@ -52,7 +52,8 @@ public:
     // Puts a copy of the register in the place of the register: the copy is
     // checked first, and the data it replaces is kept as a copy (returned).
     // The register is replaced through SQLite, in one transaction, and opened
-    // again.
+    // again; a failure to open it again is a notice (takeNotices), since the
+    // restore itself is complete.
     QString restore(const QString& copyPath, const QDateTime& now = QDateTime::currentDateTime());
 
     // Replaces the whole register with the content of another database file.

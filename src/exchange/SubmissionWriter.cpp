@@ -4,6 +4,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/Scan.h"
 #include "platform/system/AtomicFile.h"
+#include "platform/system/FileNames.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -106,7 +107,7 @@ SubmissionResult generateSubmissionFile(plat::db::Database& db, const QString& d
     const QString name = submissionFileName(numero);
     if (directory.isEmpty())
         throw plat::Error::output(QStringLiteral("Nenhuma pasta foi indicada para gravar o arquivo. Nada foi gravado"));
-    if (!QFileInfo(directory).isDir())
+    if (!plat::sys::isDirectory(directory))
         throw plat::Error::output(QStringLiteral("A pasta %1 não existe ou não está disponível. Nada foi gravado")
                                       .arg(QDir::toNativeSeparators(directory)));
 

@@ -1,16 +1,24 @@
 // The program as the user runs it, in a process of its own: files that are no
-// files, and a file-size limit. Each run has a watchdog, so a program that
+// files, a file-size limit, one writer per data folder, and file names that
+// are not UTF-8. Each run has a watchdog, so a program that
 // hangs fails the test instead of blocking it.
+#include "data/RegisterCopies.h"
 #include "support/TestData.h"
 
 #include <QDir>
+#include <QLockFile>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -50,6 +58,63 @@ QString makeFifo(const QString& path)
     if (::mkfifo(QFile::encodeName(path).constData(), 0600) != 0)
         qFatal("cannot make a FIFO");
     return path;
+}
+
+// The window program on a data folder, started and left running.
+void startWindowProgram(QProcess& p, const QString& dataDir)
+{
+    static QTemporaryDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(ZELTA_EXE), {QStringLiteral("--dados"), dataDir});
+}
+
+qint64 lockHolder(const QString& dataDir)
+{
+    QLockFile lock(QDir(dataDir).filePath(QStringLiteral("zelta99.lock")));
+    qint64 pid = 0;
+    QString host, app;
+    return lock.getLockInfo(&pid, &host, &app) ? pid : 0;
+}
+
+// Runs the program with arguments given as bytes, as a shell passes them.
+int runWithRawArguments(const QList<QByteArray>& args)
+{
+    std::vector<QByteArray> owned{QByteArray(ZELTA_EXE)};
+    owned.insert(owned.end(), args.cbegin(), args.cend());
+    std::vector<char*> argv;
+    for (QByteArray& a : owned)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    static QTemporaryDir runtime;
+    const QByteArray runtimeDir = QFile::encodeName(runtime.path());
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::setenv("XDG_RUNTIME_DIR", runtimeDir.constData(), 1);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::alarm(60);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+QList<QByteArray> rawEntries(const QByteArray& dir)
+{
+    QList<QByteArray> names;
+    if (DIR* d = ::opendir(dir.constData())) {
+        while (const dirent* e = ::readdir(d))
+            if (qstrcmp(e->d_name, ".") != 0 && qstrcmp(e->d_name, "..") != 0)
+                names << QByteArray(e->d_name);
+        ::closedir(d);
+    }
+    return names;
 }
 
 } // namespace
@@ -114,6 +179,78 @@ private slots:
         QFile old(path);
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("OLD"));
+    }
+    void windowProgramHoldsItsDataFolder()
+    {
+        zelta::test::TestData data;
+        data.addAdvisor(zelta::test::makeCpf(111111111), QStringLiteral("ORIENTADOR UM"));
+        const QString copy = zelta::RegisterCopies::take(data.db(), data.dir()).path;
+        data.addAdvisor(zelta::test::makeCpf(222222222), QStringLiteral("ORIENTADOR DOIS"));
+        const QStringList copies = QDir(zelta::RegisterCopies::folder(data.dir())).entryList(QDir::Files);
+
+        QProcess window;
+        startWindowProgram(window, data.dir());
+        const auto stop = qScopeGuard([&] {
+            window.kill();
+            window.waitForFinished();
+        });
+        QVERIFY(QTest::qWaitFor([&] { return lockHolder(data.dir()) == window.processId(); }, 30000));
+
+        const QString sample = qEnvironmentVariable("ZELTA_SOURCE_DIR") + QStringLiteral("/resources/exemplo/EXEMPLO.TEX");
+        const QString dados = QDir::toNativeSeparators(data.dir());
+        for (const QStringList& args : QList<QStringList>{{QStringLiteral("recuperar"), sample},
+                                                          {QStringLiteral("restaurar"), copy},
+                                                          {QStringLiteral("copia")}}) {
+            const Run r = runProgram(args + QStringList{QStringLiteral("--dados"), data.dir()});
+            QVERIFY2(r.code == 2, qPrintable(args.first() + u' ' + r.err));
+            QVERIFY2(r.err.contains(dados) && r.err.contains(QStringLiteral("Feche o programa antes de usar este comando")),
+                     qPrintable(r.err));
+        }
+        QCOMPARE(data.count(QStringLiteral("ZELTAORI")), 2);
+        QCOMPARE(data.count(QStringLiteral("ZELTABOL")), 0);
+        QCOMPARE(QDir(zelta::RegisterCopies::folder(data.dir())).entryList(QDir::Files), copies);
+        // Reading commands go on.
+        const Run check = runProgram({QStringLiteral("verificar"), QStringLiteral("--dados"), data.dir()});
+        QVERIFY2(check.code == 0 || check.code == 1, qPrintable(check.err));
+
+        // A second window program on the folder says so and ends; the first
+        // keeps it.
+        QProcess second;
+        startWindowProgram(second, data.dir());
+        QByteArray said;
+        QVERIFY(QTest::qWaitFor([&] {
+            said += second.readAllStandardError();
+            return said.contains("já estão abertos") || second.state() == QProcess::NotRunning;
+        }, 30000));
+        QVERIFY2(QString::fromUtf8(said).contains(dados), said.constData());
+        second.kill();
+        second.waitForFinished();
+        QCOMPARE(window.state(), QProcess::Running);
+        QCOMPARE(lockHolder(data.dir()), window.processId());
+
+        // A holder that died leaves a lock that the next writer takes over.
+        window.kill();
+        window.waitForFinished();
+        const Run after = runProgram({QStringLiteral("copia"), QStringLiteral("--dados"), data.dir()});
+        QVERIFY2(after.code == 0, qPrintable(after.err));
+    }
+
+    void nonUtf8FileNameIsWrittenUnderThatVeryName()
+    {
+        zelta::test::TestData data;
+        data.addAdvisor(zelta::test::makeCpf(111111111), QStringLiteral("ORIENTADOR UM"));
+        QTemporaryDir out;
+        // "relatório" in Latin-1: the byte 0xF3 alone is not UTF-8.
+        const QByteArray name("relat\xf3rio.pdf");
+        const QByteArray path = QFile::encodeName(out.path()) + '/' + name;
+        const int code = runWithRawArguments({"relatorio", "orientadores", "--pdf", path, "--dados",
+                                              QFile::encodeName(data.dir())});
+        QCOMPARE(code, 0);
+        QCOMPARE(rawEntries(QFile::encodeName(out.path())), QList<QByteArray>{name});
+        struct stat st {};
+        QCOMPARE(::stat(path.constData(), &st), 0);
+        QVERIFY(st.st_size > 0);
+        ::unlink(path.constData());   // a name QTemporaryDir could not remove
     }
 };
 

@@ -1,8 +1,11 @@
 // The command line: the CPF check, help, usage errors and the data option.
 #include "app/cli/Cli.h"
 #include "support/CliRun.h"
+#include "platform/db/Database.h"
 #include "platform/system/Settings.h"
+#include "support/TestData.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -208,6 +211,79 @@ private slots:
         }
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("engano"))));
         QVERIFY(!QFileInfo::exists(pdf));
+    }
+
+    void emptyOptionValueIsAUsageError()
+    {
+        // An empty folder must not quietly mean the default one.
+        QTemporaryDir dir;
+        for (const QStringList& args : QList<QStringList>{{QStringLiteral("verificar"), QStringLiteral("--dados=")},
+                                                          {QStringLiteral("verificar"), QStringLiteral("--dados"), QString()},
+                                                          {QStringLiteral("--dados="), QStringLiteral("copias")}}) {
+            const Run r = run(args);
+            QCOMPARE(r.code, 2);
+            QVERIFY2(r.err.startsWith(QStringLiteral("A opção --dados precisa de uma pasta.")), qPrintable(r.err));
+            QVERIFY(r.out.isEmpty());
+        }
+        zelta::test::TestData data;
+        for (const QStringList& args :
+             QList<QStringList>{{QStringLiteral("relatorio"), QStringLiteral("orientadores"), QStringLiteral("--pdf=")},
+                                {QStringLiteral("gerar"), QStringLiteral("--destino"), QString()}}) {
+            const Run r = run(args + QStringList{QStringLiteral("--dados"), data.dir()});
+            QCOMPARE(r.code, 2);
+            QVERIFY2(r.err.contains(QStringLiteral("Uso: zelta99 ")), qPrintable(r.err));
+        }
+    }
+
+    void reportIsNeverWrittenOverTheRegisterOrItsCompanions()
+    {
+        zelta::test::TestData data;
+        data.addAdvisor(zelta::test::makeCpf(111111111), QStringLiteral("ORIENTADOR UM"));
+        QDir dir(data.dir());
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+            const QString name = QStringLiteral("zelta99.db") + QLatin1StringView(suffix);
+            const QString path = dir.filePath(name);
+            QFile before(path);
+            const bool existed = before.open(QIODevice::ReadOnly);
+            const QByteArray bytes = existed ? before.readAll() : QByteArray();
+            before.close();
+            const Run r = run({QStringLiteral("relatorio"), QStringLiteral("orientadores"), QStringLiteral("--pdf"), path,
+                               QStringLiteral("--dados"), data.dir()});
+            QCOMPARE(r.code, 2);
+            QVERIFY2(r.err.contains(name), qPrintable(r.err));
+            QVERIFY(r.out.isEmpty());
+            QFile after(path);
+            QCOMPARE(after.open(QIODevice::ReadOnly), existed);
+            if (existed)
+                QCOMPARE(after.readAll(), bytes);
+        }
+    }
+
+    void restoreThatCompletedSaysSoWhenTheRegisterThenFailsToOpen()
+    {
+        zelta::test::TestData data;
+        data.addAdvisor(zelta::test::makeCpf(111111111), QStringLiteral("ORIENTADOR UM"));
+        // A sound copy of the older schema whose upgrade cannot run (a table
+        // stands where the upgrade builds its own): it is put in place, and
+        // opening it afterwards fails.
+        QTemporaryDir other;
+        const QString copy = other.filePath(QStringLiteral("antiga.db"));
+        data.db().backupTo(copy);
+        {
+            plat::db::Database old;
+            old.open(copy, false);
+            old.exec(QStringLiteral("ALTER TABLE ZELTAERR ADD COLUMN EXTRA TEXT"));
+            old.exec(QStringLiteral("CREATE TABLE ZELTAERR_NOVO (X)"));
+            old.setUserVersion(1);
+        }
+        const Run r = run({QStringLiteral("restaurar"), copy, QStringLiteral("--dados"), data.dir()});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY2(r.out.startsWith(QStringLiteral("Dados restaurados de %1.\n").arg(copy)), qPrintable(r.out));
+        const QRegularExpressionMatch kept
+            = QRegularExpression(QStringLiteral("Os dados substituídos foram guardados em (.+)\\.\n")).match(r.out);
+        QVERIFY2(kept.hasMatch(), qPrintable(r.out));
+        QVERIFY(QFileInfo(kept.captured(1)).isFile());
+        QVERIFY2(r.err.contains(QStringLiteral("Os dados restaurados não puderam ser abertos: ")), qPrintable(r.err));
     }
 };
 

@@ -24,7 +24,7 @@ using plat::db::Database;
 using plat::db::Table;
 
 TFrm_Orientadores::TFrm_Orientadores(Sessao& sessao, QWidget* parent)
-    : QDialog(parent), m_sessao(sessao), m_dm(*sessao.Dm_Dados)
+    : QDialog(parent), m_sessao(sessao), m_dm(*sessao.Dm_Dados), m_guard(*m_dm.Tb_Orientador)
 {
     setObjectName(QStringLiteral("Frm_Orientadores"));
     setWindowTitle(QStringLiteral("Indicações dos Orientadores"));
@@ -112,6 +112,7 @@ void TFrm_Orientadores::FormCreate()
     m_holdersWereOpen = m_dm.Tb_Bolsistas->isOpen();
     m_dm.Tb_Orientador->setIndexFieldNames(QStringLiteral("NOME"));
     m_dm.Tb_Orientador->open();
+    m_guard.seen();
 }
 
 void TFrm_Orientadores::FormClose()
@@ -146,8 +147,8 @@ void TFrm_Orientadores::BitBtn1Click()
 void TFrm_Orientadores::BitBtn2Click()
 {
     Table& t = *m_dm.Tb_Orientador;
-    if (t.isEmpty())
-        return;   // nothing to edit
+    if (t.isEmpty() || !m_guard.currentUnchanged(this))
+        return;   // nothing to edit, or not what the list showed
     m_sessao.Chave_Orientador = t.field(QStringLiteral("CPF")).asString();
     m_sessao.Novo_Orientador = false;
     {
@@ -160,8 +161,8 @@ void TFrm_Orientadores::BitBtn2Click()
 void TFrm_Orientadores::BitBtn3Click()
 {
     Table& ori = *m_dm.Tb_Orientador;
-    if (ori.isEmpty())
-        return;   // nothing to delete
+    if (ori.isEmpty() || !m_guard.currentUnchanged(this))
+        return;   // nothing to delete, or not what the list showed
     const QString cpf = ori.field(QStringLiteral("CPF")).asString();
     const qint64 codigo = ori.field(QStringLiteral("CODIGO")).asInteger();
     m_sessao.Cpf_Excluido = cpf;

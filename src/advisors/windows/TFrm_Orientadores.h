@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/windows/RecordGuard.h"
 #include "data/windows/Sessao.h"
 
 #include <QDialog>
@@ -56,6 +57,8 @@ private:
 
     Sessao& m_sessao;
     TDm_Dados& m_dm;
+    // No write by a record number that another program has since reused.
+    RecordGuard m_guard;
     bool m_holdersWereOpen = false;
     bool m_closed = false;
 };

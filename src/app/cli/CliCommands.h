@@ -3,6 +3,10 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include "platform/system/WriterLock.h"
+
+#include <memory>
+
 namespace zelta {
 class TDm_Dados;
 }
@@ -20,6 +24,9 @@ constexpr int kExitUsage = 2;
 // The data folder of the settings when it holds a register. A folder without
 // one is a mistake to report, not a register to create: it throws.
 QString registerDirectory();
+// The commands that write the register hold the data folder while they run,
+// as the window program does: refused (thrown) while another program holds it.
+std::unique_ptr<plat::sys::WriterLock> holdDataFolder(const QString& dataDir);
 // Prints what the data module has to tell about the register's file (an
 // index rebuilt, a schema upgraded), one line each, on err.
 void printNotices(TDm_Dados& dados, QTextStream& err);

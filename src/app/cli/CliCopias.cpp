@@ -24,6 +24,7 @@ int copia(const QStringList& args, QTextStream& out, QTextStream& err)
     if (!args.isEmpty())
         throw plat::Error::usage({});
     const QString dataDir = registerDirectory();
+    const auto lock = holdDataFolder(dataDir);
     TDm_Dados dados(dataDir);
     const RegisterCopies::Taken taken = RegisterCopies::take(dados.database(), dataDir);
     printNotices(dados, err);
@@ -59,12 +60,14 @@ int restaurar(const QStringList& args, QTextStream& out, QTextStream& err)
     const QString path = RegisterCopies::resolve(dataDir, args.first());
     if (path.isEmpty())
         throw plat::Error::input(QStringLiteral("Cópia não encontrada: %1.").arg(args.first()));
+    const auto lock = holdDataFolder(dataDir);
     TDm_Dados dados(dataDir);
     const QString previous = dados.restore(path);
-    printNotices(dados, err);
     out << QStringLiteral("Dados restaurados de %1.\n").arg(shown(path));
     if (!previous.isEmpty())
         out << QStringLiteral("Os dados substituídos foram guardados em %1.\n").arg(shown(previous));
+    out.flush();
+    printNotices(dados, err);
     return 0;
 }
 

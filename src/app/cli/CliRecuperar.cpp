@@ -13,7 +13,9 @@ int recuperar(const QStringList& args, QTextStream& out, QTextStream& err)
 {
     if (args.size() != 1 || args.first().startsWith(u'-'))
         throw plat::Error::usage({});
-    TDm_Dados dados(plat::sys::Settings::instance().dataDirectory());
+    const QString dataDir = plat::sys::Settings::instance().dataDirectory();
+    const auto lock = holdDataFolder(dataDir);
+    TDm_Dados dados(dataDir);
     const RecoveryResult r = recuperarDados(dados, args.first());
     const QString nome
         = r.institution.sigla.isEmpty() ? r.institution.nome : r.institution.sigla + QStringLiteral(" - ") + r.institution.nome;

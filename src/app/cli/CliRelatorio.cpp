@@ -11,6 +11,7 @@
 #include "validation/TFrm_Relatorio_Erro.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace zelta::cli {
 
@@ -34,6 +35,23 @@ const ReportKind* findReport(const QString& name)
         if (name == QLatin1StringView(kind.name))
             return &kind;
     return nullptr;
+}
+
+// The register and the files SQLite keeps beside it (its write-ahead log,
+// shared memory and journal) are never a report's target: a PDF renamed over
+// an empty log would be deleted with it when the register closes, and one
+// over a live log would damage the register.
+void refuseRegisterFiles(const QString& pdf, const QString& dataDir)
+{
+    const QFileInfo target(pdf);
+    const QString folder = QFileInfo(target.absolutePath()).canonicalFilePath();
+    if (folder.isEmpty() || folder != QFileInfo(dataDir).canonicalFilePath())
+        return;
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        if (target.fileName() == QLatin1StringView(TDm_Dados::kFileName) + QLatin1StringView(suffix))
+            throw plat::Error::usage(
+                QStringLiteral("%1 é um arquivo do cadastro do Zelta 99, não um relatório; escolha outro nome para o PDF")
+                    .arg(QDir::toNativeSeparators(pdf)));
 }
 
 } // namespace
@@ -64,7 +82,9 @@ int relatorio(const QStringList& args, QTextStream& out, QTextStream&)
     if (!ok || pdf.isEmpty())
         throw plat::Error::usage(QStringLiteral("Falta o arquivo: --pdf ARQUIVO"));
 
-    TDm_Dados dados(registerDirectory());
+    const QString dataDir = registerDirectory();
+    refuseRegisterFiles(pdf, dataDir);
+    TDm_Dados dados(dataDir);
     const plat::report::PageModel pages = kind->build(dados, options);
     if (pages.isEmpty()) {
         // No rows, no pages: there is nothing to print, and no file is written.

@@ -3,15 +3,37 @@
 #include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
 #include "platform/system/Options.h"
+#include "platform/system/PrivateFiles.h"
 #include "platform/system/Settings.h"
+#include "platform/system/WriterLock.h"
+#include "platform/ui/Messages.h"
 #include "platform/ui/Help.h"
 #include "platform/ui/QtTranslation.h"
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QDir>
 #include <QIcon>
 
+#include <cstdio>
+
 namespace zelta {
+
+std::unique_ptr<plat::sys::WriterLock> takeDataFolder(const QString& dataDir)
+{
+    plat::sys::makePrivatePath(dataDir);
+    auto lock = std::make_unique<plat::sys::WriterLock>(dataDir);
+    if (lock->tryLock() != plat::sys::WriterLock::Result::Held)
+        return lock;
+    const QString text = QStringLiteral("Os dados da pasta %1 já estão abertos em outro programa Zelta 99 (processo %2). "
+                                        "Este programa será fechado; use o que já está aberto.")
+                             .arg(QDir::toNativeSeparators(dataDir))
+                             .arg(lock->holderPid());
+    std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+    std::fflush(stderr);
+    plat::ui::showError(text);
+    return nullptr;
+}
 
 int runGui(int argc, char** argv, const QStringList& args)
 {
@@ -39,10 +61,16 @@ int runGui(int argc, char** argv, const QStringList& args)
     // missing translation leaves them in English and changes nothing else.
     plat::ui::installQtTranslation(app);
 
+    // One window program per data folder, from here to the end of the event loop.
+    const QString dataDir = plat::sys::Settings::instance().dataDirectory();
+    const auto lock = takeDataFolder(dataDir);
+    if (!lock)
+        return 1;
+
     // The main window first, then the data module with every cursor closed; the
     // data work waits for the main window's first activation.
     TZelta zelta;
-    TDm_Dados dados(plat::sys::Settings::instance().dataDirectory());
+    TDm_Dados dados(dataDir);
     zelta.setDataModule(&dados);
 
     zelta.showMaximized();

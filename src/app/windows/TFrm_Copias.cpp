@@ -140,12 +140,14 @@ void TFrm_Copias::BitBtnRestaurarClick()
         previous = m_sessao.Dm_Dados->restore(copy.path);
     }
     m_registerChanged = true;
-    showRegisterNotices(*m_sessao.Dm_Dados, this);
-    FormCreate();
+    // The restore is done: said first, with where the replaced data went,
+    // then whatever opening the restored register had to tell.
     QString text = QStringLiteral("Dados restaurados da cópia de %1.").arg(when(copy));
     if (!previous.isEmpty())
         text += QStringLiteral(" Os dados substituídos foram guardados em %1.").arg(shown(previous));
     plat::ui::showMessage(text, this);
+    showRegisterNotices(*m_sessao.Dm_Dados, this);
+    FormCreate();
 }
 
 void TFrm_Copias::BitBtnCopiaClick()

@@ -72,7 +72,7 @@ int countOf(Query& q, const QString& field)
 } // namespace
 
 TFrm_Bolsistas::TFrm_Bolsistas(Sessao& sessao, QWidget* parent)
-    : QDialog(parent), m_sessao(sessao), m_dm(*sessao.Dm_Dados)
+    : QDialog(parent), m_sessao(sessao), m_dm(*sessao.Dm_Dados), m_guard(*m_dm.Tb_Bolsistas)
 {
     setObjectName(QStringLiteral("Frm_Bolsistas"));
     setWindowTitle(QStringLiteral("Cadastro de Bolsistas"));
@@ -202,6 +202,7 @@ void TFrm_Bolsistas::FormCreate()
     bol.setIndexFieldNames(QStringLiteral("Nome"));
     bol.open();
     bol.first();
+    m_guard.seen();
     AtualizaTotais();
 }
 
@@ -250,6 +251,10 @@ void TFrm_Bolsistas::BitBtnEditarClick()
 {
     if (listEmpty())
         return;
+    if (!m_guard.currentUnchanged(this)) {
+        AtualizaTotais();
+        return;
+    }
     Table& bol = *m_dm.Tb_Bolsistas;
     TFrm_Cad_Bolsistas::editar(m_sessao, this);
     bol.refresh();
@@ -262,6 +267,10 @@ void TFrm_Bolsistas::BitBtnExcluirClick()
 {
     if (listEmpty())
         return;
+    if (!m_guard.currentUnchanged(this)) {
+        AtualizaTotais();
+        return;
+    }
     Table& bol = *m_dm.Tb_Bolsistas;
     const QString sit = bol.field(QStringLiteral("SITUACAO")).asString();
     if (sit == situacao::novo) {
@@ -282,6 +291,10 @@ void TFrm_Bolsistas::BitBtnRenovarClick()
 {
     if (listEmpty())
         return;
+    if (!m_guard.currentUnchanged(this)) {
+        AtualizaTotais();
+        return;
+    }
     if (quotaFull(Panel_TotalRn_Nv->text(), Panel_TotalBolsistas->text())) {
         plat::ui::showMessage(holderText::quotaFullRenovar(), this);
         return;

@@ -1,6 +1,7 @@
 #include "platform/db/Database.h"
 
 #include "platform/system/Error.h"
+#include "platform/system/PrivateFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,6 +23,10 @@ sqlite3* openHandle(const QString& filePath, int flags)
         return sqlite3_initialize() == SQLITE_OK;
     }();
     Q_UNUSED(configured);
+    // A file SQLite creates is private, as its journal and shared memory,
+    // which take its mode.
+    if (flags & SQLITE_OPEN_CREATE)
+        plat::sys::createPrivateFile(filePath);
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(filePath).constData(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
@@ -229,6 +234,7 @@ void Database::emptyTable(const QString& name)
 void Database::backupTo(const QString& targetPath) const
 {
     sqlite3* target = nullptr;
+    plat::sys::createPrivateFile(targetPath);
     int rc = sqlite3_open_v2(QFile::encodeName(targetPath).constData(), &target,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {

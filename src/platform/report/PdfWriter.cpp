@@ -3,6 +3,7 @@
 #include "platform/report/TextMeasurer.h"
 #include "platform/system/AtomicFile.h"
 #include "platform/system/Error.h"
+#include "platform/system/FileNames.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -13,6 +14,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace plat::report {
 
@@ -344,6 +348,25 @@ void writePdf(const PageModel& model, QIODevice& device)
         throw plat::Error::output(QStringLiteral("Falha ao gravar o PDF: %1").arg(device.errorString()));
 }
 
+namespace {
+
+// The first bytes of the regular file at that very name; empty when there is
+// none (or it is empty, or not a regular file, which the writer refuses).
+QByteArray leadingBytes(const QString& path, int count)
+{
+    const int fd = ::open(plat::sys::encodePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    QByteArray head(count, '\0');
+    struct stat st {};
+    const ssize_t n = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? ::read(fd, head.data(), size_t(count)) : 0;
+    ::close(fd);
+    head.truncate(n > 0 ? qsizetype(n) : 0);
+    return head;
+}
+
+} // namespace
+
 void writePdf(const PageModel& model, const QString& path)
 {
     const QString shown = QDir::toNativeSeparators(path);
@@ -351,7 +374,7 @@ void writePdf(const PageModel& model, const QString& path)
         throw plat::Error::output(QStringLiteral("O relatório não tem linhas a imprimir"));
     // A report goes over an older report only: a path mistyped as the
     // register's file, or any other document, is not lost to it.
-    if (QFile existing(path); existing.size() > 0 && existing.open(QIODevice::ReadOnly) && !existing.read(5).startsWith("%PDF-"))
+    if (const QByteArray head = leadingBytes(path, 5); !head.isEmpty() && !head.startsWith("%PDF-"))
         throw plat::Error::output(QStringLiteral("O arquivo %1 já existe e não é um PDF; não foi substituído").arg(shown));
     plat::sys::AtomicFile file(path);
     if (!file.open(QIODevice::WriteOnly))

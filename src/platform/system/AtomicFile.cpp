@@ -1,5 +1,6 @@
 #include "platform/system/AtomicFile.h"
 
+#include "platform/system/PrivateFiles.h"
 #include "platform/system/SystemError.h"
 
 #include <QDir>
@@ -58,8 +59,8 @@ bool isTemporaryName(const QByteArray& entry, const QByteArray& target)
 void removeStaleTemporaries(const QString& targetPath)
 {
     const QFileInfo target(targetPath);
-    const QByteArray dirName = QFile::encodeName(target.absolutePath());
-    const QByteArray targetName = QFile::encodeName(target.fileName());
+    const QByteArray dirName = encodePath(target.absolutePath());
+    const QByteArray targetName = encodePath(target.fileName());
     DIR* dir = ::opendir(dirName.constData());
     if (!dir)
         return;
@@ -141,7 +142,7 @@ bool AtomicFile::open(OpenMode mode)
     // A device, a fifo or a socket under the final name would be replaced by
     // the rename: /dev/null given as the target must stay a device.
     struct stat existing {};
-    if (::stat(QFile::encodeName(m_fileName).constData(), &existing) == 0 && !S_ISREG(existing.st_mode)
+    if (::stat(encodePath(m_fileName).constData(), &existing) == 0 && !S_ISREG(existing.st_mode)
         && !S_ISDIR(existing.st_mode)) {
         m_failed = true;
         setErrorString(QStringLiteral("%1 não é um arquivo comum (é um dispositivo, uma fila ou um soquete) e não foi "
@@ -152,7 +153,7 @@ bool AtomicFile::open(OpenMode mode)
     const QFileInfo target(m_fileName);
     // Hidden, and named after the target, so that a temporary file left by a
     // crash is recognisable and never mistaken for the file itself.
-    QByteArray pattern = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName()
+    QByteArray pattern = encodePath(target.absolutePath() + QStringLiteral("/.") + target.fileName()
                                            + QStringLiteral(".XXXXXX"));
     m_failed = false;
     m_replaced = false;
@@ -165,15 +166,16 @@ bool AtomicFile::open(OpenMode mode)
         return false;
     }
     m_fd = fd;
-    m_tempName = QFile::decodeName(pattern);
+    m_tempName = decodePath(pattern);
     // Held until the file is renamed or removed, and dropped by the system
     // when the process dies: a locked temporary file belongs to a live writer.
     ::flock(m_fd, LOCK_EX | LOCK_NB);
-    // mkstemp makes the file private to its owner; the finished file gets the
-    // permissions any new file of the user would get.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(m_fd, 0666 & ~mask);
+    // mkstemp makes the file private to its owner (0600), as a new file that
+    // holds personal data stays. A file it replaces keeps the mode it had:
+    // the user may have opened it up, and the program never tightens nor
+    // widens what exists.
+    if (existing.st_mode != 0 && S_ISREG(existing.st_mode))
+        ::fchmod(m_fd, existing.st_mode & 0777);
     m_buffer.reserve(kBufferSize);
     return QIODevice::open(WriteOnly | Unbuffered);
 }
@@ -279,7 +281,7 @@ bool AtomicFile::commit()
             ok = false;
         }
     }
-    if (ok && ::rename(QFile::encodeName(m_tempName).constData(), QFile::encodeName(m_fileName).constData()) != 0) {
+    if (ok && ::rename(encodePath(m_tempName).constData(), encodePath(m_fileName).constData()) != 0) {
         fail(QStringLiteral("Não foi possível gravar o arquivo com o nome %1").arg(shown), errno);
         ok = false;
     }
@@ -296,7 +298,7 @@ bool AtomicFile::commit()
     // file or no file. A file system that cannot sync folders at all has
     // nothing more to offer, and that is no failure.
     const QString folder = QDir::toNativeSeparators(QFileInfo(m_fileName).absolutePath());
-    const int dir = ::open(QFile::encodeName(QFileInfo(m_fileName).absolutePath()).constData(),
+    const int dir = ::open(encodePath(QFileInfo(m_fileName).absolutePath()).constData(),
                            O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0) {
         fail(QStringLiteral("Não foi possível confirmar no disco a gravação na pasta %1").arg(folder), errno);
@@ -345,7 +347,7 @@ void AtomicFile::removeTemporary()
         m_fd = -1;
     }
     if (!m_tempName.isEmpty()) {
-        ::unlink(QFile::encodeName(m_tempName).constData());
+        ::unlink(encodePath(m_tempName).constData());
         m_tempName.clear();
     }
     m_buffer.clear();

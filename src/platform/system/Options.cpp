@@ -16,9 +16,13 @@ QString takeOption(QStringList& args, const QString& name, bool* ok)
             }
             value = args[i + 1];
             args.remove(i, 2);
+            if (value.isEmpty())
+                *ok = false;
         } else if (args[i].startsWith(joined)) {
             value = args[i].mid(joined.size());
             args.removeAt(i);
+            if (value.isEmpty())
+                *ok = false;
         } else {
             ++i;
         }
