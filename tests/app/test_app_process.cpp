@@ -3,6 +3,7 @@
 // are not UTF-8. Each run has a watchdog, so a program that
 // hangs fails the test instead of blocking it.
 #include "data/RegisterCopies.h"
+#include "platform/system/FileNames.h"
 #include "support/TestData.h"
 
 #include <QDir>
@@ -251,6 +252,21 @@ private slots:
         QCOMPARE(::stat(path.constData(), &st), 0);
         QVERIFY(st.st_size > 0);
         ::unlink(path.constData());   // a name QTemporaryDir could not remove
+
+        // A data folder or a file to read by such a name is refused, not
+        // taken under another name.
+        const QByteArray folder = QFile::encodeName(out.path()) + "/dados\xe9";
+        const QByteArray tex = QFile::encodeName(out.path()) + "/anterior\xe9.tex";
+        const QByteArray sample = qgetenv("ZELTA_SOURCE_DIR") + "/resources/exemplo/EXEMPLO.TEX";
+        // The name Qt would turn it into holds a file too: it must not be read.
+        const QByteArray lossy = QFile::encodeName(plat::sys::decodePath(tex));
+        QVERIFY(::symlink(sample.constData(), tex.constData()) == 0);
+        QVERIFY(::symlink(sample.constData(), lossy.constData()) == 0);
+        QCOMPARE(runWithRawArguments({"recuperar", sample, "--dados", folder}), 2);
+        QCOMPARE(runWithRawArguments({"recuperar", tex, "--dados", QFile::encodeName(data.dir())}), 2);
+        QCOMPARE(rawEntries(QFile::encodeName(out.path())).size(), 2);
+        QCOMPARE(data.count(QStringLiteral("ZELTAORI")), 1);
+        ::unlink(tex.constData());
     }
 };
 

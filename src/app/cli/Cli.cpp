@@ -3,6 +3,7 @@
 #include "app/Version.h"
 #include "app/cli/CliCommands.h"
 #include "platform/system/Error.h"
+#include "platform/system/FileNames.h"
 #include "platform/system/FullStop.h"
 #include "platform/system/Options.h"
 #include "platform/system/Settings.h"
@@ -79,6 +80,11 @@ int runCli(QStringList& args, QTextStream& out, QTextStream& err)
     const QString dir = plat::sys::takeDataOption(args, &ok);
     if (!ok) {
         err << "A opção --dados precisa de uma pasta.\n";
+        return kExitUsage;
+    }
+    if (plat::sys::hasRawBytes(dir)) {
+        err << QStringLiteral("O nome da pasta %1 não está em UTF-8; os dados só podem ficar numa pasta de nome em UTF-8.\n")
+                   .arg(dir);
         return kExitUsage;
     }
     if (!dir.isEmpty())

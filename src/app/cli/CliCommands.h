@@ -27,6 +27,9 @@ QString registerDirectory();
 // The commands that write the register hold the data folder while they run,
 // as the window program does: refused (thrown) while another program holds it.
 std::unique_ptr<plat::sys::WriterLock> holdDataFolder(const QString& dataDir);
+// Files read through Qt or SQLite need a name in UTF-8: a name with other
+// bytes would open another file. Throws for such a name.
+void requireTextName(const QString& path);
 // Prints what the data module has to tell about the register's file (an
 // index rebuilt, a schema upgraded), one line each, on err.
 void printNotices(TDm_Dados& dados, QTextStream& err);

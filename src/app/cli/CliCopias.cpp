@@ -57,6 +57,7 @@ int restaurar(const QStringList& args, QTextStream& out, QTextStream& err)
     if (args.size() != 1 || args.first().startsWith(u'-'))
         throw plat::Error::usage({});
     const QString dataDir = plat::sys::Settings::instance().dataDirectory();
+    requireTextName(args.first());
     const QString path = RegisterCopies::resolve(dataDir, args.first());
     if (path.isEmpty())
         throw plat::Error::input(QStringLiteral("Cópia não encontrada: %1.").arg(args.first()));

@@ -13,6 +13,7 @@ int recuperar(const QStringList& args, QTextStream& out, QTextStream& err)
 {
     if (args.size() != 1 || args.first().startsWith(u'-'))
         throw plat::Error::usage({});
+    requireTextName(args.first());
     const QString dataDir = plat::sys::Settings::instance().dataDirectory();
     const auto lock = holdDataFolder(dataDir);
     TDm_Dados dados(dataDir);

@@ -2,6 +2,7 @@
 
 #include "data/TDm_Dados.h"
 #include "platform/system/Error.h"
+#include "platform/system/FileNames.h"
 #include "platform/system/FullStop.h"
 #include "platform/system/Settings.h"
 #include "platform/system/WriterLock.h"
@@ -31,6 +32,13 @@ std::unique_ptr<plat::sys::WriterLock> holdDataFolder(const QString& dataDir)
                                      .arg(QDir::toNativeSeparators(dataDir))
                                      .arg(lock->holderPid()));
     return lock;
+}
+
+void requireTextName(const QString& path)
+{
+    if (plat::sys::hasRawBytes(path))
+        throw plat::Error::input(
+            QStringLiteral("O nome %1 não está em UTF-8 e não pode ser aberto; dê ao arquivo um nome em UTF-8").arg(path));
 }
 
 void printNotices(TDm_Dados& dados, QTextStream& err)

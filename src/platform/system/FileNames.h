@@ -11,8 +11,9 @@ namespace plat::sys {
 // and encodes back to the same byte, so that any name round-trips.
 QString decodePath(const QByteArray& bytes);
 QByteArray encodePath(const QString& path);
-// True when the name holds such a byte: only the program's own writers
-// (AtomicFile) open it under its very name; other file access would not.
+// True when the name holds such a byte. Only the program's own writers
+// (AtomicFile, and the folder check before them) reach it under its very
+// name; Qt's and SQLite's file access would take another name.
 bool hasRawBytes(const QString& path);
 
 // A folder at that very name (stat, not Qt's file engine, which would
