@@ -3,6 +3,8 @@
 // to somebody else, and what the program creates is private to its user.
 #include "../advisors/AdvisorFixture.h"
 
+#include "app/windows/TFrm_Copias.h"
+
 #include "data/RegisterCopies.h"
 #include "data/TDm_Dados.h"
 #include "holders/windows/TFrm_Bolsistas.h"
@@ -11,6 +13,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -66,6 +69,32 @@ private slots:
         list.BitBtnExcluir->click();
         QCOMPARE(f.value(byNumber, {ana}), QStringLiteral("Excluído"));
         QCOMPARE(f.messages.count(), told + 1);   // the confirmation only
+    }
+
+    void copiesWindowSaysARestoreCompletedWhenTheRegisterThenFailsToOpen()
+    {
+        zelta::test::AdvisorFixture f;
+        f.data.addAdvisor(makeCpf(111111111), QStringLiteral("ORIENTADOR UM"));
+        // A copy of the older schema whose upgrade cannot run (a table stands
+        // where the upgrade builds its own): restored, it then fails to open.
+        const QString copy = RegisterCopies::take(f.data.db(), f.data.dir()).path;
+        {
+            plat::db::Database old;
+            old.open(copy, false);
+            old.exec(QStringLiteral("ALTER TABLE ZELTAERR ADD COLUMN EXTRA TEXT"));
+            old.exec(QStringLiteral("CREATE TABLE ZELTAERR_NOVO (X)"));
+            old.setUserVersion(1);
+        }
+        f.data.addAdvisor(makeCpf(222222222), QStringLiteral("ORIENTADOR DOIS"));
+        TFrm_Copias window(f.sessao);
+        window.show();
+        f.messages.answer(plat::ui::Answer::Yes);
+        window.BitBtnRestaurar->click();
+        const QStringList told = f.messages.texts();
+        QCOMPARE(told.size(), 3);   // the confirmation, the restore, the failure to open
+        QVERIFY2(told[1].startsWith(QStringLiteral("Dados restaurados da cópia de ")), qPrintable(told[1]));
+        QVERIFY2(told[1].contains(QStringLiteral(" Os dados substituídos foram guardados em ")), qPrintable(told[1]));
+        QVERIFY2(told[2].startsWith(QStringLiteral("Os dados restaurados não puderam ser abertos: ")), qPrintable(told[2]));
     }
 
     void whatTheProgramCreatesIsPrivateUnderAnOpenUmask()
