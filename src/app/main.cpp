@@ -23,8 +23,9 @@ int main(int argc, char** argv)
 
     QStringList rest = args;
     bool ok = true;
-    plat::sys::takeDataOption(rest, &ok);
-    if (ok && rest.isEmpty())
+    const QString dir = plat::sys::takeDataOption(rest, &ok);
+    // A data option the command line refuses is refused there, window or not.
+    if (ok && rest.isEmpty() && !plat::sys::hasRawBytes(dir))
         return zelta::runGui(argc, argv, args);
 
     // Subcommands need no display; reports still lay out text with real fonts.
