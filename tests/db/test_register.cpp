@@ -7,6 +7,7 @@
 #include "platform/system/Error.h"
 #include "platform/system/Settings.h"
 #include "support/CliRun.h"
+#include "support/SubmissionFile.h"
 #include "support/TestData.h"
 #include "support/Throws.h"
 
@@ -273,7 +274,7 @@ private slots:
                                         [&] { zelta::writeSubmission(raw, QStringLiteral("123456789"), out); }));
         }
 
-        QTemporaryDir dest;
+        zelta::test::SubmissionFolder dest;
         const QString target = QDir(dest.path()).filePath(QStringLiteral("12345678.htm"));
         const QStringList gerar{QStringLiteral("gerar"), QStringLiteral("--destino"), dest.path(), QStringLiteral("--dados"), d.dir()};
         const zelta::test::CliRun r = run(gerar);
