@@ -76,8 +76,8 @@ public:
     static QString situacao();   // "Excluído"
 
     // Takes the file's bytes; throws plat::Error (Input) when the header is
-    // incomplete, a quota group is not a number, or the data would be read
-    // out of position.
+    // incomplete, a quota group is not a number, the data would be read out
+    // of position, or a byte stands for no character.
     explicit RecoveryFile(QByteArray bytes);
     // Reads a file from disk; throws plat::Error (Input) when it cannot be read or
     // is not a regular file (a FIFO or a device is refused before reading).
