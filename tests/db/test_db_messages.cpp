@@ -107,6 +107,9 @@ private slots:
         QVERIFY2(full.startsWith(QStringLiteral("O disco está cheio")) && full.contains(file), qPrintable(full));
         const QString write = sqliteFailureText(778, EIO, file, QStringLiteral("disk I/O error"));
         QCOMPARE(write, QStringLiteral("Erro do disco ao gravar o arquivo de dados /dados/zelta99.db (Erro de entrada/saída)"));
+        // A rarer system error gives its number, not the C library's English.
+        QCOMPARE(sqliteFailureText(266, EPROTO, file), QStringLiteral("Erro do disco ao ler o arquivo de dados %1 (Erro do sistema "
+                                                                      "número %2)").arg(file).arg(EPROTO));
         const QString read = sqliteFailureText(266, EIO, file, QStringLiteral("disk I/O error"));
         QVERIFY2(read.startsWith(QStringLiteral("Erro do disco ao ler o arquivo de dados /dados/zelta99.db")), qPrintable(read));
     }
