@@ -1,6 +1,7 @@
 // libFuzzer target for the previous-year file reader: any bytes must either be
 // refused with a plat::Error or read into values that fit their fields.
 #include "exchange/RecoveryFile.h"
+#include "platform/system/Cp1252.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -52,6 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(used + file.incompleteTail() <= bytes.size(), "records within the file");
         require(file.incompleteTail() < file.recordSize(), "a cut record is shorter than a record");
         require(bytes.left(used).indexOf('\0') < 0, "no NUL in what is read");
+        require(plat::sys::firstUndefinedCp1252(bytes.left(used)) < 0, "every byte read stands for a character");
         for (int i = 0; i < file.recordCount(); ++i)
             checkRecord(file.record(i, kToday));
     } catch (const plat::Error& e) {

@@ -78,15 +78,26 @@ QString RecoveryFile::situacao() { return zelta::situacao::excluido; }
 
 RecoveryFile::RecoveryFile(QByteArray bytes) : m_bytes(std::move(bytes))
 {
-    // Ctrl+Z marks the end of the file's data; whatever follows it is not read.
+    // Ctrl+Z marks the end of the file's data; whatever follows it is not
+    // read, so it may only be what follows the last record.
     const qsizetype end = m_bytes.indexOf(kEndOfFile);
-    if (end >= 0)
+    QByteArray afterMark;
+    if (end >= 0) {
+        afterMark = m_bytes.mid(end + 1);
         m_bytes.truncate(end);
+    }
+    // A mark inside the header is judged before the header is found short,
+    // so that records after it are reported as such.
+    const qsizetype insideHeader = kHeaderSize - 1;
+    if (end >= 0 && end < insideHeader)
+        checkEndMark(end, afterMark);
     const QByteArray lineEnd = headerLineEnd();
     if (!lineEnd.isEmpty()) {
         m_headerSize = kHeaderSize - 2 + int(lineEnd.size());
         m_recordSize = kRecordSize - 2 + int(lineEnd.size());
     }
+    if (end >= insideHeader)
+        checkEndMark(end, afterMark);
 
     // A text file holds no NUL: such bytes are a damaged copy, or zeros a
     // failed copy left behind, never names to import.
@@ -97,6 +108,7 @@ RecoveryFile::RecoveryFile(QByteArray bytes) : m_bytes(std::move(bytes))
                                      : QStringLiteral("O arquivo tem bytes nulos no registro %1: não é um arquivo do Zelta do "
                                                       "ano anterior, ou está danificado")
                                            .arg((nul - m_headerSize) / m_recordSize + 1));
+    checkCharacters();
 
     const QString number = raw(kInstNumero, kInstNumeroW);
     m_institution.numero = dropTrailingBlanks(number.mid(0, 6) + number.mid(7, 2) + number.mid(10, 1));
@@ -116,6 +128,49 @@ RecoveryFile::RecoveryFile(QByteArray bytes) : m_bytes(std::move(bytes))
             m_incompleteTail = int(m_bytes.size() - tailStart);
             break;
         }
+}
+
+QString RecoveryFile::where(qsizetype offset) const
+{
+    if (offset < m_headerSize)
+        return QStringLiteral("na linha 1 (cabeçalho), posição %1").arg(offset + 1);
+    const qsizetype record = (offset - m_headerSize) / m_recordSize;
+    return QStringLiteral("na linha %1 (registro %2), posição %3")
+        .arg(record + 2)
+        .arg(record + 1)
+        .arg((offset - m_headerSize) % m_recordSize + 1);
+}
+
+void RecoveryFile::checkEndMark(qsizetype mark, const QByteArray& afterMark) const
+{
+    // After the last record the mark may be followed by padding (more marks,
+    // line ends, blanks, zeros) or by leftovers shorter than a record. When
+    // the mark and the data after it fill a record, the mark sits where a
+    // record is (between two, or in place of a record's first byte), and the
+    // records after it would be lost without a word.
+    if (afterMark.size() + 1 < m_recordSize)
+        return;
+    for (const char c : afterMark)
+        if (c != kEndOfFile && c != '\r' && c != '\n' && c != ' ' && c != '\0')
+            throw plat::Error::input(QStringLiteral("O arquivo tem a marca de fim de arquivo (Ctrl+Z) %1, antes do fim dos "
+                                                    "registros: os registros que vêm depois dela não seriam lidos. Use uma "
+                                                    "cópia fiel do arquivo do ano anterior")
+                                         .arg(where(mark)));
+}
+
+void RecoveryFile::checkCharacters() const
+{
+    // Five bytes stand for no character in Windows-1252: a file that holds
+    // one is damaged or in another character set, and the byte would reach
+    // the tables and the next submission file.
+    const qsizetype i = plat::sys::firstUndefinedCp1252(m_bytes);
+    if (i < 0)
+        return;
+    const auto b = static_cast<unsigned char>(m_bytes.at(i));
+    throw plat::Error::input(QStringLiteral("O arquivo tem o byte 0x%1 %2, que não representa nenhum caractere no conjunto "
+                                            "Windows-1252 dos arquivos do Zelta: o arquivo está danificado ou não é do "
+                                            "Zelta do ano anterior")
+                                 .arg(QString::number(b, 16).toUpper(), where(i)));
 }
 
 QByteArray RecoveryFile::headerLineEnd() const
@@ -162,16 +217,34 @@ void RecoveryFile::checkRecordBounds(int i, const QByteArray& lineEnd) const
                                                 "dados seriam lidos fora de posição. Use uma cópia fiel do arquivo do ano "
                                                 "anterior")
                                      .arg(i + 1));
-    // The CPF slots hold digits, or blanks for a deleted holder; anything
-    // else is a record read out of position.
-    for (const auto& [offset, whose] : {std::pair{kCpf, "do bolsista"}, std::pair{kCpfOri, "do orientador"}}) {
-        const QByteArrayView slot(m_bytes.constData() + base + offset, kCpfW);
-        for (char c : slot)
-            if (c != ' ' && (c < '0' || c > '9'))
-                throw plat::Error::input(QStringLiteral("O registro %1 do arquivo tem \"%2\" no lugar do CPF %3: os dados "
-                                                        "estão fora de posição ou o arquivo não é do Zelta do ano anterior")
-                                             .arg(i + 1)
-                                             .arg(plat::sys::fromCp1252(slot.toByteArray()), QLatin1String(whose)));
+    // The CPF slots hold 11 digits, or 11 blanks for a deleted holder or no
+    // advisor, and the area code 8 digits or 8 blanks; a mix of the two is a
+    // record read out of position, and would store a made-up CPF.
+    struct DigitSlot {
+        int offset;
+        int width;
+        const char* what;
+    };
+    static constexpr DigitSlot kSlots[] = {{kCpf, kCpfW, "CPF do bolsista"},
+                                           {kCpfOri, kCpfW, "CPF do orientador"},
+                                           {kArea, kAreaW, "código da área do conhecimento"}};
+    for (const DigitSlot& s : kSlots) {
+        const QByteArrayView slot(m_bytes.constData() + base + s.offset, s.width);
+        int digits = 0, blanks = 0;
+        for (char c : slot) {
+            if (c >= '0' && c <= '9')
+                ++digits;
+            else if (c == ' ')
+                ++blanks;
+        }
+        if (digits != s.width && blanks != s.width)
+            throw plat::Error::input(QStringLiteral("O registro %1 do arquivo tem \"%2\" no lugar do %3 (linha %4): esse lugar "
+                                                    "leva %5 dígitos, ou %5 espaços; os dados estão fora de posição ou o "
+                                                    "arquivo não é do Zelta do ano anterior")
+                                         .arg(i + 1)
+                                         .arg(plat::sys::fromCp1252(slot.toByteArray()), QString::fromUtf8(s.what))
+                                         .arg(i + 2)
+                                         .arg(s.width));
     }
 }
 

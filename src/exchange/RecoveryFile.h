@@ -42,26 +42,29 @@ struct RecoveryRecord {
     QString chave3;
     QString codArea;
 
-    // A holder whose CPF digits start with three blanks was deleted on the
-    // agency's side: the record brings no holder and no advisor.
+    // A holder whose CPF digits are blanks was deleted on the agency's side:
+    // the record brings no holder and no advisor. (The file refuses a slot
+    // that mixes digits and blanks.)
     bool keepsHolder() const { return !cpf.startsWith(QStringLiteral("   ")); }
-    // The same for the advisor: a record whose advisor CPF starts with three
-    // blanks (all eleven blank included) brings no advisor, and its holder
-    // gets no advisor number.
+    // The same for the advisor: a record whose advisor CPF is blank brings no
+    // advisor, and its holder gets no advisor number.
     bool hasAdvisor() const { return !cpfOrientador.startsWith(QStringLiteral("   ")); }
 };
 
 // The previous year's submission file, in its older layout: a 191-character
 // header, then 517-character holder records up to the physical end of the
-// file or the first Ctrl+Z. Characters are single bytes in Windows-1252; CR
-// and LF are ordinary characters inside the fixed counts. The whole file is
-// taken in and checked before anything is stored, so a file that cannot be
-// read changes nothing.
+// file or a Ctrl+Z after the last record. Characters are single bytes in
+// Windows-1252; CR and LF are ordinary characters inside the fixed counts.
+// The whole file is taken in and checked before anything is stored, so a file
+// that cannot be read changes nothing.
 //
 // Nothing is read out of position: a file with NUL bytes is refused; when the
 // header ends with a line end, every record must end with the same one (a copy
 // whose CR LF became LF alone is read with lines one character shorter); and
-// a CPF slot that holds anything but digits and blanks is refused.
+// a CPF slot that holds anything but 11 digits or 11 blanks, or an area code
+// slot anything but 8 digits or 8 blanks, is refused. A Ctrl+Z followed by a
+// record's worth of data, and the five bytes that Windows-1252 leaves without
+// a character, are refused too; each refusal names the line.
 class RecoveryFile {
 public:
     static constexpr int kHeaderSize = 191;
@@ -73,8 +76,8 @@ public:
     static QString situacao();   // "Excluído"
 
     // Takes the file's bytes; throws plat::Error (Input) when the header is
-    // incomplete, a quota group is not a number, or the data would be read
-    // out of position.
+    // incomplete, a quota group is not a number, the data would be read out
+    // of position, or a byte stands for no character.
     explicit RecoveryFile(QByteArray bytes);
     // Reads a file from disk; throws plat::Error (Input) when it cannot be read or
     // is not a regular file (a FIFO or a device is refused before reading).
@@ -104,6 +107,9 @@ private:
     QString raw(qsizetype offset, int width) const;    // decoded as it stands
     QByteArray headerLineEnd() const;   // CR LF, LF, or empty for none
     void checkRecordBounds(int i, const QByteArray& lineEnd) const;
+    void checkEndMark(qsizetype mark, const QByteArray& afterMark) const;
+    void checkCharacters() const;
+    QString where(qsizetype offset) const;   // "na linha N (...), posição P"
 
     QByteArray m_bytes;     // up to the end-of-file mark
     RecoveryInstitution m_institution;

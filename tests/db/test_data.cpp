@@ -147,6 +147,10 @@ private slots:
         QCOMPARE(quint8(bytes.at(1)), quint8(0xC7));
         QCOMPARE(plat::sys::fromCp1252(bytes), text);
         QCOMPARE(plat::sys::toCp1252(QString::fromUtf8("a\u4e2db😀c")), QByteArray("a?b?c"));
+        // The five bytes without a character are read, never written.
+        const QByteArray undefined("\x81\x8d\x8f\x90\x9d");
+        QCOMPARE(plat::sys::toCp1252(plat::sys::fromCp1252(undefined)), QByteArray("?????"));
+        QCOMPARE(plat::sys::firstUndefinedCp1252(QByteArray("\x80\x8e\x9f \x8f")), 4);
     }
 
     void validatorShapesAndCheckDigits_data()

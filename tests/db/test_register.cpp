@@ -7,6 +7,7 @@
 #include "platform/system/Error.h"
 #include "platform/system/Settings.h"
 #include "support/CliRun.h"
+#include "support/SubmissionFile.h"
 #include "support/TestData.h"
 #include "support/Throws.h"
 
@@ -243,6 +244,50 @@ private slots:
         }
     }
 
+    void writerCountsTheTableNotAnIndex()
+    {
+        TestData d;
+        fill(d, 40);
+        const QString file = closedRegister(d);
+        // Every index of the holders loses every entry (its root swapped with
+        // that of an empty index), the table stays whole: any count or walk
+        // through an index finds no holder.
+        {
+            Database raw;
+            raw.open(file, false);
+            Statement names = raw.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' AND tbl_name='ZELTABOL'"));
+            QStringList indexes;
+            while (names.step())
+                indexes << names.text(0);
+            QVERIFY(!indexes.isEmpty());
+            raw.exec(QStringLiteral("PRAGMA writable_schema=ON"));
+            for (int i = 0; i < indexes.size(); ++i) {
+                raw.exec(QStringLiteral("CREATE INDEX VAZIO%1 ON ZELTABOL (Nome) WHERE 0").arg(i));
+                const QString empty = QStringLiteral("VAZIO%1").arg(i);
+                const QVariant a = raw.scalar(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name=?"), {indexes[i]});
+                const QVariant b = raw.scalar(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name=?"), {empty});
+                raw.exec(QStringLiteral("UPDATE sqlite_master SET rootpage=? WHERE name=?"), {b, indexes[i]});
+                raw.exec(QStringLiteral("UPDATE sqlite_master SET rootpage=? WHERE name=?"), {a, empty});
+            }
+        }
+        // Called directly, past the register's check: the writer either
+        // refuses or writes every row of the table, never a file that agrees
+        // with the damaged index alone.
+        Database raw;
+        raw.open(file, false);
+        for (const TableDef& def : TDm_Dados::tableDefinitions())
+            raw.addTable(def);
+        QCOMPARE(raw.scalar(QStringLiteral("SELECT count(*) FROM ZELTABOL NOT INDEXED")).toInt(), 40);
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        const std::optional<QString> refused = zelta::test::thrown(
+            plat::Error::Kind::Output, [&] { zelta::writeSubmission(raw, QStringLiteral("123456789"), out); });
+        if (!refused)
+            QCOMPARE((zelta::test::checkedSubmission(out.data()).size() - 12) / 518, 40);
+        else
+            QVERIFY2(refused->contains(QStringLiteral("a tabela ZELTABOL tem 40")), qPrintable(*refused));
+    }
+
     void damagedIndexIsRebuiltAfterACopy()
     {
         TestData d;
@@ -273,7 +318,7 @@ private slots:
                                         [&] { zelta::writeSubmission(raw, QStringLiteral("123456789"), out); }));
         }
 
-        QTemporaryDir dest;
+        zelta::test::SubmissionFolder dest;
         const QString target = QDir(dest.path()).filePath(QStringLiteral("12345678.htm"));
         const QStringList gerar{QStringLiteral("gerar"), QStringLiteral("--destino"), dest.path(), QStringLiteral("--dados"), d.dir()};
         const zelta::test::CliRun r = run(gerar);

@@ -8,6 +8,7 @@
 #include "validation/windows/PendenciasView.h"
 #include "platform/system/Settings.h"
 #include "platform/ui/TestHooks.h"
+#include "support/SubmissionFile.h"
 #include "support/TestData.h"
 
 #include <QAction>
@@ -87,6 +88,9 @@ private slots:
         m_driveA = m_root.filePath(QStringLiteral("a"));
         m_driveB = m_root.filePath(QStringLiteral("b"));
     }
+
+    // Whatever the window wrote decodes as the agency reads it.
+    void cleanup() { zelta::test::checkSubmissionFolder(m_root.path()); }
 
     void init()
     {

@@ -1,6 +1,7 @@
 // The submission file's layout: text helpers, header line, holder record.
 #include "exchange/SubmissionFormat.h"
 #include "platform/system/Cp1252.h"
+#include "support/SubmissionFile.h"
 #include "support/TestData.h"
 #include "support/Throws.h"
 
@@ -290,6 +291,21 @@ private slots:
         QCOMPARE(at(r, 13, 13), QByteArray("ANA ? ? SILVA"));
         QCOMPARE(at(r, 73, 1), QByteArray("F"));
         QCOMPARE(at(r, 130, 6), QByteArray("JOSE \x80"));
+
+        // The five code points a byte without a character is read as (an old
+        // file, a pasted text) are no characters of the set either.
+        h.nome = QStringLiteral("A\u0081\u008D\u008F\u0090\u009DB");
+        QCOMPARE(at(holderRecord(h, &a), 13, 7), QByteArray("A?????B"));
+        // Whatever a stored text holds, the record decodes.
+        for (char32_t first = 0; first < 0x10000; first += 60) {
+            QString text;
+            for (char32_t c = first; c < first + 60 && c < 0x10000; ++c)
+                text.append(QChar(char16_t(c)));
+            h.nome = text;
+            a.titulo = text;
+            zelta::test::checkedSubmission(holderRecord(h, &a));
+        }
+        QCOMPARE(zelta::headerLine(QStringLiteral("\u0081\u008D\u008F\u0090\u009D6789")), QByteArray("?????6/78-9\n"));
     }
 
     void holderWithoutAdvisorGetsBlanks()

@@ -7,6 +7,7 @@
 #include "platform/system/AtomicFile.h"
 #include "platform/system/Settings.h"
 #include "support/CliRun.h"
+#include "support/SubmissionFile.h"
 #include "support/TestData.h"
 #include "support/Throws.h"
 
@@ -30,11 +31,9 @@ using zelta::test::TestData;
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using zelta::test::checkedSubmission;
+using zelta::test::readSubmission;
+using zelta::test::SubmissionFolder;
 
 QByteArray record(const QByteArray& file, int index) { return file.mid(kHeaderSize + index * kRecordSize, kRecordSize); }
 
@@ -77,11 +76,11 @@ private slots:
         TestData data;
         data.setInstitution(QStringLiteral("123456789"), QStringLiteral("UFX"), QStringLiteral("UNIVERSIDADE"), 10);
         QVERIFY(Verificar_Erro(data.db()));
-        QTemporaryDir out;
+        SubmissionFolder out;
         QList<int> gauge;
         const SubmissionResult r = generateSubmissionFile(data.db(), out.path(), [&](int p) { gauge << p; });
         QCOMPARE(r.filePath, QDir(out.path()).filePath(QStringLiteral("12345678.htm")));
-        QCOMPARE(readAll(r.filePath), QByteArray("123456/78-9\n"));
+        QCOMPARE(readSubmission(r.filePath), QByteArray("123456/78-9\n"));
         QCOMPARE(r.holders, 0);
         QCOMPARE(gauge, QList<int>{100});
     }
@@ -99,7 +98,7 @@ private slots:
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
         QCOMPARE(writeSubmission(data.db(), QStringLiteral("123456789"), buffer), 4);
-        const QByteArray file = buffer.data();
+        const QByteArray file = checkedSubmission(buffer.data());
         QCOMPARE(file.size(), kHeaderSize + 4 * kRecordSize);
         QVERIFY(!file.contains('\r'));
 
@@ -156,7 +155,7 @@ private slots:
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
         writeSubmission(data.db(), QStringLiteral("123456789"), buffer);
-        const QByteArray file = buffer.data();
+        const QByteArray file = checkedSubmission(buffer.data());
         QCOMPARE(at(record(file, 0), 130, 12), QByteArray("ORIENTADOR 1"));
         for (int i : {1, 2}) {
             const QByteArray r = record(file, i);
@@ -218,7 +217,7 @@ private slots:
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
         writeSubmission(data.db(), QStringLiteral("123456789"), buffer);
-        QCOMPARE(at(record(buffer.data(), 0), 73, 1), QByteArray(" "));
+        QCOMPARE(at(record(checkedSubmission(buffer.data()), 0), 73, 1), QByteArray(" "));
     }
 
     void advisorRules_data()
@@ -278,7 +277,7 @@ private slots:
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
         writeSubmission(data.db(), QStringLiteral("123456789"), buffer);
-        const QByteArray r = record(buffer.data(), 1);
+        const QByteArray r = record(checkedSubmission(buffer.data()), 1);
         QCOMPARE(at(r, 130, 9), QByteArray("SEM DADOS"));
         QCOMPARE(at(r, 190, 1), QByteArray("3"));
         QCOMPARE(at(r, 191, 14), QByteArray("PROJETO ANTIGO"));
@@ -302,7 +301,7 @@ private slots:
         TestData data;
         data.setInstitution(numero, QStringLiteral("UFX"), QStringLiteral("UNIVERSIDADE"), 10);
         addPair(data, 1, QStringLiteral("ANA"));
-        QTemporaryDir root;
+        SubmissionFolder root;
         QVERIFY(QDir(root.path()).mkdir(QStringLiteral("disco")));
         const QString target = root.filePath(QStringLiteral("disco"));
         try {
@@ -328,14 +327,14 @@ private slots:
     {
         TestData data;
         oneHolder(data);
-        QTemporaryDir out;
+        SubmissionFolder out;
         const QString path = QDir(out.path()).filePath(QStringLiteral("12345678.htm"));
         writeFile(path, "OLD");
         QFile::setPermissions(out.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         const bool enforced = !QFile(QDir(out.path()).filePath(QStringLiteral("probe"))).open(QIODevice::WriteOnly);
         if (enforced) {
             QVERIFY(zelta::test::throws(plat::Error::Kind::Output, [&] { generateSubmissionFile(data.db(), out.path()); }));
-            QCOMPARE(readAll(path), QByteArray("OLD"));
+            QCOMPARE(readSubmission(path), QByteArray("OLD"));
             QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("12345678.htm")});
         }
         QFile::setPermissions(out.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -349,7 +348,7 @@ private slots:
         data.setInstitution(QStringLiteral("123456789"), QStringLiteral("UFX"), QStringLiteral("UNIVERSIDADE"), 10);
         for (int n = 1; n <= 40; ++n)
             addPair(data, n, QStringLiteral("BOLSISTA %1").arg(n));
-        QTemporaryDir out;
+        SubmissionFolder out;
         const QString path = QDir(out.path()).filePath(QStringLiteral("12345678.htm"));
         writeFile(path, "OLD");
 
@@ -379,12 +378,12 @@ private slots:
         QCOMPARE(::waitpid(child, &status, 0), child);
         QVERIFY(WIFEXITED(status));
         QCOMPARE(WEXITSTATUS(status), 0);
-        QCOMPARE(readAll(path), QByteArray("OLD"));
+        QCOMPARE(readSubmission(path), QByteArray("OLD"));
         QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("12345678.htm")});
 
         // Without the limit the next run replaces the older file whole.
         const SubmissionResult r = generateSubmissionFile(data.db(), out.path());
-        const QByteArray file = readAll(path);
+        const QByteArray file = readSubmission(path);
         QCOMPARE(file.size(), kHeaderSize + 40 * kRecordSize);
         QCOMPARE(r.bytes, file.size());
         QVERIFY(file.startsWith("123456/78-9\n"));
@@ -395,7 +394,7 @@ private slots:
     {
         TestData data;
         data.setInstitution(QStringLiteral("123456789"), QStringLiteral("UFX"), QStringLiteral("UNIVERSIDADE"), 10);
-        QTemporaryDir out;
+        SubmissionFolder out;
         QVERIFY(zelta::test::throws(plat::Error::Kind::Output, [&] {
             generateSubmissionFile(data.db(), QDir(out.path()).filePath(QStringLiteral("sem")));
         }));
@@ -414,7 +413,7 @@ private slots:
             QCOMPARE(QFileInfo(f.temporaryFileName()).absolutePath(), QFileInfo(path).absolutePath());
             QCOMPARE(f.write(content), content.size());
         }
-        QCOMPARE(readAll(path), QByteArray("OLD"));
+        QCOMPARE(readSubmission(path), QByteArray("OLD"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 
         {   // A byte changed on the disk behind the writer's back is caught.
@@ -429,7 +428,7 @@ private slots:
             QVERIFY(!f.commit());
             QVERIFY(f.errorString().contains(QStringLiteral("difere")));
         }
-        QCOMPARE(readAll(path), QByteArray("OLD"));
+        QCOMPARE(readSubmission(path), QByteArray("OLD"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 
         {   // Written in pieces that do not fall on word boundaries.
@@ -440,7 +439,7 @@ private slots:
             QVERIFY2(f.commit(), qPrintable(f.errorString()));
             QVERIFY(!f.isOpen());
         }
-        QCOMPARE(readAll(path).size(), 1000 / 13 * (13 * 14 / 2) + (1000 % 13) * (1000 % 13 + 1) / 2);
+        QCOMPARE(readSubmission(path).size(), 1000 / 13 * (13 * 14 / 2) + (1000 % 13) * (1000 % 13 + 1) / 2);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
@@ -448,7 +447,7 @@ private slots:
     {
         TestData data;
         oneHolder(data);
-        QTemporaryDir out;
+        SubmissionFolder out;
         const QDir dir(out.path());
         // Left by a killed run: removed.
         writeFile(dir.filePath(QStringLiteral(".12345678.htm.Ab3xYz")), QByteArray(5000, 'x'));
@@ -472,14 +471,14 @@ private slots:
         expected << QStringLiteral(".12345678.htm.Dir123") << QStringLiteral("12345678.htm");
         expected.sort();
         QCOMPARE(dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name), expected);
-        QCOMPARE(readAll(dir.filePath(QStringLiteral("12345678.htm"))).size(), kHeaderSize + kRecordSize);
+        QCOMPARE(readSubmission(dir.filePath(QStringLiteral("12345678.htm"))).size(), kHeaderSize + kRecordSize);
     }
 
     void folderThatDoesNotConfirmTheRenameIsAFailure()
     {
         TestData data;
         oneHolder(data);
-        QTemporaryDir out;
+        SubmissionFolder out;
         const QString path = QDir(out.path()).filePath(QStringLiteral("12345678.htm"));
         struct Restore {
             plat::sys::AtomicFile::DirectorySync previous;
@@ -499,7 +498,7 @@ private slots:
             QVERIFY2(e.message().endsWith(QStringLiteral("grave-o de novo")), qPrintable(e.message()));
         }
         // The file itself is complete under its name, and nothing else is left.
-        QCOMPARE(readAll(path).size(), kHeaderSize + kRecordSize);
+        QCOMPARE(readSubmission(path).size(), kHeaderSize + kRecordSize);
         QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 
         // A file system that cannot sync folders at all is no failure.
@@ -515,13 +514,13 @@ private slots:
         TestData data;
         data.setInstitution(QStringLiteral("987654321"), QStringLiteral("UFX"), QStringLiteral("UNIVERSIDADE"), 10);
         addPair(data, 1, QStringLiteral("ANA"));
-        QTemporaryDir out;
+        SubmissionFolder out;
 
         CliRun r = zelta::test::runCommand({QStringLiteral("gerar"), QStringLiteral("--dados"), data.dir(), QStringLiteral("--destino"), out.path()});
         QCOMPARE(r.code, 0);
         QVERIFY(r.out.endsWith(QStringLiteral("Gravação executada\n")));
         const QString path = QDir(out.path()).filePath(QStringLiteral("98765432.htm"));
-        QCOMPARE(readAll(path).size(), kHeaderSize + kRecordSize);
+        QCOMPARE(readSubmission(path).size(), kHeaderSize + kRecordSize);
 
         data.addAdvisor(makeCpf(100000002), QStringLiteral("SEM BOLSISTAS"));
         QFile::remove(path);

@@ -2,6 +2,7 @@
 // afterwards the register is sound and holds all the old or all the new data,
 // and no copy or submission file under its final name is partial.
 #include "RecoverySample.h"
+#include "support/SubmissionFile.h"
 #include "data/RegisterCopies.h"
 #include "platform/db/Database.h"
 
@@ -151,7 +152,7 @@ private slots:
 
     void killedGenerationsLeaveNoPartialFile()
     {
-        QTemporaryDir tmp;
+        zelta::test::SubmissionFolder tmp;
         const QString data = tmp.filePath(QStringLiteral("dados"));
         const QString db = QDir(data).filePath(QStringLiteral("zelta99.db"));
         const QString file = tmp.filePath(QStringLiteral("NOVO.TEX"));
@@ -182,6 +183,8 @@ private slots:
             const Run r = runProgram(args, int(random.bounded(qint64(timed.ms) + 1)));
             interrupted += r.killed ? 1 : 0;
             QVERIFY2(!QFile::exists(target) || QFileInfo(target).size() == whole, qPrintable(QString::number(kill)));
+            if (QFile::exists(target))
+                zelta::test::readSubmission(target);
             if (!r.killed)
                 QCOMPARE(QFileInfo(target).size(), whole);
             QCOMPARE(registerState(db), QStringLiteral("NOVO"));

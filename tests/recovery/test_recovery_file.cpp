@@ -244,13 +244,6 @@ private slots:
         QCOMPARE(d.cpfOrientador, QStringLiteral("   .   .   -  "));
         QVERIFY(!d.keepsHolder());
         QVERIFY(!d.hasAdvisor());
-        r.cpf = QStringLiteral("   45678901");
-        r.cpfOrientador = QStringLiteral("   45678901");
-        const RecoveryRecord e = RecoveryFile(headerBytes(header()) + recordBytes(r)).record(0, kToday);
-        QVERIFY(!e.keepsHolder());
-        QVERIFY(!e.hasAdvisor());
-        r.cpf = QStringLiteral("1  45678901");
-        QVERIFY(RecoveryFile(headerBytes(header()) + recordBytes(r)).record(0, kToday).keepsHolder());
     }
 
     void birthDates_data()
@@ -383,6 +376,61 @@ private slots:
         QByteArray nulInHeader = head;
         nulInHeader[5] = '\0';
         QTest::newRow("NUL in the header") << nulInHeader + rec << QStringLiteral("bytes nulos no cabeçalho");
+        QTest::newRow("NUL as the first byte") << '\0' + head.mid(1) + rec << QStringLiteral("bytes nulos no cabeçalho");
+
+        // Digit slots hold all digits or all blanks: a mix is a shift.
+        const auto withSlot = [&](int offset, const QByteArray& value) { return QByteArray(rec).replace(offset, value.size(), value); };
+        QTest::newRow("holder CPF starting with blanks") << head + rec + withSlot(0, "   45678901")
+                                                        << QStringLiteral("tem \"   45678901\" no lugar do CPF do bolsista (linha 3)");
+        QTest::newRow("holder CPF with a blank inside") << head + withSlot(0, "1  45678901")
+                                                       << QStringLiteral("no lugar do CPF do bolsista (linha 2)");
+        QTest::newRow("advisor CPF ending in a blank") << head + withSlot(117, "4567890123 ")
+                                                      << QStringLiteral("no lugar do CPF do orientador (linha 2)");
+        QTest::newRow("area code of seven digits") << head + withSlot(504, "1010100 ")
+                                                  << QStringLiteral("no lugar do código da área do conhecimento (linha 2)");
+        // A record moved one position inside its own length, its line end in
+        // place: the first digit slot shows it.
+        QTest::newRow("record shifted inside its length") << head + rec + ' ' + rec.left(514) + "\r\n"
+                                                         << QStringLiteral("O registro 2 do arquivo tem \" 1112223");
+
+        // A Ctrl+Z where a record is would drop the records after it.
+        QTest::newRow("Ctrl+Z between records") << head + rec + '\x1a' + rec + rec
+                                                << QStringLiteral("(Ctrl+Z) na linha 3 (registro 2), posição 1, antes do fim");
+        QTest::newRow("Ctrl+Z in place of a record's first byte") << head + rec + '\x1a' + rec.mid(1)
+                                                                 << QStringLiteral("(Ctrl+Z) na linha 3 (registro 2)");
+        QTest::newRow("Ctrl+Z inside a record, records after it") << head + rec.left(40) + '\x1a' + rec.mid(41) + rec
+                                                                 << QStringLiteral("(Ctrl+Z) na linha 2 (registro 1), posição 41");
+        QTest::newRow("Ctrl+Z inside the header, records after it") << head.left(100) + '\x1a' + head.mid(101) + rec
+                                                                   << QStringLiteral("(Ctrl+Z) na linha 1 (cabeçalho), posição 101");
+    }
+
+    // The five bytes Windows-1252 leaves without a character, anywhere in
+    // what is read (a name, a skipped slot, the header), are refused by line.
+    void bytesWithoutACharacterAreRefusedByLine()
+    {
+        const QByteArray head = headerBytes(header());
+        const QByteArray rec = recordBytes(record());
+        struct Place {
+            qsizetype offset;
+            const char* line;
+        };
+        const Place places[] = {{RecoveryFile::kHeaderSize + RecoveryFile::kRecordSize + 12, "na linha 3 (registro 2), posição 13"},
+                                {RecoveryFile::kHeaderSize + 513, "na linha 2 (registro 1), posição 514"},
+                                {3, "na linha 1 (cabeçalho), posição 4"}};
+        for (const char byte : {'\x81', '\x8d', '\x8f', '\x90', '\x9d'})
+            for (const Place& p : places) {
+                QByteArray bytes = head + rec + rec;
+                bytes[p.offset] = byte;
+                const std::optional<QString> refused = zelta::test::thrown(plat::Error::Kind::Input, [&] { RecoveryFile f(bytes); });
+                const QString says = QStringLiteral("byte 0x%1 %2").arg(QString::number(quint8(byte), 16).toUpper(),
+                                                                        QString::fromUtf8(p.line));
+                QVERIFY2(refused && refused->contains(says), qPrintable(refused.value_or(QStringLiteral("taken")) + QStringLiteral(" / ") + says));
+            }
+        // Their neighbours, which the set defines, are read.
+        QByteArray defined = head + rec;
+        defined[RecoveryFile::kHeaderSize + 12] = '\x8e';
+        defined[RecoveryFile::kHeaderSize + 13] = '\x9e';
+        QCOMPARE(RecoveryFile(defined).record(0, kToday).nome.left(3), QStringLiteral("JŽž"));
     }
     void dataThatWouldBeReadOutOfPositionIsRefused()
     {
@@ -444,6 +492,14 @@ private slots:
     {
         QCOMPARE(RecoveryFile(headerBytes(header())).recordCount(), 0);
         QCOMPARE(RecoveryFile(headerBytes(header()) + "\x1a").recordCount(), 0);
+        // With LF alone the header is 190 bytes: a file of exactly that size
+        // is a header-only file, found by its LF.
+        const QByteArray lfOnly = headerBytes(header()).replace("\r\n", "\n");
+        QCOMPARE(lfOnly.size(), RecoveryFile::kHeaderSize - 1);
+        const RecoveryFile f(lfOnly);
+        QCOMPARE(f.headerSize(), RecoveryFile::kHeaderSize - 1);
+        QCOMPARE(f.recordCount(), 0);
+        QCOMPARE(f.institution().numero, QStringLiteral("123456789"));
     }
 
     void loadReportsAMissingFileInPortuguese()

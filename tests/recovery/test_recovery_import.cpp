@@ -226,10 +226,10 @@ private slots:
     void blankAdvisorCpfGivesNoAdvisorAndNoLink()
     {
         TestData d;
-        OldRecord partly = holder(100000002, QStringLiteral("SEGUNDO"), 200000009, QStringLiteral("PROJETO"));
-        partly.cpfOrientador = QStringLiteral("   45678901");   // starts with three blanks
+        OldRecord blank = holder(100000002, QStringLiteral("SEGUNDO"), 200000009, QStringLiteral("PROJETO"));
+        blank.cpfOrientador = QString(11, u' ');
         const QString path = writeFile(d.dir(), fileOf({holder(100000001, QStringLiteral("PRIMEIRO"), 0, QStringLiteral("PROJETO")),
-                                                         partly}));
+                                                         blank}));
         const RecoveryResult res = recuperarDados(d.dm(), path, at());
         QCOMPARE(res.holders, 2);
         QCOMPARE(res.advisors, 0);
@@ -238,7 +238,41 @@ private slots:
         QCOMPARE(d.db().scalar(QStringLiteral("SELECT CPF_ORIENTADOR FROM ZELTABOL WHERE Nome='PRIMEIRO'")).toString(),
                  QStringLiteral("   .   .   -  "));
         QCOMPARE(d.db().scalar(QStringLiteral("SELECT CPF_ORIENTADOR FROM ZELTABOL WHERE Nome='SEGUNDO'")).toString(),
-                 QStringLiteral("   .456.789-01"));
+                 QStringLiteral("   .   .   -  "));
+    }
+
+    void fileThatCannotBeReadInPlaceChangesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("says");
+        QList<OldRecord> records;
+        for (int i = 0; i < 30; ++i)
+            records << holder(100000001 + i, QStringLiteral("BOLSISTA %1").arg(i), 200000001 + i % 3, QStringLiteral("P"));
+        const QByteArray whole = fileOf(records);
+        const int head = RecoveryFile::kHeaderSize, rec = RecoveryFile::kRecordSize;
+        // The last record moved one position right inside its own length: its
+        // line end is in place, its CPF slot starts with a blank.
+        const QByteArray last = whole.mid(head + 29 * rec, rec);
+        QTest::newRow("last record shifted") << whole.left(head + 29 * rec) + ' ' + last.left(rec - 3) + "\r\n"
+                                             << QStringLiteral("O registro 30 do arquivo tem \" ");
+        QTest::newRow("Ctrl+Z between records") << whole.left(head + 3 * rec) + '\x1a' + whole.mid(head + 3 * rec)
+                                                << QStringLiteral("(Ctrl+Z) na linha 5 (registro 4), posição 1");
+        QByteArray undefined = whole;
+        undefined[head + 7 * rec + 20] = '\x9d';
+        QTest::newRow("byte without a character") << undefined << QStringLiteral("byte 0x9D na linha 9 (registro 8), posição 21");
+    }
+    void fileThatCannotBeReadInPlaceChangesNothing()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, says);
+        TestData d;
+        fillRegister(d);
+        const QStringList before = dump(d);
+        const std::optional<QString> refused =
+            zelta::test::thrown(plat::Error::Kind::Input, [&] { recuperarDados(d.dm(), writeFile(d.dir(), bytes), at()); });
+        QVERIFY(refused.has_value());
+        QVERIFY2(refused->contains(says), qPrintable(*refused));
+        QCOMPARE(dump(d), before);
     }
 
     void blankHolderCpfDropsTheWholeRecord()

@@ -9,6 +9,7 @@
 #include "exchange/SubmissionWriter.h"
 #include "platform/db/Table.h"
 #include "platform/system/Cp1252.h"
+#include "support/SubmissionFile.h"
 #include "support/TestData.h"
 
 #include <QBuffer>
@@ -112,7 +113,7 @@ private slots:
         QBuffer out;
         QVERIFY(out.open(QIODevice::WriteOnly));
         QCOMPARE(writeSubmission(d.db(), institutionNumber(d.db()), out), old.recordCount());
-        const QByteArray generated = out.data();
+        const QByteArray generated = zelta::test::checkedSubmission(out.data());
         QCOMPARE(generated.size(), 12 + 518 * old.recordCount());
         QCOMPARE(generated.left(12), QByteArray("123456/78-9\n"));
 

@@ -30,9 +30,10 @@ sqlite3* openHandle(const QString& filePath, int flags)
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(filePath).constData(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
+        const int systemError = db ? sqlite3_system_errno(db) : 0;
         const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close(db);
-        throw Error::database(QStringLiteral("Não foi possível abrir %1: %2").arg(QDir::toNativeSeparators(filePath), msg));
+        throw Error::database(sqliteFailureText(rc, systemError, filePath, msg));
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, 3000);
@@ -284,7 +285,7 @@ void Database::restoreFrom(const QString& sourcePath)
     sqlite3_backup_finish(backup);
     sqlite3_close(source);
     if (rc != SQLITE_DONE)
-        throwSqlite(nullptr, rc);
+        throwSqlite(target, rc);
 }
 
 QStringList Database::checkIntegrity(bool quick) const { return runCheck(handle(), quick); }

@@ -1,25 +1,115 @@
 #include "platform/db/Sqlite.h"
 
 #include "platform/system/Error.h"
+#include "platform/system/SystemError.h"
 
 #include <QDate>
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
 #include <sqlite3.h>
 
 namespace plat::db {
 
-void throwSqlite(sqlite3* db, int rc)
+namespace {
+
+// The file a connection works on; empty for one without a file.
+QString fileOf(sqlite3* db)
 {
-    QString text = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    const char* name = db ? sqlite3_db_filename(db, "main") : nullptr;
+    return name ? QFile::decodeName(name) : QString();
+}
+
+// What a failed disk access of this kind was doing, for the message.
+QString diskAction(int rc)
+{
+    switch (rc) {
+    case SQLITE_IOERR_READ:
+    case SQLITE_IOERR_SHORT_READ:
+        return QStringLiteral("ler");
+    case SQLITE_IOERR_WRITE:
+    case SQLITE_IOERR_FSYNC:
+    case SQLITE_IOERR_DIR_FSYNC:
+    case SQLITE_IOERR_TRUNCATE:
+        return QStringLiteral("gravar");
+    default:
+        return QStringLiteral("usar");
+    }
+}
+
+// The part of an engine text after its first ": " (the table and column a
+// constraint names), or nothing.
+QString namedPart(const QString& engineText)
+{
+    const qsizetype colon = engineText.indexOf(QStringLiteral(": "));
+    return colon < 0 ? QString() : QStringLiteral(" (%1)").arg(engineText.mid(colon + 2));
+}
+
+} // namespace
+
+QString sqliteFailureText(int rc, int systemError, const QString& file, const QString& engineText)
+{
+    const QString shown = file.isEmpty() ? QString() : QStringLiteral(" ") + QDir::toNativeSeparators(file);
+    const QString because = systemError != 0 ? QStringLiteral(" (%1)").arg(plat::sys::systemErrorText(systemError)) : QString();
     const int code = rc & 0xff;
+    // A write the disk had no room for is reported as a full disk, whether
+    // the engine calls it full or an I/O error with the system's ENOSPC.
+    if (code == SQLITE_FULL || (code == SQLITE_IOERR && systemError == ENOSPC))
+        return QStringLiteral("O disco está cheio: não há espaço para gravar o arquivo de dados%1. Libere espaço no disco e "
+                              "tente de novo")
+            .arg(shown);
+    if (code == SQLITE_IOERR && systemError == EDQUOT)
+        return QStringLiteral("A cota de disco acabou: não há espaço para gravar o arquivo de dados%1. Libere espaço e "
+                              "tente de novo")
+            .arg(shown);
+    switch (code) {
+    case SQLITE_IOERR:
+        return QStringLiteral("Erro do disco ao %1 o arquivo de dados%2%3").arg(diskAction(rc), shown, because);
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("O arquivo de dados%1 está em uso por outro programa. Aguarde que ele termine, ou feche-o, e "
+                              "tente de novo")
+            .arg(shown);
+    case SQLITE_READONLY:
+        return QStringLiteral("O arquivo de dados%1 não pode ser gravado: a pasta ou o arquivo é somente leitura").arg(shown);
+    case SQLITE_CORRUPT:
+        return QStringLiteral("O arquivo de dados%1 está danificado").arg(shown);
+    case SQLITE_NOTADB:
+        return QStringLiteral("O arquivo%1 não é um arquivo de dados do Zelta, ou está danificado").arg(shown);
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("Não foi possível abrir o arquivo de dados%1%2").arg(shown, because);
+    case SQLITE_NOMEM:
+        return QStringLiteral("Falta memória para trabalhar com o arquivo de dados%1").arg(shown);
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return QStringLiteral("O sistema não permitiu o acesso ao arquivo de dados%1").arg(shown);
+    case SQLITE_CONSTRAINT:
+        // A trigger's refusal carries the program's own words.
+        if (rc == SQLITE_CONSTRAINT_TRIGGER && !engineText.isEmpty())
+            return QStringLiteral("O arquivo de dados%1 recusou a gravação: %2").arg(shown, engineText);
+        return QStringLiteral("O arquivo de dados%1 recusou a gravação: um valor que deve ser único se repetiria, ou um campo "
+                              "obrigatório ficaria vazio%2")
+            .arg(shown, namedPart(engineText));
+    default:
+        // Failures of the program itself (a statement the engine refuses):
+        // the engine's text is kept for whoever looks into it.
+        return QStringLiteral("Erro interno no arquivo de dados%1 (código %2: %3)").arg(shown).arg(rc).arg(engineText);
+    }
+}
+
+void throwSqlite(sqlite3* db, int rc) { throwSqlite(db, rc, QString()); }
+
+void throwSqlite(sqlite3* db, int rc, const QString& file)
+{
+    const int code = rc & 0xff;
+    // The system's error number is only looked at for the failures that come
+    // from the disk; for the others it may be left from an earlier call.
+    const bool fromDisk = code == SQLITE_IOERR || code == SQLITE_FULL || code == SQLITE_CANTOPEN;
+    const int systemError = db && fromDisk ? sqlite3_system_errno(db) : 0;
+    const QString engineText = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    const QString text = sqliteFailureText(rc, systemError, file.isEmpty() ? fileOf(db) : file, engineText);
     const bool damaged = code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
-    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
-        text = QStringLiteral("Os dados estão em uso por outro programa (%1)").arg(text);
-    else if (code == SQLITE_READONLY)
-        text = QStringLiteral("Os dados não podem ser gravados: a pasta ou o arquivo é somente leitura (%1)").arg(text);
-    else if (damaged)
-        text = QStringLiteral("O banco de dados está danificado (%1)").arg(text);
-    else if (code == SQLITE_FULL)
-        text = QStringLiteral("Não há espaço em disco para gravar os dados (%1)").arg(text);
     throw Error(damaged ? Error::Kind::Damaged : Error::Kind::Database, text);
 }
 

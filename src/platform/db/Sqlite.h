@@ -55,6 +55,18 @@ private:
     sqlite3_stmt* m_stmt = nullptr;
 };
 
+// The user's words for a failure the engine reported as rc: what happened
+// (the disk is full, the file is in use, damaged, read-only, not a database,
+// cannot be opened, a disk error) and the file concerned, in Portuguese.
+// systemError is the system's error number behind a disk failure (0 when
+// none); engineText, the engine's own English text, is only kept for failures
+// of the program itself and for the names a constraint gives.
+QString sqliteFailureText(int rc, int systemError, const QString& file, const QString& engineText = QString());
+
+// Throws plat::Error with that text for the file db works on (or the file
+// given, for a connection that has none); of kind Damaged when the file is
+// damaged or not a database, Database otherwise.
 [[noreturn]] void throwSqlite(sqlite3* db, int rc);
+[[noreturn]] void throwSqlite(sqlite3* db, int rc, const QString& file);
 
 } // namespace plat::db

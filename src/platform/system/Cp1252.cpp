@@ -5,7 +5,8 @@ namespace plat::sys {
 namespace {
 
 // Code points of the bytes 0x80-0x9F; 0 marks the five bytes that have none
-// (they are read as the control character of the same value).
+// (they are read as the control character of the same value, and nothing is
+// ever written as them).
 constexpr char16_t kHigh[32] = {
     0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
@@ -17,11 +18,12 @@ int encode(char16_t u)
 {
     if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
         return u;
+    // The five bytes without a character are never written: a text read
+    // from such a byte (U+0081, U+008D, U+008F, U+0090, U+009D) has no place
+    // in the set either, so a file written from it still decodes.
     for (int i = 0; i < 32; ++i)
         if (kHigh[i] == u)
             return 0x80 + i;
-    if (u >= 0x80 && u < 0xA0 && kHigh[u - 0x80] == 0)
-        return u;
     return -1;
 }
 
@@ -30,6 +32,16 @@ int encode(char16_t u)
 bool fitsCp1252(QChar c) { return encode(c.unicode()) >= 0; }
 
 int cp1252Byte(QChar c) { return encode(c.unicode()); }
+
+qsizetype firstUndefinedCp1252(QByteArrayView bytes)
+{
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b >= 0x80 && b < 0xA0 && kHigh[b - 0x80] == 0)
+            return i;
+    }
+    return -1;
+}
 
 QByteArray toCp1252(const QString& text)
 {

@@ -1,7 +1,6 @@
 #include "platform/system/SystemError.h"
 
 #include <cerrno>
-#include <cstring>
 
 namespace plat::sys {
 
@@ -43,8 +42,28 @@ QString systemErrorText(int error)
         return QStringLiteral("Dispositivo ou endereço inexistente");
     case ENOMEM:
         return QStringLiteral("Não foi possível alocar memória");
+    case EXDEV:
+        return QStringLiteral("O arquivo não pode ser movido para outro dispositivo");
+    case ENOLCK:
+        return QStringLiteral("Não há travas de arquivo disponíveis");
+    case ESTALE:
+        return QStringLiteral("O arquivo na rede não está mais disponível");
+    case ETIMEDOUT:
+        return QStringLiteral("O tempo de espera do dispositivo se esgotou");
+    case ENODEV:
+        return QStringLiteral("Dispositivo inexistente");
+    case ENOTEMPTY:
+        return QStringLiteral("O diretório não está vazio");
+    case EAGAIN:
+        return QStringLiteral("Recurso temporariamente indisponível");
+    case EINTR:
+        return QStringLiteral("Operação interrompida");
+    case EINVAL:
+        return QStringLiteral("Argumento inválido");
     default:
-        return QString::fromLocal8Bit(std::strerror(error));
+        // Rarer errors: the number, which support can look up, rather than
+        // the C library's English text.
+        return QStringLiteral("Erro do sistema número %1").arg(error);
     }
 }
 

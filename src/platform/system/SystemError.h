@@ -6,7 +6,7 @@ namespace plat::sys {
 
 // The text of a system error number for a message to the user: Portuguese for
 // the errors met when files are read and written (a missing file, a full
-// disk, a permission), the C library's own text for the rarer ones.
+// disk, a permission, a network file gone), the number for the rarer ones.
 QString systemErrorText(int error);
 
 }   // namespace plat::sys
