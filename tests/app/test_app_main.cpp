@@ -190,8 +190,9 @@ private slots:
             QVERIFY(!copias->BitBtnRestaurar->isEnabled());
             copias->BitBtnCopia->click();
             QCOMPARE(copias->GridCopias->rowCount(), 1);
-            QCOMPARE(copias->GridCopias->item(0, 1)->text(), QStringLiteral("ANTES - INSTITUICAO ANTES"));
-            QCOMPARE(copias->GridCopias->item(0, 2)->text(), QStringLiteral("1"));
+            QCOMPARE(copias->GridCopias->item(0, 1)->text(), QStringLiteral("pelo usuário"));
+            QCOMPARE(copias->GridCopias->item(0, 2)->text(), QStringLiteral("ANTES - INSTITUICAO ANTES"));
+            QCOMPARE(copias->GridCopias->item(0, 3)->text(), QStringLiteral("1"));
             made = copias->copies().first().path;
             copias->BitBtnSair->click();
         });
