@@ -220,6 +220,15 @@ private slots:
 
         QVERIFY(zelta::test::throws(plat::Error::Kind::Input, [&] { d.dm().restore(bad); }));
         QCOMPARE(bytesOf(file), before);
+        // A copy's own bytes are what is checked and restored: one with a
+        // journal beside it is refused, and neither file is touched.
+        writeBytes(good + QStringLiteral("-journal"), QByteArray(512, '\x01'));
+        const QByteArray goodBytes = bytesOf(good);
+        QVERIFY(zelta::test::throws(plat::Error::Kind::Input, [&] { d.dm().restore(good); }));
+        QCOMPARE(bytesOf(good), goodBytes);
+        QCOMPARE(bytesOf(good + QStringLiteral("-journal")), QByteArray(512, '\x01'));
+        QFile::remove(good + QStringLiteral("-journal"));
+        QCOMPARE(bytesOf(file), before);
         const QList<zelta::RegisterCopy> described = RegisterCopies::describe(d.dir());
         QVERIFY(!described[0].sound && described[1].sound);
         const CliRun list = run({QStringLiteral("copias"), QStringLiteral("--dados"), d.dir()});
@@ -272,7 +281,12 @@ private slots:
                      qPrintable(v.err));
             QCOMPARE(bytesOf(file), before);
         }
+        // The copy named puts the register back; the empty file is kept apart.
+        const CliRun back = run({QStringLiteral("restaurar"), QStringLiteral("1"), QStringLiteral("--dados"), d.dir()});
+        QVERIFY2(back.code == 0, qPrintable(back.err));
+        QCOMPARE(d.count(QStringLiteral("ZELTABOL")), 5);
         // Without any copy, an empty file is a new register.
+        writeBytes(closedRegister(d), QByteArray());
         QDir(RegisterCopies::folder(d.dir())).removeRecursively();
         const CliRun v = run({QStringLiteral("verificar"), QStringLiteral("--dados"), d.dir()});
         QVERIFY2(v.code == 0, qPrintable(v.err));
