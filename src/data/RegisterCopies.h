@@ -64,18 +64,23 @@ public:
         bool created = false;   // false: the newest copy already held the same content
     };
 
-    // Copies the whole database. When the content equals the newest copy, that
-    // copy is returned and nothing new is kept. Throws plat::Error when no sound
-    // copy could be written (then nothing should be replaced). Unless told
-    // not to, the oldest copies beyond kKept go; a run that may still fail
-    // removes them with keepNewest() once it succeeded.
+    // Copies the whole database, naming why (callers pass their reason; a
+    // copy without one is listed as of unknown reason). The copy must pass
+    // SQLite's full check: a database with any damage, indexes included,
+    // gives no copy, so callers repair or refuse first. When the content
+    // equals the newest copy, that copy is returned and nothing new is kept.
+    // Throws plat::Error when no sound copy could be written (then nothing
+    // should be replaced). Unless told not to, the oldest copies beyond kKept
+    // go; a run that may still fail removes them with keepNewest() once it
+    // succeeded.
     static Taken take(const plat::db::Database& db, const QString& dataDirectory,
                       const QDateTime& now = QDateTime::currentDateTime(), bool prune = true,
                       CopyReason reason = CopyReason::Unknown);
     static void keepNewest(const QString& dataDirectory, const Taken& taken);
 
     // Keeps a page-by-page copy of a damaged database apart from the sound
-    // copies. Returns its path.
+    // copies (its name ends in -danificado; a copy kept before a repair names
+    // the repair before that). Returns its path.
     static QString keepDamaged(const plat::db::Database& db, const QString& dataDirectory,
                                const QDateTime& now = QDateTime::currentDateTime(),
                                CopyReason reason = CopyReason::Damaged);
