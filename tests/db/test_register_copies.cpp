@@ -245,6 +245,22 @@ private slots:
         }
     }
 
+    void restoringTheOldestOfFiveCopiesKeepsItUntilItIsRestored()
+    {
+        TestData d;
+        fill(d, 1);
+        const QDateTime t0(QDate(2026, 5, 1), QTime(7, 0, 0));
+        for (int i = 0; i < RegisterCopies::kKept; ++i) {
+            d.addHolder(QStringLiteral("MAIS %1").arg(i), makeCpf(900 + i));
+            RegisterCopies::take(d.db(), d.dir(), t0.addDays(i));
+        }
+        d.addHolder(QStringLiteral("DEPOIS"), makeCpf(999));
+        const CliRun r = run({QStringLiteral("restaurar"), QString::number(RegisterCopies::kKept), QStringLiteral("--dados"), d.dir()});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QCOMPARE(d.count(QStringLiteral("ZELTABOL")), 2);
+        QCOMPARE(RegisterCopies::list(d.dir()).size(), RegisterCopies::kKept);
+    }
+
     void replacingKeepsARegisterWhoseCopyingFailed()
     {
         TestData d;
