@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 using plat::Error;
 using plat::db::Database;
@@ -25,19 +27,49 @@ namespace zelta {
 
 namespace {
 
-const QString kDamaged = QStringLiteral("-danificado");
+// The word a reason is written as in a copy's name. The last word of a
+// damaged copy's name is always "danificado"; a copy kept before a repair
+// names the repair before it.
+struct ReasonToken {
+    CopyReason reason;
+    const char* token;
+};
+constexpr ReasonToken kReasonTokens[] = {
+    {CopyReason::User, "usuario"},          {CopyReason::BeforeRecovery, "recuperacao"},
+    {CopyReason::BeforeRestore, "restauracao"}, {CopyReason::BeforeRepair, "reparo"},
+    {CopyReason::BeforeUpgrade, "atualizacao"}, {CopyReason::Damaged, "danificado"},
+    {CopyReason::BeforeImport, "importacao"},   {CopyReason::BeforeAcceptance, "aceitacao"},
+};
+const QString kDamagedToken = QStringLiteral("danificado");
 
+QString reasonToken(CopyReason reason)
+{
+    for (const ReasonToken& t : kReasonTokens)
+        if (t.reason == reason)
+            return QString::fromLatin1(t.token);
+    return {};
+}
+
+CopyReason reasonOf(const QString& token)
+{
+    for (const ReasonToken& t : kReasonTokens)
+        if (token == QLatin1StringView(t.token))
+            return t.reason;
+    return CopyReason::Unknown;
+}
+
+// zelta99-<stamp>[-<sequence>][-<word>...].db
 const QRegularExpression& copyName()
 {
-    static const QRegularExpression re(QStringLiteral("^zelta99-(\\d{8}-\\d{6})(?:-(\\d+))?(-danificado)?\\.db$"));
+    static const QRegularExpression re(QStringLiteral("^zelta99-(\\d{8}-\\d{6})(?:-(\\d+))?((?:-[a-z]+)*)\\.db$"));
     return re;
 }
 
-// Hidden temporary copies: .zelta99-<stamp>-<process>.tmp, and the journal
-// SQLite may leave beside one.
+// Hidden temporary copies: .zelta99-<stamp>-<process>-<number>.tmp, and the
+// journal SQLite may leave beside one.
 const QRegularExpression& temporaryName()
 {
-    static const QRegularExpression re(QStringLiteral("^\\.zelta99-\\d{8}-\\d{6}-(\\d+)\\.tmp(?:-journal)?$"));
+    static const QRegularExpression re(QStringLiteral("^\\.zelta99-\\d{8}-\\d{6}-(\\d+)(?:-\\d+)?\\.tmp(?:-journal)?$"));
     return re;
 }
 
@@ -45,6 +77,7 @@ struct Copy {
     QString stamp;
     int sequence = 0;
     QString path;
+    CopyReason reason = CopyReason::Unknown;
 };
 
 QList<Copy> copies(const QString& folder, bool damaged)
@@ -53,8 +86,11 @@ QList<Copy> copies(const QString& folder, bool damaged)
     const QDir dir(folder);
     for (const QString& name : dir.entryList({QStringLiteral("zelta99-*.db")}, QDir::Files)) {
         const QRegularExpressionMatch m = copyName().match(name);
-        if (m.hasMatch() && m.hasCaptured(3) == damaged)
-            out.append({m.captured(1), m.captured(2).toInt(), dir.filePath(name)});
+        if (!m.hasMatch())
+            continue;
+        const QStringList words = m.captured(3).split(u'-', Qt::SkipEmptyParts);
+        if ((!words.isEmpty() && words.last() == kDamagedToken) == damaged)
+            out.append({m.captured(1), m.captured(2).toInt(), dir.filePath(name), reasonOf(words.value(0))});
     }
     // The stamp orders copies by time; copies taken within the same second
     // carry a sequence number after it.
@@ -68,7 +104,7 @@ QList<Copy> copies(const QString& folder, bool damaged)
 // and the journal SQLite may leave beside one.
 const QRegularExpression& scratchName()
 {
-    static const QRegularExpression re(QStringLiteral("^\\.zelta99-(?:reparo|recuperacao)-(\\d+)-"));
+    static const QRegularExpression re(QStringLiteral("^\\.zelta99-(?:reparo|recuperacao|exame)-(\\d+)-"));
     return re;
 }
 
@@ -76,34 +112,44 @@ const QRegularExpression& scratchName()
 bool processRuns(qint64 pid) { return ::kill(pid_t(pid), 0) == 0 || errno == EPERM; }
 
 // Leftovers of copies that a process ended before finishing. A temporary file
-// of a process still running is its copy in progress and stays.
+// of a process still running (this one included) is a copy in progress and
+// stays: this process removes its own when a copy fails.
 void removeLeftovers(const QDir& dir)
 {
     for (const QString& name : dir.entryList({QStringLiteral(".zelta99-*")}, QDir::Files | QDir::Hidden)) {
         const QRegularExpressionMatch m = temporaryName().match(name);
-        if (!m.hasMatch())
-            continue;
-        const qint64 pid = m.captured(1).toLongLong();
-        if (pid == ::getpid() || !processRuns(pid))
+        if (m.hasMatch() && !processRuns(m.captured(1).toLongLong()))
             QFile::remove(dir.filePath(name));
     }
 }
 
+RegisterCopies::Sync& syncFunction()
+{
+    static RegisterCopies::Sync sync = [](int fd) { return ::fsync(fd); };
+    return sync;
+}
+
+// Flushes a file or a folder to the disk. A file system that cannot sync a
+// folder at all says so with EINVAL; that is no failure of the copy.
 void syncPath(const QString& path, int flags)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), flags);
     if (fd < 0)
-        return;
-    const int rc = ::fsync(fd);
+        throw Error::output(
+            QStringLiteral("Erro ao gravar %1: %2").arg(QDir::toNativeSeparators(path), plat::sys::systemErrorText(errno)));
+    const int rc = syncFunction()(fd);
     const int error = errno;
     ::close(fd);
-    if (rc != 0)
+    const bool folder = (flags & O_DIRECTORY) != 0;
+    if (rc != 0 && !(folder && (error == EINVAL || error == EOPNOTSUPP)))
         throw Error::output(
             QStringLiteral("Erro ao gravar %1: %2").arg(QDir::toNativeSeparators(path), plat::sys::systemErrorText(error)));
 }
 
 // Two copies hold the same content when their bytes agree, apart from the
-// header's change counter and the version stamp that goes with it.
+// header fields every write changes: the change counter (24-27) and the
+// version stamp written with it (92-99). Any other header byte (the schema
+// cookie, the user version, ...) is content.
 bool sameContent(const QString& a, const QString& b)
 {
     QFile fa(a), fb(b);
@@ -128,6 +174,25 @@ bool sameContent(const QString& a, const QString& b)
 
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
 
+// Whether a copy passes the full check. A copy does not change under its final
+// name, so the answer is kept for the file as it is now (its size and time).
+bool soundNow(const QFileInfo& info)
+{
+    struct Checked {
+        qint64 size;
+        QDateTime modified;
+        bool sound;
+    };
+    static QHash<QString, Checked> checked;
+    const QString key = info.absoluteFilePath();
+    const auto it = checked.constFind(key);
+    if (it != checked.cend() && it->size == info.size() && it->modified == info.lastModified())
+        return it->sound;
+    const bool sound = Database::checkFile(key, false, true).isEmpty();
+    checked.insert(key, {info.size(), info.lastModified(), sound});
+    return sound;
+}
+
 QDir makeFolder(const QString& dataDirectory)
 {
     const QString dirPath = RegisterCopies::folder(dataDirectory);
@@ -138,20 +203,28 @@ QDir makeFolder(const QString& dataDirectory)
     return dir;
 }
 
+// The name of a new copy: copies taken within the same second, whatever
+// their reason, are told apart by a sequence number after the time.
 QString freeName(const QDir& dir, const QString& stamp, const QString& suffix)
 {
-    QString path = dir.filePath(QStringLiteral("zelta99-%1%2.db").arg(stamp, suffix));
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = dir.filePath(QStringLiteral("zelta99-%1-%2%3.db").arg(stamp).arg(n).arg(suffix));
-    return path;
+    int sequence = 0;
+    for (const QString& name : dir.entryList({QStringLiteral("zelta99-%1*.db").arg(stamp)}, QDir::Files)) {
+        const QRegularExpressionMatch m = copyName().match(name);
+        if (m.hasMatch() && m.captured(1) == stamp)
+            sequence = std::max(sequence, std::max(1, m.captured(2).toInt()));
+    }
+    if (sequence == 0)
+        return dir.filePath(QStringLiteral("zelta99-%1%2.db").arg(stamp, suffix));
+    return dir.filePath(QStringLiteral("zelta99-%1-%2%3.db").arg(stamp).arg(sequence + 1).arg(suffix));
 }
 
-// Writes the copy under a temporary name, flushed to the disk; checked when
-// asked; then renamed to its final name, and the rename made durable.
+// Writes the copy under a temporary name, flushed to the disk; fully checked
+// when asked; then renamed to its final name, and the rename made durable.
 void writeCopy(const Database& db, const QDir& dir, const QString& stamp, const QString& finalPath, bool check,
                const QString& sameAs = QString(), bool* duplicate = nullptr)
 {
-    const QString temp = dir.filePath(QStringLiteral(".zelta99-%1-%2.tmp").arg(stamp).arg(::getpid()));
+    static int sequence = 0;
+    const QString temp = dir.filePath(QStringLiteral(".zelta99-%1-%2-%3.tmp").arg(stamp).arg(::getpid()).arg(++sequence));
     auto fail = [&](const QString& why) {
         QFile::remove(temp);
         QFile::remove(temp + QStringLiteral("-journal"));
@@ -164,7 +237,7 @@ void writeCopy(const Database& db, const QDir& dir, const QString& stamp, const 
         fail(e.message());
     }
     if (check) {
-        const QStringList problems = Database::checkFile(temp, true);
+        const QStringList problems = Database::checkFile(temp, false, true);
         if (!problems.isEmpty())
             fail(QStringLiteral("a cópia não passou na verificação (%1)").arg(problems.first()));
     }
@@ -206,18 +279,38 @@ void removeOldest(const QList<Copy>& all, const QString& keep)
 
 } // namespace
 
+QString copyReasonText(CopyReason reason)
+{
+    switch (reason) {
+    case CopyReason::User: return QStringLiteral("pelo usuário");
+    case CopyReason::BeforeRecovery: return QStringLiteral("antes de recuperar");
+    case CopyReason::BeforeRestore: return QStringLiteral("antes de restaurar");
+    case CopyReason::BeforeRepair: return QStringLiteral("antes de reparar");
+    case CopyReason::BeforeUpgrade: return QStringLiteral("antes de atualizar");
+    case CopyReason::Damaged: return QStringLiteral("arquivo danificado");
+    case CopyReason::BeforeImport: return QStringLiteral("antes de importar planilha");
+    case CopyReason::BeforeAcceptance: return QStringLiteral("antes de aceitar alterações");
+    case CopyReason::Unknown: break;
+    }
+    return QStringLiteral("motivo desconhecido");
+}
+
+RegisterCopies::Sync RegisterCopies::setSync(Sync sync) { return std::exchange(syncFunction(), std::move(sync)); }
+
 QString RegisterCopies::folder(const QString& dataDirectory) { return QDir(dataDirectory).filePath(QStringLiteral("backups")); }
 
 RegisterCopies::Taken RegisterCopies::take(const Database& db, const QString& dataDirectory, const QDateTime& now,
-                                           bool prune)
+                                           bool prune, CopyReason reason)
 {
+    db.handle();   // opening may repair, and keep a copy of its own first
     const QDir dir = makeFolder(dataDirectory);
     const QString stamp = now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     const QList<Copy> before = copies(dir.path(), false);
     const QString newest = before.isEmpty() ? QString() : before.last().path;
 
     Taken taken;
-    taken.path = freeName(dir, stamp, QString());
+    const QString token = reasonToken(reason);
+    taken.path = freeName(dir, stamp, token.isEmpty() ? QString() : u'-' + token);
     bool duplicate = false;
     writeCopy(db, dir, stamp, taken.path, true, newest, &duplicate);
     if (duplicate) {
@@ -235,11 +328,16 @@ void RegisterCopies::keepNewest(const QString& dataDirectory, const Taken& taken
     removeOldest(copies(folder(dataDirectory), false), taken.path);
 }
 
-QString RegisterCopies::keepDamaged(const Database& db, const QString& dataDirectory, const QDateTime& now)
+QString RegisterCopies::keepDamaged(const Database& db, const QString& dataDirectory, const QDateTime& now,
+                                   CopyReason reason)
 {
+    db.handle();
     const QDir dir = makeFolder(dataDirectory);
     const QString stamp = now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const QString path = freeName(dir, stamp, kDamaged);
+    QString suffix = u'-' + kDamagedToken;
+    if (reason != CopyReason::Damaged && !reasonToken(reason).isEmpty())
+        suffix.prepend(u'-' + reasonToken(reason));
+    const QString path = freeName(dir, stamp, suffix);
     writeCopy(db, dir, stamp, path, false);
     removeOldest(copies(dir.path(), true), path);
     return path;
@@ -248,7 +346,7 @@ QString RegisterCopies::keepDamaged(const Database& db, const QString& dataDirec
 QString RegisterCopies::keepDamagedFile(const QString& filePath, const QString& dataDirectory, const QDateTime& now)
 {
     const QDir dir = makeFolder(dataDirectory);
-    const QString path = freeName(dir, now.toString(QStringLiteral("yyyyMMdd-HHmmss")), kDamaged);
+    const QString path = freeName(dir, now.toString(QStringLiteral("yyyyMMdd-HHmmss")), u'-' + kDamagedToken);
     // The journal goes first: the file under its final name is the sign
     // that the whole copy is there.
     for (const QString& suffix : {QStringLiteral("-journal"), QString()})
@@ -295,6 +393,12 @@ QStringList RegisterCopies::list(const QString& dataDirectory)
     return out;
 }
 
+bool RegisterCopies::anyKept(const QString& dataDirectory)
+{
+    const QString dir = folder(dataDirectory);
+    return !copies(dir, false).isEmpty() || !copies(dir, true).isEmpty();
+}
+
 RegisterCopy RegisterCopies::describeFile(const QString& path)
 {
     RegisterCopy c;
@@ -302,11 +406,14 @@ RegisterCopy RegisterCopies::describeFile(const QString& path)
     const QFileInfo info(path);
     c.size = info.size();
     const QRegularExpressionMatch m = copyName().match(info.fileName());
-    if (m.hasMatch())
+    if (m.hasMatch()) {
         c.taken = QDateTime::fromString(m.captured(1), QStringLiteral("yyyyMMdd-HHmmss"));
+        c.reason = reasonOf(m.captured(3).split(u'-', Qt::SkipEmptyParts).value(0));
+    }
+    c.sound = soundNow(info);
     try {
         Database db;
-        db.openReadOnly(path);
+        db.openFileAlone(path);
         plat::db::Statement st = db.prepare(QStringLiteral("SELECT Sigla, Nome FROM ZELTAINT ORDER BY rowid LIMIT 1"));
         if (st.step()) {
             c.sigla = st.text(0);

@@ -254,6 +254,7 @@ void TDm_Dados::openDatabase(Database& db)
     if (!QFileInfo(m_dir).exists() && !plat::sys::makePrivatePath(m_dir))
         throw Error::output(QStringLiteral("Não foi possível criar a pasta de dados %1").arg(QDir::toNativeSeparators(m_dir)));
     RegisterCopies::removeScratchLeftovers(m_dir);
+    examineRegister();
     int version = 0;
     bool empty = true;
     bool readable = false;
@@ -291,20 +292,6 @@ void TDm_Dados::openDatabase(Database& db)
     }
 }
 
-void TDm_Dados::acceptSchema(Database& db, const QString& filePath) const
-{
-    const QString shown = QDir::toNativeSeparators(filePath);
-    const int version = db.userVersion();
-    if (version > kSchemaVersion)
-        throw Error::input(QStringLiteral("Os dados em %1 foram gravados por uma versão mais nova do programa").arg(shown));
-    if (version < 1)
-        throw Error::input(QStringLiteral("O arquivo %1 não é um arquivo de dados deste programa").arg(shown));
-    for (const TableDef& def : tableDefinitions())
-        if (db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),
-                      {def.name}).toInt() == 0)
-            throw Error::database(QStringLiteral("O arquivo %1 está danificado: falta a tabela %2").arg(shown, def.name));
-}
-
 void TDm_Dados::repairOrRefuse(Database& db, const QStringList& problems)
 {
     // The indexes are rebuilt on a scratch copy; the register takes the
@@ -322,7 +309,7 @@ void TDm_Dados::repairOrRefuse(Database& db, const QStringList& problems)
     }
     if (!Database::rebuildIndexes(scratch.fileName()).isEmpty())
         throw Error::damaged(damagedMessage(problems.first()));
-    const QString kept = RegisterCopies::keepDamaged(db, m_dir);
+    const QString kept = RegisterCopies::keepDamaged(db, m_dir, QDateTime::currentDateTime(), CopyReason::BeforeRepair);
     db.restoreFrom(scratch.fileName());
     const QStringList left = db.checkIntegrity(false);
     if (!left.isEmpty())
@@ -338,7 +325,7 @@ QString TDm_Dados::damagedMessage(const QString& problem) const
                           .arg(QDir::toNativeSeparators(databaseFile()), problem);
     const QList<RegisterCopy> copies = RegisterCopies::describe(m_dir);
     for (int i = 0; i < copies.size(); ++i) {
-        if (!Database::checkFile(copies[i].path, true).isEmpty())
+        if (!copies[i].sound)
             continue;
         return message + QStringLiteral("A cópia de segurança sã mais recente é %1, de %2. Para restaurá-la, use "
                                         "\"Cópias de Segurança...\" no menu Arquivo, ou o comando: zelta99 restaurar %3")
@@ -418,28 +405,44 @@ QString TDm_Dados::restore(const QString& copyPath, const QDateTime& now)
     const QString shown = QDir::toNativeSeparators(copyPath);
     if (QFileInfo(copyPath).canonicalFilePath() == QFileInfo(databaseFile()).canonicalFilePath())
         throw Error::input(QStringLiteral("%1 é o próprio arquivo de dados, não uma cópia").arg(shown));
-    const QStringList problems = Database::checkFile(copyPath, true);
+    // What is checked is what is put in place: the copy's own bytes. A
+    // journal or log beside it holds changes those bytes lack.
+    for (const QString& suffix : {QStringLiteral("-journal"), QStringLiteral("-wal")})
+        if (QFileInfo(copyPath + suffix).size() > 0)
+            throw Error::input(QStringLiteral("A cópia %1 não pode ser restaurada: %2 tem alterações pendentes")
+                                   .arg(shown, QDir::toNativeSeparators(copyPath + suffix)));
+    const QStringList problems = Database::checkFile(copyPath, false, true);
     if (!problems.isEmpty())
         throw Error::input(QStringLiteral("A cópia %1 não pode ser restaurada: %2").arg(shown, problems.first()));
     {
         Database copy;
-        copy.openReadOnly(copyPath);
+        copy.openFileAlone(copyPath);
         acceptSchema(copy, copyPath);
     }
-    // The data being replaced is kept first; a register refused as damaged
-    // is kept apart from the sound copies. A foreign file is not replaced.
+    // The data being replaced is kept first; a register that fails the full
+    // check is kept apart from the sound copies. A foreign file is not
+    // replaced. Older copies go only once the restore succeeded: the copy
+    // being restored may be the oldest.
     QString previous;
+    RegisterCopies::Taken taken;
     if (QFileInfo::exists(databaseFile())) {
+        bool sound = false;
         try {
-            m_db.handle();
-            previous = RegisterCopies::take(m_db, m_dir, now).path;
+            sound = m_db.checkIntegrity(false).isEmpty();
         } catch (const Error& e) {
             if (e.kind() != Error::Kind::Damaged)
                 throw;
+        }
+        if (sound) {
+            taken = RegisterCopies::take(m_db, m_dir, now, false, CopyReason::BeforeRestore);
+            previous = taken.path;
+        } else {
             previous = keepDamagedRegister(now);
         }
     }
     replaceRegister(copyPath);
+    if (taken.created)
+        RegisterCopies::keepNewest(m_dir, taken);
     // The copy is in place and the replaced data kept: the restore is done.
     // A register that then fails to open is told as a notice, not as a
     // failed restore that would hide where the replaced data went.
@@ -501,7 +504,12 @@ void TDm_Dados::upgrade(Database& db, int from)
     if (from < 1)
         throw Error::input(QStringLiteral("O arquivo %1 não é um arquivo de dados deste programa")
                                .arg(QDir::toNativeSeparators(databaseFile())));
-    RegisterCopies::take(db, m_dir);
+    // The copy is taken from a register that passes the full check: damage
+    // confined to indexes is repaired first, other damage refused.
+    const QStringList problems = db.checkIntegrity(false);
+    if (!problems.isEmpty())
+        repairOrRefuse(db, problems);
+    RegisterCopies::take(db, m_dir, QDateTime::currentDateTime(), true, CopyReason::BeforeUpgrade);
     Database::Transaction tx(db);
     if (from < 2) {
         // Version 2 stores the sort columns: SQLite cannot change a column's

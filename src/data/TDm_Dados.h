@@ -17,9 +17,10 @@ namespace zelta {
 // it again. The database behind the alias is opened on first use, creating it
 // (with the area table and the institution record) when the directory holds none.
 //
-// A file is accepted (schema version, tables, SQLite's quick check) before
-// anything is written to it; a foreign, newer or damaged file keeps every
-// byte. Damage confined to indexes is repaired after a copy of the file was
+// A file is accepted (schema version, tables and their columns, SQLite's
+// quick check) before anything is written to it; a foreign, newer or damaged
+// file keeps every byte, its journal or log included, and an empty file
+// beside copies of the register is damaged, not new. Damage confined to indexes is repaired after a copy of the file was
 // kept, and the user is told through notices.
 class TDm_Dados : public QObject {
     Q_OBJECT
@@ -50,7 +51,8 @@ public:
     void repairIfDamaged(const QStringList& problems);
 
     // Puts a copy of the register in the place of the register: the copy is
-    // checked first, and the data it replaces is kept as a copy (returned).
+    // fully checked first (its own bytes: a copy with a journal or log beside
+    // it is refused), and the data it replaces is kept as a copy (returned).
     // The register is replaced through SQLite, in one transaction, and opened
     // again; a failure to open it again is a notice (takeNotices), since the
     // restore itself is complete.
@@ -104,6 +106,14 @@ private:
     void openDatabase(plat::db::Database& db);
     void provision(plat::db::Database& db);
     void upgrade(plat::db::Database& db, int from);
+    // Judges the register's file before the open may touch it: the file's
+    // own bytes, or a private copy with its journal or log when those bytes
+    // cannot tell. Throws to refuse; the file and its companions keep every
+    // byte.
+    void examineRegister();
+    // blank: no table, schema version 0. companions: a journal or log holds bytes.
+    void judgeRegister(plat::db::Database& db, bool blank, bool companions) const;
+    // The schema version, the tables and their columns.
     void acceptSchema(plat::db::Database& db, const QString& filePath) const;
     void repairOrRefuse(plat::db::Database& db, const QStringList& problems);
     QString damagedMessage(const QString& problem) const;

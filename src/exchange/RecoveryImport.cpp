@@ -97,7 +97,7 @@ RecoveryResult recuperarDados(TDm_Dados& dm, const RecoveryFile& file, const Rec
     RegisterCopies::Taken copy;
     if (options.backup && !registersEmpty(db))
         copy = RegisterCopies::take(db, dm.dataDirectory(), options.now.isValid() ? options.now : QDateTime::currentDateTime(),
-                                    false);
+                                    false, CopyReason::BeforeRecovery);
     result.backupFile = copy.path;
     auto discardCopy = qScopeGuard([&] { RegisterCopies::discard(copy); });
     Database::Transaction tx(db);

@@ -5,6 +5,7 @@
 #include "app/windows/TZelta.h"
 #include "data/RegisterCopies.h"
 #include "data/TDm_Dados.h"
+#include "data/windows/Sessao.h"
 #include "platform/system/Error.h"
 #include "platform/ui/HelpViewer.h"
 #include "platform/ui/TestHooks.h"
@@ -190,8 +191,9 @@ private slots:
             QVERIFY(!copias->BitBtnRestaurar->isEnabled());
             copias->BitBtnCopia->click();
             QCOMPARE(copias->GridCopias->rowCount(), 1);
-            QCOMPARE(copias->GridCopias->item(0, 1)->text(), QStringLiteral("ANTES - INSTITUICAO ANTES"));
-            QCOMPARE(copias->GridCopias->item(0, 2)->text(), QStringLiteral("1"));
+            QCOMPARE(copias->GridCopias->item(0, 1)->text(), QStringLiteral("pelo usuário"));
+            QCOMPARE(copias->GridCopias->item(0, 2)->text(), QStringLiteral("ANTES - INSTITUICAO ANTES"));
+            QCOMPARE(copias->GridCopias->item(0, 3)->text(), QStringLiteral("1"));
             made = copias->copies().first().path;
             copias->BitBtnSair->click();
         });
@@ -218,6 +220,27 @@ private slots:
         QCOMPARE(d.count(QStringLiteral("ZELTABOL")), 1);
         QCOMPARE(zelta.Label_Sigla->text(), QStringLiteral("ANTES"));
         QCOMPARE(modals.unexpected(), 0);
+    }
+
+    void copiesWindowShowsWhyAndOffersTheNewestSoundCopy()
+    {
+        TestData d;
+        d.addHolder(QStringLiteral("BOLSISTA UM"), makeCpf(111));
+        RegisterCopies::take(d.db(), d.dir(), QDateTime(QDate(2026, 1, 1), QTime(1, 0)), true, zelta::CopyReason::User);
+        d.addHolder(QStringLiteral("BOLSISTA DOIS"), makeCpf(222));
+        const QString newer = RegisterCopies::take(d.db(), d.dir(), QDateTime(QDate(2026, 1, 2), QTime(1, 0)), true,
+                                                   zelta::CopyReason::BeforeRestore).path;
+        QFile cut(newer);
+        QVERIFY(cut.resize(cut.size() / 2));   // the newest copy no longer passes the full check
+
+        Sessao sessao;
+        sessao.Dm_Dados = &d.dm();
+        TFrm_Copias copias(sessao);
+        QCOMPARE(copias.GridCopias->rowCount(), 2);
+        QCOMPARE(copias.GridCopias->item(0, 1)->text(), QStringLiteral("antes de restaurar"));
+        QCOMPARE(copias.GridCopias->item(1, 1)->text(), QStringLiteral("pelo usuário"));
+        QVERIFY(!copias.copies()[0].sound && copias.copies()[1].sound);
+        QCOMPARE(copias.GridCopias->currentRow(), 1);
     }
 
     void toolbarHasSixButtonsWithTheirHints()

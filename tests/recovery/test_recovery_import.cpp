@@ -441,7 +441,7 @@ private slots:
         o.now = QDateTime(QDate(2026, 2, 3), QTime(4, 5, 6));
         const RecoveryResult res =
             recuperarDados(d.dm(), writeFile(d.dir(), fileOf({holder(1, QStringLiteral("A"), 2, QStringLiteral("P"))})), o);
-        QCOMPARE(res.backupFile, QDir(d.dir()).filePath(QStringLiteral("backups/zelta99-20260203-040506.db")));
+        QCOMPARE(res.backupFile, QDir(d.dir()).filePath(QStringLiteral("backups/zelta99-20260203-040506-recuperacao.db")));
         QVERIFY(QFileInfo::exists(res.backupFile));
 
         // The copy is a database of its own holding the old register.
@@ -471,7 +471,7 @@ private slots:
         same.now = QDateTime(QDate(2026, 1, 7), QTime(10, 0, 0));
         d.addHolder(QStringLiteral("EXTRA 7"), makeCpf(700007));
         taken << recuperarDados(d.dm(), path, same).backupFile;
-        QCOMPARE(taken.last(), QDir(d.dir()).filePath(QStringLiteral("backups/zelta99-20260107-100000-2.db")));
+        QCOMPARE(taken.last(), QDir(d.dir()).filePath(QStringLiteral("backups/zelta99-20260107-100000-2-recuperacao.db")));
 
         const QStringList kept = RegisterCopies::list(d.dir());
         QCOMPARE(kept, taken.mid(3));

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 namespace zelta::cli {
 
@@ -26,8 +27,14 @@ int copia(const QStringList& args, QTextStream& out, QTextStream& err)
     const QString dataDir = registerDirectory();
     const auto lock = holdDataFolder(dataDir);
     TDm_Dados dados(dataDir);
-    const RegisterCopies::Taken taken = RegisterCopies::take(dados.database(), dataDir);
+    // A repair made on the way is told even when the copy then fails.
+    const auto notices = qScopeGuard([&] { printNotices(dados, err); });
+    // Copies are taken from a register that passes the full check: damage
+    // confined to indexes is repaired first, other damage refused.
+    dados.checkRegister();
     printNotices(dados, err);
+    const RegisterCopies::Taken taken =
+        RegisterCopies::take(dados.database(), dataDir, QDateTime::currentDateTime(), true, CopyReason::User);
     out << shown(taken.path) << '\n';
     if (!taken.created)
         err << "Os dados são os mesmos da cópia mais recente, que foi mantida.\n";
@@ -43,11 +50,14 @@ int copias(const QStringList& args, QTextStream& out, QTextStream& err)
     if (list.isEmpty())
         err << QStringLiteral("Não há cópias de segurança em %1.\n").arg(shown(RegisterCopies::folder(dataDir)));
     for (const RegisterCopy& c : list) {
-        out << shown(c.path) << "  " << c.taken.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")) << "  ";
+        out << shown(c.path) << "  " << c.taken.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")) << "  "
+            << copyReasonText(c.reason) << "  ";
         if (c.holders < 0)
-            out << "ilegível\n";
+            out << "ilegível";
         else
-            out << QStringLiteral("%1 bolsistas  %2 orientadores\n").arg(c.holders).arg(c.advisors);
+            out << QStringLiteral("%1 bolsistas  %2 orientadores").arg(c.holders).arg(c.advisors);
+        // A copy that fails the full check now cannot be restored.
+        out << (c.sound ? "\n" : "  não passa na verificação\n");
     }
     return 0;
 }

@@ -68,7 +68,7 @@ plat::report::PageModel relatorioErros(TDm_Dados& dados, const QStringList& opti
     return pages;
 }
 
-int relatorio(const QStringList& args, QTextStream& out, QTextStream&)
+int relatorio(const QStringList& args, QTextStream& out, QTextStream& err)
 {
     if (args.isEmpty())
         throw plat::Error::usage({});
@@ -85,6 +85,10 @@ int relatorio(const QStringList& args, QTextStream& out, QTextStream&)
     const QString dataDir = registerDirectory();
     refuseRegisterFiles(pdf, dataDir);
     TDm_Dados dados(dataDir);
+    // Reports print from a register that passes the full check: damage
+    // confined to indexes is repaired first (and told), other damage refused.
+    dados.checkRegister();
+    printNotices(dados, err);
     const plat::report::PageModel pages = kind->build(dados, options);
     if (pages.isEmpty()) {
         // No rows, no pages: there is nothing to print, and no file is written.

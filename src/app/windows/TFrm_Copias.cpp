@@ -46,18 +46,18 @@ TFrm_Copias::TFrm_Copias(Sessao& sessao, QWidget* parent) : QDialog(parent), m_s
 
 void TFrm_Copias::buildUi()
 {
-    GridCopias = new QTableWidget(0, 5, this);
+    GridCopias = new QTableWidget(0, 6, this);
     GridCopias->setObjectName(QStringLiteral("GridCopias"));
-    GridCopias->setHorizontalHeaderLabels({QStringLiteral("Data e hora"), QStringLiteral("Instituição"),
-                                           QStringLiteral("Bolsistas"), QStringLiteral("Orientadores"),
-                                           QStringLiteral("Tamanho")});
+    GridCopias->setHorizontalHeaderLabels({QStringLiteral("Data e hora"), QStringLiteral("Motivo"),
+                                           QStringLiteral("Instituição"), QStringLiteral("Bolsistas"),
+                                           QStringLiteral("Orientadores"), QStringLiteral("Tamanho")});
     GridCopias->setSelectionBehavior(QAbstractItemView::SelectRows);
     GridCopias->setSelectionMode(QAbstractItemView::SingleSelection);
     GridCopias->setEditTriggers(QAbstractItemView::NoEditTriggers);
     GridCopias->verticalHeader()->setVisible(false);
     GridCopias->setWordWrap(false);
     GridCopias->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    GridCopias->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    GridCopias->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
 
     Label_Pasta = new QLabel(this);
     Label_Pasta->setObjectName(QStringLiteral("Label_Pasta"));
@@ -95,23 +95,31 @@ void TFrm_Copias::FormCreate()
     const QString dir = m_sessao.Dm_Dados->dataDirectory();
     m_copies = RegisterCopies::describe(dir);
     GridCopias->setRowCount(int(m_copies.size()));
+    int newestSound = -1;
     for (int row = 0; row < m_copies.size(); ++row) {
         const RegisterCopy& c = m_copies[row];
         const bool readable = c.holders >= 0;
-        const QString institution = c.sigla.isEmpty() ? c.nome : c.sigla + QStringLiteral(" - ") + c.nome;
-        const QStringList cells{when(c), readable ? institution : QStringLiteral("(ilegível)"),
+        if (c.sound && newestSound < 0)
+            newestSound = row;
+        QString institution = c.sigla.isEmpty() ? c.nome : c.sigla + QStringLiteral(" - ") + c.nome;
+        if (!readable)
+            institution = QStringLiteral("(ilegível)");
+        else if (!c.sound)
+            institution += QStringLiteral(" (não passa na verificação)");
+        const QStringList cells{when(c), copyReasonText(c.reason), institution,
                                 readable ? QString::number(c.holders) : QString(),
                                 readable ? QString::number(c.advisors) : QString(), sizeText(c.size)};
         for (int col = 0; col < cells.size(); ++col) {
             auto* item = new QTableWidgetItem(cells[col]);
-            if (col >= 2)
+            if (col >= 3)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             item->setToolTip(shown(c.path));
             GridCopias->setItem(row, col, item);
         }
     }
+    // The newest copy that passes the full check is the one offered.
     if (!m_copies.isEmpty())
-        GridCopias->selectRow(0);
+        GridCopias->selectRow(newestSound >= 0 ? newestSound : 0);
     BitBtnRestaurar->setEnabled(!m_copies.isEmpty());
     Label_Pasta->setText(m_copies.isEmpty()
                              ? QStringLiteral("Não há cópias de segurança na pasta %1").arg(shown(RegisterCopies::folder(dir)))
@@ -154,9 +162,12 @@ void TFrm_Copias::BitBtnCopiaClick()
 {
     RegisterCopies::Taken taken;
     {
-        plat::ui::BusyCursor busy;
         TDm_Dados& dados = *m_sessao.Dm_Dados;
-        taken = RegisterCopies::take(dados.database(), dados.dataDirectory());
+        // Copies are taken from a register that passes the full check.
+        checkRegisterBeforeUse(dados, this);
+        plat::ui::BusyCursor busy;
+        taken = RegisterCopies::take(dados.database(), dados.dataDirectory(), QDateTime::currentDateTime(), true,
+                                     CopyReason::User);
     }
     FormCreate();
     plat::ui::showMessage(taken.created ? QStringLiteral("Cópia de segurança gravada em %1.").arg(shown(taken.path))

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 
 #include <algorithm>
 #include <sqlite3.h>
@@ -38,6 +39,22 @@ sqlite3* openHandle(const QString& filePath, int flags)
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, 3000);
     return db;
+}
+
+// A read-only handle on the bytes of the file alone (SQLite's immutable
+// view): a journal beside it is not played back, a write-ahead log is neither
+// read nor checkpointed, and nothing is locked or created beside it.
+sqlite3* openAlone(const QString& filePath)
+{
+    const QString uri = QStringLiteral("file:%1?immutable=1")
+                            .arg(QString::fromLatin1(QUrl::toPercentEncoding(QFileInfo(filePath).absoluteFilePath(), "/")));
+    if (!QFileInfo(filePath).isFile())
+        throw Error::database(QStringLiteral("O arquivo %1 não foi encontrado").arg(QDir::toNativeSeparators(filePath)));
+    try {
+        return openHandle(uri, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
+    } catch (const Error& e) {
+        throw Error(e.kind(), QString(e.message()).replace(uri, QDir::toNativeSeparators(filePath)));
+    }
 }
 
 // Runs SQLite's check; a check that cannot run at all is one problem.
@@ -132,6 +149,13 @@ void Database::openReadOnly(const QString& filePath)
 {
     close();
     m_db = openHandle(filePath, SQLITE_OPEN_READONLY);
+    m_path = QFileInfo(filePath).absoluteFilePath();
+}
+
+void Database::openFileAlone(const QString& filePath)
+{
+    close();
+    m_db = openAlone(filePath);
     m_path = QFileInfo(filePath).absoluteFilePath();
 }
 
@@ -234,6 +258,9 @@ void Database::emptyTable(const QString& name)
 
 void Database::backupTo(const QString& targetPath) const
 {
+    // The source is opened (and, through the opener, checked or repaired)
+    // before the target exists: that work may write copies of its own.
+    sqlite3* source = handle();
     sqlite3* target = nullptr;
     plat::sys::createPrivateFile(targetPath);
     int rc = sqlite3_open_v2(QFile::encodeName(targetPath).constData(), &target,
@@ -242,7 +269,7 @@ void Database::backupTo(const QString& targetPath) const
         sqlite3_close(target);
         throwSqlite(nullptr, rc);
     }
-    sqlite3_backup* backup = sqlite3_backup_init(target, "main", handle(), "main");
+    sqlite3_backup* backup = sqlite3_backup_init(target, "main", source, "main");
     if (!backup) {
         const QString msg = QString::fromUtf8(sqlite3_errmsg(target));
         sqlite3_close(target);
@@ -290,11 +317,11 @@ void Database::restoreFrom(const QString& sourcePath)
 
 QStringList Database::checkIntegrity(bool quick) const { return runCheck(handle(), quick); }
 
-QStringList Database::checkFile(const QString& filePath, bool quick)
+QStringList Database::checkFile(const QString& filePath, bool quick, bool fileAlone)
 {
     sqlite3* db = nullptr;
     try {
-        db = openHandle(filePath, SQLITE_OPEN_READONLY);
+        db = fileAlone ? openAlone(filePath) : openHandle(filePath, SQLITE_OPEN_READONLY);
     } catch (const Error& e) {
         return {e.message()};
     }

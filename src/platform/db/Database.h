@@ -36,6 +36,11 @@ public:
     // Opens an existing file read-only (copies of the register): nothing is
     // ever written to it, not even its journal mode.
     void openReadOnly(const QString& filePath);
+    // Opens an existing file to read the bytes it holds itself, and nothing
+    // else: a journal beside it is not played back, a write-ahead log is
+    // neither read nor checkpointed, nothing is locked or created beside it.
+    // For files that must be judged before anything may touch them.
+    void openFileAlone(const QString& filePath);
     void close();
     bool isOpen() const { return m_db != nullptr; }
     QString filePath() const { return m_path; }
@@ -78,8 +83,8 @@ public:
     QStringList checkIntegrity(bool quick) const;
     // The same for a file that is not open, opened read-only: nothing is
     // written to it. A file that cannot be read as a database gives one
-    // message.
-    static QStringList checkFile(const QString& filePath, bool quick);
+    // message. fileAlone: the file's own bytes only, as openFileAlone reads them.
+    static QStringList checkFile(const QString& filePath, bool quick, bool fileAlone = false);
     // Rebuilds every index of a file that is not open from its tables, then
     // checks the whole file again; returns the problems left (none: repaired).
     static QStringList rebuildIndexes(const QString& filePath);

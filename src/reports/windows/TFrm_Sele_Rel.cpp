@@ -1,5 +1,6 @@
 #include "reports/windows/TFrm_Sele_Rel.h"
 
+#include "app/windows/RegisterNotices.h"
 #include "data/TDm_Dados.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Messages.h"
@@ -123,6 +124,8 @@ void TFrm_Sele_Rel::BitBtnImprimirClick()
         return;
     }
     TDm_Dados& dados = *m_sessao.Dm_Dados;
+    // Reports print from a register that passes the full check.
+    checkRegisterBeforeUse(dados, this);
     if (CheckOrientadores->isChecked()) {
         TFrm_Relatorio_Ori report(dados);
         plat::ui::showPreview(report, this);
