@@ -1,5 +1,6 @@
 #include "validation/Completude.h"
 
+#include "holders/HolderRules.h"
 #include "platform/db/Database.h"
 #include "platform/db/Scan.h"
 #include "platform/db/Table.h"
@@ -45,12 +46,22 @@ QStringList linesFor(const QString& code, const std::array<CodeLine, N>& table)
     return out;
 }
 
+// The field each refusal of the holder entry form is about.
+struct FormField {
+    HolderCheck check;
+    Campo campo;
+};
+
+constexpr std::array<FormField, 5> kFormFields{{
+    {HolderCheck::Sexo, Campo::Sexo},
+    {HolderCheck::Nascimento, Campo::DataNascimento},
+    {HolderCheck::Agencia, Campo::CodigoAgencia},
+    {HolderCheck::Orientador, Campo::CpfOrientador},
+    {HolderCheck::Nome, Campo::Nome},
+}};
+
 // A field holding nothing but blanks was left empty as well, for the verification.
 bool blank(const QString& text) { return text.trimmed().isEmpty(); }
-
-// The date of an empty field is the zero date of the date system, which is
-// written as 30/12/1899.
-const QString kZeroDate = QStringLiteral("30/12/1899");
 
 void mark(Exame& e, Campo c, bool verificacao, bool geracao)
 {
@@ -94,6 +105,7 @@ QString nomeCampo(Campo campo)
     case Campo::PalavraChave: return QStringLiteral("P_CHAVE1");
     case Campo::CodArea: return QStringLiteral("COD_AREA");
     case Campo::Vinculo: return QStringLiteral("VINCULO");
+    case Campo::Nome: return QStringLiteral("Nome");
     }
     return QString();
 }
@@ -170,9 +182,14 @@ void escreverData(const QDate& date, QString& into)
 
 bool dataAceita(const QString& written)
 {
-    const qsizetype n = (written.isEmpty() ? kZeroDate : written).size();
-    return n == 8 || n == 10;
+    const qsizetype n = written.size();
+    if (n != 8 && n != 10)
+        return false;
+    // The file's dd/mm/yy: characters 1-6 and the last two.
+    return !(written.startsWith(QLatin1StringView("30/12/")) && written.endsWith(QLatin1StringView("99")));
 }
+
+bool sexoAceito(const QString& sexo) { return sexoItem(sexo) >= 0; }
 
 bool agenciaAceita(const QString& code)
 {
@@ -190,14 +207,22 @@ Exame examinarBolsista(const DadosBolsista& b, TVlCpfCgc* validator)
 {
     Exame e;
     mark(e, Campo::Cpf, cpfInvalido(validator, b.cpf), !cpfAceitoNaGeracao(b.cpf));
-    mark(e, Campo::Sexo, blank(b.sexo), b.sexo.isEmpty());
+    const bool sexo = !sexoAceito(b.sexo);
+    mark(e, Campo::Sexo, sexo, sexo);
     const bool data = !dataAceita(b.dataNascimento);
     mark(e, Campo::DataNascimento, data, data);
     const bool cpfOrientador = b.cpfOrientador.size() != 14;
     mark(e, Campo::CpfOrientador, cpfOrientador, cpfOrientador);
     const bool agencia = !agenciaAceita(b.codigoAgencia);
     mark(e, Campo::CodigoAgencia, agencia, agencia);
-    mark(e, Campo::NumeroOrientador, b.numero.nulo, b.numero.vazio);
+    // A number that names no advisor record leaves the holder without one.
+    const bool semOrientador = !(b.numero.valido && b.numero.registrado);
+    mark(e, Campo::NumeroOrientador, semOrientador, semOrientador);
+    const unsigned recusas = holderEntryFailures(storedHolderEntry(
+        b.nome, b.sexo, b.dataNascimento, b.codigoAgencia, b.cpfOrientador, b.orientadorNoCadastro));
+    for (const FormField& f : kFormFields)
+        if (recusas & (1u << unsigned(f.check)))
+            e.formulario |= Exame::bit(f.campo);
     return e;
 }
 
@@ -263,10 +288,19 @@ QList<Pendencia> pendenciasDe(bool orientador, const Exame& e, const QString& cp
             if (e.falhaNaVerificacao(entry.campo) || e.impedeGeracao(entry.campo))
                 out.append({entry.campo, mensagem(entry, e, cpf), e.impedeGeracao(entry.campo)});
     };
-    if (orientador)
+    if (orientador) {
         add(kAdvisorLines);
-    else
-        add(kHolderLines);
+        return out;
+    }
+    add(kHolderLines);
+    // What the entry form would refuse besides, in the form's order, with its
+    // message: a field the checks above already name is not named twice.
+    for (const FormField& f : kFormFields) {
+        if (!e.recusadoNoFormulario(f.campo))
+            continue;
+        if (std::none_of(out.begin(), out.end(), [&f](const Pendencia& p) { return p.campo == f.campo; }))
+            out.append({f.campo, holderCheckMessage(f.check), false});
+    }
     return out;
 }
 
@@ -374,6 +408,7 @@ struct HolderRow {
         escreverData(st.isoDate(hNascimento), b.dataNascimento);
         st.readText(hCpfOrientador, b.cpfOrientador);
         st.readText(hAgencia, b.codigoAgencia);
+        st.readText(hNome, b.nome);
     }
 };
 
@@ -412,6 +447,15 @@ RegistroPendente RegistroExaminado::pendente() const
 bool Completude::bolsistas(const plat::db::Ordering& ordering, const Visitor& visit)
 {
     m_tally.reset(m_db.scalar(QStringLiteral("SELECT max(Codigo) FROM ZELTAORI")).toLongLong());
+    // Which numbers and CPFs name an advisor record: a holder's link must.
+    m_cpfsOrientadores.clear();
+    {
+        plat::db::Statement ori = m_db.prepare(QStringLiteral("SELECT Codigo, CPF FROM ZELTAORI"));
+        while (ori.step()) {
+            m_tally.add(ori.int64(0), TallyOrientadores::Registrado);
+            m_cpfsOrientadores.insert(ori.text(1));
+        }
+    }
     plat::db::Scan scan(m_db, QStringLiteral("ZELTABOL"), ordering, kHolderColumns);
     const plat::db::Statement& st = scan.row();
     HolderRow row;
@@ -429,6 +473,8 @@ bool Completude::bolsistas(const plat::db::Ordering& ordering, const Visitor& vi
         if (excluded)
             continue;
         row.read(st);
+        row.b.numero.registrado = row.b.numero.valido && TallyOrientadores::registrado(m_tally.flags(row.b.numero.numero));
+        row.b.orientadorNoCadastro = m_cpfsOrientadores.contains(row.b.cpfOrientador);
         r.exame = examinarBolsista(row.b, m_validator);
         if (r.exame.limpo() && !m_visitClean)
             continue;
@@ -455,7 +501,7 @@ bool Completude::orientadores(const plat::db::Ordering& ordering, const Visitor&
         if (TallyOrientadores::saiu(holders))
             continue;
         row.read(st);
-        row.o.temBolsista = holders != 0;
+        row.o.temBolsista = TallyOrientadores::temBolsista(holders);
         r.exame = examinarOrientador(row.o, m_validator);
         if (r.exame.limpo() && !m_visitClean)
             continue;
@@ -478,6 +524,12 @@ std::optional<RegistroPendente> Completude::bolsista(qint64 rowid)
         return std::nullopt;
     row.b.numero = numeroDe(st, hNumero);
     row.read(st);
+    plat::db::Statement ori = m_db.prepare(QStringLiteral(
+        "SELECT EXISTS (SELECT 1 FROM ZELTAORI WHERE Codigo = ?), EXISTS (SELECT 1 FROM ZELTAORI WHERE CPF = ?)"));
+    ori.bindAll({row.b.numero.numero, row.b.cpfOrientador});
+    ori.step();
+    row.b.numero.registrado = row.b.numero.valido && ori.int64(0) != 0;
+    row.b.orientadorNoCadastro = ori.int64(1) != 0;
     RegistroExaminado r;
     r.st = &st;
     r.rowid = rowid;

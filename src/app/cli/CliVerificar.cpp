@@ -65,14 +65,13 @@ int verificar(const QStringList& args, QTextStream& out, QTextStream& err)
         verificacao.setLogSink([&out](const QString& line) { out << line << '\n'; });
     const int errors = verificacao.run();
     dados.Tb_Erro_Bol_Ori->close();
-    if (json) {
-        // Every problem of every record, those that only stop the
-        // generation of the file included.
+    // Every problem of every record: those that only stop the generation of
+    // the file, and those only the entry form refuses, included.
+    if (json)
         writeJson(verificacao.pendencias(), out);
-        out.flush();
-        return verificacao.pendencias().registros.isEmpty() ? 0 : 1;
-    }
     out.flush();
+    // The status is the verification's own verdict, in both forms: the
+    // problems it does not count are listed, but are no errors of its log.
     return errors > 0 ? 1 : 0;
 }
 
