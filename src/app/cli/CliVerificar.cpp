@@ -70,8 +70,11 @@ int verificar(const QStringList& args, QTextStream& out, QTextStream& err)
     if (json)
         writeJson(verificacao.pendencias(), out);
     out.flush();
-    // The status is the verification's own verdict, in both forms: the
-    // problems it does not count are listed, but are no errors of its log.
+    // The status is the verification's own verdict; the list says 1 also when
+    // something stops the generation of the file. What only the entry form
+    // asks for is listed, and counts in neither.
+    if (json && !verificacao.pendencias().soImpeditivas().registros.isEmpty())
+        return 1;
     return errors > 0 ? 1 : 0;
 }
 
