@@ -10,6 +10,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -32,9 +33,9 @@ class TVlCpfCgc;
 // The two differ in places: the verification computes the CPF's check digits,
 // the pre-check refuses the ten repeated-digit CPFs; the verification takes a
 // field of blanks for empty, the pre-check only a field of length zero.
-// Beside them, for holders, what the entry form's "Confirma" would refuse on
-// the record as stored (holders/HolderRules.h), so that a list of problems
-// names everything the form will ask for.
+// Beside them, what the entry forms' "Confirma" would refuse on the record as
+// stored (holders/HolderRules.h, advisors/AdvisorRules.h), so that a list of
+// problems names everything the form will ask for.
 
 // The fields the checks look at, in the order of the checks.
 enum class Campo : quint8 {
@@ -50,25 +51,33 @@ enum class Campo : quint8 {
     PalavraChave,   // the three key words
     CodArea,
     Vinculo,        // no holder names the advisor
-    // holders again: only the entry form asks for a name
+    // only the entry forms ask for these: a name (holders and advisors), a
+    // project title, and key words that are not repeated
     Nome,
+    Titulo,
+    Chave1IgualChave2,
+    Chave1IgualChave3,
+    Chave2IgualChave3,
 };
 
 // The field's name as the tables spell it ("CPF", "SEXO", ..., "P_CHAVE1" for
-// the key words, "VINCULO" for an advisor without holders, "Nome").
+// the key words, "VINCULO" for an advisor without holders, "Nome", "TITULO";
+// a repeated key word is named by the later of the two, "P_CHAVE2" or
+// "P_CHAVE3", and its message says which pair).
 QString nomeCampo(Campo campo);
 
 // The verdicts of one record: a bit per Campo for each rule set.
 struct Exame {
     quint16 verificacao = 0;   // fails the verification's rule
     quint16 geracao = 0;       // fails the pre-check's rule
-    quint16 formulario = 0;    // the entry form's "Confirma" refuses it (holders)
+    quint16 formulario = 0;    // the entry form's "Confirma" refuses it
     bool falhaNaVerificacao(Campo c) const { return verificacao & bit(c); }
     bool impedeGeracao(Campo c) const { return geracao & bit(c); }
     bool recusadoNoFormulario(Campo c) const { return formulario & bit(c); }
     bool limpo() const { return verificacao == 0 && geracao == 0 && formulario == 0; }
     static quint16 bit(Campo c) { return quint16(1u << unsigned(c)); }
 };
+static_assert(unsigned(Campo::Chave2IgualChave3) < 16, "a bit per field in Exame");
 
 // An advisor number as a holder stores it. A text that is not a whole number
 // names no advisor; one of blanks only counts as empty.
@@ -93,14 +102,17 @@ struct DadosBolsista {
     bool orientadorNoCadastro = false;   // an advisor record has the CPF cpfOrientador
 };
 
-// The fields the advisor checks read, and whether any holder (excluded or
-// not) names the advisor.
+// The fields the advisor checks read, whether any holder (excluded or not)
+// names the advisor, and the area name the entry form shows for codArea.
 struct DadosOrientador {
     QString cpf;
     QString titulacao;
     QString pChave1, pChave2, pChave3;
     QString codArea;
     bool temBolsista = false;
+    QString nome;
+    QString titulo;
+    QString subarea;
 };
 
 // The checks of one record. Without a validator only the pre-check's rules
@@ -205,6 +217,8 @@ struct RegistroExaminado {
 // examine: holders that are not excluded, and advisors that have a holder
 // still in the programme or none at all. The holders must be walked first:
 // they tell which advisors have holders.
+class AreaDoFormulario;
+
 class Completude {
 public:
     // The visitor returns false to stop the walk.
@@ -212,7 +226,8 @@ public:
     using Progress = std::function<void()>;   // once per record read
 
     // Without a validator only the pre-check's rules are asked.
-    Completude(const plat::db::Database& db, TVlCpfCgc* validator) : m_db(db), m_validator(validator) {}
+    Completude(const plat::db::Database& db, TVlCpfCgc* validator);
+    ~Completude();
 
     void setProgress(Progress p) { m_progress = std::move(p); }
     // Every record is visited, also those without any failure, when asked.
@@ -230,12 +245,14 @@ public:
     std::optional<RegistroPendente> orientador(qint64 rowid);
 
 private:
+    QString areaDoFormulario(const QString& codArea);
     const plat::db::Database& m_db;
     TVlCpfCgc* m_validator;
     Progress m_progress;
     bool m_visitClean = false;
     TallyOrientadores m_tally;
     QSet<QString> m_cpfsOrientadores;   // the advisors' CPFs, for the entry form's advisor look-up
+    std::unique_ptr<AreaDoFormulario> m_areas;   // the area names the advisor form shows
 };
 
 // Every problem of the register, each record in the order in which the data

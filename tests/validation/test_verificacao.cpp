@@ -157,7 +157,7 @@ void TestVerificacao::holderChecks()
     QFETCH(QVariant, numero);
     QFETCH(QString, code);
     TVlCpfCgc validator;
-    DadosBolsista b{cpf, sexo, nascimento, cpfOrientador, agencia, NumeroOrientador::de(numero)};
+    DadosBolsista b{cpf, sexo, nascimento, cpfOrientador, agencia, NumeroOrientador::de(numero), {}, false};
     b.numero.registrado = b.numero.numero != 99;   // every advisor number but 99 is in the register
     QCOMPARE(codigoErroBolsista(b, validator), code);
     // The pre-check stops the generation on the same fields, apart from the CPF.
@@ -205,7 +205,8 @@ void TestVerificacao::advisorChecks()
     QFETCH(bool, temBolsista);
     QFETCH(QStringList, lines);
     TVlCpfCgc validator;
-    const QString code = codigoErroOrientador({cpf, titulacao, chaves[0], chaves[1], chaves[2], area, temBolsista}, validator);
+    const QString code = codigoErroOrientador({cpf, titulacao, chaves[0], chaves[1], chaves[2], area, temBolsista, {}, {}, {}},
+                                              validator);
     QCOMPARE(linhasErroOrientador(code), lines);
 }
 
