@@ -719,7 +719,11 @@ QStringList jsonProblems(const QString& text, TestData& data)
     for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts)) {
         const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
         const QString nome = o.value(QStringLiteral("nome")).toString();
-        const bool stored = data.db().scalar(QStringLiteral("SELECT count(*) FROM ZELTABOL WHERE Nome=?"), {nome}).toInt() == 1;
+        const bool stored = data.db()
+                                .scalar(QStringLiteral("SELECT (SELECT count(*) FROM ZELTABOL WHERE Nome=?1)"
+                                                       " + (SELECT count(*) FROM ZELTAORI WHERE NOME=?1)"),
+                                        {nome})
+                                .toInt() == 1;
         got << QStringLiteral("%1|%2|%3")
                    .arg(stored ? nome : QStringLiteral("name mangled"), o.value(QStringLiteral("campo")).toString())
                    .arg(int(o.value(QStringLiteral("impede_geracao")).toBool()));
@@ -777,10 +781,11 @@ void TestVerificacao::recordsTheAgencyRefusesStopEveryCheck()
 void TestVerificacao::exitStatusCountsOnlyTheVerificationsErrors()
 {
     // Problems the verification does not count: a CPF only the pre-check
-    // refuses, a name only the entry form asks for.
+    // refuses, a name and different key words only the entry forms ask for.
     TestData data;
     const QString cpfA = makeCpf(300000001);
     const qint64 a = data.addAdvisor(cpfA, QStringLiteral("ORIENTADOR A"));
+    data.db().exec(QStringLiteral("UPDATE ZELTAORI SET P_CHAVE2=P_CHAVE1"));
     data.addHolder(QStringLiteral("REPETIDO"), QStringLiteral("111.111.111-11"), QStringLiteral("Novo"), cpfA, a);
     data.addHolder(QString(), makeCpf(3), QStringLiteral("Novo"), cpfA, a);
     QString text;
@@ -788,12 +793,13 @@ void TestVerificacao::exitStatusCountsOnlyTheVerificationsErrors()
     QVERIFY(text.endsWith(linhaFinal(0) + u'\n'));
     // The list says 1 for what stops the generation, not for the form's name.
     QCOMPARE(cli({QStringLiteral("verificar"), QStringLiteral("--json"), QStringLiteral("--dados"), data.dir()}, &text), 1);
-    QCOMPARE(jsonProblems(text, data), (QStringList{QStringLiteral("|Nome|0"), QStringLiteral("REPETIDO|CPF|1")}));
+    QCOMPARE(jsonProblems(text, data), (QStringList{QStringLiteral("|Nome|0"), QStringLiteral("REPETIDO|CPF|1"),
+                                                    QStringLiteral("ORIENTADOR A|P_CHAVE2|0")}));
     QTemporaryDir out;
     QCOMPARE(cli({QStringLiteral("gerar"), QStringLiteral("--destino"), out.path(), QStringLiteral("--dados"), data.dir()}), 1);
     data.db().exec(QStringLiteral("UPDATE ZELTABOL SET CPF=? WHERE Nome='REPETIDO'"), {makeCpf(4)});
     QCOMPARE(cli({QStringLiteral("verificar"), QStringLiteral("--json"), QStringLiteral("--dados"), data.dir()}, &text), 0);
-    QCOMPARE(jsonProblems(text, data), QStringList{QStringLiteral("|Nome|0")});
+    QCOMPARE(jsonProblems(text, data), (QStringList{QStringLiteral("|Nome|0"), QStringLiteral("ORIENTADOR A|P_CHAVE2|0")}));
 }
 
 QTEST_MAIN(TestVerificacao)
