@@ -10,7 +10,6 @@
 #include <QVariant>
 
 #include <functional>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -217,8 +216,6 @@ struct RegistroExaminado {
 // examine: holders that are not excluded, and advisors that have a holder
 // still in the programme or none at all. The holders must be walked first:
 // they tell which advisors have holders.
-class AreaDoFormulario;
-
 class Completude {
 public:
     // The visitor returns false to stop the walk.
@@ -226,8 +223,7 @@ public:
     using Progress = std::function<void()>;   // once per record read
 
     // Without a validator only the pre-check's rules are asked.
-    Completude(const plat::db::Database& db, TVlCpfCgc* validator);
-    ~Completude();
+    Completude(const plat::db::Database& db, TVlCpfCgc* validator) : m_db(db), m_validator(validator) {}
 
     void setProgress(Progress p) { m_progress = std::move(p); }
     // Every record is visited, also those without any failure, when asked.
@@ -245,14 +241,12 @@ public:
     std::optional<RegistroPendente> orientador(qint64 rowid);
 
 private:
-    QString areaDoFormulario(const QString& codArea);
     const plat::db::Database& m_db;
     TVlCpfCgc* m_validator;
     Progress m_progress;
     bool m_visitClean = false;
     TallyOrientadores m_tally;
     QSet<QString> m_cpfsOrientadores;   // the advisors' CPFs, for the entry form's advisor look-up
-    std::unique_ptr<AreaDoFormulario> m_areas;   // the area names the advisor form shows
 };
 
 // Every problem of the register, each record in the order in which the data

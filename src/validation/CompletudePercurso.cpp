@@ -117,17 +117,6 @@ RegistroPendente RegistroExaminado::pendente() const
     return r;
 }
 
-Completude::Completude(const plat::db::Database& db, TVlCpfCgc* validator) : m_db(db), m_validator(validator) {}
-
-Completude::~Completude() = default;
-
-QString Completude::areaDoFormulario(const QString& codArea)
-{
-    if (!m_areas)
-        m_areas = std::make_unique<AreaDoFormulario>(m_db);
-    return m_areas->nome(codArea);
-}
-
 bool Completude::bolsistas(const plat::db::Ordering& ordering, const Visitor& visit)
 {
     m_tally.reset(m_db.scalar(QStringLiteral("SELECT max(Codigo) FROM ZELTAORI")).toLongLong());
@@ -177,6 +166,7 @@ bool Completude::orientadores(const plat::db::Ordering& ordering, const Visitor&
     RegistroExaminado r;
     r.st = &st;
     r.orientador = true;
+    AreaDoFormulario areas(m_db);   // the area table as this walk finds it
     while (scan.next()) {
         if (m_progress)
             m_progress();
@@ -186,7 +176,7 @@ bool Completude::orientadores(const plat::db::Ordering& ordering, const Visitor&
             continue;
         row.read(st);
         row.o.temBolsista = TallyOrientadores::temBolsista(holders);
-        row.o.subarea = areaDoFormulario(row.o.codArea);
+        row.o.subarea = areas.nome(row.o.codArea);
         r.exame = examinarOrientador(row.o, m_validator);
         if (r.exame.limpo() && !m_visitClean)
             continue;
@@ -246,7 +236,7 @@ std::optional<RegistroPendente> Completude::orientador(qint64 rowid)
     AdvisorRow row;
     row.read(st);
     row.o.temBolsista = holders != 0;
-    row.o.subarea = areaDoFormulario(row.o.codArea);
+    row.o.subarea = AreaDoFormulario(m_db).nome(row.o.codArea);
     RegistroExaminado r;
     r.st = &st;
     r.orientador = true;

@@ -105,6 +105,16 @@ AreaDoFormulario::AreaDoFormulario(const plat::db::Database& db) : m_db(db), m_o
 
 QString AreaDoFormulario::nome(const QString& codArea)
 {
+    // Advisors share few codes: each is searched once.
+    if (const auto known = m_names.constFind(codArea); known != m_names.cend())
+        return *known;
+    QString name = search(codArea);
+    m_names.insert(codArea, name);
+    return name;
+}
+
+QString AreaDoFormulario::search(const QString& codArea)
+{
     // The form searches for the stored digits written back as a code.
     m_next.reset();
     m_next.bindAll(m_order.searchKey({areaCodeFromDigits(codArea)}));
