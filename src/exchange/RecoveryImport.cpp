@@ -5,6 +5,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
 #include "platform/system/Error.h"
+#include "validation/Completude.h"
 
 #include <QDir>
 #include <QHash>
@@ -165,6 +166,10 @@ RecoveryResult recuperarDados(TDm_Dados& dm, const RecoveryFile& file, const Rec
                            demanda, situacao, r.seguroSaude, r.codigoAgencia, r.contaBanco, r.cpfOrientador, numero});
         addHolder.exec();
         ++result.holders;
+        if (!dataAceita(dataEscrita(r.nascimento)))
+            ++result.unreadBirthDates;
+        if (!sexoAceito(r.sexo))
+            ++result.unreadSexes;
     }
 
     tx.commit();
@@ -173,6 +178,22 @@ RecoveryResult recuperarDados(TDm_Dados& dm, const RecoveryFile& file, const Rec
         RegisterCopies::keepNewest(dm.dataDirectory(), copy);
     report(options, 100);
     return result;
+}
+
+QString camposNaoLidos(const RecoveryResult& result)
+{
+    const int total = result.unreadBirthDates + result.unreadSexes;
+    if (total == 0)
+        return QString();
+    QStringList parts;
+    if (result.unreadBirthDates > 0)
+        parts << QStringLiteral("%1 data(s) de nascimento").arg(result.unreadBirthDates);
+    if (result.unreadSexes > 0)
+        parts << QStringLiteral("%1 sexo(s)").arg(result.unreadSexes);
+    return QStringLiteral("%1 campo(s) do arquivo não puderam ser lidos (%2); a verificação do preenchimento "
+                          "indicará os bolsistas.")
+        .arg(total)
+        .arg(parts.join(QStringLiteral(", ")));
 }
 
 } // namespace zelta

@@ -25,6 +25,10 @@ struct RecoveryResult {
     int advisors = 0;          // advisor rows stored
     int droppedHolders = 0;    // records whose holder CPF starts with three blanks
     int incompleteTail = 0;    // characters of a record cut short at the end (not stored)
+    // Fields of stored holders that could not be read into a value the
+    // completeness verification accepts; it names each of those holders.
+    int unreadBirthDates = 0;  // stored without a birth date, or with one the file cannot carry
+    int unreadSexes = 0;       // SEXO neither F nor M
     QString backupFile;        // the copy of the data replaced; empty when there was nothing to keep
     bool replacedDamaged = false;   // the register was damaged: it was kept as backupFile and built anew
 };
@@ -42,6 +46,10 @@ struct RecoveryResult {
 // points to its advisor's Codigo. The data module's cursors on the three tables
 // are closed for the replacement and opened again afterwards if they were open.
 RecoveryResult recuperarDados(TDm_Dados& dm, const QString& filePath, const RecoveryOptions& options = {});
+
+// The sentence that tells how many fields could not be read, for the
+// recovery's summary; empty when every field was read.
+QString camposNaoLidos(const RecoveryResult& result);
 RecoveryResult recuperarDados(TDm_Dados& dm, const RecoveryFile& file, const RecoveryOptions& options = {});
 
 } // namespace zelta

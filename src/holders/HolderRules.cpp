@@ -54,20 +54,45 @@ bool birthDateFilled(const QString& nascimento)
     return !nascimento.isEmpty() && !nascimento.contains(u' ');
 }
 
+unsigned holderEntryFailures(const HolderEntry& entry)
+{
+    auto bit = [](HolderCheck c, bool fails) { return fails ? 1u << unsigned(c) : 0u; };
+    return bit(HolderCheck::Sexo, entry.sexo < 0) | bit(HolderCheck::Nascimento, !birthDateFilled(entry.nascimento))
+           | bit(HolderCheck::Agencia, !branchCodeFilled(entry.agencia))
+           | bit(HolderCheck::Orientador, entry.cpfOrientador.isEmpty()) | bit(HolderCheck::Nome, entry.nome.isEmpty());
+}
+
+QString holderCheckMessage(HolderCheck check)
+{
+    switch (check) {
+    case HolderCheck::Sexo: return QStringLiteral("Sexo campo obrigatório");
+    case HolderCheck::Nascimento: return QStringLiteral("Data de nascimento campo obrigatório");
+    case HolderCheck::Agencia: return QStringLiteral("Código da agencia campo obrigatório");
+    case HolderCheck::Orientador: return QStringLiteral("orientador campo obrigatório");
+    case HolderCheck::Nome: return QStringLiteral("Nome campo obrigatório");
+    }
+    return QString();
+}
+
 QList<HolderProblem> holderEntryProblems(const HolderEntry& entry)
 {
+    const unsigned failures = holderEntryFailures(entry);
     QList<HolderProblem> problems;
-    if (entry.sexo < 0)
-        problems.append({HolderCheck::Sexo, QStringLiteral("Sexo campo obrigatório")});
-    if (!birthDateFilled(entry.nascimento))
-        problems.append({HolderCheck::Nascimento, QStringLiteral("Data de nascimento campo obrigatório")});
-    if (!branchCodeFilled(entry.agencia))
-        problems.append({HolderCheck::Agencia, QStringLiteral("Código da agencia campo obrigatório")});
-    if (entry.cpfOrientador.isEmpty())
-        problems.append({HolderCheck::Orientador, QStringLiteral("orientador campo obrigatório")});
-    if (entry.nome.isEmpty())
-        problems.append({HolderCheck::Nome, QStringLiteral("Nome campo obrigatório")});
+    for (HolderCheck check : kHolderChecks)
+        if (failures & (1u << unsigned(check)))
+            problems.append({check, holderCheckMessage(check)});
     return problems;
+}
+
+int sexoItem(const QString& sexo)
+{
+    return sexo == u"F" ? 0 : sexo == u"M" ? 1 : -1;
+}
+
+HolderEntry storedHolderEntry(const QString& nome, const QString& sexo, const QString& nascimento,
+                              const QString& agencia, const QString& cpfOrientador, bool advisorFound)
+{
+    return {nome, sexoItem(sexo), nascimento, agencia, advisorFound ? cpfOrientador : QString()};
 }
 
 HolderAdvisor holderAdvisor(plat::db::Query& query, const QString& cpfOrientador, qint64 numeroOrientador)

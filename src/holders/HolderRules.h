@@ -36,6 +36,8 @@ struct HolderEntry {
 
 // The controls the required-field checks send the focus to.
 enum class HolderCheck { Sexo, Nascimento, Agencia, Orientador, Nome };
+inline constexpr HolderCheck kHolderChecks[] = {HolderCheck::Sexo, HolderCheck::Nascimento, HolderCheck::Agencia,
+                                                HolderCheck::Orientador, HolderCheck::Nome};
 
 struct HolderProblem {
     HolderCheck check;
@@ -47,6 +49,21 @@ struct HolderProblem {
 // the form moves the focus through them in order and shows only the message of
 // the last one. Empty when the holder may be posted.
 QList<HolderProblem> holderEntryProblems(const HolderEntry& entry);
+// The same as a bit per failing check (1 << HolderCheck), without allocating:
+// the completeness walk asks it of every holder.
+unsigned holderEntryFailures(const HolderEntry& entry);
+QString holderCheckMessage(HolderCheck check);
+
+// The item of "Sexo" that a stored SEXO selects: 'F' "Feminino" (0), 'M'
+// "Masculino" (1); anything else selects none (-1), and "Confirma" refuses it.
+int sexoItem(const QString& sexo);
+
+// The entry form as it opens on a stored holder, before anything is typed: the
+// birth-date box filled only when the stored date is a date (nascimento: its
+// written form, empty for none), and the advisor boxes only when an advisor
+// record has the holder's CPF_ORIENTADOR (advisorFound).
+HolderEntry storedHolderEntry(const QString& nome, const QString& sexo, const QString& nascimento,
+                              const QString& agencia, const QString& cpfOrientador, bool advisorFound);
 
 // The entry form's own test of the branch code, on purpose narrower than the
 // completeness rule (agenciaAceita): the form asks only that the branch number,

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 
@@ -31,6 +32,9 @@ class TVlCpfCgc;
 // The two differ in places: the verification computes the CPF's check digits,
 // the pre-check refuses the ten repeated-digit CPFs; the verification takes a
 // field of blanks for empty, the pre-check only a field of length zero.
+// Beside them, what the entry forms' "Confirma" would refuse on the record as
+// stored (holders/HolderRules.h, advisors/AdvisorRules.h), so that a list of
+// problems names everything the form will ask for.
 
 // The fields the checks look at, in the order of the checks.
 enum class Campo : quint8 {
@@ -46,29 +50,42 @@ enum class Campo : quint8 {
     PalavraChave,   // the three key words
     CodArea,
     Vinculo,        // no holder names the advisor
+    // only the entry forms ask for these: a name (holders and advisors), a
+    // project title, and key words that are not repeated
+    Nome,
+    Titulo,
+    Chave1IgualChave2,
+    Chave1IgualChave3,
+    Chave2IgualChave3,
 };
 
 // The field's name as the tables spell it ("CPF", "SEXO", ..., "P_CHAVE1" for
-// the key words, "VINCULO" for an advisor without holders).
+// the key words, "VINCULO" for an advisor without holders, "Nome", "TITULO";
+// a repeated key word is named by the later of the two, "P_CHAVE2" or
+// "P_CHAVE3", and its message says which pair).
 QString nomeCampo(Campo campo);
 
 // The verdicts of one record: a bit per Campo for each rule set.
 struct Exame {
     quint16 verificacao = 0;   // fails the verification's rule
     quint16 geracao = 0;       // fails the pre-check's rule
+    quint16 formulario = 0;    // the entry form's "Confirma" refuses it
     bool falhaNaVerificacao(Campo c) const { return verificacao & bit(c); }
     bool impedeGeracao(Campo c) const { return geracao & bit(c); }
-    bool limpo() const { return verificacao == 0 && geracao == 0; }
+    bool recusadoNoFormulario(Campo c) const { return formulario & bit(c); }
+    bool limpo() const { return verificacao == 0 && geracao == 0 && formulario == 0; }
     static quint16 bit(Campo c) { return quint16(1u << unsigned(c)); }
 };
+static_assert(unsigned(Campo::Chave2IgualChave3) < 16, "a bit per field in Exame");
 
 // An advisor number as a holder stores it. A text that is not a whole number
 // names no advisor; one of blanks only counts as empty.
 struct NumeroOrientador {
     bool nulo = true;      // the field holds nothing at all
     bool vazio = true;     // nothing, or blanks
-    bool valido = false;   // names an advisor number
+    bool valido = false;   // a whole number
     qint64 numero = 0;
+    bool registrado = false;   // an advisor record has that number (set by who reads the register)
     static NumeroOrientador de(const QVariant& value);
 };
 
@@ -80,16 +97,21 @@ struct DadosBolsista {
     QString cpfOrientador;
     QString codigoAgencia;
     NumeroOrientador numero;
+    QString nome;
+    bool orientadorNoCadastro = false;   // an advisor record has the CPF cpfOrientador
 };
 
-// The fields the advisor checks read, and whether any holder (excluded or
-// not) names the advisor.
+// The fields the advisor checks read, whether any holder (excluded or not)
+// names the advisor, and the area name the entry form shows for codArea.
 struct DadosOrientador {
     QString cpf;
     QString titulacao;
     QString pChave1, pChave2, pChave3;
     QString codArea;
     bool temBolsista = false;
+    QString nome;
+    QString titulo;
+    QString subarea;
 };
 
 // The checks of one record. Without a validator only the pre-check's rules
@@ -102,7 +124,12 @@ bool cpfDigitosRepetidos(const QString& cpf);   // one of 000.000.000-00 ... 999
 bool cpfAceitoNaGeracao(const QString& cpf);    // 14 characters, not repeated digits
 QString dataEscrita(const QDate& date);         // dd/mm/yyyy, empty for no date
 void escreverData(const QDate& date, QString& into);   // the same into a string kept from row to row
-bool dataAceita(const QString& written);        // 8 or 10 characters; empty is the zero date
+// A birth date the file can carry: written with 8 or 10 characters, and not
+// empty (no date, or one that is no date at all, such as 31/02) nor a date
+// whose dd/mm/yy form is 30/12/99, which the file writes as blanks like the
+// zero date of an empty field.
+bool dataAceita(const QString& written);
+bool sexoAceito(const QString& sexo);           // F or M, as the entry form stores it
 bool agenciaAceita(const QString& codigo);      // not empty, no blank at 1, 2, 3, 4 or 6
 
 // The verification's error code of a record ("1,", "2," ...): a failing
@@ -153,18 +180,20 @@ struct ListaPendencias {
 
 // ------------------------------------------------------------------ the walk
 
-// What is known of each advisor's holders: whether it has excluded ones and
-// whether it has ones of another situation, gathered while the holders are
-// read, in a table indexed by the advisor's number (the table assigns them in
-// sequence).
+// What is known of each advisor number: whether an advisor record has it, and
+// of its holders whether some are excluded and whether some are of another
+// situation, gathered while the holders are read, in a table indexed by the
+// advisor's number (the table assigns them in sequence).
 class TallyOrientadores {
 public:
-    enum Flag : quint8 { Excluido = 1, Outro = 2 };
+    enum Flag : quint8 { Excluido = 1, Outro = 2, Registrado = 4 };
     void reset(qint64 highestNumber);
     void add(qint64 number, Flag flag);
     quint8 flags(qint64 number) const;
     // An advisor whose holders are all excluded has left the programme.
-    static bool saiu(quint8 flags) { return flags == Excluido; }
+    static bool saiu(quint8 flags) { return (flags & (Excluido | Outro)) == Excluido; }
+    static bool temBolsista(quint8 flags) { return flags & (Excluido | Outro); }
+    static bool registrado(quint8 flags) { return flags & Registrado; }
 
 private:
     std::vector<quint8> m_dense;
@@ -217,6 +246,7 @@ private:
     Progress m_progress;
     bool m_visitClean = false;
     TallyOrientadores m_tally;
+    QSet<QString> m_cpfsOrientadores;   // the advisors' CPFs, for the entry form's advisor look-up
 };
 
 // Every problem of the register, each record in the order in which the data

@@ -13,6 +13,7 @@
 #include "platform/ui/HelpViewer.h"
 #include "platform/ui/MaskEdit.h"
 #include "platform/ui/RadioGroup.h"
+#include "validation/Completude.h"
 
 #include <QApplication>
 #include <QDir>
@@ -297,6 +298,66 @@ private slots:
         QCOMPARE(form->RadioPesquisador->itemIndex(), 1);
         QVERIFY(!form->RadioCategoria->isEnabled());
         QCOMPARE(form->EditSubarea->text(), f.value(QStringLiteral("SELECT SUBAREA FROM GRANDE_A ORDER BY CODIGO LIMIT 1")));
+    }
+
+    // What the form refuses on a stored advisor, the list of problems names:
+    // one thing wrong at a time, the list's field and "Confirma"'s message.
+    // check -1: nothing is refused, and nothing is listed.
+    void listNamesWhatTheFormRefuses_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("check");
+        QTest::addColumn<int>("campo");
+        QTest::addColumn<bool>("stops");
+        auto row = [](const char* name, const char* change, int check, Campo campo, bool stops) {
+            QTest::newRow(name) << QString::fromUtf8(change) << check << int(campo) << stops;
+        };
+        using C = AdvisorCheck;
+        row("name", "UPDATE ZELTAORI SET NOME=''", int(C::Nome), Campo::Nome, false);
+        row("degree X", "UPDATE ZELTAORI SET TITULACAO='X'", int(C::Titulacao), Campo::Titulacao, false);
+        row("no degree", "UPDATE ZELTAORI SET TITULACAO=''", int(C::Titulacao), Campo::Titulacao, true);
+        row("title", "UPDATE ZELTAORI SET TITULO=''", int(C::Titulo), Campo::Titulo, false);
+        row("no key word", "UPDATE ZELTAORI SET P_CHAVE1=''", int(C::PalavraChave), Campo::PalavraChave, true);
+        row("key words 1 and 2", "UPDATE ZELTAORI SET P_CHAVE2=P_CHAVE1", int(C::Palavras12), Campo::Chave1IgualChave2, false);
+        row("key words 1 and 3", "UPDATE ZELTAORI SET P_CHAVE3=P_CHAVE1", int(C::Palavras13), Campo::Chave1IgualChave3, false);
+        row("key words 2 and 3", "UPDATE ZELTAORI SET P_CHAVE2='B', P_CHAVE3='B'", int(C::Palavras23),
+            Campo::Chave2IgualChave3, false);
+        row("no area names the code", "DELETE FROM GRANDE_A", int(C::Area), Campo::CodArea, false);
+        row("a code past the last area shows the last", "UPDATE ZELTAORI SET COD_AREA='99999999'", -1, Campo::CodArea, false);
+    }
+    void listNamesWhatTheFormRefuses()
+    {
+        QFETCH(QString, change);
+        QFETCH(int, check);
+        QFETCH(int, campo);
+        QFETCH(bool, stops);
+        AdvisorFixture f;
+        const qint64 codigo = f.data.addAdvisor(makeCpf(900), QStringLiteral("JOSE"));
+        f.data.addHolder(QStringLiteral("ANA"), makeCpf(1), QStringLiteral("Novo"), makeCpf(900), codigo);
+        Completude walk(f.dm().database(), &f.validator);
+        QVERIFY(walk.orientador(codigo)->pendencias.isEmpty());
+        f.data.db().exec(change);
+
+        // The walk of the whole register and the check of one record agree.
+        const QList<Pendencia> one = walk.orientador(codigo)->pendencias;
+        const ListaPendencias all = listarPendencias(f.dm().database(), *f.dm().Tb_Bolsistas, *f.dm().Tb_Orientador,
+                                                     &f.validator);
+        QCOMPARE(all.registros.size(), check < 0 ? 0 : 1);
+        QCOMPARE(one.size(), check < 0 ? 0 : 1);
+        if (check >= 0) {
+            QCOMPARE(all.registros.first().pendencias.size(), 1);
+            QCOMPARE(int(one.first().campo), campo);
+            QCOMPARE(one.first().impedeGeracao, stops);
+            if (!stops)
+                QCOMPARE(one.first().mensagem, advisorCheckMessage(AdvisorCheck(check)));
+        }
+
+        auto form = openForm(f, false);
+        form->SpeedConfirma->click();
+        QCOMPARE(f.messages.texts(),
+                 check < 0 ? QStringList() : QStringList{advisorCheckMessage(AdvisorCheck(check))});
+        if (form->isVisible())
+            form->SpeedButton2->click();
     }
 
     void cancelLeavesNoRecordAndRestoresAnEdit()

@@ -199,7 +199,7 @@ private slots:
         QCOMPARE(messages.last().text, QStringLiteral("Favor executar a verificação do preenchimento"));
         // Below it, what stops the generation.
         QVERIFY(hiddenAtFirst);
-        QCOMPARE(problems, QStringList{QStringLiteral("SEM BOLSISTAS|Orientador não Vinculado a Bolsista|Impede")});
+        QCOMPARE(problems, QStringList{QStringLiteral("SEM BOLSISTAS|Orientador não Vinculado a Bolsista|Sim")});
         QVERIFY(filesIn(m_driveA).isEmpty());
         QVERIFY(!QGuiApplication::overrideCursor());
     }

@@ -178,7 +178,9 @@ private slots:
         QTest::newRow("wrong check digits") << QStringLiteral("CPF") << QVariant(QStringLiteral("123.456.789-00")) << true;
         QTest::newRow("short CPF") << QStringLiteral("CPF") << QVariant(QStringLiteral("123.456.789-0")) << false;
         QTest::newRow("empty sex") << QStringLiteral("SEXO") << QVariant(QStringLiteral("")) << false;
-        QTest::newRow("empty birth date") << QStringLiteral("DATA_NASCIMENTO") << QVariant() << true;
+        QTest::newRow("empty birth date") << QStringLiteral("DATA_NASCIMENTO") << QVariant() << false;
+        QTest::newRow("no such birth date") << QStringLiteral("DATA_NASCIMENTO") << QVariant(QStringLiteral("1980-02-30")) << false;
+        QTest::newRow("sex X") << QStringLiteral("SEXO") << QVariant(QStringLiteral("X")) << false;
         QTest::newRow("short advisor CPF") << QStringLiteral("CPF_ORIENTADOR") << QVariant(QStringLiteral("123.456.789")) << false;
         QTest::newRow("branch 1234-5") << QStringLiteral("CODIGO_AGENCIA") << QVariant(QStringLiteral("1234-5")) << true;
         QTest::newRow("branch 12 4-5") << QStringLiteral("CODIGO_AGENCIA") << QVariant(QStringLiteral("12 4-5")) << false;
@@ -188,6 +190,7 @@ private slots:
         QTest::newRow("branch 12") << QStringLiteral("CODIGO_AGENCIA") << QVariant(QStringLiteral("12")) << true;
         QTest::newRow("branch empty") << QStringLiteral("CODIGO_AGENCIA") << QVariant(QStringLiteral("")) << false;
         QTest::newRow("no advisor number") << QStringLiteral("NUMERO_ORIENTADOR") << QVariant() << false;
+        QTest::newRow("number of no advisor") << QStringLiteral("NUMERO_ORIENTADOR") << QVariant(qint64(999)) << false;
     }
     void holderRules()
     {

@@ -7,6 +7,8 @@
 #include "holders/windows/TFrm_Bolsistas.h"
 #include "holders/windows/TFrm_Cad_Bolsistas.h"
 #include "holders/windows/TFrm_SelOrientador.h"
+#include "holders/HolderRules.h"
+#include "validation/Completude.h"
 #include "platform/ui/DBEdit.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBMemo.h"
@@ -490,6 +492,83 @@ private slots:
         form->SpeedConfirma->click();
         QCOMPARE(f.messages.count(), 0);
         QCOMPARE(f.holderField(QStringLiteral("Nome"), QStringLiteral("123.456.789-00")), QStringLiteral("ANA MARIA"));
+    }
+
+    // What the form refuses on a stored holder, the list of problems names:
+    // one field wrong at a time, the form's message and the list's field.
+    void listNamesWhatTheFormRefuses_data()
+    {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<int>("check");
+        QTest::addColumn<int>("campo");
+        QTest::addColumn<bool>("stops");
+        auto row = [](const char* name, const char* column, const QVariant& value, HolderCheck check, Campo campo,
+                      bool stops) {
+            QTest::newRow(name) << QString::fromLatin1(column) << value << int(check) << int(campo) << stops;
+        };
+        row("sex", "SEXO", QStringLiteral("X"), HolderCheck::Sexo, Campo::Sexo, true);
+        row("birth date", "DATA_NASCIMENTO", QVariant(), HolderCheck::Nascimento, Campo::DataNascimento, true);
+        row("branch", "CODIGO_AGENCIA", QStringLiteral(" 234-5"), HolderCheck::Agencia, Campo::CodigoAgencia, true);
+        row("advisor", "CPF_ORIENTADOR", makeCpf(950), HolderCheck::Orientador, Campo::CpfOrientador, false);
+        row("name", "Nome", QString(), HolderCheck::Nome, Campo::Nome, false);
+    }
+    void listNamesWhatTheFormRefuses()
+    {
+        QFETCH(QString, column);
+        QFETCH(QVariant, value);
+        QFETCH(int, check);
+        QFETCH(int, campo);
+        QFETCH(bool, stops);
+        HolderFixture f;
+        const QString ori = makeCpf(900);
+        const qint64 codigo = f.data.addAdvisor(ori, QStringLiteral("JOSE"));
+        const qint64 rowid = f.data.addHolder(QStringLiteral("ANA"), makeCpf(1), QStringLiteral("Renovado"), ori, codigo);
+        Completude walk(f.dm().database(), &f.validator);
+        QVERIFY(walk.bolsista(rowid)->pendencias.isEmpty());
+        f.dm().database().exec(QStringLiteral("UPDATE ZELTABOL SET %1=?").arg(column), {value});
+
+        // The walk of the whole register and the check of one record agree.
+        const QList<Pendencia> one = walk.bolsista(rowid)->pendencias;
+        const ListaPendencias all = listarPendencias(f.dm().database(), *f.dm().Tb_Bolsistas, *f.dm().Tb_Orientador,
+                                                     &f.validator);
+        QCOMPARE(all.registros.size(), 1);
+        QCOMPARE(all.registros.first().pendencias.size(), one.size());
+        const auto named = std::find_if(one.begin(), one.end(), [&](const Pendencia& p) { return int(p.campo) == campo; });
+        QVERIFY(named != one.end());
+        QCOMPARE(named->impedeGeracao, stops);
+        if (!stops)
+            QCOMPARE(named->mensagem, holderCheckMessage(HolderCheck(check)));
+
+        auto form = openForm(f, false);
+        form->SpeedConfirma->click();
+        QCOMPARE(f.messages.texts(), QStringList{holderCheckMessage(HolderCheck(check))});
+        form->SpeedCancelar->click();
+    }
+
+    // Leaving the CPF box finds a registered holder only by the very CPF typed,
+    // and a holder reopened to mend its CPF is not another holder with it.
+    void cpfLookUpIsExact()
+    {
+        HolderFixture f;
+        const QString ori = makeCpf(900);
+        const qint64 codigo = f.data.addAdvisor(ori, QStringLiteral("JOSE"));
+        f.data.addHolder(QStringLiteral("ANA"), makeCpf(5), QStringLiteral("Novo"), ori, codigo);
+        f.data.addHolder(QStringLiteral("BIA"), makeCpf(3), QStringLiteral("Novo"), ori, codigo);
+
+        auto novo = openForm(f, true);
+        enterHolderCpf(*novo, makeCpf(2));   // BIA's is the nearest
+        QCOMPARE(novo->windowTitle(), QStringLiteral("Novo Bolsista"));
+        QCOMPARE(f.dm().Tb_Bolsistas->state(), Table::State::Insert);
+        novo->SpeedCancelar->click();
+
+        auto form = openForm(f, false);   // ANA, first by name
+        for (const QString& cpf : {makeCpf(5), makeCpf(2), makeCpf(3)}) {
+            form->focoEm(Campo::Cpf);
+            enterHolderCpf(*form, cpf);
+        }
+        QCOMPARE(f.messages.texts(), QStringList{holderText::cpfOfHolder(QStringLiteral("BIA"))});
+        form->SpeedCancelar->click();
     }
 
     void escDoesNotDropTheEntry()

@@ -40,7 +40,7 @@ private slots:
         QCOMPARE(r.code, 0);
         QCOMPARE(r.out, QStringLiteral("UEVE - UNIVERSIDADE ESTADUAL DO VALE DO EXEMPLO (123456789): 12 bolsistas, 6 orientadores "
                                        "recuperados\n"));
-        QVERIFY(r.err.isEmpty());   // a new database: no copy to announce
+        QVERIFY(r.err.isEmpty());   // a new database: no copy to announce, every field read
         QVERIFY(QFile::exists(QDir(data).filePath(QStringLiteral("zelta99.db"))));
 
         // A second import replaces the first and says where the copy went.
@@ -50,6 +50,22 @@ private slots:
         QVERIFY2(again.err.startsWith(QStringLiteral("Cópia de segurança dos dados anteriores: ") +
                                       QDir::toNativeSeparators(QDir(data).filePath(QStringLiteral("backups/zelta99-")))),
                  qPrintable(again.err));
+    }
+
+    void fieldsNotReadAreCounted()
+    {
+        QTemporaryDir tmp;
+        zelta::sample::OldRecord r;
+        r.cpf = zelta::sample::cpfDigits(600000001);
+        r.nome = QStringLiteral("SEM DATA");
+        r.sexo = QStringLiteral("X");
+        r.nascimento = QStringLiteral("31/12/78");
+        const Run run1 = run({QStringLiteral("recuperar"),
+                              write(tmp.path(), zelta::sample::headerBytes({}) + zelta::sample::recordBytes(r)),
+                              QStringLiteral("--dados"), tmp.filePath(QStringLiteral("dados"))});
+        QCOMPARE(run1.code, 0);
+        QCOMPARE(run1.err, QStringLiteral("2 campo(s) do arquivo não puderam ser lidos (1 data(s) de nascimento, 1 "
+                                          "sexo(s)); a verificação do preenchimento indicará os bolsistas.\n"));
     }
 
     void failuresExitWithTwoAndTheMessage()

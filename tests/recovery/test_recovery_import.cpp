@@ -3,10 +3,13 @@
 #include "RecoverySample.h"
 #include "data/RegisterCopies.h"
 #include "exchange/RecoveryImport.h"
+#include "exchange/SubmissionCheck.h"
 #include "platform/db/Table.h"
 #include "platform/system/Error.h"
 #include "support/TestData.h"
 #include "support/Throws.h"
+#include "validation/TVlCpfCgc.h"
+#include "validation/Verificacao.h"
 
 #include <QDir>
 #include <QFile>
@@ -298,10 +301,33 @@ private slots:
         dayFirst.nascimento = QStringLiteral("31/12/78");
         OldRecord monthFirst = holder(100000002, QStringLiteral("MES PRIMEIRO"), 200000001, QStringLiteral("P"));
         monthFirst.nascimento = QStringLiteral("12/31/78");
-        recuperarDados(d.dm(), writeFile(d.dir(), fileOf({dayFirst, monthFirst})), at());
+        OldRecord sexX = holder(100000003, QStringLiteral("SEXO X"), 200000001, QStringLiteral("P"));
+        sexX.sexo = QStringLiteral("X");
+        const RecoveryResult result
+            = recuperarDados(d.dm(), writeFile(d.dir(), fileOf({dayFirst, monthFirst, sexX})), at());
         QVERIFY(d.db().scalar(QStringLiteral("SELECT DATA_NASCIMENTO FROM ZELTABOL WHERE Nome='DIA PRIMEIRO'")).isNull());
         QCOMPARE(d.db().scalar(QStringLiteral("SELECT DATA_NASCIMENTO FROM ZELTABOL WHERE Nome='MES PRIMEIRO'")).toString(),
                  QStringLiteral("1978-12-31"));
+
+        // The summary counts what was not read, and once the holders are
+        // renewed the verification and the pre-check name exactly those.
+        QCOMPARE(result.unreadBirthDates, 1);
+        QCOMPARE(result.unreadSexes, 1);
+        QCOMPARE(camposNaoLidos(result), QStringLiteral("2 campo(s) do arquivo não puderam ser lidos (1 data(s) de "
+                                                        "nascimento, 1 sexo(s)); a verificação do preenchimento "
+                                                        "indicará os bolsistas."));
+        QVERIFY(camposNaoLidos(RecoveryResult()).isEmpty());
+        d.db().exec(QStringLiteral("UPDATE ZELTABOL SET SITUACAO='Renovado'"));
+        TVlCpfCgc validator;
+        Verificacao v(d.dm(), validator);
+        QCOMPARE(v.run(), 2);
+        const QStringList log = v.log();
+        QCOMPARE(log.mid(2, 4), (QStringList{QStringLiteral("..Bolsista DIA PRIMEIRO"),
+                                             QStringLiteral("....Data de Nascimento Inválido"),
+                                             QStringLiteral("..Bolsista SEXO X"), QStringLiteral("....Sexo Inválido")}));
+        QVERIFY(!Verificar_Erro(d.db()));
+        d.db().exec(QStringLiteral("DELETE FROM ZELTABOL WHERE Nome<>'MES PRIMEIRO'"));
+        QVERIFY(Verificar_Erro(d.db()));
     }
 
     void fileEndingAfterItsHeaderLeavesOnlyTheInstitution()

@@ -229,6 +229,28 @@ private slots:
         QVERIFY(!d.dm().Tb_Instituicao->isOpen());
     }
 
+    void fieldsNotReadAreCountedInTheSummary()
+    {
+        TestData d;
+        OldRecord dayFirst = holder(600000003, QStringLiteral("DIA PRIMEIRO"));
+        dayFirst.nascimento = QStringLiteral("31/12/78");
+        const QString file = write(m_driveA.path(), QStringLiteral("DATA.TEX"),
+                                   oldFile(QStringLiteral("X"), QStringLiteral("Y")) + recordBytes(dayFirst));
+        Sessao sessao;
+        sessao.Dm_Dados = &d.dm();
+        TFrm_Recuperar form(sessao);
+        form.show();
+        ModalDriver modals;
+        modals.expect(FileDialogAnswer{file});
+        form.SpeedButton1->click();
+        MessageRecorder messages;
+        form.BitBtn3->click();
+        QCOMPARE(messages.texts(), QStringList{QStringLiteral("1 campo(s) do arquivo não puderam ser lidos (1 data(s) de "
+                                                              "nascimento); a verificação do preenchimento indicará os "
+                                                              "bolsistas.")});
+        QVERIFY(!form.isVisible());
+    }
+
     void failedImportReportsTheErrorAndKeepsTheWindowAndTheData()
     {
         TestData d;

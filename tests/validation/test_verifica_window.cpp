@@ -236,11 +236,11 @@ void TestVerificaWindow::pendingListOpensTheRecord()
     const QString bad = QStringLiteral("123.456.789-00");
     PendenciasView& view = *w.Pendencias;
     QCOMPARE(rows(view), (QStringList{
-                             QStringLiteral("Bolsista|BOLSISTA SEM SEXO|") + makeCpf(3) + QStringLiteral("|Sexo Inválido|Impede"),
-                             QStringLiteral("Orientador|ORIENTADOR SEM TITULO|") + bad + QStringLiteral("|CPF Inválido|"),
-                             QStringLiteral("|||Titulação Inválida|Impede"),
+                             QStringLiteral("Bolsista|BOLSISTA SEM SEXO|") + makeCpf(3) + QStringLiteral("|Sexo Inválido|Sim"),
+                             QStringLiteral("Orientador|ORIENTADOR SEM TITULO|") + bad + QStringLiteral("|CPF Inválido|Não"),
+                             QStringLiteral("|||Titulação Inválida|Sim"),
                              QStringLiteral("Orientador|ORIENTADOR SOZINHO|") + makeCpf(200000003)
-                                 + QStringLiteral("|Orientador não Vinculado a Bolsista|Impede"),
+                                 + QStringLiteral("|Orientador não Vinculado a Bolsista|Sim"),
                          }));
     QCOMPARE(view.LabelPendencias->text(), QStringLiteral("4 pendência(s) em 3 registro(s)"));
 

@@ -99,6 +99,9 @@ private slots:
 
     void pendingProblems();
     void pendingProblemsOnTheCommandLine();
+    void recordsTheAgencyRefusesStopEveryCheck_data();
+    void recordsTheAgencyRefusesStopEveryCheck();
+    void exitStatusCountsOnlyTheVerificationsErrors();
 };
 
 // ------------------------------------------------------------------ checks
@@ -122,7 +125,12 @@ void TestVerificacao::holderChecks_data()
     QTest::newRow("partly typed CPF") << QStringLiteral("123.456.789-0 ") << "F" << date << ok << "1234-5" << n << "1,";
     QTest::newRow("invalid CPF and no sex: only the last") << kBadCpf << "" << date << ok << "1234-5" << n << "2,";
     QTest::newRow("blank sex") << ok << " " << date << ok << "1234-5" << n << "2,";
-    QTest::newRow("empty date is the zero date") << ok << "F" << "" << ok << "1234-5" << n << "";
+    QTest::newRow("sex neither F nor M") << ok << "X" << date << ok << "1234-5" << n << "2,";
+    QTest::newRow("lower-case sex") << ok << "f" << date << ok << "1234-5" << n << "2,";
+    QTest::newRow("no date, or no real date") << ok << "F" << "" << ok << "1234-5" << n << "3,";
+    QTest::newRow("the zero date") << ok << "F" << "30/12/1899" << ok << "1234-5" << n << "3,";
+    QTest::newRow("a date the file writes as blanks") << ok << "F" << "30/12/1999" << ok << "1234-5" << n << "3,";
+    QTest::newRow("the day before") << ok << "F" << "29/12/1899" << ok << "1234-5" << n << "";
     QTest::newRow("short form date") << ok << "F" << "17/05/80" << ok << "1234-5" << n << "";
     QTest::newRow("date of another length") << ok << "F" << "17/5/1980" << ok << "1234-5" << n << "3,";
     QTest::newRow("advisor CPF short") << ok << "F" << date << ok.left(13) << "1234-5" << n << "4,";
@@ -134,6 +142,8 @@ void TestVerificacao::holderChecks_data()
     QTest::newRow("agency blank at 5 allowed") << ok << "F" << date << ok << "1234 5" << n << "";
     QTest::newRow("agency empty") << ok << "F" << date << ok << "" << n << "5,";
     QTest::newRow("no advisor") << ok << "F" << date << ok << "1234-5" << QVariant() << "6,";
+    QTest::newRow("a number no advisor has") << ok << "F" << date << ok << "1234-5" << QVariant(qint64(99)) << "6,";
+    QTest::newRow("blanks for a number") << ok << "F" << date << ok << "1234-5" << QVariant(QStringLiteral("  ")) << "6,";
     QTest::newRow("everything wrong: the last check") << kBadCpf << "" << "1/1/1" << "" << "" << QVariant() << "6,";
 }
 
@@ -147,7 +157,13 @@ void TestVerificacao::holderChecks()
     QFETCH(QVariant, numero);
     QFETCH(QString, code);
     TVlCpfCgc validator;
-    QCOMPARE(codigoErroBolsista({cpf, sexo, nascimento, cpfOrientador, agencia, NumeroOrientador::de(numero)}, validator), code);
+    DadosBolsista b{cpf, sexo, nascimento, cpfOrientador, agencia, NumeroOrientador::de(numero), {}, false};
+    b.numero.registrado = b.numero.numero != 99;   // every advisor number but 99 is in the register
+    QCOMPARE(codigoErroBolsista(b, validator), code);
+    // The pre-check stops the generation on the same fields, apart from the CPF.
+    const Exame e = examinarBolsista(b, nullptr);
+    for (Campo c : {Campo::Sexo, Campo::DataNascimento, Campo::NumeroOrientador})
+        QCOMPARE(e.impedeGeracao(c), examinarBolsista(b, &validator).falhaNaVerificacao(c));
 }
 
 void TestVerificacao::advisorChecks_data()
@@ -189,7 +205,8 @@ void TestVerificacao::advisorChecks()
     QFETCH(bool, temBolsista);
     QFETCH(QStringList, lines);
     TVlCpfCgc validator;
-    const QString code = codigoErroOrientador({cpf, titulacao, chaves[0], chaves[1], chaves[2], area, temBolsista}, validator);
+    const QString code = codigoErroOrientador({cpf, titulacao, chaves[0], chaves[1], chaves[2], area, temBolsista, {}, {}, {}},
+                                              validator);
     QCOMPARE(linhasErroOrientador(code), lines);
 }
 
@@ -688,6 +705,101 @@ void TestVerificacao::pendingProblemsOnTheCommandLine()
                           QStringLiteral("Orientador ORIENTADOR C (") + makeCpf(300000003)
                               + QStringLiteral("): Orientador não Vinculado a Bolsista")}));
     QVERIFY(QDir(out.path()).isEmpty());
+}
+
+// ------------------------------------------------------------------ what the agency refuses
+
+namespace {
+
+// The problems of verificar --json, one "nome|campo|impede" a line; a name
+// that does not come back as it is stored shows as "name mangled".
+QStringList jsonProblems(const QString& text, TestData& data)
+{
+    QStringList got;
+    for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts)) {
+        const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+        const QString nome = o.value(QStringLiteral("nome")).toString();
+        const bool stored = data.db()
+                                .scalar(QStringLiteral("SELECT (SELECT count(*) FROM ZELTABOL WHERE Nome=?1)"
+                                                       " + (SELECT count(*) FROM ZELTAORI WHERE NOME=?1)"),
+                                        {nome})
+                                .toInt() == 1;
+        got << QStringLiteral("%1|%2|%3")
+                   .arg(stored ? nome : QStringLiteral("name mangled"), o.value(QStringLiteral("campo")).toString())
+                   .arg(int(o.value(QStringLiteral("impede_geracao")).toBool()));
+    }
+    return got;
+}
+
+} // namespace
+
+void TestVerificacao::recordsTheAgencyRefusesStopEveryCheck_data()
+{
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("campo");
+    QTest::newRow("no birth date") << "DATA_NASCIMENTO" << QVariant() << "....Data de Nascimento Inválido"
+                                   << "DATA_NASCIMENTO";
+    QTest::newRow("no such day") << "DATA_NASCIMENTO" << QVariant(QStringLiteral("1980-02-31"))
+                                 << "....Data de Nascimento Inválido" << "DATA_NASCIMENTO";
+    QTest::newRow("sex X") << "SEXO" << QVariant(QStringLiteral("X")) << "....Sexo Inválido" << "SEXO";
+    QTest::newRow("number of no advisor") << "NUMERO_ORIENTADOR" << QVariant(qint64(999)) << "....Bolsista sem Orientador"
+                                          << "NUMERO_ORIENTADOR";
+}
+
+void TestVerificacao::recordsTheAgencyRefusesStopEveryCheck()
+{
+    QFETCH(QString, column);
+    QFETCH(QVariant, value);
+    QFETCH(QString, line);
+    QFETCH(QString, campo);
+    TestData data;
+    const QString cpfA = makeCpf(300000001);
+    const qint64 a = data.addAdvisor(cpfA, QStringLiteral("ORIENTADOR A"));
+    data.addHolder(QStringLiteral("COMPLETA"), makeCpf(1), QStringLiteral("Renovado"), cpfA, a);
+    // A backslash and quotes in the name: the JSON must bring it back as stored.
+    const QString nome = QStringLiteral("SILVA \\ \"RECUSADA\"");
+    data.addHolder(nome, makeCpf(2), QStringLiteral("Renovado"), cpfA, a);
+    data.db().exec(QStringLiteral("UPDATE ZELTABOL SET %1=? WHERE CPF=?").arg(column), {value, makeCpf(2)});
+
+    QStringList log;
+    QCOMPARE(runVerification(data, &log), 1);
+    QCOMPARE(log.mid(2, 2), (QStringList{QStringLiteral("..Bolsista ") + nome, line}));
+    QVERIFY(!Verificar_Erro(data.db()));
+
+    QString text;
+    QCOMPARE(cli({QStringLiteral("verificar"), QStringLiteral("--dados"), data.dir()}, &text), 1);
+    QVERIFY(text.contains(line));
+    QCOMPARE(cli({QStringLiteral("verificar"), QStringLiteral("--json"), QStringLiteral("--dados"), data.dir()}, &text), 1);
+    QVERIFY2(jsonProblems(text, data).contains(nome + u'|' + campo + QStringLiteral("|1")), qPrintable(text));
+    QTemporaryDir out;
+    QCOMPARE(cli({QStringLiteral("gerar"), QStringLiteral("--destino"), out.path(), QStringLiteral("--dados"), data.dir()}), 1);
+    QVERIFY(QDir(out.path()).isEmpty());
+}
+
+void TestVerificacao::exitStatusCountsOnlyTheVerificationsErrors()
+{
+    // Problems the verification does not count: a CPF only the pre-check
+    // refuses, a name and different key words only the entry forms ask for.
+    TestData data;
+    const QString cpfA = makeCpf(300000001);
+    const qint64 a = data.addAdvisor(cpfA, QStringLiteral("ORIENTADOR A"));
+    data.db().exec(QStringLiteral("UPDATE ZELTAORI SET P_CHAVE2=P_CHAVE1"));
+    data.addHolder(QStringLiteral("REPETIDO"), QStringLiteral("111.111.111-11"), QStringLiteral("Novo"), cpfA, a);
+    data.addHolder(QString(), makeCpf(3), QStringLiteral("Novo"), cpfA, a);
+    QString text;
+    QCOMPARE(cli({QStringLiteral("verificar"), QStringLiteral("--dados"), data.dir()}, &text), 0);
+    QVERIFY(text.endsWith(linhaFinal(0) + u'\n'));
+    // The list says 1 for what stops the generation, not for the form's name.
+    QCOMPARE(cli({QStringLiteral("verificar"), QStringLiteral("--json"), QStringLiteral("--dados"), data.dir()}, &text), 1);
+    QCOMPARE(jsonProblems(text, data), (QStringList{QStringLiteral("|Nome|0"), QStringLiteral("REPETIDO|CPF|1"),
+                                                    QStringLiteral("ORIENTADOR A|P_CHAVE2|0")}));
+    QTemporaryDir out;
+    QCOMPARE(cli({QStringLiteral("gerar"), QStringLiteral("--destino"), out.path(), QStringLiteral("--dados"), data.dir()}), 1);
+    data.db().exec(QStringLiteral("UPDATE ZELTABOL SET CPF=? WHERE Nome='REPETIDO'"), {makeCpf(4)});
+    QCOMPARE(cli({QStringLiteral("verificar"), QStringLiteral("--json"), QStringLiteral("--dados"), data.dir()}, &text), 0);
+    QCOMPARE(jsonProblems(text, data), (QStringList{QStringLiteral("|Nome|0"), QStringLiteral("ORIENTADOR A|P_CHAVE2|0")}));
 }
 
 QTEST_MAIN(TestVerificacao)

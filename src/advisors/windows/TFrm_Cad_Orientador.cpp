@@ -212,7 +212,11 @@ void TFrm_Cad_Orientador::focoEm(Campo campo)
         if (RadioTitulacao->button(0))
             RadioTitulacao->button(0)->setFocus();
         break;
+    case Campo::Titulo: DBMemoTitulo->setFocus(); break;
     case Campo::PalavraChave: DBEdPalavra1->setFocus(); break;
+    case Campo::Chave1IgualChave2: DBEdPalavra2->setFocus(); break;
+    case Campo::Chave1IgualChave3:
+    case Campo::Chave2IgualChave3: DBEdPalavra3->setFocus(); break;
     case Campo::CodArea: EditArea->setFocus(); break;
     default: DBEdOrientador->setFocus(); break;
     }
@@ -252,8 +256,7 @@ void TFrm_Cad_Orientador::openEdit()
     EditArea->setValue(code);
     EditSubarea->setText(area.field(QStringLiteral("SUBAREA")).asString());
 
-    const QString titulacao = ori.field(QStringLiteral("TITULACAO")).asString();
-    RadioTitulacao->setItemIndex(titulacao == u"D" ? 0 : titulacao == u"M" ? 1 : -1);
+    RadioTitulacao->setItemIndex(titulacaoItem(ori.field(QStringLiteral("TITULACAO")).asString()));
 
     if (ori.field(QStringLiteral("PESQUISADOR")).asString() == u"S") {
         RadioPesquisador->setItemIndex(0);

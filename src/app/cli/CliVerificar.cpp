@@ -65,14 +65,16 @@ int verificar(const QStringList& args, QTextStream& out, QTextStream& err)
         verificacao.setLogSink([&out](const QString& line) { out << line << '\n'; });
     const int errors = verificacao.run();
     dados.Tb_Erro_Bol_Ori->close();
-    if (json) {
-        // Every problem of every record, those that only stop the
-        // generation of the file included.
+    // Every problem of every record: those that only stop the generation of
+    // the file, and those only the entry form refuses, included.
+    if (json)
         writeJson(verificacao.pendencias(), out);
-        out.flush();
-        return verificacao.pendencias().registros.isEmpty() ? 0 : 1;
-    }
     out.flush();
+    // The status is the verification's own verdict; the list says 1 also when
+    // something stops the generation of the file. What only the entry form
+    // asks for is listed, and counts in neither.
+    if (json && !verificacao.pendencias().soImpeditivas().registros.isEmpty())
+        return 1;
     return errors > 0 ? 1 : 0;
 }
 

@@ -182,6 +182,8 @@ void TFrm_Recuperar::BitBtn3Click()
                                              "recuperado; o arquivo danificado foi guardado em %1.")
                                   .arg(QDir::toNativeSeparators(result.backupFile)),
                               this);
+    if (const QString unread = camposNaoLidos(result); !unread.isEmpty())
+        plat::ui::showMessage(unread, this);
     if (result.incompleteTail > 0)
         plat::ui::showMessage(QStringLiteral("O arquivo termina no meio de um registro (%1 caracteres), que não foi recuperado.")
                                   .arg(result.incompleteTail),

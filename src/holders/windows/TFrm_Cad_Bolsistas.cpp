@@ -209,8 +209,7 @@ void TFrm_Cad_Bolsistas::showStoredValues()
 
 void TFrm_Cad_Bolsistas::selectSexo()
 {
-    const QString sexo = m_dm.Tb_Bolsistas->field(QStringLiteral("SEXO")).asString();
-    RadioSexo->setItemIndex(sexo == u"F" ? 0 : sexo == u"M" ? 1 : -1);
+    RadioSexo->setItemIndex(sexoItem(m_dm.Tb_Bolsistas->field(QStringLiteral("SEXO")).asString()));
 }
 
 // Puts the advisor cursor on the advisor record with this CPF and number,
@@ -301,6 +300,7 @@ void TFrm_Cad_Bolsistas::focoEm(Campo campo)
         break;
     case Campo::DataNascimento: DBEdDataNascimento->setFocus(); break;
     case Campo::CodigoAgencia: DBEdAgencia->setFocus(); break;
+    case Campo::Nome: DBEdBolsista->setFocus(); break;
     default: SpeedOrientador->setFocus(); break;   // the advisor is chosen with its button
     }
 }

@@ -23,6 +23,10 @@ namespace zelta {
 
 using plat::db::Table;
 
+namespace {
+const QString kGeracaoHeader = QStringLiteral("Impede a geração");
+} // namespace
+
 // One row per problem; the record's kind, name and CPF only on its first row,
 // so that the rows of a record read as one group.
 class PendenciasView::Model : public QAbstractTableModel {
@@ -78,7 +82,12 @@ public:
         case Nome: return p == 0 ? reg.nome : QString();
         case Cpf: return p == 0 ? reg.cpf : QString();
         case Problema: return pend.resolvida ? pend.mensagem + QStringLiteral(" (resolvida)") : pend.mensagem;
-        case Geracao: return pend.impedeGeracao && !pend.resolvida ? QStringLiteral("Impede") : QString();
+        case Geracao:
+            // Whether the problem stops the generation of the file; one only
+            // the entry form asks for says so, and a solved one says nothing.
+            if (pend.resolvida)
+                return QString();
+            return pend.impedeGeracao ? QStringLiteral("Sim") : QStringLiteral("Não");
         }
         return {};
     }
@@ -92,7 +101,7 @@ public:
         case Nome: return QStringLiteral("Nome");
         case Cpf: return QStringLiteral("CPF");
         case Problema: return QStringLiteral("Pendência");
-        case Geracao: return QStringLiteral("Geração");
+        case Geracao: return kGeracaoHeader;
         }
         return {};
     }
@@ -144,10 +153,11 @@ PendenciasView::PendenciasView(Sessao& sessao, bool soImpeditivas, QWidget* pare
     GridPendencias->setColumnWidth(Model::Registro, fm.horizontalAdvance(QStringLiteral("Orientador")) + pad);
     GridPendencias->setColumnWidth(Model::Cpf, fm.horizontalAdvance(QStringLiteral("000.000.000-00")) + pad);
     GridPendencias->setColumnWidth(Model::Problema, fm.horizontalAdvance(QStringLiteral("Orientador não Vinculado a Bolsista")) + pad);
-    GridPendencias->setColumnWidth(Model::Geracao, fm.horizontalAdvance(QStringLiteral("Geração")) + pad);
+    GridPendencias->setColumnWidth(Model::Geracao, fm.horizontalAdvance(kGeracaoHeader) + pad);
     GridPendencias->setMinimumWidth(fm.horizontalAdvance(u'M') * 12 + 4 * pad
-                                    + fm.horizontalAdvance(QStringLiteral("Orientador000.000.000-00Geração"
-                                                                          "Orientador não Vinculado a Bolsista")));
+                                    + fm.horizontalAdvance(QStringLiteral("Orientador000.000.000-00"
+                                                                          "Orientador não Vinculado a Bolsista")
+                                                           + kGeracaoHeader));
     GridPendencias->installEventFilter(this);
 
     BitBtnCorrigir = new QPushButton(QStringLiteral("Corrigir"), this);
