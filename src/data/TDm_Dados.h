@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/RegisterRepair.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
@@ -20,7 +21,8 @@ namespace zelta {
 // A file is accepted (schema version, tables, SQLite's quick check) before
 // anything is written to it; a foreign, newer or damaged file keeps every
 // byte. Damage confined to indexes is repaired after a copy of the file was
-// kept, and the user is told through notices.
+// kept, and the user is told through notices. Where a table and its indexes
+// disagree, the newest sound copy decides; without proof the file is refused.
 class TDm_Dados : public QObject {
     Q_OBJECT
 public:
@@ -105,6 +107,13 @@ private:
     void upgrade(plat::db::Database& db, int from);
     void acceptSchema(plat::db::Database& db, const QString& filePath) const;
     void repairOrRefuse(plat::db::Database& db, const QStringList& problems);
+    // Repairs a scratch copy of the register, or throws plat::Error of kind
+    // Damaged when the repair cannot be proven to keep every record.
+    struct Repaired {
+        QStringList restored;   // records whose cells were taken from the copy
+        SoundCopy copy;         // the copy consulted, when one was
+    };
+    Repaired repairScratch(const QString& path, const QString& problem) const;
     QString damagedMessage(const QString& problem) const;
 
     QString m_dir;
