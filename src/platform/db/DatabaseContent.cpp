@@ -6,6 +6,7 @@
 
 #include <QSet>
 
+#include <algorithm>
 #include <optional>
 
 namespace plat::db {
@@ -24,6 +25,35 @@ QStringList textColumn(const Database& db, const QString& sql, const QVariantLis
     return out;
 }
 
+// The statement reads every value from the index's own entries: the engine's
+// program opens the index and never reads a column of the table nor seeks a
+// row in it. (An index over stored generated columns is not reported as
+// covering, yet its scan reads the index alone.)
+bool readsIndexAlone(const Database& db, const QString& sql, const QString& index)
+{
+    const qint64 root = db.scalar(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE type='index' AND name=?"), {index})
+                            .toLongLong();
+    struct Op {
+        QString code;
+        qint64 p1, p2;
+    };
+    QList<Op> program;
+    Statement explain = db.prepare(QStringLiteral("EXPLAIN ") + sql);
+    while (explain.step())
+        program.append({explain.text(1), explain.int64(2), explain.int64(3)});
+    qint64 cursor = -1;
+    for (const Op& op : std::as_const(program))
+        if (op.code == QStringLiteral("OpenRead") && op.p2 == root)
+            cursor = op.p1;
+    if (cursor < 0)
+        return false;
+    static const QStringList seeks{QStringLiteral("SeekRowid"), QStringLiteral("NotExists"), QStringLiteral("NotFound"),
+                                   QStringLiteral("Found"), QStringLiteral("Rowid"), QStringLiteral("FinishSeek")};
+    return std::none_of(program.cbegin(), program.cend(), [&](const Op& op) {
+        return (op.code == QStringLiteral("Column") && op.p1 != cursor) || seeks.contains(op.code);
+    });
+}
+
 // The entries of one index, read from the index alone; empty optional when the
 // engine would not scan the index by itself (a partial index) or a page of it
 // cannot be read.
@@ -36,11 +66,7 @@ std::optional<QMultiMap<qint64, QVariantList>> indexEntries(const Database& db, 
     const QString sql = QStringLiteral("SELECT rowid, %1 FROM %2 INDEXED BY %3")
                             .arg(quoted.join(u','), quotedName(table), quotedName(index));
     try {
-        bool covering = false;
-        Statement plan = db.prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
-        while (plan.step())
-            covering = covering || plan.text(3).contains(QStringLiteral("COVERING INDEX ") + index);
-        if (!covering)
+        if (!readsIndexAlone(db, sql, index))
             return std::nullopt;
         QMultiMap<qint64, QVariantList> entries;
         Statement st = db.prepare(sql);
