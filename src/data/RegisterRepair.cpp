@@ -140,7 +140,10 @@ bool RepairPlan::confirmedByIndex(const QString& table, qint64 rowid, const QStr
     for (const IndexComparison::Compared& index : m_comparison.compared) {
         if (index.table != table)
             continue;
-        const int position = index.columns.indexOf(column);
+        qsizetype position = -1;
+        for (qsizetype i = 0; i < index.columns.size() && position < 0; ++i)
+            if (index.columns[i].compare(column, Qt::CaseInsensitive) == 0)
+                position = i;
         if (position < 0)
             continue;
         bool agrees = true;   // no mismatch for the row: the entry holds what the row holds

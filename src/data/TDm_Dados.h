@@ -46,7 +46,10 @@ public:
 
     // SQLite's full check of the register, before the submission file is
     // written and before a verification. Damage confined to indexes is
-    // repaired (a notice tells so); other damage throws plat::Error of kind Damaged.
+    // repaired (a notice tells so); where a table row and its index entries
+    // disagree, the newest sound copy settles it (its value restored, and the
+    // notice names the records and the copy) or the file is refused. Other
+    // damage throws plat::Error of kind Damaged.
     void checkRegister();
     // The same for the problems of a check already run (none: nothing to do).
     void repairIfDamaged(const QStringList& problems);

@@ -115,11 +115,13 @@ QString closedRegister(TestData& d)
 }
 
 
-// Changes one character of a text stored in a row of a table (a leaf page of
-// a table b-tree, kind 0x0d), leaving the indexes as they were; the file must
-// be closed. occurrence: which of the row's copies of the text (-1: the last,
-// for a stored sort column after the name). Returns the text as it now reads.
-QString changeInTablePage(const QString& file, const QString& text, int at, QChar to, int occurrence = 0)
+// Changes one character of a text stored in the leaf pages of one kind
+// (0x0d: rows of a table; 0x0a: entries of an index), leaving the other pages
+// as they were; the file must be closed. occurrence: which of those copies of
+// the text (-1: the last, a stored sort column after the name; kEvery: all).
+// Returns the text as it now reads.
+constexpr int kEvery = -2;
+QString changeStored(const QString& file, const QString& text, int at, QChar to, quint8 pageKind = 0x0d, int occurrence = 0)
 {
     QByteArray bytes = bytesOf(file);
     const int pageSize = (quint8(bytes[16]) << 8) | quint8(bytes[17]);
@@ -127,12 +129,15 @@ QString changeInTablePage(const QString& file, const QString& text, int at, QCha
     QList<qint64> found;
     for (qint64 i = bytes.indexOf(needle); i >= 0; i = bytes.indexOf(needle, i + 1)) {
         const qint64 page = i / pageSize;
-        if (quint8(bytes[page * pageSize + (page == 0 ? 100 : 0)]) == 0x0d)
+        if (quint8(bytes[page * pageSize + (page == 0 ? 100 : 0)]) == pageKind)
             found << i;
     }
     if (found.isEmpty())
-        qFatal("%s is not in a table page", qPrintable(text));
-    bytes[found.value(occurrence < 0 ? found.size() - 1 : occurrence) + at] = char(to.unicode());
+        qFatal("%s is not in a page of that kind", qPrintable(text));
+    if (occurrence != kEvery)
+        found = {found.value(occurrence < 0 ? found.size() - 1 : occurrence)};
+    for (qint64 i : std::as_const(found))
+        bytes[i + at] = char(to.unicode());
     writeBytes(file, bytes);
     QString changed = text;
     changed[at] = to;
@@ -332,7 +337,7 @@ private slots:
         const QString cpf = makeCpf(100000007);
         const QString file = closedRegister(d);
         const QByteArray sound = bytesOf(file);
-        const QString changed = changeInTablePage(file, cpf, 1, cpf[1] == u'9' ? u'0' : QChar(cpf[1].unicode() + 1));
+        const QString changed = changeStored(file, cpf, 1, cpf[1] == u'9' ? u'0' : QChar(cpf[1].unicode() + 1));
         const QByteArray damaged = bytesOf(file);
         QTemporaryDir dest;
         const QStringList gerar{QStringLiteral("gerar"), QStringLiteral("--destino"), dest.path(), QStringLiteral("--dados"), d.dir()};
@@ -377,13 +382,39 @@ private slots:
         QCOMPARE(d.count(QStringLiteral("ZELTABOL")), 12);
     }
 
+    void theCopyDecidesBetweenATableAndIndexesThatAllDisagree()
+    {
+        TestData d;
+        fill(d, 320);
+        const QString copy = RegisterCopies::take(d.db(), d.dir()).path;
+        const QString later = makeCpf(700000001);
+        d.addHolder(QStringLiteral("CHEGOU DEPOIS DA COPIA"), later);
+        const QString cpf = makeCpf(100000011);
+        QString file = closedRegister(d);
+        // Every index entry says another CPF; the copy holds the table's: the
+        // indexes were wrong, and rebuilding them loses nothing.
+        changeStored(file, cpf, 4, cpf[4] == u'9' ? u'0' : QChar(cpf[4].unicode() + 1), 0x0a, kEvery);
+        const zelta::test::CliRun v = run({QStringLiteral("verificar"), QStringLiteral("--dados"), d.dir()});
+        QVERIFY2(v.code != 2 && v.err.contains(QStringLiteral("nenhum registro foi perdido")), qPrintable(v.err));
+        QCOMPARE(d.db().scalar(QStringLiteral("SELECT count(*) FROM ZELTABOL WHERE CPF=?"), {cpf}).toInt(), 1);
+
+        // A row the copy does not hold cannot be settled: refused, naming the
+        // holder and the copy to restore.
+        file = closedRegister(d);
+        const QString changed = changeStored(file, later, 0, u'9');
+        const zelta::test::CliRun r = run({QStringLiteral("verificar"), QStringLiteral("--dados"), d.dir()});
+        QVERIFY2(r.code == 2 && r.err.contains(QStringLiteral("CHEGOU DEPOIS DA COPIA")) && r.err.contains(changed)
+                     && r.err.contains(QDir::toNativeSeparators(copy)),
+                 qPrintable(r.err));
+    }
+
     void damagedSortColumnIsComputedAgainFromTheName()
     {
         TestData d;
         fill(d, 200);
         const QString file = closedRegister(d);
         // The stored sort key of holder 5 says 00095: it would sort after 00094.
-        changeInTablePage(file, QStringLiteral("BOLSISTA 00005 CAO"), 12, u'9', -1);
+        changeStored(file, QStringLiteral("BOLSISTA 00005 CAO"), 12, u'9', 0x0d, -1);
         const zelta::test::CliRun v = run({QStringLiteral("verificar"), QStringLiteral("--dados"), d.dir()});
         QVERIFY2(v.code != 2 && v.err.contains(QStringLiteral("nenhum registro foi perdido")), qPrintable(v.err));
         QStringList names;
