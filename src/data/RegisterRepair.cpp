@@ -87,8 +87,17 @@ void RepairPlan::settleRow(const TableContent& table, qint64 rowid, const QList<
     const auto row = table.rows.constFind(rowid);
     QString record = describeRecord(table, rowid);
     if (row == table.rows.cend()) {
-        // An index points to a row the table does not hold: nothing proves
+        // An index points to a row the table does not hold. Another index
+        // without an entry for it confirms the table (the entry is a stray
+        // one, as a broken index page may leave); otherwise nothing proves
         // either one.
+        const bool stray = std::any_of(m_comparison.compared.cbegin(), m_comparison.compared.cend(), [&](const auto& index) {
+            return index.table == table.name && std::none_of(mismatches.cbegin(), mismatches.cend(), [&](const IndexMismatch& m) {
+                       return m.index == index.index;
+                   });
+        });
+        if (stray)
+            return;
         m_unsettled << QStringLiteral("%1 (o índice %2 tem um registro %3 que a tabela não tem)")
                            .arg(table.name, mismatches.first().index)
                            .arg(rowid);

@@ -408,6 +408,33 @@ private slots:
                  qPrintable(r.err));
     }
 
+    void strayIndexEntryGoesWhenAnotherIndexConfirmsTheTable()
+    {
+        TestData d;
+        fill(d, 50);
+        const QStringList rows = dump(d.db());
+        const QString file = closedRegister(d);
+        // The CPF index takes the b-tree of an index over the same rows and one
+        // more (record 900), which the table and the other indexes lack.
+        {
+            Database raw;
+            raw.open(file, false);
+            raw.exec(QStringLiteral("CREATE TABLE OUTRA AS SELECT rowid AS r, CPF FROM ZELTABOL"));
+            raw.exec(QStringLiteral("INSERT INTO OUTRA VALUES (900, '999.999.999-99')"));
+            raw.exec(QStringLiteral("CREATE TABLE ESPELHO (CPF TEXT)"));
+            raw.exec(QStringLiteral("CREATE INDEX ESPELHO_CPF ON ESPELHO (CPF)"));
+            raw.exec(QStringLiteral("INSERT INTO ESPELHO (rowid, CPF) SELECT r, CPF FROM OUTRA"));
+            const QVariant mine = raw.scalar(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name='ZELTABOL_CPF'"));
+            const QVariant other = raw.scalar(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name='ESPELHO_CPF'"));
+            raw.exec(QStringLiteral("PRAGMA writable_schema=ON"));
+            raw.exec(QStringLiteral("UPDATE sqlite_master SET rootpage=? WHERE name='ZELTABOL_CPF'"), {other});
+            raw.exec(QStringLiteral("UPDATE sqlite_master SET rootpage=? WHERE name='ESPELHO_CPF'"), {mine});
+        }
+        const zelta::test::CliRun v = run({QStringLiteral("verificar"), QStringLiteral("--dados"), d.dir()});
+        QVERIFY2(v.code != 2 && v.err.contains(QStringLiteral("nenhum registro foi perdido")), qPrintable(v.err));
+        QCOMPARE(dump(d.db()), rows);
+    }
+
     void damagedSortColumnIsComputedAgainFromTheName()
     {
         TestData d;
