@@ -2,6 +2,7 @@
 
 #include "data/AreaTree.h"
 #include "data/RegisterCopies.h"
+#include "data/RegisterRepair.h"
 #include "platform/system/Error.h"
 #include "platform/system/PrivateFiles.h"
 
@@ -11,6 +12,7 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <optional>
 
 using namespace plat::db;
 using plat::Error;
@@ -292,11 +294,81 @@ void TDm_Dados::openDatabase(Database& db)
     }
 }
 
+namespace {
+
+// A list of records for a message: the first twenty, and how many more.
+QString recordList(const QStringList& records)
+{
+    constexpr int kShown = 20;
+    QString out = records.mid(0, kShown).join(QStringLiteral("; "));
+    if (records.size() > kShown)
+        out += QStringLiteral("; e mais %1").arg(records.size() - kShown);
+    return out;
+}
+
+} // namespace
+
+TDm_Dados::Repaired TDm_Dados::repairScratch(const QString& path, const QString& problem) const
+{
+    // What the tables and the indexes say, each read on its own: the tables
+    // row by row, each index from its entries alone.
+    QList<TableContent> before;
+    IndexComparison comparison;
+    try {
+        Database raw;
+        raw.openReadOnly(path);
+        before = raw.readContent();
+        comparison = raw.compareIndexes(before);
+    } catch (const Error&) {
+        throw Error::damaged(damagedMessage(problem));
+    }
+    Repaired out;
+    std::optional<QList<TableContent>> copyContent;
+    bool looked = false;
+    const auto copy = [&]() -> const QList<TableContent>* {
+        if (!looked) {
+            looked = true;
+            out.copy = newestSoundCopy(m_dir);
+            try {
+                if (!out.copy.path.isEmpty()) {
+                    Database raw;
+                    raw.openReadOnly(out.copy.path);
+                    copyContent = raw.readContent();
+                }
+            } catch (const Error&) {
+                // A copy that cannot be read proves nothing.
+            }
+        }
+        return copyContent ? &*copyContent : nullptr;
+    };
+    const RepairPlan plan(before, comparison, copy);
+    if (!plan.unsettled().isEmpty())
+        throw Error::damaged(damagedMessage(QStringLiteral("as tabelas e os índices não dizem o mesmo, e não há como saber "
+                                                           "qual está certo, nos registros: %1")
+                                                .arg(recordList(plan.unsettled()))));
+    if (!Database::rebuildIndexes(path, plan.changes()).isEmpty())
+        throw Error::damaged(damagedMessage(problem));
+    // Every row of every table after the repair against the row before.
+    QStringList changed;
+    try {
+        Database raw;
+        raw.openReadOnly(path);
+        changed = plan.unexplained(raw.readContent());
+    } catch (const Error& e) {
+        changed << e.message();
+    }
+    if (!changed.isEmpty())
+        throw Error::damaged(damagedMessage(QStringLiteral("a reparação mudaria os registros: %1").arg(recordList(changed))));
+    out.restored = plan.restored();
+    return out;
+}
+
 void TDm_Dados::repairOrRefuse(Database& db, const QStringList& problems)
 {
-    // The indexes are rebuilt on a scratch copy; the register takes the
-    // repaired content only when the whole file then checks sound, and only
-    // after a copy of it as it was is kept.
+    // The repair is worked out and done on a scratch copy; the register takes
+    // the repaired content only when the whole file then checks sound and
+    // every row was compared with what it held before, and only after a copy
+    // of it as it was is kept.
     QTemporaryFile scratch(RegisterCopies::scratchTemplate(m_dir, QStringLiteral("reparo")) + QStringLiteral(".db"));
     if (!scratch.open())
         throw Error::damaged(damagedMessage(problems.first()));
@@ -307,32 +379,39 @@ void TDm_Dados::repairOrRefuse(Database& db, const QStringList& problems)
     } catch (const Error&) {
         throw Error::damaged(damagedMessage(problems.first()));
     }
-    if (!Database::rebuildIndexes(scratch.fileName()).isEmpty())
-        throw Error::damaged(damagedMessage(problems.first()));
+    const Repaired repaired = repairScratch(scratch.fileName(), problems.first());
     const QString kept = RegisterCopies::keepDamaged(db, m_dir, QDateTime::currentDateTime(), CopyReason::BeforeRepair);
     db.restoreFrom(scratch.fileName());
     const QStringList left = db.checkIntegrity(false);
     if (!left.isEmpty())
         throw Error::damaged(damagedMessage(left.first()));
-    m_notices << QStringLiteral("Os índices do arquivo de dados %1 estavam danificados e foram refeitos a partir das "
-                                "tabelas; nenhum registro foi perdido. O arquivo como estava foi guardado em %2")
-                     .arg(QDir::toNativeSeparators(databaseFile()), QDir::toNativeSeparators(kept));
+    const QString file = QDir::toNativeSeparators(databaseFile());
+    if (repaired.restored.isEmpty()) {
+        m_notices << QStringLiteral("Os índices do arquivo de dados %1 estavam danificados e foram refeitos a partir das "
+                                    "tabelas; nenhum registro foi perdido. O arquivo como estava foi guardado em %2")
+                         .arg(file, QDir::toNativeSeparators(kept));
+        return;
+    }
+    m_notices << QStringLiteral("O arquivo de dados %1 estava danificado e foi reparado. Nos registros a seguir a tabela "
+                                "não dizia o mesmo que os índices, e a cópia de segurança %2, de %3, confirmou o que os "
+                                "índices guardavam; o valor da cópia foi restaurado: %4. Os demais registros foram "
+                                "comparados um a um e não mudaram. O arquivo como estava foi guardado em %5")
+                     .arg(file, QDir::toNativeSeparators(repaired.copy.path),
+                          repaired.copy.taken.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")), recordList(repaired.restored),
+                          QDir::toNativeSeparators(kept));
 }
 
 QString TDm_Dados::damagedMessage(const QString& problem) const
 {
     QString message = QStringLiteral("O arquivo de dados %1 está danificado (%2) e não foi alterado. ")
                           .arg(QDir::toNativeSeparators(databaseFile()), problem);
-    const QList<RegisterCopy> copies = RegisterCopies::describe(m_dir);
-    for (int i = 0; i < copies.size(); ++i) {
-        if (!copies[i].sound)
-            continue;
+    // Only a copy that passes the full check is offered.
+    const SoundCopy copy = newestSoundCopy(m_dir);
+    if (!copy.path.isEmpty())
         return message + QStringLiteral("A cópia de segurança sã mais recente é %1, de %2. Para restaurá-la, use "
                                         "\"Cópias de Segurança...\" no menu Arquivo, ou o comando: zelta99 restaurar %3")
-                             .arg(QDir::toNativeSeparators(copies[i].path),
-                                  copies[i].taken.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")))
-                             .arg(i + 1);
-    }
+                             .arg(QDir::toNativeSeparators(copy.path), copy.taken.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")))
+                             .arg(copy.position);
     return message + QStringLiteral("Não há cópia de segurança sã. Recupere os dados do arquivo do ano anterior "
                                     "(\"Recuperar dados do Zelta 1999\" no menu Arquivo, ou o comando: zelta99 "
                                     "recuperar ARQUIVO), que monta um arquivo de dados novo");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/RegisterRepair.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
@@ -20,8 +21,10 @@ namespace zelta {
 // A file is accepted (schema version, tables and their columns, SQLite's
 // quick check) before anything is written to it; a foreign, newer or damaged
 // file keeps every byte, its journal or log included, and an empty file
-// beside copies of the register is damaged, not new. Damage confined to indexes is repaired after a copy of the file was
-// kept, and the user is told through notices.
+// beside copies of the register is damaged, not new. Damage confined to
+// indexes is repaired after a copy of the file was kept, and the user is told
+// through notices. Where a table and its indexes disagree, the newest sound
+// copy decides; without proof the file is refused.
 class TDm_Dados : public QObject {
     Q_OBJECT
 public:
@@ -45,7 +48,10 @@ public:
 
     // SQLite's full check of the register, before the submission file is
     // written and before a verification. Damage confined to indexes is
-    // repaired (a notice tells so); other damage throws plat::Error of kind Damaged.
+    // repaired (a notice tells so); where a table row and its index entries
+    // disagree, the newest sound copy settles it (its value restored, and the
+    // notice names the records and the copy) or the file is refused. Other
+    // damage throws plat::Error of kind Damaged.
     void checkRegister();
     // The same for the problems of a check already run (none: nothing to do).
     void repairIfDamaged(const QStringList& problems);
@@ -116,6 +122,13 @@ private:
     // The schema version, the tables and their columns.
     void acceptSchema(plat::db::Database& db, const QString& filePath) const;
     void repairOrRefuse(plat::db::Database& db, const QStringList& problems);
+    // Repairs a scratch copy of the register, or throws plat::Error of kind
+    // Damaged when the repair cannot be proven to keep every record.
+    struct Repaired {
+        QStringList restored;   // records whose cells were taken from the copy
+        SoundCopy copy;         // the copy consulted, when one was
+    };
+    Repaired repairScratch(const QString& path, const QString& problem) const;
     QString damagedMessage(const QString& problem) const;
 
     QString m_dir;

@@ -38,6 +38,37 @@ namespace {
 
 const auto run = zelta::test::runCommand;
 
+// Changes one character of a text stored in the leaf pages of one kind
+// (0x0d: rows of a table; 0x0a: entries of an index), leaving the other pages
+// as they were; the file must be closed. occurrence: which of those copies of
+// the text (-1: the last, a stored sort column after the name; kEvery: all).
+// Returns the text as it now reads.
+constexpr int kEvery = -2;
+QString changeStored(const QString& file, const QString& text, int at, QChar to, quint8 pageKind = 0x0d, int occurrence = 0)
+{
+    QByteArray bytes = bytesOf(file);
+    const int pageSize = (quint8(bytes[16]) << 8) | quint8(bytes[17]);
+    const QByteArray needle = text.toUtf8();
+    QList<qint64> found;
+    for (qint64 i = bytes.indexOf(needle); i >= 0; i = bytes.indexOf(needle, i + 1)) {
+        const qint64 page = i / pageSize;
+        if (quint8(bytes[page * pageSize + (page == 0 ? 100 : 0)]) == pageKind)
+            found << i;
+    }
+    if (found.isEmpty())
+        qFatal("%s is not in a page of that kind", qPrintable(text));
+    if (occurrence != kEvery)
+        found = {found.value(occurrence < 0 ? found.size() - 1 : occurrence)};
+    for (qint64 i : std::as_const(found))
+        bytes[i + at] = char(to.unicode());
+    writeBytes(file, bytes);
+    QString changed = text;
+    changed[at] = to;
+    return changed;
+}
+
+QString digits(QString cpf) { return cpf.remove(u'.').remove(u'-'); }
+
 } // namespace
 
 class TestRegister : public QObject {
@@ -264,6 +295,153 @@ private slots:
             QCOMPARE(QFileInfo(target).size(), 12 + 518 * 600);
         else
             QVERIFY2(!QFile::exists(target), qPrintable(r2.err));
+    }
+
+    void changedCpfInATablePageIsRefusedOrRestoredFromASoundCopy()
+    {
+        TestData d;
+        fill(d, 320);
+        const QString cpf = makeCpf(100000007);
+        const QString file = closedRegister(d);
+        const QByteArray sound = bytesOf(file);
+        const QString changed = changeStored(file, cpf, 1, cpf[1] == u'9' ? u'0' : QChar(cpf[1].unicode() + 1));
+        const QByteArray damaged = bytesOf(file);
+        QTemporaryDir dest;
+        const QStringList gerar{QStringLiteral("gerar"), QStringLiteral("--destino"), dest.path(), QStringLiteral("--dados"), d.dir()};
+        const QString target = QDir(dest.path()).filePath(QStringLiteral("12345678.htm"));
+
+        // Only the full check sees this damage (the quick one passes), and
+        // with no copy to settle it the verification and the generation
+        // refuse, naming the holder; no page of the file changes.
+        const zelta::test::CliRun v = run({QStringLiteral("verificar"), QStringLiteral("--dados"), d.dir()});
+        QVERIFY2(v.code == 2 && v.err.contains(QStringLiteral("BOLSISTA 00007")) && v.err.contains(changed), qPrintable(v.err));
+        QVERIFY(!v.err.contains(QStringLiteral("nenhum registro foi perdido")));
+        const zelta::test::CliRun g = run(gerar);
+        QVERIFY2(g.code == 2 && !QFile::exists(target), qPrintable(g.err));
+        QCOMPARE(bytesOf(file).mid(100), damaged.mid(100));
+
+        // A sound copy holding the value the indexes hold proves the table's
+        // cell damaged: its value is restored and said so, never "nothing lost".
+        writeBytes(file, sound);
+        const QString copy = RegisterCopies::take(d.db(), d.dir()).path;
+        d.db().close();
+        writeBytes(file, damaged);
+        const zelta::test::CliRun g2 = run(gerar);
+        QVERIFY2(g2.code == 0, qPrintable(g2.err));
+        QVERIFY2(g2.err.contains(QDir::toNativeSeparators(copy)) && g2.err.contains(changed), qPrintable(g2.err));
+        QVERIFY(!g2.err.contains(QStringLiteral("nenhum registro foi perdido")));
+        const QByteArray written = bytesOf(target);
+        QVERIFY(written.contains(digits(cpf).toLatin1()) && !written.contains(digits(changed).toLatin1()));
+        QCOMPARE(d.db().scalar(QStringLiteral("SELECT count(*) FROM ZELTABOL WHERE CPF=?"), {cpf}).toInt(), 1);
+        // The register as it was is kept, page for page (the header aside).
+        const QDir folder(RegisterCopies::folder(d.dir()));
+        const QStringList kept = folder.entryList({QStringLiteral("*-danificado.db")});
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(bytesOf(folder.filePath(kept.first())).mid(100), damaged.mid(100));
+
+        // A recovery into the damaged register builds a new one instead.
+        d.db().close();
+        writeBytes(file, damaged);
+        QFile::remove(copy);
+        const QString exampleTex = qEnvironmentVariable("ZELTA_SOURCE_DIR") + QStringLiteral("/resources/exemplo/EXEMPLO.TEX");
+        const zelta::test::CliRun r = run({QStringLiteral("recuperar"), exampleTex, QStringLiteral("--dados"), d.dir()});
+        QVERIFY2(r.code == 0 && r.err.contains(QStringLiteral("estava danificado")), qPrintable(r.err));
+        QCOMPARE(d.count(QStringLiteral("ZELTABOL")), 12);
+    }
+
+    void theCopyDecidesBetweenATableAndIndexesThatAllDisagree()
+    {
+        TestData d;
+        fill(d, 320);
+        const QString copy = RegisterCopies::take(d.db(), d.dir()).path;
+        const QString later = makeCpf(700000001);
+        d.addHolder(QStringLiteral("CHEGOU DEPOIS DA COPIA"), later);
+        const QString cpf = makeCpf(100000011);
+        QString file = closedRegister(d);
+        // Every index entry says another CPF; the copy holds the table's: the
+        // indexes were wrong, and rebuilding them loses nothing.
+        changeStored(file, cpf, 4, cpf[4] == u'9' ? u'0' : QChar(cpf[4].unicode() + 1), 0x0a, kEvery);
+        const zelta::test::CliRun v = run({QStringLiteral("verificar"), QStringLiteral("--dados"), d.dir()});
+        QVERIFY2(v.code != 2 && v.err.contains(QStringLiteral("nenhum registro foi perdido")), qPrintable(v.err));
+        QCOMPARE(d.db().scalar(QStringLiteral("SELECT count(*) FROM ZELTABOL WHERE CPF=?"), {cpf}).toInt(), 1);
+
+        // A row the copy does not hold cannot be settled: refused, naming the
+        // holder and the copy to restore.
+        file = closedRegister(d);
+        const QString changed = changeStored(file, later, 0, u'9');
+        const zelta::test::CliRun r = run({QStringLiteral("verificar"), QStringLiteral("--dados"), d.dir()});
+        QVERIFY2(r.code == 2 && r.err.contains(QStringLiteral("CHEGOU DEPOIS DA COPIA")) && r.err.contains(changed)
+                     && r.err.contains(QDir::toNativeSeparators(copy)),
+                 qPrintable(r.err));
+    }
+
+    void strayIndexEntryGoesWhenAnotherIndexConfirmsTheTable()
+    {
+        TestData d;
+        fill(d, 50);
+        const QStringList rows = dump(d.db());
+        const QString file = closedRegister(d);
+        // The CPF index takes the b-tree of an index over the same rows and one
+        // more (record 900), which the table and the other indexes lack.
+        {
+            Database raw;
+            raw.open(file, false);
+            raw.exec(QStringLiteral("CREATE TABLE OUTRA AS SELECT rowid AS r, CPF FROM ZELTABOL"));
+            raw.exec(QStringLiteral("INSERT INTO OUTRA VALUES (900, '999.999.999-99')"));
+            raw.exec(QStringLiteral("CREATE TABLE ESPELHO (CPF TEXT)"));
+            raw.exec(QStringLiteral("CREATE INDEX ESPELHO_CPF ON ESPELHO (CPF)"));
+            raw.exec(QStringLiteral("INSERT INTO ESPELHO (rowid, CPF) SELECT r, CPF FROM OUTRA"));
+            const QVariant mine = raw.scalar(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name='ZELTABOL_CPF'"));
+            const QVariant other = raw.scalar(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name='ESPELHO_CPF'"));
+            raw.exec(QStringLiteral("PRAGMA writable_schema=ON"));
+            raw.exec(QStringLiteral("UPDATE sqlite_master SET rootpage=? WHERE name='ZELTABOL_CPF'"), {other});
+            raw.exec(QStringLiteral("UPDATE sqlite_master SET rootpage=? WHERE name='ESPELHO_CPF'"), {mine});
+        }
+        const zelta::test::CliRun v = run({QStringLiteral("verificar"), QStringLiteral("--dados"), d.dir()});
+        QVERIFY2(v.code != 2 && v.err.contains(QStringLiteral("nenhum registro foi perdido")), qPrintable(v.err));
+        QCOMPARE(dump(d.db()), rows);
+    }
+
+    void damagedSortColumnIsComputedAgainFromTheName()
+    {
+        TestData d;
+        fill(d, 200);
+        const QString file = closedRegister(d);
+        // The stored sort key of holder 5 says 00095: it would sort after 00094.
+        changeStored(file, QStringLiteral("BOLSISTA 00005 CAO"), 12, u'9', 0x0d, -1);
+        const zelta::test::CliRun v = run({QStringLiteral("verificar"), QStringLiteral("--dados"), d.dir()});
+        QVERIFY2(v.code != 2 && v.err.contains(QStringLiteral("nenhum registro foi perdido")), qPrintable(v.err));
+        QStringList names;
+        Statement st = d.db().prepare(QStringLiteral("SELECT Nome FROM ZELTABOL INDEXED BY ZELTABOL_Nome_CPF ORDER BY ORD_NOME"));
+        while (st.step())
+            names << st.text(0);
+        QStringList sorted = names;
+        std::sort(sorted.begin(), sorted.end());
+        QCOMPARE(names.size(), 200);
+        QCOMPARE(names, sorted);
+        QVERIFY(d.db().checkIntegrity(false).isEmpty());
+    }
+
+    void aCheckThatCannotRunNeverCallsTheFileSound()
+    {
+        QTemporaryDir tmp;
+        const QString garbage = tmp.filePath(QStringLiteral("lixo.db"));
+        writeBytes(garbage, QByteArray(8192, 'x'));   // the check cannot even be prepared
+        QVERIFY(!Database::checkFile(garbage, false).isEmpty());
+        QVERIFY(!Database::checkFile(garbage, true).isEmpty());
+
+        // The check stops with an error: another program holds the file.
+        TestData d;
+        fill(d, 5);
+        const QString file = closedRegister(d);
+        Database checker;
+        checker.openReadOnly(file);
+        checker.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        Database holder;
+        holder.open(file, false);
+        holder.exec(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE"));
+        holder.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+        QVERIFY(!checker.checkIntegrity(false).isEmpty());
     }
 
     void damagedTableIsRefusedNamingTheNewestCopyThenRestored()

@@ -77,6 +77,31 @@ QStringList runCheck(sqlite3* db, bool quick)
     return problems;
 }
 
+// Writes every row of each table with generated columns again, each column
+// set to itself: the engine then computes the stored generated columns (the
+// sort columns) from their sources, which a REINDEX does not.
+void rewriteGenerated(sqlite3* db)
+{
+    QStringList tables;
+    Statement list(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"));
+    while (list.step())
+        tables << list.text(0);
+    for (const QString& table : tables) {
+        Statement info(db, QStringLiteral("SELECT name, hidden, pk FROM pragma_table_xinfo(?)"));
+        info.bind(1, table);
+        QStringList sets;
+        bool generated = false;
+        while (info.step()) {
+            if (info.int64(1) == 2 || info.int64(1) == 3)
+                generated = true;
+            else if (info.int64(2) == 0)
+                sets << QStringLiteral("\"%1\"=\"%1\"").arg(info.text(0));
+        }
+        if (generated && !sets.isEmpty())
+            Statement(db, QStringLiteral("UPDATE \"%1\" SET %2").arg(table, sets.join(u','))).exec();
+    }
+}
+
 } // namespace
 
 Database::Database() = default;
@@ -333,7 +358,7 @@ QStringList Database::checkFile(const QString& filePath, bool quick, bool fileAl
     return problems;
 }
 
-QStringList Database::rebuildIndexes(const QString& filePath)
+QStringList Database::rebuildIndexes(const QString& filePath, const QList<CellChange>& changes)
 {
     sqlite3* db = nullptr;
     try {
@@ -342,9 +367,23 @@ QStringList Database::rebuildIndexes(const QString& filePath)
         return {e.message()};
     }
     QStringList problems;
-    if (sqlite3_exec(db, "REINDEX", nullptr, nullptr, nullptr) != SQLITE_OK)
-        problems << QString::fromUtf8(sqlite3_errmsg(db));
-    else
+    try {
+        Statement(db, QStringLiteral("BEGIN IMMEDIATE")).exec();
+        Statement(db, QStringLiteral("REINDEX")).exec();
+        // The indexes now follow the tables, so the cells written next move
+        // their index entries with them.
+        for (const CellChange& c : changes) {
+            Statement st(db, QStringLiteral("UPDATE \"%1\" SET \"%2\"=? WHERE rowid=?").arg(c.table, c.column));
+            st.bindAll({c.value, c.rowid});
+            st.exec();
+        }
+        rewriteGenerated(db);
+        Statement(db, QStringLiteral("COMMIT")).exec();
+    } catch (const Error& e) {
+        problems << e.message();
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    if (problems.isEmpty())
         problems = runCheck(db, false);
     // Pages the damaged index held may be left over, unused: rewriting the
     // file from its sound tables and indexes drops them.

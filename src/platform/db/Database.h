@@ -5,6 +5,8 @@
 
 #include <QHash>
 #include <QList>
+#include <QMap>
+#include <QStringList>
 #include <QString>
 #include <QVariant>
 
@@ -16,6 +18,49 @@ struct sqlite3;
 namespace plat::db {
 
 class Table;
+
+// What one table of a file holds, read straight from the table in record-number
+// order, no index consulted: every column, generated ones included.
+struct TableContent {
+    QString name;
+    QStringList columns;
+    QList<bool> generated;              // per column: computed by the engine from others
+    QList<bool> key;                    // per column: the record number itself
+    QMap<qint64, QVariantList> rows;    // by record number
+
+    int column(const QString& name) const;   // -1 when absent; case-insensitive
+};
+
+// An index entry and the table row it points to that do not say the same.
+struct IndexMismatch {
+    QString table;
+    QString index;
+    QStringList columns;        // the index's columns
+    qint64 rowid = 0;
+    QVariantList tableValues;   // the row's values of those columns; empty: no such row
+    QVariantList indexValues;   // the entry's values; empty: the index has no entry for the row
+};
+
+// The indexes read through (each entry read from the index alone) and where
+// they disagree with their tables. An index that cannot be read through (a
+// broken page, a partial index) proves nothing and is left out.
+struct IndexComparison {
+    struct Compared {
+        QString table;
+        QString index;
+        QStringList columns;
+    };
+    QList<Compared> compared;
+    QList<IndexMismatch> mismatches;
+};
+
+// A cell to be written while a file is repaired.
+struct CellChange {
+    QString table;
+    qint64 rowid = 0;
+    QString column;
+    QVariant value;
+};
 
 // The database behind the alias: one SQLite file in the alias directory, with
 // the definitions of its tables. Cursors (Table, Query) reach the file through it.
@@ -85,9 +130,22 @@ public:
     // written to it. A file that cannot be read as a database gives one
     // message. fileAlone: the file's own bytes only, as openFileAlone reads them.
     static QStringList checkFile(const QString& filePath, bool quick, bool fileAlone = false);
-    // Rebuilds every index of a file that is not open from its tables, then
-    // checks the whole file again; returns the problems left (none: repaired).
-    static QStringList rebuildIndexes(const QString& filePath);
+    // Repairs a file that is not open: rebuilds every index from its tables,
+    // writes the given cells, then writes every row of a table with generated
+    // columns again, so that stored sort columns are computed anew from their
+    // sources instead of kept. Then checks the whole file (the full check);
+    // returns the problems left (none: repaired). All or nothing.
+    static QStringList rebuildIndexes(const QString& filePath, const QList<CellChange>& changes = {});
+
+    // Every table of the file (SQLite's own left out), read row by row from
+    // the table. Throws plat::Error when a table cannot be read through.
+    QList<TableContent> readContent() const;
+    // Reads each index of the given tables from the index alone and compares
+    // its entries, by record number, with the rows.
+    IndexComparison compareIndexes(const QList<TableContent>& content) const;
+    // Two values as the engine holds them are the same (type and value; two
+    // NULLs are the same).
+    static bool sameValue(const QVariant& a, const QVariant& b);
 
     // Cursor registry, so that emptying a table can tell whether it is in use.
     void registerOpen(const Table* cursor, const QString& table);
