@@ -1,8 +1,11 @@
-// Program start on a large register: application object, main window, data
-// module, window shown, and the activation steps (holder table opened, labels
-// filled from the institution record), as runGui does them.
+// Program start on a large register: application object, the data folder's
+// lock, main window, data module, window shown, and the activation steps
+// (register opened and quick-checked, holder table opened, labels filled from
+// the institution record), as runGui does them.
+#include "app/windows/GuiMain.h"
 #include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
+#include "platform/system/WriterLock.h"
 #include "platform/ui/QtTranslation.h"
 #include "support/Register.h"
 
@@ -31,6 +34,11 @@ int main(int argc, char** argv)
     for (int run = 0; run < 3; ++run) {
         if (run > 0)
             t.restart();
+        // The folder's lock first, as the window program takes it; the quick
+        // check runs when the main window's activation opens the register.
+        const auto lock = zelta::takeDataFolder(dir);
+        if (!lock)
+            qFatal("the data folder was held by another program");
         zelta::TZelta zelta;
         zelta::TDm_Dados dados(dir);
         zelta.setDataModule(&dados);

@@ -272,7 +272,9 @@ private slots:
         {
             plat::db::Database old;
             old.open(copy, false);
-            old.exec(QStringLiteral("ALTER TABLE ZELTAERR ADD COLUMN EXTRA TEXT"));
+            // The same columns, declared otherwise, so that the upgrade rebuilds it.
+            old.exec(QStringLiteral("DROP TABLE ZELTAERR"));
+            old.exec(QStringLiteral("CREATE TABLE ZELTAERR (Numero_Linha INTEGER, Linha TEXT)"));
             old.exec(QStringLiteral("CREATE TABLE ZELTAERR_NOVO (X)"));
             old.setUserVersion(1);
         }

@@ -57,6 +57,14 @@ sqlite3* openAlone(const QString& filePath)
     }
 }
 
+// The engine's last failure on a connection, in the user's words, naming the
+// connection's file.
+QString failureOf(sqlite3* db)
+{
+    return sqliteFailureText(sqlite3_extended_errcode(db), sqlite3_system_errno(db),
+                             QString::fromUtf8(sqlite3_db_filename(db, "main")), QString::fromUtf8(sqlite3_errmsg(db)));
+}
+
 // Runs SQLite's check; a check that cannot run at all is one problem.
 QStringList runCheck(sqlite3* db, bool quick)
 {
@@ -72,7 +80,7 @@ QStringList runCheck(sqlite3* db, bool quick)
             problems << QString::fromUtf8(text);
     }
     if (rc != SQLITE_DONE)
-        problems << QString::fromUtf8(sqlite3_errmsg(db));
+        problems << failureOf(db);
     sqlite3_finalize(st);
     return problems;
 }
@@ -136,8 +144,8 @@ bool Database::open(const QString& filePath, bool create, const std::function<vo
         close();
         m_path.clear();
         // A file SQLite cannot read as a database stays damaged to the caller.
-        throw Error(e.kind() == Error::Kind::Damaged ? Error::Kind::Damaged : Error::Kind::Database,
-                    QStringLiteral("Não foi possível abrir %1: %2").arg(QDir::toNativeSeparators(filePath), e.message()));
+        // The engine's failures name the file already.
+        throw Error(e.kind() == Error::Kind::Damaged ? Error::Kind::Damaged : Error::Kind::Database, e.message());
     };
     try {
         // Reading the schema is the first access to the file: a file that is not
@@ -290,29 +298,26 @@ void Database::backupTo(const QString& targetPath) const
     plat::sys::createPrivateFile(targetPath);
     int rc = sqlite3_open_v2(QFile::encodeName(targetPath).constData(), &target,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    if (rc != SQLITE_OK) {
+    // Failures name the copy being written, in the user's words.
+    const auto fail = [&](int code) {
+        const QString text = sqliteFailureText(code, target ? sqlite3_system_errno(target) : 0, targetPath,
+                                               target ? QString::fromUtf8(sqlite3_errmsg(target)) : QString());
         sqlite3_close(target);
-        throwSqlite(nullptr, rc);
-    }
+        throw Error::database(text);
+    };
+    if (rc != SQLITE_OK)
+        fail(rc);
     sqlite3_backup* backup = sqlite3_backup_init(target, "main", source, "main");
-    if (!backup) {
-        const QString msg = QString::fromUtf8(sqlite3_errmsg(target));
-        sqlite3_close(target);
-        throw Error::database(msg);
-    }
+    if (!backup)
+        fail(sqlite3_extended_errcode(target));
     rc = sqlite3_backup_step(backup, -1);
     sqlite3_backup_finish(backup);
-    if (rc != SQLITE_DONE) {
-        sqlite3_close(target);
-        throwSqlite(nullptr, rc);
-    }
+    if (rc != SQLITE_DONE)
+        fail(rc);
     // The copy is a single self-contained file.
     rc = sqlite3_exec(target, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) {
-        const QString msg = QString::fromUtf8(sqlite3_errmsg(target));
-        sqlite3_close(target);
-        throw Error::database(msg);
-    }
+    if (rc != SQLITE_OK)
+        fail(sqlite3_extended_errcode(target));
     sqlite3_close(target);
 }
 
@@ -393,7 +398,7 @@ QStringList Database::rebuildIndexes(const QString& filePath, const QList<CellCh
     if (onlyUnused) {
         problems.clear();
         if (sqlite3_exec(db, "VACUUM", nullptr, nullptr, nullptr) != SQLITE_OK)
-            problems << QString::fromUtf8(sqlite3_errmsg(db));
+            problems << failureOf(db);
         else
             problems = runCheck(db, false);
     }
