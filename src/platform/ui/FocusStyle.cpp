@@ -34,6 +34,20 @@ public:
         painter->drawRect(option->rect.adjusted(1, 1, -1, -1));
         painter->restore();
     }
+
+    // Push buttons: some styles only tint the frame of the focused button,
+    // which is hard to tell from the default button; the outline goes inside.
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override
+    {
+        QProxyStyle::drawControl(element, option, painter, widget);
+        if (element == CE_PushButton && (option->state & State_HasFocus)) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(*option);
+            focus.rect = option->rect.adjusted(2, 2, -2, -2);
+            drawPrimitive(PE_FrameFocusRect, &focus, painter, widget);
+        }
+    }
 };
 
 // Marks every window that gets a focus change as changed by the keyboard, so
