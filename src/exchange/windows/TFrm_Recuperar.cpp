@@ -1,9 +1,9 @@
 #include "exchange/windows/TFrm_Recuperar.h"
 
 #include "app/windows/RegisterNotices.h"
+#include "data/RegisterCopies.h"
 #include "data/TDm_Dados.h"
 #include "exchange/RecoveryImport.h"
-#include "data/RegisterCopies.h"
 #include "platform/db/Table.h"
 #include "platform/system/Settings.h"
 #include "platform/ui/BusyCursor.h"
@@ -15,9 +15,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
