@@ -11,6 +11,8 @@
 #include <QCompleter>
 #include <QFile>
 #include <QFileDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -53,17 +55,25 @@ private slots:
         const QList<QWidget*> controls{new QPushButton(QStringLiteral("Confirmar"), &window), tool,
                                        new QRadioButton(QStringLiteral("Masculino"), &window),
                                        new QCheckBox(QStringLiteral("Pesquisador"), &window)};
+        // A button in a box with a style sheet of its own is drawn through it.
+        auto* styled = new QGroupBox(QStringLiteral("Arquivo"), &window);
+        styled->setStyleSheet(QStringLiteral("QGroupBox::title { color: #0000ff; }"));
+        auto* inStyled = new QToolButton(styled);
+        inStyled->setText(QStringLiteral("..."));
+        inStyled->setFocusPolicy(Qt::TabFocus);
+        (new QHBoxLayout(styled))->addWidget(inStyled);
         auto* combo = new QComboBox(&window);
         combo->addItem(QStringLiteral("Doutor"));
         layout->addWidget(elsewhere);
         for (QWidget* w : controls)
             layout->addWidget(w);
+        layout->addWidget(styled);
         layout->addWidget(combo);
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
 
         const QRgb highlight = window.palette().color(QPalette::Active, QPalette::Highlight).rgb();
-        for (QWidget* w : controls + QList<QWidget*>{combo}) {
+        for (QWidget* w : controls + QList<QWidget*>{inStyled, combo}) {
             elsewhere->setFocus(Qt::OtherFocusReason);
             QCoreApplication::processEvents();
             const QImage off = w->grab().toImage();
