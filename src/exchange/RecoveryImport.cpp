@@ -64,6 +64,23 @@ RecoveryResult recoverIntoNewRegister(TDm_Dados& dm, const RecoveryFile& file, c
 
 } // namespace
 
+RegisterContents registerContents(TDm_Dados& dm)
+{
+    const Database& db = dm.database();
+    RegisterContents c;
+    try {
+        c.holders = db.scalar(QStringLiteral("SELECT count(*) FROM ZELTABOL")).toInt();
+        c.advisors = db.scalar(QStringLiteral("SELECT count(*) FROM ZELTAORI")).toInt();
+        c.sigla = db.scalar(QStringLiteral("SELECT Sigla FROM ZELTAINT ORDER BY rowid LIMIT 1")).toString().trimmed();
+        c.nome = db.scalar(QStringLiteral("SELECT Nome FROM ZELTAINT ORDER BY rowid LIMIT 1")).toString().trimmed();
+    } catch (const plat::Error&) {
+        // A register that cannot be counted is treated as holding data: the
+        // recovery then asks before replacing it, without the numbers.
+        c.readable = false;
+    }
+    return c;
+}
+
 RecoveryResult recuperarDados(TDm_Dados& dm, const QString& filePath, const RecoveryOptions& options)
 {
     // The whole file is read and its header checked before anything changes.

@@ -45,6 +45,19 @@ struct RecoveryResult {
 // for each distinct pair of advisor CPF and project title, and each holder
 // points to its advisor's Codigo. The data module's cursors on the three tables
 // are closed for the replacement and opened again afterwards if they were open.
+// What a recovery would replace, for the question asked before it: the
+// institution and how many holders and advisors the register holds.
+// `readable` is false when the register could not be counted (a damaged one).
+struct RegisterContents {
+    bool readable = true;
+    QString sigla;
+    QString nome;
+    int holders = 0;
+    int advisors = 0;
+    bool holdsPeople() const { return !readable || holders > 0 || advisors > 0; }
+};
+RegisterContents registerContents(TDm_Dados& dm);
+
 RecoveryResult recuperarDados(TDm_Dados& dm, const QString& filePath, const RecoveryOptions& options = {});
 
 // The sentence that tells how many fields could not be read, for the

@@ -220,6 +220,12 @@ private slots:
         QTest::keyClicks(form->EditArea, areaCodeDigits(solo));
         leave(form->EditArea);
         QCOMPARE(form->EditSubarea->text(), QStringLiteral("FISICA DO SOLO"));
+        // Tab goes from the code box to the picker button, then to the title.
+        QCOMPARE(QApplication::focusWidget(), form->SpeedButton1);
+        QTest::keyClick(form->SpeedButton1, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), form->DBMemoTitulo);
+        QTest::keyClick(form->DBMemoTitulo, Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), form->SpeedButton1);
 
         // A code typed but not left counts for nothing: the name shown decides.
         fillRequired(f, *form);

@@ -13,6 +13,9 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileDialog>
+#include <QScopeGuard>
+#include <QSettings>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -94,6 +97,8 @@ private slots:
 
     void init()
     {
+        plat::sys::Settings::instance().clearDriveChoices();
+        QFile::remove(plat::sys::Settings::instance().configFile());
         QDir(m_driveA).removeRecursively();
         QDir(m_driveB).removeRecursively();
         QDir().mkpath(m_driveA);
@@ -124,7 +129,7 @@ private slots:
         sessao.Dm_Dados = &data.dm();
         MessageRecorder messages;
         TFrm_Gerar form(sessao);
-        QVERIFY(!form.closedOnCreate());
+        QCOMPARE(form.BtnPasta->text(), QStringLiteral("Escolher pasta..."));
         QCOMPARE(messages.count(), 0);
         QCOMPARE(form.windowTitle(), QStringLiteral("Gerar disquete para o Orvu"));
         QCOMPARE(form.RadioGroup1->title(), caption);
@@ -147,19 +152,90 @@ private slots:
         }
     }
 
-    void noDriveTellsAndCloses()
+    void noDriveTellsThenOffersAnotherFolderWhichIsKept()
     {
         setDrives(false, false);
+        const QString missing = m_root.filePath(QStringLiteral("sem_a"));
+        const QString stick = m_root.filePath(QStringLiteral("pendrive"));
+        QDir().mkpath(stick);
         TestData data;
+        fill(data, 1);
         Sessao sessao;
         sessao.Dm_Dados = &data.dm();
         MessageRecorder messages;
         ModalDriver modal;
+        QString shownBefore;
+        QString shownAfter;
+        QString openedIn;
+        bool focusOnChoice = false;
+        modal.expect([&](QDialog* d) {
+            auto* form = static_cast<TFrm_Gerar*>(d);
+            shownBefore = form->Label_Pasta->text();
+            focusOnChoice = form->focusWidget() == form->BtnPasta;
+            ModalDriver folders;
+            folders.expect([&](QDialog* fd) {
+                auto* dialog = qobject_cast<QFileDialog*>(fd);
+                QVERIFY(dialog && dialog->fileMode() == QFileDialog::Directory);
+                openedIn = dialog->directory().absolutePath();
+                dialog->setDirectory(stick);
+                static_cast<QDialog*>(dialog)->accept();   // as its own Choose button does
+            });
+            form->BtnPasta->click();
+            shownAfter = form->Label_Pasta->text();
+            form->BitBtn3->click();
+        });
         TFrm_Gerar::executar(sessao, nullptr);
-        QCOMPARE(modal.shown().size(), 0);   // never shown
-        QCOMPARE(messages.count(), 1);
-        QCOMPARE(messages.last().kind, MessageKind::Plain);
-        QCOMPARE(messages.last().text, QStringLiteral("Impossível gravar dados. Drive de disco flexível não disponível"));
+        // The message first, unchanged; then the window with the missing folder.
+        QCOMPARE(messages.messages().first().text,
+                 QStringLiteral("Impossível gravar dados. Drive de disco flexível não disponível"));
+        QCOMPARE(modal.shown(), QStringList{QStringLiteral("zelta::TFrm_Gerar")});
+        QVERIFY(shownBefore.contains(QDir::toNativeSeparators(missing)));
+        QVERIFY(shownBefore.contains(QStringLiteral("não encontrada")));
+        QVERIFY(focusOnChoice);
+        // The folder dialog opened in the nearest folder that exists.
+        QCOMPARE(openedIn, QDir(m_root.path()).absolutePath());
+        QCOMPARE(shownAfter, QStringLiteral("Drive A: pasta %1").arg(QDir::toNativeSeparators(stick)));
+        QCOMPARE(messages.last().text, QStringLiteral("Gravação executada"));
+        QCOMPARE(filesIn(stick), QStringList{QStringLiteral("12345678.htm")});
+
+        // The choice is in the settings file, which the next run reads.
+        plat::sys::Settings& settings = plat::sys::Settings::instance();
+        QCOMPARE(QSettings(settings.configFile(), QSettings::IniFormat).value(QStringLiteral("Drives/A")).toString(), stick);
+        settings.clearDriveChoices();
+        qunsetenv("ZELTA_DRIVE_A");
+        QCOMPARE(settings.driveDirectory(u'A'), stick);
+        QDir(stick).removeRecursively();
+    }
+
+    void defaultDriveIsTheDocumentsFolderMadePrivate()
+    {
+        qunsetenv("ZELTA_DRIVE_A");
+        qunsetenv("ZELTA_DRIVE_B");
+        const QByteArray home = qgetenv("HOME");
+        const QByteArray xdg = qgetenv("XDG_CONFIG_HOME");
+        const QString newHome = m_root.filePath(QStringLiteral("casa"));
+        QDir().mkpath(newHome + QStringLiteral("/.config"));
+        QFile dirs(newHome + QStringLiteral("/.config/user-dirs.dirs"));
+        QVERIFY(dirs.open(QIODevice::WriteOnly));
+        dirs.write("XDG_DOCUMENTS_DIR=\"$HOME/Documentos\"\n");
+        dirs.close();
+        qputenv("HOME", QFile::encodeName(newHome));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(newHome + QStringLiteral("/.config")));
+        auto restore = qScopeGuard([&] {
+            qputenv("HOME", home);
+            xdg.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", xdg);
+        });
+
+        TestData data;
+        Sessao sessao;
+        sessao.Dm_Dados = &data.dm();
+        MessageRecorder messages;
+        TFrm_Gerar form(sessao);
+        const QString documents = newHome + QStringLiteral("/Documentos");
+        QCOMPARE(messages.count(), 0);
+        QVERIFY(QFileInfo(documents).isDir());
+        QCOMPARE(QFileInfo(documents).permissions() & 0x0777, QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+        QCOMPARE(form.Label_Pasta->text(), QStringLiteral("Drive A: pasta %1").arg(QDir::toNativeSeparators(documents)));
     }
 
     void failedPreCheckWritesNothingAndStaysOpen()

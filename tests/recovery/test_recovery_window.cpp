@@ -11,6 +11,9 @@
 
 #include <QAction>
 #include <QDir>
+#include <QDirIterator>
+#include <QMap>
+#include <QUrl>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -115,7 +118,7 @@ private slots:
         QCOMPARE(form.windowTitle(), QStringLiteral("Recuperar dados do Zelta 1999"));
         QCOMPARE(form.GroupBox1->title(), QStringLiteral("Informe o drive e o nome do arquivo "));
         QVERIFY(form.GroupBox1->font().bold());
-        QVERIFY(!form.EdDrive->isEnabled());
+        QVERIFY(form.EdDrive->isEnabled());   // a path may be typed or pasted
         QVERIFY(form.EdDrive->text().isEmpty());
         QCOMPARE(form.Gauge1->value(), 0);
         QCOMPARE(form.BitBtn3->text(), QStringLiteral("Confirma"));
@@ -201,6 +204,7 @@ private slots:
         // Opened from the menu, which shows the new institution afterwards.
         ModalDriver modals;
         MessageRecorder messages;
+        messages.answer(plat::ui::Answer::Yes);
         QList<int> gauge;
         bool closed = false;
         modals.expect([&](QDialog* dlg) {
@@ -215,7 +219,13 @@ private slots:
         zelta.commandAction(TZelta::Command::Recuperar)->trigger();
 
         QCOMPARE(modals.shown(), QStringList{QStringLiteral("zelta::TFrm_Recuperar")});
-        QCOMPARE(messages.count(), 0);
+        // Asked first, then told where the replaced data went.
+        QCOMPARE(messages.count(), 2);
+        QCOMPARE(messages.messages().first().buttons, plat::ui::MessageButtons::YesNo);
+        QVERIFY(messages.messages().first().text.contains(QStringLiteral("1 bolsista e 0 orientadores")));
+        QCOMPARE(RegisterCopies::list(d.dir()).size(), 1);
+        QCOMPARE(messages.last().text, QStringLiteral("Os dados substituídos foram guardados em %1.")
+                                           .arg(QDir::toNativeSeparators(RegisterCopies::list(d.dir()).constFirst())));
         QVERIFY(closed);
         QCOMPARE(gauge, (QList<int>{5, 10, 15, 35, 65, 100}));
         QCOMPARE(zelta.Label_Sigla->text(), QStringLiteral("SIGLA NOVA"));
@@ -249,6 +259,111 @@ private slots:
                                                               "nascimento); a verificação do preenchimento indicará os "
                                                               "bolsistas.")});
         QVERIFY(!form.isVisible());
+    }
+
+
+    void replacingAHeldRegisterAsksFirstAndNoKeepsEveryByte()
+    {
+        TestData d;
+        d.setInstitution(QStringLiteral("111111111"), QStringLiteral("UFX"), QStringLiteral("UNIVERSIDADE X"), 3);
+        const qint64 codigo = d.addAdvisor(makeCpf(9), QStringLiteral("ORIENTADOR"));
+        d.addHolder(QStringLiteral("UM"), makeCpf(1), QStringLiteral("Novo"), makeCpf(9), codigo);
+        d.addHolder(QStringLiteral("DOIS"), makeCpf(2), QStringLiteral("Novo"), makeCpf(9), codigo);
+        const QString file = write(m_driveA.path(), QStringLiteral("OUTRO.TEX"), oldFile(QStringLiteral("X"), QStringLiteral("Y")));
+        const auto snapshot = [&] {
+            QMap<QString, QByteArray> bytes;
+            QDirIterator it(d.dir(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                QFile f(it.next());
+                // The shared-memory index marks every read; it holds no data.
+                if (f.fileName().endsWith(QStringLiteral("-shm")))
+                    continue;
+                if (f.open(QIODevice::ReadOnly))
+                    bytes.insert(f.fileName(), f.readAll());
+            }
+            return bytes;
+        };
+        const auto before = snapshot();
+        Sessao sessao;
+        sessao.Dm_Dados = &d.dm();
+        TFrm_Recuperar form(sessao);
+        form.show();
+        ModalDriver modals;
+        modals.expect(FileDialogAnswer{file});
+        form.SpeedButton1->click();
+        MessageRecorder messages;
+        messages.answer(plat::ui::Answer::No);
+        form.BitBtn3->click();
+
+        QCOMPARE(messages.count(), 1);
+        const plat::ui::Message question = messages.last();
+        QCOMPARE(question.caption, QStringLiteral("Atenção"));
+        QCOMPARE(question.buttons, plat::ui::MessageButtons::YesNo);
+        QCOMPARE(question.defaultButton, plat::ui::Answer::No);
+        QVERIFY(question.text.contains(QStringLiteral("UFX - UNIVERSIDADE X: 2 bolsistas e 1 orientador")));
+        QVERIFY(question.text.contains(QDir::toNativeSeparators(file)));
+        QVERIFY(question.text.contains(QDir::toNativeSeparators(RegisterCopies::folder(d.dir()))));
+        QVERIFY(form.isVisible());
+        QVERIFY(!form.registerChanged());
+        QCOMPARE(snapshot(), before);
+
+        // Yes replaces, and the copy named afterwards holds the old register.
+        messages.answer(plat::ui::Answer::Yes);
+        form.BitBtn3->click();
+        QCOMPARE(messages.count(), 3);
+        QVERIFY(form.registerChanged());
+        const QString copy = RegisterCopies::list(d.dir()).constLast();
+        QCOMPARE(messages.last().text,
+                 QStringLiteral("Os dados substituídos foram guardados em %1.").arg(QDir::toNativeSeparators(copy)));
+        QCOMPARE(RegisterCopies::describeFile(copy).holders, 2);
+        QCOMPARE(d.db().scalar(QStringLiteral("SELECT Sigla FROM ZELTAINT")).toString(), QStringLiteral("X"));
+    }
+
+    void typedOrPastedPathIsCheckedLikeAChosenFile()
+    {
+        TestData d;
+        const QString file = write(m_driveA.path(), QStringLiteral("DIGITADO.TEX"), oldFile(QStringLiteral("DIG"), QStringLiteral("Y")));
+        Sessao sessao;
+        sessao.Dm_Dados = &d.dm();
+        TFrm_Recuperar form(sessao);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        MessageRecorder messages;
+        const auto typeAndPress = [&](const QString& text, Qt::Key key) {
+            form.EdDrive->setFocus();
+            form.EdDrive->selectAll();
+            QTest::keyClicks(form.EdDrive, text);
+            QTest::keyClick(form.EdDrive, key);
+        };
+
+        // A missing file, then a folder: told, the box keeps the focus, and
+        // Enter never runs the import.
+        typeAndPress(QStringLiteral("NAOHA.TEX"), Qt::Key_Return);
+        QCOMPARE(messages.texts(), QStringList{QStringLiteral("O arquivo %1 não foi encontrado")
+                                                   .arg(QDir::toNativeSeparators(m_driveA.filePath(QStringLiteral("NAOHA.TEX"))))});
+        QVERIFY(form.EdDrive->hasFocus());
+        typeAndPress(m_driveA.path(), Qt::Key_Tab);
+        QCOMPARE(messages.last().text, QStringLiteral("%1 é uma pasta, não um arquivo").arg(QDir::toNativeSeparators(m_driveA.path())));
+        QVERIFY(form.EdDrive->hasFocus());
+        QVERIFY(form.isVisible() && !form.registerChanged());
+
+        // A name in the folder of drive A:, as the dialog takes it; Enter
+        // moves on to "Confirma".
+        typeAndPress(QStringLiteral("DIGITADO.TEX"), Qt::Key_Enter);
+        QCOMPARE(form.EdDrive->text(), QDir::toNativeSeparators(file));
+        QVERIFY(form.BitBtn3->hasFocus());
+        QCOMPARE(messages.count(), 2);
+
+        // A pasted file URL, taken when the box is left.
+        form.EdDrive->setFocus();
+        form.EdDrive->selectAll();
+        form.EdDrive->insert(QUrl::fromLocalFile(file).toString());
+        QTest::keyClick(form.EdDrive, Qt::Key_Tab);
+        QCOMPARE(form.EdDrive->text(), QDir::toNativeSeparators(file));
+        QCOMPARE(messages.count(), 2);
+        form.BitBtn3->click();
+        QVERIFY(form.registerChanged());
+        QCOMPARE(d.db().scalar(QStringLiteral("SELECT Sigla FROM ZELTAINT")).toString(), QStringLiteral("DIG"));
     }
 
     void failedImportReportsTheErrorAndKeepsTheWindowAndTheData()

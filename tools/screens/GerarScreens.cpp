@@ -1,4 +1,5 @@
-// The generation window, with both drives present, before and during writing.
+// The generation window, with both drives present, before and during writing,
+// and with the folder of drive A: missing.
 #include "ScreenRegistry.h"
 
 #include "exchange/windows/TFrm_Gerar.h"
@@ -39,6 +40,17 @@ const ScreenRegistrar gerarPendencias("gerar_pendencias", [](ScreenContext& ctx)
     provideDrives();
     auto form = std::make_unique<TFrm_Gerar>(ctx.sessao, nullptr);
     withGaps(ctx.dados, [&] { form->showProblems(); });
+    return form;
+});
+
+// Drive A: on a folder that is not there (an unplugged stick): the window
+// names it and offers another.
+const ScreenRegistrar gerarPastaAusente("gerar_pasta_ausente", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+    provideDrives();
+    qputenv("ZELTA_DRIVE_A", QByteArrayLiteral("/media/pendrive/ZELTA"));
+    qunsetenv("ZELTA_DRIVE_B");
+    auto form = std::make_unique<TFrm_Gerar>(ctx.sessao, nullptr);
+    provideDrives();
     return form;
 });
 

@@ -160,7 +160,8 @@ void TFrm_Cad_Orientador::buildUi()
     setTabOrder(DBEdOrientador, RadioTitulacao->button(0));
     setTabOrder(RadioTitulacao->button(0), RadioTitulacao->button(1));
     setTabOrder(RadioTitulacao->button(1), EditArea);
-    setTabOrder(EditArea, DBMemoTitulo);
+    setTabOrder(EditArea, SpeedButton1);   // the area picker, between the code and the title
+    setTabOrder(SpeedButton1, DBMemoTitulo);
     setTabOrder(DBMemoTitulo, DBEdPalavra1);
     setTabOrder(DBEdPalavra1, DBEdPalavra2);
     setTabOrder(DBEdPalavra2, DBEdPalavra3);

@@ -7,6 +7,7 @@
 #include "platform/system/Settings.h"
 #include "platform/system/WriterLock.h"
 #include "platform/ui/Messages.h"
+#include "platform/ui/FocusStyle.h"
 #include "platform/ui/Help.h"
 #include "platform/ui/QtTranslation.h"
 
@@ -60,6 +61,7 @@ int runGui(int argc, char** argv, const QStringList& args)
     // Qt's own buttons and dialogs in Portuguese, before the first window; a
     // missing translation leaves them in English and changes nothing else.
     plat::ui::installQtTranslation(app);
+    plat::ui::installFocusStyle(app);
 
     // One window program per data folder, from here to the end of the event loop.
     const QString dataDir = plat::sys::Settings::instance().dataDirectory();

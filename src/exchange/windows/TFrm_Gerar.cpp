@@ -7,6 +7,7 @@
 #include "exchange/SubmissionRun.h"
 #include "platform/system/Settings.h"
 #include "platform/ui/BusyCursor.h"
+#include "platform/ui/FileDialogs.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/ModalRunner.h"
@@ -39,8 +40,7 @@ TFrm_Gerar::TFrm_Gerar(Sessao& sessao, QWidget* parent) : QDialog(parent), m_ses
 void TFrm_Gerar::executar(Sessao& sessao, QWidget* parent)
 {
     TFrm_Gerar form(sessao, parent);
-    if (!form.closedOnCreate())
-        plat::ui::showModal(&form);
+    plat::ui::showModal(&form);
 }
 
 void TFrm_Gerar::buildUi()
@@ -54,6 +54,12 @@ void TFrm_Gerar::buildUi()
     Label_Pasta->setObjectName(QStringLiteral("Label_Pasta"));
     Label_Pasta->setWordWrap(true);
     Label_Pasta->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    BtnPasta = new QPushButton(QStringLiteral("Escolher pasta..."), this);
+    BtnPasta->setObjectName(QStringLiteral("BtnPasta"));
+    BtnPasta->setAutoDefault(false);
+    auto* folder = new QHBoxLayout;
+    folder->addWidget(Label_Pasta, 1);
+    folder->addWidget(BtnPasta, 0, Qt::AlignVCenter);
 
     Gauge1 = new QProgressBar(this);
     Gauge1->setObjectName(QStringLiteral("Gauge1"));
@@ -80,7 +86,7 @@ void TFrm_Gerar::buildUi()
     layout->setContentsMargins(12, 12, 12, 12);
     layout->setSpacing(10);
     layout->addWidget(RadioGroup1);
-    layout->addWidget(Label_Pasta);
+    layout->addLayout(folder);
     layout->addWidget(Gauge1);
     Pendencias = new PendenciasView(m_sessao, true, this);
     Pendencias->hide();
@@ -90,19 +96,19 @@ void TFrm_Gerar::buildUi()
 
     connect(BitBtn3, &QPushButton::clicked, this, plat::ui::guarded(this, &TFrm_Gerar::BitBtn3Click));
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(BtnPasta, &QPushButton::clicked, this, plat::ui::guarded(this, &TFrm_Gerar::BtnPastaClick));
     connect(m_drives, &QButtonGroup::idClicked, this, [this] { showDirectory(); });
 }
 
 void TFrm_Gerar::FormCreate()
 {
     const plat::sys::Settings& settings = plat::sys::Settings::instance();
+    settings.prepareDefaultDrive();
     const bool a = settings.drivePresent(u'A');
     const bool b = settings.drivePresent(u'B');
-    if (!a && !b) {
+    // The window still opens: it names the missing folder and offers another.
+    if (!a && !b)
         plat::ui::showMessage(QStringLiteral("Impossível gravar dados. Drive de disco flexível não disponível"), this);
-        m_closedOnCreate = true;
-        return;
-    }
 
     // A: is always listed, even when only B: exists; B: only when present.
     auto* grid = static_cast<QGridLayout*>(RadioGroup1->layout());
@@ -119,12 +125,37 @@ void TFrm_Gerar::FormCreate()
     } else {
         RadioGroup1->setTitle(QStringLiteral("Drive disponível"));
     }
+    showDriveTips();
+    RadioA->setChecked(true);
+    showDirectory();
+    if (!settings.drivePresent(u'A'))
+        BtnPasta->setFocus();
+}
+
+void TFrm_Gerar::showDriveTips()
+{
+    const plat::sys::Settings& settings = plat::sys::Settings::instance();
     for (QAbstractButton* radio : m_drives->buttons()) {
         const QString dir = settings.driveDirectory(radio->text().at(0));
         radio->setToolTip(dir.isEmpty() ? QStringLiteral("Drive não configurado") : QDir::toNativeSeparators(dir));
     }
-    RadioA->setChecked(true);
+}
+
+void TFrm_Gerar::BtnPastaClick()
+{
+    const QChar drive = selectedDrive();
+    const QString dir = plat::ui::chooseFolder(this, QStringLiteral("Pasta do drive %1:").arg(drive), selectedDirectory());
+    if (dir.isEmpty())
+        return;
+    plat::sys::Settings& settings = plat::sys::Settings::instance();
+    const bool kept = settings.setDriveDirectory(drive, dir);
+    showDriveTips();
     showDirectory();
+    if (!kept)
+        plat::ui::showError(QStringLiteral("A pasta escolhida vale até o programa ser fechado: não foi possível "
+                                           "gravá-la em %1")
+                                .arg(QDir::toNativeSeparators(settings.configFile())),
+                            this);
 }
 
 QChar TFrm_Gerar::selectedDrive() const { return (RadioB && RadioB->isChecked()) ? u'B' : u'A'; }
@@ -142,7 +173,8 @@ void TFrm_Gerar::showDirectory()
     if (dir.isEmpty())
         text = QStringLiteral("Drive %1: não configurado").arg(drive);
     else if (!plat::sys::Settings::instance().drivePresent(drive))
-        text = QStringLiteral("Drive %1: pasta %2 não encontrada").arg(QString(drive), QDir::toNativeSeparators(dir));
+        text = QStringLiteral("Drive %1: pasta %2 não encontrada. Conecte o dispositivo ou escolha outra pasta.")
+                   .arg(QString(drive), QDir::toNativeSeparators(dir));
     else
         text = QStringLiteral("Drive %1: pasta %2").arg(QString(drive), QDir::toNativeSeparators(dir));
     Label_Pasta->setText(text);

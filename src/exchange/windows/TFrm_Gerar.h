@@ -17,20 +17,23 @@ class PendenciasView;
 // "Gerar disquete para o Orvu": the choice of drive A: or B:, the silent
 // pre-check, and the writing of the submission file with its gauge. Each drive
 // is a folder (plat::sys::Settings); the window shows the folder behind the
-// chosen drive so the user knows where the file goes.
+// chosen drive so the user knows where the file goes, and lets the user choose
+// another folder for it ("Escolher pasta..."), kept in the settings file.
 class TFrm_Gerar : public QDialog {
     Q_OBJECT
 public:
     explicit TFrm_Gerar(Sessao& sessao, QWidget* parent = nullptr);
 
-    // Creates the window and shows it modally, unless no drive exists, in which
-    // case the window has told the user and closes without being shown.
+    // Creates the window and shows it modally.
     static void executar(Sessao& sessao, QWidget* parent);
 
-    // Fills the drive choice; with no drive at all, tells the user and marks
-    // the window closed.
+    // Fills the drive choice. The documents folder behind drive A: is made
+    // when missing; with no drive folder at all, tells the user, and the
+    // window then shows the missing folder and offers to choose another.
     void FormCreate();
-    bool closedOnCreate() const { return m_closedOnCreate; }
+
+    // "Escolher pasta...": a folder for the chosen drive.
+    void BtnPastaClick();
 
     // "Confirmar": the pre-check, then the file.
     void BitBtn3Click();
@@ -48,6 +51,7 @@ public:
     QRadioButton* RadioA = nullptr;
     QRadioButton* RadioB = nullptr;
     QLabel* Label_Pasta = nullptr;
+    QPushButton* BtnPasta = nullptr;   // Escolher pasta...
     QProgressBar* Gauge1 = nullptr;
     QPushButton* BitBtn3 = nullptr;   // Confirmar
     QPushButton* BitBtn2 = nullptr;   // Cancelar
@@ -57,11 +61,11 @@ public:
 private:
     void buildUi();
     void showDirectory();
+    void showDriveTips();
     void setGauge(int percent);
 
     Sessao& m_sessao;
     QButtonGroup* m_drives = nullptr;
-    bool m_closedOnCreate = false;
 };
 
 } // namespace zelta

@@ -1,6 +1,7 @@
 #include "exchange/windows/TFrm_Recuperar.h"
 
 #include "app/windows/RegisterNotices.h"
+#include "data/RegisterCopies.h"
 #include "data/TDm_Dados.h"
 #include "exchange/RecoveryImport.h"
 #include "platform/db/Table.h"
@@ -16,12 +17,14 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace zelta {
@@ -34,6 +37,44 @@ QString driveAFolder()
 {
     const plat::sys::Settings& settings = plat::sys::Settings::instance();
     return settings.drivePresent(u'A') ? settings.driveDirectory(u'A') : QDir::homePath();
+}
+
+// The file a typed or pasted text names: quotes around it and a file:// URL
+// (as file managers paste) are taken off, "~" is the home folder, and a
+// relative name is taken in `base`, as the file dialog takes a typed name in
+// the folder it shows.
+QString typedPath(const QString& typed, const QString& base)
+{
+    QString text = typed.trimmed();
+    if (text.size() >= 2 && (text.front() == u'"' || text.front() == u'\'') && text.back() == text.front())
+        text = text.mid(1, text.size() - 2);
+    if (text.startsWith(QStringLiteral("file:"))) {
+        const QUrl url(text);
+        if (url.isLocalFile())
+            text = url.toLocalFile();
+    }
+    if (text == u'~' || text.startsWith(QStringLiteral("~/")))
+        text = QDir::homePath() + text.mid(1);
+    return QDir::cleanPath(QDir(base).absoluteFilePath(QDir::fromNativeSeparators(text)));
+}
+
+// Why a path cannot be taken as the file to recover; empty when it can.
+QString pathProblem(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!info.exists())
+        return QStringLiteral("O arquivo %1 não foi encontrado").arg(shown);
+    if (info.isDir())
+        return QStringLiteral("%1 é uma pasta, não um arquivo").arg(shown);
+    if (!info.isFile())
+        return QStringLiteral("%1 não é um arquivo comum").arg(shown);
+    return QString();
+}
+
+QString counted(int n, const QString& one, const QString& many)
+{
+    return QStringLiteral("%1 %2").arg(n).arg(n == 1 ? one : many);
 }
 
 } // namespace
@@ -61,8 +102,9 @@ void TFrm_Recuperar::buildUi()
     EdDrive = new QLineEdit(GroupBox1);
     EdDrive->setObjectName(QStringLiteral("EdDrive"));
     EdDrive->setFont(normal);
-    EdDrive->setEnabled(false);
     EdDrive->setMinimumWidth(360);
+    EdDrive->setPlaceholderText(QStringLiteral("Digite ou cole o caminho do arquivo, ou escolha-o no botão ao lado"));
+    EdDrive->installEventFilter(this);
 
     SpeedButton1 = new QToolButton(GroupBox1);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
@@ -129,6 +171,7 @@ void TFrm_Recuperar::wireEvents()
     connect(SpeedButton1, &QToolButton::clicked, this, plat::ui::guarded(this, &TFrm_Recuperar::SpeedButton1Click));
     connect(BitBtn3, &QPushButton::clicked, this, plat::ui::guarded(this, &TFrm_Recuperar::BitBtn3Click));
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(EdDrive, &QLineEdit::editingFinished, this, plat::ui::guarded([this] { EdDriveExit(); }));
     connect(this, &QDialog::finished, this, plat::ui::guarded(this, &TFrm_Recuperar::FormClose));
 }
 
@@ -141,6 +184,76 @@ void TFrm_Recuperar::SpeedButton1Click()
     EdDrive->setText(m_fileName);
 }
 
+bool TFrm_Recuperar::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter in the path box checks the path and, when it names a file, moves
+    // on to "Confirma"; it never runs the import at once.
+    if (watched == EdDrive && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            plat::ui::runGuarded([this] {
+                if (EdDriveExit())
+                    BitBtn3->setFocus(Qt::TabFocusReason);
+            }, this);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool TFrm_Recuperar::EdDriveExit()
+{
+    const QString typed = EdDrive->text().trimmed();
+    // Closing the window, or a check already under way (its message takes
+    // the focus away from the box), asks nothing more.
+    if (m_checkingPath || !isVisible() || typed == m_fileName)
+        return true;
+    if (typed.isEmpty()) {
+        m_fileName.clear();
+        EdDrive->clear();
+        return true;
+    }
+    const QString base = m_fileName.isEmpty() ? driveAFolder() : QFileInfo(m_fileName).absolutePath();
+    const QString path = typedPath(typed, base);
+    const QString problem = pathProblem(path);
+    if (!problem.isEmpty()) {
+        m_checkingPath = true;
+        plat::ui::attention(problem, this);
+        m_checkingPath = false;
+        EdDrive->setFocus();
+        EdDrive->selectAll();
+        return false;
+    }
+    m_fileName = QDir::toNativeSeparators(path);
+    EdDrive->setText(m_fileName);
+    return true;
+}
+
+bool TFrm_Recuperar::confirmReplacement(const QString& path)
+{
+    const RegisterContents current = registerContents(*m_sessao.Dm_Dados);
+    if (!current.holdsPeople())
+        return true;
+    QString what;
+    if (current.readable) {
+        QString institution = current.sigla;
+        if (!current.nome.isEmpty())
+            institution += (institution.isEmpty() ? QString() : QStringLiteral(" - ")) + current.nome;
+        what = QStringLiteral("Os dados atuais (%1%2 e %3)")
+                   .arg(institution.isEmpty() ? QString() : institution + QStringLiteral(": "),
+                        counted(current.holders, QStringLiteral("bolsista"), QStringLiteral("bolsistas")),
+                        counted(current.advisors, QStringLiteral("orientador"), QStringLiteral("orientadores")));
+    } else {
+        what = QStringLiteral("Os dados atuais");
+    }
+    return plat::ui::confirm(
+        QStringLiteral("%1 serão substituídos pelos do arquivo %2.\n\rUma cópia dos dados atuais será guardada na "
+                       "pasta %3.\n\rDeseja continuar?")
+            .arg(what, QDir::toNativeSeparators(path),
+                 QDir::toNativeSeparators(RegisterCopies::folder(m_sessao.Dm_Dados->dataDirectory()))),
+        this);
+}
+
 void TFrm_Recuperar::setGauge(int percent)
 {
     Gauge1->setValue(percent);
@@ -149,12 +262,22 @@ void TFrm_Recuperar::setGauge(int percent)
 
 void TFrm_Recuperar::BitBtn3Click()
 {
-    plat::ui::BusyCursor busy;
+    if (!EdDriveExit())
+        return;
     if (EdDrive->text().isEmpty()) {
-        busy.restore();
         reject();
         return;
     }
+    // The file is read whole before the question, so that a file that cannot
+    // be recovered is told before anything is asked.
+    const QString path = QDir::fromNativeSeparators(EdDrive->text());
+    const RecoveryFile file = [&] {
+        plat::ui::BusyCursor reading;
+        return RecoveryFile::load(path);
+    }();
+    if (!confirmReplacement(path))
+        return;
+    plat::ui::BusyCursor busy;
     setGauge(0);
 
     // A failed import leaves the tables as they were; the gauge goes back to
@@ -171,7 +294,7 @@ void TFrm_Recuperar::BitBtn3Click()
 
     RecoveryOptions options;
     options.progress = [this](int percent) { setGauge(percent); };
-    const RecoveryResult result = recuperarDados(*m_sessao.Dm_Dados, QDir::fromNativeSeparators(EdDrive->text()), options);
+    const RecoveryResult result = recuperarDados(*m_sessao.Dm_Dados, file, options);
     reset.done = true;
     m_registerChanged = true;
     busy.restore();
@@ -180,6 +303,10 @@ void TFrm_Recuperar::BitBtn3Click()
     if (result.replacedDamaged)
         plat::ui::showMessage(QStringLiteral("O arquivo de dados estava danificado e foi refeito a partir do arquivo "
                                              "recuperado; o arquivo danificado foi guardado em %1.")
+                                  .arg(QDir::toNativeSeparators(result.backupFile)),
+                              this);
+    else if (!result.backupFile.isEmpty())
+        plat::ui::showMessage(QStringLiteral("Os dados substituídos foram guardados em %1.")
                                   .arg(QDir::toNativeSeparators(result.backupFile)),
                               this);
     if (const QString unread = camposNaoLidos(result); !unread.isEmpty())

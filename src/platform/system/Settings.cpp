@@ -1,5 +1,7 @@
 #include "platform/system/Settings.h"
 
+#include "platform/system/PrivateFiles.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -49,6 +51,8 @@ QString Settings::dataDirectory() const
 QString Settings::driveDirectory(QChar letter) const
 {
     const QChar up = letter.toUpper();
+    if ((up == u'A' || up == u'B') && !m_driveChoice[up == u'B'].isEmpty())
+        return m_driveChoice[up == u'B'];
     if (up == u'A') {
         const QString v = value("ZELTA_DRIVE_A", QStringLiteral("Drives"), QStringLiteral("A"));
         if (!v.isEmpty())
@@ -66,6 +70,41 @@ bool Settings::drivePresent(QChar letter) const
 {
     const QString dir = driveDirectory(letter);
     return !dir.isEmpty() && QFileInfo(dir).isDir();
+}
+
+bool Settings::driveAIsDefault() const
+{
+    return m_driveChoice[0].isEmpty() && value("ZELTA_DRIVE_A", QStringLiteral("Drives"), QStringLiteral("A")).isEmpty();
+}
+
+void Settings::prepareDefaultDrive() const
+{
+    if (!driveAIsDefault())
+        return;
+    const QString dir = driveDirectory(u'A');
+    if (!dir.isEmpty() && !QFileInfo::exists(dir))
+        makePrivatePath(dir);
+}
+
+bool Settings::setDriveDirectory(QChar letter, const QString& dir)
+{
+    const QChar up = letter.toUpper();
+    if ((up != u'A' && up != u'B') || dir.isEmpty())
+        return false;
+    const QString clean = QDir::cleanPath(dir);
+    m_driveChoice[up == u'B'] = clean;
+
+    const QString file = configFile();
+    const QFileInfo info(file);
+    // Only a regular file is replaced, as only one is read.
+    if (info.exists() && !info.isFile())
+        return false;
+    if (!makePrivatePath(info.absolutePath()))
+        return false;
+    QSettings ini(file, QSettings::IniFormat);
+    ini.setValue(QStringLiteral("Drives/") + up, clean);
+    ini.sync();
+    return ini.status() == QSettings::NoError;
 }
 
 } // namespace plat::sys

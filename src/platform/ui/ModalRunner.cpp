@@ -1,5 +1,6 @@
 #include "platform/ui/ModalRunner.h"
 
+#include "platform/ui/FileDialogs.h"
 #include "platform/ui/WindowChrome.h"
 
 #include <QDialog>
@@ -27,8 +28,11 @@ ModalHook setModalHook(ModalHook hook)
 int showModal(QDialog* dialog)
 {
     prepareDialog(dialog);
-    if (!currentHook())
-        return dialog->exec();
+    if (!currentHook()) {
+        const int result = dialog->exec();
+        closeCompleterPopups(dialog);
+        return result;
+    }
 
     // A copy, so that a hook may replace itself while it runs.
     const ModalHook hook = currentHook();
@@ -41,6 +45,7 @@ int showModal(QDialog* dialog)
         return QDialog::Rejected;
     if (dialog->isVisible())
         dialog->done(QDialog::Rejected);
+    closeCompleterPopups(dialog);
     return dialog->result();
 }
 
