@@ -7,7 +7,12 @@ class QWidget;
 namespace plat::ui {
 
 // Takes the system menu and the minimise, maximise and close boxes off a
-// window's border, keeping its title.
+// window's border, keeping its title: the window keeps its kind and asks for a
+// title bar only, which Qt tells an X11 window manager as a window that allows
+// moving and resizing alone. Window managers that follow that hint draw no
+// button; where one draws its buttons on every window anyway, closing does
+// what setNoBorderIcons and the window allow, and a modal window does not stay
+// minimised (prepareDialog).
 void removeBorderIcons(QWidget* window);
 
 // A dialog "without border icons": no border icons, and the window manager's
