@@ -1,13 +1,13 @@
 # Entry points. `make run` builds and starts the program; `make test` builds and
 # runs every test; both first install the Debian packages the build needs when
-# one is missing. `make deb` builds and checks the Debian package. Build trees
-# live under build/.
+# one is missing. `make deb` builds the Debian package, `make deb-check` also
+# runs and validates it. Build trees live under build/.
 BUILD      ?= build
 BUILD_SAN  ?= build-san
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps deps-packaging build run test test-san bench screenshot fuzz deb clean
+.PHONY: all deps deps-packaging deps-package-check build run test test-san bench screenshot fuzz deb deb-check clean
 
 all: build
 
@@ -15,8 +15,13 @@ all: build
 deps:
 	@scripts/install-deps -q
 
+# Building the package needs the compiler, Qt and dpkg-dev only; checking it
+# adds lintian and the validators.
 deps-packaging:
 	@scripts/install-deps -q --packaging
+
+deps-package-check:
+	@scripts/install-deps -q --package-check
 
 $(BUILD)/build.ninja: | deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
@@ -48,7 +53,8 @@ clean:
 
 # The Debian package zelta99_<version>_<arch>.deb, built in its own tree for
 # /usr with the hardening flags of Debian's packages (no debug information: the
-# package is stripped), then installed into a scratch root, run and validated.
+# package is stripped). `make deb-check` then unpacks it into a scratch root,
+# runs it there and validates it (tests/package/check-deb).
 DEB_BUILD    ?= build-deb
 DEB_CXXFLAGS  = $(filter-out -g,$(shell dpkg-buildflags --get CXXFLAGS)) $(shell dpkg-buildflags --get CPPFLAGS)
 DEB_LDFLAGS   = $(shell dpkg-buildflags --get LDFLAGS) -Wl,-z,now
@@ -62,6 +68,8 @@ deb: deps-packaging $(DEB_BUILD)/build.ninja
 	cmake --build $(DEB_BUILD) -j $(JOBS)
 	rm -f $(DEB_BUILD)/*.deb
 	cd $(DEB_BUILD) && cpack
+
+deb-check: deb deps-package-check
 	tests/package/check-deb $(DEB_BUILD)/zelta99_*.deb
 
 # Fuzzing of the previous-year file reader (clang's libFuzzer, with address and

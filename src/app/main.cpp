@@ -2,6 +2,7 @@
 #include "app/windows/GuiMain.h"
 #include "platform/system/Options.h"
 #include "platform/system/FileNames.h"
+#include "platform/system/RuntimeFolder.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -14,6 +15,9 @@ int main(int argc, char** argv)
     // without a word and leave its temporary files; ignored, the signal turns
     // into a write error that the program reports and cleans up after.
     std::signal(SIGXFSZ, SIG_IGN);
+    // Before any Qt application object, so that Qt finds a runtime folder and
+    // prints nothing about lacking one.
+    plat::sys::provideRuntimeFolder();
 
     // Arguments are file names as often as not: taken as the bytes the system
     // gave, so that a name that is not UTF-8 still names that very file.

@@ -16,6 +16,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -124,6 +125,55 @@ class TestAppProcess : public QObject {
     Q_OBJECT
 
 private slots:
+    // Without a runtime folder from the session, the command line still says
+    // nothing on stderr: it makes runtime-USER in the temporary folder, 0700,
+    // and takes a fresh one when that name is a link.
+    void quietWithoutRuntimeFolder()
+    {
+        zelta::test::TestData data;
+        data.addAdvisor(zelta::test::makeCpf(111111111), QStringLiteral("ORIENTADOR UM"));
+        QTemporaryDir tmp;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        env.insert(QStringLiteral("TMPDIR"), tmp.path());
+        const QString runtime = tmp.filePath(QStringLiteral("runtime-") + QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name));
+        const QString pdf = tmp.filePath(QStringLiteral("o.pdf"));
+        const QList<QStringList> commands{
+            {QStringLiteral("--version")},
+            {QStringLiteral("cpf"), QStringLiteral("123.456.789-09")},
+            {QStringLiteral("verificar"), QStringLiteral("--dados"), data.dir()},
+            {QStringLiteral("relatorio"), QStringLiteral("orientadores"), QStringLiteral("--pdf"), pdf,
+             QStringLiteral("--dados"), data.dir()},
+        };
+        for (const QStringList& args : commands) {
+            QProcess p;
+            p.setProcessEnvironment(env);
+            p.start(QStringLiteral(ZELTA_EXE), args);
+            QVERIFY(p.waitForFinished(60000));
+            QVERIFY2(p.exitCode() <= 1, qPrintable(args.join(u' ')));
+            QCOMPARE(QString::fromUtf8(p.readAllStandardError()), QString());
+        }
+        struct stat st {};
+        QCOMPARE(::lstat(QFile::encodeName(runtime).constData(), &st), 0);
+        QVERIFY(S_ISDIR(st.st_mode));
+        QCOMPARE(st.st_mode & 07777, mode_t(0700));
+
+        QVERIFY(QDir(runtime).removeRecursively());
+        const QString other = tmp.filePath(QStringLiteral("outra"));
+        QVERIFY(QDir().mkdir(other));
+        QVERIFY(::chmod(QFile::encodeName(other).constData(), 0755) == 0);
+        QVERIFY(QFile::link(other, runtime));
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(ZELTA_EXE), {QStringLiteral("--version")});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(QString::fromUtf8(p.readAllStandardError()), QString());
+        QCOMPARE(::stat(QFile::encodeName(other).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, mode_t(0755));
+        const QStringList fresh = QDir(tmp.path()).entryList({QStringLiteral("runtime-*-*")}, QDir::Dirs);
+        QCOMPARE(fresh.size(), 1);
+    }
+
     void recoveryRefusesFifosAndDevices()
     {
         QTemporaryDir tmp;

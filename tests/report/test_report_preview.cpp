@@ -1,21 +1,26 @@
-// The preview window: paging, the empty report, saving a PDF through its
-// dialog, and printing a page range.
+// The preview window: paging, continuous scrolling across pages, two pages
+// side by side, the empty report, saving a PDF through its dialog, and
+// printing a page range.
 #include "platform/report/Report.h"
+#include "platform/ui/PageView.h"
 #include "platform/ui/PreviewWindow.h"
 #include "platform/ui/TestHooks.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLabel>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QSpinBox>
 #include <QToolButton>
 #include <QtTest>
 
 using namespace plat::report;
+using plat::ui::PageView;
 using plat::ui::PreviewWindow;
 
 namespace {
@@ -54,6 +59,8 @@ class TestReportPreview : public QObject {
     Q_OBJECT
 private slots:
     void pagesThrough();
+    void scrollsAcrossPagesAndTheBoxFollows();
+    void twoPagesFitSideBySide();
     void emptyReport();
     void savesPdfThroughDialog();
     void printsPageRange();
@@ -74,17 +81,20 @@ void TestReportPreview::pagesThrough()
     child<QToolButton>(&w, "BtnUltima")->click();
     QCOMPARE(label->text(), QStringLiteral("Página 3 de 3"));
     QVERIFY(!child<QToolButton>(&w, "BtnProxima")->isEnabled());
-    QTest::keyClick(&w, Qt::Key_PageUp);
-    QCOMPARE(w.currentPage(), 1);
+    QTest::keyClick(&w, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(w.currentPage(), 0);
+    QTest::keyClick(&w, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(w.currentPage(), 2);
     child<QToolButton>(&w, "BtnPrimeira")->click();
     QCOMPARE(w.currentPage(), 0);
 
     // The page image follows the zoom: the whole page fits the view.
     w.setZoom(PreviewWindow::Zoom::WholePage);
-    auto* view = child<QLabel>(&w, "PaginaVista");
-    const QSize whole = view->pixmap().size();
+    auto* view = child<PageView>(&w, "PaginaVista");
+    const QSize whole = view->pageSize();
+    QVERIFY(whole.height() <= view->viewport()->height());
     w.setZoom(PreviewWindow::Zoom::PageWidth);
-    QVERIFY(view->pixmap().width() >= whole.width());
+    QVERIFY(view->pageSize().width() >= whole.width());
     QVERIFY(qAbs(double(whole.height()) / whole.width() - 297.0 / 210.0) < 0.02);
 
     // Zoom steps from the size shown, the page box, two pages side by side.
@@ -98,10 +108,115 @@ void TestReportPreview::pagesThrough()
     child<QSpinBox>(&w, "SpinPagina")->setValue(3);
     QCOMPARE(w.currentPage(), 2);
     QCOMPARE(label->text(), QStringLiteral("Página 3 de 3"));
-    w.showPage(0);
-    const int oneWide = view->pixmap().width();
-    w.setTwoPages(true);
-    QVERIFY(view->pixmap().width() > 2 * oneWide);
+}
+
+namespace {
+
+// True when some part of the page is in the view.
+bool inView(PageView* view, int page)
+{
+    return view->pageRectInView(page).intersects(view->viewport()->rect());
+}
+
+void wheel(QWidget* target, int notches)
+{
+    const QPoint at = target->rect().center();
+    QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &event);
+}
+
+} // namespace
+
+void TestReportPreview::scrollsAcrossPagesAndTheBoxFollows()
+{
+    PreviewWindow w(pagesNumbered(5));
+    w.resize(700, 600);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto* view = child<PageView>(&w, "PaginaVista");
+    auto* box = child<QSpinBox>(&w, "SpinPagina");
+    auto* label = child<QLabel>(&w, "LabelPagina");
+
+    // The wheel runs on past the first page's end: for a while the end of one
+    // page and the top of the next are in view together, then the box says 2.
+    bool bothSeen = false;
+    for (int i = 0; i < 200 && w.currentPage() == 0; ++i) {
+        wheel(view->viewport(), -1);
+        bothSeen = bothSeen || (inView(view, 0) && inView(view, 1));
+    }
+    QVERIFY(bothSeen);
+    QCOMPARE(w.currentPage(), 1);
+    QCOMPARE(box->value(), 2);
+    QCOMPARE(label->text(), QStringLiteral("Página 2 de 5"));
+    QVERIFY(view->pageRectInView(0).bottom() < PageView::kGap);
+
+    // PageDown goes a screen on, not to the next page's top, wherever the
+    // focus is, until the third page reaches the top.
+    QScrollBar* bar = view->verticalScrollBar();
+    child<QPushButton>(&w, "BtnFechar")->setFocus();
+    for (int i = 0; i < 20 && w.currentPage() == 1; ++i) {
+        const int before = bar->value();
+        QTest::keyClick(&w, Qt::Key_PageDown);
+        QCOMPARE(bar->value() - before, view->viewport()->height());
+    }
+    QCOMPARE(w.currentPage(), 2);
+    QCOMPARE(box->value(), 3);
+    QTest::keyClick(&w, Qt::Key_PageUp);
+    QCOMPARE(w.currentPage(), 1);
+
+    // A page chosen in the box comes to the top; the scroll's end is the last.
+    box->setValue(4);
+    QCOMPARE(view->pageRectInView(3).top(), PageView::kMargin);
+    bar->setValue(bar->maximum());
+    QCOMPARE(w.currentPage(), 4);
+    QCOMPARE(label->text(), QStringLiteral("Página 5 de 5"));
+
+    // Thousands of pages: only those in view are painted.
+    QElapsedTimer clock;
+    clock.start();
+    PreviewWindow big(pagesNumbered(3000));
+    big.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&big));
+    big.showPage(2999);
+    QTest::keyClick(&big, Qt::Key_PageUp);
+    QCoreApplication::processEvents();
+    QVERIFY2(clock.elapsed() < 800, qPrintable(QString::number(clock.elapsed())));
+}
+
+void TestReportPreview::twoPagesFitSideBySide()
+{
+    PreviewWindow w(pagesNumbered(5));
+    w.resize(700, 600);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto* view = child<PageView>(&w, "PaginaVista");
+    const QRect room = view->viewport()->rect();
+
+    // At a size where two pages would not fit, "Duas páginas" fits their width.
+    w.setZoomPercent(200);
+    child<QToolButton>(&w, "BtnDuasPaginas")->click();
+    QVERIFY(w.twoPages());
+    QCOMPARE(w.zoom(), PreviewWindow::Zoom::PageWidth);
+    for (int page : {0, 1})
+        QVERIFY(room.contains(QRect(view->pageRectInView(page).left(), 0, view->pageRectInView(page).width(), 1)));
+    QCOMPARE(view->pageRectInView(1).top(), view->pageRectInView(0).top());
+    QVERIFY(view->pageRectInView(1).left() > view->pageRectInView(0).right());
+
+    // Rows of two: the next page button goes to the next row, and scrolling
+    // there shows pages 3 and 4 with the box on 3.
+    child<QToolButton>(&w, "BtnProxima")->click();
+    QCOMPARE(w.currentPage(), 2);
+    QCOMPARE(view->pageRectInView(2).top(), view->pageRectInView(3).top());
+    view->verticalScrollBar()->setValue(0);
+    QCOMPARE(w.currentPage(), 0);
+    QCOMPARE(child<QSpinBox>(&w, "SpinPagina")->value(), 1);
+
+    // A size at which both fit is kept.
+    child<QToolButton>(&w, "BtnDuasPaginas")->click();
+    w.setZoomPercent(25);
+    child<QToolButton>(&w, "BtnDuasPaginas")->click();
+    QCOMPARE(w.zoomPercent(), 25);
 }
 
 void TestReportPreview::emptyReport()

@@ -1,5 +1,6 @@
 // What every modal window gets before it shows: access keys, names for
-// assistive technology, and its place over the window it opens over.
+// assistive technology, its place over the window it opens over, its border
+// buttons, and the screen when it opens maximised.
 #include "platform/ui/Messages.h"
 #include "platform/ui/TestHooks.h"
 #include "platform/ui/WindowChrome.h"
@@ -7,6 +8,8 @@
 #include <QDialog>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QScreen>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
@@ -64,6 +67,42 @@ private slots:
         nameForAssistiveTechnology(&d);
         QCOMPARE(panel->accessibleName(), QStringLiteral("Processo"));
         QCOMPARE(cpf->findChild<QLineEdit*>()->accessibleName(), QStringLiteral("CPF"));
+    }
+
+    // A window without border icons keeps its kind and its title and asks for
+    // nothing else, whatever flags it had: Qt then tells the window manager
+    // that it has no minimise, maximise or close function.
+    void windowsWithoutBorderIconsAskForTitleOnly()
+    {
+        const Qt::WindowFlags buttons = Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
+            | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint;
+        QDialog dialog(nullptr, Qt::Dialog | buttons);
+        QPushButton cancel(QStringLiteral("Cancelar"), &dialog);
+        setNoBorderIcons(&dialog, &cancel);
+        QMainWindow main;
+        main.setWindowFlags(Qt::Window | buttons);
+        removeBorderIcons(&main);
+        for (const auto& [window, kind] : {std::pair<QWidget*, Qt::WindowType>{&dialog, Qt::Dialog}, {&main, Qt::Window}}) {
+            const Qt::WindowFlags flags = window->windowFlags();
+            QCOMPARE(flags & Qt::WindowType_Mask, kind);
+            QCOMPARE(flags & ~Qt::WindowType_Mask, Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+        }
+    }
+
+    // A window that opens maximised has the screen's free size before it
+    // shows, so that a window manager that does not maximise it leaves no
+    // part of the screen uncovered; other windows keep theirs.
+    void maximisedWindowsTakeTheScreen()
+    {
+        QDialog maximised;
+        maximised.resize(400, 300);
+        maximised.setWindowState(Qt::WindowMaximized);
+        QDialog plain;
+        plain.resize(400, 300);
+        fillScreenWhenMaximised(&maximised);
+        fillScreenWhenMaximised(&plain);
+        QCOMPARE(maximised.size(), maximised.screen()->availableGeometry().size());
+        QCOMPARE(plain.size(), QSize(400, 300));
     }
 
     void dialogsAndMessagesStandCentredOverTheWindowShown()

@@ -10,6 +10,7 @@
 #include "platform/ui/FocusStyle.h"
 #include "platform/ui/Help.h"
 #include "platform/ui/QtTranslation.h"
+#include "platform/ui/WindowChrome.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -75,7 +76,9 @@ int runGui(int argc, char** argv, const QStringList& args)
     TDm_Dados dados(dataDir);
     zelta.setDataModule(&dados);
 
-    zelta.showMaximized();
+    zelta.setWindowState(zelta.windowState() | Qt::WindowMaximized);
+    plat::ui::fillScreenWhenMaximised(&zelta);
+    zelta.show();
     zelta.activateWindow();
     return QApplication::exec();
 }

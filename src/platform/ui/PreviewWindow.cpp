@@ -8,6 +8,7 @@
 #include "platform/ui/Guard.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/ModalRunner.h"
+#include "platform/ui/PageView.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -21,7 +22,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -63,9 +64,6 @@ QToolButton* textButton(QWidget* parent, const QString& name, const QString& tex
 
 // The sizes the zoom steps through, in per cent of the paper's.
 constexpr std::array<int, 10> kZoomSteps{25, 50, 75, 100, 125, 150, 200, 300, 400, 600};
-
-// Room between two pages side by side, in pixels.
-constexpr int kPageGap = 16;
 
 // A file name made of the report's title: letters, digits and blanks.
 QString fileNameFor(const QString& title)
@@ -156,22 +154,19 @@ void PreviewWindow::buildUi()
     bar->addWidget(m_save);
     bar->addWidget(m_close);
 
-    m_view = new QLabel;
+    m_view = new PageView(&m_pages, this);
     m_view->setObjectName(QStringLiteral("PaginaVista"));
-    m_view->setAlignment(Qt::AlignCenter);
-    m_scroll = new QScrollArea(this);
-    m_scroll->setObjectName(QStringLiteral("ScrollPagina"));
-    m_scroll->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_scroll->setBackgroundRole(QPalette::Dark);
-    m_scroll->setWidget(m_view);
-    m_scroll->setWidgetResizable(false);
-    m_scroll->viewport()->installEventFilter(this);
+    m_view->viewport()->installEventFilter(this);
+    connect(m_view, &PageView::topPageChanged, this, [this](int page) {
+        m_current = page;
+        updateControls();
+    });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->setSpacing(6);
     layout->addLayout(bar);
-    layout->addWidget(m_scroll, 1);
+    layout->addWidget(m_view, 1);
 
     // With two pages side by side, the buttons turn both.
     connect(m_first, &QToolButton::clicked, this, [this] { showPage(0); });
@@ -201,6 +196,13 @@ void PreviewWindow::showPage(int index)
 {
     const int count = m_pages.pageCount();
     m_current = count == 0 ? 0 : std::clamp(index, 0, count - 1);
+    updateControls();
+    m_view->scrollToPage(m_current);
+}
+
+void PreviewWindow::updateControls()
+{
+    const int count = m_pages.pageCount();
     const bool any = count > 0;
     m_first->setEnabled(any && m_current > 0);
     m_prior->setEnabled(any && m_current > 0);
@@ -211,11 +213,8 @@ void PreviewWindow::showPage(int index)
     for (QWidget* w : std::initializer_list<QWidget*>{m_zoomBox, m_zoomIn, m_zoomOut, m_twoPagesButton, m_pageBox})
         w->setEnabled(any);
     m_pageLabel->setText(any ? QStringLiteral("Página %1 de %2").arg(m_current + 1).arg(count) : QStringLiteral("Sem páginas"));
-    {
-        const QSignalBlocker quiet(m_pageBox);
-        m_pageBox->setValue(m_current + 1);
-    }
-    render();
+    const QSignalBlocker quiet(m_pageBox);
+    m_pageBox->setValue(m_current + 1);
 }
 
 void PreviewWindow::setZoom(Zoom zoom)
@@ -268,6 +267,15 @@ void PreviewWindow::setTwoPages(bool two)
         const QSignalBlocker quiet(m_twoPagesButton);
         m_twoPagesButton->setChecked(two);
     }
+    // Two pages are shown to be read side by side: a size at which the second
+    // one would stand off the view gives way to the width that fits both.
+    if (two && (m_zoom == Zoom::Actual || m_zoom == Zoom::Percent) && !m_pages.isEmpty()) {
+        const int across = 2 * qRound(m_pages.paper.width() / 25.4 * renderDpi()) + PageView::kGap + 2 * PageView::kMargin;
+        if (across > m_view->viewport()->width()) {
+            setZoom(Zoom::PageWidth);
+            return;
+        }
+    }
     render();
 }
 
@@ -275,7 +283,8 @@ int PreviewWindow::renderDpi() const
 {
     const QSizeF paper = m_pages.paper;
     const int pagesAcross = m_twoPages ? 2 : 1;
-    const QSize room = m_scroll->viewport()->size() - QSize(24 + (pagesAcross - 1) * kPageGap, 24);
+    const QSize room = m_view->viewport()->size()
+        - QSize(2 * PageView::kMargin + (pagesAcross - 1) * PageView::kGap, 2 * PageView::kMargin);
     const double acrossInches = pagesAcross * paper.width() / 25.4;
     switch (m_zoom) {
     case Zoom::Actual:
@@ -292,36 +301,19 @@ int PreviewWindow::renderDpi() const
 void PreviewWindow::render()
 {
     if (m_pages.isEmpty()) {
-        m_view->setPixmap(QPixmap());
-        m_view->setText(QStringLiteral("O relatório não tem linhas a imprimir."));
-        m_view->setStyleSheet(QStringLiteral("QLabel { color: white; padding: 24px; }"));
-        m_view->adjustSize();
+        m_view->viewport()->update();
         return;
     }
-    const int dpi = renderDpi();
-    QImage image = plat::report::renderPage(m_pages.pages.at(m_current), m_pages.paper, dpi);
-    if (m_twoPages && m_current + 1 < m_pages.pageCount()) {
-        const QImage right = plat::report::renderPage(m_pages.pages.at(m_current + 1), m_pages.paper, dpi);
-        QImage both(image.width() + kPageGap + right.width(), std::max(image.height(), right.height()), QImage::Format_ARGB32_Premultiplied);
-        both.fill(Qt::transparent);
-        QPainter painter(&both);
-        painter.drawImage(0, 0, image);
-        painter.drawImage(image.width() + kPageGap, 0, right);
-        painter.end();
-        image = both;
-    }
-    m_view->setStyleSheet(QString());
-    m_view->setPixmap(QPixmap::fromImage(image));
-    m_view->resize(image.size());
+    m_view->setScale(renderDpi(), m_twoPages ? 2 : 1);
 }
 
 bool PreviewWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // The fitting zooms follow the room the view has; Ctrl and the wheel zoom.
-    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize
+    if (watched == m_view->viewport() && event->type() == QEvent::Resize
         && (m_zoom == Zoom::PageWidth || m_zoom == Zoom::WholePage))
         render();
-    if (watched == m_scroll->viewport() && event->type() == QEvent::Wheel) {
+    if (watched == m_view->viewport() && event->type() == QEvent::Wheel) {
         auto* wheel = static_cast<QWheelEvent*>(event);
         if (wheel->modifiers() & Qt::ControlModifier) {
             if (wheel->angleDelta().y() > 0)
@@ -337,11 +329,12 @@ bool PreviewWindow::eventFilter(QObject* watched, QEvent* event)
 void PreviewWindow::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
+    // A screen on or back, across the pages' ends, wherever the focus is.
     case Qt::Key_PageDown:
-        showPage(m_current + 1);
+        m_view->verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
         return;
     case Qt::Key_PageUp:
-        showPage(m_current - 1);
+        m_view->verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepSub);
         return;
     case Qt::Key_Home:
         if (event->modifiers() & Qt::ControlModifier) {

@@ -9,7 +9,6 @@ class QLabel;
 class QSpinBox;
 class QPrinter;
 class QPushButton;
-class QScrollArea;
 class QToolButton;
 
 namespace plat::report {
@@ -18,11 +17,14 @@ class Report;
 
 namespace plat::ui {
 
-// The print preview of a report: one page, or two side by side, with buttons
-// and a page number box to page through it, a zoom that fits the page or steps
-// in and out (buttons, Ctrl++ and Ctrl+-, Ctrl and the wheel), "Imprimir" (the
-// system print dialog) and "Salvar PDF". A report without pages shows that
-// there is nothing to print.
+class PageView;
+
+// The print preview of a report: its pages in one continuous scroll, one or two
+// side by side, with buttons and a page number box to go to a page (the box
+// follows the scroll), a zoom that fits the page or steps in and out (buttons,
+// Ctrl++ and Ctrl+-, Ctrl and the wheel), "Imprimir" (the system print
+// dialog) and "Salvar PDF". A report without pages shows that there is
+// nothing to print.
 class PreviewWindow : public QDialog {
     Q_OBJECT
 public:
@@ -40,7 +42,9 @@ public:
     void setZoomPercent(int percent);
     void zoomIn();
     void zoomOut();
-    // Two pages side by side (the current one and the next).
+    // Two pages side by side (rows of pages 1 and 2, 3 and 4, ...); a zoom at
+    // which the two would not fit the view's width becomes "Largura da
+    // página", which fits both.
     void setTwoPages(bool two);
     bool twoPages() const { return m_twoPages; }
 
@@ -60,6 +64,7 @@ protected:
 
 private:
     void buildUi();
+    void updateControls();
     void render();
     int renderDpi() const;
     void stepZoom(int direction);
@@ -83,8 +88,7 @@ private:
     QPushButton* m_print = nullptr;
     QPushButton* m_save = nullptr;
     QPushButton* m_close = nullptr;
-    QScrollArea* m_scroll = nullptr;
-    QLabel* m_view = nullptr;
+    PageView* m_view = nullptr;
 };
 
 // Lays out the report (with the busy cursor) and shows its preview modally.

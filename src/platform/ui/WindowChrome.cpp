@@ -255,6 +255,18 @@ void nameForAssistiveTechnology(QWidget* window)
     }
 }
 
+void fillScreenWhenMaximised(QWidget* window)
+{
+    if (!(window->windowState() & Qt::WindowMaximized) || window->isVisible())
+        return;
+    const QScreen* screen = window->screen();
+    if (const QWidget* owner = window->parentWidget())
+        screen = owner->window()->screen();
+    if (!screen)
+        return;
+    window->resize(screen->availableGeometry().size());
+}
+
 void prepareDialog(QDialog* dialog)
 {
     // A window opened over no window of its own is still kept above the one
@@ -276,6 +288,7 @@ void prepareDialog(QDialog* dialog)
         dialog->setProperty("zeltaStateKept", true);
         dialog->installEventFilter(new StateKeeper(dialog));
     }
+    fillScreenWhenMaximised(dialog);
     assignAccessKeys(dialog);
     nameForAssistiveTechnology(dialog);
 }

@@ -7,7 +7,12 @@ class QWidget;
 namespace plat::ui {
 
 // Takes the system menu and the minimise, maximise and close boxes off a
-// window's border, keeping its title.
+// window's border, keeping its title: the window keeps its kind and asks for a
+// title bar only, which Qt tells an X11 window manager as a window that allows
+// moving and resizing alone. Window managers that follow that hint draw no
+// button; where one draws its buttons on every window anyway, closing does
+// what setNoBorderIcons and the window allow, and a modal window does not stay
+// minimised (prepareDialog).
 void removeBorderIcons(QWidget* window);
 
 // A dialog "without border icons": no border icons, and the window manager's
@@ -16,13 +21,20 @@ void removeBorderIcons(QWidget* window);
 // instead (when it is enabled), so the window closes the way the button does.
 void setNoBorderIcons(QDialog* dialog, QAbstractButton* cancelButton = nullptr);
 
+// A window about to be shown maximised takes its screen's free size itself: a
+// window without a maximise box (no border icons) may be marked maximised by
+// the window manager and yet left at its own size, or not be maximised at
+// all. Other windows, and windows already shown, are left alone.
+void fillScreenWhenMaximised(QWidget* window);
+
 // Readies a window that is about to be shown modally, as showModal() does for
 // every window: transient for the window it opens over (its parent, or else
 // the active window), centred on that window when shown (on the screen when
 // there is none), kept in the state it was shown in when a window manager
 // minimises or maximises it regardless of its flags (so that no minimise can
 // hide the program), and reachable from the keyboard and by assistive
-// technology (assignAccessKeys, nameForAssistiveTechnology).
+// technology (assignAccessKeys, nameForAssistiveTechnology), and filling the
+// screen when it opens maximised (fillScreenWhenMaximised).
 void prepareDialog(QDialog* dialog);
 
 // Gives an access key (Alt and a letter) to every button, check box, group box
