@@ -10,7 +10,7 @@
 #include "platform/ui/HelpViewer.h"
 #include "platform/ui/TestHooks.h"
 #include "support/TestData.h"
-#include "RegisterFiles.h"
+#include "db/RegisterFiles.h"
 #include "platform/db/Table.h"
 #include "validation/TVlCpfCgc.h"
 
@@ -246,7 +246,7 @@ private slots:
         // The copy to restore is marked, in bold; the damaged one says so.
         QCOMPARE(copias.GridCopias->horizontalHeaderItem(5)->text(), QStringLiteral("Verificação"));
         QCOMPARE(copias.GridCopias->item(1, 5)->text(), QStringLiteral("✓ mais recente sã"));
-        QCOMPARE(copias.GridCopias->item(0, 5)->text(), QStringLiteral("danificada"));
+        QCOMPARE(copias.GridCopias->item(0, 5)->text(), QStringLiteral("ilegível"));
         for (int col = 0; col < copias.GridCopias->columnCount(); ++col) {
             QVERIFY(copias.GridCopias->item(1, col)->font().bold());
             QVERIFY(!copias.GridCopias->item(0, col)->font().bold());

@@ -217,8 +217,8 @@ private slots:
             text = box->text();
             hidden = box->detailedText();
             QAbstractButton* details = nullptr;
-            for (QAbstractButton* b : box->buttons())
-                if (b->text() == QStringLiteral("Detalhes"))
+            for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
+                if (b->isVisible() && b->text() == QStringLiteral("Detalhes"))
                     details = b;
             QVERIFY(details);
             auto* edit = box->findChild<QTextEdit*>();

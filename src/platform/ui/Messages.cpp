@@ -38,9 +38,9 @@ QWidget* ownerFor(QWidget* parent)
 // click, is given the one label again after each click.
 void addDetails(QMessageBox& box, const QString& details)
 {
-    const QList<QAbstractButton*> before = box.buttons();
+    const QList<QAbstractButton*> before = box.findChildren<QAbstractButton*>();
     box.setDetailedText(details);
-    for (QAbstractButton* button : box.buttons()) {
+    for (QAbstractButton* button : box.findChildren<QAbstractButton*>()) {
         if (before.contains(button))
             continue;
         const QString label = QString::fromUtf8(kDetailsLabel);
