@@ -1,6 +1,6 @@
 // How the register's file is judged before the program opens it: read-only,
 // so that a file that is not a whole register of ours keeps every byte, its
-// journal or log included.
+// journal or log included; and the message that refuses a damaged one.
 #include "data/TDm_Dados.h"
 
 #include "data/RegisterCopies.h"
@@ -148,6 +148,29 @@ void TDm_Dados::acceptSchema(Database& db, const QString& filePath) const
         if (stored != defined)
             throw Error::input(QStringLiteral("O arquivo %1 não é um arquivo de dados deste programa").arg(shown));
     }
+}
+
+plat::Error TDm_Dados::damagedError(const QString& problem, const QStringList& engineLines) const
+{
+    return Error::damaged(damagedMessage(problem), engineLines.join(u'\n'));
+}
+
+QString TDm_Dados::damagedMessage(const QString& problem) const
+{
+    const QString file = QDir::toNativeSeparators(databaseFile());
+    QString message = problem.isEmpty()
+        ? QStringLiteral("O arquivo de dados %1 está danificado e não foi alterado. ").arg(file)
+        : QStringLiteral("O arquivo de dados %1 está danificado (%2) e não foi alterado. ").arg(file, problem);
+    // Only a copy that passes the full check is offered.
+    const SoundCopy copy = newestSoundCopy(m_dir);
+    if (!copy.path.isEmpty())
+        return message + QStringLiteral("A cópia de segurança sã mais recente é %1, de %2. Para restaurá-la, use "
+                                        "\"Cópias de Segurança...\" no menu Arquivo, ou o comando: zelta99 restaurar %3")
+                             .arg(QDir::toNativeSeparators(copy.path), copy.taken.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")))
+                             .arg(copy.position);
+    return message + QStringLiteral("Não há cópia de segurança sã. Recupere os dados do arquivo do ano anterior "
+                                    "(\"Recuperar dados do Zelta 1999\" no menu Arquivo, ou o comando: zelta99 "
+                                    "recuperar ARQUIVO), que monta um arquivo de dados novo");
 }
 
 } // namespace zelta

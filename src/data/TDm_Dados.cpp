@@ -179,6 +179,7 @@ TDm_Dados::TDm_Dados(const QString& dataDirectory, QObject* parent) : QObject(pa
     for (const TableDef& def : tableDefinitions())
         m_db.addTable(def);
     m_db.setOpener([this](Database& db) { openDatabase(db); });
+    m_db.setWriteGate([this] { gateWrite(); });
 
     Tb_Instituicao = table(m_db, this, "Tb_Instituicao", "ZELTAINT");
     Tb_Bolsistas = table(m_db, this, "Tb_Bolsistas", "ZELTABOL");
@@ -238,6 +239,9 @@ TDm_Dados::TDm_Dados(const QString& dataDirectory, QObject* parent) : QObject(pa
 
 TDm_Dados::~TDm_Dados()
 {
+    // A check still running reads the file through a connection of its own.
+    if (m_startThread.joinable())
+        m_startThread.join();
     // Cursors go before the database they read.
     for (Table* t : findChildren<Table*>())
         t->close();
@@ -308,7 +312,7 @@ QString recordList(const QStringList& records)
 
 } // namespace
 
-TDm_Dados::Repaired TDm_Dados::repairScratch(const QString& path, const QString& problem) const
+TDm_Dados::Repaired TDm_Dados::repairScratch(const QString& path, const QStringList& problems) const
 {
     // What the tables and the indexes say, each read on its own: the tables
     // row by row, each index from its entries alone.
@@ -320,7 +324,7 @@ TDm_Dados::Repaired TDm_Dados::repairScratch(const QString& path, const QString&
         before = raw.readContent();
         comparison = raw.compareIndexes(before);
     } catch (const Error&) {
-        throw Error::damaged(damagedMessage(problem));
+        throw damagedError(QString(), problems);
     }
     Repaired out;
     std::optional<QList<TableContent>> copyContent;
@@ -343,11 +347,12 @@ TDm_Dados::Repaired TDm_Dados::repairScratch(const QString& path, const QString&
     };
     const RepairPlan plan(before, comparison, copy);
     if (!plan.unsettled().isEmpty())
-        throw Error::damaged(damagedMessage(QStringLiteral("as tabelas e os índices não dizem o mesmo, e não há como saber "
-                                                           "qual está certo, nos registros: %1")
-                                                .arg(recordList(plan.unsettled()))));
+        throw damagedError(QStringLiteral("as tabelas e os índices não dizem o mesmo, e não há como saber qual está certo, "
+                                          "nos registros: %1")
+                               .arg(recordList(plan.unsettled())),
+                           problems);
     if (!Database::rebuildIndexes(path, plan.changes()).isEmpty())
-        throw Error::damaged(damagedMessage(problem));
+        throw damagedError(QString(), problems);
     // Every row of every table after the repair against the row before.
     QStringList changed;
     try {
@@ -358,7 +363,7 @@ TDm_Dados::Repaired TDm_Dados::repairScratch(const QString& path, const QString&
         changed << e.message();
     }
     if (!changed.isEmpty())
-        throw Error::damaged(damagedMessage(QStringLiteral("a reparação mudaria os registros: %1").arg(recordList(changed))));
+        throw damagedError(QStringLiteral("a reparação mudaria os registros: %1").arg(recordList(changed)), problems);
     out.restored = plan.restored();
     return out;
 }
@@ -371,20 +376,20 @@ void TDm_Dados::repairOrRefuse(Database& db, const QStringList& problems)
     // of it as it was is kept.
     QTemporaryFile scratch(RegisterCopies::scratchTemplate(m_dir, QStringLiteral("reparo")) + QStringLiteral(".db"));
     if (!scratch.open())
-        throw Error::damaged(damagedMessage(problems.first()));
+        throw damagedError(QString(), problems);
     scratch.close();
     const auto removeJournal = qScopeGuard([&] { QFile::remove(scratch.fileName() + QStringLiteral("-journal")); });
     try {
         db.backupTo(scratch.fileName());
     } catch (const Error&) {
-        throw Error::damaged(damagedMessage(problems.first()));
+        throw damagedError(QString(), problems);
     }
-    const Repaired repaired = repairScratch(scratch.fileName(), problems.first());
+    const Repaired repaired = repairScratch(scratch.fileName(), problems);
     const QString kept = RegisterCopies::keepDamaged(db, m_dir, QDateTime::currentDateTime(), CopyReason::BeforeRepair);
     db.restoreFrom(scratch.fileName());
     const QStringList left = db.checkIntegrity(false);
     if (!left.isEmpty())
-        throw Error::damaged(damagedMessage(left.first()));
+        throw damagedError(QString(), left);
     const QString file = QDir::toNativeSeparators(databaseFile());
     if (repaired.restored.isEmpty()) {
         m_notices << QStringLiteral("Os índices do arquivo de dados %1 estavam danificados e foram refeitos a partir das "
@@ -401,22 +406,6 @@ void TDm_Dados::repairOrRefuse(Database& db, const QStringList& problems)
                           QDir::toNativeSeparators(kept));
 }
 
-QString TDm_Dados::damagedMessage(const QString& problem) const
-{
-    QString message = QStringLiteral("O arquivo de dados %1 está danificado (%2) e não foi alterado. ")
-                          .arg(QDir::toNativeSeparators(databaseFile()), problem);
-    // Only a copy that passes the full check is offered.
-    const SoundCopy copy = newestSoundCopy(m_dir);
-    if (!copy.path.isEmpty())
-        return message + QStringLiteral("A cópia de segurança sã mais recente é %1, de %2. Para restaurá-la, use "
-                                        "\"Cópias de Segurança...\" no menu Arquivo, ou o comando: zelta99 restaurar %3")
-                             .arg(QDir::toNativeSeparators(copy.path), copy.taken.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")))
-                             .arg(copy.position);
-    return message + QStringLiteral("Não há cópia de segurança sã. Recupere os dados do arquivo do ano anterior "
-                                    "(\"Recuperar dados do Zelta 1999\" no menu Arquivo, ou o comando: zelta99 "
-                                    "recuperar ARQUIVO), que monta um arquivo de dados novo");
-}
-
 QStringList TDm_Dados::takeNotices()
 {
     QStringList out;
@@ -426,6 +415,10 @@ QStringList TDm_Dados::takeNotices()
 
 void TDm_Dados::checkRegister()
 {
+    // A start check that reports now and found the register sound (or
+    // repaired it) is the full check.
+    if (settleStartCheck() && !m_startFailure)
+        return;
     m_db.handle();   // opened (and quick-checked) when it was closed
     repairIfDamaged(m_db.checkIntegrity(false));
 }
@@ -452,6 +445,7 @@ QString TDm_Dados::keepDamagedRegister(const QDateTime& now)
 
 void TDm_Dados::replaceRegister(const QString& sourcePath)
 {
+    abandonStartCheck();
     CursorPause pause(*this);
     m_db.close();
     bool readable = false;
@@ -464,6 +458,7 @@ void TDm_Dados::replaceRegister(const QString& sourcePath)
     };
     try {
         replace();
+        m_startFailure.reset();   // the refused content is gone
         return;
     } catch (const Error& e) {
         // Only a file SQLite could not open is taken away; a failure of the
@@ -477,10 +472,12 @@ void TDm_Dados::replaceRegister(const QString& sourcePath)
     for (const char* suffix : {"-journal", "-wal", "-shm", ""})
         QFile::remove(databaseFile() + QLatin1StringView(suffix));
     replace();
+    m_startFailure.reset();
 }
 
 QString TDm_Dados::restore(const QString& copyPath, const QDateTime& now)
 {
+    abandonStartCheck();
     const QString shown = QDir::toNativeSeparators(copyPath);
     if (QFileInfo(copyPath).canonicalFilePath() == QFileInfo(databaseFile()).canonicalFilePath())
         throw Error::input(QStringLiteral("%1 é o próprio arquivo de dados, não uma cópia").arg(shown));

@@ -11,6 +11,10 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+#include <optional>
+#include <thread>
+
 namespace zelta {
 
 // The program's tables, cursors, queries and data sources, shared by every
@@ -55,6 +59,28 @@ public:
     void checkRegister();
     // The same for the problems of a check already run (none: nothing to do).
     void repairIfDamaged(const QStringList& problems);
+
+    // The full check when the window program opens the register. A register
+    // of up to backgroundRows rows (holders and advisors) is checked at once;
+    // a larger one on a read-only connection of its own in a worker thread,
+    // reading while the windows read. Either way the result is handled on
+    // this object's thread (a repair through repairIfDamaged, or a refusal)
+    // and startCheckReported() is emitted: the notices are in takeNotices(),
+    // a refusal in takeStartCheckFailure(). Until the check reported, every
+    // write of the register waits for it; a refused register refuses every
+    // write until a copy or a recovery replaces it. Never throws.
+    static constexpr int kBackgroundCheckRows = 5000;
+    void startCheck(int backgroundRows = kBackgroundCheckRows);
+    bool startCheckRunning() const { return m_startState == StartState::Running; }
+    // The refusal of the start check, once (shown by whoever reported the
+    // check); empty when there was none or it was thrown to a write.
+    std::optional<plat::Error> takeStartCheckFailure();
+    // Shows that a write waits for the start check (a busy cursor): the
+    // wrapper runs the wait it is given.
+    void setWaitIndicator(std::function<void(const std::function<void()>&)> indicator)
+    {
+        m_waitIndicator = std::move(indicator);
+    }
 
     // Puts a copy of the register in the place of the register: the copy is
     // fully checked first (its own bytes: a copy with a journal or log beside
@@ -108,6 +134,9 @@ public:
     plat::db::DataSource* Ds_QrBolsistas;
     plat::db::DataSource* Ds_Relatorio_Bol;
 
+signals:
+    void startCheckReported();
+
 private:
     void openDatabase(plat::db::Database& db);
     void provision(plat::db::Database& db);
@@ -128,12 +157,33 @@ private:
         QStringList restored;   // records whose cells were taken from the copy
         SoundCopy copy;         // the copy consulted, when one was
     };
-    Repaired repairScratch(const QString& path, const QString& problem) const;
+    Repaired repairScratch(const QString& path, const QStringList& problems) const;
+    // The refusal of a damaged register in the user's words: the file, what
+    // is wrong when the program can say it (empty: nothing more), and the
+    // copy to restore. The engine's own lines go to the error's details.
     QString damagedMessage(const QString& problem) const;
+    plat::Error damagedError(const QString& problem, const QStringList& engineLines) const;
+
+    // The start check: the write gate, the wait for the worker, and the
+    // handling of its result.
+    enum class StartState { Idle, Running, Done };
+    void gateWrite();
+    bool settleStartCheck();
+    // The register is being replaced: a check still running is waited for
+    // and its result, about the content that goes, dropped with any refusal.
+    void abandonStartCheck();
+    void finishStartCheck();
+    void handleStartProblems(const QStringList& problems, bool report);
 
     QString m_dir;
     plat::db::Database m_db;
     QStringList m_notices;
+    StartState m_startState = StartState::Idle;
+    std::thread m_startThread;
+    QStringList m_startProblems;   // written by the worker, read after it was joined
+    std::optional<plat::Error> m_startFailure;   // the register refused: every write throws it
+    bool m_failureToReport = false;
+    std::function<void(const std::function<void()>&)> m_waitIndicator;
 };
 
 } // namespace zelta

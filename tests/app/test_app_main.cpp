@@ -10,6 +10,8 @@
 #include "platform/ui/HelpViewer.h"
 #include "platform/ui/TestHooks.h"
 #include "support/TestData.h"
+#include "db/RegisterFiles.h"
+#include "platform/db/Table.h"
 #include "validation/TVlCpfCgc.h"
 
 #include <QAction>
@@ -241,6 +243,91 @@ private slots:
         QCOMPARE(copias.GridCopias->item(1, 1)->text(), QStringLiteral("pelo usuário"));
         QVERIFY(!copias.copies()[0].sound && copias.copies()[1].sound);
         QCOMPARE(copias.GridCopias->currentRow(), 1);
+        // The copy to restore is marked, in bold; the damaged one says so.
+        QCOMPARE(copias.GridCopias->horizontalHeaderItem(5)->text(), QStringLiteral("Verificação"));
+        QCOMPARE(copias.GridCopias->item(1, 5)->text(), QStringLiteral("✓ mais recente sã"));
+        QCOMPARE(copias.GridCopias->item(0, 5)->text(), QStringLiteral("ilegível"));
+        for (int col = 0; col < copias.GridCopias->columnCount(); ++col) {
+            QVERIFY(copias.GridCopias->item(1, col)->font().bold());
+            QVERIFY(!copias.GridCopias->item(0, col)->font().bold());
+        }
+        QCOMPARE(copias.GridCopias->item(1, 0)->text(), QStringLiteral("01/01/2026 01:00:00"));
+    }
+
+    void damagedIndexIsFoundAtStartWithoutVerifying()
+    {
+        // A holder's name changed in the index pages only, a copy kept before:
+        // the quick check at the open passes, a covering read shows the damage.
+        TestData d;
+        zelta::test::fill(d, 40);
+        const QString name = QStringLiteral("JOÃO PEDRO ANDRADE LUZ");
+        d.addHolder(name, makeCpf(4242));
+        RegisterCopies::take(d.db(), d.dir(), QDateTime::currentDateTime().addSecs(-60), true, zelta::CopyReason::User);
+        const QString file = zelta::test::closedRegister(d);
+        zelta::test::changeStored(file, QStringLiteral("ANDRADE LUZ"), 8, QChar(0xff), 0x0a, zelta::test::kEvery);
+        const auto names = [&] {
+            QStringList out;
+            plat::db::Statement st =
+                d.db().prepare(QStringLiteral("SELECT Nome FROM ZELTABOL INDEXED BY ZELTABOL_Nome_CPF ORDER BY ORD_NOME"));
+            while (st.step())
+                out << st.text(0);
+            return out;
+        };
+        QVERIFY(!names().contains(name));
+        QVERIFY(d.db().checkIntegrity(true).isEmpty());
+        d.db().close();
+
+        MessageRecorder rec;
+        TZelta zelta;
+        zelta.setDataModule(&d.dm());
+        zelta.setBackgroundCheckRows(10);
+        QVERIFY(startUp(zelta));
+        // The check reports by itself, the user told at once of the repair,
+        // with nothing asked of them.
+        QTRY_VERIFY_WITH_TIMEOUT(!d.dm().startCheckRunning(), 10000);
+        QCOMPARE(rec.count(), 1);
+        QVERIFY2(rec.last().text.contains(QStringLiteral("foram refeitos")), qPrintable(rec.last().text));
+        const QStringList after = names();
+        QVERIFY(after.contains(name));
+        QCOMPARE(after.size(), 41);
+        QVERIFY(d.db().checkIntegrity(false).isEmpty());
+    }
+
+    void writesWaitForTheStartCheckAndARefusedRegisterTakesNone()
+    {
+        TestData d;
+        zelta::test::fill(d, 30);
+        const QString file = zelta::test::closedRegister(d);
+        // Index entries that neither another index nor a copy can settle.
+        zelta::test::changeStored(file, QStringLiteral("BOLSISTA 00003"), 13, u'8', 0x0d, 0);
+        QVERIFY(d.db().checkIntegrity(true).isEmpty());
+
+        MessageRecorder rec;
+        TZelta zelta;
+        zelta.setDataModule(&d.dm());
+        zelta.setBackgroundCheckRows(10);
+        QVERIFY(startUp(zelta));
+        QVERIFY(d.dm().startCheckRunning());
+        // A write started before the check reported waits for it, and the
+        // refusal stops it; later writes are refused the same way.
+        plat::db::Table& bol = *d.dm().Tb_Bolsistas;
+        bol.open();
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            try {
+                bol.edit();
+                QFAIL("a write went into a register the check refused");
+            } catch (const plat::Error& e) {
+                QCOMPARE(e.kind(), plat::Error::Kind::Damaged);
+                QVERIFY(!d.dm().startCheckRunning());
+                // The user's words first; the engine's lines only in the details.
+                QVERIFY2(!e.message().contains(QStringLiteral(" index ")), qPrintable(e.message()));
+                QVERIFY2(e.details().contains(QStringLiteral("index")), qPrintable(e.details()));
+            }
+        }
+        QCOMPARE(bol.state(), plat::db::Table::State::Browse);
+        bol.close();
+        QTest::qWait(50);
+        QCOMPARE(rec.count(), 0);   // thrown to the write, not told twice
     }
 
     void toolbarHasSixButtonsWithTheirHints()

@@ -109,4 +109,27 @@ void emptyIndex(const QString& file, const QString& index)
     raw.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
 }
 
+QString changeStored(const QString& file, const QString& text, int at, QChar to, quint8 pageKind, int occurrence)
+{
+    QByteArray bytes = bytesOf(file);
+    const int pageSize = (quint8(bytes[16]) << 8) | quint8(bytes[17]);
+    const QByteArray needle = text.toUtf8();
+    QList<qint64> found;
+    for (qint64 i = bytes.indexOf(needle); i >= 0; i = bytes.indexOf(needle, i + 1)) {
+        const qint64 page = i / pageSize;
+        if (quint8(bytes[page * pageSize + (page == 0 ? 100 : 0)]) == pageKind)
+            found << i;
+    }
+    if (found.isEmpty())
+        qFatal("%s is not in a page of that kind", qPrintable(text));
+    if (occurrence != kEvery)
+        found = {found.value(occurrence < 0 ? found.size() - 1 : occurrence)};
+    for (qint64 i : std::as_const(found))
+        bytes[i + at] = char(to.unicode());
+    writeBytes(file, bytes);
+    QString changed = text;
+    changed[at] = to;
+    return changed;
+}
+
 } // namespace zelta::test

@@ -26,5 +26,12 @@ QString closedRegister(TestData& d);
 // with that of an empty index over the same columns). The quick check does not
 // see it; the full check does.
 void emptyIndex(const QString& file, const QString& index);
+// Changes one character of a text stored in the leaf pages of one kind
+// (0x0d: rows of a table; 0x0a: entries of an index), leaving the other pages
+// as they were; the file must be closed. occurrence: which of those copies of
+// the text (-1: the last, a stored sort column after the name; kEvery: all).
+// Returns the text as it now reads.
+constexpr int kEvery = -2;
+QString changeStored(const QString& file, const QString& text, int at, QChar to, quint8 pageKind = 0x0d, int occurrence = 0);
 
 } // namespace zelta::test

@@ -33,39 +33,12 @@ using zelta::test::dump;
 using zelta::test::fill;
 using zelta::test::firstLeafOffset;
 using zelta::test::writeBytes;
+using zelta::test::changeStored;
+using zelta::test::kEvery;
 
 namespace {
 
 const auto run = zelta::test::runCommand;
-
-// Changes one character of a text stored in the leaf pages of one kind
-// (0x0d: rows of a table; 0x0a: entries of an index), leaving the other pages
-// as they were; the file must be closed. occurrence: which of those copies of
-// the text (-1: the last, a stored sort column after the name; kEvery: all).
-// Returns the text as it now reads.
-constexpr int kEvery = -2;
-QString changeStored(const QString& file, const QString& text, int at, QChar to, quint8 pageKind = 0x0d, int occurrence = 0)
-{
-    QByteArray bytes = bytesOf(file);
-    const int pageSize = (quint8(bytes[16]) << 8) | quint8(bytes[17]);
-    const QByteArray needle = text.toUtf8();
-    QList<qint64> found;
-    for (qint64 i = bytes.indexOf(needle); i >= 0; i = bytes.indexOf(needle, i + 1)) {
-        const qint64 page = i / pageSize;
-        if (quint8(bytes[page * pageSize + (page == 0 ? 100 : 0)]) == pageKind)
-            found << i;
-    }
-    if (found.isEmpty())
-        qFatal("%s is not in a page of that kind", qPrintable(text));
-    if (occurrence != kEvery)
-        found = {found.value(occurrence < 0 ? found.size() - 1 : occurrence)};
-    for (qint64 i : std::as_const(found))
-        bytes[i + at] = char(to.unicode());
-    writeBytes(file, bytes);
-    QString changed = text;
-    changed[at] = to;
-    return changed;
-}
 
 QString digits(QString cpf) { return cpf.remove(u'.').remove(u'-'); }
 
@@ -316,6 +289,10 @@ private slots:
         const zelta::test::CliRun v = run({QStringLiteral("verificar"), QStringLiteral("--dados"), d.dir()});
         QVERIFY2(v.code == 2 && v.err.contains(QStringLiteral("BOLSISTA 00007")) && v.err.contains(changed), qPrintable(v.err));
         QVERIFY(!v.err.contains(QStringLiteral("nenhum registro foi perdido")));
+        // The engine's own lines follow the message, apart from it.
+        const qsizetype details = v.err.indexOf(QStringLiteral(".\nDetalhes:\n"));
+        QVERIFY2(details > 0 && v.err.indexOf(QStringLiteral("index"), details) > details, qPrintable(v.err));
+        QVERIFY2(!v.err.left(details).contains(QStringLiteral("index")), qPrintable(v.err));
         const zelta::test::CliRun g = run(gerar);
         QVERIFY2(g.code == 2 && !QFile::exists(target), qPrintable(g.err));
         QCOMPARE(bytesOf(file).mid(100), damaged.mid(100));

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextEdit>
 #include <QTest>
 
 using namespace plat::ui;
@@ -193,6 +194,57 @@ private slots:
         MessageRecorder recorder;
         confirm(QStringLiteral("Excluir ?"));
         QCOMPARE(recorder.last().caption, QStringLiteral("Atenção"));
+    }
+
+    void detailsOfAFailureWaitBehindTheDetalhesButton()
+    {
+        QVERIFY(installQtTranslation(*QCoreApplication::instance()));
+        const QString engine = QStringLiteral("*** in database main ***\nPage 7: btreeInitPage() returns error code 11");
+        const auto fail = [&] { throw plat::Error::damaged(QStringLiteral("O arquivo de dados está danificado"), engine); };
+        {
+            MessageRecorder rec;
+            runGuarded(fail);
+            QCOMPARE(rec.last().text, QStringLiteral("O arquivo de dados está danificado."));
+            QCOMPARE(rec.last().details, engine);
+        }
+        ModalDriver modals;
+        QString text, hidden, shown;
+        QStringList labels;
+        bool hiddenAtFirst = false, visibleAfterClick = false;
+        modals.expect([&](QDialog* d) {
+            auto* box = qobject_cast<QMessageBox*>(d);
+            QVERIFY(box);
+            text = box->text();
+            hidden = box->detailedText();
+            QAbstractButton* details = nullptr;
+            for (QAbstractButton* b : box->findChildren<QAbstractButton*>())
+                if (b->isVisible() && b->text() == QStringLiteral("Detalhes"))
+                    details = b;
+            QVERIFY(details);
+            auto* edit = box->findChild<QTextEdit*>();
+            hiddenAtFirst = edit && !edit->isVisible();
+            details->click();
+            labels << details->text();
+            visibleAfterClick = edit && edit->isVisible() && edit->toPlainText() == engine;
+            details->click();
+            labels << details->text();
+            d->accept();
+        });
+        runGuarded(fail);
+        QCOMPARE(text, QStringLiteral("O arquivo de dados está danificado."));
+        QCOMPARE(hidden, engine);
+        QVERIFY(hiddenAtFirst);
+        QVERIFY(visibleAfterClick);
+        QCOMPARE(labels, (QStringList{QStringLiteral("Detalhes"), QStringLiteral("Detalhes")}));
+        // A failure without details has no such button.
+        modals.expect([&](QDialog* d) {
+            labels.clear();
+            for (QAbstractButton* b : qobject_cast<QMessageBox*>(d)->buttons())
+                labels << b->text();
+            d->accept();
+        });
+        showError(QStringLiteral("Falha"));
+        QCOMPARE(labels, QStringList{QStringLiteral("OK")});
     }
 
     void guardTurnsFailuresIntoTheErrorReport_data()

@@ -118,6 +118,9 @@ int runCli(QStringList& args, QTextStream& out, QTextStream& err)
             err << QString::fromUtf8(it->usage);
         } else {
             err << plat::sys::withFullStop(e.message()) << '\n';
+            // The engine's own lines about a damaged file follow the message.
+            if (!e.details().isEmpty())
+                err << QStringLiteral("Detalhes:\n") << e.details() << '\n';
         }
     }
     return kExitUsage;

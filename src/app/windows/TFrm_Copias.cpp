@@ -25,6 +25,18 @@ QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
 
 QString when(const RegisterCopy& copy) { return copy.taken.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")); }
 
+enum Column { kWhen, kReason, kInstitution, kHolders, kAdvisors, kCheck, kSize, kColumns };
+
+// Whether the copy passes the full check now, the newest such copy marked.
+QString checkText(const RegisterCopy& copy, bool newestSound)
+{
+    if (copy.holders < 0)
+        return QStringLiteral("ilegível");
+    if (!copy.sound)
+        return QStringLiteral("danificada");
+    return newestSound ? QStringLiteral("✓ mais recente sã") : QStringLiteral("sã");
+}
+
 QString sizeText(qint64 bytes)
 {
     const QLocale pt(QLocale::Portuguese, QLocale::Brazil);
@@ -46,18 +58,19 @@ TFrm_Copias::TFrm_Copias(Sessao& sessao, QWidget* parent) : QDialog(parent), m_s
 
 void TFrm_Copias::buildUi()
 {
-    GridCopias = new QTableWidget(0, 6, this);
+    GridCopias = new QTableWidget(0, kColumns, this);
     GridCopias->setObjectName(QStringLiteral("GridCopias"));
     GridCopias->setHorizontalHeaderLabels({QStringLiteral("Data e hora"), QStringLiteral("Motivo"),
                                            QStringLiteral("Instituição"), QStringLiteral("Bolsistas"),
-                                           QStringLiteral("Orientadores"), QStringLiteral("Tamanho")});
+                                           QStringLiteral("Orientadores"), QStringLiteral("Verificação"),
+                                           QStringLiteral("Tamanho")});
     GridCopias->setSelectionBehavior(QAbstractItemView::SelectRows);
     GridCopias->setSelectionMode(QAbstractItemView::SingleSelection);
     GridCopias->setEditTriggers(QAbstractItemView::NoEditTriggers);
     GridCopias->verticalHeader()->setVisible(false);
     GridCopias->setWordWrap(false);
     GridCopias->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    GridCopias->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+    GridCopias->horizontalHeader()->setSectionResizeMode(kInstitution, QHeaderView::Stretch);
 
     Label_Pasta = new QLabel(this);
     Label_Pasta->setObjectName(QStringLiteral("Label_Pasta"));
@@ -83,7 +96,7 @@ void TFrm_Copias::buildUi()
     layout->addWidget(GridCopias);
     layout->addWidget(Label_Pasta);
     layout->addLayout(buttons);
-    resize(760, 320);
+    resize(860, 320);
 
     connect(BitBtnRestaurar, &QPushButton::clicked, this, plat::ui::guarded(this, &TFrm_Copias::BitBtnRestaurarClick));
     connect(BitBtnCopia, &QPushButton::clicked, this, plat::ui::guarded(this, &TFrm_Copias::BitBtnCopiaClick));
@@ -104,16 +117,22 @@ void TFrm_Copias::FormCreate()
         QString institution = c.sigla.isEmpty() ? c.nome : c.sigla + QStringLiteral(" - ") + c.nome;
         if (!readable)
             institution = QStringLiteral("(ilegível)");
-        else if (!c.sound)
-            institution += QStringLiteral(" (não passa na verificação)");
         const QStringList cells{when(c), copyReasonText(c.reason), institution,
                                 readable ? QString::number(c.holders) : QString(),
-                                readable ? QString::number(c.advisors) : QString(), sizeText(c.size)};
+                                readable ? QString::number(c.advisors) : QString(), checkText(c, row == newestSound),
+                                sizeText(c.size)};
         for (int col = 0; col < cells.size(); ++col) {
             auto* item = new QTableWidgetItem(cells[col]);
-            if (col >= 3)
+            if (col == kHolders || col == kAdvisors || col == kSize)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             item->setToolTip(shown(c.path));
+            // The copy a restore should take stands out from copies that
+            // look alike (the same day, the same numbers).
+            if (row == newestSound) {
+                QFont bold = item->font();
+                bold.setBold(true);
+                item->setFont(bold);
+            }
             GridCopias->setItem(row, col, item);
         }
     }

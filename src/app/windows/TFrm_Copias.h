@@ -13,8 +13,10 @@ namespace zelta {
 struct Sessao;
 
 // "Cópias de Segurança": the whole copies of the register, newest first, with
-// the date and time, the institution, the numbers of holders and advisors and
-// the size of each. "Restaurar" puts the chosen copy in the place of the
+// the date and time to the second, why each was taken, the institution, the
+// numbers of holders and advisors, whether it passes the full check now (the
+// newest such copy marked, in bold, and selected) and the size of each.
+// "Restaurar" puts the chosen copy in the place of the
 // register after a confirmation (the data replaced is kept as a copy first),
 // "Fazer Cópia" takes a copy now, "Sair" closes. registerChanged() tells the
 // caller that a copy was restored, so the institution may be another.

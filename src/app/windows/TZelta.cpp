@@ -6,8 +6,10 @@
 #include "app/windows/WindowCommands.h"
 #include "data/TDm_Dados.h"
 #include "platform/system/Error.h"
+#include "platform/ui/BusyCursor.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Help.h"
+#include "platform/ui/Messages.h"
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/WindowChrome.h"
 #include "validation/TVlCpfCgc.h"
@@ -65,7 +67,25 @@ TZelta::TZelta(QWidget* parent) : QMainWindow(parent)
 
 TZelta::~TZelta() = default;
 
-void TZelta::setDataModule(TDm_Dados* dados) { m_sessao.Dm_Dados = dados; }
+void TZelta::setDataModule(TDm_Dados* dados)
+{
+    m_sessao.Dm_Dados = dados;
+    if (!dados)
+        return;
+    connect(dados, &TDm_Dados::startCheckReported, this, &TZelta::reportStartCheck);
+    dados->setWaitIndicator([](const std::function<void()>& wait) {
+        plat::ui::BusyCursor busy;
+        wait();
+    });
+}
+
+void TZelta::reportStartCheck()
+{
+    TDm_Dados* dados = m_sessao.Dm_Dados;
+    showRegisterNotices(*dados, this);
+    if (const std::optional<plat::Error> failure = dados->takeStartCheckFailure())
+        plat::ui::showError(failure->message(), this, failure->details());
+}
 
 void TZelta::buildUi()
 {
@@ -282,6 +302,10 @@ void TZelta::activationSteps()
         dados->Tb_Bolsistas->open();
         // Opening checked the register; a repaired index is told here.
         showRegisterNotices(*dados, this);
+        // The full check: at once on a small register, in the background on
+        // a large one, with writes waiting for it; it reports through
+        // reportStartCheck().
+        dados->startCheck(m_backgroundCheckRows < 0 ? TDm_Dados::kBackgroundCheckRows : m_backgroundCheckRows);
         if (dados->Tb_Bolsistas->eof())
             runCommand(Command::Recuperar);
     }

@@ -33,8 +33,12 @@ public:
     explicit TZelta(QWidget* parent = nullptr);
     ~TZelta() override;
 
-    // Start-up creates the data module after this window and hands it over here.
+    // Start-up creates the data module after this window and hands it over
+    // here; its start check reports to this window.
     void setDataModule(TDm_Dados* dados);
+    // Registers with more rows than this are checked in the background at
+    // the first activation (the data module's default unless set).
+    void setBackgroundCheckRows(int rows) { m_backgroundCheckRows = rows; }
     Sessao& sessao() { return m_sessao; }
 
     // Gives a command the window it opens, and enables its menu entry and
@@ -82,6 +86,8 @@ private:
     void buildMenus();
     void buildToolBar();
     void activationSteps();
+    // The start check's notices and refusal, shown as soon as it reports.
+    void reportStartCheck();
     void runCommand(Command command);
     QAction* addCommand(Command command, const QString& text, const QString& hint, const QString& name);
     QAction* addAction(const QString& text, const QString& name, void (TZelta::*handler)());
@@ -96,6 +102,7 @@ private:
     bool m_activationDone = false;
     bool m_activationQueued = false;
     bool m_closing = false;
+    int m_backgroundCheckRows = -1;   // -1: the data module's default
 };
 
 } // namespace zelta

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QUrl>
 
 #include <algorithm>
@@ -145,7 +146,7 @@ bool Database::open(const QString& filePath, bool create, const std::function<vo
         m_path.clear();
         // A file SQLite cannot read as a database stays damaged to the caller.
         // The engine's failures name the file already.
-        throw Error(e.kind() == Error::Kind::Damaged ? Error::Kind::Damaged : Error::Kind::Database, e.message());
+        throw Error(e.kind() == Error::Kind::Damaged ? Error::Kind::Damaged : Error::Kind::Database, e.message(), e.details());
     };
     try {
         // Reading the schema is the first access to the file: a file that is not
@@ -280,8 +281,18 @@ int Database::userVersion() const { return scalar(QStringLiteral("PRAGMA user_ve
 
 void Database::setUserVersion(int version) { exec(QStringLiteral("PRAGMA user_version=%1").arg(version)); }
 
+void Database::beforeWrite()
+{
+    if (!m_writeGate || m_inWriteGate)
+        return;
+    m_inWriteGate = true;
+    const auto leave = qScopeGuard([this] { m_inWriteGate = false; });
+    m_writeGate();
+}
+
 void Database::emptyTable(const QString& name)
 {
+    beforeWrite();
     const TableDef& def = table(name);
     for (auto it = m_openCursors.cbegin(); it != m_openCursors.cend(); ++it)
         if (it.value().compare(def.name, Qt::CaseInsensitive) == 0)
@@ -413,6 +424,7 @@ void Database::unregisterOpen(const Table* cursor) { m_openCursors.remove(cursor
 Database::Transaction::Transaction(Database& db) : m_db(db)
 {
     if (m_db.m_depth == 0) {
+        m_db.beforeWrite();
         m_db.exec(QStringLiteral("BEGIN IMMEDIATE"));
     } else {
         m_savepoint = QStringLiteral("sp%1").arg(++m_db.m_savepointSeq);

@@ -96,6 +96,13 @@ public:
     // next one.
     void setOpener(std::function<void(Database&)> opener) { m_opener = std::move(opener); }
 
+    // Runs before a write begins (a cursor's insert, edit or delete, a write
+    // transaction, a writing query, a table emptied), while no statement of
+    // the write is under way: it may wait for work the write must follow, or
+    // throw to refuse the write. Not called again from inside itself.
+    void setWriteGate(std::function<void()> gate) { m_writeGate = std::move(gate); }
+    void beforeWrite();
+
     void addTable(const TableDef& def);
     const TableDef& table(const QString& name) const;   // case-insensitive; throws when unknown
     bool hasTable(const QString& name) const;
@@ -202,6 +209,8 @@ private:
     int m_savepointSeq = 0;
     std::function<void(Database&)> m_opener;
     bool m_opening = false;
+    std::function<void()> m_writeGate;
+    bool m_inWriteGate = false;
     mutable std::unique_ptr<Statement> m_dataVersion;
 };
 

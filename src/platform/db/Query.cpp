@@ -145,6 +145,7 @@ void Query::open()
 
 void Query::execSql()
 {
+    m_db.beforeWrite();
     close();
     Statement st = prepareBound();
     st.exec();

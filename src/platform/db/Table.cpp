@@ -767,6 +767,7 @@ void Table::setFieldValue(int index, const QVariant& v)
 void Table::insert()
 {
     checkBrowse();
+    m_db.beforeWrite();
     const TableDef& def = definition();
     m_buffer = QVector<QVariant>(def.fields.size());
     for (int i = 0; i < def.fields.size(); ++i)
@@ -785,6 +786,7 @@ void Table::edit()
     if (m_state == State::Edit || m_state == State::Insert)
         return;
     checkBrowse();
+    m_db.beforeWrite();
     if (!m_hasRecord) {
         // Editing an empty table starts a new record, as the user expects.
         insert();
@@ -884,6 +886,7 @@ void Table::remove()
     }
     if (m_state != State::Browse)
         cancel();
+    m_db.beforeWrite();
     if (!m_hasRecord)
         throw Error::database(QStringLiteral("Não há registro para excluir na tabela %1").arg(m_tableName));
     const Bookmark was = bookmark();

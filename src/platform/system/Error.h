@@ -22,14 +22,17 @@ public:
         Internal,   // the program itself is incomplete (a missing resource, a call out of order)
     };
 
-    Error(Kind kind, const QString& message)
+    // details: what the program's words leave out (the engine's own lines
+    // about a damaged file), shown apart from the message and only on request.
+    Error(Kind kind, const QString& message, const QString& details = QString())
         : std::runtime_error(message.toStdString())
         , m_kind(kind)
         , m_message(message)
+        , m_details(details)
     { }
 
     static Error database(const QString& message) { return {Kind::Database, message}; }
-    static Error damaged(const QString& message) { return {Kind::Damaged, message}; }
+    static Error damaged(const QString& message, const QString& details = QString()) { return {Kind::Damaged, message, details}; }
     static Error input(const QString& message) { return {Kind::Input, message}; }
     static Error output(const QString& message) { return {Kind::Output, message}; }
     static Error usage(const QString& message) { return {Kind::Usage, message}; }
@@ -38,10 +41,12 @@ public:
 
     Kind kind() const { return m_kind; }
     const QString& message() const { return m_message; }
+    const QString& details() const { return m_details; }
 
 private:
     Kind m_kind;
     QString m_message;
+    QString m_details;
 };
 
 }   // namespace plat

@@ -33,6 +33,22 @@ QWidget* ownerFor(QWidget* parent)
     return QApplication::activeWindow();
 }
 
+// The details behind a button labelled "Detalhes": the box's own details
+// button, whose label the box switches between showing and hiding on every
+// click, is given the one label again after each click.
+void addDetails(QMessageBox& box, const QString& details)
+{
+    const QList<QAbstractButton*> before = box.findChildren<QAbstractButton*>();
+    box.setDetailedText(details);
+    for (QAbstractButton* button : box.findChildren<QAbstractButton*>()) {
+        if (before.contains(button))
+            continue;
+        const QString label = QString::fromUtf8(kDetailsLabel);
+        button->setText(label);
+        QObject::connect(button, &QAbstractButton::clicked, button, [button, label] { button->setText(label); });
+    }
+}
+
 // The real message box, shown through the modal runner so that a test that
 // drives modal windows can also see and answer it.
 Answer showMessageBox(const Message& m, QWidget* parent)
@@ -43,6 +59,8 @@ Answer showMessageBox(const Message& m, QWidget* parent)
     // must never be read as markup.
     box.setTextFormat(Qt::PlainText);
     box.setText(displayText(m.text));
+    if (!m.details.isEmpty())
+        addDetails(box, m.details);
     switch (m.icon) {
     case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
@@ -115,12 +133,13 @@ bool confirm(const QString& text, QWidget* parent)
     return deliver(m, parent) == Answer::Yes;
 }
 
-void showError(const QString& text, QWidget* parent)
+void showError(const QString& text, QWidget* parent, const QString& details)
 {
     Message m;
     m.kind = MessageKind::Error;
     m.caption = applicationTitle();
     m.text = withFullStop(text);
+    m.details = details;
     m.icon = MessageIcon::Error;
     deliver(m, parent);
 }
@@ -138,10 +157,21 @@ QString exceptionText(std::exception_ptr error)
     }
 }
 
+QString exceptionDetails(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const plat::Error& e) {
+        return e.details();
+    } catch (...) {
+        return QString();
+    }
+}
+
 void reportException(std::exception_ptr error, QWidget* parent)
 {
     if (error)
-        showError(exceptionText(error), parent);
+        showError(exceptionText(error), parent, exceptionDetails(error));
 }
 
 QString displayText(const QString& text)

@@ -26,6 +26,9 @@ struct Message {
     MessageKind kind = MessageKind::Plain;
     QString caption;
     QString text;
+    // What the text leaves out for the user (the engine's lines about a
+    // damaged file): behind the "Detalhes" button, empty when there is none.
+    QString details;
     MessageButtons buttons = MessageButtons::Ok;
     MessageIcon icon = MessageIcon::None;
     Answer defaultButton = Answer::Ok;
@@ -53,14 +56,20 @@ void attention(const QString& text, QWidget* parent = nullptr);
 bool confirm(const QString& text, QWidget* parent = nullptr);
 
 // The general error report: the program's title, the error icon, OK, and the
-// error's text with a full stop added by withFullStop().
-void showError(const QString& text, QWidget* parent = nullptr);
+// error's text with a full stop added by withFullStop(); details, when given,
+// behind the "Detalhes" button.
+void showError(const QString& text, QWidget* parent = nullptr, const QString& details = QString());
 
 // Reports the exception in flight (or the one given) through showError: the
 // table engine's message, the run-time's text, or a generic text for anything
 // else.
 void reportException(std::exception_ptr error, QWidget* parent = nullptr);
 QString exceptionText(std::exception_ptr error);
+// The details of a plat::Error in flight; empty for anything else.
+QString exceptionDetails(std::exception_ptr error);
+
+// The label of the button that shows a message's details.
+inline constexpr const char* kDetailsLabel = "Detalhes";
 
 // The error report's text rule (a full stop after a text that needs one).
 using plat::sys::withFullStop;
