@@ -350,12 +350,16 @@ void TestVerificaWindow::pendingListCountsAndColumns()
     QVERIFY(area.contains(w.frameGeometry()) || w.width() >= area.width());
     QVERIFY((w.frameGeometry().center() - centre).manhattanLength() <= 2 || !area.contains(QRect(centre, QSize(1, 1))));
 
-    // A holder with two failing checks: the log counts one error for both.
+    // A holder with two failing checks, whom the log counts once, and one
+    // whose CPF only the generation refuses (repeated digits).
     f.data.db().exec(QStringLiteral("UPDATE ZELTABOL SET DATA_NASCIMENTO=NULL WHERE Nome='BOLSISTA SEM SEXO'"));
+    f.data.addHolder(QStringLiteral("BOLSISTA REPETIDO"), QStringLiteral("111.111.111-11"), QStringLiteral("Novo"),
+                     makeCpf(200000004), c);
     w.BitBtnVerificar->click();
     QCOMPARE(logLines(w).last(), QStringLiteral("Verificação Terminada. 4 erro(s) encontrado(s)."));
-    QCOMPARE(view.LabelPendencias->text(), QStringLiteral("6 pendência(s) em 4 registro(s), 1 delas só do formulário, "
-                                                          "1 que o log conta junto com outra do registro"));
+    QCOMPARE(view.LabelPendencias->text(),
+             QStringLiteral("7 pendência(s) em 5 registro(s), 1 delas só do formulário, 1 só da geração do arquivo, "
+                            "1 que o log conta junto com outra do registro"));
 
     // A run that finds nothing says so.
     f.data.db().exec(QStringLiteral("DELETE FROM ZELTABOL"));

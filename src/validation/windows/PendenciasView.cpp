@@ -135,6 +135,7 @@ PendenciasView::PendenciasView(Sessao& sessao, bool soImpeditivas, QWidget* pare
     title->setFont(bold);
     LabelPendencias = new QLabel(this);
     LabelPendencias->setObjectName(QStringLiteral("LabelPendencias"));
+    LabelPendencias->setWordWrap(true);   // the count with what the log does not count may take two lines
 
     m_model = new Model(this);
     GridPendencias = new QTableView(this);
