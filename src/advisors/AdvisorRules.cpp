@@ -61,15 +61,6 @@ QString areaCodeFromDigits(const QString& d)
     return d.mid(0, 1) + u'.' + d.mid(1, 2) + u'.' + d.mid(3, 2) + u'.' + d.mid(5, 2) + u'-' + d.mid(7, 1);
 }
 
-QString upperAsciiLetters(const QString& text)
-{
-    QString out = text;
-    for (QChar& c : out)
-        if (c >= u'a' && c <= u'z')
-            c = QChar(c.unicode() - u'a' + u'A');
-    return out;
-}
-
 const QStringList& categoriaCodes()
 {
     static const QStringList codes{QStringLiteral("1A"), QStringLiteral("1B"), QStringLiteral("1C"),

@@ -52,9 +52,6 @@ QString areaCodeDigits(const QString& code);
 // COD_AREA gives "...-", which sorts before every code.
 QString areaCodeFromDigits(const QString& digits);
 
-// Only a-z become A-Z; accented letters stay as they are (project titles).
-QString upperAsciiLetters(const QString& text);
-
 // The fellowship categories in the order of their radio items.
 const QStringList& categoriaCodes();
 

@@ -3,6 +3,7 @@
 #include "data/AreaTree.h"
 #include "data/RegisterCopies.h"
 #include "data/RegisterRepair.h"
+#include "data/RegisterUpgrade.h"
 #include "platform/system/Error.h"
 #include "platform/system/PrivateFiles.h"
 
@@ -593,6 +594,8 @@ void TDm_Dados::upgrade(Database& db, int from)
         for (const TableDef& def : db.tables())
             rebuildTable(db, def);
     }
+    if (from < 3)
+        raiseStoredTitles(db);
     db.setUserVersion(kSchemaVersion);
     tx.commit();
 }

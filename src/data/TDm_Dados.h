@@ -33,7 +33,8 @@ class TDm_Dados : public QObject {
     Q_OBJECT
 public:
     // 2: the sort columns of the name orders are stored, no longer computed.
-    static constexpr int kSchemaVersion = 2;
+    // 3: project titles in capitals with their accents.
+    static constexpr int kSchemaVersion = 3;
     static constexpr const char* kFileName = "zelta99.db";
 
     explicit TDm_Dados(const QString& dataDirectory, QObject* parent = nullptr);

@@ -271,7 +271,8 @@ QList<Pendencia> pendenciasDe(bool orientador, const Exame& e, const QString& cp
     auto add = [&](const auto& table) {
         for (const CodeLine& entry : table)
             if (e.falhaNaVerificacao(entry.campo) || e.impedeGeracao(entry.campo))
-                out.append({entry.campo, mensagem(entry, e, cpf), e.impedeGeracao(entry.campo)});
+                out.append({entry.campo, mensagem(entry, e, cpf), e.impedeGeracao(entry.campo), false,
+                            e.falhaNaVerificacao(entry.campo)});
     };
     if (orientador)
         add(kAdvisorLines);
@@ -284,6 +285,36 @@ QList<Pendencia> pendenciasDe(bool orientador, const Exame& e, const QString& cp
 int RegistroPendente::abertas() const
 {
     return int(std::count_if(pendencias.begin(), pendencias.end(), [](const Pendencia& p) { return !p.resolvida; }));
+}
+
+int RegistroPendente::linhasNoLog() const
+{
+    Exame e;
+    for (const Pendencia& p : pendencias)
+        if (!p.resolvida && p.naVerificacao)
+            e.verificacao |= Exame::bit(p.campo);
+    return int(orientador ? linhasErroOrientador(codigoErroOrientador(e)).size()
+                          : linhasErroBolsista(codigoErroBolsista(e)).size());
+}
+
+ListaPendencias::Contagem ListaPendencias::contagem() const
+{
+    Contagem c;
+    for (const RegistroPendente& r : registros) {
+        int naVerificacao = 0;
+        for (const Pendencia& p : r.pendencias) {
+            if (p.resolvida)
+                continue;
+            if (p.naVerificacao)
+                ++naVerificacao;
+            else if (p.impedeGeracao)
+                ++c.soGeracao;
+            else
+                ++c.soFormulario;
+        }
+        c.juntas += naVerificacao - r.linhasNoLog();
+    }
+    return c;
 }
 
 int ListaPendencias::problemas() const

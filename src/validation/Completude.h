@@ -154,6 +154,7 @@ struct Pendencia {
     QString mensagem;
     bool impedeGeracao = false;
     bool resolvida = false;   // gone when the record was checked again
+    bool naVerificacao = false;   // the verification's rule fails (its log names it)
 };
 
 // A record with its failing checks, in the order of the checks.
@@ -165,6 +166,10 @@ struct RegistroPendente {
     QString cpf;
     QList<Pendencia> pendencias;
     int abertas() const;       // problems not solved
+    // The error lines the verification's log writes for the open problems:
+    // one for a holder however many checks fail, one or two for an advisor
+    // (see codigoErroBolsista, codigoErroOrientador).
+    int linhasNoLog() const;
 };
 
 // The problems of one examined record, in the order of the checks.
@@ -173,6 +178,13 @@ QList<Pendencia> pendenciasDe(bool orientador, const Exame& exame, const QString
 // Every record with a problem, in the order of the verification's log.
 struct ListaPendencias {
     QList<RegistroPendente> registros;
+    // Why the open problems outnumber the errors the log counts.
+    struct Contagem {
+        int soFormulario = 0;   // only the entry form refuses them
+        int soGeracao = 0;      // they stop the generation, the verification passes them
+        int juntas = 0;         // the log writes one error line for them and another problem of the record
+    };
+    Contagem contagem() const;
     int problemas() const;                     // open problems
     int registrosComProblemas() const;         // records with an open problem
     ListaPendencias soImpeditivas() const;     // only the problems that stop the generation

@@ -151,7 +151,7 @@ private slots:
         QCOMPARE(advisorField(f, QStringLiteral("NOME"), codigo), QStringLiteral("MARIA SOUZA"));
         QCOMPARE(advisorField(f, QStringLiteral("CPF"), codigo), makeCpf(5));
         QCOMPARE(advisorField(f, QStringLiteral("TITULACAO"), codigo), QStringLiteral("M"));
-        QCOMPARE(advisorField(f, QStringLiteral("TITULO"), codigo), QStringLiteral("ANáLISE DE DADOS"));
+        QCOMPARE(advisorField(f, QStringLiteral("TITULO"), codigo), QStringLiteral("ANÁLISE DE DADOS"));
         QCOMPARE(advisorField(f, QStringLiteral("P_CHAVE1"), codigo), QStringLiteral("SOLO"));
         QCOMPARE(advisorField(f, QStringLiteral("PESQUISADOR"), codigo), QStringLiteral("S"));
         QCOMPARE(advisorField(f, QStringLiteral("CATEGORIA"), codigo), QStringLiteral("  "));

@@ -2,6 +2,7 @@
 // checks in their order, area codes, the title's capitals and the messages.
 #include "advisors/AdvisorRules.h"
 #include "data/AreaTree.h"
+#include "platform/system/Cp1252.h"
 
 #include <QTest>
 
@@ -89,10 +90,12 @@ private slots:
             QCOMPARE(areaCodeFromDigits(areaCodeDigits(n.code)), n.code);
     }
 
-    void titlesRaiseOnlyPlainLetters()
+    void titlesRaiseAccentedLettersTheSetCarries()
     {
-        QCOMPARE(upperAsciiLetters(QStringLiteral("análise de dados")), QStringLiteral("ANáLISE DE DADOS"));
-        QCOMPARE(upperAsciiLetters(QStringLiteral("ção 2º z")), QStringLiteral("çãO 2º Z"));
+        QCOMPARE(plat::sys::upperCp1252(QStringLiteral("análise de dados")), QStringLiteral("ANÁLISE DE DADOS"));
+        QCOMPARE(plat::sys::upperCp1252(QStringLiteral("ção 2º z ñ ÿ")), QStringLiteral("ÇÃO 2º Z Ñ Ÿ"));
+        // ß and µ stay: their capitals are not in Windows-1252.
+        QCOMPARE(plat::sys::upperCp1252(QStringLiteral("ßµ")), QStringLiteral("ßµ"));
     }
 
     void messagesAsShown()

@@ -4,6 +4,7 @@
 #include "data/TDm_Dados.h"
 #include "exchange/SubmissionWriter.h"
 #include "platform/db/Schema.h"
+#include "platform/db/Table.h"
 #include "platform/system/Error.h"
 #include "platform/system/Settings.h"
 #include "RegisterFiles.h"
@@ -104,6 +105,48 @@ private slots:
         QCOMPARE(db.lastInsertRowId(), 6);
         // The register as it was is kept among the copies.
         QCOMPARE(RegisterCopies::list(tmp.path()).size(), 1);
+    }
+
+    void upgradeRaisesTheAccentsOfStoredTitlesAndKeepsTheFile()
+    {
+        // A version-2 register, whose entry form raised only a to z.
+        TestData d;
+        d.setInstitution(QStringLiteral("123456789"), QStringLiteral("U"), QStringLiteral("UNI"), 3);
+        const QString stored = QStringLiteral("GESTãO DE CUSTOS NO AGRONEGóCIO ñ");
+        const qint64 a = d.addAdvisor(makeCpf(7), QStringLiteral("ÁLVARO"), QStringLiteral("D"), stored);
+        const qint64 b = d.addAdvisor(makeCpf(8), QStringLiteral("BETO"), QStringLiteral("D"), QStringLiteral("ÓTICA"));
+        d.addHolder(QStringLiteral("ANA"), makeCpf(9), QStringLiteral("Novo"), makeCpf(7), a);
+        auto record = [](Database& db) {
+            QBuffer out;
+            out.open(QIODevice::WriteOnly);
+            zelta::writeSubmission(db, QStringLiteral("123456789"), out);
+            return zelta::test::checkedSubmission(out.data()).mid(12);
+        };
+        const QByteArray before = record(d.db());
+        d.db().setUserVersion(2);
+        const QString dir = QFileInfo(closedRegister(d)).absolutePath();
+
+        TDm_Dados dm(dir);
+        Database& db = dm.database();
+        QCOMPARE(db.userVersion(), 3);
+        const QList<zelta::RegisterCopy> copies = RegisterCopies::describe(dir);
+        QCOMPARE(copies.size(), 1);
+        QCOMPARE(copies.first().reason, zelta::CopyReason::BeforeUpgrade);
+        // Raised in place, record numbers kept; what the cursors of the form
+        // and the list read.
+        dm.Tb_Orientador->open();
+        QVERIFY(dm.Tb_Orientador->gotoBookmark(Bookmark{{}, a}));
+        QCOMPARE(dm.Tb_Orientador->field(QStringLiteral("TITULO")).asString(),
+                 QStringLiteral("GESTÃO DE CUSTOS NO AGRONEGÓCIO Ñ"));
+        dm.Tb_Orientador->close();
+        QCOMPARE(db.scalar(QStringLiteral("SELECT TITULO FROM ZELTAORI WHERE Codigo=?"), {b}).toString(),
+                 QStringLiteral("ÓTICA"));
+        // The submission record is the same for every letter its cleaning maps;
+        // a letter it leaves (ñ) now reaches the file as its capital.
+        QByteArray expected = before;
+        expected.replace(QByteArray("NEGOCIO \xF1"), QByteArray("NEGOCIO \xD1"));
+        QVERIFY(expected != before);
+        QCOMPARE(record(db), expected);
     }
 
     void refusedFilesKeepEveryByte()

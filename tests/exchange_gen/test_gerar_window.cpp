@@ -23,6 +23,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -278,6 +279,51 @@ private slots:
         QCOMPARE(problems, QStringList{QStringLiteral("SEM BOLSISTAS|Orientador não Vinculado a Bolsista|Sim")});
         QVERIFY(filesIn(m_driveA).isEmpty());
         QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void grownWindowKeepsItsCentreWithinTheScreen()
+    {
+        setDrives(true, false);
+        TestData data;
+        fill(data, 1);
+        const QString longName = QStringLiteral("ÁLVARO BEATRIZ DE ALBUQUERQUE CAVALCANTI MONTENEGRO SIQUEIRA");
+        data.addAdvisor(makeCpf(100000099), longName);
+        Sessao sessao;
+        sessao.Dm_Dados = &data.dm();
+        MessageRecorder messages;
+        ModalDriver modal;
+        QRect area;
+        // Once from the middle of the screen, once from near its corner.
+        QList<QRect> before, after;
+        for (const bool corner : {false, true}) {
+            modal.expect([&, corner](QDialog* d) {
+                auto* form = static_cast<TFrm_Gerar*>(d);
+                area = form->screen()->availableGeometry();
+                QRect frame = form->frameGeometry();
+                if (corner)
+                    frame.moveBottomRight(area.bottomRight() - QPoint(10, 10));
+                else
+                    frame.moveCenter(area.center());
+                form->move(frame.topLeft());
+                before << form->frameGeometry();
+                // "Corrigir" keeps Alt+O here too; Alt+C is "Confirmar".
+                QCOMPARE(form->Pendencias->BitBtnCorrigir->text(), QStringLiteral("C&orrigir"));
+                QCOMPARE(form->BitBtn3->text(), QStringLiteral("&Confirmar"));
+                form->BitBtn3->click();
+                after << form->frameGeometry();
+                const QTableView* grid = form->Pendencias->GridPendencias;
+                QVERIFY(grid->columnWidth(1) >= grid->fontMetrics().horizontalAdvance(longName));
+                form->BitBtn2->click();
+            });
+            TFrm_Gerar::executar(sessao, nullptr);
+        }
+        QCOMPARE(after.size(), 2);
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(after[i].width() > before[i].width() && after[i].height() > before[i].height());
+            QVERIFY2(area.contains(after[i]), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(after[i].x()).arg(after[i].y())
+                                                           .arg(after[i].width()).arg(after[i].height())));
+        }
+        QVERIFY((after[0].center() - before[0].center()).manhattanLength() <= 2);
     }
 
     void writesToTheChosenDriveWithTheGauge()

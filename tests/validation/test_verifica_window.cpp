@@ -4,11 +4,14 @@
 #include "data/TDm_Dados.h"
 #include "platform/db/Table.h"
 #include "platform/ui/PreviewWindow.h"
+#include "platform/ui/WindowChrome.h"
 #include "platform/ui/TestHooks.h"
 #include "support/TestData.h"
 #include "validation/windows/PendenciasView.h"
 #include "validation/windows/TFrm_Verifica.h"
 #include "advisors/windows/TFrm_Cad_Orientador.h"
+#include "advisors/windows/TFrm_Orientadores.h"
+#include "platform/ui/DBGrid.h"
 #include "holders/windows/TFrm_Cad_Bolsistas.h"
 #include "platform/ui/DBEdit.h"
 #include "platform/ui/RadioGroup.h"
@@ -21,6 +24,8 @@
 #include <QPushButton>
 #include <QLabel>
 #include <QRadioButton>
+#include <QHeaderView>
+#include <QScreen>
 #include <QTableView>
 #include <QToolButton>
 #include <QtTest>
@@ -68,6 +73,8 @@ private slots:
     void failedRunRestoresCursor();
     void openedFromMainWindow();
     void pendingListOpensTheRecord();
+    void pendingListCountsAndColumns();
+    void correctingAnAdvisorWithoutHoldersOpensTheList();
 };
 
 void TestVerificaWindow::layoutAndChrome()
@@ -286,6 +293,114 @@ void TestVerificaWindow::pendingListOpensTheRecord()
     QCOMPARE(modal.unexpected(), 0);
     // The log is what the run wrote.
     QCOMPARE(logLines(w).last(), QStringLiteral("Verificação Terminada. 4 erro(s) encontrado(s)."));
+    w.BitBtnSair->click();
+}
+
+// The access keys of a window's buttons and boxes, by letter.
+static QMultiHash<QChar, QString> accessKeys(QWidget* window)
+{
+    QMultiHash<QChar, QString> keys;
+    for (QAbstractButton* b : window->findChildren<QAbstractButton*>())
+        if (const qsizetype at = b->text().indexOf(u'&'); at >= 0 && at + 1 < b->text().size())
+            keys.insert(b->text().at(at + 1).toUpper(), b->text());
+    return keys;
+}
+
+void TestVerificaWindow::pendingListCountsAndColumns()
+{
+    Fixture f;
+    f.addErrors();
+    // A long name, and a title only the entry form asks for.
+    const QString longName = QStringLiteral("ÁLVARO BEATRIZ DE ALBUQUERQUE CAVALCANTI MONTENEGRO SIQUEIRA");
+    QCOMPARE(longName.size(), 60);
+    const qint64 c = f.data.addAdvisor(makeCpf(200000004), longName, QStringLiteral("D"), QString());
+    f.data.addHolder(QStringLiteral("BOLSISTA DO ÁLVARO"), makeCpf(5), QStringLiteral("Novo"), makeCpf(200000004), c);
+    TFrm_Verifica w(f.sessao);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    PendenciasView& view = *w.Pendencias;
+    // Before any run the list says nothing.
+    QVERIFY(view.LabelPendencias->text().isEmpty());
+    QVERIFY(!view.BitBtnCorrigir->isEnabled());
+    // One access key for "Corrigir", taken by nothing else in the window.
+    plat::ui::prepareDialog(&w);
+    QCOMPARE(view.BitBtnCorrigir->text(), QStringLiteral("C&orrigir"));
+    const QMultiHash<QChar, QString> keys = accessKeys(&w);
+    QCOMPARE(keys.values(u'O'), QStringList{QStringLiteral("C&orrigir")});
+    for (const QChar k : keys.uniqueKeys())
+        QVERIFY2(keys.count(k) == 1, qPrintable(keys.values(k).join(u',')));
+
+    const QPoint centre = w.frameGeometry().center();
+    w.BitBtnVerificar->click();
+    QCOMPARE(logLines(w).last(), QStringLiteral("Verificação Terminada. 4 erro(s) encontrado(s)."));
+    QCOMPARE(view.LabelPendencias->text(), QStringLiteral("5 pendência(s) em 4 registro(s), 1 delas só do formulário"));
+
+    // The name whole, the message whole, the table's width used.
+    QTableView* grid = view.GridPendencias;
+    const QFontMetrics fm = grid->fontMetrics();
+    QVERIFY(grid->columnWidth(1) >= fm.horizontalAdvance(longName));
+    QVERIFY(grid->columnWidth(3) >= fm.horizontalAdvance(QStringLiteral("Orientador não Vinculado a Bolsista")));
+    QVERIFY(grid->columnWidth(2) >= fm.horizontalAdvance(makeCpf(3)));
+    int total = 0;
+    for (int col = 0; col < grid->model()->columnCount(); ++col)
+        total += grid->columnWidth(col);
+    QVERIFY(total >= grid->viewport()->width());
+    // The window made room for the list about its centre, within the screen.
+    const QRect area = w.screen()->availableGeometry();
+    QVERIFY(area.contains(w.frameGeometry()) || w.width() >= area.width());
+    QVERIFY((w.frameGeometry().center() - centre).manhattanLength() <= 2 || !area.contains(QRect(centre, QSize(1, 1))));
+
+    // A holder with two failing checks, whom the log counts once, and one
+    // whose CPF only the generation refuses (repeated digits).
+    f.data.db().exec(QStringLiteral("UPDATE ZELTABOL SET DATA_NASCIMENTO=NULL WHERE Nome='BOLSISTA SEM SEXO'"));
+    f.data.addHolder(QStringLiteral("BOLSISTA REPETIDO"), QStringLiteral("111.111.111-11"), QStringLiteral("Novo"),
+                     makeCpf(200000004), c);
+    w.BitBtnVerificar->click();
+    QCOMPARE(logLines(w).last(), QStringLiteral("Verificação Terminada. 4 erro(s) encontrado(s)."));
+    QCOMPARE(view.LabelPendencias->text(),
+             QStringLiteral("7 pendência(s) em 5 registro(s), 1 delas só do formulário, 1 só da geração do arquivo, "
+                            "1 que o log conta junto com outra do registro"));
+
+    // A run that finds nothing says so.
+    f.data.db().exec(QStringLiteral("DELETE FROM ZELTABOL"));
+    f.data.db().exec(QStringLiteral("DELETE FROM ZELTAORI"));
+    w.BitBtnVerificar->click();
+    QCOMPARE(view.LabelPendencias->text(), QStringLiteral("Nenhuma pendência"));
+    w.BitBtnSair->click();
+}
+
+void TestVerificaWindow::correctingAnAdvisorWithoutHoldersOpensTheList()
+{
+    Fixture f;
+    f.addErrors();
+    TFrm_Verifica w(f.sessao);
+    w.show();
+    w.BitBtnVerificar->click();
+    PendenciasView& view = *w.Pendencias;
+    QCOMPARE(rows(view).at(3), QStringLiteral("Orientador|ORIENTADOR SOZINHO|") + makeCpf(200000003)
+                                   + QStringLiteral("|Orientador não Vinculado a Bolsista|Sim"));
+
+    // The advisor list opens on that advisor, where "Excluir" deletes it.
+    ModalDriver modal;
+    MessageRecorder messages;
+    messages.answer(plat::ui::Answer::Yes);
+    QString current;
+    modal.expect([&](QDialog* d) {
+        auto* list = qobject_cast<TFrm_Orientadores*>(d);
+        QVERIFY(list);
+        current = f.data.dm().Tb_Orientador->field(QStringLiteral("NOME")).asString();
+        list->BitBtn3->click();
+        list->BitBtn4->click();
+    });
+    view.GridPendencias->selectRow(3);
+    view.BitBtnCorrigir->click();
+    QCOMPARE(modal.shown(), QStringList{QStringLiteral("zelta::TFrm_Orientadores")});
+    QCOMPARE(modal.unexpected(), 0);
+    QCOMPARE(current, QStringLiteral("ORIENTADOR SOZINHO"));
+    QCOMPARE(f.data.count(QStringLiteral("ZELTAORI")), 2);
+    QVERIFY(rows(view).at(3).endsWith(QStringLiteral("(resolvida)|")));
+    QCOMPARE(view.LabelPendencias->text(), QStringLiteral("3 pendência(s) em 2 registro(s)"));
+    QVERIFY(!f.data.dm().Tb_Orientador->isOpen());
     w.BitBtnSair->click();
 }
 

@@ -3,6 +3,7 @@
 #include "advisors/AdvisorRules.h"
 #include "advisors/windows/TFrm_SubArea.h"
 #include "data/TDm_Dados.h"
+#include "platform/system/Cp1252.h"
 #include "platform/ui/DBEdit.h"
 #include "platform/ui/DBMemo.h"
 #include "platform/ui/Guard.h"
@@ -389,7 +390,8 @@ void TFrm_Cad_Orientador::SpeedConfirmaClick()
         .setAsString(pesquisador && categoria >= 0 ? categoriaCodes().at(categoria) : QStringLiteral("  "));
     ori.field(QStringLiteral("COD_AREA")).setAsString(areaCodeDigits(area.field(QStringLiteral("CODIGO")).asString()));
     ori.field(QStringLiteral("TITULACAO")).setAsString(entry.titulacao == 0 ? QStringLiteral("D") : QStringLiteral("M"));
-    ori.field(QStringLiteral("TITULO")).setAsString(upperAsciiLetters(ori.field(QStringLiteral("TITULO")).asString()));
+    // The title in capitals, accented letters included, as the name boxes raise them.
+    ori.field(QStringLiteral("TITULO")).setAsString(plat::sys::upperCp1252(ori.field(QStringLiteral("TITULO")).asString()));
     ori.post();
 
     m_sessao.Chave_Orientador = ori.field(QStringLiteral("NOME")).asString();

@@ -127,6 +127,11 @@ void TFrm_Orientadores::FormClose()
         m_dm.Tb_Bolsistas->close();
 }
 
+bool TFrm_Orientadores::posicionar(qint64 rowid)
+{
+    return m_dm.Tb_Orientador->gotoBookmark(plat::db::Bookmark{{}, rowid});
+}
+
 void TFrm_Orientadores::Ed_OrientadorChange()
 {
     m_dm.Tb_Orientador->findNearest({Ed_Orientador->text()});

@@ -32,6 +32,10 @@ public:
 
     void done(int result) override;
 
+    // Puts the list on the advisor at that record number, before it shows;
+    // false when there is none.
+    bool posicionar(qint64 rowid);
+
     // Event handlers.
     void FormCreate();
     void FormClose();

@@ -12,6 +12,7 @@
 #include "platform/ui/Messages.h"
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/WindowChrome.h"
+#include "platform/ui/WindowPlacement.h"
 #include "validation/Completude.h"
 #include "validation/windows/PendenciasView.h"
 
@@ -195,10 +196,14 @@ void TFrm_Gerar::showProblems()
         Pendencias->setLista(
             listarPendencias(dm.database(), *dm.Tb_Bolsistas, *dm.Tb_Orientador, nullptr).soImpeditivas());
     }
-    if (!Pendencias->isVisible()) {
-        Pendencias->show();
-        resize(qMax(width(), 760), qMax(height(), 480));
-    }
+    // The window grows to show the list whole, about its centre and within
+    // the screen.
+    const QPoint centre = frameGeometry().center();
+    Pendencias->show();
+    layout()->activate();   // the minimum size with the list in it
+    const QSize wanted = sizeHint().expandedTo(QSize(760, 480)).expandedTo(size());
+    if (wanted != size())
+        plat::ui::resizeKeepingCentre(this, wanted, centre);
 }
 
 void TFrm_Gerar::setGauge(int percent)

@@ -31,6 +31,20 @@ int encode(char16_t u)
 
 bool fitsCp1252(QChar c) { return encode(c.unicode()) >= 0; }
 
+QChar upperCp1252(QChar c)
+{
+    const QChar upper = c.toUpper();
+    return fitsCp1252(upper) ? upper : c;
+}
+
+QString upperCp1252(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out)
+        c = upperCp1252(c);
+    return out;
+}
+
 int cp1252Byte(QChar c) { return encode(c.unicode()); }
 
 qsizetype firstUndefinedCp1252(QByteArrayView bytes)

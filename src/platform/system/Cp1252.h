@@ -13,6 +13,10 @@ namespace plat::sys {
 QByteArray toCp1252(const QString& text);
 QString fromCp1252(const QByteArray& bytes);
 bool fitsCp1252(QChar c);
+// A letter's capital when the set carries it (ã gives Ã, ÿ gives Ÿ); any
+// other character as it is (ß and µ, whose capitals the set lacks).
+QChar upperCp1252(QChar c);
+QString upperCp1252(const QString& text);
 // The byte that carries c, or -1 when the set has none.
 int cp1252Byte(QChar c);
 // The offset of the first byte that stands for no character of the set, or

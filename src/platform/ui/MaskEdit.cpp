@@ -24,11 +24,8 @@ public:
         for (QChar& c : input) {
             if (!plat::sys::fitsCp1252(c))
                 return Invalid;
-            if (m_upper) {
-                const QChar upper = c.toUpper();
-                if (plat::sys::fitsCp1252(upper))
-                    c = upper;
-            }
+            if (m_upper)
+                c = plat::sys::upperCp1252(c);
         }
         return Acceptable;
     }

@@ -1,6 +1,7 @@
 #include "validation/windows/PendenciasView.h"
 
 #include "advisors/windows/TFrm_Cad_Orientador.h"
+#include "advisors/windows/TFrm_Orientadores.h"
 #include "data/TDm_Dados.h"
 #include "holders/windows/TFrm_Cad_Bolsistas.h"
 #include "platform/db/Table.h"
@@ -15,9 +16,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QScopeGuard>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <numeric>
 
 namespace zelta {
 
@@ -131,6 +135,7 @@ PendenciasView::PendenciasView(Sessao& sessao, bool soImpeditivas, QWidget* pare
     title->setFont(bold);
     LabelPendencias = new QLabel(this);
     LabelPendencias->setObjectName(QStringLiteral("LabelPendencias"));
+    LabelPendencias->setWordWrap(true);   // the count with what the log does not count may take two lines
 
     m_model = new Model(this);
     GridPendencias = new QTableView(this);
@@ -142,25 +147,23 @@ PendenciasView::PendenciasView(Sessao& sessao, bool soImpeditivas, QWidget* pare
     GridPendencias->setWordWrap(false);
     GridPendencias->verticalHeader()->hide();
     GridPendencias->verticalHeader()->setDefaultSectionSize(GridPendencias->fontMetrics().height() + 6);
-    // Fixed widths from the longest texts, so that a long list costs nothing
-    // to lay out; the name takes what is left.
+    // Each column as wide as its longest text (fitColumns), the last one
+    // stretched over what the table has left.
     QHeaderView* header = GridPendencias->horizontalHeader();
-    header->setStretchLastSection(false);
-    header->setSectionResizeMode(Model::Nome, QHeaderView::Stretch);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setStretchLastSection(true);
     header->setMinimumSectionSize(40);
     const QFontMetrics fm = GridPendencias->fontMetrics();
     const int pad = 16;
-    GridPendencias->setColumnWidth(Model::Registro, fm.horizontalAdvance(QStringLiteral("Orientador")) + pad);
-    GridPendencias->setColumnWidth(Model::Cpf, fm.horizontalAdvance(QStringLiteral("000.000.000-00")) + pad);
-    GridPendencias->setColumnWidth(Model::Problema, fm.horizontalAdvance(QStringLiteral("Orientador não Vinculado a Bolsista")) + pad);
-    GridPendencias->setColumnWidth(Model::Geracao, fm.horizontalAdvance(kGeracaoHeader) + pad);
     GridPendencias->setMinimumWidth(fm.horizontalAdvance(u'M') * 12 + 4 * pad
                                     + fm.horizontalAdvance(QStringLiteral("Orientador000.000.000-00"
                                                                           "Orientador não Vinculado a Bolsista")
                                                            + kGeracaoHeader));
     GridPendencias->installEventFilter(this);
 
-    BitBtnCorrigir = new QPushButton(QStringLiteral("Corrigir"), this);
+    // Alt+O in every window that shows the list: Alt+C belongs to
+    // "Confirmar" in the generation window.
+    BitBtnCorrigir = new QPushButton(QStringLiteral("C&orrigir"), this);
     BitBtnCorrigir->setObjectName(QStringLiteral("BitBtnCorrigir"));
     BitBtnCorrigir->setAutoDefault(false);
     BitBtnCorrigir->setEnabled(false);
@@ -178,6 +181,7 @@ PendenciasView::PendenciasView(Sessao& sessao, bool soImpeditivas, QWidget* pare
     connect(BitBtnCorrigir, &QPushButton::clicked, this, plat::ui::guarded(this, &PendenciasView::BitBtnCorrigirClick));
     connect(GridPendencias, &QAbstractItemView::doubleClicked, this,
             plat::ui::guarded(this, &PendenciasView::BitBtnCorrigirClick));
+    fitColumns();
     showCount();
 }
 
@@ -197,6 +201,8 @@ bool PendenciasView::eventFilter(QObject* watched, QEvent* event)
 void PendenciasView::setLista(ListaPendencias lista)
 {
     m_model->setLista(std::move(lista));
+    m_preenchida = true;
+    fitColumns();
     showCount();
     if (m_model->rowCount() > 0)
         GridPendencias->selectRow(0);
@@ -204,15 +210,86 @@ void PendenciasView::setLista(ListaPendencias lista)
 
 const ListaPendencias& PendenciasView::lista() const { return m_model->lista(); }
 
+void PendenciasView::limpar()
+{
+    m_model->setLista({});
+    m_preenchida = false;
+    fitColumns();
+    showCount();
+}
+
 void PendenciasView::showCount()
 {
+    BitBtnCorrigir->setEnabled(m_model->rowCount() > 0);
+    if (!m_preenchida) {
+        LabelPendencias->clear();
+        LabelPendencias->setToolTip(QString());
+        return;
+    }
     const ListaPendencias& l = m_model->lista();
     const int problems = l.problemas();
-    LabelPendencias->setText(problems == 0 ? QStringLiteral("Nenhuma pendência")
-                                           : QStringLiteral("%1 pendência(s) em %2 registro(s)")
-                                                 .arg(problems)
-                                                 .arg(l.registrosComProblemas()));
-    BitBtnCorrigir->setEnabled(m_model->rowCount() > 0);
+    if (problems == 0) {
+        LabelPendencias->setText(QStringLiteral("Nenhuma pendência"));
+        return;
+    }
+    QString text = QStringLiteral("%1 pendência(s) em %2 registro(s)").arg(problems).arg(l.registrosComProblemas());
+    if (!m_soImpeditivas) {
+        // The verification's log counts its own errors, one line per holder
+        // and at most two per advisor; the list says what it adds to them.
+        const ListaPendencias::Contagem c = l.contagem();
+        QStringList why;
+        if (c.soFormulario > 0)
+            why << QStringLiteral("%1 só do formulário").arg(c.soFormulario);
+        if (c.soGeracao > 0)
+            why << QStringLiteral("%1 só da geração do arquivo").arg(c.soGeracao);
+        if (c.juntas > 0)
+            why << QStringLiteral("%1 que o log conta junto com outra do registro").arg(c.juntas);
+        if (!why.isEmpty()) {
+            why.first().insert(why.first().indexOf(u' '), QStringLiteral(" delas"));
+            text += QStringLiteral(", ") + why.join(QStringLiteral(", "));
+        }
+    }
+    LabelPendencias->setText(text);
+    LabelPendencias->setToolTip(
+        m_soImpeditivas ? QString()
+                        : QStringLiteral("O log da verificação conta os erros da verificação: uma linha por bolsista "
+                                         "e até duas por orientador. A lista mostra cada pendência, também o que só "
+                                         "o formulário pede e o que só impede a geração do arquivo."));
+}
+
+void PendenciasView::fitColumns()
+{
+    // From the texts themselves, not from the rows' size hints, so that a
+    // long list costs one pass over its records.
+    const QFontMetrics fm = GridPendencias->fontMetrics();
+    const QFontMetrics headerFm = GridPendencias->horizontalHeader()->fontMetrics();
+    QStyle* style = GridPendencias->style();
+    const int cellPad = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, GridPendencias) + 1) + 8;
+    const int headerPad = 2 * style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, GridPendencias) + 8;
+    int widths[Model::Columns] = {};
+    for (int c = 0; c < Model::Columns; ++c)
+        widths[c] = headerFm.horizontalAdvance(m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString())
+                    + headerPad;
+    auto fit = [&](int column, const QString& text) { widths[column] = std::max(widths[column], fm.horizontalAdvance(text) + cellPad); };
+    fit(Model::Registro, QStringLiteral("Orientador"));
+    fit(Model::Geracao, QStringLiteral("Não"));
+    for (const RegistroPendente& r : m_model->lista().registros) {
+        fit(Model::Nome, r.nome);
+        fit(Model::Cpf, r.cpf);
+        for (const Pendencia& p : r.pendencias)
+            fit(Model::Problema, p.resolvida ? p.mensagem + QStringLiteral(" (resolvida)") : p.mensagem);
+    }
+    for (int c = 0; c < Model::Columns; ++c)
+        GridPendencias->setColumnWidth(c, widths[c]);
+    m_columnsWidth = std::accumulate(std::begin(widths), std::end(widths), 0);
+    updateGeometry();
+}
+
+QSize PendenciasView::sizeHint() const
+{
+    const int scrollBar = GridPendencias->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, GridPendencias);
+    const int width = m_columnsWidth + 2 * GridPendencias->frameWidth() + scrollBar;
+    return QWidget::sizeHint().expandedTo(QSize(width, 0));
 }
 
 void PendenciasView::selecionar(int registro, int pendencia)
@@ -230,15 +307,21 @@ void PendenciasView::BitBtnCorrigirClick()
     if (r < 0)
         return;
     const RegistroPendente entry = m_model->lista().registros.at(r);
-    // The focus goes to the record's first failing field that the form can
-    // change (an advisor's CPF it cannot), the chosen one when all are solved.
+    // An advisor whom no holder names is dealt with where advisors are
+    // deleted: the entry form has no field that changes it.
+    const bool semBolsista = entry.orientador && entry.pendencias.at(p).campo == Campo::Vinculo;
+    // Otherwise the focus goes to the record's first failing field that the
+    // form can change (an advisor's CPF it cannot), the chosen one when all
+    // are solved.
     Campo campo = entry.pendencias.at(p).campo;
     for (const Pendencia& pend : entry.pendencias)
-        if (!pend.resolvida && !(entry.orientador && pend.campo == Campo::Cpf)) {
+        if (!pend.resolvida && pend.campo != Campo::Vinculo && !(entry.orientador && pend.campo == Campo::Cpf)) {
             campo = pend.campo;
             break;
         }
-    const bool opened = entry.orientador ? abrirOrientador(entry, campo) : abrirBolsista(entry, campo);
+    const bool opened = semBolsista       ? abrirListaDeOrientadores(entry)
+                        : entry.orientador ? abrirOrientador(entry, campo)
+                                           : abrirBolsista(entry, campo);
     if (!opened) {
         plat::ui::showMessage(QStringLiteral("O registro não existe mais."), this);
         return;
@@ -258,6 +341,7 @@ void PendenciasView::reexaminar(int registro)
     Completude walk(m_sessao.Dm_Dados->database(), m_soImpeditivas ? nullptr : m_sessao.VerificarCpfCgc);
     atualizarRegistro(entry, entry.orientador ? walk.orientador(entry.rowid) : walk.bolsista(entry.rowid), m_soImpeditivas);
     m_model->changed();
+    fitColumns();
     showCount();
 }
 
@@ -297,6 +381,17 @@ bool PendenciasView::abrirOrientador(const RegistroPendente& r, Campo campo)
         form.focoEm(campo);
         plat::ui::showModal(&form);
     });
+}
+
+bool PendenciasView::abrirListaDeOrientadores(const RegistroPendente& r)
+{
+    // The list opens its own cursor in name order; it is placed on the
+    // advisor before it shows.
+    TFrm_Orientadores list(m_sessao, window());
+    if (!list.posicionar(r.rowid))
+        return false;
+    plat::ui::showModal(&list);
+    return true;
 }
 
 } // namespace zelta

@@ -16,6 +16,8 @@ namespace zelta {
 // the file, with their count. "Corrigir", a double click or Enter opens the
 // record's entry form on that record with the focus in the failing field;
 // when the form closes the record is checked again and its entry updated.
+// The count says which problems the verification's log does not count as
+// errors of its own. The columns are as wide as their longest text.
 class PendenciasView : public QWidget {
 public:
     // soImpeditivas: only the problems that stop the generation are listed.
@@ -23,8 +25,15 @@ public:
 
     void setLista(ListaPendencias lista);
     const ListaPendencias& lista() const;
+    // Back to the state before any run: no rows and no count (a list that is
+    // empty because nothing was found says so, one never filled says nothing).
+    void limpar();
 
-    // Opens the selected problem's record ("Corrigir").
+    // As wide as the columns need, so that a window can make room for them.
+    QSize sizeHint() const override;
+
+    // Opens the selected problem's record ("Corrigir"); for an advisor whom no
+    // holder names, the advisor list on that advisor, where it is deleted.
     void BitBtnCorrigirClick();
     // Checks one entry's record again and updates the entry.
     void reexaminar(int registro);
@@ -41,12 +50,16 @@ protected:
 private:
     class Model;
     void showCount();
+    void fitColumns();
     bool abrirBolsista(const RegistroPendente& r, Campo campo);
     bool abrirOrientador(const RegistroPendente& r, Campo campo);
+    bool abrirListaDeOrientadores(const RegistroPendente& r);
 
     Sessao& m_sessao;
     bool m_soImpeditivas;
     Model* m_model = nullptr;
+    bool m_preenchida = false;   // a list was set since the last limpar()
+    int m_columnsWidth = 0;      // the columns' widths together
 };
 
 } // namespace zelta

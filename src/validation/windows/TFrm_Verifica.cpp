@@ -7,6 +7,7 @@
 #include "platform/ui/Guard.h"
 #include "platform/ui/PreviewWindow.h"
 #include "platform/ui/WindowChrome.h"
+#include "platform/ui/WindowPlacement.h"
 #include "validation/TFrm_Relatorio_Erro.h"
 #include "validation/TVlCpfCgc.h"
 #include "validation/Verificacao.h"
@@ -81,8 +82,10 @@ void TFrm_Verifica::buildUi()
 
     auto* panes = new QHBoxLayout;
     panes->setSpacing(10);
-    panes->addWidget(MemoLog, 2);
-    panes->addWidget(Pendencias, 3);
+    // The log keeps its width (its lines are at most 50 characters); the list
+    // takes the rest.
+    panes->addWidget(MemoLog, 0);
+    panes->addWidget(Pendencias, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
@@ -133,14 +136,19 @@ void TFrm_Verifica::BitBtnVerificarClick()
         // The normal cursor comes back however the run ends, an error included.
         plat::ui::BusyCursor busy;
         MemoLog->clear();
-        Pendencias->setLista({});
+        Pendencias->limpar();
         ProgressBar1->setValue(0);
         verificacao.start();
         verificacao.checkHolders();
         verificacao.checkAdvisors();
     }
     const int errors = verificacao.finish();
+    const QPoint centre = frameGeometry().center();
     Pendencias->setLista(verificacao.pendencias());
+    // Room for the list's columns: the window grows about its centre, within
+    // the screen, the log keeping its width.
+    if (const int missing = Pendencias->sizeHint().width() - Pendencias->width(); missing > 0 && isVisible())
+        plat::ui::resizeKeepingCentre(this, size() + QSize(missing, 0), centre);
     ProgressBar1->setValue(100);
     BitBtnImprimir->setEnabled(errors > 0);
     verificacao.closeTables();
