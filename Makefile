@@ -7,7 +7,7 @@ BUILD_SAN  ?= build-san
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps deps-packaging build run test test-san bench screenshot fuzz deb clean
+.PHONY: all deps deps-packaging build run test test-san bench screenshot help-pictures fuzz deb clean
 
 all: build
 
@@ -42,6 +42,11 @@ bench: build
 
 screenshot: build
 	scripts/screenshot shots
+
+# The pictures of the users' guide (resources/help), rendered again from the
+# windows the guide names; commit them with the change that altered a window.
+help-pictures: build
+	BUILD=$(BUILD) scripts/help-pictures
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN) $(DEB_BUILD)
