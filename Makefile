@@ -7,7 +7,7 @@ BUILD_SAN  ?= build-san
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps deps-packaging deps-package-check build run test test-san bench screenshot fuzz deb deb-check clean
+.PHONY: all deps deps-packaging deps-package-check build run test test-san bench screenshot help-pictures fuzz deb deb-check clean
 
 all: build
 
@@ -47,6 +47,11 @@ bench: build
 
 screenshot: build
 	scripts/screenshot shots
+
+# The pictures of the users' guide (resources/help), rendered again from the
+# windows the guide names; commit them with the change that altered a window.
+help-pictures: build
+	BUILD=$(BUILD) scripts/help-pictures
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN) $(DEB_BUILD)

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -104,6 +105,46 @@ private slots:
             QVERIFY2(anchors.contains(target), qPrintable(target));
         }
         QVERIFY(!browser.documentTitle().isEmpty());
+    }
+
+    // Every picture the guide shows is in the source tree, has a text for who
+    // cannot see it, and reaches the help window no wider than its page; every
+    // numbered topic shows at least one.
+    void guidePicturesExistAndEveryNumberedTopicShowsOne()
+    {
+        QFile f(sourceGuide());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(f.readAll());
+        const QDir resources = QFileInfo(sourceGuide()).dir();
+        HelpViewer viewer(sourceGuide(), QString());
+        static const QRegularExpression img(QStringLiteral("<img\\s[^>]*>"));
+        static const QRegularExpression src(QStringLiteral("src=\"([^\"]*)\""));
+        static const QRegularExpression alt(QStringLiteral("alt=\"([^\"]+)\""));
+        int pictures = 0;
+        for (auto it = img.globalMatch(html); it.hasNext(); ++pictures) {
+            const QString tag = it.next().captured(0);
+            const QString file = src.match(tag).captured(1);
+            QVERIFY2(file.startsWith(QStringLiteral("help/")) && file.endsWith(QStringLiteral(".png")), qPrintable(tag));
+            QVERIFY2(QFileInfo(resources.filePath(file)).isFile(), qPrintable(file + QStringLiteral(" is missing")));
+            QVERIFY2(alt.match(tag).hasMatch(), qPrintable(tag));
+            const QVariant shown = viewer.browser()->loadResource(QTextDocument::ImageResource, QUrl(file));
+            const QImage image = shown.metaType().id() == QMetaType::QImage ? shown.value<QImage>()
+                                                                             : QImage::fromData(shown.toByteArray());
+            QVERIFY2(!image.isNull(), qPrintable(file));
+            QVERIFY2(image.width() <= HelpViewer::kHelpPictureWidth, qPrintable(file));
+        }
+        QVERIFY(pictures >= 12);
+
+        // A topic runs from its heading to the next heading of its level or above.
+        for (int n = 1; n <= 12; ++n) {
+            const int anchor = html.indexOf(QStringLiteral("name=\"%1\"").arg(helpTopicAnchor(n)));
+            QVERIFY(anchor > 0);
+            const bool section = html.lastIndexOf(QStringLiteral("<h2"), anchor) > html.lastIndexOf(QStringLiteral("<h3"), anchor);
+            const QRegularExpression next(section ? QStringLiteral("<h[12][ >]") : QStringLiteral("<h[123][ >]"));
+            const int end = html.indexOf(next, anchor);
+            const QString topic = html.mid(anchor, end < 0 ? -1 : end - anchor);
+            QVERIFY2(topic.contains(QStringLiteral("<img ")), qPrintable(helpTopicAnchor(n)));
+        }
     }
 
     void contentsOpenAtTheTopAndTopicsAtTheirAnchor()

@@ -1,5 +1,6 @@
-// The advisor registry: the list, the entry form on a stored advisor, the
-// area picker with a branch open, and the reassignment after one change.
+// The advisor registry: the list, the entry form on a stored advisor (whole,
+// and its project title and its keywords alone), the area picker with a branch
+// open, and the reassignment after one change.
 #include "ScreenRegistry.h"
 
 #include "advisors/windows/TFrm_Cad_Orientador.h"
@@ -41,13 +42,19 @@ const ScreenRegistrar list("orientadores", [](ScreenContext& ctx) -> std::unique
     return window;
 });
 
-const ScreenRegistrar form("cad_orientador", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+std::unique_ptr<QWidget> storedAdvisorForm(ScreenContext& ctx)
+{
     openAdvisorsOn(ctx.dados, QStringLiteral("BEATRIZ"));
     ctx.sessao.Novo_Orientador = false;
     auto window = std::make_unique<TFrm_Cad_Orientador>(ctx.sessao, ctx.owner);
     new CloseAdvisors(ctx.dados, window.get());
     return window;
-});
+}
+
+const ScreenRegistrar form("cad_orientador", storedAdvisorForm);
+const ScreenRegistrar formTitle("cad_orientador_titulo", storedAdvisorForm, boxesAround({QStringLiteral("DBMemoTitulo")}));
+const ScreenRegistrar formKeywords("cad_orientador_palavras", storedAdvisorForm,
+                                   boxesAround({QStringLiteral("DBEdPalavra1"), QStringLiteral("DBEdPalavra3")}));
 
 const ScreenRegistrar newForm("cad_orientador_novo", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     openAdvisorsOn(ctx.dados, QString());

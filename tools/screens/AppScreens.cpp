@@ -1,4 +1,5 @@
-// The main window, the about box, the copies window and the help window.
+// The main window (also at a size that fits the guide, and with its file menu
+// open), the about box, the copies window and the help window.
 #include "ScreenRegistry.h"
 
 #include "app/windows/TFrm_Copias.h"
@@ -9,17 +10,53 @@
 #include "platform/ui/Help.h"
 #include "platform/ui/HelpViewer.h"
 
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+
 namespace zelta::screens {
 
 namespace {
 
-const ScreenRegistrar mainWindow("principal", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+std::unique_ptr<QWidget> mainWindowOf(ScreenContext& ctx, QSize size)
+{
     auto zelta = std::make_unique<TZelta>();
     zelta->setDataModule(&ctx.dados);
     zelta->FormActivate();   // the institution labels, as at start-up
-    zelta->resize(1024, 768);
+    zelta->resize(size);
     return zelta;
-});
+}
+
+// The guide's pages are read in a help window about 780 pixels wide.
+const QSize kGuideSize(720, 440);
+
+// The window with its first menu open, the menu painted where it drops down.
+QPixmap withFirstMenuOpen(QWidget& window)
+{
+    auto* bar = window.findChild<QMenuBar*>();
+    QMenu* menu = bar && !bar->actions().isEmpty() ? bar->actions().first()->menu() : nullptr;
+    if (!menu)
+        return window.grab();
+    bar->setActiveAction(bar->actions().first());
+    settle();
+    if (!menu->isVisible())
+        menu->popup(bar->mapToGlobal(bar->actionGeometry(bar->actions().first()).bottomLeft()));
+    settle();
+    QPixmap shot = window.grab();
+    QPainter painter(&shot);
+    painter.drawPixmap(window.mapFromGlobal(menu->mapToGlobal(QPoint(0, 0))), menu->grab());
+    painter.end();
+    menu->hide();
+    return shot;
+}
+
+const ScreenRegistrar mainWindow("principal", [](ScreenContext& ctx) { return mainWindowOf(ctx, QSize(1024, 768)); });
+
+const ScreenRegistrar mainInstitution("principal_instituicao",
+                                      [](ScreenContext& ctx) { return mainWindowOf(ctx, kGuideSize); });
+
+const ScreenRegistrar mainMenu("principal_menu", [](ScreenContext& ctx) { return mainWindowOf(ctx, kGuideSize); },
+                               withFirstMenuOpen);
 
 const ScreenRegistrar about("sobre", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     return std::make_unique<TFrm_Sobre>(ctx.owner);

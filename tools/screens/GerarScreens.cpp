@@ -7,20 +7,21 @@
 
 #include <QDir>
 #include <QProgressBar>
-#include <QTemporaryDir>
+#include <QFile>
 
 namespace zelta::screens {
 
 namespace {
 
-// Drive A: and B: as two folders that exist for the tool's whole run.
+// Drive A: the documents folder, and B: a stick's folder, both in the tool's
+// scratch home, which exists for the whole run.
 void provideDrives()
 {
-    static QTemporaryDir drives;
-    QDir(drives.path()).mkpath(QStringLiteral("disquete_a"));
-    QDir(drives.path()).mkpath(QStringLiteral("disquete_b"));
-    qputenv("ZELTA_DRIVE_A", drives.filePath(QStringLiteral("disquete_a")).toLocal8Bit());
-    qputenv("ZELTA_DRIVE_B", drives.filePath(QStringLiteral("disquete_b")).toLocal8Bit());
+    const QDir home = QDir::home();
+    home.mkpath(QStringLiteral("Documentos"));
+    home.mkpath(QStringLiteral("pendrive"));
+    qputenv("ZELTA_DRIVE_A", QFile::encodeName(home.filePath(QStringLiteral("Documentos"))));
+    qputenv("ZELTA_DRIVE_B", QFile::encodeName(home.filePath(QStringLiteral("pendrive"))));
 }
 
 const ScreenRegistrar gerar("gerar", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {

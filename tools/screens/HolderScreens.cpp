@@ -1,5 +1,6 @@
 // The holder registry: the list with its counters, the entry form on a stored
-// holder, and the advisor picker after a search.
+// holder (whole, and its birth date and its bank branch alone), and the
+// advisor picker after a search.
 #include "ScreenRegistry.h"
 
 #include "data/TDm_Dados.h"
@@ -32,7 +33,8 @@ const ScreenRegistrar list("bolsistas", [](ScreenContext& ctx) -> std::unique_pt
     return std::make_unique<TFrm_Bolsistas>(ctx.sessao, ctx.owner);
 });
 
-const ScreenRegistrar form("cad_bolsistas", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+std::unique_ptr<QWidget> storedHolderForm(ScreenContext& ctx)
+{
     TDm_Dados& dados = ctx.dados;
     dados.Tb_Bolsistas->setIndexFieldNames(QStringLiteral("Nome"));
     dados.Tb_Bolsistas->open();
@@ -42,7 +44,12 @@ const ScreenRegistrar form("cad_bolsistas", [](ScreenContext& ctx) -> std::uniqu
     auto window = std::make_unique<TFrm_Cad_Bolsistas>(ctx.sessao, ctx.owner);
     new CloseCursors(dados, window.get());
     return window;
-});
+}
+
+const ScreenRegistrar form("cad_bolsistas", storedHolderForm);
+const ScreenRegistrar formBirth("cad_bolsistas_nascimento", storedHolderForm,
+                                boxesAround({QStringLiteral("DBEdDataNascimento")}));
+const ScreenRegistrar formBranch("cad_bolsistas_agencia", storedHolderForm, boxesAround({QStringLiteral("DBEdAgencia")}));
 
 const ScreenRegistrar picker("sel_orientador", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     ctx.dados.Tb_Orientador->open();

@@ -5,6 +5,7 @@
 #include "exchange/windows/TFrm_Recuperar.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -14,8 +15,11 @@ namespace zelta::screens {
 namespace {
 
 const ScreenRegistrar recovery("recuperar", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+    // The shipped sample, as a user would have last year's file in documents.
+    const QString file = QDir::home().filePath(QStringLiteral("Documentos/EXEMPLO.TEX"));
+    QFile::copy(qEnvironmentVariable("ZELTA_SOURCE_DIR") + QStringLiteral("/resources/exemplo/EXEMPLO.TEX"), file);
     auto form = std::make_unique<TFrm_Recuperar>(ctx.sessao, ctx.owner);
-    form->EdDrive->setText(QDir::toNativeSeparators(QDir::home().filePath(QStringLiteral("Documentos/EXEMPLO.TEX"))));
+    form->EdDrive->setText(QDir::toNativeSeparators(file));
     form->Gauge1->setValue(65);
     return form;
 });

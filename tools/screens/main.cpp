@@ -11,27 +11,50 @@
 #include "platform/ui/TestHooks.h"
 #include "platform/ui/WindowChrome.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QDir>
-#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTextStream>
 
 #include <cstdio>
+#include <functional>
 
 using namespace zelta;
 
 namespace {
 
-// Lets pending layout, polish and paint events run.
-void settle(int ms = 100)
+// The folder that stands for the user's home in every picture, and the name
+// the pictures show for it, so that they carry neither a scratch folder's
+// random name nor the name of whoever renders them.
+const QString kShownHome = QStringLiteral("/home/usuario");
+
+// Returns what puts the edits' texts back, so that a window that checks a
+// path when it closes finds the real one.
+std::function<void()> showHomeAs(QWidget& window, const QString& scratch)
 {
-    QElapsedTimer t;
-    t.start();
-    do {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    } while (t.elapsed() < ms);
+    auto shown = [&](QString text) { return text.replace(scratch, kShownHome); };
+    window.setWindowTitle(shown(window.windowTitle()));
+    for (QLabel* label : window.findChildren<QLabel*>())
+        label->setText(shown(label->text()));
+    for (QAbstractButton* button : window.findChildren<QAbstractButton*>())
+        button->setText(shown(button->text()));
+    QList<std::pair<QLineEdit*, QString>> edits;
+    for (QLineEdit* edit : window.findChildren<QLineEdit*>()) {
+        const QSignalBlocker quiet(edit);
+        edits.append({edit, edit->text()});
+        edit->setText(shown(edit->text()));
+    }
+    return [edits] {
+        for (const auto& [edit, text] : edits) {
+            const QSignalBlocker quiet(edit);
+            edit->setText(text);
+        }
+    };
 }
 
 } // namespace
@@ -40,6 +63,14 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Read no settings of whoever renders: a scratch home with the data folder
+    // and the documents folder where a new user has them.
+    QTemporaryDir home;
+    const QString homePath = QDir(home.path()).canonicalPath();
+    qputenv("HOME", QFile::encodeName(homePath));
+    qunsetenv("XDG_CONFIG_HOME");
+    qunsetenv("XDG_DATA_HOME");
+    QDir(homePath).mkpath(QStringLiteral("Documentos"));
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zelta99"));
     plat::ui::installQtTranslation(app);
@@ -68,9 +99,10 @@ int main(int argc, char** argv)
     });
     plat::ui::ModalDriver modals;
 
-    QTemporaryDir data;
-    plat::sys::Settings::instance().setDataDirectoryOverride(data.path());
-    TDm_Dados dados(data.path());
+    const QString data = QDir(homePath).filePath(QStringLiteral(".local/share/zelta99"));
+    QDir().mkpath(data);
+    plat::sys::Settings::instance().setDataDirectoryOverride(data);
+    TDm_Dados dados(data);
     screens::fillSampleData(dados);
 
     TZelta zelta;   // the owner the windows receive, never shown
@@ -89,9 +121,13 @@ int main(int argc, char** argv)
         if (auto* dialog = qobject_cast<QDialog*>(window.get()))
             plat::ui::prepareDialog(dialog);
         window->show();
-        settle();
+        screens::settle();
+        const std::function<void()> restore = showHomeAs(*window, homePath);
+        screens::settle(50);
+        const QPixmap picture = screen.grab ? screen.grab(*window) : window->grab();
+        restore();
         const QString file = outDir.filePath(screen.name + QStringLiteral(".png"));
-        if (!window->grab().save(file)) {
+        if (!picture.save(file)) {
             err << "Não foi possível gravar " << file << '\n';
             ++problems;
             continue;

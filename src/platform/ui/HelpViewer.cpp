@@ -3,6 +3,7 @@
 #include "platform/ui/Messages.h"
 
 #include <QHBoxLayout>
+#include <QImage>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextBrowser>
@@ -12,13 +13,40 @@
 
 namespace plat::ui {
 
+namespace {
+
+// A browser that fits wide pictures to the page. The browser's own scaling
+// of an <img width> drops pixels, which makes the text in a window's picture
+// unreadable; a smooth reduction keeps it legible.
+class HelpBrowser : public QTextBrowser {
+public:
+    using QTextBrowser::QTextBrowser;
+
+    QVariant loadResource(int type, const QUrl& name) override
+    {
+        QVariant resource = QTextBrowser::loadResource(type, name);
+        if (type != QTextDocument::ImageResource)
+            return resource;
+        QImage image;
+        if (resource.canConvert<QImage>() && resource.metaType().id() != QMetaType::QByteArray)
+            image = resource.value<QImage>();
+        else
+            image.loadFromData(resource.toByteArray());
+        if (image.isNull() || image.width() <= HelpViewer::kHelpPictureWidth)
+            return resource;
+        return image.scaledToWidth(HelpViewer::kHelpPictureWidth, Qt::SmoothTransformation);
+    }
+};
+
+} // namespace
+
 HelpViewer::HelpViewer(const QString& documentPath, const QString& anchor, QWidget* parent)
     : QDialog(parent), m_anchor(anchor)
 {
     setObjectName(QStringLiteral("HelpViewer"));
     resize(780, 620);
 
-    m_browser = new QTextBrowser(this);
+    m_browser = new HelpBrowser(this);
     m_browser->setObjectName(QStringLiteral("HelpBrowser"));
     m_browser->setOpenExternalLinks(false);
     m_browser->setSource(QUrl::fromLocalFile(documentPath));
