@@ -36,6 +36,36 @@ QWidget* ownerFor(QWidget* parent)
 // The details behind a button labelled "Detalhes": the box's own details
 // button, whose label the box switches between showing and hiding on every
 // click, is given the one label again after each click.
+// The box names the button again when it is shown and when the language
+// changes (a translation installed after the box was made): the label is put
+// back after the box has done so.
+class DetailsLabel : public QObject {
+public:
+    DetailsLabel(QMessageBox* box, QAbstractButton* button) : QObject(box), m_button(button) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::LanguageChange || event->type() == QEvent::Show) {
+            auto* box = static_cast<QWidget*>(watched);
+            box->removeEventFilter(this);
+            QCoreApplication::sendEvent(box, event);
+            box->installEventFilter(this);
+            // Shown, the box wires the button to its own slot, which names it
+            // again on every click: this label comes after that.
+            disconnect(m_button, &QAbstractButton::clicked, this, &DetailsLabel::apply);
+            connect(m_button, &QAbstractButton::clicked, this, &DetailsLabel::apply);
+            apply();
+            return true;
+        }
+        return false;
+    }
+
+    void apply() { m_button->setText(QString::fromUtf8(kDetailsLabel)); }
+
+private:
+    QAbstractButton* m_button;
+};
+
 void addDetails(QMessageBox& box, const QString& details)
 {
     const QList<QAbstractButton*> before = box.findChildren<QAbstractButton*>();
@@ -43,9 +73,10 @@ void addDetails(QMessageBox& box, const QString& details)
     for (QAbstractButton* button : box.findChildren<QAbstractButton*>()) {
         if (before.contains(button))
             continue;
-        const QString label = QString::fromUtf8(kDetailsLabel);
-        button->setText(label);
-        QObject::connect(button, &QAbstractButton::clicked, button, [button, label] { button->setText(label); });
+        auto* label = new DetailsLabel(&box, button);
+        label->apply();
+        box.installEventFilter(label);
+        QObject::connect(button, &QAbstractButton::clicked, label, &DetailsLabel::apply);
     }
 }
 
