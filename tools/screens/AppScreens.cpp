@@ -62,13 +62,14 @@ const ScreenRegistrar about("sobre", [](ScreenContext& ctx) -> std::unique_ptr<Q
     return std::make_unique<TFrm_Sobre>(ctx.owner);
 });
 
-// Two copies of the sample data, one taken before a holder was deleted.
+// Two copies of the sample data, one kept by a recovery, then one the user
+// took after a holder was deleted.
 const ScreenRegistrar copies("copias", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     plat::db::Database& db = ctx.dados.database();
     const QString dir = ctx.dados.dataDirectory();
-    RegisterCopies::take(db, dir, QDateTime(QDate(1999, 3, 1), QTime(9, 30, 0)));
+    RegisterCopies::take(db, dir, QDateTime(QDate(1999, 3, 1), QTime(9, 30, 0)), true, CopyReason::BeforeRecovery);
     db.exec(QStringLiteral("DELETE FROM ZELTABOL WHERE rowid=(SELECT max(rowid) FROM ZELTABOL)"));
-    RegisterCopies::take(db, dir, QDateTime(QDate(1999, 3, 2), QTime(17, 5, 12)));
+    RegisterCopies::take(db, dir, QDateTime(QDate(1999, 3, 2), QTime(17, 5, 12)), true, CopyReason::User);
     return std::make_unique<TFrm_Copias>(ctx.sessao, ctx.owner);
 });
 
