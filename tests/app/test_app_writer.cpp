@@ -78,15 +78,7 @@ private slots:
         // A copy of the older schema whose upgrade cannot run (a table stands
         // where the upgrade builds its own): restored, it then fails to open.
         const QString copy = RegisterCopies::take(f.data.db(), f.data.dir()).path;
-        {
-            plat::db::Database old;
-            old.open(copy, false);
-            // The same columns, declared otherwise, so that the upgrade rebuilds it.
-            old.exec(QStringLiteral("DROP TABLE ZELTAERR"));
-            old.exec(QStringLiteral("CREATE TABLE ZELTAERR (Numero_Linha INTEGER, Linha TEXT)"));
-            old.exec(QStringLiteral("CREATE TABLE ZELTAERR_NOVO (X)"));
-            old.setUserVersion(1);
-        }
+        zelta::test::breakUpgrade(copy);
         f.data.addAdvisor(makeCpf(222222222), QStringLiteral("ORIENTADOR DOIS"));
         TFrm_Copias window(f.sessao);
         window.show();

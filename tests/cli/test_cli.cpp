@@ -269,15 +269,7 @@ private slots:
         QTemporaryDir other;
         const QString copy = other.filePath(QStringLiteral("antiga.db"));
         data.db().backupTo(copy);
-        {
-            plat::db::Database old;
-            old.open(copy, false);
-            // The same columns, declared otherwise, so that the upgrade rebuilds it.
-            old.exec(QStringLiteral("DROP TABLE ZELTAERR"));
-            old.exec(QStringLiteral("CREATE TABLE ZELTAERR (Numero_Linha INTEGER, Linha TEXT)"));
-            old.exec(QStringLiteral("CREATE TABLE ZELTAERR_NOVO (X)"));
-            old.setUserVersion(1);
-        }
+        zelta::test::breakUpgrade(copy);
         const Run r = run({QStringLiteral("restaurar"), copy, QStringLiteral("--dados"), data.dir()});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QVERIFY2(r.out.startsWith(QStringLiteral("Dados restaurados de %1.\n").arg(copy)), qPrintable(r.out));

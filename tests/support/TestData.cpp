@@ -66,4 +66,15 @@ QString makeCpf(qint64 nineDigits)
     return QStringLiteral("%1.%2.%3-%4").arg(d.mid(0, 3), d.mid(3, 3), d.mid(6, 3), d.mid(9, 2));
 }
 
+void breakUpgrade(const QString& copyPath)
+{
+    plat::db::Database old;
+    old.open(copyPath, false);
+    // The same columns, declared otherwise, so that the upgrade rebuilds it.
+    old.exec(QStringLiteral("DROP TABLE ZELTAERR"));
+    old.exec(QStringLiteral("CREATE TABLE ZELTAERR (Numero_Linha INTEGER, Linha TEXT)"));
+    old.exec(QStringLiteral("CREATE TABLE ZELTAERR_NOVO (X)"));
+    old.setUserVersion(1);
+}
+
 } // namespace zelta::test

@@ -43,4 +43,9 @@ QString textForFile(const QString& text);
 // A valid CPF in stored form built from nine digits (check digits computed).
 QString makeCpf(qint64 nineDigits);
 
+// Turns a sound copy of the register into one of the older schema whose
+// upgrade cannot run (a table stands where the upgrade builds its own): it
+// passes every check a restore makes, and opening it afterwards fails.
+void breakUpgrade(const QString& copyPath);
+
 } // namespace zelta::test
