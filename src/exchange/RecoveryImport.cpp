@@ -128,6 +128,11 @@ RecoveryResult recuperarDados(TDm_Dados& dm, const RecoveryFile& file, const Rec
     report(options, 10);
     db.emptyTable(QStringLiteral("ZELTAINT"));
     report(options, 15);
+    // The indexes of the two large tables are built once, from sorted keys,
+    // after their rows are in; within the transaction, so a failure brings
+    // them back with the old rows.
+    QStringList indexes = db.dropIndexes(QStringLiteral("ZELTABOL"));
+    indexes += db.dropIndexes(QStringLiteral("ZELTAORI"));
 
     const RecoveryInstitution& inst = file.institution();
     db.exec(QStringLiteral("INSERT INTO ZELTAINT (Numero_Instituicao, Sigla, Cotas, Memo, Nome) VALUES (?, ?, ?, NULL, ?)"),
@@ -189,6 +194,8 @@ RecoveryResult recuperarDados(TDm_Dados& dm, const RecoveryFile& file, const Rec
             ++result.unreadSexes;
     }
 
+    for (const QString& sql : std::as_const(indexes))
+        db.exec(sql);
     tx.commit();
     discardCopy.dismiss();
     if (copy.created)

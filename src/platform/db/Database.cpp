@@ -300,6 +300,26 @@ void Database::emptyTable(const QString& name)
     exec(QStringLiteral("DELETE FROM \"%1\"").arg(def.name));
 }
 
+QStringList Database::dropIndexes(const QString& table)
+{
+    beforeWrite();
+    const TableDef& def = this->table(table);
+    QStringList names, create;
+    {
+        // Indexes SQLite makes itself (sql NULL) belong to constraints and stay.
+        Statement st = prepare(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type='index' AND sql IS NOT NULL "
+                                              "AND tbl_name=? COLLATE NOCASE ORDER BY rowid"));
+        st.bindAll({def.name});
+        while (st.step()) {
+            names << st.value(0).toString();
+            create << st.value(1).toString();
+        }
+    }
+    for (const QString& name : std::as_const(names))
+        exec(QStringLiteral("DROP INDEX \"%1\"").arg(QString(name).replace(u'"', QStringLiteral("\"\""))));
+    return create;
+}
+
 void Database::backupTo(const QString& targetPath) const
 {
     // The source is opened (and, through the opener, checked or repaired)

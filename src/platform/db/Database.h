@@ -120,6 +120,12 @@ public:
 
     // Removes every record of a table. Refused while a cursor has the table open.
     void emptyTable(const QString& name);
+    // Drops the indexes of a table and returns the statements that create
+    // them again as they were. A bulk load inside a transaction drops them
+    // first and runs the statements after its rows: SQLite then builds each
+    // index from sorted keys instead of inserting one key per row at random
+    // places. A rollback brings the dropped indexes back with the rows.
+    QStringList dropIndexes(const QString& table);
 
     // Writes a consistent copy of the whole database to another file, page by
     // page (a damaged page is copied as it is), in rollback-journal mode.
