@@ -18,6 +18,7 @@
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -120,6 +121,10 @@ private slots:
         QVERIFY(form.GroupBox1->font().bold());
         QVERIFY(form.EdDrive->isEnabled());   // a path may be typed or pasted
         QVERIFY(form.EdDrive->text().isEmpty());
+        // The fixed-size window leaves room for the path box's whole hint.
+        form.layout()->activate();
+        const int hint = form.EdDrive->fontMetrics().horizontalAdvance(form.EdDrive->placeholderText());
+        QVERIFY2(form.EdDrive->contentsRect().width() - 8 >= hint, "the hint of the path box is cut");
         QCOMPARE(form.Gauge1->value(), 0);
         QCOMPARE(form.BitBtn3->text(), QStringLiteral("Confirma"));
         QVERIFY(form.BitBtn3->isDefault());

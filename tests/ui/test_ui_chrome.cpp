@@ -102,6 +102,7 @@ private slots:
         fillScreenWhenMaximised(&maximised);
         fillScreenWhenMaximised(&plain);
         QCOMPARE(maximised.size(), maximised.screen()->availableGeometry().size());
+        QVERIFY(maximised.windowState() & Qt::WindowMaximized);   // still asks the window manager to maximise it
         QCOMPARE(plain.size(), QSize(400, 300));
     }
 

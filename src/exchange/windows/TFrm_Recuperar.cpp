@@ -27,6 +27,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace zelta {
 
 namespace {
@@ -102,8 +104,10 @@ void TFrm_Recuperar::buildUi()
     EdDrive = new QLineEdit(GroupBox1);
     EdDrive->setObjectName(QStringLiteral("EdDrive"));
     EdDrive->setFont(normal);
-    EdDrive->setMinimumWidth(360);
     EdDrive->setPlaceholderText(QStringLiteral("Digite ou cole o caminho do arquivo, ou escolha-o no botão ao lado"));
+    // Wide enough for the whole hint, which the fixed size of the window would
+    // otherwise cut.
+    EdDrive->setMinimumWidth(std::max(360, EdDrive->fontMetrics().horizontalAdvance(EdDrive->placeholderText()) + 24));
     EdDrive->installEventFilter(this);
 
     SpeedButton1 = new QToolButton(GroupBox1);

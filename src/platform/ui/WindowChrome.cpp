@@ -25,6 +25,15 @@
 
 #include <algorithm>
 
+#if ZELTA_WITH_XCB
+#include <QGuiApplication>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#endif
+
 namespace plat::ui {
 
 namespace {
@@ -99,6 +108,94 @@ public:
 
 private:
     Qt::WindowStates m_wanted = Qt::WindowNoState;
+};
+
+#if ZELTA_WITH_XCB
+struct FreeReply {
+    void operator()(void* reply) const { std::free(reply); }
+};
+template<typename T> using Reply = std::unique_ptr<T, FreeReply>;
+
+xcb_atom_t atomNamed(xcb_connection_t* c, const char* name)
+{
+    const Reply<xcb_intern_atom_reply_t> r(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr));
+    return r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+// The window that the running window manager names itself on
+// (_NET_SUPPORTING_WM_CHECK of the root window), or none.
+xcb_window_t windowManagerCheck(xcb_connection_t* c, xcb_window_t root)
+{
+    const xcb_atom_t check = atomNamed(c, "_NET_SUPPORTING_WM_CHECK");
+    const Reply<xcb_get_property_reply_t> r(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, root, check, XCB_ATOM_WINDOW, 0, 1), nullptr));
+    if (!r || r->format != 32 || xcb_get_property_value_length(r.get()) < 4)
+        return XCB_WINDOW_NONE;
+    return *static_cast<const xcb_window_t*>(xcb_get_property_value(r.get()));
+}
+
+// The name the running window manager gives itself (_NET_WM_NAME), empty when
+// none runs or it gives none.
+QString windowManagerName(xcb_connection_t* c, xcb_window_t window)
+{
+    const Reply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+    if (!geometry)
+        return {};
+    const xcb_window_t wm = windowManagerCheck(c, geometry->root);
+    if (wm == XCB_WINDOW_NONE)
+        return {};
+    const Reply<xcb_get_property_reply_t> r(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, wm, atomNamed(c, "_NET_WM_NAME"), atomNamed(c, "UTF8_STRING"), 0, 64), nullptr));
+    if (!r)
+        return {};
+    return QString::fromUtf8(static_cast<const char*>(xcb_get_property_value(r.get())),
+                             xcb_get_property_value_length(r.get()));
+}
+
+// Openbox draws minimise and maximise on every window of the normal, dialog
+// and utility kinds whatever its Motif hints and size hints ask (a window of
+// fixed size still shows a maximise box that does nothing), and leaves them
+// off only the torn-off kinds, menus and toolbars. A dialog without border
+// icons is declared a toolbar there, just before it is mapped: it keeps its
+// title, close, modality, focus and place, and being transient it was off the
+// task bar already. Other window managers honour the hints and are told the
+// truth.
+void askForNoWindowButtons(QWidget* window)
+{
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !x11->connection() || !window->internalWinId())
+        return;
+    xcb_connection_t* c = x11->connection();
+    const auto id = xcb_window_t(window->internalWinId());
+    if (windowManagerName(c, id) != QLatin1String("Openbox"))
+        return;
+    const xcb_atom_t toolbar = atomNamed(c, "_NET_WM_WINDOW_TYPE_TOOLBAR");
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atomNamed(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1,
+                        &toolbar);
+    xcb_flush(c);
+}
+#else
+void askForNoWindowButtons(QWidget*) {}
+#endif
+
+// Before each showing of a dialog without border icons (Qt sets the window's
+// kind again whenever its flags change), tells the window manager so in the
+// way that manager understands. A dialog that opens maximised is left as it
+// is: a toolbar is not maximised, and the window would then cover the screen
+// with its frame on top, its bottom edge off the screen.
+class ButtonKeeper : public QObject {
+public:
+    explicit ButtonKeeper(QWidget* window) : QObject(window) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = static_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Show && !event->spontaneous() && watched == parent()
+            && !(window->windowState() & Qt::WindowMaximized))
+            askForNoWindowButtons(window);
+        return false;
+    }
 };
 
 // The text without its access-key marks ("&&" stands for one "&").
@@ -264,7 +361,12 @@ void fillScreenWhenMaximised(QWidget* window)
         screen = owner->window()->screen();
     if (!screen)
         return;
+    // Resizing a window drops its maximised state: it is set again, so that a
+    // window manager that maximises still fits the window and its frame to
+    // the screen.
+    const Qt::WindowStates state = window->windowState();
     window->resize(screen->availableGeometry().size());
+    window->setWindowState(state);
 }
 
 void prepareDialog(QDialog* dialog)
@@ -297,6 +399,10 @@ void removeBorderIcons(QWidget* window)
 {
     const Qt::WindowFlags type = window->windowFlags() & Qt::WindowType_Mask;
     window->setWindowFlags(type | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    if (type == Qt::Dialog && !window->property("zeltaButtonsKept").toBool()) {
+        window->setProperty("zeltaButtonsKept", true);
+        window->installEventFilter(new ButtonKeeper(window));
+    }
 }
 
 void setNoBorderIcons(QDialog* dialog, QAbstractButton* cancelButton)

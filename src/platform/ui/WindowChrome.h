@@ -10,8 +10,11 @@ namespace plat::ui {
 // window's border, keeping its title: the window keeps its kind and asks for a
 // title bar only, which Qt tells an X11 window manager as a window that allows
 // moving and resizing alone. Window managers that follow that hint draw no
-// button; where one draws its buttons on every window anyway, closing does
-// what setNoBorderIcons and the window allow, and a modal window does not stay
+// button. Openbox draws minimise and maximise on every dialog whatever it
+// asks, so there a dialog (not opened maximised) is declared a toolbar just
+// before it shows, which keeps its title and close but loses both buttons.
+// Where a window manager draws its buttons anyway, closing does what
+// setNoBorderIcons and the window allow, and a modal window does not stay
 // minimised (prepareDialog).
 void removeBorderIcons(QWidget* window);
 
@@ -24,7 +27,9 @@ void setNoBorderIcons(QDialog* dialog, QAbstractButton* cancelButton = nullptr);
 // A window about to be shown maximised takes its screen's free size itself: a
 // window without a maximise box (no border icons) may be marked maximised by
 // the window manager and yet left at its own size, or not be maximised at
-// all. Other windows, and windows already shown, are left alone.
+// all. It stays marked maximised, so a window manager that maximises it fits
+// it and its frame to the screen. Other windows, and windows already shown,
+// are left alone.
 void fillScreenWhenMaximised(QWidget* window);
 
 // Readies a window that is about to be shown modally, as showModal() does for
