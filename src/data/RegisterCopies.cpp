@@ -27,18 +27,23 @@ namespace zelta {
 
 namespace {
 
-// The word a reason is written as in a copy's name. The last word of a
-// damaged copy's name is always "danificado"; a copy kept before a repair
-// names the repair before it.
+// The word a reason is written as in a copy's name, and the words the user
+// reads. The last word of a damaged copy's name is always "danificado"; a
+// copy kept before a repair names the repair before it.
 struct ReasonToken {
     CopyReason reason;
     const char* token;
+    const char* text;
 };
 constexpr ReasonToken kReasonTokens[] = {
-    {CopyReason::User, "usuario"},          {CopyReason::BeforeRecovery, "recuperacao"},
-    {CopyReason::BeforeRestore, "restauracao"}, {CopyReason::BeforeRepair, "reparo"},
-    {CopyReason::BeforeUpgrade, "atualizacao"}, {CopyReason::Damaged, "danificado"},
-    {CopyReason::BeforeImport, "importacao"},   {CopyReason::BeforeAcceptance, "aceitacao"},
+    {CopyReason::User, "usuario", "pelo usuário"},
+    {CopyReason::BeforeRecovery, "recuperacao", "antes de recuperar"},
+    {CopyReason::BeforeRestore, "restauracao", "antes de restaurar"},
+    {CopyReason::BeforeRepair, "reparo", "antes de reparar"},
+    {CopyReason::BeforeUpgrade, "atualizacao", "antes de atualizar"},
+    {CopyReason::Damaged, "danificado", "arquivo danificado"},
+    {CopyReason::BeforeImport, "importacao", "antes de importar planilha"},
+    {CopyReason::BeforeAcceptance, "aceitacao", "antes de aceitar alterações"},
 };
 const QString kDamagedToken = QStringLiteral("danificado");
 
@@ -50,8 +55,10 @@ QString reasonToken(CopyReason reason)
     return {};
 }
 
-CopyReason reasonOf(const QString& token)
+// The reason a copy's name gives: the first of the words after its time.
+CopyReason reasonOf(const QString& words)
 {
+    const QString token = words.split(u'-', Qt::SkipEmptyParts).value(0);
     for (const ReasonToken& t : kReasonTokens)
         if (token == QLatin1StringView(t.token))
             return t.reason;
@@ -90,7 +97,7 @@ QList<Copy> copies(const QString& folder, bool damaged)
             continue;
         const QStringList words = m.captured(3).split(u'-', Qt::SkipEmptyParts);
         if ((!words.isEmpty() && words.last() == kDamagedToken) == damaged)
-            out.append({m.captured(1), m.captured(2).toInt(), dir.filePath(name), reasonOf(words.value(0))});
+            out.append({m.captured(1), m.captured(2).toInt(), dir.filePath(name), reasonOf(m.captured(3))});
     }
     // The stamp orders copies by time; copies taken within the same second
     // carry a sequence number after it.
@@ -174,22 +181,33 @@ bool sameContent(const QString& a, const QString& b)
 
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
 
-// Whether a copy passes the full check. A copy does not change under its final
-// name, so the answer is kept for the file as it is now (its size and time).
+// What the full check said of each copy, for the file as it was then (its
+// size and time): a copy does not change under its final name.
+struct Checked {
+    qint64 size;
+    QDateTime modified;
+    bool sound;
+};
+
+QHash<QString, Checked>& checkedCopies()
+{
+    static QHash<QString, Checked> checked;
+    return checked;
+}
+
+void rememberCheck(const QFileInfo& info, bool sound)
+{
+    checkedCopies().insert(info.absoluteFilePath(), {info.size(), info.lastModified(), sound});
+}
+
+// Whether a copy passes the full check now.
 bool soundNow(const QFileInfo& info)
 {
-    struct Checked {
-        qint64 size;
-        QDateTime modified;
-        bool sound;
-    };
-    static QHash<QString, Checked> checked;
-    const QString key = info.absoluteFilePath();
-    const auto it = checked.constFind(key);
-    if (it != checked.cend() && it->size == info.size() && it->modified == info.lastModified())
+    const auto it = checkedCopies().constFind(info.absoluteFilePath());
+    if (it != checkedCopies().cend() && it->size == info.size() && it->modified == info.lastModified())
         return it->sound;
-    const bool sound = Database::checkFile(key, false, true).isEmpty();
-    checked.insert(key, {info.size(), info.lastModified(), sound});
+    const bool sound = Database::checkFile(info.absoluteFilePath(), false, true).isEmpty();
+    rememberCheck(info, sound);
     return sound;
 }
 
@@ -249,6 +267,9 @@ void writeCopy(const Database& db, const QDir& dir, const QString& stamp, const 
     if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(finalPath).constData()) != 0)
         fail(plat::sys::systemErrorText(errno));
     syncPath(dir.absolutePath(), O_RDONLY | O_DIRECTORY);
+    // The copy just passed the full check: listing it need not check it again.
+    if (check)
+        rememberCheck(QFileInfo(finalPath), true);
 }
 
 // A file's bytes under another name, whole or not at all.
@@ -281,17 +302,9 @@ void removeOldest(const QList<Copy>& all, const QString& keep)
 
 QString copyReasonText(CopyReason reason)
 {
-    switch (reason) {
-    case CopyReason::User: return QStringLiteral("pelo usuário");
-    case CopyReason::BeforeRecovery: return QStringLiteral("antes de recuperar");
-    case CopyReason::BeforeRestore: return QStringLiteral("antes de restaurar");
-    case CopyReason::BeforeRepair: return QStringLiteral("antes de reparar");
-    case CopyReason::BeforeUpgrade: return QStringLiteral("antes de atualizar");
-    case CopyReason::Damaged: return QStringLiteral("arquivo danificado");
-    case CopyReason::BeforeImport: return QStringLiteral("antes de importar planilha");
-    case CopyReason::BeforeAcceptance: return QStringLiteral("antes de aceitar alterações");
-    case CopyReason::Unknown: break;
-    }
+    for (const ReasonToken& t : kReasonTokens)
+        if (t.reason == reason)
+            return QString::fromUtf8(t.text);
     return QStringLiteral("motivo desconhecido");
 }
 
@@ -408,7 +421,7 @@ RegisterCopy RegisterCopies::describeFile(const QString& path)
     const QRegularExpressionMatch m = copyName().match(info.fileName());
     if (m.hasMatch()) {
         c.taken = QDateTime::fromString(m.captured(1), QStringLiteral("yyyyMMdd-HHmmss"));
-        c.reason = reasonOf(m.captured(3).split(u'-', Qt::SkipEmptyParts).value(0));
+        c.reason = reasonOf(m.captured(3));
     }
     c.sound = soundNow(info);
     try {
