@@ -110,9 +110,13 @@ private slots:
             auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             QVERIFY(name && name->completer());
             popup = name->completer()->popup();
+            // The folder is read on a thread of its own; the completion list
+            // only follows what was typed after the names were there.
+            auto* list = d->findChild<QAbstractItemView*>(QStringLiteral("listView"));
+            QVERIFY(list);
+            QTRY_VERIFY_WITH_TIMEOUT(list->model()->rowCount(list->rootIndex()) >= 2, 30000);
             name->setFocus();
             QTest::keyClicks(name, QStringLiteral("ANT"));
-            // The folder is read on a thread of its own: slow on a loaded machine.
             QTRY_VERIFY_WITH_TIMEOUT(popup->isVisible(), 30000);
         });
         plat::ui::showModal(&dialog);
