@@ -238,8 +238,6 @@ public:
     Completude(const plat::db::Database& db, TVlCpfCgc* validator) : m_db(db), m_validator(validator) {}
 
     void setProgress(Progress p) { m_progress = std::move(p); }
-    // Every record is visited, also those without any failure, when asked.
-    void setVisitClean(bool all) { m_visitClean = all; }
 
     // The walk goes in the given ordering; the record number order
     // (Ordering()) reads the table as it lies. Return false when the visitor
@@ -256,7 +254,6 @@ private:
     const plat::db::Database& m_db;
     TVlCpfCgc* m_validator;
     Progress m_progress;
-    bool m_visitClean = false;
     TallyOrientadores m_tally;
     QSet<QString> m_cpfsOrientadores;   // the advisors' CPFs, for the entry form's advisor look-up
 };

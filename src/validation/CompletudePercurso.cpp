@@ -149,7 +149,7 @@ bool Completude::bolsistas(const plat::db::Ordering& ordering, const Visitor& vi
         row.b.numero.registrado = row.b.numero.valido && TallyOrientadores::registrado(m_tally.flags(row.b.numero.numero));
         row.b.orientadorNoCadastro = m_cpfsOrientadores.contains(row.b.cpfOrientador);
         r.exame = examinarBolsista(row.b, m_validator);
-        if (r.exame.limpo() && !m_visitClean)
+        if (r.exame.limpo())
             continue;
         r.rowid = st.int64(hRowid);
         if (!visit(r))
@@ -178,7 +178,7 @@ bool Completude::orientadores(const plat::db::Ordering& ordering, const Visitor&
         row.o.temBolsista = TallyOrientadores::temBolsista(holders);
         row.o.subarea = areas.nome(row.o.codArea);
         r.exame = examinarOrientador(row.o, m_validator);
-        if (r.exame.limpo() && !m_visitClean)
+        if (r.exame.limpo())
             continue;
         r.rowid = st.int64(aRowid);
         r.codigo = codigo;

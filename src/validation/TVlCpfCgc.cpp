@@ -45,16 +45,7 @@ constexpr int kCgc18[kCgcDigits] = {0, 1, 3, 4, 5, 7, 8, 9, 11, 12, 13, 14, 16, 
 constexpr int kCgc16[kCgcDigits] = {0, 1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 14, 15};    // dddddddd/dddd-dd
 constexpr int kCgc14[kCgcDigits] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};     // dddddddddddddd
 
-bool matches(const QString& digits, int n, const int* w1, const int* w2)
-{
-    return digits.size() == n && matches(reinterpret_cast<const char16_t*>(digits.constData()), n, w1, w2);
-}
-
 } // namespace
-
-bool cpfDigitsValid(const QString& digits) { return matches(digits, kCpfDigits, kCpf1, kCpf2); }
-
-bool cgcDigitsValid(const QString& digits) { return matches(digits, kCgcDigits, kCgc1, kCgc2); }
 
 QString cpfWithCheckDigits(qint64 nineDigits)
 {

@@ -55,10 +55,6 @@ private:
     bool m_valid = false;
 };
 
-// The check-digit rule alone: digits holds the number without punctuation.
-bool cpfDigitsValid(const QString& digits);
-bool cgcDigitsValid(const QString& digits);
-
 // The eleven digits of the CPF whose first nine are given (taken modulo 10^9),
 // with its two check digits; used to make sample and test registers.
 QString cpfWithCheckDigits(qint64 nineDigits);

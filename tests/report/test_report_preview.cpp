@@ -196,7 +196,7 @@ void TestReportPreview::twoPagesFitSideBySide()
     // At a size where two pages would not fit, "Duas páginas" fits their width.
     w.setZoomPercent(200);
     child<QToolButton>(&w, "BtnDuasPaginas")->click();
-    QVERIFY(w.twoPages());
+    QVERIFY(child<QToolButton>(&w, "BtnDuasPaginas")->isChecked());
     QCOMPARE(w.zoom(), PreviewWindow::Zoom::PageWidth);
     for (int page : {0, 1})
         QVERIFY(room.contains(QRect(view->pageRectInView(page).left(), 0, view->pageRectInView(page).width(), 1)));

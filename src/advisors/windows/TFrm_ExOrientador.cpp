@@ -1,6 +1,5 @@
 #include "advisors/windows/TFrm_ExOrientador.h"
 
-#include "advisors/windows/TFrm_Orientadores.h"
 #include "data/TDm_Dados.h"
 #include "platform/system/Error.h"
 #include "platform/ui/DBGrid.h"

@@ -182,12 +182,6 @@ void TFrm_Gerar::showDirectory()
     Label_Pasta->setToolTip(QDir::toNativeSeparators(dir));
 }
 
-bool TFrm_Gerar::Verificar_Erro()
-{
-    plat::ui::BusyCursor busy;
-    return zelta::Verificar_Erro(m_sessao.Dm_Dados->database());
-}
-
 void TFrm_Gerar::showProblems()
 {
     TDm_Dados& dm = *m_sessao.Dm_Dados;

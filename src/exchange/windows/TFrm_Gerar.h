@@ -37,8 +37,6 @@ public:
 
     // "Confirmar": the pre-check, then the file.
     void BitBtn3Click();
-    // The pre-check with the busy cursor; true when nothing fails.
-    bool Verificar_Erro();
 
     // Lists the problems that stop the generation below the buttons.
     void showProblems();

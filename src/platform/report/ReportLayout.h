@@ -85,7 +85,6 @@ struct PageSetup {
     QMarginsF margins{10, 10, 10, 10};
 
     double printableWidth() const { return paper.width() - margins.left() - margins.right(); }
-    double printableHeight() const { return paper.height() - margins.top() - margins.bottom(); }
 };
 
 // A banded report's layout: its page form, the page header and the detail band.

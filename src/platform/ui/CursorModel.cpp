@@ -326,8 +326,6 @@ int CursorModel::rowCount(const QModelIndex& parent) const { return parent.isVal
 
 int CursorModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_columns.size()); }
 
-QString CursorModel::columnField(int column) const { return m_columns.value(column).column.field; }
-
 int CursorModel::columnWidthChars(int column) const
 {
     const Column& c = m_columns.at(column);

@@ -42,7 +42,6 @@ public:
     plat::db::DataSource* dataSource() const;
     // Empty: every field of the source, in its order.
     void setColumns(const QList<GridColumn>& columns);
-    QString columnField(int column) const;
     int columnWidthChars(int column) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -24,7 +24,6 @@ DBEdit::DBEdit(plat::db::DataSource* source, const QString& field, QWidget* pare
 void DBEdit::setDataSource(plat::db::DataSource* source) { m_link->setDataSource(source); }
 void DBEdit::setDataField(const QString& field) { m_link->setFieldName(field); }
 plat::db::DataSource* DBEdit::dataSource() const { return m_link->dataSource(); }
-QString DBEdit::dataField() const { return m_link->fieldName(); }
 
 void DBEdit::applyDefinition()
 {

@@ -24,7 +24,6 @@ public:
     void setDataSource(plat::db::DataSource* source);
     void setDataField(const QString& field);
     plat::db::DataSource* dataSource() const;
-    QString dataField() const;
     FieldLink* link() const { return m_link; }
 
     // Text typed but not yet written because it does not convert (a date or a

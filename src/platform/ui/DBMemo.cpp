@@ -29,7 +29,6 @@ DBMemo::DBMemo(plat::db::DataSource* source, const QString& field, QWidget* pare
 void DBMemo::setDataSource(plat::db::DataSource* source) { m_link->setDataSource(source); }
 void DBMemo::setDataField(const QString& field) { m_link->setFieldName(field); }
 plat::db::DataSource* DBMemo::dataSource() const { return m_link->dataSource(); }
-QString DBMemo::dataField() const { return m_link->fieldName(); }
 
 int DBMemo::maxLength() const
 {

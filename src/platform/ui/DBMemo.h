@@ -25,7 +25,6 @@ public:
     void setDataSource(plat::db::DataSource* source);
     void setDataField(const QString& field);
     plat::db::DataSource* dataSource() const;
-    QString dataField() const;
     FieldLink* link() const { return m_link; }
 
     // At most this many characters (0: the field's size).

@@ -35,8 +35,6 @@ public:
     bool savesLiterals() const { return m_saveLiterals; }
 
     int length() const { return int(m_positions.size()); }
-    bool isLiteral(int position) const { return m_positions.at(position).literal; }
-    bool isRequired(int position) const { return m_positions.at(position).required; }
 
     // The value to store from what the box shows.
     QString storedValue(const QString& displayText) const;

@@ -46,7 +46,6 @@ public:
     // which the two would not fit the view's width becomes "Largura da
     // página", which fits both.
     void setTwoPages(bool two);
-    bool twoPages() const { return m_twoPages; }
 
     // The work behind the buttons, after their dialogs: print the chosen pages
     // on a printer, or write every page to a PDF file. Both throw plat::Error

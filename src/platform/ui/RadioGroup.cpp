@@ -28,12 +28,6 @@ RadioGroup::RadioGroup(const QString& title, const QStringList& items, int colum
 
 int RadioGroup::itemIndex() const { return m_group->checkedId(); }
 
-QString RadioGroup::itemText(int index) const
-{
-    QRadioButton* b = button(index);
-    return b ? b->text() : QString();
-}
-
 void RadioGroup::setItemIndex(int index)
 {
     if (index >= 0 && index < m_buttons.size()) {

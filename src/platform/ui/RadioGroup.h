@@ -21,7 +21,6 @@ public:
     void setItemIndex(int index);   // -1 clears the choice
     int count() const { return int(m_buttons.size()); }
     QRadioButton* button(int index) const { return m_buttons.value(index); }
-    QString itemText(int index) const;
 
 signals:
     void clicked(int index);
