@@ -100,14 +100,16 @@ private slots:
 
     void messagesAsShown()
     {
-        const QString area = advisorText::areaNotFound();
-        QCOMPARE(area.size(), 133);
-        QCOMPARE(area.count(QStringLiteral("\n\r")), 4);
-        QVERIFY(area.startsWith(QStringLiteral("Código de Área Inexistente !!!\n\r\n\rVocê")));
-        QVERIFY(area.endsWith(QStringLiteral("botão \"Área\"")));
-        QCOMPARE(advisorText::confirmDelete(),
-                 QStringLiteral("Tem certeza que deseja excluir ?\n\rEsta operação apagará todas as informações do orientador."));
-        QCOMPARE(advisorText::cpfOfHolder(QStringLiteral("JOSÉ")), QStringLiteral("CPF já utilizado pelo bolsista\n\rJOSÉ\n\r"));
+        const QString br = QStringLiteral("\n\r");   // LF, then CR
+        QCOMPARE(advisorText::areaNotFound(), QStringLiteral("Código de Área Inexistente !!!") + br + br
+                                                  + QStringLiteral("Você tem duas opções :") + br
+                                                  + QStringLiteral("* digitar o código correto; ou") + br
+                                                  + QStringLiteral("* selecionar a área através do botão ") + u'"'
+                                                  + QStringLiteral("Área") + u'"');
+        QCOMPARE(advisorText::confirmDelete(), QStringLiteral("Tem certeza que deseja excluir ?") + br
+                                                   + QStringLiteral("Esta operação apagará todas as informações do orientador."));
+        QCOMPARE(advisorText::cpfOfHolder(QStringLiteral("JOSÉ")),
+                 QStringLiteral("CPF já utilizado pelo bolsista") + br + QStringLiteral("JOSÉ") + br);
         QCOMPARE(categoriaCodes().join(u','), QStringLiteral("1A,1B,1C,2A,2B,2C"));
     }
 };

@@ -2,7 +2,6 @@
 #include "exchange/SubmissionFormat.h"
 #include "platform/system/Cp1252.h"
 #include "support/SubmissionFile.h"
-#include "support/TestData.h"
 #include "support/Throws.h"
 
 #include <QtTest>
@@ -47,30 +46,25 @@ SubmissionAdvisor sampleAdvisor()
     return a;
 }
 
-QString pad(const QString& text, int width) { return text.leftJustified(width, u' ', true); }
+QByteArray padded(const QByteArray& bytes, int width) { return bytes + blanks(width - int(bytes.size())); }
 
-// The 11 characters of a stored CPF without its punctuation, blanks for the
-// positions a short text lacks.
-QString cpfSlot(const QString& stored)
-{
-    QString out;
-    for (int p : {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13})
-        out.append(p < stored.size() ? stored.at(p) : QChar(u' '));
-    return out;
-}
+// The slots of the sample's record that the tests below vary, as the file
+// carries them; the defaults are the sample holder's and advisor's.
+struct Slots {
+    QByteArray nome = "MARIA DA CONCEICAO";
+    QByteArray processo = "12345678901";
+    QByteArray orientador = "JOAO DE ARAUJO";
+    QByteArray titulo = "ACAO CIENTIFICA";
+    QByteArray chave1 = "SOLOS";
+    QByteArray chave3;
+};
 
-// The record as the rules read, built the slow way: the fields assembled and
-// cut to their slots, positions 1-517 cleaned as a whole, LF appended, encoded.
-QByteArray recordByTheRules(const SubmissionHolder& h, const SubmissionAdvisor& a)
+// The sample's whole record written out field by field, with the given slots.
+QByteArray expectedRecord(const Slots& s)
 {
-    QString text = u' ' + cpfSlot(h.cpf) + pad(h.nome, 60) + pad(h.sexo, 1) + birthDateSlot(h.nascimento)
-                   + pad(h.processo, 11) + pad(h.demanda, 5) + situationCode(h.situacao) + pad(h.seguroSaude, 1)
-                   + pad(h.codigoAgencia, 6) + QString(10, u' ') + cpfSlot(h.cpfOrientador) + pad(a.nome, 60)
-                   + degreeCode(a.titulacao);
-    text += pad(a.titulo, 255);
-    text += pad(a.chave1, 20) + pad(a.chave2, 20) + pad(a.chave3, 20) + pad(a.codArea, 8) + pad(a.pesquisador, 1)
-            + pad(a.categoria, 2) + u' ';
-    return plat::sys::toCp1252(zelta::test::textForFile(text) + u'\n');
+    return " 12345678909" + padded(s.nome, 60) + "F05/03/80" + padded(s.processo, 11) + "99/97RNRNS1234-5" + blanks(10)
+           + "98765432100" + padded(s.orientador, 60) + "4" + padded(s.titulo, 255) + padded(s.chave1, 20)
+           + padded("AGUA", 20) + padded(s.chave3, 20) + "10101003S1A \n";
 }
 
 } // namespace
@@ -238,7 +232,7 @@ private slots:
         QCOMPARE(at(r, 446, 6), QByteArray(" CHAVE"));
         for (char c : r.chopped(1))
             QVERIFY(uchar(c) >= 0x20 && uchar(c) != 0x7F);
-        QCOMPARE(recordByTheRules(h, a), r);
+        QCOMPARE(r, expectedRecord({"ANA MARIA ", "123 456", "JOAO DE ARAUJO", "SOLO E AGUA ", " CHAVE", ""}));
     }
 
     void fullTitleIsNeverShortened()
@@ -317,20 +311,35 @@ private slots:
         QVERIFY(r.endsWith(" \n"));
     }
 
+    void recordMatchesTheRulesStepByStep_data()
+    {
+        // Each text goes into the holder's name and process, the advisor's name
+        // (in lower case), key word 3 and the title (twice).
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("clean");
+        QTest::addColumn<QByteArray>("lowered");
+        QTest::newRow("ñ is no accented letter") << QStringLiteral("piñata çedilha") << QByteArray("PI\xF1" "ATA CEDILHA")
+                                                 << QByteArray("PI\xF1" "ATA CEDILHA");
+        QTest::newRow("line break, ğ outside the set") << QStringLiteral("Ölçü\r\nÇağ") << QByteArray("OLCU  CA?")
+                                                       << QByteArray("OLCU  CA?");
+        QTest::newRow("letters kept as they are") << QStringLiteral("ÿ ý Ý œ Š ž") << QByteArray("\xFF \xFD \xDD \x9C \x8A \x9E")
+                                                  << QByteArray("\xFF \xFD \xFD \x9C \x9A \x9E");
+        QTest::newRow("lone LF and CR") << QStringLiteral("a\nb\rc") << QByteArray("A B C") << QByteArray("A B C");
+        QTest::newRow("empty") << QString() << QByteArray() << QByteArray();
+    }
     void recordMatchesTheRulesStepByStep()
     {
-        const QStringList names = {QStringLiteral("piñata çedilha"), QStringLiteral("Ölçü\r\nÇağ"),
-                                   QStringLiteral("ÿ ý Ý œ Š ž"), QStringLiteral("a\nb\rc"), QString()};
-        for (const QString& text : names) {
-            SubmissionHolder h = sampleHolder();
-            h.nome = text;
-            h.processo = text.left(11);
-            SubmissionAdvisor a = sampleAdvisor();
-            a.titulo = text + text;
-            a.chave3 = text.left(20);
-            a.nome = text.toLower();
-            QCOMPARE(holderRecord(h, &a), recordByTheRules(h, a));
-        }
+        QFETCH(QString, text);
+        QFETCH(QByteArray, clean);
+        QFETCH(QByteArray, lowered);
+        SubmissionHolder h = sampleHolder();
+        h.nome = text;
+        h.processo = text.left(11);
+        SubmissionAdvisor a = sampleAdvisor();
+        a.titulo = text + text;
+        a.chave3 = text.left(20);
+        a.nome = text.toLower();
+        QCOMPARE(holderRecord(h, &a), expectedRecord({clean, clean.left(11), lowered, clean + clean, "SOLOS", clean}));
     }
 
     void fileName_data()

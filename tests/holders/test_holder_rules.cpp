@@ -85,9 +85,17 @@ private slots:
 
     void messagesBreakLinesWithLfCr()
     {
-        QCOMPARE(holderText::cpfOfAdvisor(QStringLiteral("JOSE")), QStringLiteral("CPF já utilizado pelo orientador\n\rJOSE"));
-        QCOMPARE(holderText::confirmDeleteRenovado().count(QStringLiteral("\n\r")), 2);
+        const QString br = QStringLiteral("\n\r");   // LF, then CR
+        QCOMPARE(holderText::quotaFullNovo(), QStringLiteral("Limite Máximo de Cotas Alcançado"));
         QCOMPARE(holderText::quotaFullRenovar(), QStringLiteral("Limite máximo de cotas "));
+        QCOMPARE(holderText::confirmDeleteNovo(), QStringLiteral("Tem certeza que deseja excluir ?") + br
+                                                      + QStringLiteral("Esta operação apagará todas as informações do bolsista."));
+        QCOMPARE(holderText::confirmDeleteRenovado(),
+                 QStringLiteral("Tem certeza que deseja excluir ?") + br
+                     + QStringLiteral("Esta operação não apagará as informações do bolsista,") + br
+                     + QStringLiteral("somente alterará a situação de Renovado para Excluído."));
+        QCOMPARE(holderText::cpfOfAdvisor(QStringLiteral("JOSE")), QStringLiteral("CPF já utilizado pelo orientador") + br + QStringLiteral("JOSE"));
+        QCOMPARE(holderText::cpfOfHolder(QStringLiteral("BIA")), QStringLiteral("CPF já utilizado pelo bolsista") + br + QStringLiteral("BIA"));
     }
 
     void advisorOfAHolderFollowsItsNumber()
