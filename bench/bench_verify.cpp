@@ -85,7 +85,9 @@ int main(int argc, char** argv)
     // command line build it: on the register as it is, then with every holder
     // still in the programme missing its sex (one problem each).
     ListaPendencias lista;
-    auto listar = [&] { lista = listarPendencias(dm.database(), dm.holderOrdering(), dm.advisorOrdering(), Regras::verificacao(validator)); };
+    auto listar = [&] {
+        lista = listarPendencias(dm.database(), dm.holderOrdering(), dm.advisorOrdering(), Regras::verificacao(validator));
+    };
     const double list = bestOf(listar);
     report(QStringLiteral("list of pending problems (%1 problems in %2 records)").arg(lista.problemas()).arg(lista.registros.size()),
            list, QStringLiteral("ms"), QStringLiteral("< 500 ms"));

@@ -22,7 +22,8 @@ qint64 targetRecord(const Database& db, const QString& target, const QString& ho
     if (pick != picks.constEnd()
         && db.scalar(QStringLiteral("SELECT count(*) FROM ZELTAORI WHERE CPF = ? AND Codigo = ?"), {target, *pick}).toInt() > 0)
         return *pick;
-    const QVariant first = db.scalar(QStringLiteral("SELECT Codigo FROM ZELTAORI WHERE CPF = ? ORDER BY Codigo LIMIT 1"), {target});
+    const QVariant first =
+        db.scalar(QStringLiteral("SELECT Codigo FROM ZELTAORI WHERE CPF = ? ORDER BY Codigo LIMIT 1"), {target});
     if (!first.isValid() || first.isNull())
         throw Error::database(QStringLiteral("O orientador de CPF %1 não foi encontrado").arg(target));
     return first.toLongLong();

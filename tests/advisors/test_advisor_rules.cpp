@@ -174,10 +174,8 @@ private slots:
         data.db().exec(QStringLiteral("UPDATE ZELTABOL SET ALTERA=NULL WHERE rowid=?"), {davi});
         clearReassignmentMarks(data.db());
         QCOMPARE(data.db().scalar(QStringLiteral("SELECT count(*) FROM ZELTAORI WHERE ALTERA IS NOT ' '")).toInt(), 0);
-        QCOMPARE(data.db()
-                     .scalar(QStringLiteral("SELECT count(*) FROM ZELTABOL WHERE ALTERA IS NOT ' ' OR CPF_EXORIENTADOR IS NOT ' '"))
-                     .toInt(),
-                 0);
+        const QString marked = QStringLiteral("SELECT count(*) FROM ZELTABOL WHERE ALTERA IS NOT ' ' OR CPF_EXORIENTADOR IS NOT ' '");
+        QCOMPARE(data.db().scalar(marked).toInt(), 0);
     }
 };
 

@@ -54,7 +54,8 @@ const QList<Command>& commands()
         {QStringLiteral("relatorio"), cli::relatorio,
          QStringLiteral("bolsistas|orientadores|erros --pdf ARQUIVO [--situacao Novo,Renovado,Excluído]"),
          QStringLiteral("grava um relatório de conferência em PDF; sem --situacao,\no de bolsistas traz todas as situações"),
-         QStringLiteral("Uso: zelta99 relatorio bolsistas|orientadores|erros --pdf ARQUIVO [--situacao Novo,Renovado,Excluído]")},
+         QStringLiteral("Uso: zelta99 relatorio bolsistas|orientadores|erros --pdf ARQUIVO "
+                        "[--situacao Novo,Renovado,Excluído]")},
         {QStringLiteral("copia"), cli::copia, QString(),
          QStringLiteral("faz uma cópia de segurança dos dados e mostra o arquivo"),
          QStringLiteral("Uso: zelta99 copia [--dados PASTA]")},
