@@ -171,7 +171,7 @@ private slots:
         QCOMPARE(data.count(QStringLiteral("ZELTAORI")), 3);
 
         // The marks go from every record, also from those that never had one.
-        data.db().exec(QStringLiteral("UPDATE ZELTABOL SET ALTERA=NULL WHERE rowid=?"), {davi});
+        data.db().exec(QStringLiteral("UPDATE ZELTABOL SET ALTERA='', CPF_EXORIENTADOR='' WHERE rowid=?"), {davi});
         clearReassignmentMarks(data.db());
         QCOMPARE(data.db().scalar(QStringLiteral("SELECT count(*) FROM ZELTAORI WHERE ALTERA IS NOT ' '")).toInt(), 0);
         const QString marked = QStringLiteral("SELECT count(*) FROM ZELTABOL WHERE ALTERA IS NOT ' ' OR CPF_EXORIENTADOR IS NOT ' '");

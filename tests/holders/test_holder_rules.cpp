@@ -144,7 +144,7 @@ private slots:
 
         // A quote in a recovered CPF is data, not statement text.
         QVERIFY(!owners.holder(QStringLiteral("1' OR '1'='1")).found());
-        // No read is left open between questions: the register takes a write.
+        // A question asked again sees the register as it is now.
         data.db().exec(QStringLiteral("DELETE FROM ZELTABOL WHERE rowid = ?"), {bia});
         QCOMPARE(owners.holder(makeCpf(3)).record, bia2);
     }
