@@ -414,9 +414,10 @@ void TestVerificacao::holdersInCursorOrder()
     const QStringList byCpf{QStringLiteral("..Bolsista ALVES"), QStringLiteral("..Bolsista AMARAL"),
                             QStringLiteral("..Bolsista ÁLVARO"), QStringLiteral("..Bolsista ZÉLIA")};
     QCOMPARE(holderOrder(), byCpf);
-    // The list of problems walks in the ordering the cursor stands for, open
-    // or closed, and leaves the cursor as it was.
+    // The list of problems walks in the ordering a closed cursor stands for,
+    // and leaves the cursor closed.
     bol.close();
+    bol.setIndexFieldNames(QStringLiteral("CPF"));
     QStringList listed;
     for (const RegistroPendente& r :
          listarPendencias(data.db(), data.dm().holderOrdering(), data.dm().advisorOrdering(), Regras::preGeracao()).registros)
