@@ -85,7 +85,9 @@ int main(int argc, char** argv)
     // command line build it: on the register as it is, then with every holder
     // still in the programme missing its sex (one problem each).
     ListaPendencias lista;
-    auto listar = [&] { lista = listarPendencias(dm.database(), *dm.Tb_Bolsistas, *dm.Tb_Orientador, &validator); };
+    auto listar = [&] {
+        lista = listarPendencias(dm.database(), dm.holderOrdering(), dm.advisorOrdering(), Regras::verificacao(validator));
+    };
     const double list = bestOf(listar);
     report(QStringLiteral("list of pending problems (%1 problems in %2 records)").arg(lista.problemas()).arg(lista.registros.size()),
            list, QStringLiteral("ms"), QStringLiteral("< 500 ms"));
@@ -101,7 +103,7 @@ int main(int argc, char** argv)
                                .scalar(QStringLiteral("SELECT NUMERO_ORIENTADOR FROM ZELTABOL GROUP BY NUMERO_ORIENTADOR "
                                                       "ORDER BY count(*) DESC LIMIT 1"))
                                .toLongLong();
-    Completude walk(dm.database(), &validator);
+    Completude walk(dm.database(), Regras::verificacao(validator));
     constexpr int kRechecks = 200;
     const double recheckHolder = bestOf([&] {
         for (int i = 0; i < kRechecks; ++i)

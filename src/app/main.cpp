@@ -25,12 +25,10 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         args << plat::sys::decodePath(QByteArray(argv[i]));
 
-    QStringList rest = args;
-    bool ok = true;
-    const QString dir = plat::sys::takeDataOption(rest, &ok);
+    const plat::sys::CommandLine line = plat::sys::readCommandLine(args);
     // A data option the command line refuses is refused there, window or not.
-    if (ok && rest.isEmpty() && !plat::sys::hasRawBytes(dir))
-        return zelta::runGui(argc, argv, args);
+    if (line.dataValid && line.rest.isEmpty() && !plat::sys::hasRawBytes(line.dataDir))
+        return zelta::runGui(argc, argv, line.dataDir);
 
     // Subcommands need no display; reports still lay out text with real fonts.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -38,6 +36,6 @@ int main(int argc, char** argv)
     QGuiApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const int code = zelta::runCli(args, out, err);
+    const int code = zelta::runCli(line, out, err);
     return code < 0 ? 2 : code;
 }

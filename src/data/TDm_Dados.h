@@ -47,6 +47,11 @@ public:
     // Table definitions of the alias (fields, sizes, masks, orderings).
     static QList<plat::db::TableDef> tableDefinitions();
 
+    // The orderings the holder and the advisor cursors walk in, open or
+    // closed: the order of the verification's log and of the problems listed.
+    plat::db::Ordering holderOrdering() const;
+    plat::db::Ordering advisorOrdering() const;
+
     // What the user should be told about the register's file (an index
     // rebuilt, a schema upgraded), once: the list is emptied.
     QStringList takeNotices();

@@ -1,6 +1,5 @@
 #include "holders/HolderRules.h"
 
-#include "platform/db/Database.h"
 #include "platform/db/Query.h"
 #include "platform/system/Error.h"
 
@@ -118,18 +117,6 @@ HolderAdvisor holderAdvisor(plat::db::Query& query, const QString& cpfOrientador
     query.close();
     query.clearParams();
     return chosen;
-}
-
-CpfInUse cpfInUse(const plat::db::Database& db, const QString& cpf, qint64 holderRowid)
-{
-    const QVariant advisor = db.scalar(QStringLiteral("SELECT NOME FROM ZELTAORI WHERE CPF = ? ORDER BY Codigo LIMIT 1"), {cpf});
-    if (advisor.isValid() && !advisor.isNull())
-        return {true, advisor.toString()};
-    const QVariant holder =
-        db.scalar(QStringLiteral("SELECT Nome FROM ZELTABOL WHERE CPF = ? AND rowid <> ? LIMIT 1"), {cpf, holderRowid});
-    if (holder.isValid() && !holder.isNull())
-        return {false, holder.toString()};
-    return {};
 }
 
 namespace holderText {

@@ -6,7 +6,6 @@
 #include <QString>
 
 namespace plat::db {
-class Database;
 class Query;
 } // namespace plat::db
 
@@ -89,14 +88,6 @@ struct HolderAdvisor {
 // numeroOrientador is taken, so that CPF and number keep naming the same
 // record; only when none has that number, the first in number order.
 HolderAdvisor holderAdvisor(plat::db::Query& query, const QString& cpfOrientador, qint64 numeroOrientador);
-
-// Who already uses a CPF that the holder at holderRowid is to take: an
-// advisor, or another holder. Empty name when nobody does.
-struct CpfInUse {
-    bool advisor = false;
-    QString nome;
-};
-CpfInUse cpfInUse(const plat::db::Database& db, const QString& cpf, qint64 holderRowid);
 
 // The texts of the holder registry's messages.
 namespace holderText {

@@ -11,22 +11,14 @@ namespace zelta {
 
 QString condicaoSituacao(const SituacoesBolsista& situacoes)
 {
-    QString condicao;
+    QStringList condicao;
     if (situacoes.novos)
-        condicao = QStringLiteral("Situacao='Novo'");
-    if (situacoes.renovados) {
-        if (condicao.isEmpty())
-            condicao = QStringLiteral("Situacao='Renovado'");
-        else
-            condicao += QStringLiteral(" OR Situacao='Renovado'");
-    }
-    if (situacoes.excluidos) {
-        if (condicao.isEmpty())
-            condicao = QStringLiteral("Situacao=\"Excluído\"");
-        else
-            condicao += QStringLiteral(" OR Situacao='Excluído'");
-    }
-    return condicao;
+        condicao << QStringLiteral("Situacao=:novo");
+    if (situacoes.renovados)
+        condicao << QStringLiteral("Situacao=:renovado");
+    if (situacoes.excluidos)
+        condicao << QStringLiteral("Situacao=:excluido");
+    return condicao.join(QStringLiteral(" OR "));
 }
 
 void prepararRelatorioBol(plat::db::Query& query, const SituacoesBolsista& situacoes)
@@ -34,6 +26,7 @@ void prepararRelatorioBol(plat::db::Query& query, const SituacoesBolsista& situa
     query.close();
     query.sql().clear();
     query.sql() << QStringLiteral("Select * From ZeltaBol Where ") + condicaoSituacao(situacoes);
+    situacao::bind(query);
     query.open();
 }
 

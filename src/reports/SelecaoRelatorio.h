@@ -23,12 +23,13 @@ struct SituacoesBolsista {
 };
 
 // The selection condition for the chosen situations, in the order Novos,
-// Renovados, Excluídos. When "Excluído" is the only one chosen, its constant is
-// written in double quotes, which the query dialect reads as a string constant.
+// Renovados, Excluídos, joined by OR; each situation is a named parameter
+// (situacao::bind), never a value in the text.
 QString condicaoSituacao(const SituacoesBolsista& situacoes);
 
 // Closes the holder report query, replaces its text with the single line
-// "Select * From ZeltaBol Where " and the condition, and opens it.
+// "Select * From ZeltaBol Where " and the condition, binds the situations and
+// opens it.
 void prepararRelatorioBol(plat::db::Query& query, const SituacoesBolsista& situacoes);
 
 // Reads a list such as "Novo,Renovado,Excluído" (any non-empty subset, in any

@@ -55,16 +55,6 @@ void mark(Exame& e, Campo c, bool verificacao, bool geracao)
         e.geracao |= Exame::bit(c);
 }
 
-// The verification's CPF check: the validator's verdict on the stored text;
-// not asked without a validator.
-bool cpfInvalido(TVlCpfCgc* validator, const QString& cpf)
-{
-    if (!validator)
-        return false;
-    validator->setInput(cpf);
-    return !validator->Valid();
-}
-
 // The message of a problem: the log line's text; a CPF that only the
 // pre-check refuses says why.
 QString mensagem(const CodeLine& entry, const Exame& e, const QString& cpf)
@@ -191,10 +181,18 @@ bool agenciaAceita(const QString& code)
     return true;
 }
 
-Exame examinarBolsista(const DadosBolsista& b, TVlCpfCgc* validator)
+bool Regras::cpfInvalido(const QString& cpf) const
+{
+    if (m_conjunto == Conjunto::PreGeracao)
+        return false;
+    m_validator->setInput(cpf);
+    return !m_validator->Valid();
+}
+
+Exame examinarBolsista(const DadosBolsista& b, const Regras& regras)
 {
     Exame e;
-    mark(e, Campo::Cpf, cpfInvalido(validator, b.cpf), !cpfAceitoNaGeracao(b.cpf));
+    mark(e, Campo::Cpf, regras.cpfInvalido(b.cpf), !cpfAceitoNaGeracao(b.cpf));
     const bool sexo = !sexoAceito(b.sexo);
     mark(e, Campo::Sexo, sexo, sexo);
     const bool data = !dataAceita(b.dataNascimento);
@@ -210,10 +208,10 @@ Exame examinarBolsista(const DadosBolsista& b, TVlCpfCgc* validator)
     return e;
 }
 
-Exame examinarOrientador(const DadosOrientador& o, TVlCpfCgc* validator)
+Exame examinarOrientador(const DadosOrientador& o, const Regras& regras)
 {
     Exame e;
-    mark(e, Campo::Cpf, cpfInvalido(validator, o.cpf), !cpfAceitoNaGeracao(o.cpf));
+    mark(e, Campo::Cpf, regras.cpfInvalido(o.cpf), !cpfAceitoNaGeracao(o.cpf));
     mark(e, Campo::Titulacao, blank(o.titulacao), o.titulacao.isEmpty());
     mark(e, Campo::PalavraChave, blank(o.pChave1) && blank(o.pChave2) && blank(o.pChave3),
          o.pChave1.isEmpty() && o.pChave2.isEmpty() && o.pChave3.isEmpty());
@@ -251,12 +249,12 @@ QString codigoErroOrientador(const Exame& e)
 
 QString codigoErroBolsista(const DadosBolsista& b, TVlCpfCgc& validator)
 {
-    return codigoErroBolsista(examinarBolsista(b, &validator));
+    return codigoErroBolsista(examinarBolsista(b, Regras::verificacao(validator)));
 }
 
 QString codigoErroOrientador(const DadosOrientador& o, TVlCpfCgc& validator)
 {
-    return codigoErroOrientador(examinarOrientador(o, &validator));
+    return codigoErroOrientador(examinarOrientador(o, Regras::verificacao(validator)));
 }
 
 QStringList linhasErroBolsista(const QString& codigo) { return linesFor(codigo, kHolderLines); }

@@ -25,6 +25,27 @@ namespace zelta {
 
 class TVlCpfCgc;
 
+// The rule set a check asks. The verification's asks every rule, the CPF's
+// check digits judged by the validator; the pre-check of the generation asks
+// only the rules that stop the submission file (check digits cannot).
+class Regras {
+public:
+    enum class Conjunto { Verificacao, PreGeracao };
+
+    static Regras verificacao(TVlCpfCgc& validator) { return Regras(Conjunto::Verificacao, &validator); }
+    static Regras preGeracao() { return Regras(Conjunto::PreGeracao, nullptr); }
+
+    Conjunto conjunto() const { return m_conjunto; }
+    // The verification's verdict on a CPF's check digits; under the
+    // pre-check no CPF fails it.
+    bool cpfInvalido(const QString& cpf) const;
+
+private:
+    Regras(Conjunto conjunto, TVlCpfCgc* validator) : m_conjunto(conjunto), m_validator(validator) {}
+    Conjunto m_conjunto;
+    TVlCpfCgc* m_validator;
+};
+
 // The completeness rules of the register: which holders and advisors are
 // examined, the checks on each, and for every check both verdicts, the one of
 // the completeness verification (a line of its log) and the one of the check
@@ -114,10 +135,9 @@ struct DadosOrientador {
     QString subarea;
 };
 
-// The checks of one record. Without a validator only the pre-check's rules
-// are asked (the CPF's check digits cannot stop the generation).
-Exame examinarBolsista(const DadosBolsista& b, TVlCpfCgc* validator);
-Exame examinarOrientador(const DadosOrientador& o, TVlCpfCgc* validator);
+// The checks of one record under a rule set.
+Exame examinarBolsista(const DadosBolsista& b, const Regras& regras);
+Exame examinarOrientador(const DadosOrientador& o, const Regras& regras);
 
 // The rules that the two rule sets share, one field at a time.
 bool cpfDigitosRepetidos(const QString& cpf);   // one of 000.000.000-00 ... 999.999.999-99
@@ -234,8 +254,7 @@ public:
     using Visitor = std::function<bool(const RegistroExaminado&)>;
     using Progress = std::function<void()>;   // once per record read
 
-    // Without a validator only the pre-check's rules are asked.
-    Completude(const plat::db::Database& db, TVlCpfCgc* validator) : m_db(db), m_validator(validator) {}
+    Completude(const plat::db::Database& db, const Regras& regras) : m_db(db), m_regras(regras) {}
 
     void setProgress(Progress p) { m_progress = std::move(p); }
 
@@ -252,18 +271,17 @@ public:
 
 private:
     const plat::db::Database& m_db;
-    TVlCpfCgc* m_validator;
+    Regras m_regras;
     Progress m_progress;
     TallyOrientadores m_tally;
     QSet<QString> m_cpfsOrientadores;   // the advisors' CPFs, for the entry form's advisor look-up
 };
 
-// Every problem of the register, each record in the order in which the data
-// module's holder and advisor cursors walk (the order of the verification's log).
-// A closed cursor is opened for a moment to learn its ordering. Without a
-// validator only the problems that stop the generation are found.
-ListaPendencias listarPendencias(const plat::db::Database& db, plat::db::Table& bolsistas,
-                                 plat::db::Table& orientadores, TVlCpfCgc* validator);
+// Every problem of the register under a rule set, the holders in the ordering
+// holders, then the advisors in the ordering advisors (the orderings of the
+// verification's log: TDm_Dados::holderOrdering and advisorOrdering).
+ListaPendencias listarPendencias(const plat::db::Database& db, const plat::db::Ordering& holders,
+                                 const plat::db::Ordering& advisors, const Regras& regras);
 
 // A record's entry after the record was checked again (now: empty when it is
 // no longer examined): problems that are gone are marked solved, those still

@@ -2,7 +2,6 @@
 
 #include "platform/db/Database.h"
 #include "platform/db/Scan.h"
-#include "platform/db/Table.h"
 #include "validation/RecusasFormulario.h"
 
 #include <algorithm>
@@ -148,7 +147,7 @@ bool Completude::bolsistas(const plat::db::Ordering& ordering, const Visitor& vi
         row.read(st);
         row.b.numero.registrado = row.b.numero.valido && TallyOrientadores::registrado(m_tally.flags(row.b.numero.numero));
         row.b.orientadorNoCadastro = m_cpfsOrientadores.contains(row.b.cpfOrientador);
-        r.exame = examinarBolsista(row.b, m_validator);
+        r.exame = examinarBolsista(row.b, m_regras);
         if (r.exame.limpo())
             continue;
         r.rowid = st.int64(hRowid);
@@ -177,7 +176,7 @@ bool Completude::orientadores(const plat::db::Ordering& ordering, const Visitor&
         row.read(st);
         row.o.temBolsista = TallyOrientadores::temBolsista(holders);
         row.o.subarea = areas.nome(row.o.codArea);
-        r.exame = examinarOrientador(row.o, m_validator);
+        r.exame = examinarOrientador(row.o, m_regras);
         if (r.exame.limpo())
             continue;
         r.rowid = st.int64(aRowid);
@@ -208,7 +207,7 @@ std::optional<RegistroPendente> Completude::bolsista(qint64 rowid)
     RegistroExaminado r;
     r.st = &st;
     r.rowid = rowid;
-    r.exame = examinarBolsista(row.b, m_validator);
+    r.exame = examinarBolsista(row.b, m_regras);
     return r.pendente();
 }
 
@@ -242,37 +241,21 @@ std::optional<RegistroPendente> Completude::orientador(qint64 rowid)
     r.orientador = true;
     r.rowid = rowid;
     r.codigo = codigo;
-    r.exame = examinarOrientador(row.o, m_validator);
+    r.exame = examinarOrientador(row.o, m_regras);
     return r.pendente();
 }
 
-namespace {
-
-plat::db::Ordering orderOf(plat::db::Table& table)
+ListaPendencias listarPendencias(const plat::db::Database& db, const plat::db::Ordering& holders,
+                                 const plat::db::Ordering& advisors, const Regras& regras)
 {
-    if (table.isOpen())
-        return table.ordering();
-    table.open();
-    const plat::db::Ordering order = table.ordering();
-    table.close();
-    return order;
-}
-
-} // namespace
-
-ListaPendencias listarPendencias(const plat::db::Database& db, plat::db::Table& bolsistas,
-                                 plat::db::Table& orientadores, TVlCpfCgc* validator)
-{
-    const plat::db::Ordering holderOrder = orderOf(bolsistas);
-    const plat::db::Ordering advisorOrder = orderOf(orientadores);
     ListaPendencias out;
-    Completude walk(db, validator);
+    Completude walk(db, regras);
     auto collect = [&out](const RegistroExaminado& r) {
         out.registros.append(r.pendente());
         return true;
     };
-    walk.bolsistas(holderOrder, collect);
-    walk.orientadores(advisorOrder, collect);
+    walk.bolsistas(holders, collect);
+    walk.orientadores(advisors, collect);
     return out;
 }
 

@@ -2,6 +2,10 @@
 
 #include <QString>
 
+namespace plat::db {
+class Query;
+}
+
 namespace zelta {
 
 // The holder situations as the tables store them. 'Novo' and 'Renovado' count
@@ -10,6 +14,10 @@ namespace situacao {
 inline const QString novo = QStringLiteral("Novo");
 inline const QString renovado = QStringLiteral("Renovado");
 inline const QString excluido = QStringLiteral("Excluído");
+
+// The situations as the named parameters of the statements that select
+// holders by them: ":novo", ":renovado" and ":excluido".
+void bind(plat::db::Query& query);
 } // namespace situacao
 
 } // namespace zelta

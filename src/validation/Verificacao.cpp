@@ -123,7 +123,7 @@ void Verificacao::checkHolders()
 
     // Every holder is read, whatever key range the shared cursor may carry, in
     // the cursor's ordering; the walk does not move the cursor.
-    m_walk = std::make_unique<Completude>(db, &m_validator);
+    m_walk = std::make_unique<Completude>(db, Regras::verificacao(m_validator));
     m_walk->setProgress([this] { progress(); });
     m_walk->bolsistas(bol.ordering(), [this](const RegistroExaminado& r) {
         take(r);

@@ -340,14 +340,14 @@ private slots:
         AdvisorFixture f;
         const qint64 codigo = f.data.addAdvisor(makeCpf(900), QStringLiteral("JOSE"));
         f.data.addHolder(QStringLiteral("ANA"), makeCpf(1), QStringLiteral("Novo"), makeCpf(900), codigo);
-        Completude walk(f.dm().database(), &f.validator);
+        Completude walk(f.dm().database(), Regras::verificacao(f.validator));
         QVERIFY(walk.orientador(codigo)->pendencias.isEmpty());
         f.data.db().exec(change);
 
         // The walk of the whole register and the check of one record agree.
         const QList<Pendencia> one = walk.orientador(codigo)->pendencias;
-        const ListaPendencias all = listarPendencias(f.dm().database(), *f.dm().Tb_Bolsistas, *f.dm().Tb_Orientador,
-                                                     &f.validator);
+        const ListaPendencias all = listarPendencias(f.dm().database(), f.dm().holderOrdering(), f.dm().advisorOrdering(),
+                                                     Regras::verificacao(f.validator));
         QCOMPARE(all.registros.size(), check < 0 ? 0 : 1);
         QCOMPARE(one.size(), check < 0 ? 0 : 1);
         if (check >= 0) {

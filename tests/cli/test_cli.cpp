@@ -1,5 +1,6 @@
 // The command line: the CPF check, help, usage errors and the data option.
 #include "app/cli/Cli.h"
+#include "app/cli/CommandTable.h"
 #include "support/CliRun.h"
 #include "platform/db/Database.h"
 #include "platform/system/Settings.h"
@@ -21,18 +22,6 @@ QString packagingFile(const QString& name)
 {
     QFile file(qEnvironmentVariable("ZELTA_SOURCE_DIR") + QStringLiteral("/packaging/") + name);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-// The lines of one section of the help ("Subcomandos:", "Opções:"), up to the
-// blank line that ends it.
-QStringList helpSection(const QString& help, const QString& title)
-{
-    const QStringList lines = help.split(u'\n');
-    const qsizetype start = lines.indexOf(title);
-    QStringList section;
-    for (qsizetype i = start + 1; start >= 0 && i < lines.size() && !lines[i].isEmpty(); ++i)
-        section << lines[i];
-    return section;
 }
 
 } // namespace
@@ -114,40 +103,88 @@ private slots:
         QVERIFY(run({QStringLiteral("--help")}).out.contains(QStringLiteral("--version")));
     }
 
+    void helpIsWrittenFromTheTable()
+    {
+        QCOMPARE(run({QStringLiteral("--help")}).out,
+                 QStringLiteral(
+                     "Uso: zelta99 [SUBCOMANDO] [OPÇÕES]\n"
+                     "\n"
+                     "Sem subcomando, abre o programa com suas janelas.\n"
+                     "\n"
+                     "Subcomandos:\n"
+                     "  cpf TEXTO                      verifica um CPF ou CGC e mostra a forma padrão\n"
+                     "  recuperar ARQUIVO              recupera o arquivo do ano anterior (*.TEX)\n"
+                     "  verificar [--json]             verifica o preenchimento e mostra a lista de erros\n"
+                     "                                 (--json: cada pendência em uma linha JSON)\n"
+                     "  gerar --destino PASTA          gera o arquivo para o Orvu na pasta indicada\n"
+                     "  relatorio bolsistas|orientadores|erros --pdf ARQUIVO [--situacao Novo,Renovado,Excluído]\n"
+                     "                                 grava um relatório de conferência em PDF; sem --situacao,\n"
+                     "                                 o de bolsistas traz todas as situações\n"
+                     "  copia                          faz uma cópia de segurança dos dados e mostra o arquivo\n"
+                     "  copias                         lista as cópias de segurança, da mais recente à mais antiga,\n"
+                     "                                 com o motivo de cada uma e se passa na verificação\n"
+                     "  restaurar COPIA                põe a cópia no lugar dos dados (COPIA: o arquivo, ou o\n"
+                     "                                 número da linha em copias, 1 = a mais recente); os dados\n"
+                     "                                 substituídos ficam guardados numa cópia\n"
+                     "\n"
+                     "Opções:\n"
+                     "  --dados PASTA                  pasta dos dados (também ZELTA_DADOS ou [Zelta] Diretorio\n"
+                     "                                 em ~/.config/zelta99/zelta99.ini)\n"
+                     "  --help                         mostra esta ajuda\n"
+                     "  --version                      mostra a versão do programa\n"
+                     "\n"
+                     "Saída: 0 sem erros; 1 quando a verificação encontra erros ou o CPF/CGC é inválido;\n"
+                     "2 em erro de uso ou de dados.\n"));
+    }
+
     void manualPageAndCompletionKnowEverySubcommandAndOption()
     {
         // The installed manual page and bash completion are written by hand;
-        // whatever the help offers, they must offer too.
-        const QString help = run({QStringLiteral("--help")}).out;
+        // whatever the command table offers, they must offer too.
         const QString manual = packagingFile(QStringLiteral("zelta99.1.in"));
         const QString completion = packagingFile(QStringLiteral("zelta99.bash-completion"));
         QVERIFY(!manual.isEmpty() && !completion.isEmpty());
+        const auto inManual = [&](const QString& word) {
+            const QString pattern = word.startsWith(u'-')
+                ? QStringLiteral("\\\\-\\\\-") + word.mid(2) + QStringLiteral("\\b")
+                : QStringLiteral("^\\.B[IR]? \"?") + word + QStringLiteral("\\b");
+            return QRegularExpression(pattern, QRegularExpression::MultilineOption).match(manual).hasMatch();
+        };
+        // A word list of the completion: compgen -W '...'.
+        const auto wordList = [](const QString& text) {
+            QStringList words;
+            for (const auto& m : QRegularExpression(QStringLiteral("-W '([^']*)'")).globalMatch(text))
+                words << m.captured(1).split(u' ', Qt::SkipEmptyParts);
+            return words;
+        };
+        QStringList names;
+        for (const zelta::cli::Command& c : zelta::cli::commands())
+            names << c.name;
+        QStringList global;
+        for (const zelta::cli::GlobalOption& o : zelta::cli::globalOptions())
+            global << o.name;
+        QVERIFY(completion.contains(QStringLiteral("compgen -W '%1'").arg(names.join(u' '))));
+        QVERIFY(completion.contains(QStringLiteral("compgen -W '%1'").arg(global.join(u' '))));
+        for (const QString& option : global)
+            QVERIFY2(inManual(option), qPrintable(QStringLiteral("manual page lacks ") + option));
 
-        const QStringList commands = helpSection(help, QStringLiteral("Subcomandos:"));
-        const QStringList options = helpSection(help, QStringLiteral("Opções:"));
-        QVERIFY(commands.size() >= 5 && options.size() >= 2);
-        const QRegularExpression name(QStringLiteral("^  ([a-z]+)"));
-        const QRegularExpression option(QStringLiteral("--[a-z]+"));
-        QStringList words;
-        for (const QString& line : commands) {
-            const auto m = name.match(line);
-            if (m.hasMatch())
-                words << m.captured(1);
-        }
-        for (const QString& line : commands + options)
-            for (const auto& m : option.globalMatch(line))
-                words << m.captured();
-        words.removeDuplicates();
-        for (const QString& word : words) {
-            const QString escaped = QRegularExpression::escape(word);
-            const QString inManual = word.startsWith(u'-')
-                ? QStringLiteral("\\\\-\\\\-") + word.mid(2)
-                : QStringLiteral("^\\.B[IR]? \"?") + escaped + QStringLiteral("\\b");
-            QVERIFY2(QRegularExpression(inManual, QRegularExpression::MultilineOption).match(manual).hasMatch(),
-                     qPrintable(QStringLiteral("manual page lacks ") + word));
-            const QString inCompletion = QStringLiteral("-W '[^'\\n]*(?<![-\\w])") + escaped + QStringLiteral("(?![-\\w])");
-            QVERIFY2(QRegularExpression(inCompletion).match(completion).hasMatch(),
-                     qPrintable(QStringLiteral("bash completion lacks ") + word));
+        for (const zelta::cli::Command& c : zelta::cli::commands()) {
+            QVERIFY2(inManual(c.name), qPrintable(QStringLiteral("manual page lacks ") + c.name));
+            // The subcommand's branch of the completion offers its options and the data folder.
+            const QRegularExpression branch(QStringLiteral("^ +(?:[a-z]+ \\| )*%1(?: \\| [a-z]+)*\\)\n(.*?);;").arg(c.name),
+                                            QRegularExpression::MultilineOption | QRegularExpression::DotMatchesEverythingOption);
+            const auto m = branch.match(completion);
+            if (c.name == QStringLiteral("cpf")) {
+                QVERIFY(!m.hasMatch());   // a CPF is typed, not completed
+                continue;
+            }
+            QVERIFY2(m.hasMatch(), qPrintable(QStringLiteral("bash completion lacks ") + c.name));
+            const QStringList offered = wordList(m.captured(1));
+            const QStringList options = c.options() << QStringLiteral("--dados");
+            for (const QString& option : options) {
+                QVERIFY2(offered.contains(option), qPrintable(c.name + QStringLiteral(": bash completion lacks ") + option));
+                QVERIFY2(inManual(option), qPrintable(QStringLiteral("manual page lacks ") + option));
+            }
         }
     }
 

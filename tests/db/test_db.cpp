@@ -441,7 +441,7 @@ private slots:
                  QStringLiteral("CPF  do Orientador"));
         Q_UNUSED(c1);
 
-        // The double-quoted constant of the report selection is a string.
+        // A double-quoted constant, as older statements write it, is a string.
         dm.Qr_Relatorio_Bol->setSql({QStringLiteral("Select *"), QStringLiteral("From ZeltaBol"),
                                      QString::fromUtf8("Where Situacao=\"Excluído\"")});
         dm.Qr_Relatorio_Bol->open();

@@ -1,5 +1,6 @@
 // The holder registry's rules: the quota arithmetic, the required-field checks
 // of the entry form, and the look-up of a holder's advisor.
+#include "data/CpfOwners.h"
 #include "data/TDm_Dados.h"
 #include "holders/HolderRules.h"
 #include "platform/system/Error.h"
@@ -122,18 +123,38 @@ private slots:
         QVERIFY(!q.isOpen());
     }
 
-    void cpfTakenByAnotherRecord()
+    void cpfOwners()
     {
         TestData data;
-        data.addAdvisor(makeCpf(1), QStringLiteral("ORIENTADORA"));
+        const qint64 first = data.addAdvisor(makeCpf(1), QStringLiteral("ORIENTADORA"));
+        const qint64 second = data.addAdvisor(makeCpf(1), QStringLiteral("ORIENTADORA OUTRO PROJETO"));
         const qint64 ana = data.addHolder(QStringLiteral("ANA"), makeCpf(2));
-        data.addHolder(QStringLiteral("BIA"), makeCpf(3));
-        const CpfInUse advisor = cpfInUse(data.db(), makeCpf(1), ana);
-        QVERIFY(advisor.advisor);
-        QCOMPARE(advisor.nome, QStringLiteral("ORIENTADORA"));
-        QCOMPARE(cpfInUse(data.db(), makeCpf(3), ana).nome, QStringLiteral("BIA"));
-        QVERIFY(cpfInUse(data.db(), makeCpf(2), ana).nome.isEmpty());   // its own
-        QVERIFY(cpfInUse(data.db(), makeCpf(4), ana).nome.isEmpty());
+        const qint64 bia = data.addHolder(QStringLiteral("BIA"), makeCpf(3));
+        const qint64 bia2 = data.addHolder(QStringLiteral("BIA DE NOVO"), makeCpf(3));   // last year's file may share
+        CpfOwners owners(data.db());   // one object for many questions, as an import asks them
+
+        // A holder's CPF: an advisor's first, then another holder's.
+        CpfOwner o = owners.forHolder(makeCpf(1), ana);
+        QVERIFY(o.advisor());
+        QCOMPARE(o.record, first);
+        QCOMPARE(o.nome, QStringLiteral("ORIENTADORA"));
+        o = owners.forHolder(makeCpf(3), ana);
+        QCOMPARE(o.kind, CpfOwner::Kind::Holder);
+        QCOMPARE(o.record, bia);
+        QCOMPARE(owners.forHolder(makeCpf(3), bia).record, bia2);   // the record itself is left out
+        QVERIFY(!owners.forHolder(makeCpf(2), ana).found());        // its own
+        QVERIFY(!owners.forHolder(makeCpf(4), 0).found());
+        QCOMPARE(owners.holder(makeCpf(2)).nome, QStringLiteral("ANA"));   // a new holder leaves none out
+
+        // An advisor record: another record of the same person is found.
+        QCOMPARE(owners.advisor(makeCpf(1), first).record, second);
+        QVERIFY(!owners.advisor(makeCpf(2)).found());
+
+        // A quote in a recovered CPF is data, not statement text.
+        QVERIFY(!owners.holder(QStringLiteral("1' OR '1'='1")).found());
+        // A question asked again sees the register as it is now.
+        data.db().exec(QStringLiteral("DELETE FROM ZELTABOL WHERE rowid = ?"), {bia});
+        QCOMPARE(owners.holder(makeCpf(3)).record, bia2);
     }
 };
 

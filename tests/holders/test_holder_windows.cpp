@@ -524,14 +524,14 @@ private slots:
         const QString ori = makeCpf(900);
         const qint64 codigo = f.data.addAdvisor(ori, QStringLiteral("JOSE"));
         const qint64 rowid = f.data.addHolder(QStringLiteral("ANA"), makeCpf(1), QStringLiteral("Renovado"), ori, codigo);
-        Completude walk(f.dm().database(), &f.validator);
+        Completude walk(f.dm().database(), Regras::verificacao(f.validator));
         QVERIFY(walk.bolsista(rowid)->pendencias.isEmpty());
         f.dm().database().exec(QStringLiteral("UPDATE ZELTABOL SET %1=?").arg(column), {value});
 
         // The walk of the whole register and the check of one record agree.
         const QList<Pendencia> one = walk.bolsista(rowid)->pendencias;
-        const ListaPendencias all = listarPendencias(f.dm().database(), *f.dm().Tb_Bolsistas, *f.dm().Tb_Orientador,
-                                                     &f.validator);
+        const ListaPendencias all = listarPendencias(f.dm().database(), f.dm().holderOrdering(), f.dm().advisorOrdering(),
+                                                     Regras::verificacao(f.validator));
         QCOMPARE(all.registros.size(), 1);
         QCOMPARE(all.registros.first().pendencias.size(), one.size());
         const auto named = std::find_if(one.begin(), one.end(), [&](const Pendencia& p) { return int(p.campo) == campo; });

@@ -126,13 +126,13 @@ void TestRelatorios::queryTextForEachChoice()
         SituacoesBolsista s;
         const char* text;
     } cases[] = {
-        {{true, false, false}, "Select * From ZeltaBol Where Situacao='Novo'"},
-        {{false, true, false}, "Select * From ZeltaBol Where Situacao='Renovado'"},
-        {{false, false, true}, "Select * From ZeltaBol Where Situacao=\"Excluído\""},
-        {{true, true, false}, "Select * From ZeltaBol Where Situacao='Novo' OR Situacao='Renovado'"},
-        {{true, false, true}, "Select * From ZeltaBol Where Situacao='Novo' OR Situacao='Excluído'"},
-        {{false, true, true}, "Select * From ZeltaBol Where Situacao='Renovado' OR Situacao='Excluído'"},
-        {{true, true, true}, "Select * From ZeltaBol Where Situacao='Novo' OR Situacao='Renovado' OR Situacao='Excluído'"},
+        {{true, false, false}, "Select * From ZeltaBol Where Situacao=:novo"},
+        {{false, true, false}, "Select * From ZeltaBol Where Situacao=:renovado"},
+        {{false, false, true}, "Select * From ZeltaBol Where Situacao=:excluido"},
+        {{true, true, false}, "Select * From ZeltaBol Where Situacao=:novo OR Situacao=:renovado"},
+        {{true, false, true}, "Select * From ZeltaBol Where Situacao=:novo OR Situacao=:excluido"},
+        {{false, true, true}, "Select * From ZeltaBol Where Situacao=:renovado OR Situacao=:excluido"},
+        {{true, true, true}, "Select * From ZeltaBol Where Situacao=:novo OR Situacao=:renovado OR Situacao=:excluido"},
     };
     for (const auto& c : cases) {
         prepararRelatorioBol(q, c.s);
@@ -158,7 +158,6 @@ void TestRelatorios::choiceSelectsExactlyItsHolders()
         out.sort();
         return out;
     };
-    // The double-quoted constant is a string, not a column name.
     QCOMPARE(names({false, false, true}), (QStringList{QStringLiteral("CARLA EXCLUIDA"), QStringLiteral("DANIEL EXCLUIDO")}));
     QCOMPARE(names({true, false, false}), QStringList{QStringLiteral("ANA NOVA")});
     QCOMPARE(names({false, true, true}),

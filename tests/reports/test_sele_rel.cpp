@@ -128,7 +128,7 @@ void TestSeleRel::holderPreviewKeepsWindow()
     QVERIFY(seen.contains(QStringLiteral("ANA EXCLUIDA")));
     QVERIFY(!seen.contains(QStringLiteral("BETO NOVO")));
     QCOMPARE(f.data.dm().Qr_Relatorio_Bol->sql(),
-             QStringList{QStringLiteral("Select * From ZeltaBol Where Situacao=\"Excluído\"")});
+             QStringList{QStringLiteral("Select * From ZeltaBol Where Situacao=:excluido")});
     // Back from the preview: the window and its boxes as they were.
     QVERIFY(form.isVisible());
     QVERIFY(form.CheckExcluidos->isChecked());

@@ -161,9 +161,9 @@ void TestVerificacao::holderChecks()
     b.numero.registrado = b.numero.numero != 99;   // every advisor number but 99 is in the register
     QCOMPARE(codigoErroBolsista(b, validator), code);
     // The pre-check stops the generation on the same fields, apart from the CPF.
-    const Exame e = examinarBolsista(b, nullptr);
+    const Exame e = examinarBolsista(b, Regras::preGeracao());
     for (Campo c : {Campo::Sexo, Campo::DataNascimento, Campo::NumeroOrientador})
-        QCOMPARE(e.impedeGeracao(c), examinarBolsista(b, &validator).falhaNaVerificacao(c));
+        QCOMPARE(e.impedeGeracao(c), examinarBolsista(b, Regras::verificacao(validator)).falhaNaVerificacao(c));
 }
 
 void TestVerificacao::advisorChecks_data()
@@ -411,8 +411,20 @@ void TestVerificacao::holdersInCursorOrder()
                                          QStringLiteral("..Bolsista AMARAL"), QStringLiteral("..Bolsista ZÉLIA")}));
     // ... or CPFs.
     bol.setIndexFieldNames(QStringLiteral("CPF"));
-    QCOMPARE(holderOrder(), (QStringList{QStringLiteral("..Bolsista ALVES"), QStringLiteral("..Bolsista AMARAL"),
-                                         QStringLiteral("..Bolsista ÁLVARO"), QStringLiteral("..Bolsista ZÉLIA")}));
+    const QStringList byCpf{QStringLiteral("..Bolsista ALVES"), QStringLiteral("..Bolsista AMARAL"),
+                            QStringLiteral("..Bolsista ÁLVARO"), QStringLiteral("..Bolsista ZÉLIA")};
+    QCOMPARE(holderOrder(), byCpf);
+    // The list of problems walks in the ordering a closed cursor stands for,
+    // and leaves the cursor closed.
+    bol.close();
+    bol.setIndexFieldNames(QStringLiteral("CPF"));
+    QStringList listed;
+    for (const RegistroPendente& r :
+         listarPendencias(data.db(), data.dm().holderOrdering(), data.dm().advisorOrdering(), Regras::preGeracao()).registros)
+        if (!r.orientador)
+            listed << QStringLiteral("..Bolsista ") + r.nome;
+    QCOMPARE(listed, byCpf);
+    QVERIFY(!bol.isOpen());
 
     // A key range left on the shared cursor does not hide holders.
     bol.open();
@@ -639,7 +651,7 @@ void TestVerificacao::pendingProblems()
     // Checked again after a change: what is gone is solved, what is new comes last.
     RegistroPendente ana = v.pendencias().registros.at(0);
     data.db().exec(QStringLiteral("UPDATE ZELTABOL SET SEXO='F', CODIGO_AGENCIA='' WHERE Nome='ANA DUAS FALHAS'"));
-    Completude walk(data.db(), &validator);
+    Completude walk(data.db(), Regras::verificacao(validator));
     atualizarRegistro(ana, walk.bolsista(ana.rowid), false);
     QCOMPARE(ana.pendencias.size(), 3);
     QVERIFY(!ana.pendencias.at(0).resolvida && ana.pendencias.at(1).resolvida);

@@ -2,6 +2,7 @@
 
 #include "advisors/AdvisorRules.h"
 #include "advisors/windows/TFrm_SubArea.h"
+#include "data/CpfOwners.h"
 #include "data/TDm_Dados.h"
 #include "platform/system/Cp1252.h"
 #include "platform/ui/DBEdit.h"
@@ -297,17 +298,11 @@ void TFrm_Cad_Orientador::DBEdCpfExit()
         return;
     // A holder's CPF cannot be an advisor's. Other advisors may share it: one
     // person may lead several projects.
-    Table& bol = *m_dm.Tb_Bolsistas;
-    bol.open();
-    bol.setIndexName(QStringLiteral("Id_Bolsista_cpf"));
-    if (bol.findKey({cpf})) {
+    if (const CpfOwner holder = CpfOwners(m_dm.database()).holder(cpf); holder.found()) {
         SpeedConfirma->setEnabled(false);
-        const QString holder = bol.field(QStringLiteral("Nome")).asString();
-        plat::ui::showMessage(advisorText::cpfOfHolder(holder), this);
+        plat::ui::showMessage(advisorText::cpfOfHolder(holder.nome), this);
         DBEdCpf->setEnabled(true);
         DBEdCpf->setFocus();
-        bol.close();
-        bol.setIndexName(QString());
         return;
     }
     RadioPesquisador->setItemIndex(1);

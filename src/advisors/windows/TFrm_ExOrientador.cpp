@@ -1,5 +1,6 @@
 #include "advisors/windows/TFrm_ExOrientador.h"
 
+#include "advisors/AdvisorReassignment.h"
 #include "data/TDm_Dados.h"
 #include "platform/system/Error.h"
 #include "platform/ui/DBGrid.h"
@@ -20,28 +21,11 @@
 namespace zelta {
 
 using plat::Error;
-using plat::db::Database;
 using plat::db::Query;
 using plat::db::Table;
 using plat::ui::GridColumn;
 
 namespace {
-
-// Moves an advisor cursor in CPF order to the record with this CPF and number.
-bool findAdvisorRecord(Table& ori, const QString& cpf, qint64 codigo)
-{
-    if (!ori.findKey({cpf}))
-        return false;
-    for (;;) {
-        if (ori.field(QStringLiteral("CPF")).asString() != cpf)
-            return false;
-        if (ori.field(QStringLiteral("CODIGO")).asInteger() == codigo)
-            return true;
-        ori.next();
-        if (ori.eof())
-            return false;
-    }
-}
 
 // Runs fn on each holder record that the current row of the reassignment
 // stands for: the marked holders with the row's CPF, name and advisor pick.
@@ -253,49 +237,14 @@ void TFrm_ExOrientador::BitBtn2Click()
         }
     }
     try {
-        moveHoldersAndDelete();
+        reassignHoldersAndDeleteAdvisor(m_dm.database(), m_sessao.Cpf_Excluido, m_sessao.Codigo_Excluido, m_picked);
     } catch (...) {
         rereadAfterFailure();
         throw;
     }
+    m_dm.Tb_Orientador->refresh();
     m_dm.Tb_Orientador->first();
     accept();
-}
-
-void TFrm_ExOrientador::moveHoldersAndDelete()
-{
-    // Every holder moves and the advisor goes, or nothing changes at all.
-    const QString& Cpf_Excluido = m_sessao.Cpf_Excluido;
-    const qint64 Codigo_Excluido = m_sessao.Codigo_Excluido;
-    Database::Transaction tx(m_dm.database());
-    Query& rows = *m_dm.Qr_Bolsistas;
-    Table& ori = *m_dm.Tb_Orientador;
-    Table& bol = *m_dm.Tb_Bolsistas;
-    ori.setIndexName(QStringLiteral("Id_Orientador_Cpf"));
-    bol.open();
-    for (rows.first(); !rows.eof(); rows.next()) {
-        const QString holder = rows.field(QStringLiteral("Cpf")).asString();
-        const QString target = rows.field(QStringLiteral("CPF_EXORIENTADOR")).asString();
-        // The record picked for this holder; a holder moved without a pick of
-        // this window goes to the first record of that CPF.
-        const auto pick = m_picked.constFind(holder);
-        if (pick == m_picked.constEnd() || !findAdvisorRecord(ori, target, *pick)) {
-            if (!ori.findKey({target}))
-                throw Error::database(QStringLiteral("O orientador de CPF %1 não foi encontrado").arg(target));
-        }
-        const qint64 codigo = ori.field(QStringLiteral("CODIGO")).asInteger();
-        forEachHolderOfRow(bol, rows, [&] {
-            bol.edit();
-            bol.field(QStringLiteral("CPF_ORIENTADOR")).setAsString(target);
-            bol.field(QStringLiteral("NUMERO_ORIENTADOR")).setAsInteger(codigo);
-            bol.post();
-        });
-    }
-    // Exactly the record "Excluir" was pressed on.
-    if (!findAdvisorRecord(ori, Cpf_Excluido, Codigo_Excluido) || ori.field(QStringLiteral("ALTERA")).asString() != u"S")
-        throw Error::database(QStringLiteral("O orientador a excluir (CPF %1) não foi encontrado").arg(Cpf_Excluido));
-    ori.remove();
-    tx.commit();
 }
 
 void TFrm_ExOrientador::rereadAfterFailure()
@@ -325,21 +274,7 @@ void TFrm_ExOrientador::FormClose()
     if (m_closed)
         return;
     m_closed = true;
-    Query& clear = *m_dm.Qr_Limpa;
-    {
-        Database::Transaction tx(m_dm.database());
-        clear.close();
-        clear.clearParams();
-        clear.sql().clear();
-        clear.sql() << QStringLiteral("UPDATE ZELTAORI SET ALTERA =' '");
-        clear.execSql();
-        clear.close();
-        clear.sql().clear();
-        clear.sql() << QStringLiteral("UPDATE ZELTABOL SET ALTERA =' ',CPF_EXORIENTADOR =' '");
-        clear.execSql();
-        clear.close();
-        tx.commit();
-    }
+    clearReassignmentMarks(m_dm.database());
     m_dm.Qr_Bolsistas->close();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "advisors/AdvisorReassignment.h"
 #include "data/windows/Sessao.h"
 
 #include <QDialog>
@@ -53,14 +54,13 @@ public:
 private:
     void buildUi();
     void wireEvents();
-    void moveHoldersAndDelete();
     void rereadAfterFailure();
 
     const Sessao& m_sessao;
     TDm_Dados& m_dm;
     // The advisor record picked for each holder (by the holder's CPF): the
     // holder goes to that record, not to another record of the same person.
-    QHash<QString, qint64> m_picked;
+    AdvisorPicks m_picked;
     bool m_closed = false;
 };
 

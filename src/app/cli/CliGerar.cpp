@@ -27,7 +27,8 @@ int gerar(const QStringList& args, QTextStream& out, QTextStream& err)
         err << "Favor executar a verificação do preenchimento\n";
         // What stops the generation, record by record.
         const ListaPendencias lista
-            = listarPendencias(dados.database(), *dados.Tb_Bolsistas, *dados.Tb_Orientador, nullptr).soImpeditivas();
+            = listarPendencias(dados.database(), dados.holderOrdering(), dados.advisorOrdering(), Regras::preGeracao())
+                  .soImpeditivas();
         for (const RegistroPendente& r : lista.registros)
             for (const Pendencia& p : r.pendencias)
                 err << linhaPendencia(r, p) << '\n';

@@ -2,7 +2,6 @@
 
 #include "app/windows/TZelta.h"
 #include "data/TDm_Dados.h"
-#include "platform/system/Options.h"
 #include "platform/system/PrivateFiles.h"
 #include "platform/system/Settings.h"
 #include "platform/system/WriterLock.h"
@@ -37,7 +36,7 @@ std::unique_ptr<plat::sys::WriterLock> takeDataFolder(const QString& dataDir)
     return nullptr;
 }
 
-int runGui(int argc, char** argv, const QStringList& args)
+int runGui(int argc, char** argv, const QString& dataDirOption)
 {
     QApplication app(argc, argv);
     // The program's title, which captions its messages, is the name of the
@@ -52,11 +51,8 @@ int runGui(int argc, char** argv, const QStringList& args)
     QApplication::setWindowIcon(icon);
     QGuiApplication::setDesktopFileName(QStringLiteral("br.org.orvu.zelta99"));
 
-    QStringList rest = args;
-    bool ok = true;
-    const QString dir = plat::sys::takeDataOption(rest, &ok);
-    if (!dir.isEmpty())
-        plat::sys::Settings::instance().setDataDirectoryOverride(dir);
+    if (!dataDirOption.isEmpty())
+        plat::sys::Settings::instance().setDataDirectoryOverride(dataDirOption);
 
     plat::ui::installContextHelp(&app);
     // Qt's own buttons and dialogs in Portuguese, before the first window; a

@@ -18,6 +18,7 @@ namespace zelta {
 std::unique_ptr<plat::sys::WriterLock> takeDataFolder(const QString& dataDir);
 
 // Starts the window program: settings, main window, data module, event loop.
-int runGui(int argc, char** argv, const QStringList& args);
+// dataDirOption: the command line's data folder (empty: the settings decide).
+int runGui(int argc, char** argv, const QString& dataDirOption);
 
 } // namespace zelta

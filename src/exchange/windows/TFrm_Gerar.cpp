@@ -188,7 +188,7 @@ void TFrm_Gerar::showProblems()
     {
         plat::ui::BusyCursor busy;
         Pendencias->setLista(
-            listarPendencias(dm.database(), *dm.Tb_Bolsistas, *dm.Tb_Orientador, nullptr).soImpeditivas());
+            listarPendencias(dm.database(), dm.holderOrdering(), dm.advisorOrdering(), Regras::preGeracao()).soImpeditivas());
     }
     // The window grows to show the list whole, about its centre and within
     // the screen.

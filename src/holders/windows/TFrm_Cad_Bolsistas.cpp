@@ -1,5 +1,6 @@
 #include "holders/windows/TFrm_Cad_Bolsistas.h"
 
+#include "data/CpfOwners.h"
 #include "data/TDm_Dados.h"
 #include "holders/HolderRules.h"
 #include "holders/windows/TFrm_SelOrientador.h"
@@ -366,10 +367,10 @@ void TFrm_Cad_Bolsistas::DBEdCPFBolsistaExit()
     if (!m_sessao.Bolsista_Novo) {
         // A registered holder's CPF opened to be mended (focoEm): it may not
         // become an advisor's or another holder's.
-        const CpfInUse used = cpfInUse(m_dm.database(), cpf, m_dm.Tb_Bolsistas->currentRecord().rowid);
-        if (!used.nome.isEmpty()) {
+        const CpfOwner used = CpfOwners(m_dm.database()).forHolder(cpf, m_dm.Tb_Bolsistas->currentRecord().rowid);
+        if (used.found()) {
             setEntryEnabled(false);
-            plat::ui::showMessage(used.advisor ? holderText::cpfOfAdvisor(used.nome) : holderText::cpfOfHolder(used.nome),
+            plat::ui::showMessage(used.advisor() ? holderText::cpfOfAdvisor(used.nome) : holderText::cpfOfHolder(used.nome),
                                   this);
             setCpfOpen(true);
             DBEdCPFBolsista->setFocus();
@@ -383,20 +384,17 @@ void TFrm_Cad_Bolsistas::DBEdCPFBolsistaExit()
     Table& ori = *m_dm.Tb_Orientador;
     const QString titulo = DbTitulo->toPlainText();
     ori.open();
-    ori.setIndexName(QStringLiteral("Id_Orientador_Cpf"));
-    if (ori.findKey({cpf})) {
-        const QString advisorName = ori.field(QStringLiteral("NOME")).asString();
+    CpfOwners owners(m_dm.database());
+    if (const CpfOwner advisor = owners.advisor(cpf); advisor.found()) {
         SpeedConfirma->setEnabled(false);
         DbTitulo->setDataSource(nullptr);
         DbTitulo->setPlainText(titulo);
-        ori.setIndexName(QString());
         ori.close();
-        plat::ui::showMessage(holderText::cpfOfAdvisor(advisorName), this);
+        plat::ui::showMessage(holderText::cpfOfAdvisor(advisor.nome), this);
         setCpfOpen(true);
         DBEdCPFBolsista->setFocus();
         return;
     }
-    ori.setIndexName(QString());
     // An advisor picked before the CPF stays the holder's; the project memo
     // follows it again on the advisor cursor.
     if (Panel_Cpf_Orientador->text().isEmpty())
@@ -405,20 +403,15 @@ void TFrm_Cad_Bolsistas::DBEdCPFBolsistaExit()
         DbTitulo->setDataSource(m_dm.Ds_Orientador);
 
     // The CPF of a registered holder: the form edits that holder instead.
-    Table& sel = *m_dm.Tb_SelBolsista;
-    sel.open();
-    sel.findNearest({cpf});
-    if (!sel.hasRecord() || sel.field(QStringLiteral("CPF")).asString() != cpf)
+    const CpfOwner holder = owners.holder(cpf);
+    if (!holder.found())
         return;
 
     Table& bol = *m_dm.Tb_Bolsistas;
     bol.cancel();
     setWindowTitle(QStringLiteral("Editar o Bolsista"));
     m_sessao.Bolsista_Novo = false;
-    const QString ordering = bol.indexFieldNames();
-    bol.setIndexName(QStringLiteral("Id_Bolsista_Cpf"));
-    bol.findKey({cpf});
-    bol.setIndexFieldNames(ordering);
+    bol.gotoBookmark(plat::db::Bookmark{{}, holder.record});
     bol.edit();
     showStoredValues();
     m_sessao.Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();

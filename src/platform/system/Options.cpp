@@ -30,6 +30,12 @@ QString takeOption(QStringList& args, const QString& name, bool* ok)
     return value;
 }
 
-QString takeDataOption(QStringList& args, bool* ok) { return takeOption(args, QStringLiteral("--dados"), ok); }
+CommandLine readCommandLine(const QStringList& args)
+{
+    CommandLine line;
+    line.rest = args;
+    line.dataDir = takeOption(line.rest, QStringLiteral("--dados"), &line.dataValid);
+    return line;
+}
 
 } // namespace plat::sys

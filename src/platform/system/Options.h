@@ -10,7 +10,13 @@ namespace plat::sys {
 // ("--dados=", --dados ""): an empty path would quietly mean the default.
 QString takeOption(QStringList& args, const QString& name, bool* ok);
 
-// The data folder option: takeOption for "--dados".
-QString takeDataOption(QStringList& args, bool* ok);
+// The options of the whole command line, read once: the data folder
+// ("--dados DIR", anywhere on the line) taken out, the rest left in order.
+struct CommandLine {
+    QStringList rest;
+    QString dataDir;          // empty when not given
+    bool dataValid = true;    // false: "--dados" without a folder, or with an empty one
+};
+CommandLine readCommandLine(const QStringList& args);
 
 } // namespace plat::sys

@@ -338,7 +338,8 @@ void PendenciasView::reexaminar(int registro)
         return;
     RegistroPendente& entry = l.registros[registro];
     // The list of what stops the generation asks only the pre-check's rules.
-    Completude walk(m_sessao.Dm_Dados->database(), m_soImpeditivas ? nullptr : m_sessao.VerificarCpfCgc);
+    Completude walk(m_sessao.Dm_Dados->database(),
+                    m_soImpeditivas ? Regras::preGeracao() : Regras::verificacao(*m_sessao.VerificarCpfCgc));
     atualizarRegistro(entry, entry.orientador ? walk.orientador(entry.rowid) : walk.bolsista(entry.rowid), m_soImpeditivas);
     m_model->changed();
     fitColumns();
