@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/system/Settings.h"
+
 #include <QString>
 
 namespace zelta {
@@ -8,25 +10,15 @@ class TDm_Dados;
 class TVlCpfCgc;
 
 // What lives for the whole run and is shared by the windows: the data module
-// with its cursors, the one CPF/CGC validator, and the values that pass
-// between the windows of one registry. The main window owns it and hands it
-// to the windows it opens; they hand it on.
+// with its cursors, the one CPF/CGC validator, the settings, and the area the
+// area picker last returned (the next entry starts from it). The main window
+// owns it and hands it to the windows that open others; a window takes its
+// other inputs in its constructor and gives its results through accessors.
 struct Sessao {
     TDm_Dados* Dm_Dados = nullptr;
     TVlCpfCgc* VerificarCpfCgc = nullptr;
-
-    // The advisor registry.
-    bool Novo_Orientador = false;   // the entry form enters a new advisor
-    QString Chave_Orientador;       // where the list goes after "Novo"
-    QString Cpf_Excluido;           // CPF of the advisor being deleted
-    qint64 Codigo_Excluido = 0;     // and its record number, which tells it from
-                                    // other records of the same person
-    QString SubArea_Selecionada;    // the area last returned by the area picker
-
-    // The holder registry.
-    bool Bolsista_Novo = false;     // the entry form enters a new holder
-    QString Ultimo_Bolsista;        // the holder the list comes back to
-    qint64 Codigo_Orientador = 0;   // Codigo of the advisor of the holder being entered
+    plat::sys::Settings* Configuracao = &plat::sys::Settings::instance();
+    QString SubArea_Selecionada;
 };
 
 } // namespace zelta
