@@ -369,6 +369,8 @@ private slots:
             emit picker->DBGrid1->doubleClicked(row);
         });
         form->SpeedOrientador->click();
+        // The picker writes nothing: the pending record gets the advisor at "Confirma".
+        QVERIFY(f.dm().Tb_Bolsistas->field(QStringLiteral("CPF_ORIENTADOR")).asString().trimmed().isEmpty());
         QCOMPARE(form->Panel_Cpf_Orientador->text(), cpfB);
         QCOMPARE(form->Panel_Orientador->text(), QStringLiteral("BEATRIZ"));
         QCOMPARE(form->DbTitulo->toPlainText(), QStringLiteral("PROJETO B"));
