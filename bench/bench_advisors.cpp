@@ -2,7 +2,7 @@
 // of search as you type (the cursor moves, the grid and the title follow).
 #include "advisors/windows/TFrm_Orientadores.h"
 #include "data/TDm_Dados.h"
-#include "data/windows/Sessao.h"
+#include "app/windows/Sessao.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBMemo.h"
 #include "platform/ui/MaskEdit.h"
@@ -53,6 +53,7 @@ int main(int argc, char** argv)
         std::unique_ptr<TFrm_Orientadores> w;
         open = std::min(open, timeMs([&] {
             w = std::make_unique<TFrm_Orientadores>(sessao);
+            w->create();
             w->show();
             paintNow(*w);
         }));
@@ -63,6 +64,7 @@ int main(int argc, char** argv)
     // Keystrokes: names spread over the alphabet, typed letter by letter; each
     // keystroke moves the cursor and repaints the grid and the title.
     TFrm_Orientadores w(sessao);
+    w.create();
     w.show();
     paintNow(w);
     // The grid samples the positions of a large table in idle time after it

@@ -1,7 +1,7 @@
 // The holder list on 100,000 holders: opening the window with its three counts
 // against the quota, and one keystroke of search as you type (the cursor
 // moves and the grid follows).
-#include "data/windows/Sessao.h"
+#include "app/windows/Sessao.h"
 #include "data/TDm_Dados.h"
 #include "holders/windows/TFrm_Bolsistas.h"
 #include "platform/ui/DBGrid.h"
@@ -49,6 +49,7 @@ int main(int argc, char** argv)
         std::unique_ptr<TFrm_Bolsistas> w;
         open = std::min(open, timeMs([&] {
             w = std::make_unique<TFrm_Bolsistas>(sessao);
+            w->create();
             w->show();
             paintNow(*w);
         }));
@@ -58,6 +59,7 @@ int main(int argc, char** argv)
 
     double counters = 1e9;
     TFrm_Bolsistas w(sessao);
+    w.create();
     w.show();
     paintNow(w);
     for (int run = 0; run < 3; ++run)

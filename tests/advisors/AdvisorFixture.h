@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/windows/Sessao.h"
+#include "app/windows/Sessao.h"
 #include "platform/ui/TestHooks.h"
 #include "support/TestData.h"
 #include "validation/TVlCpfCgc.h"

@@ -33,9 +33,11 @@ namespace {
 
 std::unique_ptr<TFrm_Cad_Orientador> openForm(AdvisorFixture& f, bool novo)
 {
-    f.sessao.Novo_Orientador = novo;
+    using Modo = TFrm_Cad_Orientador::Modo;
     f.dm().Tb_Orientador->open();   // the list has it open
-    auto form = std::make_unique<TFrm_Cad_Orientador>(f.sessao);
+    auto form = std::make_unique<TFrm_Cad_Orientador>(f.dm(), f.validator, novo ? Modo::Novo : Modo::Editar,
+                                                      f.sessao.SubArea_Selecionada);
+    form->create();
     form->show();
     if (!QTest::qWaitForWindowActive(form.get()))
         qWarning("the entry form did not become active");
@@ -157,8 +159,7 @@ private slots:
         QCOMPARE(advisorField(f, QStringLiteral("CATEGORIA"), codigo), QStringLiteral("  "));
         const QString code = f.value(QStringLiteral("SELECT CODIGO FROM GRANDE_A WHERE SUBAREA='FISICA DO SOLO'"));
         QCOMPARE(advisorField(f, QStringLiteral("COD_AREA"), codigo), areaCodeDigits(code));
-        QCOMPARE(f.sessao.Chave_Orientador, QStringLiteral("MARIA SOUZA"));
-        QVERIFY(!f.sessao.Novo_Orientador);
+        QCOMPARE(form->nome(), QStringLiteral("MARIA SOUZA"));
         QVERIFY(!f.dm().Tb_SubArea->isOpen());
         QVERIFY(!f.dm().Tb_SelOrientador->isOpen());
     }
@@ -261,7 +262,7 @@ private slots:
         f.modals.expect([](QDialog* d) { static_cast<TFrm_SubArea*>(d)->BitBtn2->click(); });
         form->SpeedButton1->click();
         QCOMPARE(f.modals.shown(), QStringList(3, QStringLiteral("zelta::TFrm_SubArea")));
-        QCOMPARE(f.sessao.SubArea_Selecionada, QStringLiteral("FITOSSANIDADE"));
+        QCOMPARE(form->subArea(), QStringLiteral("FITOSSANIDADE"));
         QCOMPARE(form->EditSubarea->text(), QStringLiteral("FITOSSANIDADE"));
         QCOMPARE(form->EditArea->value(), f.value(QStringLiteral("SELECT CODIGO FROM GRANDE_A WHERE SUBAREA='FITOSSANIDADE'")));
     }
@@ -292,7 +293,7 @@ private slots:
         QCOMPARE(f.messages.count(), 0);
         QCOMPARE(advisorField(f, QStringLiteral("COD_AREA"), codigo), areaCodeDigits(next));
         QCOMPARE(advisorField(f, QStringLiteral("CATEGORIA"), codigo), QStringLiteral("2B"));
-        QCOMPARE(f.sessao.Chave_Orientador, QStringLiteral("PEDRO"));
+        QCOMPARE(form->nome(), QStringLiteral("PEDRO"));
     }
 
     void emptyAreaCodeShowsTheFirstArea()
@@ -378,7 +379,6 @@ private slots:
         }
         QCOMPARE(f.data.count(QStringLiteral("ZELTAORI")), 0);
         QCOMPARE(f.dm().Tb_Orientador->state(), Table::State::Browse);
-        QVERIFY(!f.sessao.Novo_Orientador);
 
         f.data.addAdvisor(makeCpf(11), QStringLiteral("LUCAS"));
         f.dm().Tb_Orientador->refresh();

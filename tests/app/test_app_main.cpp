@@ -5,7 +5,7 @@
 #include "app/windows/TZelta.h"
 #include "data/RegisterCopies.h"
 #include "data/TDm_Dados.h"
-#include "data/windows/Sessao.h"
+#include "app/windows/Sessao.h"
 #include "platform/system/Error.h"
 #include "platform/ui/HelpViewer.h"
 #include "platform/ui/TestHooks.h"

@@ -44,6 +44,7 @@ private slots:
         const qint64 ana = f.data.addHolder(QStringLiteral("ANA"), makeCpf(100000001), QStringLiteral("Excluído"));
         const qint64 bruno = f.data.addHolder(QStringLiteral("BRUNO"), makeCpf(100000002), QStringLiteral("Excluído"));
         TFrm_Bolsistas list(f.sessao);
+        list.create();
         list.show();
         QVERIFY(zelta::test::activate(&list));
         QCOMPARE(f.dm().Tb_Bolsistas->field(QStringLiteral("Nome")).asString(), QStringLiteral("ANA"));

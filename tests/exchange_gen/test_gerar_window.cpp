@@ -1,6 +1,6 @@
 // The generation window: drive choice, the pre-check message, the gauge, the
 // end of the writing and its failures, and its command on the main window.
-#include "data/windows/Sessao.h"
+#include "app/windows/Sessao.h"
 #include "app/windows/TZelta.h"
 #include "app/windows/WindowCommands.h"
 #include "exchange/SubmissionFormat.h"

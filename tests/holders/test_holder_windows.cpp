@@ -8,11 +8,13 @@
 #include "holders/windows/TFrm_Cad_Bolsistas.h"
 #include "holders/windows/TFrm_SelOrientador.h"
 #include "holders/HolderRules.h"
+#include "platform/system/Error.h"
 #include "validation/Completude.h"
 #include "platform/ui/DBEdit.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBMemo.h"
 #include "platform/ui/Help.h"
+#include "platform/ui/ModalRunner.h"
 #include "platform/ui/RadioGroup.h"
 
 #include <QApplication>
@@ -59,6 +61,7 @@ void enterHolderCpf(TFrm_Cad_Bolsistas& form, const QString& cpf)
 std::unique_ptr<TFrm_Bolsistas> openList(HolderFixture& f)
 {
     auto list = std::make_unique<TFrm_Bolsistas>(f.sessao);
+    list->create();
     list->show();
     activate(list.get());
     return list;
@@ -67,13 +70,12 @@ std::unique_ptr<TFrm_Bolsistas> openList(HolderFixture& f)
 // Opens the entry form the way the list does, on the list's cursor.
 std::unique_ptr<TFrm_Cad_Bolsistas> openForm(HolderFixture& f, bool novo)
 {
-    f.sessao.Bolsista_Novo = novo;
+    using Modo = TFrm_Cad_Bolsistas::Modo;
     Table& bol = *f.dm().Tb_Bolsistas;
     bol.setIndexFieldNames(QStringLiteral("Nome"));
     bol.open();
-    if (!novo)
-        f.sessao.Codigo_Orientador = bol.field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger();
-    auto form = std::make_unique<TFrm_Cad_Bolsistas>(f.sessao);
+    auto form = std::make_unique<TFrm_Cad_Bolsistas>(f.dm(), f.validator, novo ? Modo::Novo : Modo::Editar);
+    form->create();
     form->show();
     activate(form.get());
     return form;
@@ -122,7 +124,6 @@ private slots:
         list->BitBtnNovo->click();
         QCOMPARE(caption, QStringLiteral("Novo Bolsista"));
         QCOMPARE(situacao, QStringLiteral("Novo"));
-        QVERIFY(f.sessao.Bolsista_Novo);
         QCOMPARE(f.data.count(QStringLiteral("ZELTABOL")), 35);   // cancelled: nothing added
 
         // 6 + 4 of 10: refused, and "Renovar" on a 'Novo' holder refused too.
@@ -177,7 +178,7 @@ private slots:
         QVERIFY(f.messages.last().text.contains(QStringLiteral("apagará todas")));
         QCOMPARE(f.data.count(QStringLiteral("ZELTABOL")), 2);
         QCOMPARE(f.holderField(QStringLiteral("Nome"), makeCpf(3)), QStringLiteral("CARLA NOVA"));
-        QCOMPARE(f.sessao.Ultimo_Bolsista, QStringLiteral("CARLA NOVA"));
+        QCOMPARE(list->ultimoBolsista(), QStringLiteral("CARLA NOVA"));
         QCOMPARE(list->Panel_TotalNv->text(), QStringLiteral("1"));
 
         // Search as you type.
@@ -223,7 +224,7 @@ private slots:
         QCOMPARE(f.holderField(QStringLiteral("SEGURO_SAUDE"), makeCpf(1)), QString());
         QCOMPARE(f.holderField(QStringLiteral("NUMERO_ORIENTADOR"), makeCpf(1)).toLongLong(), codigo);
         QCOMPARE(list->Panel_TotalRn->text(), QStringLiteral("1"));
-        QCOMPARE(f.sessao.Ultimo_Bolsista, QStringLiteral("ANA"));
+        QCOMPARE(list->ultimoBolsista(), QStringLiteral("ANA"));
     }
 
     // ---------------------------------------------------------------- form
@@ -297,7 +298,7 @@ private slots:
         QCOMPARE(form->Panel_Cpf_Orientador->text(), cpfA);
         QCOMPARE(form->Panel_Orientador->text(), QStringLiteral("ALICE"));
         QCOMPARE(form->DbTitulo->toPlainText(), QStringLiteral("PROJETO A"));
-        QCOMPARE(f.sessao.Codigo_Orientador, codigoA);
+        QCOMPARE(form->codigoOrientador(), codigoA);
 
         // Another CPF, and the holder is stored with the advisor picked first.
         enterHolderCpf(*form, makeCpf(14));
@@ -368,10 +369,12 @@ private slots:
             emit picker->DBGrid1->doubleClicked(row);
         });
         form->SpeedOrientador->click();
+        // The picker writes nothing: the pending record gets the advisor at "Confirma".
+        QVERIFY(f.dm().Tb_Bolsistas->field(QStringLiteral("CPF_ORIENTADOR")).asString().trimmed().isEmpty());
         QCOMPARE(form->Panel_Cpf_Orientador->text(), cpfB);
         QCOMPARE(form->Panel_Orientador->text(), QStringLiteral("BEATRIZ"));
         QCOMPARE(form->DbTitulo->toPlainText(), QStringLiteral("PROJETO B"));
-        QCOMPARE(f.sessao.Codigo_Orientador, codigoB);
+        QCOMPARE(form->codigoOrientador(), codigoB);
 
         // Cancelar after moving to ALICE keeps BEATRIZ.
         f.modals.expect([&](QDialog* d) {
@@ -381,7 +384,7 @@ private slots:
         });
         form->SpeedOrientador->click();
         QCOMPARE(form->Panel_Cpf_Orientador->text(), cpfB);
-        QCOMPARE(f.sessao.Codigo_Orientador, codigoB);
+        QCOMPARE(form->codigoOrientador(), codigoB);
         QCOMPARE(form->DbTitulo->toPlainText(), QStringLiteral("PROJETO B"));
 
         form->SpeedConfirma->click();
@@ -392,7 +395,7 @@ private slots:
         QCOMPARE(f.holderField(QStringLiteral("SEXO"), cpf), QStringLiteral("F"));
         QCOMPARE(f.holderField(QStringLiteral("SITUACAO"), cpf), QStringLiteral("Novo"));
         QCOMPARE(f.holderField(QStringLiteral("CODIGO_AGENCIA"), cpf), QStringLiteral("12"));
-        QCOMPARE(f.sessao.Ultimo_Bolsista, QStringLiteral("PAULA LIMA"));
+        QCOMPARE(form->ultimoBolsista(), QStringLiteral("PAULA LIMA"));
     }
 
     void enterInThePickerSearchChooses()
@@ -402,6 +405,7 @@ private slots:
         const qint64 codigoM = f.data.addAdvisor(makeCpf(903), QStringLiteral("NUNO"));
         f.dm().Tb_Orientador->open();
         TFrm_SelOrientador picker(f.dm());
+        picker.create();
         picker.show();
         activate(&picker);
         picker.Ed_Orientador->setFocus();
@@ -411,6 +415,33 @@ private slots:
         QCOMPARE(picker.codigo(), codigoM);
         QCOMPARE(f.dm().Tb_Orientador->field(QStringLiteral("NOME")).asString(), QStringLiteral("NUNO"));
         f.dm().Tb_Orientador->close();
+    }
+
+    // Creation runs after the window is built; a failure there gives back
+    // what creation had opened (the list's cursor, the form's pending edit).
+    void aFailedCreationGivesBackWhatItOpened()
+    {
+        HolderFixture f;
+        f.holders(1, QStringLiteral("Renovado"), 100);
+        QStringList& counter = f.dm().Qr_TotalRenovado->sql();
+        const QStringList counterSql = counter;
+        counter = QStringList{QStringLiteral("Select Count(*) as TotalRenovado From NO_SUCH_TABLE")};
+        {
+            TFrm_Bolsistas list(f.sessao);
+            QVERIFY_THROWS_EXCEPTION(plat::Error, plat::ui::showModal(&list));
+            QVERIFY(!f.dm().Tb_Bolsistas->isOpen());
+        }
+        counter = counterSql;
+
+        // The advisors' table unreadable: the edit is open when the advisor
+        // cursor fails to open.
+        f.dm().database().exec(QStringLiteral("ALTER TABLE ZELTAORI RENAME TO ZELTAORI_FORA"));
+        Table& bol = *f.dm().Tb_Bolsistas;
+        bol.open();
+        TFrm_Cad_Bolsistas form(f.dm(), f.validator, TFrm_Cad_Bolsistas::Modo::Editar);
+        QVERIFY_THROWS_EXCEPTION(plat::Error, plat::ui::showModal(&form));
+        QCOMPARE(bol.state(), Table::State::Browse);
+        QVERIFY(f.modals.shown().isEmpty());
     }
 
     void editOfAHolderWhoseAdvisorIsGone()

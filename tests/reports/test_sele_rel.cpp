@@ -1,7 +1,7 @@
 // The report selection window: the mutual exclusion of its boxes, the message
 // for an empty choice, the preview of the chosen report, and the window left
 // as it was after the preview.
-#include "data/windows/Sessao.h"
+#include "app/windows/Sessao.h"
 #include "platform/db/Query.h"
 #include "platform/ui/PreviewWindow.h"
 #include "platform/ui/TestHooks.h"

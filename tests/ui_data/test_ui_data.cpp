@@ -5,6 +5,7 @@
 #include "platform/ui/CursorModel.h"
 #include "platform/ui/CursorPositions.h"
 #include "platform/ui/DBEdit.h"
+#include "platform/ui/OrderingGuard.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBMemo.h"
 #include "platform/ui/EditMask.h"
@@ -333,6 +334,29 @@ private slots:
     }
 
     // -------------------------------------------------------------- the grid
+
+    // A look-up in another index gives the cursor its ordering back, also
+    // when it fails half-way.
+    void theOrderingGuardRestoresTheOrderingOnAThrow()
+    {
+        TestData d;
+        d.addAdvisor(makeCpf(2), QStringLiteral("ANA"));
+        d.addAdvisor(makeCpf(1), QStringLiteral("BRUNO"));
+        plat::db::Table& ori = *d.dm().Tb_Orientador;
+        ori.setIndexFieldNames(QStringLiteral("NOME"));
+        ori.open();
+        try {
+            const OrderingGuard ordering(ori);
+            ori.setIndexName(QStringLiteral("Id_Orientador_Cpf"));
+            QVERIFY(ori.findKey({makeCpf(1)}));
+            throw std::runtime_error("failed look-up");
+        } catch (const std::runtime_error&) {
+        }
+        QCOMPARE(ori.indexFieldNames(), QStringLiteral("NOME"));
+        ori.first();
+        QCOMPARE(ori.field(QStringLiteral("NOME")).asString(), QStringLiteral("ANA"));
+        ori.close();
+    }
 
     void gridFetchesLazilyAndFollowsTheCursor()
     {

@@ -8,7 +8,7 @@
 #include "advisors/windows/TFrm_Orientadores.h"
 #include "advisors/windows/TFrm_SubArea.h"
 #include "data/TDm_Dados.h"
-#include "data/windows/Sessao.h"
+#include "app/windows/Sessao.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/MaskEdit.h"
 
@@ -38,6 +38,7 @@ void openAdvisorsOn(TDm_Dados& dados, const QString& name)
 
 const ScreenRegistrar list("orientadores", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     auto window = std::make_unique<TFrm_Orientadores>(ctx.sessao, ctx.owner);
+    window->create();
     window->Ed_Orientador->setText(QStringLiteral("CARLOS"));
     return window;
 });
@@ -45,8 +46,9 @@ const ScreenRegistrar list("orientadores", [](ScreenContext& ctx) -> std::unique
 std::unique_ptr<QWidget> storedAdvisorForm(ScreenContext& ctx)
 {
     openAdvisorsOn(ctx.dados, QStringLiteral("BEATRIZ"));
-    ctx.sessao.Novo_Orientador = false;
-    auto window = std::make_unique<TFrm_Cad_Orientador>(ctx.sessao, ctx.owner);
+    auto window = std::make_unique<TFrm_Cad_Orientador>(ctx.dados, *ctx.sessao.VerificarCpfCgc,
+                                                        TFrm_Cad_Orientador::Modo::Editar, QString(), ctx.owner);
+    window->create();
     new CloseAdvisors(ctx.dados, window.get());
     return window;
 }
@@ -58,8 +60,9 @@ const ScreenRegistrar formKeywords("cad_orientador_palavras", storedAdvisorForm,
 
 const ScreenRegistrar newForm("cad_orientador_novo", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     openAdvisorsOn(ctx.dados, QString());
-    ctx.sessao.Novo_Orientador = true;
-    auto window = std::make_unique<TFrm_Cad_Orientador>(ctx.sessao, ctx.owner);
+    auto window = std::make_unique<TFrm_Cad_Orientador>(ctx.dados, *ctx.sessao.VerificarCpfCgc,
+                                                        TFrm_Cad_Orientador::Modo::Novo, QString(), ctx.owner);
+    window->create();
     new CloseAdvisors(ctx.dados, window.get());
     return window;
 });
@@ -77,13 +80,14 @@ const ScreenRegistrar reassignment("ex_orientador", [](ScreenContext& ctx) -> st
     // The marks "Excluir" sets on an advisor with holders.
     TDm_Dados& dados = ctx.dados;
     openAdvisorsOn(dados, QStringLiteral("ANT"));
-    ctx.sessao.Cpf_Excluido = dados.Tb_Orientador->field(QStringLiteral("CPF")).asString();
-    ctx.sessao.Codigo_Excluido = dados.Tb_Orientador->field(QStringLiteral("CODIGO")).asInteger();
-    dados.database().exec(QStringLiteral("UPDATE ZELTAORI SET ALTERA='S' WHERE Codigo=?"), {ctx.sessao.Codigo_Excluido});
+    const QString cpf = dados.Tb_Orientador->field(QStringLiteral("CPF")).asString();
+    const qint64 codigo = dados.Tb_Orientador->field(QStringLiteral("CODIGO")).asInteger();
+    dados.database().exec(QStringLiteral("UPDATE ZELTAORI SET ALTERA='S' WHERE Codigo=?"), {codigo});
     dados.database().exec(QStringLiteral("UPDATE ZELTABOL SET ALTERA='S', CPF_EXORIENTADOR=CPF_ORIENTADOR "
                                          "WHERE NUMERO_ORIENTADOR=?"),
-                          {ctx.sessao.Codigo_Excluido});
-    auto window = std::make_unique<TFrm_ExOrientador>(ctx.sessao, ctx.owner);
+                          {codigo});
+    auto window = std::make_unique<TFrm_ExOrientador>(dados, cpf, codigo, ctx.owner);
+    window->create();
     new CloseAdvisors(dados, window.get());
     // One holder already given another advisor.
     plat::ui::CursorModel* rows = window->DBGrid1->cursorModel();

@@ -4,7 +4,7 @@
 #include "ScreenRegistry.h"
 
 #include "data/TDm_Dados.h"
-#include "data/windows/Sessao.h"
+#include "app/windows/Sessao.h"
 #include "holders/windows/TFrm_Bolsistas.h"
 #include "holders/windows/TFrm_Cad_Bolsistas.h"
 #include "holders/windows/TFrm_SelOrientador.h"
@@ -30,7 +30,9 @@ private:
 };
 
 const ScreenRegistrar list("bolsistas", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
-    return std::make_unique<TFrm_Bolsistas>(ctx.sessao, ctx.owner);
+    auto window = std::make_unique<TFrm_Bolsistas>(ctx.sessao, ctx.owner);
+    window->create();
+    return window;
 });
 
 std::unique_ptr<QWidget> storedHolderForm(ScreenContext& ctx)
@@ -39,9 +41,9 @@ std::unique_ptr<QWidget> storedHolderForm(ScreenContext& ctx)
     dados.Tb_Bolsistas->setIndexFieldNames(QStringLiteral("Nome"));
     dados.Tb_Bolsistas->open();
     dados.Tb_Bolsistas->first();
-    ctx.sessao.Bolsista_Novo = false;
-    ctx.sessao.Codigo_Orientador = dados.Tb_Bolsistas->field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger();
-    auto window = std::make_unique<TFrm_Cad_Bolsistas>(ctx.sessao, ctx.owner);
+    auto window = std::make_unique<TFrm_Cad_Bolsistas>(dados, *ctx.sessao.VerificarCpfCgc,
+                                                       TFrm_Cad_Bolsistas::Modo::Editar, ctx.owner);
+    window->create();
     new CloseCursors(dados, window.get());
     return window;
 }
@@ -54,6 +56,7 @@ const ScreenRegistrar formBranch("cad_bolsistas_agencia", storedHolderForm, boxe
 const ScreenRegistrar picker("sel_orientador", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     ctx.dados.Tb_Orientador->open();
     auto window = std::make_unique<TFrm_SelOrientador>(ctx.dados, ctx.owner);
+    window->create();
     window->Ed_Orientador->setText(QStringLiteral("B"));
     new CloseCursors(ctx.dados, window.get());
     return window;

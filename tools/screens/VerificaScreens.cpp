@@ -3,7 +3,7 @@
 #include "ScreenRegistry.h"
 
 #include "data/TDm_Dados.h"
-#include "data/windows/Sessao.h"
+#include "app/windows/Sessao.h"
 #include "platform/db/Table.h"
 #include "platform/ui/PreviewWindow.h"
 #include "validation/TFrm_Relatorio_Erro.h"

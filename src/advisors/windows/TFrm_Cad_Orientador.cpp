@@ -7,6 +7,7 @@
 #include "platform/system/Cp1252.h"
 #include "platform/ui/DBEdit.h"
 #include "platform/ui/DBMemo.h"
+#include "platform/ui/FormBuilding.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Help.h"
 #include "platform/ui/MaskEdit.h"
@@ -19,7 +20,6 @@
 #include "validation/TVlCpfCgc.h"
 
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -30,86 +30,52 @@
 namespace zelta {
 
 using plat::db::Table;
+using plat::ui::boundEdit;
 using plat::ui::DBEdit;
+using plat::ui::framed;
 
 namespace {
 
 const QString kAreaMask = QStringLiteral("9.99.99.99-9");
 
-// A group box holding one control.
-QGroupBox* framed(QWidget* parent, const QString& title, QWidget* control)
-{
-    auto* box = new QGroupBox(title, parent);
-    auto* l = new QVBoxLayout(box);
-    l->setContentsMargins(8, 4, 8, 8);
-    l->addWidget(control);
-    return box;
-}
-
-DBEdit* boundEdit(QWidget* parent, plat::db::DataSource* source, const QString& field, const QString& name, bool upper)
-{
-    auto* e = new DBEdit(source, field, parent);
-    e->setObjectName(name);
-    if (upper)
-        e->setCharCase(plat::ui::MaskEdit::CharCase::Upper);
-    return e;
-}
-
 } // namespace
 
-TFrm_Cad_Orientador::TFrm_Cad_Orientador(Sessao& sessao, QWidget* parent)
-    : QDialog(parent), m_sessao(sessao), m_dm(*sessao.Dm_Dados)
+TFrm_Cad_Orientador::TFrm_Cad_Orientador(TDm_Dados& dados, TVlCpfCgc& validador, Modo modo, const QString& subArea,
+                                         QWidget* parent)
+    : Form(parent), m_dm(dados), m_validador(validador), m_modo(modo), m_subArea(subArea)
 {
     setObjectName(QStringLiteral("Frm_Cad_Orientador"));
     buildUi();
     wireEvents();
     plat::ui::setNoBorderIcons(this);   // left only through "Confirma" or "Cancelar"
     setFixedSize(668, 448);
-    FormCreate();
 }
 
-TFrm_Cad_Orientador::~TFrm_Cad_Orientador()
+TFrm_Cad_Orientador::~TFrm_Cad_Orientador() { closeOnDestroy(); }
+
+QWidget* TFrm_Cad_Orientador::buildAreaRow()
 {
-    if (!m_closed) {
-        try {
-            FormClose();
-        } catch (...) {
-        }
-    }
-}
-
-void TFrm_Cad_Orientador::buildUi()
-{
-    plat::db::DataSource* ds = m_dm.Ds_Orientador;
-
-    DBEdCpf = boundEdit(this, ds, QStringLiteral("CPF"), QStringLiteral("DBEdCpf"), false);
-    plat::ui::setHelpContext(DBEdCpf, 1);
-    DBEdOrientador = boundEdit(this, ds, QStringLiteral("NOME"), QStringLiteral("DBEdOrientador"), true);
-    plat::ui::setHelpContext(DBEdOrientador, 2);
-
-    RadioTitulacao = new plat::ui::RadioGroup(QStringLiteral("Titulação"),
-                                              {QStringLiteral("Doutor"), QStringLiteral("Mestre")}, 2, this);
-    RadioTitulacao->setObjectName(QStringLiteral("RadioTitulacao"));
-
     EditArea = new plat::ui::MaskEdit(this);
     EditArea->setObjectName(QStringLiteral("EditArea"));
     EditArea->setEditMask(kAreaMask);
     EditArea->setFixedWidth(EditArea->fontMetrics().horizontalAdvance(QStringLiteral("0.00.00.00-0")) + 20);
-    EditSubarea = new QLineEdit(this);
-    EditSubarea->setObjectName(QStringLiteral("EditSubarea"));
-    EditSubarea->setReadOnly(true);
-    EditSubarea->setFocusPolicy(Qt::NoFocus);
-    QPalette grey = EditSubarea->palette();
-    grey.setColor(QPalette::Base, grey.color(QPalette::Window));
-    EditSubarea->setPalette(grey);
+    EditSubarea = plat::ui::displayBox(this, QStringLiteral("EditSubarea"));
     SpeedButton1 = plat::ui::speedButton(this, QStringLiteral("SpeedButton1"), QStringLiteral("Área"),
                                          QStyle::SP_DirOpenIcon);
-    auto* area = new QGroupBox(QStringLiteral("Área"), this);
-    auto* areaRow = new QHBoxLayout(area);
-    areaRow->setContentsMargins(8, 4, 8, 8);
-    areaRow->addWidget(EditArea);
-    areaRow->addWidget(EditSubarea, 1);
-    areaRow->addWidget(SpeedButton1);
+    return plat::ui::framedRow(this, QStringLiteral("Área"), {EditArea, EditSubarea, SpeedButton1});
+}
+
+QWidget* TFrm_Cad_Orientador::buildBoxes()
+{
+    plat::db::DataSource* ds = m_dm.Ds_Orientador;
+    DBEdCpf = boundEdit(this, ds, QStringLiteral("CPF"), QStringLiteral("DBEdCpf"), plat::ui::MaskEdit::CharCase::Normal);
+    plat::ui::setHelpContext(DBEdCpf, 1);
+    DBEdOrientador = boundEdit(this, ds, QStringLiteral("NOME"), QStringLiteral("DBEdOrientador"));
+    plat::ui::setHelpContext(DBEdOrientador, 2);
+    RadioTitulacao = new plat::ui::RadioGroup(QStringLiteral("Titulação"),
+                                              {QStringLiteral("Doutor"), QStringLiteral("Mestre")}, 2, this);
+    RadioTitulacao->setObjectName(QStringLiteral("RadioTitulacao"));
+    QWidget* area = buildAreaRow();
 
     DBMemoTitulo = new plat::ui::DBMemo(ds, QStringLiteral("TITULO"), this);
     DBMemoTitulo->setObjectName(QStringLiteral("DBMemoTitulo"));
@@ -118,9 +84,9 @@ void TFrm_Cad_Orientador::buildUi()
     DBMemoTitulo->setFixedHeight(DBMemoTitulo->fontMetrics().lineSpacing() * 5 + 12);
     plat::ui::setHelpContext(DBMemoTitulo, 4);
 
-    DBEdPalavra1 = boundEdit(this, ds, QStringLiteral("P_CHAVE1"), QStringLiteral("DBEdPalavra1"), true);
-    DBEdPalavra2 = boundEdit(this, ds, QStringLiteral("P_CHAVE2"), QStringLiteral("DBEdPalavra2"), true);
-    DBEdPalavra3 = boundEdit(this, ds, QStringLiteral("P_CHAVE3"), QStringLiteral("DBEdPalavra3"), true);
+    DBEdPalavra1 = boundEdit(this, ds, QStringLiteral("P_CHAVE1"), QStringLiteral("DBEdPalavra1"));
+    DBEdPalavra2 = boundEdit(this, ds, QStringLiteral("P_CHAVE2"), QStringLiteral("DBEdPalavra2"));
+    DBEdPalavra3 = boundEdit(this, ds, QStringLiteral("P_CHAVE3"), QStringLiteral("DBEdPalavra3"));
     for (DBEdit* e : {DBEdPalavra1, DBEdPalavra2, DBEdPalavra3})
         plat::ui::setHelpContext(e, 5);
 
@@ -135,6 +101,12 @@ void TFrm_Cad_Orientador::buildUi()
                                           QStyle::SP_DialogApplyButton);
     SpeedButton2 = plat::ui::speedButton(this, QStringLiteral("SpeedButton2"), QStringLiteral("Cancelar"),
                                          QStyle::SP_DialogCancelButton);
+    return area;
+}
+
+void TFrm_Cad_Orientador::buildUi()
+{
+    QWidget* area = buildBoxes();
     auto* buttons = new QVBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(SpeedConfirma);
@@ -158,17 +130,10 @@ void TFrm_Cad_Orientador::buildUi()
     for (int c = 0; c < 3; ++c)
         grid->setColumnStretch(c, 1);
 
-    setTabOrder(DBEdCpf, DBEdOrientador);
-    setTabOrder(DBEdOrientador, RadioTitulacao->button(0));
-    setTabOrder(RadioTitulacao->button(0), RadioTitulacao->button(1));
-    setTabOrder(RadioTitulacao->button(1), EditArea);
-    setTabOrder(EditArea, SpeedButton1);   // the area picker, between the code and the title
-    setTabOrder(SpeedButton1, DBMemoTitulo);
-    setTabOrder(DBMemoTitulo, DBEdPalavra1);
-    setTabOrder(DBEdPalavra1, DBEdPalavra2);
-    setTabOrder(DBEdPalavra2, DBEdPalavra3);
-    setTabOrder(DBEdPalavra3, RadioPesquisador->button(0));
-    setTabOrder(RadioPesquisador->button(0), RadioPesquisador->button(1));
+    // The area picker stands between the code and the title.
+    plat::ui::tabChain({DBEdCpf, DBEdOrientador, RadioTitulacao->button(0), RadioTitulacao->button(1), EditArea,
+                        SpeedButton1, DBMemoTitulo, DBEdPalavra1, DBEdPalavra2, DBEdPalavra3,
+                        RadioPesquisador->button(0), RadioPesquisador->button(1)});
     QWidget* previous = RadioPesquisador->button(1);
     for (int i = 0; i < RadioCategoria->count(); ++i) {
         setTabOrder(previous, RadioCategoria->button(i));
@@ -191,12 +156,6 @@ void TFrm_Cad_Orientador::wireEvents()
     connect(SpeedButton2, &QToolButton::clicked, this, guarded(this, &TFrm_Cad_Orientador::SpeedButton2Click));
 }
 
-void TFrm_Cad_Orientador::done(int result)
-{
-    plat::ui::runGuarded([this] { FormClose(); }, this);
-    QDialog::done(result);
-}
-
 void TFrm_Cad_Orientador::setEntryEnabled(bool enabled)
 {
     for (QWidget* w : std::initializer_list<QWidget*>{DBEdOrientador, RadioTitulacao, DBMemoTitulo, DBEdPalavra1,
@@ -207,6 +166,14 @@ void TFrm_Cad_Orientador::setEntryEnabled(bool enabled)
 // ------------------------------------------------------------------ opening
 
 void TFrm_Cad_Orientador::focoEm(Campo campo)
+{
+    if (created())
+        applyFocus(campo);
+    else
+        m_foco = campo;
+}
+
+void TFrm_Cad_Orientador::applyFocus(Campo campo)
 {
     // The CPF stays closed, as in every edit: the advisor's holders name it
     // by that CPF, so it is not changed here.
@@ -230,10 +197,12 @@ void TFrm_Cad_Orientador::FormCreate()
     m_holdersWereOpen = m_dm.Tb_Bolsistas->isOpen();
     m_dm.Tb_SelOrientador->open();
     m_dm.Tb_SubArea->open();
-    if (m_sessao.Novo_Orientador)
+    if (m_modo == Modo::Novo)
         openNew();
     else
         openEdit();
+    if (m_foco)
+        applyFocus(*m_foco);
 }
 
 void TFrm_Cad_Orientador::openNew()
@@ -282,7 +251,7 @@ void TFrm_Cad_Orientador::openEdit()
 void TFrm_Cad_Orientador::DBEdCpfExit()
 {
     const QString cpf = DBEdCpf->value();
-    TVlCpfCgc& validator = *m_sessao.VerificarCpfCgc;
+    TVlCpfCgc& validator = m_validador;
     validator.setInput(cpf);
     if (!validator.Valid()) {
         plat::ui::attention(QStringLiteral("Favor verificar o CPF"), this);
@@ -294,7 +263,7 @@ void TFrm_Cad_Orientador::DBEdCpfExit()
     DBEdOrientador->setFocus();
     DBEdCpf->setEnabled(false);
 
-    if (!m_sessao.Novo_Orientador)
+    if (m_modo != Modo::Novo)
         return;
     // A holder's CPF cannot be an advisor's. Other advisors may share it: one
     // person may lead several projects.
@@ -328,14 +297,14 @@ void TFrm_Cad_Orientador::EditAreaExit()
 void TFrm_Cad_Orientador::SpeedButton1Click()
 {
     {
-        TFrm_SubArea picker(m_sessao.SubArea_Selecionada, this);
+        TFrm_SubArea picker(m_subArea, this);
         plat::ui::showModal(&picker);
-        m_sessao.SubArea_Selecionada = picker.subArea();
+        m_subArea = picker.subArea();
     }
-    EditSubarea->setText(m_sessao.SubArea_Selecionada);
+    EditSubarea->setText(m_subArea);
     Table& area = *m_dm.Tb_SubArea;
     area.setIndexName(QString());
-    area.findKey({m_sessao.SubArea_Selecionada});
+    area.findKey({m_subArea});
     EditArea->setValue(area.field(QStringLiteral("CODIGO")).asString());
 }
 
@@ -389,23 +358,18 @@ void TFrm_Cad_Orientador::SpeedConfirmaClick()
     ori.field(QStringLiteral("TITULO")).setAsString(plat::sys::upperCp1252(ori.field(QStringLiteral("TITULO")).asString()));
     ori.post();
 
-    m_sessao.Chave_Orientador = ori.field(QStringLiteral("NOME")).asString();
-    m_sessao.Novo_Orientador = false;
+    m_nome = ori.field(QStringLiteral("NOME")).asString();
     accept();
 }
 
 void TFrm_Cad_Orientador::SpeedButton2Click()
 {
-    m_sessao.Novo_Orientador = false;
     m_dm.Tb_Orientador->cancel();
     reject();
 }
 
 void TFrm_Cad_Orientador::FormClose()
 {
-    if (m_closed)
-        return;
-    m_closed = true;
     // Closed by neither button (only the program can do that): the pending
     // record is dropped, never posted by a later move of the cursor.
     Table& ori = *m_dm.Tb_Orientador;

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "data/windows/Sessao.h"
+#include "platform/ui/Form.h"
 
-#include <QDialog>
 #include <QString>
+
+#include <optional>
 
 class QLineEdit;
 class QToolButton;
@@ -18,30 +19,38 @@ class RadioGroup;
 namespace zelta {
 
 class TDm_Dados;
+class TVlCpfCgc;
 enum class Campo : quint8;
 
 // The advisor entry form, on the advisor cursor's current record: a new
-// advisor (the session's Novo_Orientador) or the list's selected one. A new
+// advisor (Modo::Novo) or the list's selected one (Modo::Editar). A new
 // advisor gets nothing but the CPF (and the area) until a valid CPF that no
 // holder uses has been entered. "Confirma" checks the required fields, writes
-// the coded fields and posts, leaving the advisor's name in the session's
-// Chave_Orientador; "Cancelar" drops the pending record. The area picker's
-// answer is kept for the whole run in the session's SubArea_Selecionada.
-class TFrm_Cad_Orientador : public QDialog {
+// the coded fields and posts; nome() then gives the advisor's name.
+// "Cancelar" drops the pending record. The area picker starts from the area
+// given and subArea() gives the one it last returned, which the caller keeps
+// for the next form.
+class TFrm_Cad_Orientador : public plat::ui::Form {
     Q_OBJECT
 public:
-    explicit TFrm_Cad_Orientador(Sessao& sessao, QWidget* parent = nullptr);
-    ~TFrm_Cad_Orientador() override;
+    enum class Modo { Novo, Editar };
 
-    void done(int result) override;
+    TFrm_Cad_Orientador(TDm_Dados& dados, TVlCpfCgc& validador, Modo modo, const QString& subArea,
+                        QWidget* parent = nullptr);
+    ~TFrm_Cad_Orientador() override;
 
     // Opened to mend a field that failed a check: the focus starts in that
     // field's box (in the name's for the CPF, which an edit does not change).
     void focoEm(Campo campo);
 
+    // Results: the name of the advisor posted (empty unless "Confirma"
+    // posted), and the area the area picker last returned.
+    const QString& nome() const { return m_nome; }
+    const QString& subArea() const { return m_subArea; }
+
     // Event handlers.
-    void FormCreate();
-    void FormClose();
+    void FormCreate() override;
+    void FormClose() override;
     void DBEdCpfExit();
     void EditAreaExit();
     void SpeedButton1Click();       // Área
@@ -67,15 +76,21 @@ public:
 
 private:
     void buildUi();
+    QWidget* buildBoxes();   // gives the area row
+    QWidget* buildAreaRow();
+    void applyFocus(Campo campo);
     void wireEvents();
     void openNew();
     void openEdit();
     void setEntryEnabled(bool enabled);
 
-    Sessao& m_sessao;
     TDm_Dados& m_dm;
+    TVlCpfCgc& m_validador;
+    Modo m_modo;
+    QString m_subArea;
+    QString m_nome;
+    std::optional<Campo> m_foco;
     bool m_holdersWereOpen = false;
-    bool m_closed = false;
 };
 
 } // namespace zelta

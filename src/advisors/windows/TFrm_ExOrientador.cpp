@@ -5,6 +5,7 @@
 #include "platform/system/Error.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBMemo.h"
+#include "platform/ui/FormBuilding.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MaskEdit.h"
 #include "platform/ui/Messages.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QtDebug>
 
 namespace zelta {
 
@@ -62,8 +64,9 @@ QLabel* instruction(QWidget* parent, const QString& name, const QString& text)
 
 } // namespace
 
-TFrm_ExOrientador::TFrm_ExOrientador(Sessao& sessao, QWidget* parent)
-    : QDialog(parent), m_sessao(sessao), m_dm(*sessao.Dm_Dados)
+TFrm_ExOrientador::TFrm_ExOrientador(TDm_Dados& dados, const QString& cpfExcluido, qint64 codigoExcluido,
+                                     QWidget* parent)
+    : Form(parent), m_dm(dados), m_cpfExcluido(cpfExcluido), m_codigoExcluido(codigoExcluido)
 {
     setObjectName(QStringLiteral("Frm_ExOrientador"));
     setWindowTitle(QStringLiteral("Exclusão do orientador"));
@@ -72,20 +75,11 @@ TFrm_ExOrientador::TFrm_ExOrientador(Sessao& sessao, QWidget* parent)
     plat::ui::setNoBorderIcons(this);   // the changes made are dropped only by "Cancelar"
     resize(800, 566);
     setWindowState(windowState() | Qt::WindowMaximized);
-    FormCreate();
 }
 
-TFrm_ExOrientador::~TFrm_ExOrientador()
-{
-    if (!m_closed) {
-        try {
-            FormClose();
-        } catch (...) {
-        }
-    }
-}
+TFrm_ExOrientador::~TFrm_ExOrientador() { closeOnDestroy(); }
 
-void TFrm_ExOrientador::buildUi()
+QWidget* TFrm_ExOrientador::buildHolders()
 {
     auto* holders = new QGroupBox(QStringLiteral("Bolsistas"), this);
     DBGrid1 = new plat::ui::DBGrid(holders);
@@ -98,15 +92,15 @@ void TFrm_ExOrientador::buildUi()
     auto* holdersLayout = new QVBoxLayout(holders);
     holdersLayout->addWidget(DBGrid1, 1);
     holdersLayout->addWidget(BitBtn1, 0, Qt::AlignLeft);
+    return holders;
+}
 
+QWidget* TFrm_ExOrientador::buildAdvisors()
+{
     auto* advisors = new QGroupBox(QStringLiteral("Orientadores"), this);
-    auto* search = new QGroupBox(QStringLiteral("Consulta Por Orientador"), advisors);
-    EdOrientador = new plat::ui::MaskEdit(search);
-    EdOrientador->setObjectName(QStringLiteral("EdOrientador"));
-    EdOrientador->setCharCase(plat::ui::MaskEdit::CharCase::Upper);
-    EdOrientador->setMaxLength(60);
-    auto* searchLayout = new QHBoxLayout(search);
-    searchLayout->addWidget(EdOrientador);
+    const auto [search, edit] =
+        plat::ui::searchBox(advisors, QStringLiteral("Consulta Por Orientador"), QStringLiteral("EdOrientador"));
+    EdOrientador = edit;
 
     DBGrid2 = new plat::ui::DBGrid(advisors);
     DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
@@ -130,7 +124,11 @@ void TFrm_ExOrientador::buildUi()
     advisorsLayout->addWidget(search);
     advisorsLayout->addWidget(DBGrid2, 1);
     advisorsLayout->addWidget(title);
+    return advisors;
+}
 
+QWidget* TFrm_ExOrientador::buildInstructions()
+{
     BitBtn2 = plat::ui::pictureButton(this, QStringLiteral("BitBtn2"), QStringLiteral("Confirma"),
                                       QStyle::SP_DialogApplyButton, false);
     BitBtn3 = plat::ui::pictureButton(this, QStringLiteral("BitBtn3"), QStringLiteral("Cancelar"),
@@ -159,16 +157,19 @@ void TFrm_ExOrientador::buildUi()
     auto* panelLayout = new QHBoxLayout(panel);
     panelLayout->addLayout(labels, 1);
     panelLayout->addLayout(buttons);
+    return panel;
+}
 
+void TFrm_ExOrientador::buildUi()
+{
+    QWidget* holders = buildHolders();
+    QWidget* advisors = buildAdvisors();
+    QWidget* panel = buildInstructions();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(holders, 2);
     layout->addWidget(advisors, 3);
     layout->addWidget(panel);
-    setTabOrder(DBGrid1, BitBtn1);
-    setTabOrder(BitBtn1, EdOrientador);
-    setTabOrder(EdOrientador, DBGrid2);
-    setTabOrder(DBGrid2, BitBtn2);
-    setTabOrder(BitBtn2, BitBtn3);
+    plat::ui::tabChain({DBGrid1, BitBtn1, EdOrientador, DBGrid2, BitBtn2, BitBtn3});
 }
 
 void TFrm_ExOrientador::wireEvents()
@@ -178,12 +179,6 @@ void TFrm_ExOrientador::wireEvents()
     connect(BitBtn1, &QToolButton::clicked, this, guarded(this, &TFrm_ExOrientador::BitBtn1Click));
     connect(BitBtn2, &QToolButton::clicked, this, guarded(this, &TFrm_ExOrientador::BitBtn2Click));
     connect(BitBtn3, &QToolButton::clicked, this, guarded(this, &TFrm_ExOrientador::BitBtn3Click));
-}
-
-void TFrm_ExOrientador::done(int result)
-{
-    plat::ui::runGuarded([this] { FormClose(); }, this);
-    QDialog::done(result);
 }
 
 // ------------------------------------------------------------------ handlers
@@ -237,7 +232,7 @@ void TFrm_ExOrientador::BitBtn2Click()
         }
     }
     try {
-        reassignHoldersAndDeleteAdvisor(m_dm.database(), m_sessao.Cpf_Excluido, m_sessao.Codigo_Excluido, m_picked);
+        reassignHoldersAndDeleteAdvisor(m_dm.database(), m_cpfExcluido, m_codigoExcluido, m_picked);
     } catch (...) {
         rereadAfterFailure();
         throw;
@@ -250,30 +245,36 @@ void TFrm_ExOrientador::BitBtn2Click()
 void TFrm_ExOrientador::rereadAfterFailure()
 {
     // The transaction was rolled back: the cursors read their records again.
-    for (Table* t : {m_dm.Tb_Orientador, m_dm.Tb_Bolsistas}) {
+    // The failure reported is the one that rolled back; one of rereading is
+    // only logged.
+    const auto logged = [](const char* what, const std::function<void()>& step) {
         try {
+            step();
+        } catch (const std::exception& e) {
+            qWarning("%s after a failed reassignment failed: %s", what, e.what());
+        } catch (...) {
+            qWarning("%s after a failed reassignment failed", what);
+        }
+    };
+    for (Table* t : {m_dm.Tb_Orientador, m_dm.Tb_Bolsistas}) {
+        logged("rereading a cursor", [t] {
             if (t->isOpen()) {
                 t->cancel();
                 t->refresh();
             }
-        } catch (...) {
-        }
+        });
     }
-    try {
+    logged("rereading the holders to reassign", [this] {
         m_dm.Tb_Orientador->setIndexFieldNames(QStringLiteral("NOME"));
         m_dm.Qr_Bolsistas->close();
         m_dm.Qr_Bolsistas->open();
-    } catch (...) {
-    }
+    });
 }
 
 void TFrm_ExOrientador::BitBtn3Click() { reject(); }
 
 void TFrm_ExOrientador::FormClose()
 {
-    if (m_closed)
-        return;
-    m_closed = true;
     clearReassignmentMarks(m_dm.database());
     m_dm.Qr_Bolsistas->close();
 }

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "advisors/AdvisorReassignment.h"
-#include "data/windows/Sessao.h"
+#include "platform/ui/Form.h"
 
-#include <QDialog>
 #include <QHash>
+#include <QString>
 
 class QLabel;
 class QToolButton;
@@ -19,21 +19,19 @@ namespace zelta {
 
 class TDm_Dados;
 
-// The reassignment of the holders of an advisor being deleted (the session's
-// Cpf_Excluido and Codigo_Excluido): each holder is given another advisor,
+// The reassignment of the holders of an advisor being deleted (the advisor
+// record with this CPF and number): each holder is given another advisor,
 // then "Confirma" moves them all and deletes the advisor, in one transaction.
 // However the window closes, the working marks of both tables are cleared.
-class TFrm_ExOrientador : public QDialog {
+class TFrm_ExOrientador : public plat::ui::Form {
     Q_OBJECT
 public:
-    explicit TFrm_ExOrientador(Sessao& sessao, QWidget* parent = nullptr);
+    TFrm_ExOrientador(TDm_Dados& dados, const QString& cpfExcluido, qint64 codigoExcluido, QWidget* parent = nullptr);
     ~TFrm_ExOrientador() override;
 
-    void done(int result) override;
-
     // Event handlers.
-    void FormCreate();
-    void FormClose();   // the clearing of the marks
+    void FormCreate() override;
+    void FormClose() override;   // the clearing of the marks
     void EdOrientadorChange();
     void BitBtn1Click();   // Altera o Orientador
     void BitBtn2Click();   // Confirma
@@ -53,15 +51,18 @@ public:
 
 private:
     void buildUi();
+    QWidget* buildHolders();
+    QWidget* buildAdvisors();
+    QWidget* buildInstructions();
     void wireEvents();
     void rereadAfterFailure();
 
-    const Sessao& m_sessao;
     TDm_Dados& m_dm;
+    const QString m_cpfExcluido;
+    const qint64 m_codigoExcluido;
     // The advisor record picked for each holder (by the holder's CPF): the
     // holder goes to that record, not to another record of the same person.
     AdvisorPicks m_picked;
-    bool m_closed = false;
 };
 
 } // namespace zelta

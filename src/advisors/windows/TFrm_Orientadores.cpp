@@ -6,6 +6,7 @@
 #include "data/TDm_Dados.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBMemo.h"
+#include "platform/ui/FormBuilding.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MaskEdit.h"
 #include "platform/ui/Messages.h"
@@ -17,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QtDebug>
 
 namespace zelta {
 
@@ -24,7 +26,7 @@ using plat::db::Database;
 using plat::db::Table;
 
 TFrm_Orientadores::TFrm_Orientadores(Sessao& sessao, QWidget* parent)
-    : QDialog(parent), m_sessao(sessao), m_dm(*sessao.Dm_Dados), m_guard(*m_dm.Tb_Orientador)
+    : Form(parent), m_sessao(sessao), m_dm(*sessao.Dm_Dados), m_guard(*m_dm.Tb_Orientador)
 {
     setObjectName(QStringLiteral("Frm_Orientadores"));
     setWindowTitle(QStringLiteral("Indicações dos Orientadores"));
@@ -32,20 +34,10 @@ TFrm_Orientadores::TFrm_Orientadores(Sessao& sessao, QWidget* parent)
     wireEvents();
     plat::ui::setNoBorderIcons(this);
     resize(675, 569);
-    FormCreate();
 }
 
-TFrm_Orientadores::~TFrm_Orientadores()
-{
-    // A window dropped without closing (a failure while it was built) still
-    // gives its cursors back.
-    if (!m_closed) {
-        try {
-            FormClose();
-        } catch (...) {
-        }
-    }
-}
+// A window dropped without closing still gives its cursors back.
+TFrm_Orientadores::~TFrm_Orientadores() { closeOnDestroy(); }
 
 void TFrm_Orientadores::buildUi()
 {
@@ -55,20 +47,11 @@ void TFrm_Orientadores::buildUi()
     BitBtn3 = plat::ui::pictureButton(this, QStringLiteral("BitBtn3"), QStringLiteral("Excluir"), QStyle::SP_TrashIcon);
     BitBtn4 = plat::ui::pictureButton(this, QStringLiteral("BitBtn4"), QStringLiteral("Sair"),
                                       QStyle::SP_DialogCloseButton);
-    auto* bar = new QHBoxLayout;
-    bar->addWidget(BitBtn1);
-    bar->addWidget(BitBtn2);
-    bar->addWidget(BitBtn3);
-    bar->addStretch(1);
-    bar->addWidget(BitBtn4);
+    QHBoxLayout* bar = plat::ui::buttonBar({BitBtn1, BitBtn2, BitBtn3}, BitBtn4);
 
-    auto* search = new QGroupBox(QStringLiteral("Consulta por orientador"), this);
-    Ed_Orientador = new plat::ui::MaskEdit(search);
-    Ed_Orientador->setObjectName(QStringLiteral("Ed_Orientador"));
-    Ed_Orientador->setCharCase(plat::ui::MaskEdit::CharCase::Upper);
-    Ed_Orientador->setMaxLength(60);
-    auto* searchLayout = new QHBoxLayout(search);
-    searchLayout->addWidget(Ed_Orientador);
+    const auto [search, edit] =
+        plat::ui::searchBox(this, QStringLiteral("Consulta por orientador"), QStringLiteral("Ed_Orientador"));
+    Ed_Orientador = edit;
 
     DBGrid1 = new plat::ui::DBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
@@ -99,12 +82,6 @@ void TFrm_Orientadores::wireEvents()
     connect(BitBtn4, &QToolButton::clicked, this, guarded(this, &TFrm_Orientadores::BitBtn4Click));
 }
 
-void TFrm_Orientadores::done(int result)
-{
-    plat::ui::runGuarded([this] { FormClose(); }, this);
-    QDialog::done(result);
-}
-
 // ------------------------------------------------------------------ handlers
 
 void TFrm_Orientadores::FormCreate()
@@ -117,9 +94,6 @@ void TFrm_Orientadores::FormCreate()
 
 void TFrm_Orientadores::FormClose()
 {
-    if (m_closed)
-        return;
-    m_closed = true;
     m_dm.Tb_Orientador->close();
     // The holder cursor that "Excluir" opened is given back too, unless a
     // window below had it open already.
@@ -129,6 +103,7 @@ void TFrm_Orientadores::FormClose()
 
 bool TFrm_Orientadores::posicionar(qint64 rowid)
 {
+    create();
     return m_dm.Tb_Orientador->gotoBookmark(plat::db::Bookmark{{}, rowid});
 }
 
@@ -137,15 +112,26 @@ void TFrm_Orientadores::Ed_OrientadorChange()
     m_dm.Tb_Orientador->findNearest({Ed_Orientador->text()});
 }
 
+// Opens the entry form on the advisor cursor and gives the name it posted,
+// empty when it posted nothing; the area it last chose is kept for the next
+// form.
+QString TFrm_Orientadores::openEntryForm(bool novo)
+{
+    using Modo = TFrm_Cad_Orientador::Modo;
+    TFrm_Cad_Orientador form(m_dm, *m_sessao.VerificarCpfCgc, novo ? Modo::Novo : Modo::Editar,
+                             m_sessao.SubArea_Selecionada, this);
+    plat::ui::showModal(&form);
+    m_sessao.SubArea_Selecionada = form.subArea();
+    return form.nome();
+}
+
 void TFrm_Orientadores::BitBtn1Click()
 {
-    m_sessao.Novo_Orientador = true;
-    {
-        TFrm_Cad_Orientador form(m_sessao, this);
-        plat::ui::showModal(&form);
-    }
+    const QString nome = openEntryForm(true);
+    if (!nome.isEmpty())
+        m_chaveOrientador = nome;
     Table& t = *m_dm.Tb_Orientador;
-    t.findKey({m_sessao.Chave_Orientador});
+    t.findKey({m_chaveOrientador});
     t.refresh();
 }
 
@@ -154,12 +140,7 @@ void TFrm_Orientadores::BitBtn2Click()
     Table& t = *m_dm.Tb_Orientador;
     if (t.isEmpty() || !m_guard.currentUnchanged(this))
         return;   // nothing to edit, or not what the list showed
-    m_sessao.Chave_Orientador = t.field(QStringLiteral("CPF")).asString();
-    m_sessao.Novo_Orientador = false;
-    {
-        TFrm_Cad_Orientador form(m_sessao, this);
-        plat::ui::showModal(&form);
-    }
+    m_chaveOrientador = openEntryForm(false);
     t.refresh();
 }
 
@@ -170,8 +151,6 @@ void TFrm_Orientadores::BitBtn3Click()
         return;   // nothing to delete, or not what the list showed
     const QString cpf = ori.field(QStringLiteral("CPF")).asString();
     const qint64 codigo = ori.field(QStringLiteral("CODIGO")).asInteger();
-    m_sessao.Cpf_Excluido = cpf;
-    m_sessao.Codigo_Excluido = codigo;
 
     // The holders of exactly this advisor record: its CPF and its number.
     Table& bol = *m_dm.Tb_Bolsistas;
@@ -189,7 +168,7 @@ void TFrm_Orientadores::BitBtn3Click()
     if (bol.isEmpty())
         deletePlain();
     else
-        markForReassignment();
+        markForReassignment(cpf, codigo);
 }
 
 void TFrm_Orientadores::deletePlain()
@@ -205,7 +184,7 @@ void TFrm_Orientadores::deletePlain()
         bol.close();
 }
 
-void TFrm_Orientadores::markForReassignment()
+void TFrm_Orientadores::markForReassignment(const QString& cpf, qint64 codigo)
 {
     Table& ori = *m_dm.Tb_Orientador;
     Table& bol = *m_dm.Tb_Bolsistas;
@@ -221,25 +200,29 @@ void TFrm_Orientadores::markForReassignment()
         ori.post();
         for (bol.first(); !bol.eof(); bol.next()) {
             bol.edit();
-            bol.field(QStringLiteral("CPF_EXORIENTADOR")).setAsString(m_sessao.Cpf_Excluido);
+            bol.field(QStringLiteral("CPF_EXORIENTADOR")).setAsString(cpf);
             bol.field(QStringLiteral("ALTERA")).setAsString(QStringLiteral("S"));
             bol.post();
         }
         tx.commit();
     } catch (...) {
-        // Rolled back: the cursors read their records again.
+        // Rolled back: the cursors read their records again. The failure
+        // reported is the one that rolled back, not a later one of rereading.
         for (Table* t : {&ori, &bol}) {
             try {
                 t->cancel();
                 t->refresh();
+            } catch (const std::exception& e) {
+                qWarning("rereading %s after a failed marking failed: %s", qPrintable(t->tableName()), e.what());
             } catch (...) {
+                qWarning("rereading %s after a failed marking failed", qPrintable(t->tableName()));
             }
         }
         throw;
     }
 
     {
-        TFrm_ExOrientador form(m_sessao, this);
+        TFrm_ExOrientador form(m_dm, cpf, codigo, this);
         plat::ui::showModal(&form);
     }
     bol.open();

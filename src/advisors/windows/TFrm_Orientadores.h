@@ -1,9 +1,9 @@
 #pragma once
 
 #include "data/windows/RecordGuard.h"
-#include "data/windows/Sessao.h"
+#include "app/windows/Sessao.h"
+#include "platform/ui/Form.h"
 
-#include <QDialog>
 #include <QString>
 
 class QToolButton;
@@ -21,24 +21,22 @@ class TDm_Dados;
 // The advisor list: every advisor in name order with search as you type, the
 // project title of the selected one, and the commands that add, edit and
 // delete advisors. An advisor who still has holders is not deleted here: the
-// holders and the advisor are marked and the reassignment window opens. The
-// entry form is told new or existing through the session's Novo_Orientador,
-// the reassignment the advisor through Cpf_Excluido and Codigo_Excluido.
-class TFrm_Orientadores : public QDialog {
+// holders and the advisor are marked and the reassignment window opens on that
+// advisor. The session gives the entry forms the validator and keeps the area
+// they last chose.
+class TFrm_Orientadores : public plat::ui::Form {
     Q_OBJECT
 public:
     explicit TFrm_Orientadores(Sessao& sessao, QWidget* parent = nullptr);
     ~TFrm_Orientadores() override;
 
-    void done(int result) override;
-
-    // Puts the list on the advisor at that record number, before it shows;
-    // false when there is none.
+    // Puts the list on the advisor at that record number, before it shows
+    // (creating the list first); false when there is none.
     bool posicionar(qint64 rowid);
 
     // Event handlers.
-    void FormCreate();
-    void FormClose();
+    void FormCreate() override;
+    void FormClose() override;
     void Ed_OrientadorChange();
     void BitBtn1Click();   // Novo
     void BitBtn2Click();   // Editar
@@ -57,14 +55,17 @@ private:
     void buildUi();
     void wireEvents();
     void deletePlain();
-    void markForReassignment();
+    void markForReassignment(const QString& cpf, qint64 codigo);
+    QString openEntryForm(bool novo);
 
     Sessao& m_sessao;
     TDm_Dados& m_dm;
     // No write by a record number that another program has since reused.
     RecordGuard m_guard;
+    // The advisor "Novo" goes to after the form: the one the last form
+    // posted; a cancelled "Editar" leaves no key, so the list stays.
+    QString m_chaveOrientador;
     bool m_holdersWereOpen = false;
-    bool m_closed = false;
 };
 
 } // namespace zelta

@@ -2,7 +2,7 @@
 
 #include "app/windows/RegisterNotices.h"
 #include "data/TDm_Dados.h"
-#include "data/windows/Sessao.h"
+#include "app/windows/Sessao.h"
 #include "platform/ui/BusyCursor.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Messages.h"

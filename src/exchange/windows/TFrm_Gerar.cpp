@@ -2,7 +2,7 @@
 
 #include "app/windows/RegisterNotices.h"
 #include "data/TDm_Dados.h"
-#include "data/windows/Sessao.h"
+#include "app/windows/Sessao.h"
 #include "exchange/SubmissionCheck.h"
 #include "exchange/SubmissionRun.h"
 #include "platform/system/Settings.h"
@@ -103,7 +103,7 @@ void TFrm_Gerar::buildUi()
 
 void TFrm_Gerar::FormCreate()
 {
-    const plat::sys::Settings& settings = plat::sys::Settings::instance();
+    const plat::sys::Settings& settings = *m_sessao.Configuracao;
     settings.prepareDefaultDrive();
     const bool a = settings.drivePresent(u'A');
     const bool b = settings.drivePresent(u'B');
@@ -135,7 +135,7 @@ void TFrm_Gerar::FormCreate()
 
 void TFrm_Gerar::showDriveTips()
 {
-    const plat::sys::Settings& settings = plat::sys::Settings::instance();
+    const plat::sys::Settings& settings = *m_sessao.Configuracao;
     for (QAbstractButton* radio : m_drives->buttons()) {
         const QString dir = settings.driveDirectory(radio->text().at(0));
         radio->setToolTip(dir.isEmpty() ? QStringLiteral("Drive não configurado") : QDir::toNativeSeparators(dir));
@@ -148,7 +148,7 @@ void TFrm_Gerar::BtnPastaClick()
     const QString dir = plat::ui::chooseFolder(this, QStringLiteral("Pasta do drive %1:").arg(drive), selectedDirectory());
     if (dir.isEmpty())
         return;
-    plat::sys::Settings& settings = plat::sys::Settings::instance();
+    plat::sys::Settings& settings = *m_sessao.Configuracao;
     const bool kept = settings.setDriveDirectory(drive, dir);
     showDriveTips();
     showDirectory();
@@ -163,7 +163,7 @@ QChar TFrm_Gerar::selectedDrive() const { return (RadioB && RadioB->isChecked())
 
 QString TFrm_Gerar::selectedDirectory() const
 {
-    return plat::sys::Settings::instance().driveDirectory(selectedDrive());
+    return m_sessao.Configuracao->driveDirectory(selectedDrive());
 }
 
 void TFrm_Gerar::showDirectory()
@@ -173,7 +173,7 @@ void TFrm_Gerar::showDirectory()
     QString text;
     if (dir.isEmpty())
         text = QStringLiteral("Drive %1: não configurado").arg(drive);
-    else if (!plat::sys::Settings::instance().drivePresent(drive))
+    else if (!m_sessao.Configuracao->drivePresent(drive))
         text = QStringLiteral("Drive %1: pasta %2 não encontrada. Conecte o dispositivo ou escolha outra pasta.")
                    .arg(QString(drive), QDir::toNativeSeparators(dir));
     else

@@ -35,9 +35,8 @@ namespace {
 
 // The folder the file dialog opens in: the one behind drive A:, or the home
 // folder when drive A: is not there.
-QString driveAFolder()
+QString driveAFolder(const plat::sys::Settings& settings)
 {
-    const plat::sys::Settings& settings = plat::sys::Settings::instance();
     return settings.drivePresent(u'A') ? settings.driveDirectory(u'A') : QDir::homePath();
 }
 
@@ -90,7 +89,24 @@ TFrm_Recuperar::TFrm_Recuperar(Sessao& sessao, QWidget* parent) : QDialog(parent
     plat::ui::setNoBorderIcons(this, BitBtn2);
 }
 
-void TFrm_Recuperar::buildUi()
+void TFrm_Recuperar::buildFileDialog()
+{
+    OpenDialog1 = new QFileDialog(this, QStringLiteral("Abrir"));
+    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+    // The program's own dialog, so that it looks the same everywhere and tests
+    // can drive it.
+    OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
+    OpenDialog1->setFileMode(QFileDialog::ExistingFile);
+    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog1->setNameFilter(QStringLiteral("Arquivo Zelta 1997 (*.TEX)"));
+    OpenDialog1->setLabelText(QFileDialog::LookIn, QStringLiteral("Examinar:"));
+    OpenDialog1->setLabelText(QFileDialog::FileName, QStringLiteral("Nome do arquivo:"));
+    OpenDialog1->setLabelText(QFileDialog::FileType, QStringLiteral("Arquivos do tipo:"));
+    OpenDialog1->setLabelText(QFileDialog::Accept, QStringLiteral("Abrir"));
+    OpenDialog1->setLabelText(QFileDialog::Reject, QStringLiteral("Cancelar"));
+}
+
+void TFrm_Recuperar::buildFileChoice()
 {
     const QFont normal = font();
 
@@ -117,26 +133,18 @@ void TFrm_Recuperar::buildUi()
     SpeedButton1->setFocusPolicy(Qt::TabFocus);
     SpeedButton1->setAutoRaise(false);
     SpeedButton1->setToolTip(QStringLiteral("Escolher o arquivo (drive A: é a pasta %1)")
-                                 .arg(QDir::toNativeSeparators(driveAFolder())));
+                                 .arg(QDir::toNativeSeparators(driveAFolder(*m_sessao.Configuracao))));
 
     auto* choice = new QHBoxLayout(GroupBox1);
     choice->setContentsMargins(10, 8, 10, 10);
     choice->addWidget(EdDrive, 1);
     choice->addWidget(SpeedButton1);
+}
 
-    OpenDialog1 = new QFileDialog(this, QStringLiteral("Abrir"));
-    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
-    // The program's own dialog, so that it looks the same everywhere and tests
-    // can drive it.
-    OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
-    OpenDialog1->setFileMode(QFileDialog::ExistingFile);
-    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
-    OpenDialog1->setNameFilter(QStringLiteral("Arquivo Zelta 1997 (*.TEX)"));
-    OpenDialog1->setLabelText(QFileDialog::LookIn, QStringLiteral("Examinar:"));
-    OpenDialog1->setLabelText(QFileDialog::FileName, QStringLiteral("Nome do arquivo:"));
-    OpenDialog1->setLabelText(QFileDialog::FileType, QStringLiteral("Arquivos do tipo:"));
-    OpenDialog1->setLabelText(QFileDialog::Accept, QStringLiteral("Abrir"));
-    OpenDialog1->setLabelText(QFileDialog::Reject, QStringLiteral("Cancelar"));
+void TFrm_Recuperar::buildUi()
+{
+    buildFileChoice();
+    buildFileDialog();
 
     Gauge1 = new QProgressBar(this);
     Gauge1->setObjectName(QStringLiteral("Gauge1"));
@@ -181,7 +189,7 @@ void TFrm_Recuperar::wireEvents()
 
 void TFrm_Recuperar::SpeedButton1Click()
 {
-    OpenDialog1->setDirectory(m_fileName.isEmpty() ? driveAFolder() : QFileInfo(m_fileName).absolutePath());
+    OpenDialog1->setDirectory(m_fileName.isEmpty() ? driveAFolder(*m_sessao.Configuracao) : QFileInfo(m_fileName).absolutePath());
     if (plat::ui::showModal(OpenDialog1) == QDialog::Accepted && !OpenDialog1->selectedFiles().isEmpty())
         m_fileName = QDir::toNativeSeparators(OpenDialog1->selectedFiles().constFirst());
     // A cancelled dialog keeps the file chosen before, if any.
@@ -217,7 +225,7 @@ bool TFrm_Recuperar::EdDriveExit()
         EdDrive->clear();
         return true;
     }
-    const QString base = m_fileName.isEmpty() ? driveAFolder() : QFileInfo(m_fileName).absolutePath();
+    const QString base = m_fileName.isEmpty() ? driveAFolder(*m_sessao.Configuracao) : QFileInfo(m_fileName).absolutePath();
     const QString path = typedPath(typed, base);
     const QString problem = pathProblem(path);
     if (!problem.isEmpty()) {

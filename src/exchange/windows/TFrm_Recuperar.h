@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/windows/Sessao.h"
+#include "app/windows/Sessao.h"
 
 #include <QDialog>
 #include <QString>
@@ -52,6 +52,8 @@ protected:
 private:
     bool confirmReplacement(const QString& path);
     void buildUi();
+    void buildFileChoice();
+    void buildFileDialog();
     void wireEvents();
     void setGauge(int percent);
 

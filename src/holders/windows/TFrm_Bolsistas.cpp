@@ -4,6 +4,7 @@
 #include "holders/HolderRules.h"
 #include "holders/windows/TFrm_Cad_Bolsistas.h"
 #include "platform/ui/DBGrid.h"
+#include "platform/ui/FormBuilding.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MaskEdit.h"
 #include "platform/ui/Messages.h"
@@ -55,7 +56,7 @@ void setSituacao(Table& bol, const QString& word)
         bol.field(QStringLiteral("SITUACAO")).setAsString(word);
         bol.post();
     } catch (...) {
-        bol.cancel();
+        bol.cancel();   // rethrown: the failure is reported by the handler
         throw;
     }
 }
@@ -72,7 +73,7 @@ int countOf(Query& q, const QString& field)
 } // namespace
 
 TFrm_Bolsistas::TFrm_Bolsistas(Sessao& sessao, QWidget* parent)
-    : QDialog(parent), m_sessao(sessao), m_dm(*sessao.Dm_Dados), m_guard(*m_dm.Tb_Bolsistas)
+    : Form(parent), m_sessao(sessao), m_dm(*sessao.Dm_Dados), m_guard(*m_dm.Tb_Bolsistas)
 {
     setObjectName(QStringLiteral("Frm_Bolsistas"));
     setWindowTitle(QStringLiteral("Cadastro de Bolsistas"));
@@ -80,55 +81,13 @@ TFrm_Bolsistas::TFrm_Bolsistas(Sessao& sessao, QWidget* parent)
     wireEvents();
     plat::ui::setNoBorderIcons(this);
     resize(640, 560);
-    FormCreate();
 }
 
-TFrm_Bolsistas::~TFrm_Bolsistas()
+// A window dropped without closing still gives its cursor back.
+TFrm_Bolsistas::~TFrm_Bolsistas() { closeOnDestroy(); }
+
+QGroupBox* TFrm_Bolsistas::buildCounters()
 {
-    // A window dropped without closing (a failure while it was built) still
-    // gives its cursor back.
-    if (!m_closed) {
-        try {
-            FormClose();
-        } catch (...) {
-        }
-    }
-}
-
-void TFrm_Bolsistas::buildUi()
-{
-    BitBtnNovo = plat::ui::pictureButton(this, QStringLiteral("BitBtnNovo"), QStringLiteral("Novo"), QStyle::SP_FileIcon);
-    BitBtnEditar = plat::ui::pictureButton(this, QStringLiteral("BitBtnEditar"), QStringLiteral("Editar"),
-                                           QStyle::SP_FileDialogContentsView);
-    BitBtnExcluir = plat::ui::pictureButton(this, QStringLiteral("BitBtnExcluir"), QStringLiteral("Excluir"),
-                                            QStyle::SP_TrashIcon);
-    BitBtnRenovar = plat::ui::pictureButton(this, QStringLiteral("BitBtnRenovar"), QStringLiteral("Renovar"),
-                                            QStyle::SP_BrowserReload);
-    BitBtnSair = plat::ui::pictureButton(this, QStringLiteral("BitBtnSair"), QStringLiteral("Sair"),
-                                         QStyle::SP_DialogCloseButton);
-    auto* bar = new QHBoxLayout;
-    bar->addWidget(BitBtnNovo);
-    bar->addWidget(BitBtnEditar);
-    bar->addWidget(BitBtnExcluir);
-    bar->addWidget(BitBtnRenovar);
-    bar->addStretch(1);
-    bar->addWidget(BitBtnSair);
-
-    auto* search = new QGroupBox(QStringLiteral("Consulta por bolsista"), this);
-    Ed_Bolsistas = new plat::ui::MaskEdit(search);
-    Ed_Bolsistas->setObjectName(QStringLiteral("Ed_Bolsistas"));
-    Ed_Bolsistas->setCharCase(plat::ui::MaskEdit::CharCase::Upper);
-    Ed_Bolsistas->setMaxLength(60);
-    auto* searchLayout = new QHBoxLayout(search);
-    searchLayout->addWidget(Ed_Bolsistas);
-
-    DBGrid1 = new plat::ui::DBGrid(this);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setColumns(QList<plat::ui::GridColumn>{{QStringLiteral("CPF"), QString(), 0},
-                                                    {QStringLiteral("Nome"), QStringLiteral("NOME"), 44},
-                                                    {QStringLiteral("SITUACAO"), QString(), 0}});
-    DBGrid1->setDataSource(m_dm.Ds_Bolsistas);
-
     Panel_TotalRn = counterBox(this, QStringLiteral("Panel_TotalRn"), Qt::blue);
     Panel_TotalNv = counterBox(this, QStringLiteral("Panel_TotalNv"), Qt::darkGreen);
     Panel_TotalRn_Nv = counterBox(this, QStringLiteral("Panel_TotalRn_Nv"), QColor(0, 0, 128));
@@ -151,6 +110,34 @@ void TFrm_Bolsistas::buildUi()
     grid->setColumnStretch(1, 1);
     grid->setColumnMinimumWidth(2, 120);
     grid->setColumnStretch(3, 1);
+    return counters;
+}
+
+void TFrm_Bolsistas::buildUi()
+{
+    BitBtnNovo = plat::ui::pictureButton(this, QStringLiteral("BitBtnNovo"), QStringLiteral("Novo"), QStyle::SP_FileIcon);
+    BitBtnEditar = plat::ui::pictureButton(this, QStringLiteral("BitBtnEditar"), QStringLiteral("Editar"),
+                                           QStyle::SP_FileDialogContentsView);
+    BitBtnExcluir = plat::ui::pictureButton(this, QStringLiteral("BitBtnExcluir"), QStringLiteral("Excluir"),
+                                            QStyle::SP_TrashIcon);
+    BitBtnRenovar = plat::ui::pictureButton(this, QStringLiteral("BitBtnRenovar"), QStringLiteral("Renovar"),
+                                            QStyle::SP_BrowserReload);
+    BitBtnSair = plat::ui::pictureButton(this, QStringLiteral("BitBtnSair"), QStringLiteral("Sair"),
+                                         QStyle::SP_DialogCloseButton);
+    QHBoxLayout* bar = plat::ui::buttonBar({BitBtnNovo, BitBtnEditar, BitBtnExcluir, BitBtnRenovar}, BitBtnSair);
+
+    const auto [search, edit] =
+        plat::ui::searchBox(this, QStringLiteral("Consulta por bolsista"), QStringLiteral("Ed_Bolsistas"));
+    Ed_Bolsistas = edit;
+
+    DBGrid1 = new plat::ui::DBGrid(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setColumns(QList<plat::ui::GridColumn>{{QStringLiteral("CPF"), QString(), 0},
+                                                    {QStringLiteral("Nome"), QStringLiteral("NOME"), 44},
+                                                    {QStringLiteral("SITUACAO"), QString(), 0}});
+    DBGrid1->setDataSource(m_dm.Ds_Bolsistas);
+
+    QGroupBox* counters = buildCounters();
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
@@ -170,12 +157,6 @@ void TFrm_Bolsistas::wireEvents()
     connect(BitBtnExcluir, &QToolButton::clicked, this, guarded(this, &TFrm_Bolsistas::BitBtnExcluirClick));
     connect(BitBtnRenovar, &QToolButton::clicked, this, guarded(this, &TFrm_Bolsistas::BitBtnRenovarClick));
     connect(BitBtnSair, &QToolButton::clicked, this, guarded(this, &TFrm_Bolsistas::BitBtnSairClick));
-}
-
-void TFrm_Bolsistas::done(int result)
-{
-    plat::ui::runGuarded([this] { FormClose(); }, this);
-    QDialog::done(result);
 }
 
 bool TFrm_Bolsistas::listEmpty() const
@@ -208,9 +189,6 @@ void TFrm_Bolsistas::FormCreate()
 
 void TFrm_Bolsistas::FormClose()
 {
-    if (m_closed)
-        return;
-    m_closed = true;
     m_dm.Tb_Bolsistas->close();
 }
 
@@ -232,18 +210,19 @@ void TFrm_Bolsistas::Ed_BolsistasChange()
 
 void TFrm_Bolsistas::BitBtnNovoClick()
 {
-    m_sessao.Bolsista_Novo = true;
     if (quotaFull(Panel_TotalRn_Nv->text(), Panel_TotalBolsistas->text())) {
         plat::ui::showMessage(holderText::quotaFullNovo(), this);
         return;
     }
     {
-        TFrm_Cad_Bolsistas form(m_sessao, this);
+        TFrm_Cad_Bolsistas form(m_dm, *m_sessao.VerificarCpfCgc, TFrm_Cad_Bolsistas::Modo::Novo, this);
         plat::ui::showModal(&form);
+        if (!form.ultimoBolsista().isEmpty())
+            m_ultimoBolsista = form.ultimoBolsista();
     }
     AtualizaTotais();
     Table& bol = *m_dm.Tb_Bolsistas;
-    bol.findKey({m_sessao.Ultimo_Bolsista});
+    bol.findKey({m_ultimoBolsista});
     bol.refresh();
 }
 
@@ -256,10 +235,10 @@ void TFrm_Bolsistas::BitBtnEditarClick()
         return;
     }
     Table& bol = *m_dm.Tb_Bolsistas;
-    TFrm_Cad_Bolsistas::editar(m_sessao, this);
+    TFrm_Cad_Bolsistas::editar(m_dm, *m_sessao.VerificarCpfCgc, this);
     bol.refresh();
     if (bol.hasRecord())
-        m_sessao.Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
+        m_ultimoBolsista = bol.field(QStringLiteral("Nome")).asString();
     AtualizaTotais();
 }
 
@@ -277,7 +256,7 @@ void TFrm_Bolsistas::BitBtnExcluirClick()
         if (plat::ui::confirm(holderText::confirmDeleteNovo(), this)) {
             bol.remove();
             if (bol.hasRecord())
-                m_sessao.Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
+                m_ultimoBolsista = bol.field(QStringLiteral("Nome")).asString();
         }
     } else if (sit == situacao::renovado) {
         if (plat::ui::confirm(holderText::confirmDeleteRenovado(), this)) {

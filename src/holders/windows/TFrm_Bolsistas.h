@@ -1,11 +1,12 @@
 #pragma once
 
 #include "data/windows/RecordGuard.h"
-#include "data/windows/Sessao.h"
+#include "app/windows/Sessao.h"
+#include "platform/ui/Form.h"
 
-#include <QDialog>
 #include <QString>
 
+class QGroupBox;
 class QLineEdit;
 class QToolButton;
 
@@ -21,26 +22,26 @@ class TDm_Dados;
 // The holder list: every holder in name order with its situation, search as
 // you type, and the counts of new, renewed and excluded holders against the
 // institution's quota. "Novo" and "Renovar" are refused when the quota is
-// reached; "Excluir" deletes a new holder and excludes a renewed one. The
-// entry form is told new or existing through the session's Bolsista_Novo; the
-// list comes back to the session's Ultimo_Bolsista.
-class TFrm_Bolsistas : public QDialog {
+// reached; "Excluir" deletes a new holder and excludes a renewed one. After
+// the entry form the list comes back to the holder the form names.
+class TFrm_Bolsistas : public plat::ui::Form {
     Q_OBJECT
 public:
     explicit TFrm_Bolsistas(Sessao& sessao, QWidget* parent = nullptr);
     ~TFrm_Bolsistas() override;
 
-    void done(int result) override;
-
     // Event handlers.
-    void FormCreate();
-    void FormClose();
+    void FormCreate() override;
+    void FormClose() override;
     void Ed_BolsistasChange();
     void BitBtnNovoClick();
     void BitBtnEditarClick();
     void BitBtnExcluirClick();
     void BitBtnRenovarClick();
     void BitBtnSairClick();
+
+    // The holder the list comes back to after the entry form.
+    const QString& ultimoBolsista() const { return m_ultimoBolsista; }
 
     // Re-reads the three counts and shows them.
     void AtualizaTotais();
@@ -60,6 +61,7 @@ public:
 
 private:
     void buildUi();
+    QGroupBox* buildCounters();
     void wireEvents();
     bool listEmpty() const;
 
@@ -67,7 +69,7 @@ private:
     TDm_Dados& m_dm;
     // No write by a record number that another program has since reused.
     RecordGuard m_guard;
-    bool m_closed = false;
+    QString m_ultimoBolsista;   // the holder the list comes back to after "Novo"
 };
 
 } // namespace zelta

@@ -6,10 +6,12 @@
 #include "holders/windows/TFrm_SelOrientador.h"
 #include "platform/ui/DBEdit.h"
 #include "platform/ui/DBMemo.h"
+#include "platform/ui/FormBuilding.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Help.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/ModalRunner.h"
+#include "platform/ui/OrderingGuard.h"
 #include "platform/ui/PictureButton.h"
 #include "platform/ui/RadioGroup.h"
 #include "platform/ui/WindowChrome.h"
@@ -17,7 +19,6 @@
 #include "validation/TVlCpfCgc.h"
 
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -27,81 +28,33 @@
 namespace zelta {
 
 using plat::db::Table;
-using plat::ui::DBEdit;
+using plat::ui::boundEdit;
+using plat::ui::charsWidth;
+using plat::ui::displayBox;
+using plat::ui::framedRow;
 
-namespace {
-
-// A group box holding one control, or a row of them.
-QGroupBox* framed(QWidget* parent, const QString& title, std::initializer_list<QWidget*> controls)
-{
-    auto* box = new QGroupBox(title, parent);
-    auto* l = new QHBoxLayout(box);
-    l->setContentsMargins(8, 4, 8, 8);
-    for (QWidget* c : controls)
-        l->addWidget(c, c == *controls.begin() && controls.size() > 1 ? 0 : 1);
-    return box;
-}
-
-DBEdit* boundEdit(QWidget* parent, plat::db::DataSource* source, const QString& field, const QString& name)
-{
-    auto* e = new DBEdit(source, field, parent);
-    e->setObjectName(name);
-    e->setCharCase(plat::ui::MaskEdit::CharCase::Upper);
-    return e;
-}
-
-// A read-only display box on the window's background.
-QLineEdit* displayBox(QWidget* parent, const QString& name)
-{
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(name);
-    box->setReadOnly(true);
-    box->setFocusPolicy(Qt::NoFocus);
-    QPalette grey = box->palette();
-    grey.setColor(QPalette::Base, grey.color(QPalette::Window));
-    box->setPalette(grey);
-    return box;
-}
-
-int charsWidth(const QWidget* w, int chars)
-{
-    return w->fontMetrics().horizontalAdvance(QString(chars, u'0')) + 16;
-}
-
-} // namespace
-
-TFrm_Cad_Bolsistas::TFrm_Cad_Bolsistas(Sessao& sessao, QWidget* parent)
-    : QDialog(parent), m_sessao(sessao), m_dm(*sessao.Dm_Dados)
+TFrm_Cad_Bolsistas::TFrm_Cad_Bolsistas(TDm_Dados& dados, TVlCpfCgc& validador, Modo modo, QWidget* parent)
+    : Form(parent), m_dm(dados), m_validador(validador), m_modo(modo)
 {
     setObjectName(QStringLiteral("Frm_Cad_Bolsistas"));
     buildUi();
     wireEvents();
     plat::ui::setNoBorderIcons(this);   // left only through "Confirma" or "Cancelar"
     setFixedSize(600, 430);
-    FormCreate();
 }
 
-TFrm_Cad_Bolsistas::~TFrm_Cad_Bolsistas()
-{
-    if (!m_closed) {
-        try {
-            FormClose();
-        } catch (...) {
-        }
-    }
-}
+TFrm_Cad_Bolsistas::~TFrm_Cad_Bolsistas() { closeOnDestroy(); }
 
-void TFrm_Cad_Bolsistas::buildUi()
+void TFrm_Cad_Bolsistas::buildBoxes()
 {
     plat::db::DataSource* ds = m_dm.Ds_Bolsistas;
-
     DBEdCPFBolsista = boundEdit(this, ds, QStringLiteral("CPF"), QStringLiteral("DBEdCPFBolsista"));
     DBEdCPFBolsista->setFixedWidth(charsWidth(this, 15));
     plat::ui::setHelpContext(DBEdCPFBolsista, 1);
     DBEdBolsista = boundEdit(this, ds, QStringLiteral("Nome"), QStringLiteral("DBEdBolsista"));
     plat::ui::setHelpContext(DBEdBolsista, 6);
-    DBEdDataNascimento = boundEdit(this, ds, QStringLiteral("DATA_NASCIMENTO"), QStringLiteral("DBEdDataNascimento"));
-    DBEdDataNascimento->setCharCase(plat::ui::MaskEdit::CharCase::Normal);
+    DBEdDataNascimento = boundEdit(this, ds, QStringLiteral("DATA_NASCIMENTO"), QStringLiteral("DBEdDataNascimento"),
+                                   plat::ui::MaskEdit::CharCase::Normal);
     DBEdDataNascimento->setFixedWidth(charsWidth(this, 11));
     plat::ui::setHelpContext(DBEdDataNascimento, 8);
     RadioSexo = new plat::ui::RadioGroup(QStringLiteral("Sexo"), {QStringLiteral("Feminino"), QStringLiteral("Masculino")},
@@ -132,23 +85,26 @@ void TFrm_Cad_Bolsistas::buildUi()
                                           QStyle::SP_DialogApplyButton);
     SpeedCancelar = plat::ui::speedButton(this, QStringLiteral("SpeedCancelar"), QStringLiteral("Cancelar"),
                                           QStyle::SP_DialogCancelButton);
+}
 
+void TFrm_Cad_Bolsistas::buildUi()
+{
+    buildBoxes();
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(8);
-    grid->addWidget(framed(this, QStringLiteral("CPF"), {DBEdCPFBolsista}), 0, 0);
-    grid->addWidget(framed(this, QStringLiteral("Nome"), {DBEdBolsista}), 0, 1, 1, 2);
-    grid->addWidget(framed(this, QStringLiteral("Data Nascimento"), {DBEdDataNascimento}), 1, 0);
+    grid->addWidget(framedRow(this, QStringLiteral("CPF"), {DBEdCPFBolsista}), 0, 0);
+    grid->addWidget(framedRow(this, QStringLiteral("Nome"), {DBEdBolsista}), 0, 1, 1, 2);
+    grid->addWidget(framedRow(this, QStringLiteral("Data Nascimento"), {DBEdDataNascimento}), 1, 0);
     grid->addWidget(RadioSexo, 1, 1);
-    grid->addWidget(framed(this, QStringLiteral("Código da Agência Bancaria"), {DBEdAgencia}), 1, 2);
-    grid->addWidget(framed(this, QStringLiteral("Situação"), {Panel_Situacao}), 2, 0);
-    grid->addWidget(framed(this, QStringLiteral("Processo"), {Panel_Processo}), 2, 1);
-    grid->addWidget(framed(this, QStringLiteral("Demanda"), {Panel_Demanda}), 2, 2);
-    auto* advisorBox = framed(this, QStringLiteral("Orientador"), {Panel_Cpf_Orientador, Panel_Orientador});
+    grid->addWidget(framedRow(this, QStringLiteral("Código da Agência Bancaria"), {DBEdAgencia}), 1, 2);
+    grid->addWidget(framedRow(this, QStringLiteral("Situação"), {Panel_Situacao}), 2, 0);
+    grid->addWidget(framedRow(this, QStringLiteral("Processo"), {Panel_Processo}), 2, 1);
+    grid->addWidget(framedRow(this, QStringLiteral("Demanda"), {Panel_Demanda}), 2, 2);
+    auto* advisorBox = framedRow(this, QStringLiteral("Orientador"), {Panel_Cpf_Orientador, Panel_Orientador});
     grid->addWidget(advisorBox, 3, 0, 1, 3);
-    auto* advisorRow = static_cast<QHBoxLayout*>(advisorBox->layout());
-    advisorRow->addWidget(SpeedOrientador);
-    grid->addWidget(framed(this, QStringLiteral("Projeto"), {DbTitulo}), 4, 0, 1, 3);
+    static_cast<QHBoxLayout*>(advisorBox->layout())->addWidget(SpeedOrientador);
+    grid->addWidget(framedRow(this, QStringLiteral("Projeto"), {DbTitulo}), 4, 0, 1, 3);
     for (int c = 0; c < 3; ++c)
         grid->setColumnStretch(c, 1);
 
@@ -162,11 +118,8 @@ void TFrm_Cad_Bolsistas::buildUi()
     layout->addStretch(1);
     layout->addLayout(buttons);
 
-    setTabOrder(DBEdCPFBolsista, DBEdBolsista);
-    setTabOrder(DBEdBolsista, DBEdDataNascimento);
-    setTabOrder(DBEdDataNascimento, RadioSexo->button(0));
-    setTabOrder(RadioSexo->button(0), RadioSexo->button(1));
-    setTabOrder(RadioSexo->button(1), DBEdAgencia);
+    plat::ui::tabChain({DBEdCPFBolsista, DBEdBolsista, DBEdDataNascimento, RadioSexo->button(0), RadioSexo->button(1),
+                        DBEdAgencia});
 }
 
 void TFrm_Cad_Bolsistas::wireEvents()
@@ -177,12 +130,6 @@ void TFrm_Cad_Bolsistas::wireEvents()
     connect(SpeedOrientador, &QToolButton::clicked, this, guarded(this, &TFrm_Cad_Bolsistas::SpeedOrientadorClick));
     connect(SpeedConfirma, &QToolButton::clicked, this, guarded(this, &TFrm_Cad_Bolsistas::SpeedConfirmaClick));
     connect(SpeedCancelar, &QToolButton::clicked, this, guarded(this, &TFrm_Cad_Bolsistas::SpeedCancelarClick));
-}
-
-void TFrm_Cad_Bolsistas::done(int result)
-{
-    plat::ui::runGuarded([this] { FormClose(); }, this);
-    QDialog::done(result);
 }
 
 void TFrm_Cad_Bolsistas::setEntryEnabled(bool enabled)
@@ -220,29 +167,21 @@ bool TFrm_Cad_Bolsistas::moveAdvisorCursorTo(const QString& cpf, qint64 codigo)
     Table& ori = *m_dm.Tb_Orientador;
     if (!ori.isOpen())
         ori.open();
-    const QString fields = ori.indexFieldNames();
-    const QString index = ori.indexName();
+    const plat::ui::OrderingGuard ordering(ori);
     ori.setIndexName(QStringLiteral("Id_Orientador_Cpf"));
-    bool found = false;
-    if (ori.findKey({cpf})) {
-        // One person may own several records: walk them to the one numbered.
-        for (; !ori.eof() && ori.field(QStringLiteral("CPF")).asString() == cpf; ori.next()) {
-            if (ori.field(QStringLiteral("CODIGO")).asInteger() == codigo) {
-                found = true;
-                break;
-            }
-        }
+    if (!ori.findKey({cpf}))
+        return false;
+    // One person may own several records: walk them to the one numbered.
+    for (; !ori.eof() && ori.field(QStringLiteral("CPF")).asString() == cpf; ori.next()) {
+        if (ori.field(QStringLiteral("CODIGO")).asInteger() == codigo)
+            return true;
     }
-    if (!fields.isEmpty())
-        ori.setIndexFieldNames(fields);
-    else
-        ori.setIndexName(index);
-    return found;
+    return false;
 }
 
 void TFrm_Cad_Bolsistas::showAdvisor(const HolderAdvisor& advisor)
 {
-    m_sessao.Codigo_Orientador = advisor.codigo;
+    m_codigoOrientador = advisor.codigo;
     Panel_Cpf_Orientador->setText(advisor.cpf);
     Panel_Orientador->setText(advisor.nome);
     if (moveAdvisorCursorTo(advisor.cpf, advisor.codigo)) {
@@ -276,19 +215,23 @@ void TFrm_Cad_Bolsistas::showAdvisorOfHolder()
 
 // ------------------------------------------------------------------ opening
 
-void TFrm_Cad_Bolsistas::editar(Sessao& sessao, QWidget* parent, const Campo* campo)
+void TFrm_Cad_Bolsistas::editar(TDm_Dados& dados, TVlCpfCgc& validador, QWidget* parent, const Campo* campo)
 {
-    Table& bol = *sessao.Dm_Dados->Tb_Bolsistas;
-    sessao.Bolsista_Novo = false;
-    sessao.Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
-    sessao.Codigo_Orientador = bol.field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger();
-    TFrm_Cad_Bolsistas form(sessao, parent);
+    TFrm_Cad_Bolsistas form(dados, validador, Modo::Editar, parent);
     if (campo)
         form.focoEm(*campo);
     plat::ui::showModal(&form);
 }
 
 void TFrm_Cad_Bolsistas::focoEm(Campo campo)
+{
+    if (created())
+        applyFocus(campo);
+    else
+        m_foco = campo;
+}
+
+void TFrm_Cad_Bolsistas::applyFocus(Campo campo)
 {
     switch (campo) {
     case Campo::Cpf:
@@ -309,10 +252,12 @@ void TFrm_Cad_Bolsistas::focoEm(Campo campo)
 void TFrm_Cad_Bolsistas::FormCreate()
 {
     m_advisorsWereOpen = m_dm.Tb_Orientador->isOpen();
-    if (m_sessao.Bolsista_Novo)
+    if (m_modo == Modo::Novo)
         openNew();
     else
         openEdit();
+    if (m_foco)
+        applyFocus(*m_foco);
 }
 
 void TFrm_Cad_Bolsistas::openNew()
@@ -331,6 +276,8 @@ void TFrm_Cad_Bolsistas::openEdit()
 {
     setWindowTitle(QStringLiteral("Edita o Bolsista"));
     Table& bol = *m_dm.Tb_Bolsistas;
+    m_ultimoBolsista = bol.field(QStringLiteral("Nome")).asString();
+    m_codigoOrientador = bol.field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger();
     bol.edit();
     showStoredValues();
     // A two-letter code left by an older release shows as its word, which
@@ -354,7 +301,7 @@ void TFrm_Cad_Bolsistas::DBEdCPFBolsistaExit()
     if (!DBEdCPFBolsista->isEnabled() || DBEdCPFBolsista->isReadOnly())
         return;
     const QString cpf = DBEdCPFBolsista->value();
-    TVlCpfCgc& validator = *m_sessao.VerificarCpfCgc;
+    TVlCpfCgc& validator = m_validador;
     validator.setInput(cpf);
     if (!validator.Valid()) {
         plat::ui::attention(QStringLiteral("Favor verificar o CPF"), this);
@@ -364,7 +311,7 @@ void TFrm_Cad_Bolsistas::DBEdCPFBolsistaExit()
     setEntryEnabled(true);
     DBEdBolsista->setFocus();
     setCpfOpen(false);
-    if (!m_sessao.Bolsista_Novo) {
+    if (m_modo != Modo::Novo) {
         // A registered holder's CPF opened to be mended (focoEm): it may not
         // become an advisor's or another holder's.
         const CpfOwner used = CpfOwners(m_dm.database()).forHolder(cpf, m_dm.Tb_Bolsistas->currentRecord().rowid);
@@ -378,43 +325,52 @@ void TFrm_Cad_Bolsistas::DBEdCPFBolsistaExit()
         return;
     }
 
-    // An advisor's CPF cannot be a holder's. Only "Confirma" closes again: what
-    // the user typed and the advisor picked stay, and the project its title,
-    // although the advisor cursor is closed.
-    Table& ori = *m_dm.Tb_Orientador;
-    const QString titulo = DbTitulo->toPlainText();
-    ori.open();
-    CpfOwners owners(m_dm.database());
-    if (const CpfOwner advisor = owners.advisor(cpf); advisor.found()) {
-        SpeedConfirma->setEnabled(false);
-        DbTitulo->setDataSource(nullptr);
-        DbTitulo->setPlainText(titulo);
-        ori.close();
-        plat::ui::showMessage(holderText::cpfOfAdvisor(advisor.nome), this);
-        setCpfOpen(true);
-        DBEdCPFBolsista->setFocus();
+    if (refuseAdvisorCpf(cpf))
         return;
-    }
     // An advisor picked before the CPF stays the holder's; the project memo
     // follows it again on the advisor cursor.
     if (Panel_Cpf_Orientador->text().isEmpty())
         clearAdvisor();
-    else if (moveAdvisorCursorTo(Panel_Cpf_Orientador->text(), m_sessao.Codigo_Orientador))
+    else if (moveAdvisorCursorTo(Panel_Cpf_Orientador->text(), m_codigoOrientador))
         DbTitulo->setDataSource(m_dm.Ds_Orientador);
 
     // The CPF of a registered holder: the form edits that holder instead.
-    const CpfOwner holder = owners.holder(cpf);
-    if (!holder.found())
-        return;
+    const CpfOwner holder = CpfOwners(m_dm.database()).holder(cpf);
+    if (holder.found())
+        turnToEdit(holder.record);
+}
 
+// An advisor's CPF cannot be a holder's. Only "Confirma" closes again: what
+// the user typed and the advisor picked stay, and the project its title,
+// although the advisor cursor is closed.
+bool TFrm_Cad_Bolsistas::refuseAdvisorCpf(const QString& cpf)
+{
+    Table& ori = *m_dm.Tb_Orientador;
+    const QString titulo = DbTitulo->toPlainText();
+    ori.open();
+    const CpfOwner advisor = CpfOwners(m_dm.database()).advisor(cpf);
+    if (!advisor.found())
+        return false;
+    SpeedConfirma->setEnabled(false);
+    DbTitulo->setDataSource(nullptr);
+    DbTitulo->setPlainText(titulo);
+    ori.close();
+    plat::ui::showMessage(holderText::cpfOfAdvisor(advisor.nome), this);
+    setCpfOpen(true);
+    DBEdCPFBolsista->setFocus();
+    return true;
+}
+
+void TFrm_Cad_Bolsistas::turnToEdit(qint64 record)
+{
     Table& bol = *m_dm.Tb_Bolsistas;
     bol.cancel();
     setWindowTitle(QStringLiteral("Editar o Bolsista"));
-    m_sessao.Bolsista_Novo = false;
-    bol.gotoBookmark(plat::db::Bookmark{{}, holder.record});
+    m_modo = Modo::Editar;
+    bol.gotoBookmark(plat::db::Bookmark{{}, record});
     bol.edit();
     showStoredValues();
-    m_sessao.Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
+    m_ultimoBolsista = bol.field(QStringLiteral("Nome")).asString();
     selectSexo();
     showAdvisorOfHolder();
 }
@@ -435,7 +391,7 @@ void TFrm_Cad_Bolsistas::SpeedOrientadorClick()
         chosen = picker.codigo();
     }
     if (answer == QDialog::Accepted && ori.hasRecord()) {
-        m_sessao.Codigo_Orientador = chosen;
+        m_codigoOrientador = chosen;
         Panel_Cpf_Orientador->setText(ori.field(QStringLiteral("CPF")).asString());
         Panel_Orientador->setText(ori.field(QStringLiteral("NOME")).asString());
         DbTitulo->setDataSource(m_dm.Ds_Orientador);
@@ -443,7 +399,7 @@ void TFrm_Cad_Bolsistas::SpeedOrientadorClick()
     }
     // Nothing chosen: the holder keeps the advisor it had, and the memo its title.
     if (advisorShown && DbTitulo->dataSource())
-        moveAdvisorCursorTo(cpfBefore, m_sessao.Codigo_Orientador);
+        moveAdvisorCursorTo(cpfBefore, m_codigoOrientador);
 }
 
 void TFrm_Cad_Bolsistas::SpeedConfirmaClick()
@@ -478,14 +434,14 @@ void TFrm_Cad_Bolsistas::SpeedConfirmaClick()
     Table& bol = *m_dm.Tb_Bolsistas;
     if (bol.state() == Table::State::Browse)
         bol.edit();
-    bol.field(QStringLiteral("NUMERO_ORIENTADOR")).setAsInteger(m_sessao.Codigo_Orientador);
+    bol.field(QStringLiteral("NUMERO_ORIENTADOR")).setAsInteger(m_codigoOrientador);
     bol.field(QStringLiteral("SEXO")).setAsString(entry.sexo == 0 ? QStringLiteral("F") : QStringLiteral("M"));
     bol.field(QStringLiteral("SEGURO_SAUDE")).setAsString(QString());
     bol.field(QStringLiteral("CPF_ORIENTADOR")).setAsString(entry.cpfOrientador);
     bol.field(QStringLiteral("SITUACAO")).setAsString(Panel_Situacao->text());
     bol.post();
     bol.refresh();
-    m_sessao.Ultimo_Bolsista = bol.field(QStringLiteral("Nome")).asString();
+    m_ultimoBolsista = bol.field(QStringLiteral("Nome")).asString();
     accept();
 }
 
@@ -497,9 +453,6 @@ void TFrm_Cad_Bolsistas::SpeedCancelarClick()
 
 void TFrm_Cad_Bolsistas::FormClose()
 {
-    if (m_closed)
-        return;
-    m_closed = true;
     // Closed by neither button (only the program can do that): the pending
     // record is dropped, never posted by a later move of the cursor.
     Table& bol = *m_dm.Tb_Bolsistas;

@@ -3,6 +3,7 @@
 #include "data/TDm_Dados.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBMemo.h"
+#include "platform/ui/FormBuilding.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MaskEdit.h"
 #include "platform/ui/WindowChrome.h"
@@ -16,7 +17,7 @@ namespace zelta {
 
 using plat::db::Table;
 
-TFrm_SelOrientador::TFrm_SelOrientador(TDm_Dados& dados, QWidget* parent) : QDialog(parent), m_dm(dados)
+TFrm_SelOrientador::TFrm_SelOrientador(TDm_Dados& dados, QWidget* parent) : Form(parent), m_dm(dados)
 {
     setObjectName(QStringLiteral("Frm_SelOrientador"));
     setWindowTitle(QStringLiteral("Selecione o Orientador"));
@@ -24,7 +25,6 @@ TFrm_SelOrientador::TFrm_SelOrientador(TDm_Dados& dados, QWidget* parent) : QDia
     wireEvents();
     plat::ui::setNoBorderIcons(this, BtnCancelar);
     resize(640, 480);
-    FormCreate();
 }
 
 void TFrm_SelOrientador::buildUi()
@@ -46,13 +46,9 @@ void TFrm_SelOrientador::buildUi()
     DBMemo1 = memo;
     DBMemo1->setObjectName(QStringLiteral("DBMemo1"));
 
-    auto* search = new QGroupBox(QStringLiteral("Informe o nome para consulta"), this);
-    Ed_Orientador = new plat::ui::MaskEdit(search);
-    Ed_Orientador->setObjectName(QStringLiteral("Ed_Orientador"));
-    Ed_Orientador->setCharCase(plat::ui::MaskEdit::CharCase::Upper);
-    Ed_Orientador->setMaxLength(60);
-    auto* searchLayout = new QHBoxLayout(search);
-    searchLayout->addWidget(Ed_Orientador);
+    const auto [search, edit] =
+        plat::ui::searchBox(this, QStringLiteral("Informe o nome para consulta"), QStringLiteral("Ed_Orientador"));
+    Ed_Orientador = edit;
 
     BtnRetornar = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("Retornar"), this);
     BtnRetornar->setObjectName(QStringLiteral("BtnRetornar"));
@@ -70,9 +66,7 @@ void TFrm_SelOrientador::buildUi()
     layout->addWidget(DBGrid1, 1);
     layout->addWidget(title);
     layout->addLayout(bottom);
-    setTabOrder(Ed_Orientador, BtnRetornar);
-    setTabOrder(BtnRetornar, BtnCancelar);
-    setTabOrder(BtnCancelar, DBGrid1);
+    plat::ui::tabChain({Ed_Orientador, BtnRetornar, BtnCancelar, DBGrid1});
     Ed_Orientador->setFocus();
 }
 
@@ -108,10 +102,6 @@ void TFrm_SelOrientador::BtnRetornarClick()
         reject();
         return;
     }
-    // The CPF and the number always come from the same advisor record.
-    Table& bol = *m_dm.Tb_Bolsistas;
-    if (bol.isOpen() && (bol.state() == Table::State::Insert || bol.state() == Table::State::Edit))
-        bol.field(QStringLiteral("CPF_ORIENTADOR")).setAsString(ori.field(QStringLiteral("CPF")).asString());
     m_codigo = ori.field(QStringLiteral("CODIGO")).asInteger();
     accept();
 }

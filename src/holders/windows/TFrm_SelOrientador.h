@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "platform/ui/Form.h"
 
 class QPushButton;
 
@@ -16,10 +16,11 @@ class TDm_Dados;
 
 // The advisor picker of the holder entry form: the advisor cursor in name
 // order with search as you type. A choice ("Retornar", Enter, or a double
-// click on the grid) leaves the cursor on the chosen advisor, records its CPF
-// in the holder being edited, and closes with Accepted; codigo() then gives
-// the chosen advisor's number. "Cancelar" changes nothing.
-class TFrm_SelOrientador : public QDialog {
+// click on the grid) leaves the cursor on the chosen advisor and closes with
+// Accepted; codigo() then gives the chosen advisor's number. It writes
+// nothing: the form that opened it takes the choice. "Cancelar" changes
+// nothing.
+class TFrm_SelOrientador : public plat::ui::Form {
     Q_OBJECT
 public:
     explicit TFrm_SelOrientador(TDm_Dados& dados, QWidget* parent = nullptr);
@@ -28,7 +29,7 @@ public:
     qint64 codigo() const { return m_codigo; }
 
     // Event handlers.
-    void FormCreate();
+    void FormCreate() override;
     void Ed_OrientadorChange();
     void BtnRetornarClick();
     void DBGrid1DblClick();

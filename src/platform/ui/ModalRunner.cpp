@@ -1,6 +1,7 @@
 #include "platform/ui/ModalRunner.h"
 
 #include "platform/ui/FileDialogs.h"
+#include "platform/ui/Form.h"
 #include "platform/ui/WindowChrome.h"
 
 #include <QDialog>
@@ -27,6 +28,10 @@ ModalHook setModalHook(ModalHook hook)
 
 int showModal(QDialog* dialog)
 {
+    // A form opens what it works on now, after it was built; a failure there
+    // has closed it again and ends the command.
+    if (auto* form = qobject_cast<Form*>(dialog))
+        form->create();
     prepareDialog(dialog);
     if (!currentHook()) {
         const int result = dialog->exec();

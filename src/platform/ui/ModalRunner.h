@@ -8,7 +8,9 @@ namespace plat::ui {
 
 // Shows a window modally and returns its result (QDialog::Accepted or
 // Rejected, or the code given to done()). The caller owns the dialog: create it
-// for the command, show it here, let it go when the command ends.
+// for the command, show it here, let it go when the command ends. A
+// plat::ui::Form is created here first (Form::create()); a failed creation
+// throws from here, with the form closed again.
 int showModal(QDialog* dialog);
 
 // Replaces the modal loop, for tests: showModal() shows the dialog (application

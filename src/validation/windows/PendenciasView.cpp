@@ -369,18 +369,20 @@ bool onRecord(Table& table, qint64 rowid, const std::function<void()>& fn)
 
 bool PendenciasView::abrirBolsista(const RegistroPendente& r, Campo campo)
 {
-    return onRecord(*m_sessao.Dm_Dados->Tb_Bolsistas, r.rowid, [&] { TFrm_Cad_Bolsistas::editar(m_sessao, window(), &campo); });
+    return onRecord(*m_sessao.Dm_Dados->Tb_Bolsistas, r.rowid, [&] {
+        TFrm_Cad_Bolsistas::editar(*m_sessao.Dm_Dados, *m_sessao.VerificarCpfCgc, window(), &campo);
+    });
 }
 
 bool PendenciasView::abrirOrientador(const RegistroPendente& r, Campo campo)
 {
     Table& ori = *m_sessao.Dm_Dados->Tb_Orientador;
     return onRecord(ori, r.rowid, [&] {
-        m_sessao.Chave_Orientador = ori.field(QStringLiteral("CPF")).asString();
-        m_sessao.Novo_Orientador = false;
-        TFrm_Cad_Orientador form(m_sessao, window());
+        TFrm_Cad_Orientador form(*m_sessao.Dm_Dados, *m_sessao.VerificarCpfCgc, TFrm_Cad_Orientador::Modo::Editar,
+                                 m_sessao.SubArea_Selecionada, window());
         form.focoEm(campo);
         plat::ui::showModal(&form);
+        m_sessao.SubArea_Selecionada = form.subArea();
     });
 }
 

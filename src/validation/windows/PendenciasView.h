@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/windows/Sessao.h"
+#include "app/windows/Sessao.h"
 #include "validation/Completude.h"
 
 #include <QWidget>
