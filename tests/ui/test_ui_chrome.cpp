@@ -128,8 +128,9 @@ private slots:
         QCOMPARE(clientAlmostFilling(QRect(0, 0, 1280, 900), QMargins(5, 29, 5, 5)), QRect(5, 29, 1269, 865));
     }
 
-    // A stretched column shows its longest text and a last column its heading
-    // whole, the window widened for them; a window wide enough keeps its size.
+    // A stretched column shows its longest text, and a column the user sizes
+    // or a last column its heading whole, the window widened for them; a
+    // window wide enough keeps its size.
     void windowsWidenToShowTheirColumnsWhole()
     {
         QDialog copies;
@@ -150,18 +151,21 @@ private slots:
         QCOMPARE(copies.size(), wide);
 
         QDialog folders;
-        QStandardItemModel model(1, 2);
-        model.setHorizontalHeaderLabels({QStringLiteral("Nome"), QStringLiteral("Data de modificação")});
+        QStandardItemModel model(1, 3);
+        model.setHorizontalHeaderLabels(
+            {QStringLiteral("Nome"), QStringLiteral("Data de modificação"), QStringLiteral("Data de modificação")});
         auto* tree = new QTreeView;
         tree->setModel(&model);
         (new QVBoxLayout(&folders))->addWidget(tree);
         tree->header()->resizeSection(0, 280);
+        tree->header()->resizeSection(1, 40);
         folders.resize(300, 200);
         widenToShowColumns(&folders, tree);
         folders.show();
         QVERIFY(QTest::qWaitForWindowExposed(&folders));
         QCOMPARE(tree->header()->sectionSize(0), 280);
         QVERIFY(tree->header()->sectionSize(1) >= tree->header()->sectionSizeHint(1));
+        QVERIFY(tree->header()->sectionSize(2) >= tree->header()->sectionSizeHint(2));
     }
 
     void dialogsAndMessagesStandCentredOverTheWindowShown()

@@ -36,7 +36,7 @@ void widenToShowColumns(QWidget* window, QAbstractItemView* view)
 {
     const auto* table = qobject_cast<const QTableView*>(view);
     const auto* tree = qobject_cast<const QTreeView*>(view);
-    const QHeaderView* header = table ? table->horizontalHeader() : tree ? tree->header() : nullptr;
+    QHeaderView* header = table ? table->horizontalHeader() : tree ? tree->header() : nullptr;
     if (!header || !view->model())
         return;
     if (QLayout* layout = window->layout())
@@ -46,6 +46,12 @@ void widenToShowColumns(QWidget* window, QAbstractItemView* view)
     int needed = 2 * view->frameWidth() + view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view);
     if (table && !table->verticalHeader()->isHidden())
         needed += table->verticalHeader()->sizeHint().width();
+    // A column narrower than its heading is widened to it first.
+    for (int column = 0; column < header->count(); ++column) {
+        if (header->sectionResizeMode(column) == QHeaderView::Interactive
+            && header->sectionSize(column) < header->sectionSizeHint(column))
+            header->resizeSection(column, header->sectionSizeHint(column));
+    }
     const int last = header->logicalIndex(header->count() - 1);
     for (int column = 0; column < header->count(); ++column) {
         if (header->isSectionHidden(column))

@@ -31,8 +31,8 @@ QRect clientFilling(const QRect& area, const QMargins& extents);
 QRect clientAlmostFilling(const QRect& area, const QMargins& extents);
 
 // Widens the window so that the table or tree in it shows every column whole:
-// a column the user sizes keeps at least its width, a stretched one takes the
-// width of its heading and contents. Up to the free width of the screen (a
+// a column the user sizes keeps at least its width (widened first to its
+// heading's), a stretched one takes the width of its heading and contents. Up to the free width of the screen (a
 // shown window keeps its centre); a window wide enough already is left alone.
 void widenToShowColumns(QWidget* window, QAbstractItemView* view);
 
