@@ -4,15 +4,20 @@
 #include "platform/ui/Messages.h"
 #include "platform/ui/TestHooks.h"
 #include "platform/ui/WindowChrome.h"
+#include "platform/ui/WindowPlacement.h"
 
 #include <QDialog>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QScreen>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
+#include <QStandardItemModel>
+#include <QTableWidget>
+#include <QTreeView>
 #include <QTest>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -104,6 +109,63 @@ private slots:
         QCOMPARE(maximised.size(), maximised.screen()->availableGeometry().size());
         QVERIFY(maximised.windowState() & Qt::WindowMaximized);   // still asks the window manager to maximise it
         QCOMPARE(plain.size(), QSize(400, 300));
+    }
+
+    // A maximised window the window manager leaves at its own size keeps its
+    // frame, title bar included, within the free area: the client area is
+    // what the frame leaves of it, wherever the free area stands.
+    void aFrameFillsTheFreeAreaWithTheClientInside()
+    {
+        const QMargins xfwm(1, 24, 1, 1);
+        QCOMPARE(clientFilling(QRect(0, 0, 1280, 900), xfwm), QRect(1, 24, 1278, 875));
+        QCOMPARE(clientFilling(QRect(0, 30, 1280, 870), xfwm), QRect(1, 54, 1278, 845));   // a panel on top
+        QCOMPARE(clientFilling(QRect(0, 0, 1280, 900), QMargins()), QRect(0, 0, 1280, 900));
+        // Nonsense from a window manager does not shrink the window to nothing.
+        QCOMPARE(clientFilling(QRect(0, 0, 1280, 900), QMargins(0, 950, 0, 0)), QRect(0, 0, 1280, 900));
+        QCOMPARE(clientFilling(QRect(0, 0, 1280, 900), QMargins(0, -24, 0, 0)), QRect(0, 0, 1280, 900));
+        // Where the window is not maximised, its frame stops a pixel short of
+        // the right and bottom edges.
+        QCOMPARE(clientAlmostFilling(QRect(0, 0, 1280, 900), QMargins(5, 29, 5, 5)), QRect(5, 29, 1269, 865));
+    }
+
+    // A stretched column shows its longest text, and a column the user sizes
+    // or a last column its heading whole, the window widened for them; a
+    // window wide enough keeps its size.
+    void windowsWidenToShowTheirColumnsWhole()
+    {
+        QDialog copies;
+        auto* table = new QTableWidget(1, 3);
+        (new QVBoxLayout(&copies))->addWidget(table);
+        table->setItem(0, 0, new QTableWidgetItem(QStringLiteral("08/12/2026 11:13:05")));
+        table->setItem(0, 1, new QTableWidgetItem(QStringLiteral("UEVE - UNIVERSIDADE ESTADUAL DO VALE DO EXEMPLO")));
+        table->setItem(0, 2, new QTableWidgetItem(QStringLiteral("16")));
+        table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+        copies.resize(300, 200);
+        widenToShowColumns(&copies, table);
+        copies.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&copies));
+        QVERIFY(table->columnWidth(1) >= static_cast<QAbstractItemView*>(table)->sizeHintForColumn(1));
+        const QSize wide = copies.size();
+        widenToShowColumns(&copies, table);
+        QCOMPARE(copies.size(), wide);
+
+        QDialog folders;
+        QStandardItemModel model(1, 3);
+        model.setHorizontalHeaderLabels(
+            {QStringLiteral("Nome"), QStringLiteral("Data de modificação"), QStringLiteral("Data de modificação")});
+        auto* tree = new QTreeView;
+        tree->setModel(&model);
+        (new QVBoxLayout(&folders))->addWidget(tree);
+        tree->header()->resizeSection(0, 280);
+        tree->header()->resizeSection(1, 40);
+        folders.resize(300, 200);
+        widenToShowColumns(&folders, tree);
+        folders.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&folders));
+        QCOMPARE(tree->header()->sectionSize(0), 280);
+        QVERIFY(tree->header()->sectionSize(1) >= tree->header()->sectionSizeHint(1));
+        QVERIFY(tree->header()->sectionSize(2) >= tree->header()->sectionSizeHint(2));
     }
 
     void dialogsAndMessagesStandCentredOverTheWindowShown()

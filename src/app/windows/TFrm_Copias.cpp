@@ -7,6 +7,7 @@
 #include "platform/ui/Guard.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/WindowChrome.h"
+#include "platform/ui/WindowPlacement.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -143,6 +144,8 @@ void TFrm_Copias::FormCreate()
     Label_Pasta->setText(m_copies.isEmpty()
                              ? QStringLiteral("Não há cópias de segurança na pasta %1").arg(shown(RegisterCopies::folder(dir)))
                              : QStringLiteral("Pasta das cópias: %1").arg(shown(RegisterCopies::folder(dir))));
+    // The institution's name whole, however long.
+    plat::ui::widenToShowColumns(this, GridCopias);
 }
 
 void TFrm_Copias::BitBtnRestaurarClick()

@@ -1,6 +1,7 @@
 #include "platform/ui/FileDialogs.h"
 
 #include "platform/ui/ModalRunner.h"
+#include "platform/ui/WindowPlacement.h"
 
 #include <QAbstractItemView>
 #include <QCompleter>
@@ -9,6 +10,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPointer>
+#include <QTreeView>
 
 namespace plat::ui {
 
@@ -51,6 +53,9 @@ QString chooseFolder(QWidget* parent, const QString& caption, const QString& sta
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setDirectory(existingFolderFor(start.isEmpty() ? QDir::homePath() : start));
+    // The detail view's headings whole ("Data de modificação" is the longest).
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView")))
+        widenToShowColumns(&dialog, details);
     if (showModal(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return QDir::cleanPath(dialog.selectedFiles().constFirst());

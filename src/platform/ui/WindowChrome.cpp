@@ -87,7 +87,9 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         auto* window = static_cast<QWidget*>(watched);
-        if (event->type() == QEvent::Show && !event->spontaneous()) {
+        if ((event->type() == QEvent::Show || (event->type() == QEvent::WindowStateChange && window->isVisible()))
+            && !event->spontaneous()) {
+            // Shown, or its state changed by the program itself.
             m_wanted = window->windowState() & ~Qt::WindowActive;
         } else if (event->type() == QEvent::WindowStateChange && event->spontaneous() && window->isVisible()) {
             const Qt::WindowStates now = window->windowState() & ~Qt::WindowActive;
@@ -175,15 +177,16 @@ void askForNoWindowButtons(QWidget* window)
                         &toolbar);
     xcb_flush(c);
 }
+
 #else
 void askForNoWindowButtons(QWidget*) {}
 #endif
 
 // Before each showing of a dialog without border icons (Qt sets the window's
 // kind again whenever its flags change), tells the window manager so in the
-// way that manager understands. A dialog that opens maximised is left as it
-// is: a toolbar is not maximised, and the window would then cover the screen
-// with its frame on top, its bottom edge off the screen.
+// way that manager understands. A dialog that opens maximised (or shows
+// unmaximised to be maximised once mapped, FrameFitter) is left as it is: a
+// toolbar is not maximised.
 class ButtonKeeper : public QObject {
 public:
     explicit ButtonKeeper(QWidget* window) : QObject(window) {}
@@ -192,7 +195,7 @@ public:
     {
         auto* window = static_cast<QWidget*>(watched);
         if (event->type() == QEvent::Show && !event->spontaneous() && watched == parent()
-            && !(window->windowState() & Qt::WindowMaximized))
+            && !(window->windowState() & Qt::WindowMaximized) && !window->property("zeltaShownMaximised").toBool())
             askForNoWindowButtons(window);
         return false;
     }
@@ -350,23 +353,6 @@ void nameForAssistiveTechnology(QWidget* window)
         if (!name.isEmpty())
             w->setAccessibleName(name.trimmed());
     }
-}
-
-void fillScreenWhenMaximised(QWidget* window)
-{
-    if (!(window->windowState() & Qt::WindowMaximized) || window->isVisible())
-        return;
-    const QScreen* screen = window->screen();
-    if (const QWidget* owner = window->parentWidget())
-        screen = owner->window()->screen();
-    if (!screen)
-        return;
-    // Resizing a window drops its maximised state: it is set again, so that a
-    // window manager that maximises still fits the window and its frame to
-    // the screen.
-    const Qt::WindowStates state = window->windowState();
-    window->resize(screen->availableGeometry().size());
-    window->setWindowState(state);
 }
 
 void prepareDialog(QDialog* dialog)

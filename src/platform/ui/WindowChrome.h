@@ -24,12 +24,15 @@ void removeBorderIcons(QWidget* window);
 // instead (when it is enabled), so the window closes the way the button does.
 void setNoBorderIcons(QDialog* dialog, QAbstractButton* cancelButton = nullptr);
 
-// A window about to be shown maximised takes its screen's free size itself: a
-// window without a maximise box (no border icons) may be marked maximised by
-// the window manager and yet left at its own size, or not be maximised at
-// all. It stays marked maximised, so a window manager that maximises it fits
-// it and its frame to the screen. Other windows, and windows already shown,
-// are left alone.
+// A window about to be shown maximised takes its screen's free size itself,
+// less the frame the window manager announces for it (asked for before the
+// window is mapped): a window without a maximise box (no border icons) may be
+// marked maximised by the window manager and yet left at its own size, or
+// not be maximised at all. It stays marked maximised, so a window manager
+// that maximises it fits it and its frame to the screen. On X11 such a window
+// without a maximise box shows unmaximised with its frame within the free
+// area, and is maximised once mapped where the window manager allows it.
+// Other windows, and windows already shown, are left alone.
 void fillScreenWhenMaximised(QWidget* window);
 
 // Readies a window that is about to be shown modally, as showModal() does for
