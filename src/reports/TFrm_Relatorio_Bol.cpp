@@ -41,7 +41,7 @@ ReportLayout TFrm_Relatorio_Bol::layoutDefinition()
     d.addLabel(QStringLiteral("Data Nasc."), 1.6, 6.6, f);
     d.addField(QStringLiteral("DATA_NASCIMENTO"), 21.7, 6.6, f).named(QStringLiteral("Data_Nascimento")).fixedWidth(upTo(21.7, 56.6));
     d.addLabel(QStringLiteral("Sexo"), 56.6, 6.6, f);
-    d.addLabel(QString(), 74.1, 6.6, f).named(QStringLiteral("Sexo")).fixedWidth(42.3, Qt::AlignHCenter);
+    d.addLabel(QString(), 74.1, 6.9, f).named(QStringLiteral("Sexo")).fixedWidth(42.3, Qt::AlignHCenter);
     d.addLabel(QStringLiteral("Agência"), 135.2, 6.6, f);
     d.addField(QStringLiteral("CODIGO_AGENCIA"), 154.5, 6.6, f).named(QStringLiteral("Agencia")).fixedWidth(end - 154.5);
 

@@ -195,12 +195,8 @@ void TestRelatorios::holderBandWordsAndLink()
 
     const auto sexWord = [&](const QString& who) {
         const QList<TextRun>& runs = byName.value(who);
-        // The word stands on the line of its label "Sexo".
-        const auto label = std::find_if(runs.begin(), runs.end(),
-                                        [](const TextRun& t) { return t.text == QStringLiteral("Sexo"); });
-        if (label == runs.end())
-            return QString();
-        const TextRun* sex = runAt(runs, 10 + 74.1, label->rect.top());
+        const double top = runs.first().rect.top() - 1.6;
+        const TextRun* sex = runAt(runs, 10 + 74.1, top + 6.9);
         return sex ? sex->text : QString();
     };
     QCOMPARE(sexWord(QStringLiteral("ANA")), QStringLiteral("Feminino"));
