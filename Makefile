@@ -85,10 +85,11 @@ FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 600
 
 $(FUZZ_BUILD)/build.ninja: | deps
-	cmake -S fuzz -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DZELTA_FUZZ=ON -DZELTA_TESTS=OFF -DZELTA_BENCH=OFF -DZELTA_TOOLS=OFF $(CMAKE_ARGS)
 
 fuzz: $(FUZZ_BUILD)/build.ninja
-	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_recovery
 	mkdir -p $(FUZZ_BUILD)/corpus
 	$(FUZZ_BUILD)/fuzz_recovery -max_total_time=$(FUZZ_SECONDS) -max_len=3000 -timeout=10 -rss_limit_mb=2048 \
 	  -print_final_stats=1 $(FUZZ_BUILD)/corpus fuzz/corpus

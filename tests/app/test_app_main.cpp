@@ -8,7 +8,7 @@
 #include "data/windows/Sessao.h"
 #include "platform/system/Error.h"
 #include "platform/ui/HelpViewer.h"
-#include "platform/ui/TestHooks.h"
+#include "support/TestHooks.h"
 #include "support/TestData.h"
 #include "db/RegisterFiles.h"
 #include "platform/db/Table.h"
@@ -146,7 +146,7 @@ private slots:
         });
         zelta.findChild<QAction*>(QStringLiteral("Sobre"))->trigger();
         QVERIFY(QTest::qWaitForWindowActive(&zelta));
-        QTest::qWait(50);
+        QCoreApplication::processEvents();   // what the activation queued runs
         zelta.FormActivate();
 
         QCOMPARE(modals.shown(), QStringList{QStringLiteral("zelta::TFrm_Sobre")});
@@ -326,7 +326,7 @@ private slots:
         }
         QCOMPARE(bol.state(), plat::db::Table::State::Browse);
         bol.close();
-        QTest::qWait(50);
+        QCoreApplication::processEvents();   // the finished check's report, had it posted one
         QCOMPARE(rec.count(), 0);   // thrown to the write, not told twice
     }
 
