@@ -7,7 +7,9 @@
 #include "data/TDm_Dados.h"
 #include "data/windows/Sessao.h"
 #include "platform/system/Error.h"
+#include "platform/ui/Help.h"
 #include "platform/ui/HelpViewer.h"
+#include "support/SourceTree.h"
 #include "support/TestHooks.h"
 #include "support/TestData.h"
 #include "db/RegisterFiles.h"
@@ -470,6 +472,7 @@ private slots:
 
     void helpMenuOpensTheGuideAtItsContentsAndAtTheTips()
     {
+        plat::ui::setHelpFile(zelta::test::sourceDir() + QStringLiteral("/resources/zelta99.html"));
         TZelta zelta;
         ModalDriver modals;
         QStringList anchors;
