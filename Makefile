@@ -95,5 +95,5 @@ $(FUZZ_BUILD)/build.ninja: | deps
 fuzz: $(FUZZ_BUILD)/build.ninja
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_recovery
 	mkdir -p $(FUZZ_BUILD)/corpus
-	$(FUZZ_BUILD)/fuzz_recovery -max_total_time=$(FUZZ_SECONDS) -max_len=3000 -timeout=10 -rss_limit_mb=2048 \
+	$(FUZZ_BUILD)/fuzz/fuzz_recovery -max_total_time=$(FUZZ_SECONDS) -max_len=3000 -timeout=10 -rss_limit_mb=2048 \
 	  -artifact_prefix=$(FUZZ_ARTIFACTS) -print_final_stats=1 $(FUZZ_BUILD)/corpus fuzz/corpus
