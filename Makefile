@@ -80,15 +80,20 @@ deb-check: deb deps-package-check
 # Fuzzing of the previous-year file reader (clang's libFuzzer, with address and
 # undefined-behaviour sanitizers), in its own build tree. New inputs go to
 # $(FUZZ_BUILD)/corpus; fuzz/corpus holds the small seed corpus.
-# `make fuzz` runs it for ten minutes; FUZZ_SECONDS=60 for a short run.
-FUZZ_BUILD   ?= build-fuzz
-FUZZ_SECONDS ?= 600
+# `make fuzz` runs it for ten minutes; FUZZ_SECONDS=60 for a short run. The
+# reader comes from the core library, built in that tree with clang, the
+# fuzzer's coverage and the sanitizers (ZELTA_FUZZ).
+FUZZ_BUILD     ?= build-fuzz
+FUZZ_SECONDS   ?= 600
+# Where an input that crashes the reader is written (a folder, with its /).
+FUZZ_ARTIFACTS ?= $(FUZZ_BUILD)/
 
 $(FUZZ_BUILD)/build.ninja: | deps
-	cmake -S fuzz -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DZELTA_FUZZ=ON -DZELTA_TESTS=OFF -DZELTA_BENCH=OFF -DZELTA_TOOLS=OFF $(CMAKE_ARGS)
 
 fuzz: $(FUZZ_BUILD)/build.ninja
-	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_recovery
 	mkdir -p $(FUZZ_BUILD)/corpus
-	$(FUZZ_BUILD)/fuzz_recovery -max_total_time=$(FUZZ_SECONDS) -max_len=3000 -timeout=10 -rss_limit_mb=2048 \
-	  -print_final_stats=1 $(FUZZ_BUILD)/corpus fuzz/corpus
+	$(FUZZ_BUILD)/fuzz/fuzz_recovery -max_total_time=$(FUZZ_SECONDS) -max_len=3000 -timeout=10 -rss_limit_mb=2048 \
+	  -artifact_prefix=$(FUZZ_ARTIFACTS) -print_final_stats=1 $(FUZZ_BUILD)/corpus fuzz/corpus

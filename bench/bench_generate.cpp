@@ -45,7 +45,7 @@ int main(int argc, char** argv)
     // pre-check passes and walks everything, as on a register ready to send.
     db.exec(QStringLiteral("UPDATE ZELTABOL SET NUMERO_ORIENTADOR = rowid, SITUACAO = 'Novo', "
                            "CPF_ORIENTADOR = (SELECT CPF FROM ZELTAORI WHERE Codigo = ZELTABOL.rowid) WHERE rowid <= ?"),
-            {shape.advisors});
+            {reg->shape().advisors});
     db.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
 
     QTemporaryDir out;

@@ -26,9 +26,9 @@ using namespace zelta::bench;
 
 namespace {
 
-constexpr int kHolders = 100000;
-constexpr int kPairs = 40000;
-constexpr int kPeople = 30000;   // some advisors have more than one project
+const int kHolders = scaled(100000);
+const int kPairs = scaled(40000);
+const int kPeople = scaled(30000);   // some advisors have more than one project
 
 QByteArray bigFile()
 {

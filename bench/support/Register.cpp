@@ -18,7 +18,26 @@ const char* kLast[] = {"SILVA", "SANTOS", "OLIVEIRA", "SOUZA", "RODRIGUES", "FER
                        "GOMES", "COSTA", "RIBEIRO", "MARTINS", "CARVALHO", "ARAÚJO", "MELO", "BARBOSA", "CARDOSO",
                        "ROCHA", "DIAS", "NASCIMENTO", "ANDRADE", "MOREIRA", "NUNES", "MARQUES", "MACHADO"};
 
+RegisterShape scaledShape(RegisterShape shape)
+{
+    shape.advisors = scaled(shape.advisors);
+    shape.holders = scaled(shape.holders);
+    return shape;
+}
+
 } // namespace
+
+double benchScale()
+{
+    bool ok = false;
+    const double scale = qEnvironmentVariable("ZELTA_BENCH_SCALE").toDouble(&ok);
+    return ok && scale > 0 ? scale : 1.0;
+}
+
+int scaled(int n)
+{
+    return n == 0 ? 0 : std::max(1, int(n * benchScale()));
+}
 
 QString Register::name(unsigned n)
 {
@@ -34,8 +53,10 @@ QString Register::cpf(qint64 nineDigits)
     return QStringLiteral("%1.%2.%3-%4").arg(d.mid(0, 3), d.mid(3, 3), d.mid(6, 3), d.mid(9, 2));
 }
 
-Register::Register(const RegisterShape& shape) : m_shape(shape), m_dm(std::make_unique<TDm_Dados>(m_dir.path()))
+Register::Register(const RegisterShape& unscaled)
+    : m_shape(scaledShape(unscaled)), m_dm(std::make_unique<TDm_Dados>(m_dir.path()))
 {
+    const RegisterShape& shape = m_shape;
     plat::db::Database& db = m_dm->database();
     std::mt19937 rng(shape.seed);
     plat::db::Database::Transaction tx(db);

@@ -11,9 +11,15 @@
 
 namespace zelta::bench {
 
+// The benchmarks' sizes times ZELTA_BENCH_SCALE (a positive number, 1 when
+// not set): CI runs each benchmark once at 0.01 to see that it still runs.
+double benchScale();
+int scaled(int n);   // at least 1 when n is not 0
+
 // A large synthetic register in a temporary data directory: advisors with
 // invented names and valid CPFs, holders spread over them (a third of them
-// 'Excluído' unless told otherwise), written in one transaction.
+// 'Excluído' unless told otherwise), written in one transaction. The counts
+// are scaled by benchScale().
 struct RegisterShape {
     int advisors = 50000;
     int holders = 100000;

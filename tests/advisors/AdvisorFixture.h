@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/windows/Sessao.h"
-#include "platform/ui/TestHooks.h"
+#include "support/TestHooks.h"
 #include "support/TestData.h"
 #include "validation/TVlCpfCgc.h"
 

@@ -1,6 +1,7 @@
 // The advisor entry form and the knowledge-area picker, driven as the user
 // does: typing into the boxes, leaving them, clicking the buttons.
 #include "AdvisorFixture.h"
+#include "support/SourceTree.h"
 
 #include "advisors/AdvisorRules.h"
 #include "advisors/windows/TFrm_Cad_Orientador.h"
@@ -410,7 +411,7 @@ private slots:
         QCOMPARE(plat::ui::helpContextFor(form->EditArea), 0);
 
         plat::ui::installContextHelp(qApp);
-        plat::ui::setHelpFile(QDir(qEnvironmentVariable("ZELTA_SOURCE_DIR")).filePath(QStringLiteral("resources/zelta99.html")));
+        plat::ui::setHelpFile(QDir(zelta::test::sourceDir()).filePath(QStringLiteral("resources/zelta99.html")));
         QString anchor;
         f.modals.expect([&](QDialog* d) { anchor = static_cast<plat::ui::HelpViewer*>(d)->anchor(); });
         form->DBEdCpf->setFocus();

@@ -7,8 +7,10 @@
 #include "data/TDm_Dados.h"
 #include "app/windows/Sessao.h"
 #include "platform/system/Error.h"
+#include "platform/ui/Help.h"
 #include "platform/ui/HelpViewer.h"
-#include "platform/ui/TestHooks.h"
+#include "support/SourceTree.h"
+#include "support/TestHooks.h"
 #include "support/TestData.h"
 #include "db/RegisterFiles.h"
 #include "platform/db/Table.h"
@@ -146,7 +148,7 @@ private slots:
         });
         zelta.findChild<QAction*>(QStringLiteral("Sobre"))->trigger();
         QVERIFY(QTest::qWaitForWindowActive(&zelta));
-        QTest::qWait(50);
+        QCoreApplication::processEvents();   // what the activation queued runs
         zelta.FormActivate();
 
         QCOMPARE(modals.shown(), QStringList{QStringLiteral("zelta::TFrm_Sobre")});
@@ -326,7 +328,7 @@ private slots:
         }
         QCOMPARE(bol.state(), plat::db::Table::State::Browse);
         bol.close();
-        QTest::qWait(50);
+        QCoreApplication::processEvents();   // the finished check's report, had it posted one
         QCOMPARE(rec.count(), 0);   // thrown to the write, not told twice
     }
 
@@ -470,6 +472,7 @@ private slots:
 
     void helpMenuOpensTheGuideAtItsContentsAndAtTheTips()
     {
+        plat::ui::setHelpFile(zelta::test::sourceDir() + QStringLiteral("/resources/zelta99.html"));
         TZelta zelta;
         ModalDriver modals;
         QStringList anchors;

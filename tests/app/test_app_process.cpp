@@ -5,6 +5,7 @@
 #include "data/RegisterCopies.h"
 #include "platform/system/FileNames.h"
 #include "support/TestData.h"
+#include "support/SourceTree.h"
 
 #include <QDir>
 #include <QLockFile>
@@ -247,7 +248,7 @@ private slots:
         });
         QVERIFY(QTest::qWaitFor([&] { return lockHolder(data.dir()) == window.processId(); }, 30000));
 
-        const QString sample = qEnvironmentVariable("ZELTA_SOURCE_DIR") + QStringLiteral("/resources/exemplo/EXEMPLO.TEX");
+        const QString sample = zelta::test::sourceDir() + QStringLiteral("/resources/exemplo/EXEMPLO.TEX");
         const QString dados = QDir::toNativeSeparators(data.dir());
         for (const QStringList& args : QList<QStringList>{{QStringLiteral("recuperar"), sample},
                                                           {QStringLiteral("restaurar"), copy},
@@ -307,7 +308,7 @@ private slots:
         // taken under another name.
         const QByteArray folder = QFile::encodeName(out.path()) + "/dados\xe9";
         const QByteArray tex = QFile::encodeName(out.path()) + "/anterior\xe9.tex";
-        const QByteArray sample = qgetenv("ZELTA_SOURCE_DIR") + "/resources/exemplo/EXEMPLO.TEX";
+        const QByteArray sample = QFile::encodeName(zelta::test::sourceDir()) + "/resources/exemplo/EXEMPLO.TEX";
         // The name Qt would turn it into holds a file too: it must not be read.
         const QByteArray lossy = QFile::encodeName(plat::sys::decodePath(tex));
         QVERIFY(::symlink(sample.constData(), tex.constData()) == 0);

@@ -5,6 +5,7 @@
 #include "platform/db/Database.h"
 #include "platform/system/Settings.h"
 #include "support/TestData.h"
+#include "support/SourceTree.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,7 +21,7 @@ const auto run = zelta::test::runCommand;
 
 QString packagingFile(const QString& name)
 {
-    QFile file(qEnvironmentVariable("ZELTA_SOURCE_DIR") + QStringLiteral("/packaging/") + name);
+    QFile file(zelta::test::sourceDir() + QStringLiteral("/packaging/") + name);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 

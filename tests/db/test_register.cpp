@@ -12,6 +12,7 @@
 #include "support/SubmissionFile.h"
 #include "support/TestData.h"
 #include "support/Throws.h"
+#include "support/SourceTree.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -155,7 +156,7 @@ private slots:
         // would rewrite the header: a foreign file, a newer register and a
         // register with a damaged table.
         QTemporaryDir tmp;
-        const QString exampleTex = qEnvironmentVariable("ZELTA_SOURCE_DIR") + QStringLiteral("/resources/exemplo/EXEMPLO.TEX");
+        const QString exampleTex = zelta::test::sourceDir() + QStringLiteral("/resources/exemplo/EXEMPLO.TEX");
         auto rollback = [](const QString& file) {
             Database db;
             db.open(file, false);
@@ -363,7 +364,7 @@ private slots:
         d.db().close();
         writeBytes(file, damaged);
         QFile::remove(copy);
-        const QString exampleTex = qEnvironmentVariable("ZELTA_SOURCE_DIR") + QStringLiteral("/resources/exemplo/EXEMPLO.TEX");
+        const QString exampleTex = zelta::test::sourceDir() + QStringLiteral("/resources/exemplo/EXEMPLO.TEX");
         const zelta::test::CliRun r = run({QStringLiteral("recuperar"), exampleTex, QStringLiteral("--dados"), d.dir()});
         QVERIFY2(r.code == 0 && r.err.contains(QStringLiteral("estava danificado")), qPrintable(r.err));
         QCOMPARE(d.count(QStringLiteral("ZELTABOL")), 12);
@@ -590,7 +591,7 @@ private slots:
         const QString file = closedRegister(d);
         damagePage(file, firstLeafOffset(file, QStringLiteral("ZELTABOL")));
         const QByteArray damaged = bytesOf(file);
-        const QString exampleTex = qEnvironmentVariable("ZELTA_SOURCE_DIR") + QStringLiteral("/resources/exemplo/EXEMPLO.TEX");
+        const QString exampleTex = zelta::test::sourceDir() + QStringLiteral("/resources/exemplo/EXEMPLO.TEX");
         const zelta::test::CliRun r = run({QStringLiteral("recuperar"), exampleTex, QStringLiteral("--dados"), d.dir()});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QVERIFY2(r.err.contains(QStringLiteral("estava danificado")), qPrintable(r.err));

@@ -7,7 +7,7 @@
 #include "exchange/windows/TFrm_Gerar.h"
 #include "validation/windows/PendenciasView.h"
 #include "platform/system/Settings.h"
-#include "platform/ui/TestHooks.h"
+#include "support/TestHooks.h"
 #include "support/SubmissionFile.h"
 #include "support/TestData.h"
 

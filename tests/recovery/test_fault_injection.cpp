@@ -1,19 +1,25 @@
-// The program killed at random moments of a recovery and of a generation:
+// A recovery and a generation killed at each chosen step of their progress:
 // afterwards the register is sound and holds all the old or all the new data,
 // and no copy or submission file under its final name is partial.
 #include "RecoverySample.h"
 #include "support/SubmissionFile.h"
 #include "data/RegisterCopies.h"
+#include "data/TDm_Dados.h"
+#include "exchange/RecoveryImport.h"
+#include "exchange/SubmissionRun.h"
 #include "platform/db/Database.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
+
+#include <cerrno>
+#include <csignal>
+#include <functional>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace zelta::sample;
 using plat::db::Database;
@@ -21,7 +27,6 @@ using plat::db::Database;
 namespace {
 
 constexpr int kRecords = 20000;
-constexpr int kKills = 30;
 
 QByteArray previousYearFile(const QString& prefix)
 {
@@ -52,32 +57,61 @@ QByteArray previousYearFile(const QString& prefix)
     return out;
 }
 
-struct Run {
-    int code = -1;
-    bool killed = false;
-    qint64 ms = 0;
-};
+// A step of the work's progress; the work calls it each time its gauge moves.
+using Step = std::function<void()>;
+using Work = std::function<void(const Step&)>;
 
-// Runs the program; with killAfterMs >= 0 it is killed (SIGKILL) then.
-Run runProgram(const QStringList& args, int killAfterMs = -1)
+// Runs work in a child process that kills itself (SIGKILL, so nothing is
+// flushed or cleaned up) at the kill-th step of its progress. True when it
+// was killed there; false when it ended before that step, failed or crashed.
+bool killedAtStep(int kill, const Work& work)
 {
-    QProcess p;
-    p.setStandardOutputFile(QProcess::nullDevice());
-    p.setStandardErrorFile(QProcess::nullDevice());
-    QElapsedTimer t;
-    t.start();
-    p.start(QStringLiteral(ZELTA99_BINARY), args);
-    if (!p.waitForStarted())
-        qFatal("the program did not start");
-    Run r;
-    if (killAfterMs >= 0 && !p.waitForFinished(killAfterMs)) {
-        p.kill();
-        r.killed = true;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(120);   // a child that hangs dies of SIGALRM
+        int steps = 0;
+        try {
+            work([&] {
+                if (++steps == kill)
+                    ::raise(SIGKILL);
+            });
+        } catch (...) {
+            ::_exit(1);
+        }
+        ::_exit(0);
     }
-    p.waitForFinished(60000);
-    r.ms = t.elapsed();
-    r.code = r.killed ? -1 : p.exitCode();
-    return r;
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0)
+        if (errno != EINTR)
+            return false;
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+// The steps work reports when it runs to its end, here in this process.
+int stepsOf(const Work& work)
+{
+    int steps = 0;
+    work([&] { ++steps; });
+    return steps;
+}
+
+Work recovery(const QString& data, const QString& file)
+{
+    return [=](const Step& step) {
+        zelta::TDm_Dados dm(data);
+        zelta::RecoveryOptions options;
+        options.progress = [&](int) { step(); };
+        zelta::recuperarDados(dm, file, options);
+    };
+}
+
+Work generation(const QString& data, const QString& dest)
+{
+    return [=](const Step& step) {
+        zelta::TDm_Dados dm(data);
+        if (!zelta::gerarArquivo(dm, dest, [&](int) { step(); }).preCheckPassed)
+            throw std::runtime_error("the pre-check refused the register");
+    };
 }
 
 // Every copy under a final name is whole and sound.
@@ -126,28 +160,31 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(previousYearFile(i == 0 ? QStringLiteral("ANTIGO") : QStringLiteral("NOVO")));
         }
-        const Run first = runProgram({QStringLiteral("recuperar"), files[0], QStringLiteral("--dados"), data});
-        QCOMPARE(first.code, 0);
-        const Run timed = runProgram({QStringLiteral("recuperar"), files[1], QStringLiteral("--dados"), data});
-        QCOMPARE(timed.code, 0);
-        QString state = registerState(db);
-        QCOMPARE(state, QStringLiteral("NOVO"));
+        stepsOf(recovery(data, files[1]));
+        const int steps = stepsOf(recovery(data, files[0]));
+        QCOMPARE(registerState(db), QStringLiteral("ANTIGO"));
+        QVERIFY(steps >= 3);
 
-        QRandomGenerator random(12);
-        int interrupted = 0;
-        for (int kill = 0; kill < kKills; ++kill) {
+        // Killed at each step of its progress in turn, a recovery leaves the
+        // old data or the new, never a mixture, and only whole copies.
+        QString state = QStringLiteral("ANTIGO");
+        int keptOld = 0;
+        for (int kill = 1; kill <= steps; ++kill) {
             const int target = state == QStringLiteral("NOVO") ? 0 : 1;
-            const Run r = runProgram({QStringLiteral("recuperar"), files[target], QStringLiteral("--dados"), data},
-                                     int(random.bounded(qint64(timed.ms) + 1)));
-            interrupted += r.killed ? 1 : 0;
+            QVERIFY2(killedAtStep(kill, recovery(data, files[target])), qPrintable(QString::number(kill)));
             const QString now = registerState(db);
             QVERIFY2(now == QStringLiteral("ANTIGO") || now == QStringLiteral("NOVO"), qPrintable(now));
-            if (!r.killed)
-                QCOMPARE(now, target == 0 ? QStringLiteral("ANTIGO") : QStringLiteral("NOVO"));
+            keptOld += now == state ? 1 : 0;
             checkCopies(data);
             state = now;
         }
-        QVERIFY2(interrupted >= kKills / 2, qPrintable(QString::number(interrupted)));
+        // The kills landed before the new data was in, not only after.
+        QVERIFY(keptOld > 0);
+        // And a recovery after them runs to its end.
+        const int target = state == QStringLiteral("NOVO") ? 0 : 1;
+        QVERIFY(!killedAtStep(0, recovery(data, files[target])));
+        QCOMPARE(registerState(db), target == 0 ? QStringLiteral("ANTIGO") : QStringLiteral("NOVO"));
+        checkCopies(data);
     }
 
     void killedGenerationsLeaveNoPartialFile()
@@ -161,7 +198,7 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(previousYearFile(QStringLiteral("NOVO")));
         }
-        QCOMPARE(runProgram({QStringLiteral("recuperar"), file, QStringLiteral("--dados"), data}).code, 0);
+        stepsOf(recovery(data, file));
         {
             Database d;
             d.open(db, false);
@@ -170,26 +207,22 @@ private slots:
         const QString dest = tmp.filePath(QStringLiteral("disquete"));
         QDir().mkpath(dest);
         const QString target = QDir(dest).filePath(QStringLiteral("12345678.htm"));
-        const QStringList args{QStringLiteral("gerar"), QStringLiteral("--destino"), dest, QStringLiteral("--dados"), data};
-        const Run timed = runProgram(args);
-        QCOMPARE(timed.code, 0);
+        const int steps = stepsOf(generation(data, dest));
         const qint64 whole = 12 + 518 * qint64(kRecords);
         QCOMPARE(QFileInfo(target).size(), whole);
+        QVERIFY(steps >= 10);
 
-        QRandomGenerator random(99);
-        int interrupted = 0;
-        for (int kill = 0; kill < kKills; ++kill) {
+        // Killed at the first steps, along the way and at the last, a
+        // generation leaves no file under its final name, or a whole one.
+        const QList<int> kills{1, 2, steps / 4, steps / 2, steps * 3 / 4, steps - 1, steps};
+        for (int kill : kills) {
             QFile::remove(target);
-            const Run r = runProgram(args, int(random.bounded(qint64(timed.ms) + 1)));
-            interrupted += r.killed ? 1 : 0;
+            QVERIFY2(killedAtStep(kill, generation(data, dest)), qPrintable(QString::number(kill)));
             QVERIFY2(!QFile::exists(target) || QFileInfo(target).size() == whole, qPrintable(QString::number(kill)));
             if (QFile::exists(target))
                 zelta::test::readSubmission(target);
-            if (!r.killed)
-                QCOMPARE(QFileInfo(target).size(), whole);
             QCOMPARE(registerState(db), QStringLiteral("NOVO"));
         }
-        QVERIFY2(interrupted >= kKills / 2, qPrintable(QString::number(interrupted)));
     }
 };
 

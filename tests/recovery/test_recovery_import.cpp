@@ -10,6 +10,7 @@
 #include "support/Throws.h"
 #include "validation/TVlCpfCgc.h"
 #include "validation/Verificacao.h"
+#include "support/SourceTree.h"
 
 #include <QDir>
 #include <QFile>
@@ -565,7 +566,7 @@ private slots:
 
     void shippedSampleMatchesItsGeneratorAndImports()
     {
-        const QString shipped = qEnvironmentVariable("ZELTA_SOURCE_DIR") + QStringLiteral("/resources/exemplo/EXEMPLO.TEX");
+        const QString shipped = zelta::test::sourceDir() + QStringLiteral("/resources/exemplo/EXEMPLO.TEX");
         QFile f(shipped);
         QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(shipped));
         QCOMPARE(f.readAll(), sampleFile());

@@ -6,7 +6,7 @@
 #include "exchange/windows/TFrm_Recuperar.h"
 #include "platform/db/Table.h"
 #include "platform/system/Settings.h"
-#include "platform/ui/TestHooks.h"
+#include "support/TestHooks.h"
 #include "support/TestData.h"
 
 #include <QAction>

@@ -4,7 +4,7 @@
 #include "platform/report/Report.h"
 #include "platform/ui/PageView.h"
 #include "platform/ui/PreviewWindow.h"
-#include "platform/ui/TestHooks.h"
+#include "support/TestHooks.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>

@@ -4,7 +4,7 @@
 #include "app/windows/Sessao.h"
 #include "platform/db/Query.h"
 #include "platform/ui/PreviewWindow.h"
-#include "platform/ui/TestHooks.h"
+#include "support/TestHooks.h"
 #include "reports/windows/TFrm_Sele_Rel.h"
 #include "support/TestData.h"
 #include "validation/TVlCpfCgc.h"

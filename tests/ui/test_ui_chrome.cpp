@@ -2,7 +2,7 @@
 // assistive technology, its place over the window it opens over, its border
 // buttons, and the screen when it opens maximised.
 #include "platform/ui/Messages.h"
-#include "platform/ui/TestHooks.h"
+#include "support/TestHooks.h"
 #include "platform/ui/WindowChrome.h"
 #include "platform/ui/WindowPlacement.h"
 

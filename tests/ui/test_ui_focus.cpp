@@ -2,7 +2,7 @@
 // list of a file dialog closed with it.
 #include "platform/ui/FocusStyle.h"
 #include "platform/ui/ModalRunner.h"
-#include "platform/ui/TestHooks.h"
+#include "support/TestHooks.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "platform/ui/Guard.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/QtTranslation.h"
-#include "platform/ui/TestHooks.h"
+#include "support/TestHooks.h"
 
 #include <QApplication>
 #include <QMessageBox>

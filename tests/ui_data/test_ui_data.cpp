@@ -11,7 +11,7 @@
 #include "platform/ui/EditMask.h"
 #include "platform/ui/MaskEdit.h"
 #include "platform/ui/RadioGroup.h"
-#include "platform/ui/TestHooks.h"
+#include "support/TestHooks.h"
 #include "support/TestData.h"
 
 #include <QAbstractItemModelTester>

@@ -5,7 +5,7 @@
 #include "platform/db/Table.h"
 #include "platform/ui/PreviewWindow.h"
 #include "platform/ui/WindowChrome.h"
-#include "platform/ui/TestHooks.h"
+#include "support/TestHooks.h"
 #include "support/TestData.h"
 #include "validation/windows/PendenciasView.h"
 #include "validation/windows/TFrm_Verifica.h"

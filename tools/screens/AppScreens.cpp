@@ -9,6 +9,7 @@
 #include "app/windows/TZelta.h"
 #include "platform/ui/Help.h"
 #include "platform/ui/HelpViewer.h"
+#include "support/SourceTree.h"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -75,7 +76,7 @@ const ScreenRegistrar copies("copias", [](ScreenContext& ctx) -> std::unique_ptr
 
 // The guide at its last topic, to check how the document reads.
 const ScreenRegistrar help("ajuda", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
-    const QString guide = plat::ui::findHelpDocument();
+    const QString guide = plat::ui::findHelpDocument({zelta::test::sourceDir() + QStringLiteral("/resources")});
     if (guide.isEmpty())
         return nullptr;
     return std::make_unique<plat::ui::HelpViewer>(guide, plat::ui::helpTopicAnchor(12), ctx.owner);

@@ -3,6 +3,7 @@
 #include "ScreenRegistry.h"
 
 #include "exchange/windows/TFrm_Recuperar.h"
+#include "support/SourceTree.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,7 +18,7 @@ namespace {
 const ScreenRegistrar recovery("recuperar", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     // The shipped sample, as a user would have last year's file in documents.
     const QString file = QDir::home().filePath(QStringLiteral("Documentos/EXEMPLO.TEX"));
-    QFile::copy(qEnvironmentVariable("ZELTA_SOURCE_DIR") + QStringLiteral("/resources/exemplo/EXEMPLO.TEX"), file);
+    QFile::copy(zelta::test::sourceDir() + QStringLiteral("/resources/exemplo/EXEMPLO.TEX"), file);
     auto form = std::make_unique<TFrm_Recuperar>(ctx.sessao, ctx.owner);
     form->EdDrive->setText(QDir::toNativeSeparators(file));
     form->Gauge1->setValue(65);
@@ -29,7 +30,7 @@ const ScreenRegistrar recoveryDialog("recuperar-arquivo", [](ScreenContext& ctx)
     // The dialog as it opens, in the folder of the shipped sample.
     QFileDialog* dialog = form->OpenDialog1;
     dialog->setParent(nullptr, dialog->windowFlags());
-    const QString samples = qEnvironmentVariable("ZELTA_SOURCE_DIR") + QStringLiteral("/resources/exemplo");
+    const QString samples = zelta::test::sourceDir() + QStringLiteral("/resources/exemplo");
     dialog->setDirectory(QDir(samples).exists() ? samples : QDir::homePath());
     dialog->resize(640, 400);
     return std::unique_ptr<QWidget>(dialog);

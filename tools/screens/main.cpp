@@ -8,7 +8,7 @@
 #include "platform/system/Settings.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/QtTranslation.h"
-#include "platform/ui/TestHooks.h"
+#include "support/TestHooks.h"
 #include "platform/ui/WindowChrome.h"
 
 #include <QAbstractButton>

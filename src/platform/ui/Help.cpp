@@ -79,9 +79,6 @@ QStringList helpSearchDirectories()
         dirs << installed;
     // An installed tree moved elsewhere keeps its data beside its bin folder.
     dirs << QDir::cleanPath(programDir + QStringLiteral("/../share/zelta99"));
-    const QString source = qEnvironmentVariable("ZELTA_SOURCE_DIR");
-    if (!source.isEmpty())
-        dirs << QDir(source).filePath(QStringLiteral("resources"));
     dirs.removeDuplicates();
     return dirs;
 }

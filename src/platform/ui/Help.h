@@ -13,7 +13,8 @@ namespace plat::ui {
 // is the document's anchor "topico" followed by n, as in "topico12".
 
 // Where the guide is looked for, in order: beside the program file, in the
-// installed data folder, and in ZELTA_SOURCE_DIR/resources (a source tree).
+// installed data folder, and in share/zelta99 beside the program's folder (an
+// installed tree moved elsewhere).
 QString helpDocumentName();
 QStringList helpSearchDirectories();
 // The first directory of dirs that holds the guide, as a file path; empty when

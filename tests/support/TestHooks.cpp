@@ -1,4 +1,4 @@
-#include "platform/ui/TestHooks.h"
+#include "support/TestHooks.h"
 
 #include <QDialog>
 
