@@ -37,6 +37,12 @@ const char* kHelp =
     "  restaurar COPIA                põe a cópia no lugar dos dados (COPIA: o arquivo, ou o\n"
     "                                 número da linha em copias, 1 = a mais recente); os dados\n"
     "                                 substituídos ficam guardados numa cópia\n"
+    "  importar bolsistas|orientadores ARQUIVO [--planilha NOME] [--simular]\n"
+    "                                 importa uma planilha (CSV, XLSX ou ODS); mostra cada\n"
+    "                                 problema como \"linha N: CAMPO: mensagem\" e nada grava\n"
+    "                                 quando há algum; --simular só verifica\n"
+    "  exportar bolsistas|orientadores|pendencias ARQUIVO\n"
+    "                                 grava a lista numa planilha: .xlsx, .ods ou .csv\n"
     "\n"
     "Opções:\n"
     "  --dados PASTA                  pasta dos dados (também ZELTA_DADOS ou [Zelta] Diretorio\n"
@@ -69,6 +75,11 @@ QHash<QString, Command>& commands()
          {cli::restaurar,
           "Uso: zelta99 restaurar COPIA [--dados PASTA]   (COPIA: o arquivo, ou o número da linha em "
           "zelta99 copias; 1 = a mais recente)\n"}},
+        {QStringLiteral("importar"),
+         {cli::importar,
+          "Uso: zelta99 importar bolsistas|orientadores ARQUIVO [--planilha NOME] [--simular] [--dados PASTA]\n"}},
+        {QStringLiteral("exportar"),
+         {cli::exportar, "Uso: zelta99 exportar bolsistas|orientadores|pendencias ARQUIVO [--dados PASTA]\n"}},
     };
     return table;
 }

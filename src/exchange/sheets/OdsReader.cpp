@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-#include <quazip.h>
 
 namespace zelta::sheets {
 
@@ -135,9 +134,7 @@ void readTables(Xml& xml, SheetBuilder& builder)
 
 Workbook readOds(const QString& path, const Limits& limits)
 {
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdUnzip))
-        unreadable(QStringLiteral("não é um arquivo ODS"));
+    ZipFile zip(path);
     Workbook book;
     SheetBuilder builder(book, limits);
     ZipPart part(zip, QStringLiteral("content.xml"), limits.maxXmlBytes);

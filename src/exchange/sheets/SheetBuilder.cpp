@@ -2,8 +2,9 @@
 
 #include "platform/system/Error.h"
 
-#include <quazip.h>
-#include <quazipfile.h>
+#include <QFile>
+
+#include <unzip.h>
 
 namespace zelta::sheets {
 
@@ -81,13 +82,32 @@ void SheetBuilder::put(qint64 row, qint64 column, const Cell& cell)
     target->cells[column - 1] = cell;
 }
 
+ZipFile::ZipFile(const QString& path)
+{
+    m_zip = unzOpen64(QFile::encodeName(path).constData());
+    if (!m_zip)
+        unreadable(QStringLiteral("o arquivo compactado está danificado"));
+}
+
+ZipFile::~ZipFile()
+{
+    if (m_zip)
+        unzClose(m_zip);
+}
+
+bool ZipFile::has(const QString& name) const
+{
+    return unzLocateFile(m_zip, name.toUtf8().constData(), 2) == UNZ_OK;
+}
+
 namespace {
 
-// Passes the part's bytes through until the limit, then reports the end.
+// The part's bytes as minizip inflates them, until the limit.
 class LimitedDevice : public QIODevice {
 public:
-    LimitedDevice(QIODevice& source, qint64 limit) : m_source(source), m_limit(limit) { open(QIODevice::ReadOnly); }
+    LimitedDevice(unzFile zip, qint64 limit) : m_zip(zip), m_limit(limit) { open(QIODevice::ReadOnly); }
     bool exceeded() const { return m_exceeded; }
+    bool failed() const { return m_failed; }
     bool isSequential() const override { return true; }
 
 protected:
@@ -97,43 +117,47 @@ protected:
             m_exceeded = true;
             return -1;
         }
-        const qint64 n = m_source.read(data, std::min(maxSize, m_limit - m_read));
-        if (n > 0)
-            m_read += n;
-        return n == 0 && m_source.atEnd() ? -1 : n;
+        const int n = unzReadCurrentFile(m_zip, data, unsigned(std::min<qint64>({maxSize, m_limit - m_read, 1 << 20})));
+        if (n < 0)
+            m_failed = true;
+        if (n <= 0)
+            return -1;
+        m_read += n;
+        return n;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    QIODevice& m_source;
+    unzFile m_zip;
     qint64 m_limit;
     qint64 m_read = 0;
     bool m_exceeded = false;
+    bool m_failed = false;
 };
 
 } // namespace
 
 struct ZipPart::Impl {
-    QuaZipFile file;
+    unzFile zip = nullptr;
     std::unique_ptr<LimitedDevice> limited;
     qint64 limit = 0;
-    explicit Impl(QuaZip& zip) : file(&zip) {}
 };
 
-ZipPart::ZipPart(QuaZip& zip, const QString& name, qint64 limit) : d(std::make_unique<Impl>(zip))
+ZipPart::ZipPart(ZipFile& zip, const QString& name, qint64 limit) : d(std::make_unique<Impl>())
 {
-    if (!zip.setCurrentFile(name, QuaZip::csInsensitive))
+    d->zip = zip.handle();
+    if (!zip.has(name))
         unreadable(QStringLiteral("falta a parte %1").arg(name));
-    if (!d->file.open(QIODevice::ReadOnly))
+    if (unzOpenCurrentFile(d->zip) != UNZ_OK)
         unreadable(QStringLiteral("a parte %1 não pôde ser aberta").arg(name));
     d->limit = limit;
-    d->limited = std::make_unique<LimitedDevice>(d->file, limit);
+    d->limited = std::make_unique<LimitedDevice>(d->zip, limit);
 }
 
 ZipPart::~ZipPart()
 {
     d->limited.reset();
-    d->file.close();
+    unzCloseCurrentFile(d->zip);
 }
 
 QIODevice* ZipPart::device() { return d->limited.get(); }
@@ -142,6 +166,8 @@ void ZipPart::checkLimit() const
 {
     if (d->limited->exceeded())
         tooLarge(QStringLiteral("uma parte do arquivo descompactada passa de %1 MB").arg(d->limit >> 20));
+    if (d->limited->failed())
+        unreadable(QStringLiteral("uma parte do arquivo compactado está danificada"));
 }
 
 } // namespace zelta::sheets

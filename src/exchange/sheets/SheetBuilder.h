@@ -5,7 +5,6 @@
 #include <QIODevice>
 #include <memory>
 
-class QuaZip;
 
 namespace zelta::sheets {
 
@@ -31,11 +30,26 @@ private:
 [[noreturn]] void tooLarge(const QString& what);
 [[noreturn]] void unreadable(const QString& why);
 
+// A zip container opened for reading (minizip's unzFile); throws when the
+// file is not one.
+class ZipFile {
+public:
+    explicit ZipFile(const QString& path);
+    ~ZipFile();
+    ZipFile(const ZipFile&) = delete;
+    ZipFile& operator=(const ZipFile&) = delete;
+    bool has(const QString& name) const;   // names compared without case
+    void* handle() const { return m_zip; }
+
+private:
+    void* m_zip = nullptr;
+};
+
 // A part of a zip container read through a device that stops after the
 // limit, so that a part that unpacks to gigabytes is refused, not read.
 class ZipPart {
 public:
-    ZipPart(QuaZip& zip, const QString& name, qint64 limit);   // throws when the part is missing or unreadable
+    ZipPart(ZipFile& zip, const QString& name, qint64 limit);   // throws when the part is missing or unreadable
     ~ZipPart();
     QIODevice* device();
     // After the XML reader stopped: throws the right message when the stop

@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <quazip.h>
 
 namespace zelta::sheets {
 
@@ -22,14 +21,15 @@ Workbook readWorkbook(const QString& path, const Limits& limits)
     if (file.peek(4) != QByteArray("PK\x03\x04", 4))
         return readCsv(file.readAll(), limits);
     file.close();
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdUnzip))
-        unreadable(QStringLiteral("o arquivo compactado está danificado"));
-    const QStringList names = zip.getFileNameList();
-    zip.close();
-    if (names.contains(QStringLiteral("content.xml")))
+    bool ods = false, xlsx = false;
+    {
+        const ZipFile zip(path);
+        ods = zip.has(QStringLiteral("content.xml"));
+        xlsx = zip.has(QStringLiteral("xl/workbook.xml"));
+    }
+    if (ods)
         return readOds(path, limits);
-    if (names.contains(QStringLiteral("xl/workbook.xml"), Qt::CaseInsensitive))
+    if (xlsx)
         return readXlsx(path, limits);
     unreadable(QStringLiteral("o arquivo compactado não é XLSX nem ODS"));
 }

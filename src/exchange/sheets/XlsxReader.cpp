@@ -5,7 +5,6 @@
 #include <QSet>
 #include <QXmlStreamReader>
 
-#include <quazip.h>
 
 #include <cmath>
 
@@ -19,7 +18,7 @@ using Xml = QXmlStreamReader;
 // reads on from the start it is given. Bad XML and a part beyond the limit
 // are refused.
 template <typename OnStart>
-void walkPart(QuaZip& zip, const QString& name, const Limits& limits, OnStart onStart)
+void walkPart(ZipFile& zip, const QString& name, const Limits& limits, OnStart onStart)
 {
     ZipPart part(zip, name, limits.maxXmlBytes);
     Xml xml(part.device());
@@ -32,7 +31,7 @@ void walkPart(QuaZip& zip, const QString& name, const Limits& limits, OnStart on
         unreadable(QStringLiteral("%1, linha %2: %3").arg(name).arg(xml.lineNumber()).arg(xml.errorString()));
 }
 
-bool hasPart(QuaZip& zip, const QString& name) { return zip.setCurrentFile(name, QuaZip::csInsensitive); }
+bool hasPart(ZipFile& zip, const QString& name) { return zip.has(name); }
 
 // The text of an element and of the <t> inside it (rich text runs), leaving
 // out phonetic guides; the reader ends on the element's end.
@@ -83,7 +82,7 @@ bool dateFormatCode(const QString& code)
 bool builtinDateFormat(int id) { return (id >= 14 && id <= 17) || id == 22 || (id >= 27 && id <= 36) || (id >= 50 && id <= 58); }
 
 // For each cell style (the s attribute), whether it shows a date.
-QList<bool> dateStyles(QuaZip& zip, const Limits& limits)
+QList<bool> dateStyles(ZipFile& zip, const Limits& limits)
 {
     QList<bool> styles;
     if (!hasPart(zip, QStringLiteral("xl/styles.xml")))
@@ -106,7 +105,7 @@ QList<bool> dateStyles(QuaZip& zip, const Limits& limits)
     return styles;
 }
 
-QList<QString> sharedStrings(QuaZip& zip, SheetBuilder& builder)
+QList<QString> sharedStrings(ZipFile& zip, SheetBuilder& builder)
 {
     QList<QString> strings;
     if (!hasPart(zip, QStringLiteral("xl/sharedStrings.xml")))
@@ -190,7 +189,7 @@ Cell cellOf(Xml& xml, const Context& ctx)
     return Cell::ofNumber(n);
 }
 
-void readSheet(QuaZip& zip, const QString& part, SheetBuilder& builder, const Context& ctx)
+void readSheet(ZipFile& zip, const QString& part, SheetBuilder& builder, const Context& ctx)
 {
     qint64 row = 0;
     qint64 column = 0;
@@ -218,9 +217,7 @@ QString partOfTarget(const QString& target)
 
 Workbook readXlsx(const QString& path, const Limits& limits)
 {
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdUnzip))
-        unreadable(QStringLiteral("não é um arquivo XLSX"));
+    ZipFile zip(path);
     Workbook book;
     SheetBuilder builder(book, limits);
     Context ctx;
