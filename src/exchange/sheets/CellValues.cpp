@@ -31,6 +31,9 @@ std::optional<QString> cpfOf(const Cell& cell)
         if (cell.number < 0 || cell.number >= 1e11 || std::floor(cell.number) != cell.number)
             return std::nullopt;
         digits = QStringLiteral("%1").arg(qint64(cell.number), 11, 10, QLatin1Char('0'));
+    } else if (static const QRegularExpression bare(QStringLiteral("^\\d{1,11}$")); bare.match(textOf(cell)).hasMatch()) {
+        // Bare digits: a number a spreadsheet wrote out without its zeros.
+        digits = textOf(cell).rightJustified(11, u'0');
     } else {
         static const QRegularExpression shape(QStringLiteral("^(\\d{3})\\.?(\\d{3})\\.?(\\d{3})[-.]?(\\d{2})$"));
         const QRegularExpressionMatch m = shape.match(textOf(cell).remove(u' '));

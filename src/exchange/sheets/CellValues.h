@@ -10,8 +10,8 @@ namespace zelta::sheets {
 // Each takes an empty cell as an empty value.
 
 // A CPF as ddd.ddd.ddd-dd: eleven digits with or without punctuation, or a
-// number, whose leading zeros a spreadsheet drops (1234567890 is
-// 012.345.678-90). The check digits are not looked at here.
+// number or bare digits, whose leading zeros a spreadsheet drops (1234567890
+// is 012.345.678-90). The check digits are not looked at here.
 std::optional<QString> cpfOf(const Cell& cell);
 // A date: a date cell, or a text written day first ("14/03/1979",
 // "14/3/79", two-digit years in the last hundred years). An impossible date

@@ -77,8 +77,8 @@ Workbook readCsv(const QByteArray& bytes, const Limits& limits)
     QByteArray utf8 = bytes;
     if (utf8.startsWith("\xEF\xBB\xBF"))
         utf8.remove(0, 3);
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)decoder.decode(utf8);
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString decoded = decoder(utf8);
     if (decoder.hasError()) {
         utf8 = plat::sys::fromCp1252(bytes).toUtf8();
         book.encoding = QStringLiteral("Windows-1252");
