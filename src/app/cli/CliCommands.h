@@ -42,5 +42,7 @@ int relatorio(const QStringList& args, QTextStream& out, QTextStream& err);
 int copia(const QStringList& args, QTextStream& out, QTextStream& err);
 int copias(const QStringList& args, QTextStream& out, QTextStream& err);
 int restaurar(const QStringList& args, QTextStream& out, QTextStream& err);
+int importar(const QStringList& args, QTextStream& out, QTextStream& err);
+int exportar(const QStringList& args, QTextStream& out, QTextStream& err);
 
 } // namespace zelta::cli

@@ -68,6 +68,16 @@ const QList<Command>& commands()
                         "número da linha em copias, 1 = a mais recente); os dados\nsubstituídos ficam guardados numa cópia"),
          QStringLiteral("Uso: zelta99 restaurar COPIA [--dados PASTA]   (COPIA: o arquivo, ou o número da linha em "
                         "zelta99 copias; 1 = a mais recente)")},
+        {QStringLiteral("importar"), cli::importar,
+         QStringLiteral("bolsistas|orientadores ARQUIVO [--planilha NOME] [--simular]"),
+         QStringLiteral("importa uma planilha (CSV, XLSX ou ODS); mostra cada\n"
+                        "problema como \"linha N: CAMPO: mensagem\" e nada grava\n"
+                        "quando há algum; --simular só verifica"),
+         QStringLiteral("Uso: zelta99 importar bolsistas|orientadores ARQUIVO [--planilha NOME] [--simular] "
+                        "[--dados PASTA]")},
+        {QStringLiteral("exportar"), cli::exportar, QStringLiteral("bolsistas|orientadores|pendencias ARQUIVO"),
+         QStringLiteral("grava a lista numa planilha: .xlsx, .ods ou .csv"),
+         QStringLiteral("Uso: zelta99 exportar bolsistas|orientadores|pendencias ARQUIVO [--dados PASTA]")},
     };
     return table;
 }
