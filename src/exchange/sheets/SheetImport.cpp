@@ -1,6 +1,7 @@
 #include "exchange/sheets/SheetImport.h"
 
 #include "advisors/AdvisorRules.h"
+#include "data/CpfOwners.h"
 #include "exchange/CpfText.h"
 #include "exchange/sheets/CellValues.h"
 #include "holders/HolderRules.h"
@@ -20,7 +21,7 @@ using plat::db::Database;
 
 // Who already uses a CPF in the register. The one question the import asks
 // about a CPF's owner, kept here alone so that it follows the rules' owner.
-CpfInUse whoseCpf(const Database& db, const QString& cpf) { return cpfInUse(db, cpf, -1); }
+CpfOwner whoseCpf(const Database& db, const QString& cpf) { return CpfOwners(db).forHolder(cpf, 0); }
 
 // A coded field given by what the form stores or what it shows, compared
 // folded: "F", "Feminino", "feminino" all give "F".
@@ -155,9 +156,9 @@ void checkHolder(RowChecker& r, const Database& db, const Register& reg, ImportC
 {
     const QString cpf = r.cpf(FieldId::Cpf);
     if (!cpf.isEmpty()) {
-        const CpfInUse owner = whoseCpf(db, cpf);
-        if (!owner.nome.isEmpty())
-            r.problem(FieldId::Cpf, owner.advisor ? holderText::cpfOfAdvisor(owner.nome) : holderText::cpfOfHolder(owner.nome));
+        const CpfOwner owner = whoseCpf(db, cpf);
+        if (owner.found())
+            r.problem(FieldId::Cpf, owner.advisor() ? holderText::cpfOfAdvisor(owner.nome) : holderText::cpfOfHolder(owner.nome));
     }
     const QString nome = r.capitals(FieldId::Nome, 60);
     const QString sexoGiven = r.text(FieldId::Sexo);
@@ -218,8 +219,8 @@ void checkAdvisor(RowChecker& r, const Database& db, const Register& reg, Import
 {
     const QString cpf = r.cpf(FieldId::Cpf);
     if (!cpf.isEmpty()) {
-        const CpfInUse owner = whoseCpf(db, cpf);
-        if (!owner.advisor && !owner.nome.isEmpty())
+        const CpfOwner owner = whoseCpf(db, cpf);
+        if (owner.found() && !owner.advisor())
             r.problem(FieldId::Cpf, advisorText::cpfOfHolder(owner.nome));
     }
     const QString nome = r.capitals(FieldId::Nome, 60);
