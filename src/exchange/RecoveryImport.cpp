@@ -62,6 +62,67 @@ RecoveryResult recoverIntoNewRegister(TDm_Dados& dm, const RecoveryFile& file, c
     return result;
 }
 
+// The file's holders, each with the advisor record of its pair of CPF and
+// project title, into emptied tables; counted into result.
+void storeRecords(Database& db, const RecoveryFile& file, const QDate& today, const RecoveryOptions& options,
+                  RecoveryResult& result)
+{
+    Statement addHolder = db.prepare(QStringLiteral(
+        "INSERT INTO ZELTABOL (Nome, CPF, SEXO, DATA_NASCIMENTO, PROCESSO, DEMANDA, SITUACAO, SEGURO_SAUDE, "
+        "CODIGO_AGENCIA, CONTA_BANCO, CPF_ORIENTADOR, CPF_EXORIENTADOR, NUMERO_ORIENTADOR, ALTERA) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '', ?, '')"));
+    Statement addAdvisor = db.prepare(QStringLiteral(
+        "INSERT INTO ZELTAORI (CPF, NOME, TITULACAO, TITULO, P_CHAVE1, P_CHAVE2, P_CHAVE3, COD_AREA, "
+        "PESQUISADOR, CATEGORIA, ALTERA) VALUES (?, ?, ?, ?, ?, ?, ?, ?, '', '', '')"));
+
+    // One advisor per distinct pair of CPF and project title. The table was
+    // emptied above, so the advisors stored by this import are all there is to
+    // match against, and the map finds the same advisor a walk from the
+    // table's first row would.
+    QHash<QPair<QString, QString>, qint64> advisors;
+    advisors.reserve(file.recordCount() / 2 + 1);
+    const QString demanda = RecoveryFile::demanda();
+    const QString situacao = RecoveryFile::situacao();
+
+    for (int i = 0; i < file.recordCount(); ++i) {
+        if (i == 0)
+            report(options, 65);
+        const RecoveryRecord r = file.record(i, today);
+        if (!r.keepsHolder()) {
+            // The agency deleted this holder; its advisor part is not taken
+            // either, since an advisor without holders would stop the
+            // generation of the new file.
+            ++result.droppedHolders;
+            continue;
+        }
+
+        QVariant numero;
+        if (r.hasAdvisor()) {
+            const QPair<QString, QString> key(r.cpfOrientador, r.titulo);
+            auto it = advisors.constFind(key);
+            if (it == advisors.constEnd()) {
+                addAdvisor.reset();
+                addAdvisor.bindAll({r.cpfOrientador, r.nomeOrientador, r.titulacao, r.titulo, r.chave1, r.chave2, r.chave3,
+                                    r.codArea});
+                addAdvisor.exec();
+                it = advisors.insert(key, db.lastInsertRowId());
+                ++result.advisors;
+            }
+            numero = it.value();
+        }
+
+        addHolder.reset();
+        addHolder.bindAll({r.nome, r.cpf, r.sexo, r.nascimento.isValid() ? QVariant(r.nascimento) : QVariant(), r.processo,
+                           demanda, situacao, r.seguroSaude, r.codigoAgencia, r.contaBanco, r.cpfOrientador, numero});
+        addHolder.exec();
+        ++result.holders;
+        if (!dataAceita(dataEscrita(r.nascimento)))
+            ++result.unreadBirthDates;
+        if (!sexoAceito(r.sexo))
+            ++result.unreadSexes;
+    }
+}
+
 } // namespace
 
 RegisterContents registerContents(TDm_Dados& dm)
@@ -139,60 +200,7 @@ RecoveryResult recuperarDados(TDm_Dados& dm, const RecoveryFile& file, const Rec
             {inst.numero, inst.sigla, double(inst.cotas), inst.nome});
     report(options, 35);
 
-    Statement addHolder = db.prepare(QStringLiteral(
-        "INSERT INTO ZELTABOL (Nome, CPF, SEXO, DATA_NASCIMENTO, PROCESSO, DEMANDA, SITUACAO, SEGURO_SAUDE, "
-        "CODIGO_AGENCIA, CONTA_BANCO, CPF_ORIENTADOR, CPF_EXORIENTADOR, NUMERO_ORIENTADOR, ALTERA) "
-        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '', ?, '')"));
-    Statement addAdvisor = db.prepare(QStringLiteral(
-        "INSERT INTO ZELTAORI (CPF, NOME, TITULACAO, TITULO, P_CHAVE1, P_CHAVE2, P_CHAVE3, COD_AREA, "
-        "PESQUISADOR, CATEGORIA, ALTERA) VALUES (?, ?, ?, ?, ?, ?, ?, ?, '', '', '')"));
-
-    // One advisor per distinct pair of CPF and project title. The table was
-    // emptied above, so the advisors stored by this import are all there is to
-    // match against, and the map finds the same advisor a walk from the
-    // table's first row would.
-    QHash<QPair<QString, QString>, qint64> advisors;
-    advisors.reserve(file.recordCount() / 2 + 1);
-    const QString demanda = RecoveryFile::demanda();
-    const QString situacao = RecoveryFile::situacao();
-
-    for (int i = 0; i < file.recordCount(); ++i) {
-        if (i == 0)
-            report(options, 65);
-        const RecoveryRecord r = file.record(i, today);
-        if (!r.keepsHolder()) {
-            // The agency deleted this holder; its advisor part is not taken
-            // either, since an advisor without holders would stop the
-            // generation of the new file.
-            ++result.droppedHolders;
-            continue;
-        }
-
-        QVariant numero;
-        if (r.hasAdvisor()) {
-            const QPair<QString, QString> key(r.cpfOrientador, r.titulo);
-            auto it = advisors.constFind(key);
-            if (it == advisors.constEnd()) {
-                addAdvisor.reset();
-                addAdvisor.bindAll({r.cpfOrientador, r.nomeOrientador, r.titulacao, r.titulo, r.chave1, r.chave2, r.chave3,
-                                    r.codArea});
-                addAdvisor.exec();
-                it = advisors.insert(key, db.lastInsertRowId());
-                ++result.advisors;
-            }
-            numero = it.value();
-        }
-
-        addHolder.reset();
-        addHolder.bindAll({r.nome, r.cpf, r.sexo, r.nascimento.isValid() ? QVariant(r.nascimento) : QVariant(), r.processo,
-                           demanda, situacao, r.seguroSaude, r.codigoAgencia, r.contaBanco, r.cpfOrientador, numero});
-        addHolder.exec();
-        ++result.holders;
-        if (!dataAceita(dataEscrita(r.nascimento)))
-            ++result.unreadBirthDates;
-        if (!sexoAceito(r.sexo))
-            ++result.unreadSexes;
-    }
+    storeRecords(db, file, today, options, result);
 
     for (const QString& sql : std::as_const(indexes))
         db.exec(sql);

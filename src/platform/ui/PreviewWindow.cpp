@@ -167,7 +167,11 @@ void PreviewWindow::buildUi()
     layout->setSpacing(6);
     layout->addLayout(bar);
     layout->addWidget(m_view, 1);
+    wireEvents();
+}
 
+void PreviewWindow::wireEvents()
+{
     // With two pages side by side, the buttons turn both.
     connect(m_first, &QToolButton::clicked, this, [this] { showPage(0); });
     connect(m_prior, &QToolButton::clicked, this, [this] { showPage(m_current - (m_twoPages ? 2 : 1)); });

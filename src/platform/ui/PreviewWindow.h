@@ -63,6 +63,7 @@ protected:
 
 private:
     void buildUi();
+    void wireEvents();
     void updateControls();
     void render();
     int renderDpi() const;
