@@ -19,6 +19,8 @@ SubmissionRun gerarArquivo(TDm_Dados& dados, const QString& directory, const Sub
 {
     plat::db::Database& db = dados.database();
     db.handle();   // opened, and quick-checked, when it was closed
+    // Rows changed outside the program never go to the agency.
+    dados.checkRowDigests();
     std::future<QStringList> check = std::async(std::launch::async, [file = dados.databaseFile()] {
         return plat::db::Database::checkFile(file, false);
     });

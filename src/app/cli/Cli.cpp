@@ -37,6 +37,8 @@ const char* kHelp =
     "  restaurar COPIA                põe a cópia no lugar dos dados (COPIA: o arquivo, ou o\n"
     "                                 número da linha em copias, 1 = a mais recente); os dados\n"
     "                                 substituídos ficam guardados numa cópia\n"
+    "  aceitar                        aceita os registros alterados fora do programa como estão,\n"
+    "                                 depois de guardar os dados numa cópia\n"
     "\n"
     "Opções:\n"
     "  --dados PASTA                  pasta dos dados (também ZELTA_DADOS ou [Zelta] Diretorio\n"
@@ -69,6 +71,7 @@ QHash<QString, Command>& commands()
          {cli::restaurar,
           "Uso: zelta99 restaurar COPIA [--dados PASTA]   (COPIA: o arquivo, ou o número da linha em "
           "zelta99 copias; 1 = a mais recente)\n"}},
+        {QStringLiteral("aceitar"), {cli::aceitar, "Uso: zelta99 aceitar [--dados PASTA]\n"}},
     };
     return table;
 }

@@ -42,5 +42,6 @@ int relatorio(const QStringList& args, QTextStream& out, QTextStream& err);
 int copia(const QStringList& args, QTextStream& out, QTextStream& err);
 int copias(const QStringList& args, QTextStream& out, QTextStream& err);
 int restaurar(const QStringList& args, QTextStream& out, QTextStream& err);
+int aceitar(const QStringList& args, QTextStream& out, QTextStream& err);
 
 } // namespace zelta::cli
