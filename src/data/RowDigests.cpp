@@ -137,8 +137,10 @@ bool hasDigestTable(const Database& db)
 
 void createDigestTable(Database& db)
 {
+    // A table with record numbers, as every table of the file: the repair
+    // reads each table row by row by record number.
     db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (TABELA TEXT NOT NULL, REGISTRO INTEGER NOT NULL, "
-                           "RESUMO INTEGER NOT NULL, PRIMARY KEY (TABELA, REGISTRO)) WITHOUT ROWID")
+                           "RESUMO INTEGER NOT NULL, PRIMARY KEY (TABELA, REGISTRO))")
                 .arg(QString::fromLatin1(kDigestTable)));
 }
 
@@ -155,12 +157,17 @@ void installDigestTriggers(Database& db)
 {
     const QString digests = QString::fromLatin1(kDigestTable);
     for (const QString& table : digestedTables()) {
-        const QString put = QStringLiteral("INSERT OR REPLACE INTO %1 (TABELA, REGISTRO, RESUMO) VALUES ('%2', NEW.rowid, %3);")
+        // The digest row is updated in place: a write that changes nothing
+        // leaves the file's content as it was.
+        const QString put = QStringLiteral("INSERT INTO %1 (TABELA, REGISTRO, RESUMO) VALUES ('%2', NEW.rowid, %3) "
+                                           "ON CONFLICT (TABELA, REGISTRO) DO UPDATE SET RESUMO=excluded.RESUMO;")
                                 .arg(digests, table, digestCall(table, QStringLiteral("NEW.")));
         const QString drop = QStringLiteral("DELETE FROM %1 WHERE TABELA='%2' AND REGISTRO=OLD.rowid;").arg(digests, table);
+        const QString moved = QStringLiteral("DELETE FROM %1 WHERE TABELA='%2' AND REGISTRO=OLD.rowid AND OLD.rowid IS NOT NEW.rowid;")
+                                  .arg(digests, table);
         const QString head = QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS row_digest_%1_%2 AFTER %3 ON \"%1\" BEGIN ");
         db.exec(head.arg(table, QStringLiteral("insert"), QStringLiteral("INSERT")) + put + QStringLiteral(" END"));
-        db.exec(head.arg(table, QStringLiteral("update"), QStringLiteral("UPDATE")) + drop + put + QStringLiteral(" END"));
+        db.exec(head.arg(table, QStringLiteral("update"), QStringLiteral("UPDATE")) + moved + put + QStringLiteral(" END"));
         db.exec(head.arg(table, QStringLiteral("delete"), QStringLiteral("DELETE")) + drop + QStringLiteral(" END"));
     }
 }
@@ -168,9 +175,11 @@ void installDigestTriggers(Database& db)
 QList<OutsideChange> findOutsideChanges(const Database& db)
 {
     QList<OutsideChange> out;
-    // Older files have no digests: only the areas can be compared.
+    // Files of older versions have no digests, and nothing is compared.
     const bool digests = hasDigestTable(db);
-    if (digests || db.userVersion() >= TDm_Dados::kSchemaVersion) {
+    if (!digests && db.userVersion() < TDm_Dados::kSchemaVersion)
+        return out;
+    {
         const bool table = digests;
         for (const QString& t : digestedTables()) {
             if (table) {

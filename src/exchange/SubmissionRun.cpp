@@ -19,8 +19,6 @@ SubmissionRun gerarArquivo(TDm_Dados& dados, const QString& directory, const Sub
 {
     plat::db::Database& db = dados.database();
     db.handle();   // opened, and quick-checked, when it was closed
-    // Rows changed outside the program never go to the agency.
-    dados.checkRowDigests();
     std::future<QStringList> check = std::async(std::launch::async, [file = dados.databaseFile()] {
         return plat::db::Database::checkFile(file, false);
     });
@@ -38,6 +36,8 @@ SubmissionRun gerarArquivo(TDm_Dados& dados, const QString& directory, const Sub
             run.result = generateSubmissionFile(db, directory, progress, [&] {
                 if (!waitForCheck())
                     throw RegisterNotSound{};
+                // Rows changed outside the program never go to the agency.
+                dados.checkRowDigests();
             });
     } catch (const RegisterNotSound&) {
     } catch (...) {
@@ -46,10 +46,14 @@ SubmissionRun gerarArquivo(TDm_Dados& dados, const QString& directory, const Sub
         if (waitForCheck())
             throw;
     }
-    if (waitForCheck())
+    if (waitForCheck()) {
+        if (!run.preCheckPassed)
+            dados.checkRowDigests();   // the file was not written; the rows are named all the same
         return run;
+    }
 
     dados.repairIfDamaged(problems);
+    dados.checkRowDigests();
     run.preCheckPassed = Verificar_Erro(db);
     if (run.preCheckPassed)
         run.result = generateSubmissionFile(db, directory, progress);
