@@ -4,6 +4,7 @@
 #include "RecoverySample.h"
 #include "support/SubmissionFile.h"
 #include "data/RegisterCopies.h"
+#include "data/TDm_Dados.h"
 #include "platform/db/Database.h"
 
 #include <QDir>
@@ -163,9 +164,10 @@ private slots:
         }
         QCOMPARE(runProgram({QStringLiteral("recuperar"), file, QStringLiteral("--dados"), data}).code, 0);
         {
-            Database d;
-            d.open(db, false);
-            d.exec(QStringLiteral("UPDATE ZELTABOL SET SITUACAO='Renovado'"));
+            // Through the program's own connection, which keeps the row
+            // digests current.
+            zelta::TDm_Dados d(data);
+            d.database().exec(QStringLiteral("UPDATE ZELTABOL SET SITUACAO='Renovado'"));
         }
         const QString dest = tmp.filePath(QStringLiteral("disquete"));
         QDir().mkpath(dest);
