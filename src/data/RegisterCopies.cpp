@@ -1,5 +1,7 @@
 #include "data/RegisterCopies.h"
 
+#include "data/RowDigests.h"
+
 #include "platform/db/Database.h"
 #include "platform/system/AtomicFile.h"
 #include "platform/system/Error.h"
@@ -187,6 +189,7 @@ struct Checked {
     qint64 size;
     QDateTime modified;
     bool sound;
+    bool rowsAgree = true;   // false: the file is whole, but rows disagree with their digests
 };
 
 QHash<QString, Checked>& checkedCopies()
@@ -195,20 +198,21 @@ QHash<QString, Checked>& checkedCopies()
     return checked;
 }
 
-void rememberCheck(const QFileInfo& info, bool sound)
+void rememberCheck(const QFileInfo& info, bool whole, bool rowsAgree)
 {
-    checkedCopies().insert(info.absoluteFilePath(), {info.size(), info.lastModified(), sound});
+    checkedCopies().insert(info.absoluteFilePath(), {info.size(), info.lastModified(), whole && rowsAgree, rowsAgree});
 }
 
-// Whether a copy passes the full check now.
-bool soundNow(const QFileInfo& info)
+// Whether a copy passes the full check now: the whole file passes SQLite's
+// check and every row agrees with its digest.
+Checked checkNow(const QFileInfo& info)
 {
     const auto it = checkedCopies().constFind(info.absoluteFilePath());
     if (it != checkedCopies().cend() && it->size == info.size() && it->modified == info.lastModified())
-        return it->sound;
-    const bool sound = Database::checkFile(info.absoluteFilePath(), false, true).isEmpty();
-    rememberCheck(info, sound);
-    return sound;
+        return *it;
+    const bool whole = Database::checkFile(info.absoluteFilePath(), false, true).isEmpty();
+    rememberCheck(info, whole, !whole || fileDigestsAgree(info.absoluteFilePath()));
+    return checkedCopies().value(info.absoluteFilePath());
 }
 
 QDir makeFolder(const QString& dataDirectory)
@@ -237,9 +241,11 @@ QString freeName(const QDir& dir, const QString& stamp, const QString& suffix)
 }
 
 // Writes the copy under a temporary name, flushed to the disk; fully checked
-// when asked; then renamed to its final name, and the rename made durable.
+// when asked (rows whose digests disagree refuse it, unless the copy is kept
+// to show them: it is then listed as not sound); then renamed to its final
+// name, and the rename made durable.
 void writeCopy(const Database& db, const QDir& dir, const QString& stamp, const QString& finalPath, bool check,
-               const QString& sameAs = QString(), bool* duplicate = nullptr)
+               const QString& sameAs = QString(), bool* duplicate = nullptr, bool keepDisagreeing = false)
 {
     static int sequence = 0;
     const QString temp = dir.filePath(QStringLiteral(".zelta99-%1-%2-%3.tmp").arg(stamp).arg(::getpid()).arg(++sequence));
@@ -259,6 +265,9 @@ void writeCopy(const Database& db, const QDir& dir, const QString& stamp, const 
         if (!problems.isEmpty())
             fail(QStringLiteral("a cópia não passou na verificação (%1)").arg(problems.first()));
     }
+    const bool agree = !check || fileDigestsAgree(temp);
+    if (!agree && !keepDisagreeing)
+        fail(QStringLiteral("registros alterados fora do programa"));
     if (duplicate && !sameAs.isEmpty() && sameContent(temp, sameAs)) {
         QFile::remove(temp);
         *duplicate = true;
@@ -269,7 +278,7 @@ void writeCopy(const Database& db, const QDir& dir, const QString& stamp, const 
     syncPath(dir.absolutePath(), O_RDONLY | O_DIRECTORY);
     // The copy just passed the full check: listing it need not check it again.
     if (check)
-        rememberCheck(QFileInfo(finalPath), true);
+        rememberCheck(QFileInfo(finalPath), true, agree);
 }
 
 // A file's bytes under another name, whole or not at all.
@@ -325,7 +334,7 @@ RegisterCopies::Taken RegisterCopies::take(const Database& db, const QString& da
     const QString token = reasonToken(reason);
     taken.path = freeName(dir, stamp, token.isEmpty() ? QString() : u'-' + token);
     bool duplicate = false;
-    writeCopy(db, dir, stamp, taken.path, true, newest, &duplicate);
+    writeCopy(db, dir, stamp, taken.path, true, newest, &duplicate, reason == CopyReason::BeforeAcceptance);
     if (duplicate) {
         taken.path = newest;
         return taken;
@@ -423,7 +432,9 @@ RegisterCopy RegisterCopies::describeFile(const QString& path)
         c.taken = QDateTime::fromString(m.captured(1), QStringLiteral("yyyyMMdd-HHmmss"));
         c.reason = reasonOf(m.captured(3));
     }
-    c.sound = soundNow(info);
+    const Checked checked = checkNow(info);
+    c.sound = checked.sound;
+    c.rowsDisagree = !checked.rowsAgree;
     try {
         Database db;
         db.openFileAlone(path);

@@ -36,7 +36,8 @@ struct RegisterCopy {
     QString path;
     QDateTime taken;        // from the copy's name
     CopyReason reason = CopyReason::Unknown;   // from the copy's name
-    bool sound = false;     // passes SQLite's full check now
+    bool sound = false;     // passes SQLite's full check now, and its rows agree with their digests
+    bool rowsDisagree = false;   // a whole file whose rows disagree with their digests
     QString sigla;          // the institution, from the copy itself
     QString nome;
     int holders = -1;       // -1 when the copy cannot be read

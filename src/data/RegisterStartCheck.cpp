@@ -48,12 +48,25 @@ void TDm_Dados::startCheck(int backgroundRows)
     m_startState = StartState::Running;
     m_startThread = std::thread([this, file = databaseFile()] {
         QStringList problems;
+        std::optional<QList<OutsideChange>> changes;
         try {
             problems = Database::checkFile(file, false);
         } catch (const std::exception& e) {
             problems << QString::fromUtf8(e.what());
         }
+        // A sound file: its rows compared with their digests here too, off
+        // the windows' thread; a comparison that fails is made again there.
+        if (problems.isEmpty()) {
+            try {
+                Database reader;
+                reader.openReadOnly(file);
+                changes = findOutsideChanges(reader);
+            } catch (const std::exception&) {
+                changes.reset();
+            }
+        }
         m_startProblems = problems;
+        m_startChanges = changes;
         QMetaObject::invokeMethod(this, [this] { finishStartCheck(); }, Qt::QueuedConnection);
     });
 }
@@ -64,7 +77,7 @@ void TDm_Dados::finishStartCheck()
         return;   // a write waited for it and handled it already
     m_startThread.join();
     m_startState = StartState::Done;
-    handleStartProblems(m_startProblems, true);
+    handleStartProblems(m_startProblems, true, m_startChanges ? &*m_startChanges : nullptr);
 }
 
 bool TDm_Dados::settleStartCheck()
@@ -77,7 +90,7 @@ bool TDm_Dados::settleStartCheck()
     else
         wait();
     m_startState = StartState::Done;
-    handleStartProblems(m_startProblems, false);
+    handleStartProblems(m_startProblems, false, m_startChanges ? &*m_startChanges : nullptr);
     return true;
 }
 
@@ -90,11 +103,16 @@ void TDm_Dados::abandonStartCheck()
     m_failureToReport = false;
 }
 
-void TDm_Dados::handleStartProblems(const QStringList& problems, bool report)
+void TDm_Dados::handleStartProblems(const QStringList& problems, bool report, const QList<OutsideChange>* changes)
 {
     m_startFailure.reset();
     try {
         repairIfDamaged(problems);
+        // A repaired file is compared anew.
+        if (changes && problems.isEmpty())
+            refuseOutsideChanges(*changes);
+        else
+            checkRowDigests();
     } catch (const Error& e) {
         m_startFailure = e;
     } catch (const std::exception& e) {

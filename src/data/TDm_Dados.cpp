@@ -223,6 +223,9 @@ void TDm_Dados::openDatabase(Database& db)
             provision(db);
         else if (version < kSchemaVersion)
             upgrade(db, version);
+        // Every write of this connection keeps the row digests current.
+        if (hasDigestTable(db))
+            installDigestTriggers(db);
     } catch (...) {
         db.close();
         throw;
@@ -349,9 +352,10 @@ void TDm_Dados::checkRegister()
     // A start check that reports now and found the register sound (or
     // repaired it) is the full check.
     if (settleStartCheck() && !m_startFailure)
-        return;
+        return;   // the start check compared the digests too
     m_db.handle();   // opened (and quick-checked) when it was closed
     repairIfDamaged(m_db.checkIntegrity(false));
+    checkRowDigests();
 }
 
 void TDm_Dados::repairIfDamaged(const QStringList& problems)
@@ -425,6 +429,10 @@ QString TDm_Dados::restore(const QString& copyPath, const QDateTime& now)
         Database copy;
         copy.openFileAlone(copyPath);
         acceptSchema(copy, copyPath);
+        // A restore brings the copy's digests with it: they must agree.
+        if (!findOutsideChanges(copy).isEmpty())
+            throw Error::input(QStringLiteral("A cópia %1 não pode ser restaurada: tem registros alterados fora do programa")
+                                   .arg(shown));
     }
     // The data being replaced is kept first; a register that fails the full
     // check is kept apart from the sound copies. A foreign file is not
@@ -435,7 +443,7 @@ QString TDm_Dados::restore(const QString& copyPath, const QDateTime& now)
     if (QFileInfo::exists(databaseFile())) {
         bool sound = false;
         try {
-            sound = m_db.checkIntegrity(false).isEmpty();
+            sound = m_db.checkIntegrity(false).isEmpty() && findOutsideChanges(m_db).isEmpty();
         } catch (const Error& e) {
             if (e.kind() != Error::Kind::Damaged)
                 throw;
@@ -500,6 +508,8 @@ void TDm_Dados::provision(Database& db)
         ins.exec();
     }
     db.exec(QStringLiteral("INSERT INTO ZELTAINT (Numero_Instituicao, Sigla, Cotas, Memo, Nome) VALUES ('', '', 0, NULL, '')"));
+    createDigestTable(db);
+    computeAllDigests(db);
     db.setUserVersion(kSchemaVersion);
     tx.commit();
 }
@@ -526,6 +536,11 @@ void TDm_Dados::upgrade(Database& db, int from)
     }
     if (from < 3)
         raiseStoredTitles(db);
+    // Last, so that the digests are those of the rows every step wrote.
+    if (from < 4) {
+        createDigestTable(db);
+        computeAllDigests(db);
+    }
     db.setUserVersion(kSchemaVersion);
     tx.commit();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/RegisterRepair.h"
+#include "data/RowDigests.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
@@ -34,7 +35,8 @@ class TDm_Dados : public QObject {
 public:
     // 2: the sort columns of the name orders are stored, no longer computed.
     // 3: project titles in capitals with their accents.
-    static constexpr int kSchemaVersion = 3;
+    // 4: row digests.
+    static constexpr int kSchemaVersion = 4;
     static constexpr const char* kFileName = "zelta99.db";
 
     explicit TDm_Dados(const QString& dataDirectory, QObject* parent = nullptr);
@@ -65,6 +67,23 @@ public:
     void checkRegister();
     // The same for the problems of a check already run (none: nothing to do).
     void repairIfDamaged(const QStringList& problems);
+
+    // The rows compared with their digests (and the areas with the shipped
+    // list), part of the full check: rows changed outside the program throw
+    // plat::Error of kind Damaged naming each record, the newest sound copy
+    // and the two ways out (restore it, or accept).
+    void checkRowDigests();
+    // Accepts the rows as they are now: a copy is taken first (reason
+    // BeforeAcceptance; it keeps the digests that disagree, and is listed as
+    // not sound), then every digest is computed anew. Damage of the file is
+    // repaired or refused first, as by checkRegister. Returns the records
+    // accepted (empty: none was changed outside the program, and nothing
+    // was written) and the copy.
+    struct Acceptance {
+        QStringList records;
+        QString copy;
+    };
+    Acceptance acceptOutsideChanges(const QDateTime& now = QDateTime::currentDateTime());
 
     // The full check when the window program opens the register. A register
     // of up to backgroundRows rows (holders and advisors) is checked at once;
@@ -179,7 +198,10 @@ private:
     // and its result, about the content that goes, dropped with any refusal.
     void abandonStartCheck();
     void finishStartCheck();
-    void handleStartProblems(const QStringList& problems, bool report);
+    // changes: the rows the worker found changed outside the program, when
+    // it compared them (null: compared here).
+    void handleStartProblems(const QStringList& problems, bool report, const QList<OutsideChange>* changes = nullptr);
+    void refuseOutsideChanges(const QList<OutsideChange>& changes);
 
     QString m_dir;
     plat::db::Database m_db;
@@ -187,6 +209,7 @@ private:
     StartState m_startState = StartState::Idle;
     std::thread m_startThread;
     QStringList m_startProblems;   // written by the worker, read after it was joined
+    std::optional<QList<OutsideChange>> m_startChanges;   // the same
     std::optional<plat::Error> m_startFailure;   // the register refused: every write throws it
     bool m_failureToReport = false;
     std::function<void(const std::function<void()>&)> m_waitIndicator;

@@ -36,6 +36,8 @@ SubmissionRun gerarArquivo(TDm_Dados& dados, const QString& directory, const Sub
             run.result = generateSubmissionFile(db, directory, progress, [&] {
                 if (!waitForCheck())
                     throw RegisterNotSound{};
+                // Rows changed outside the program never go to the agency.
+                dados.checkRowDigests();
             });
     } catch (const RegisterNotSound&) {
     } catch (...) {
@@ -44,10 +46,14 @@ SubmissionRun gerarArquivo(TDm_Dados& dados, const QString& directory, const Sub
         if (waitForCheck())
             throw;
     }
-    if (waitForCheck())
+    if (waitForCheck()) {
+        if (!run.preCheckPassed)
+            dados.checkRowDigests();   // the file was not written; the rows are named all the same
         return run;
+    }
 
     dados.repairIfDamaged(problems);
+    dados.checkRowDigests();
     run.preCheckPassed = Verificar_Erro(db);
     if (run.preCheckPassed)
         run.result = generateSubmissionFile(db, directory, progress);

@@ -127,6 +127,8 @@ private slots:
                      "  restaurar COPIA                põe a cópia no lugar dos dados (COPIA: o arquivo, ou o\n"
                      "                                 número da linha em copias, 1 = a mais recente); os dados\n"
                      "                                 substituídos ficam guardados numa cópia\n"
+                     "  aceitar                        aceita os registros alterados fora do programa como estão,\n"
+                     "                                 depois de guardar os dados numa cópia\n"
                      "  importar bolsistas|orientadores ARQUIVO [--planilha NOME] [--simular]\n"
                      "                                 importa uma planilha (CSV, XLSX ou ODS); mostra cada\n"
                      "                                 problema como \"linha N: CAMPO: mensagem\" e nada grava\n"

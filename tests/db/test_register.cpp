@@ -129,7 +129,7 @@ private slots:
 
         TDm_Dados dm(dir);
         Database& db = dm.database();
-        QCOMPARE(db.userVersion(), 3);
+        QCOMPARE(db.userVersion(), TDm_Dados::kSchemaVersion);
         const QList<zelta::RegisterCopy> copies = RegisterCopies::describe(dir);
         QCOMPARE(copies.size(), 1);
         QCOMPARE(copies.first().reason, zelta::CopyReason::BeforeUpgrade);

@@ -200,9 +200,10 @@ private slots:
         }
         stepsOf(recovery(data, file));
         {
-            Database d;
-            d.open(db, false);
-            d.exec(QStringLiteral("UPDATE ZELTABOL SET SITUACAO='Renovado'"));
+            // Through the program's own connection, which keeps the row
+            // digests current.
+            zelta::TDm_Dados d(data);
+            d.database().exec(QStringLiteral("UPDATE ZELTABOL SET SITUACAO='Renovado'"));
         }
         const QString dest = tmp.filePath(QStringLiteral("disquete"));
         QDir().mkpath(dest);

@@ -44,5 +44,6 @@ int copias(const QStringList& args, QTextStream& out, QTextStream& err);
 int restaurar(const QStringList& args, QTextStream& out, QTextStream& err);
 int importar(const QStringList& args, QTextStream& out, QTextStream& err);
 int exportar(const QStringList& args, QTextStream& out, QTextStream& err);
+int aceitar(const QStringList& args, QTextStream& out, QTextStream& err);
 
 } // namespace zelta::cli

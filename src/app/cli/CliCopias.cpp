@@ -1,5 +1,6 @@
 // The register's copies from the command line: "copia" takes one, "copias"
-// lists them, "restaurar" puts one in the place of the register.
+// lists them, "restaurar" puts one in the place of the register, "aceitar"
+// accepts rows changed outside the program after taking one.
 #include "app/cli/CliCommands.h"
 
 #include "data/RegisterCopies.h"
@@ -38,6 +39,26 @@ int copia(const QStringList& args, QTextStream& out, QTextStream& err)
     out << shown(taken.path) << '\n';
     if (!taken.created)
         err << "Os dados são os mesmos da cópia mais recente, que foi mantida.\n";
+    return 0;
+}
+
+int aceitar(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    if (!args.isEmpty())
+        throw plat::Error::usage({});
+    const QString dataDir = registerDirectory();
+    const auto lock = holdDataFolder(dataDir);
+    TDm_Dados dados(dataDir);
+    const auto notices = qScopeGuard([&] { printNotices(dados, err); });
+    const TDm_Dados::Acceptance accepted = dados.acceptOutsideChanges();
+    if (accepted.records.isEmpty()) {
+        out << "Nenhum registro foi alterado fora do programa; nada foi aceito.\n";
+        return 0;
+    }
+    out << QStringLiteral("Os dados como estavam foram guardados em %1.\n").arg(shown(accepted.copy));
+    out << "Registros alterados fora do programa, aceitos como estão agora:\n";
+    for (const QString& record : accepted.records)
+        out << record << '\n';
     return 0;
 }
 

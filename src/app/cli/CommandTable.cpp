@@ -68,6 +68,10 @@ const QList<Command>& commands()
                         "número da linha em copias, 1 = a mais recente); os dados\nsubstituídos ficam guardados numa cópia"),
          QStringLiteral("Uso: zelta99 restaurar COPIA [--dados PASTA]   (COPIA: o arquivo, ou o número da linha em "
                         "zelta99 copias; 1 = a mais recente)")},
+        {QStringLiteral("aceitar"), cli::aceitar, QString(),
+         QStringLiteral("aceita os registros alterados fora do programa como estão,\n"
+                        "depois de guardar os dados numa cópia"),
+         QStringLiteral("Uso: zelta99 aceitar [--dados PASTA]")},
         {QStringLiteral("importar"), cli::importar,
          QStringLiteral("bolsistas|orientadores ARQUIVO [--planilha NOME] [--simular]"),
          QStringLiteral("importa uma planilha (CSV, XLSX ou ODS); mostra cada\n"

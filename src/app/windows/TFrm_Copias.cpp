@@ -33,6 +33,8 @@ QString checkText(const RegisterCopy& copy, bool newestSound)
 {
     if (copy.holders < 0)
         return QStringLiteral("ilegível");
+    if (copy.rowsDisagree)
+        return QStringLiteral("alterada fora do programa");
     if (!copy.sound)
         return QStringLiteral("danificada");
     return newestSound ? QStringLiteral("✓ mais recente sã") : QStringLiteral("sã");
@@ -82,11 +84,13 @@ void TFrm_Copias::buildUi()
     BitBtnRestaurar->setObjectName(QStringLiteral("BitBtnRestaurar"));
     BitBtnCopia = new QPushButton(QStringLiteral("Fazer Cópia"), this);
     BitBtnCopia->setObjectName(QStringLiteral("BitBtnCopia"));
+    BitBtnAceitar = new QPushButton(QStringLiteral("Aceitar alterações"), this);
+    BitBtnAceitar->setObjectName(QStringLiteral("BitBtnAceitar"));
     BitBtnSair = new QPushButton(QStringLiteral("Sair"), this);
     BitBtnSair->setObjectName(QStringLiteral("BitBtnSair"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    for (QPushButton* b : {BitBtnRestaurar, BitBtnCopia, BitBtnSair}) {
+    for (QPushButton* b : {BitBtnRestaurar, BitBtnCopia, BitBtnAceitar, BitBtnSair}) {
         b->setMinimumWidth(96);
         buttons->addWidget(b);
     }
@@ -101,6 +105,7 @@ void TFrm_Copias::buildUi()
 
     connect(BitBtnRestaurar, &QPushButton::clicked, this, plat::ui::guarded(this, &TFrm_Copias::BitBtnRestaurarClick));
     connect(BitBtnCopia, &QPushButton::clicked, this, plat::ui::guarded(this, &TFrm_Copias::BitBtnCopiaClick));
+    connect(BitBtnAceitar, &QPushButton::clicked, this, plat::ui::guarded(this, &TFrm_Copias::BitBtnAceitarClick));
     connect(BitBtnSair, &QPushButton::clicked, this, &QDialog::accept);
 }
 
@@ -195,6 +200,29 @@ void TFrm_Copias::BitBtnCopiaClick()
     plat::ui::showMessage(taken.created ? QStringLiteral("Cópia de segurança gravada em %1.").arg(shown(taken.path))
                                         : QStringLiteral("Os dados são os mesmos da cópia mais recente (%1); ela foi mantida.")
                                               .arg(shown(taken.path)),
+                          this);
+}
+
+void TFrm_Copias::BitBtnAceitarClick()
+{
+    if (!plat::ui::confirm(QStringLiteral("Os registros alterados fora do programa serão aceitos como estão agora. Antes "
+                                          "disso, os dados serão guardados numa cópia. Deseja aceitar as alterações?"),
+                           this))
+        return;
+    TDm_Dados::Acceptance accepted;
+    {
+        plat::ui::BusyCursor busy;
+        accepted = m_sessao.Dm_Dados->acceptOutsideChanges();
+    }
+    showRegisterNotices(*m_sessao.Dm_Dados, this);
+    if (accepted.records.isEmpty()) {
+        plat::ui::showMessage(QStringLiteral("Nenhum registro foi alterado fora do programa; nada foi aceito."), this);
+        return;
+    }
+    m_registerChanged = true;
+    FormCreate();
+    plat::ui::showMessage(QStringLiteral("Registros aceitos como estão agora:\n%1\nOs dados como estavam foram guardados em %2.")
+                              .arg(accepted.records.join(u'\n'), shown(accepted.copy)),
                           this);
 }
 

@@ -18,7 +18,9 @@ struct Sessao;
 // newest such copy marked, in bold, and selected) and the size of each.
 // "Restaurar" puts the chosen copy in the place of the
 // register after a confirmation (the data replaced is kept as a copy first),
-// "Fazer Cópia" takes a copy now, "Sair" closes. registerChanged() tells the
+// "Fazer Cópia" takes a copy now, "Aceitar alterações" accepts the rows
+// changed outside the program after a confirmation (a copy is taken first),
+// "Sair" closes. registerChanged() tells the
 // caller that a copy was restored, so the institution may be another.
 class TFrm_Copias : public QDialog {
     Q_OBJECT
@@ -29,6 +31,7 @@ public:
     void FormCreate();
     void BitBtnRestaurarClick();
     void BitBtnCopiaClick();
+    void BitBtnAceitarClick();
 
     const QList<RegisterCopy>& copies() const { return m_copies; }
     bool registerChanged() const { return m_registerChanged; }
@@ -37,6 +40,7 @@ public:
     QLabel* Label_Pasta = nullptr;
     QPushButton* BitBtnRestaurar = nullptr;
     QPushButton* BitBtnCopia = nullptr;
+    QPushButton* BitBtnAceitar = nullptr;
     QPushButton* BitBtnSair = nullptr;
 
 private:

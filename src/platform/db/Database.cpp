@@ -1,5 +1,7 @@
 #include "platform/db/Database.h"
 
+#include "platform/db/RowDigest.h"
+
 #include "platform/system/Error.h"
 #include "platform/system/PrivateFiles.h"
 
@@ -39,6 +41,9 @@ sqlite3* openHandle(const QString& filePath, int flags)
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, 3000);
+    // Every connection can compute row digests: the program's own keep them
+    // current, and any of them can check them.
+    registerRowDigest(db);
     return db;
 }
 
