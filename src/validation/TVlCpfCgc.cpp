@@ -47,6 +47,12 @@ constexpr int kCgc14[kCgcDigits] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13
 
 } // namespace
 
+bool cpfDigitsValid(const QString& digits)
+{
+    return digits.size() == kCpfDigits
+        && matches(reinterpret_cast<const char16_t*>(digits.constData()), kCpfDigits, kCpf1, kCpf2);
+}
+
 QString cpfWithCheckDigits(qint64 nineDigits)
 {
     QString d = QStringLiteral("%1").arg(nineDigits % 1000000000, 9, 10, QLatin1Char('0'));

@@ -55,6 +55,10 @@ private:
     bool m_valid = false;
 };
 
+// The check-digit rule alone: digits holds the CPF's eleven digits without
+// punctuation.
+bool cpfDigitsValid(const QString& digits);
+
 // The eleven digits of the CPF whose first nine are given (taken modulo 10^9),
 // with its two check digits; used to make sample and test registers.
 QString cpfWithCheckDigits(qint64 nineDigits);
