@@ -316,7 +316,6 @@ private slots:
         Database other;
         other.open(d.dm().databaseFile(), false);
         other.exec(QStringLiteral("UPDATE ZELTAORI SET TITULO='MUDOU' WHERE NOME='CLEO'"));
-        QTest::qSleep(5);   // the user's next step comes later than a walk's
         t.next();
         QCOMPARE(t.field(QStringLiteral("NOME")).asString(), QStringLiteral("CLEO"));
         QCOMPARE(t.field(QStringLiteral("TITULO")).asString(), QStringLiteral("MUDOU"));
