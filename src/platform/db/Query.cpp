@@ -56,11 +56,11 @@ Statement Query::prepareBound()
 
 // The result's fields, from the columns the statement gives (the table
 // layer's sort columns left out); returns the statement column of each field.
-QVector<int> Query::readColumns(const Statement& st)
+QVector<Query::Column> Query::readColumns(const Statement& st)
 {
     m_fields.clear();
     QSet<QString> seen;
-    QVector<int> visible;
+    QVector<Column> visible;
     for (int c = 0; c < st.columnCount(); ++c) {
         const QString column = st.columnName(c);
         const QString table = st.originTable(c);
@@ -69,10 +69,12 @@ QVector<int> Query::readColumns(const Statement& st)
             continue;   // ordering columns of the table layer are not data
         FieldDef def;
         def.name = column;
+        bool typed = false;
         if (!table.isEmpty() && m_db.hasTable(table)) {
             if (const FieldDef* f = m_db.table(table).field(origin)) {
                 def = *f;
                 def.name = column;
+                typed = true;
             }
         } else {
             def.type = FieldType::Integer;   // computed columns: refined from the first value
@@ -88,28 +90,25 @@ QVector<int> Query::readColumns(const Statement& st)
         }
         seen.insert(unique);
         m_fields << def;
-        visible << c;
+        visible << Column{c, typed};
     }
     return visible;
 }
 
-void Query::readRows(Statement& st, const QVector<int>& columns)
+void Query::readRows(Statement& st, QVector<Column> columns)
 {
-    QVector<bool> typed(m_fields.size(), false);
-    for (int i = 0; i < m_fields.size(); ++i)
-        typed[i] = !m_fields[i].displayLabel.isNull() || m_fields[i].size > 0 || m_fields[i].type != FieldType::Integer;
     while (st.step()) {
         QVector<QVariant> row(m_fields.size());
         for (int i = 0; i < m_fields.size(); ++i) {
-            const StoredValue v = st.stored(columns[i]);
+            const StoredValue v = st.stored(columns[i].index);
             FieldDef& def = m_fields[i];
-            if (!typed[i] && v.kind != StoredValue::Null) {
+            if (!columns[i].typed && v.kind != StoredValue::Null) {
                 // A computed column takes the type of its first value.
                 if (v.kind == StoredValue::Real)
                     def.type = FieldType::Float;
                 else if (v.kind == StoredValue::Text)
                     def.type = FieldType::Text;
-                typed[i] = true;
+                columns[i].typed = true;
             }
             row[i] = decodeStored(def.type, v);
         }
@@ -121,7 +120,7 @@ void Query::open()
 {
     close();
     Statement st = prepareBound();
-    const QVector<int> columns = readColumns(st);
+    const QVector<Column> columns = readColumns(st);
     readRows(st, columns);
     m_open = true;
     m_pos = m_rows.isEmpty() ? -1 : 0;

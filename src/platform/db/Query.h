@@ -67,8 +67,12 @@ signals:
 
 private:
     Statement prepareBound();
-    QVector<int> readColumns(const Statement& st);
-    void readRows(Statement& st, const QVector<int>& columns);
+    struct Column {
+        int index = 0;        // in the statement's result
+        bool typed = false;   // a table's field; otherwise typed by its first value
+    };
+    QVector<Column> readColumns(const Statement& st);
+    void readRows(Statement& st, QVector<Column> columns);
 
     Database& m_db;
     QStringList m_sql;
