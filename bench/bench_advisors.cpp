@@ -45,7 +45,7 @@ int main(int argc, char** argv)
     Sessao sessao;
     sessao.Dm_Dados = &reg->dm();
     sessao.VerificarCpfCgc = &validator;
-    reg->dm().database().handle();
+    reg->dm().database().ensureOpen();
 
     // Opening: the best of three.
     double open = 1e9;

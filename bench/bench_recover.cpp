@@ -151,7 +151,7 @@ int main(int argc, char** argv)
     const QString templateDir = tmp.filePath(QStringLiteral("modelo"));
     {
         TDm_Dados dm(templateDir);
-        dm.database().handle();
+        dm.database().ensureOpen();
     }
     const QString templateDb = QDir(templateDir).filePath(QStringLiteral("zelta99.db"));
 
@@ -181,7 +181,7 @@ int main(int argc, char** argv)
     for (int run = 0; run < kRuns; ++run) {
         lastDir = freshData(tmp.path(), QStringLiteral("zelta%1").arg(run), templateDb);
         TDm_Dados dm(lastDir);
-        dm.database().handle();
+        dm.database().ensureOpen();
         QElapsedTimer clock;
         double wall65 = 0, cpu65 = 0;
         RecoveryOptions options;

@@ -324,7 +324,7 @@ QString RegisterCopies::folder(const QString& dataDirectory) { return QDir(dataD
 RegisterCopies::Taken RegisterCopies::take(const Database& db, const QString& dataDirectory, const QDateTime& now,
                                            bool prune, CopyReason reason)
 {
-    db.handle();   // opening may repair, and keep a copy of its own first
+    db.ensureOpen();   // opening may repair, and keep a copy of its own first
     const QDir dir = makeFolder(dataDirectory);
     const QString stamp = now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     const QList<Copy> before = copies(dir.path(), false);
@@ -353,7 +353,7 @@ void RegisterCopies::keepNewest(const QString& dataDirectory, const Taken& taken
 QString RegisterCopies::keepDamaged(const Database& db, const QString& dataDirectory, const QDateTime& now,
                                    CopyReason reason)
 {
-    db.handle();
+    db.ensureOpen();
     const QDir dir = makeFolder(dataDirectory);
     const QString stamp = now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString suffix = u'-' + kDamagedToken;

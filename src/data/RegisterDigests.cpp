@@ -39,7 +39,7 @@ QStringList describeWithCopy(const Database& db, const QList<OutsideChange>& cha
 
 void TDm_Dados::checkRowDigests()
 {
-    m_db.handle();
+    m_db.ensureOpen();
     refuseOutsideChanges(findOutsideChanges(m_db));
 }
 
@@ -67,7 +67,7 @@ void TDm_Dados::refuseOutsideChanges(const QList<OutsideChange>& changes)
 TDm_Dados::Acceptance TDm_Dados::acceptOutsideChanges(const QDateTime& now)
 {
     settleStartCheck();
-    m_db.handle();
+    m_db.ensureOpen();
     repairIfDamaged(m_db.checkIntegrity(false));
     if (findOutsideChanges(m_db).isEmpty())
         return {};

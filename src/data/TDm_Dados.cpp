@@ -353,7 +353,7 @@ void TDm_Dados::checkRegister()
     // repaired it) is the full check.
     if (settleStartCheck() && !m_startFailure)
         return;   // the start check compared the digests too
-    m_db.handle();   // opened (and quick-checked) when it was closed
+    m_db.ensureOpen();   // opened (and quick-checked) when it was closed
     repairIfDamaged(m_db.checkIntegrity(false));
     checkRowDigests();
 }
@@ -462,7 +462,7 @@ QString TDm_Dados::restore(const QString& copyPath, const QDateTime& now)
     // A register that then fails to open is told as a notice, not as a
     // failed restore that would hide where the replaced data went.
     try {
-        m_db.handle();
+        m_db.ensureOpen();
     } catch (const Error& e) {
         m_notices << QStringLiteral("Os dados restaurados não puderam ser abertos: %1").arg(e.message());
     }

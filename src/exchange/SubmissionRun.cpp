@@ -18,7 +18,7 @@ struct RegisterNotSound {};
 SubmissionRun gerarArquivo(TDm_Dados& dados, const QString& directory, const SubmissionProgress& progress)
 {
     plat::db::Database& db = dados.database();
-    db.handle();   // opened, and quick-checked, when it was closed
+    db.ensureOpen();   // opened, and quick-checked, when it was closed
     std::future<QStringList> check = std::async(std::launch::async, [file = dados.databaseFile()] {
         return plat::db::Database::checkFile(file, false);
     });

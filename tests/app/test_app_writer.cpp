@@ -120,7 +120,7 @@ private slots:
         const QString open = root.filePath(QStringLiteral("aberta"));
         QVERIFY(QDir().mkpath(open));
         ::chmod(QFile::encodeName(open).constData(), 0755);
-        TDm_Dados(open).database().handle();
+        TDm_Dados(open).database().ensureOpen();
         QCOMPARE(modeOf(open), 0755);
         ::chmod(QFile::encodeName(pdf).constData(), 0644);
         plat::sys::AtomicFile again(pdf);

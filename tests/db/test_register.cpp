@@ -477,7 +477,7 @@ private slots:
         const QByteArray damaged = bytesOf(file);
 
         try {
-            d.db().handle();
+            d.db().ensureOpen();
             QFAIL("a damaged register was opened");
         } catch (const plat::Error& e) {
             QCOMPARE(e.kind(), plat::Error::Kind::Damaged);
@@ -540,7 +540,7 @@ private slots:
         writeBytes(dir.filePath(live), "in use");
         writeBytes(dir.filePath(QStringLiteral(".zelta99-outro")), "not ours to judge");
         QVERIFY(QFileInfo::exists(file));
-        d.db().handle();
+        d.db().ensureOpen();
         QCOMPARE(dir.entryList({QStringLiteral(".zelta99-*")}, QDir::AllEntries | QDir::Hidden),
                  (QStringList{QStringLiteral(".zelta99-outro"), live}));
     }

@@ -237,7 +237,7 @@ private slots:
         // Once the register is lost, the copy offered is the newest sound one.
         writeBytes(file, QByteArray(4096, 'x'));
         try {
-            d.db().handle();
+            d.db().ensureOpen();
             QFAIL("a damaged register was opened");
         } catch (const plat::Error& e) {
             QVERIFY2(e.message().contains(QDir::toNativeSeparators(good)), qPrintable(e.message()));

@@ -364,7 +364,7 @@ private slots:
             int code = 2;
             try {
                 TDm_Dados dados(data.dir());
-                dados.database().handle();
+                dados.database().ensureOpen();
                 ::signal(SIGXFSZ, SIG_IGN);
                 rlimit limit{4096, 4096};
                 ::setrlimit(RLIMIT_FSIZE, &limit);

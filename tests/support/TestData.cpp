@@ -7,7 +7,7 @@ namespace zelta::test {
 
 TestData::TestData() : m_dm(std::make_unique<TDm_Dados>(m_dir.path()))
 {
-    m_dm->database().handle();   // provision now
+    m_dm->database().ensureOpen();   // provision now
 }
 
 TestData::~TestData() { m_dm.reset(); }

@@ -3,7 +3,7 @@
 // rows lazily and follows the cursor both ways.
 #include "platform/system/Error.h"
 #include "platform/ui/CursorModel.h"
-#include "platform/ui/CursorPositions.h"
+#include "platform/db/CursorPositions.h"
 #include "platform/ui/DBEdit.h"
 #include "platform/ui/OrderingGuard.h"
 #include "platform/ui/DBGrid.h"

@@ -50,13 +50,6 @@ FieldSource* DataSource::source() const
     return nullptr;
 }
 
-QObject* DataSource::dataSet() const
-{
-    if (m_table)
-        return m_table.data();
-    return m_query.data();
-}
-
 bool DataSource::isOpen() const
 {
     if (m_table)

@@ -22,7 +22,6 @@ public:
     Table* table() const { return m_table; }
     Query* query() const { return m_query; }
     FieldSource* source() const;
-    QObject* dataSet() const;
     bool isOpen() const;
 
 signals:

@@ -11,11 +11,22 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <atomic>
 #include <sqlite3.h>
 
 namespace plat::db {
 
 namespace {
+
+// Commits of every connection of this program, counted by a hook on each, so
+// that rows one connection read ahead see at once what another one wrote.
+std::atomic<quint64> g_commits{0};
+
+int countCommit(void*)
+{
+    g_commits.fetch_add(1, std::memory_order_relaxed);
+    return 0;   // the commit goes ahead
+}
 
 sqlite3* openHandle(const QString& filePath, int flags)
 {
@@ -41,6 +52,7 @@ sqlite3* openHandle(const QString& filePath, int flags)
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, 3000);
+    sqlite3_commit_hook(db, countCommit, nullptr);
     // Every connection can compute row digests: the program's own keep them
     // current, and any of them can check them.
     registerRowDigest(db);
@@ -218,7 +230,23 @@ qint64 Database::dataVersion() const
     return version;
 }
 
+Database::ReadStamp Database::readStamp() const
+{
+    sqlite3* db = handle();
+    ReadStamp stamp;
+    stamp.changes = sqlite3_total_changes64(db);
+    stamp.commits = g_commits.load(std::memory_order_relaxed);
+    sqlite3_file_control(db, "main", SQLITE_FCNTL_DATA_VERSION, &stamp.fileVersion);
+    return stamp;
+}
+
 sqlite3* Database::handle() const
+{
+    ensureOpen();
+    return m_db;
+}
+
+void Database::ensureOpen() const
 {
     if (!m_db && m_opener && !m_opening) {
         auto* self = const_cast<Database*>(this);
@@ -233,7 +261,6 @@ sqlite3* Database::handle() const
     }
     if (!m_db)
         throw Error::database(QStringLiteral("O banco de dados não está aberto"));
-    return m_db;
 }
 
 void Database::addTable(const TableDef& def)

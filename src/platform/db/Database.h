@@ -89,7 +89,9 @@ public:
     void close();
     bool isOpen() const { return m_db != nullptr; }
     QString filePath() const { return m_path; }
-    sqlite3* handle() const;   // opens through the opener when closed; throws when that fails
+    // Opens the file through the opener when it is closed; throws when that
+    // fails, or when it is closed and there is no opener.
+    void ensureOpen() const;
 
     // Called by the first access while the database is closed, so that a missing
     // or locked file is reported by the operation that needs it, and retried by the
@@ -204,9 +206,24 @@ public:
     // step: dearer than reading a row.
     qint64 dataVersion() const;
 
+    // What rows read earlier were read against, for telling cheaply (no
+    // statement) whether they may still be current. It moves with every
+    // change through this connection (committed or not), every commit of any
+    // connection of this program, and every commit of another program that
+    // this connection has seen by reading since. A commit of another program
+    // that this connection has not read past yet does not move it.
+    struct ReadStamp {
+        qint64 changes = -1;
+        quint64 commits = 0;
+        unsigned fileVersion = 0;
+        bool operator==(const ReadStamp&) const = default;
+    };
+    ReadStamp readStamp() const;
+
 private:
     friend class Transaction;
     friend class ReadTransaction;
+    sqlite3* handle() const;   // ensureOpen(), then the connection
     sqlite3* m_db = nullptr;
     QString m_path;
     QList<TableDef> m_tables;

@@ -13,8 +13,6 @@ namespace plat::db {
 
 namespace {
 
-QString quotedName(const QString& name) { return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"'; }
-
 QStringList textColumn(const Database& db, const QString& sql, const QVariantList& params = {})
 {
     Statement st = db.prepare(sql);
@@ -60,11 +58,11 @@ bool readsIndexAlone(const Database& db, const QString& sql, const QString& inde
 std::optional<QMultiMap<qint64, QVariantList>> indexEntries(const Database& db, const QString& table, const QString& index,
                                                             const QStringList& columns)
 {
-    QStringList quoted;
+    QStringList names;
     for (const QString& c : columns)
-        quoted << quotedName(c);
+        names << quoted(c);
     const QString sql = QStringLiteral("SELECT rowid, %1 FROM %2 INDEXED BY %3")
-                            .arg(quoted.join(u','), quotedName(table), quotedName(index));
+                            .arg(names.join(u','), quoted(table), quoted(index));
     try {
         if (!readsIndexAlone(db, sql, index))
             return std::nullopt;
@@ -127,15 +125,15 @@ QList<TableContent> Database::readContent() const
         t.name = name;
         Statement info = prepare(QStringLiteral("SELECT name, hidden, pk, type FROM pragma_table_xinfo(?)"));
         info.bind(1, name);
-        QStringList quoted;
+        QStringList names;
         while (info.step()) {
             t.columns << info.text(0);
             t.generated << (info.int64(1) == 2 || info.int64(1) == 3);
             t.key << (info.int64(2) > 0 && info.text(3).compare(QStringLiteral("INTEGER"), Qt::CaseInsensitive) == 0);
-            quoted << quotedName(info.text(0));
+            names << quoted(info.text(0));
         }
         // NOT INDEXED: the rows come from the table's own b-tree, in record-number order.
-        Statement rows = prepare(QStringLiteral("SELECT rowid, %1 FROM %2 NOT INDEXED").arg(quoted.join(u','), quotedName(name)));
+        Statement rows = prepare(QStringLiteral("SELECT rowid, %1 FROM %2 NOT INDEXED").arg(names.join(u','), quoted(name)));
         while (rows.step()) {
             QVariantList values;
             values.reserve(t.columns.size());

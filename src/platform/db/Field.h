@@ -40,7 +40,6 @@ public:
     void setValue(const QVariant& v) { m_source->setFieldValue(m_index, v); }
     void setAsString(const QString& text);
     void setAsInteger(qint64 v) { setValue(QVariant(v)); }
-    void setAsFloat(double v) { setValue(QVariant(v)); }
     void clear() { setValue(QVariant()); }
 
     static QString toText(const FieldDef& def, const QVariant& value);

@@ -10,8 +10,6 @@ namespace plat::db {
 
 namespace {
 
-QString quoted(const QString& name) { return u'"' + name + u'"'; }
-
 int rank(const QVariant& v)
 {
     if (!v.isValid() || v.isNull())

@@ -2,9 +2,7 @@
 
 #include "platform/system/Error.h"
 
-#include <QDate>
 #include <QSet>
-#include <sqlite3.h>
 
 namespace plat::db {
 
@@ -56,15 +54,14 @@ Statement Query::prepareBound()
     return st;
 }
 
-void Query::open()
+// The result's fields, from the columns the statement gives (the table
+// layer's sort columns left out); returns the statement column of each field.
+QVector<Query::Column> Query::readColumns(const Statement& st)
 {
-    close();
-    Statement st = prepareBound();
-    const int n = st.columnCount();
     m_fields.clear();
     QSet<QString> seen;
-    QVector<int> visible;
-    for (int c = 0; c < n; ++c) {
+    QVector<Column> visible;
+    for (int c = 0; c < st.columnCount(); ++c) {
         const QString column = st.columnName(c);
         const QString table = st.originTable(c);
         const QString origin = st.originColumn(c);
@@ -72,13 +69,15 @@ void Query::open()
             continue;   // ordering columns of the table layer are not data
         FieldDef def;
         def.name = column;
+        bool typed = false;
         if (!table.isEmpty() && m_db.hasTable(table)) {
             if (const FieldDef* f = m_db.table(table).field(origin)) {
                 def = *f;
                 def.name = column;
+                typed = true;
             }
         } else {
-            def.type = FieldType::Integer;   // computed columns: refined from the first value below
+            def.type = FieldType::Integer;   // computed columns: refined from the first value
             def.size = 0;
         }
         QString unique = def.name.toUpper();
@@ -91,49 +90,38 @@ void Query::open()
         }
         seen.insert(unique);
         m_fields << def;
-        visible << c;
+        visible << Column{c, typed};
     }
-    QVector<bool> typed(m_fields.size(), false);
-    for (int i = 0; i < m_fields.size(); ++i)
-        typed[i] = !m_fields[i].displayLabel.isNull() || m_fields[i].size > 0 || m_fields[i].type != FieldType::Integer;
+    return visible;
+}
+
+void Query::readRows(Statement& st, QVector<Column> columns)
+{
     while (st.step()) {
         QVector<QVariant> row(m_fields.size());
         for (int i = 0; i < m_fields.size(); ++i) {
-            const int c = visible[i];
+            const StoredValue v = st.stored(columns[i].index);
             FieldDef& def = m_fields[i];
-            if (st.isNull(c)) {
-                row[i] = def.type == FieldType::Text ? QVariant(QString()) : QVariant();
-                continue;
-            }
-            const QVariant v = st.value(c);
-            if (!typed[i]) {
+            if (!columns[i].typed && v.kind != StoredValue::Null) {
                 // A computed column takes the type of its first value.
-                if (v.typeId() == QMetaType::Double)
+                if (v.kind == StoredValue::Real)
                     def.type = FieldType::Float;
-                else if (v.typeId() == QMetaType::QString)
+                else if (v.kind == StoredValue::Text)
                     def.type = FieldType::Text;
-                typed[i] = true;
+                columns[i].typed = true;
             }
-            switch (def.type) {
-            case FieldType::Date: {
-                const QDate d = QDate::fromString(v.toString().left(10), Qt::ISODate);
-                row[i] = d.isValid() ? QVariant(d) : QVariant();
-                break;
-            }
-            case FieldType::Float:
-                row[i] = v.toDouble();
-                break;
-            case FieldType::Integer:
-            case FieldType::AutoInc:
-                row[i] = v.typeId() == QMetaType::QString ? v : QVariant(v.toLongLong());
-                break;
-            case FieldType::Text:
-                row[i] = v.toString();
-                break;
-            }
+            row[i] = decodeStored(def.type, v);
         }
         m_rows << row;
     }
+}
+
+void Query::open()
+{
+    close();
+    Statement st = prepareBound();
+    const QVector<Column> columns = readColumns(st);
+    readRows(st, columns);
     m_open = true;
     m_pos = m_rows.isEmpty() ? -1 : 0;
     m_bof = true;

@@ -35,7 +35,6 @@ public:
     void execSql();
     void close();
     bool isOpen() const { return m_open; }
-    bool active() const { return m_open; }
 
     void first();
     void last();
@@ -50,7 +49,6 @@ public:
 
     QStringList fieldNames() const;
     Field field(const QString& name);
-    Field fieldByName(const QString& name) { return field(name); }
     QVariant value(const QString& name) const;
     QVariant valueAt(int row, int column) const { return m_rows.at(row).at(column); }
     int fieldCount() const { return int(m_fields.size()); }
@@ -69,6 +67,12 @@ signals:
 
 private:
     Statement prepareBound();
+    struct Column {
+        int index = 0;        // in the statement's result
+        bool typed = false;   // a table's field; otherwise typed by its first value
+    };
+    QVector<Column> readColumns(const Statement& st);
+    void readRows(Statement& st, QVector<Column> columns);
 
     Database& m_db;
     QStringList m_sql;

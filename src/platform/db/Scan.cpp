@@ -5,7 +5,7 @@
 namespace plat::db {
 
 Scan::Scan(const Database& db, const QString& table, const Ordering& ordering, const QStringList& columns)
-    : m_st(db.prepare(QStringLiteral("SELECT %1 FROM \"%2\" ORDER BY %3").arg(columns.join(u','), table, ordering.orderBy())))
+    : m_st(db.prepare(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3").arg(columns.join(u','), quoted(table), ordering.orderBy())))
 {
 }
 

@@ -29,9 +29,9 @@ constexpr FoldPair kFold[] = {
     {u'Ý', u'Y'}, {u'ý', u'Y'}, {u'ÿ', u'Y'},
 };
 
-QString quoted(const QString& name) { return u'"' + name + u'"'; }
-
 } // namespace
+
+QString quoted(const QString& name) { return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"'; }
 
 int TableDef::fieldIndex(const QString& fieldName) const
 {

@@ -50,6 +50,10 @@ QString sortColumn(const FieldDef& field);
 bool isSortColumnName(const QString& column);
 bool needsSortColumn(const FieldDef& field, const TableDef& table);
 
+// A name of the SQL (table, column, index) as the SQL quotes it: in double
+// quotes, a double quote inside it doubled.
+QString quoted(const QString& name);
+
 QString createTableSql(const TableDef& table);
 QStringList createIndexSql(const TableDef& table);
 

@@ -256,25 +256,30 @@ void Statement::readText(int column, QString& into) const
         out[i] = QChar(char16_t(static_cast<unsigned char>(p[i])));
 }
 
-QDate Statement::isoDate(int column) const
+QDate Statement::isoDate(int column) const { return storedDate(utf8(column)); }
+
+StoredValue Statement::stored(int column) const
 {
-    const QByteArrayView bytes = utf8(column);
-    if (bytes.size() < 10)
-        return QDate();
-    const char* p = bytes.data();
-    auto digits = [p](int from, int count) {
-        int v = 0;
-        for (int i = from; i < from + count; ++i) {
-            if (p[i] < '0' || p[i] > '9')
-                return -1;
-            v = v * 10 + (p[i] - '0');
-        }
-        return v;
-    };
-    const int y = digits(0, 4), m = digits(5, 2), d = digits(8, 2);
-    if (y < 0 || m < 0 || d < 0 || p[4] != '-' || p[7] != '-')
-        return QDate::fromString(QString::fromUtf8(p, 10), Qt::ISODate);
-    return QDate(y, m, d);   // invalid for a day that does not exist
+    sqlite3_value* v = sqlite3_column_value(m_stmt, column);
+    StoredValue out;
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER:
+        out.kind = StoredValue::Integer;
+        out.integer = sqlite3_value_int64(v);
+        break;
+    case SQLITE_FLOAT:
+        out.kind = StoredValue::Real;
+        out.real = sqlite3_value_double(v);
+        break;
+    case SQLITE_NULL:
+        break;
+    default: {
+        out.kind = StoredValue::Text;
+        const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+        out.text = QByteArrayView(p, p ? sqlite3_value_bytes(v) : 0);
+    }
+    }
+    return out;
 }
 
 bool Statement::isNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }

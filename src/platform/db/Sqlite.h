@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/db/StoredValue.h"
+
 #include <QByteArrayView>
 #include <QDate>
 #include <QString>
@@ -34,6 +36,9 @@ public:
     QVariant value(int column) const;
     qint64 int64(int column) const;
     QString text(int column) const;
+    // A column as the engine holds it, read once; its text is valid until the
+    // next step.
+    StoredValue stored(int column) const;
     // A text column as the engine holds it, without decoding it; valid until
     // the next step.
     QByteArrayView utf8(int column) const;
@@ -41,12 +46,11 @@ public:
     // ASCII (nearly every stored value) costs no allocation; NULL reads as "".
     void readText(int column, QString& into) const;
     // A date column stored as ISO text (yyyy-mm-dd, possibly followed by a
-    // time); anything else reads as no date, as the table cursors read it.
+    // time); anything else reads as no date (storedDate).
     QDate isoDate(int column) const;
     bool isNull(int column) const;
     QString originTable(int column) const;    // table a result column comes from, if any
     QString originColumn(int column) const;
-    sqlite3_stmt* raw() const { return m_stmt; }
     int parameterIndex(const QString& name) const;
 
 private:

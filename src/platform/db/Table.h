@@ -3,11 +3,9 @@
 #include "platform/db/Database.h"
 #include "platform/db/Field.h"
 #include "platform/db/Ordering.h"
+#include "platform/db/Record.h"
+#include "platform/db/StatementCache.h"
 
-#include <QDate>
-#include <QElapsedTimer>
-#include <QHash>
-#include <memory>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -15,29 +13,6 @@
 #include <QVector>
 
 namespace plat::db {
-
-// Position of a record in a cursor's ordering: its ordering values and record number.
-struct Bookmark {
-    QVariantList key;
-    qint64 rowid = 0;
-    bool isValid() const { return rowid != 0; }
-};
-
-// A record read by a cursor: every field of the table, in physical order, kept
-// packed as the engine gave it (one allocation per record) and decoded field by
-// field when asked for, so that walking a large table stays cheap.
-class Record {
-public:
-    qint64 rowid = 0;
-    int fieldCount() const;
-    bool isEmpty() const { return m_data.isEmpty(); }
-    QVariant value(int index, const FieldDef& def) const;
-    static Record read(const Statement& st, int firstColumn, int count);
-
-private:
-    enum Kind : quint32 { Null = 0, Integer = 1, Real = 2, Text = 3 };
-    QByteArray m_data;   // header of (offset, length|kind) pairs, then the values
-};
 
 // A cursor on one table of the database: ordering, current record, key range and
 // pending edit. It is a shared object: every window that holds the same Table sees
@@ -63,7 +38,6 @@ public:
     void open();
     void close();
     bool isOpen() const { return m_state != State::Inactive; }
-    bool active() const { return isOpen(); }
     State state() const { return m_state; }
 
     // Ordering by index name ("" is the primary order) or by a field list
@@ -104,7 +78,6 @@ public:
 
     // Fields of the current record (or of the pending edit).
     Field field(const QString& name);
-    Field fieldByName(const QString& name) { return field(name); }
     QVariant value(const QString& name) const;
     void setValue(const QString& name, const QVariant& value);
 
@@ -181,16 +154,14 @@ private:
     int m_keyEditing = 0;
 
     // Records that follow the current one, read ahead in one statement so that a
-    // forward walk costs one search per block. Valid while nothing was written
-    // through the connection since they were read, nor through another one
-    // (asked only of rows older than a millisecond).
+    // forward walk costs one search per block. The block is used while the
+    // database's read stamp is the one it was read at (Database::readStamp).
     mutable QList<Record> m_ahead;
-    mutable qint64 m_aheadStamp = -1;
-    mutable qint64 m_aheadVersion = -1;
-    mutable QElapsedTimer m_aheadAge;
-    mutable QHash<QString, std::shared_ptr<Statement>> m_statements;
-    Statement& cached(const QString& sql) const;
-    void dropAhead() const { m_ahead.clear(); m_aheadStamp = -1; }
+    mutable Database::ReadStamp m_aheadStamp;
+    mutable StatementCache m_statements{m_db};
+    mutable QString m_selectList;
+    Statement& cached(const QString& sql) const { return m_statements.get(sql); }
+    void dropAhead() const { m_ahead.clear(); }
 };
 
 } // namespace plat::db

@@ -105,7 +105,7 @@ void CursorModel::reset()
     syncCurrent(true);
     // A large table gets its position sample in idle time, before the user
     // moves far into it.
-    if (table() && m_count >= CursorPositions::kMinRows && !m_positions.isSampled())
+    if (table() && m_count >= plat::db::CursorPositions::kMinRows && !m_positions.isSampled())
         QTimer::singleShot(0, this, [this] {
             if (Table* t = table(); t && t->isOpen())
                 runGuarded([&] { m_positions.prepare(*t, m_count); });

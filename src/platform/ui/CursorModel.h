@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/db/Table.h"
-#include "platform/ui/CursorPositions.h"
+#include "platform/db/CursorPositions.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -93,7 +93,7 @@ private:
     mutable QHash<int, Block> m_blocks;
     mutable QMap<int, plat::db::Record> m_marks;   // known records by position
     mutable quint64 m_clock = 0;
-    CursorPositions m_positions;
+    plat::db::CursorPositions m_positions;
 };
 
 } // namespace plat::ui

@@ -7,7 +7,7 @@
 #include <QVariantList>
 #include <QVector>
 
-namespace plat::ui {
+namespace plat::db {
 
 // Places the records of a table cursor's ordering by position without
 // counting from the first record each time. One scan of the ordering's index
@@ -23,16 +23,16 @@ public:
     static constexpr int kMinRows = 8 * kStep;
 
     void clear();
-    int positionOf(const plat::db::Table& table, const plat::db::Bookmark& mark, int rowCount);
+    int positionOf(const Table& table, const Bookmark& mark, int rowCount);
     // Takes the sample now, when it will be needed and is not current; for
     // idle time after a large table is shown.
-    void prepare(const plat::db::Table& table, int rowCount);
+    void prepare(const Table& table, int rowCount);
     bool isSampled() const { return !m_keys.isEmpty(); }
 
 private:
-    bool usable(const plat::db::Table& table, int rowCount) const;
-    bool sample(const plat::db::Table& table);
-    int countBetween(const plat::db::Table& table, const QVariantList* from, const QVariantList& to, int limit);
+    bool usable(const Table& table, int rowCount) const;
+    bool sample(const Table& table);
+    int countBetween(const Table& table, const QVariantList* from, const QVariantList& to, int limit);
 
     QStringList m_columns;
     QString m_table;
@@ -40,4 +40,4 @@ private:
     qint64 m_stamp = -1;
 };
 
-} // namespace plat::ui
+} // namespace plat::db

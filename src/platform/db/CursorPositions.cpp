@@ -1,23 +1,11 @@
-#include "platform/ui/CursorPositions.h"
+#include "platform/db/CursorPositions.h"
 
 #include "platform/db/Ordering.h"
 #include "platform/db/Scan.h"
 
 #include <algorithm>
 
-namespace plat::ui {
-
-using plat::db::Bookmark;
-using plat::db::compareKeys;
-using plat::db::Database;
-using plat::db::Statement;
-using plat::db::Table;
-
-namespace {
-
-QString quoted(const QString& name) { return u'"' + name + u'"'; }
-
-} // namespace
+namespace plat::db {
 
 void CursorPositions::clear()
 {
@@ -40,7 +28,7 @@ bool CursorPositions::sample(const Table& table)
         return true;
     clear();
     // One walk over the index in its order; only every kStep-th key is read.
-    plat::db::Scan scan(db, table.definition().name, table.ordering(), columns);
+    Scan scan(db, table.definition().name, table.ordering(), columns);
     const Statement& st = scan.row();
     for (int n = 0; scan.next(); ++n) {
         if (n % kStep != 0)
@@ -65,7 +53,7 @@ void CursorPositions::prepare(const Table& table, int rowCount)
 
 int CursorPositions::countBetween(const Table& table, const QVariantList* from, const QVariantList& to, int limit)
 {
-    const plat::db::Ordering& ordering = table.ordering();
+    const Ordering& ordering = table.ordering();
     QString where = ordering.compare(QStringLiteral("<"));
     QVariantList params;
     if (from) {
@@ -101,4 +89,4 @@ int CursorPositions::positionOf(const Table& table, const Bookmark& mark, int ro
     return int(from - m_keys.cbegin()) * kStep + countBetween(table, &*from, mark.key, 0);
 }
 
-} // namespace plat::ui
+} // namespace plat::db
