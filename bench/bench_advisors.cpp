@@ -28,7 +28,6 @@ void paintNow(TFrm_Orientadores& w)
     w.DBMemo1->viewport()->repaint();
 }
 
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -52,11 +51,11 @@ int main(int argc, char** argv)
     for (int run = 0; run < 3; ++run) {
         std::unique_ptr<TFrm_Orientadores> w;
         open = std::min(open, timeMs([&] {
-            w = std::make_unique<TFrm_Orientadores>(sessao);
-            w->create();
-            w->show();
-            paintNow(*w);
-        }));
+                            w = std::make_unique<TFrm_Orientadores>(sessao);
+                            w->create();
+                            w->show();
+                            paintNow(*w);
+                        }));
     }
     report(QStringLiteral("open the advisor list (100,000 advisors, painted)"), open, QStringLiteral("ms"),
            QStringLiteral("< 100 ms"));
@@ -69,13 +68,14 @@ int main(int argc, char** argv)
     paintNow(w);
     // The grid samples the positions of a large table in idle time after it
     // is shown, before the user types.
-    report(QStringLiteral("idle work after opening (position sample)"),
-           timeMs([] { QCoreApplication::processEvents(); }), QStringLiteral("ms"));
+    report(QStringLiteral("idle work after opening (position sample)"), timeMs([] { QCoreApplication::processEvents(); }),
+           QStringLiteral("ms"));
     const KeystrokeFigures keys = measureKeystrokes(
         w.Ed_Orientador, [&] { w.Ed_Orientador->clear(); }, [&] { paintNow(w); });
-    report(QStringLiteral("one keystroke of search (cursor, grid and title), mean wall time"), keys.wallMean, QStringLiteral("ms"),
+    report(QStringLiteral("one keystroke of search (cursor, grid and title), mean wall time"), keys.wallMean,
+           QStringLiteral("ms"), QStringLiteral("< 5 ms"));
+    report(QStringLiteral("one keystroke of search, mean processor time"), keys.cpuMean, QStringLiteral("ms"),
            QStringLiteral("< 5 ms"));
-    report(QStringLiteral("one keystroke of search, mean processor time"), keys.cpuMean, QStringLiteral("ms"), QStringLiteral("< 5 ms"));
     report(QStringLiteral("one keystroke of search, slowest processor time"), keys.cpuWorst, QStringLiteral("ms"),
            QStringLiteral("< 5 ms"));
 
@@ -94,7 +94,8 @@ int main(int argc, char** argv)
             ++lookups;
         }
     }
-    report(QStringLiteral("nearest search with the grid and title following (processor)"), search / lookups, QStringLiteral("ms"));
+    report(QStringLiteral("nearest search with the grid and title following (processor)"), search / lookups,
+           QStringLiteral("ms"));
     report(QStringLiteral("for comparison: the cursor counting the records before it (processor)"), position / lookups,
            QStringLiteral("ms"));
     // The list stands where the last name typed leads.

@@ -22,9 +22,9 @@ int main(int argc, char** argv)
     for (int run = 0; run < 3; ++run) {
         rows = 0;
         walk = std::min(walk, timeMs([&] {
-            for (bol.first(); !bol.eof(); bol.next())
-                ++rows;
-        }));
+                            for (bol.first(); !bol.eof(); bol.next())
+                                ++rows;
+                        }));
     }
     report(QStringLiteral("full walk in name order (%1 rows), best of 3").arg(rows), walk, QStringLiteral("ms"),
            QStringLiteral("< 200 ms"));

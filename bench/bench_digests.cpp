@@ -24,8 +24,7 @@ int main(int argc, char** argv)
 
     report(QStringLiteral("integrity check of the file (100,000 holders, 50,000 advisors), best of 3"),
            bestOf([&] { plat::db::Database::checkFile(file, false); }), QStringLiteral("ms"));
-    report(QStringLiteral("every row compared with its digest, and the areas with the list, best of 3"),
-           bestOf([&] {
+    report(QStringLiteral("every row compared with its digest, and the areas with the list, best of 3"), bestOf([&] {
                if (!zelta::findOutsideChanges(db).isEmpty())
                    qFatal("rows disagree with their digests");
            }),
@@ -47,12 +46,13 @@ int main(int argc, char** argv)
     t.open();
     t.first();
     const double post = timeMs([&] {
-        for (int i = 0; i < 200; ++i) {
-            t.edit();
-            t.setValue(QStringLiteral("CONTA_BANCO"), QString::number(1000 + i));
-            t.post();
-        }
-    }) / 200;
+                            for (int i = 0; i < 200; ++i) {
+                                t.edit();
+                                t.setValue(QStringLiteral("CONTA_BANCO"), QString::number(1000 + i));
+                                t.post();
+                            }
+                        })
+                        / 200;
     report(QStringLiteral("edit and post with the digest triggers (mean of 200)"), post, QStringLiteral("ms"),
            QStringLiteral("< 5 ms"));
     return 0;

@@ -23,12 +23,11 @@ using namespace zelta::bench;
 namespace {
 
 // The holders in the order the file is written, each with its advisor's fields.
-const char* kJoin =
-    "SELECT B.CPF, B.Nome, B.SEXO, B.DATA_NASCIMENTO, B.PROCESSO, B.DEMANDA, B.SITUACAO, B.SEGURO_SAUDE, "
-    "B.CODIGO_AGENCIA, B.CPF_ORIENTADOR, O.Codigo, O.NOME, O.TITULACAO, O.TITULO, O.P_CHAVE1, O.P_CHAVE2, "
-    "O.P_CHAVE3, O.COD_AREA, O.PESQUISADOR, O.CATEGORIA "
-    "FROM ZELTABOL B LEFT JOIN ZELTAORI O ON O.Codigo = B.NUMERO_ORIENTADOR "
-    "ORDER BY B.ORD_NOME, B.Nome, B.CPF, B.rowid;";
+const char* kJoin = "SELECT B.CPF, B.Nome, B.SEXO, B.DATA_NASCIMENTO, B.PROCESSO, B.DEMANDA, B.SITUACAO, B.SEGURO_SAUDE, "
+                    "B.CODIGO_AGENCIA, B.CPF_ORIENTADOR, O.Codigo, O.NOME, O.TITULACAO, O.TITULO, O.P_CHAVE1, O.P_CHAVE2, "
+                    "O.P_CHAVE3, O.COD_AREA, O.PESQUISADOR, O.CATEGORIA "
+                    "FROM ZELTABOL B LEFT JOIN ZELTAORI O ON O.Codigo = B.NUMERO_ORIENTADOR "
+                    "ORDER BY B.ORD_NOME, B.Nome, B.CPF, B.rowid;";
 
 } // namespace
 

@@ -26,7 +26,6 @@ void paintNow(TFrm_Bolsistas& w)
     w.DBGrid1->viewport()->repaint();
 }
 
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -48,14 +47,14 @@ int main(int argc, char** argv)
     for (int run = 0; run < 3; ++run) {
         std::unique_ptr<TFrm_Bolsistas> w;
         open = std::min(open, timeMs([&] {
-            w = std::make_unique<TFrm_Bolsistas>(sessao);
-            w->create();
-            w->show();
-            paintNow(*w);
-        }));
+                            w = std::make_unique<TFrm_Bolsistas>(sessao);
+                            w->create();
+                            w->show();
+                            paintNow(*w);
+                        }));
     }
-    report(QStringLiteral("open the holder list with its counters (100,000 holders, painted)"), open,
-           QStringLiteral("ms"), QStringLiteral("< 150 ms"));
+    report(QStringLiteral("open the holder list with its counters (100,000 holders, painted)"), open, QStringLiteral("ms"),
+           QStringLiteral("< 150 ms"));
 
     double counters = 1e9;
     TFrm_Bolsistas w(sessao);

@@ -28,7 +28,7 @@ namespace {
 
 const int kHolders = scaled(100000);
 const int kPairs = scaled(40000);
-const int kPeople = scaled(30000);   // some advisors have more than one project
+const int kPeople = scaled(30000); // some advisors have more than one project
 
 QByteArray bigFile()
 {
@@ -46,7 +46,9 @@ QByteArray bigFile()
         r.cpf = sample::cpfDigits(200000000 + i);
         r.nome = Register::name(unsigned(i) * 2654435761u);
         r.sexo = (i % 2) ? QStringLiteral("F") : QStringLiteral("M");
-        r.nascimento = QStringLiteral("%1/%2/%3").arg(1 + i % 12, 2, 10, QLatin1Char('0')).arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+        r.nascimento = QStringLiteral("%1/%2/%3")
+                           .arg(1 + i % 12, 2, 10, QLatin1Char('0'))
+                           .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
                            .arg(70 + i % 30);
         r.processo = QStringLiteral("%1").arg(98000000000LL + i);
         r.seguro = QStringLiteral("S");
@@ -159,14 +161,14 @@ int main(int argc, char** argv)
     double parseBest = std::numeric_limits<double>::max();
     for (int run = 0; run < kRuns; ++run)
         parseBest = std::min(parseBest, timeMs([&] {
-            const RecoveryFile f = RecoveryFile::load(file);
-            const QDate today = QDate::currentDate();
-            int n = 0;
-            for (int i = 0; i < f.recordCount(); ++i)
-                n += f.record(i, today).nome.size();
-            if (n == 0)
-                qFatal("no records read");
-        }));
+                                 const RecoveryFile f = RecoveryFile::load(file);
+                                 const QDate today = QDate::currentDate();
+                                 int n = 0;
+                                 for (int i = 0; i < f.recordCount(); ++i)
+                                     n += f.record(i, today).nome.size();
+                                 if (n == 0)
+                                     qFatal("no records read");
+                             }));
     report(QStringLiteral("read and decode 100,000 records"), parseBest, QStringLiteral("ms"));
 
     // The import into an empty register.
@@ -251,19 +253,21 @@ int main(int argc, char** argv)
     }
     // The tables carry generated sort columns, which .import cannot fill, so
     // the rows go through staging tables of the same columns.
-    const QString script = QStringLiteral(
-        "PRAGMA synchronous=NORMAL;\n"
-        "CREATE TEMP TABLE ori(%1);\n"
-        "CREATE TEMP TABLE bol(%2);\n"
-        ".import --csv %3 ori\n"
-        ".import --csv %4 bol\n"
-        "BEGIN;\n"
-        "INSERT INTO ZELTAORI(%1) SELECT * FROM ori;\n"
-        "INSERT INTO ZELTABOL(%2) SELECT Nome, CPF, SEXO, DATA_NASCIMENTO, PROCESSO, DEMANDA, SITUACAO, SEGURO_SAUDE, "
-        "CODIGO_AGENCIA, CONTA_BANCO, CPF_ORIENTADOR, CPF_EXORIENTADOR, CAST(NUMERO_ORIENTADOR AS INTEGER), ALTERA FROM bol;\n"
-        "COMMIT;\n"
-        "SELECT count(*) FROM ZELTABOL;\n")
-                               .arg(kAdvisorColumns, kHolderColumns, advisorsCsv, holdersCsv);
+    const QString script
+        = QStringLiteral(
+              "PRAGMA synchronous=NORMAL;\n"
+              "CREATE TEMP TABLE ori(%1);\n"
+              "CREATE TEMP TABLE bol(%2);\n"
+              ".import --csv %3 ori\n"
+              ".import --csv %4 bol\n"
+              "BEGIN;\n"
+              "INSERT INTO ZELTAORI(%1) SELECT * FROM ori;\n"
+              "INSERT INTO ZELTABOL(%2) SELECT Nome, CPF, SEXO, DATA_NASCIMENTO, PROCESSO, DEMANDA, SITUACAO, SEGURO_SAUDE, "
+              "CODIGO_AGENCIA, CONTA_BANCO, CPF_ORIENTADOR, CPF_EXORIENTADOR, CAST(NUMERO_ORIENTADOR AS INTEGER), ALTERA FROM "
+              "bol;\n"
+              "COMMIT;\n"
+              "SELECT count(*) FROM ZELTABOL;\n")
+              .arg(kAdvisorColumns, kHolderColumns, advisorsCsv, holdersCsv);
     double baselineBest = std::numeric_limits<double>::max();
     double baselineCpu = std::numeric_limits<double>::max();
     for (int run = 0; run < kRuns; ++run) {
@@ -285,7 +289,9 @@ int main(int argc, char** argv)
     }
     report(QStringLiteral("baseline: sqlite3 shell .import of the same rows"), baselineBest, QStringLiteral("ms"));
     report(QStringLiteral("  processor time of the sqlite3 shell"), baselineCpu, QStringLiteral("ms"));
-    report(QStringLiteral("recovery / baseline, wall clock"), importBest / baselineBest, QStringLiteral("x"), QStringLiteral("< 3"));
-    report(QStringLiteral("recovery / baseline, processor time"), importCpu / baselineCpu, QStringLiteral("x"), QStringLiteral("< 3"));
+    report(QStringLiteral("recovery / baseline, wall clock"), importBest / baselineBest, QStringLiteral("x"),
+           QStringLiteral("< 3"));
+    report(QStringLiteral("recovery / baseline, processor time"), importCpu / baselineCpu, QStringLiteral("x"),
+           QStringLiteral("< 3"));
     return 0;
 }

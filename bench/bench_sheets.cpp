@@ -59,16 +59,17 @@ int main(int argc, char** argv)
     {
         Register reg(RegisterShape{2000, 0, 0, 7});
         reg.dm().database().exec(QStringLiteral("UPDATE ZELTAINT SET Cotas = 20000"));
-        const QString advisor = reg.dm().database().scalar(QStringLiteral("SELECT CPF FROM ZELTAORI ORDER BY Codigo LIMIT 1")).toString();
+        const QString advisor
+            = reg.dm().database().scalar(QStringLiteral("SELECT CPF FROM ZELTAORI ORDER BY Codigo LIMIT 1")).toString();
         // The file to import, 10,000 new holders with their CPFs as numbers
         // and dates as date cells, as the selection office's sheet holds them.
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("novos.xlsx"));
         {
             auto w = SheetWriter::create(path, QStringLiteral("Novos"));
-            w->row({Cell::ofText(QStringLiteral("Nome")), Cell::ofText(QStringLiteral("CPF")), Cell::ofText(QStringLiteral("Sexo")),
-                    Cell::ofText(QStringLiteral("Data de Nascimento")), Cell::ofText(QStringLiteral("Agência")),
-                    Cell::ofText(QStringLiteral("CPF do Orientador"))});
+            w->row({Cell::ofText(QStringLiteral("Nome")), Cell::ofText(QStringLiteral("CPF")),
+                    Cell::ofText(QStringLiteral("Sexo")), Cell::ofText(QStringLiteral("Data de Nascimento")),
+                    Cell::ofText(QStringLiteral("Agência")), Cell::ofText(QStringLiteral("CPF do Orientador"))});
             for (int i = 0; i < 10000; ++i)
                 w->row({Cell::ofText(Register::name(unsigned(i) * 2654435761u)),
                         Cell::ofNumber(Register::cpf(300000000 + i).remove(u'.').remove(u'-').toDouble()),

@@ -30,7 +30,7 @@ int main(int argc, char** argv)
     QElapsedTimer t;
     t.start();
     QApplication app(argc, argv);
-    plat::ui::installQtTranslation(app);   // Qt's own texts in Portuguese, as at every start
+    plat::ui::installQtTranslation(app); // Qt's own texts in Portuguese, as at every start
     best = 1e9;
     double bestChecked = 1e9;
     for (int run = 0; run < 3; ++run) {

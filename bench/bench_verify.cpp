@@ -77,8 +77,8 @@ int main(int argc, char** argv)
         dm.Tb_Erro_Bol_Ori->close();
     });
     report(QStringLiteral("verification with its full check"), checked, QStringLiteral("ms"), QStringLiteral("< 1500 ms"));
-    report(QStringLiteral("baseline: sqlite3 shell reads both tables once (%1 MB)").arg(double(bytes) / 1e6, 0, 'f', 1),
-           shell, QStringLiteral("ms"));
+    report(QStringLiteral("baseline: sqlite3 shell reads both tables once (%1 MB)").arg(double(bytes) / 1e6, 0, 'f', 1), shell,
+           QStringLiteral("ms"));
     report(QStringLiteral("verification / baseline"), verify / shell, QStringLiteral("x"), QStringLiteral("< 3x"));
 
     // The list of pending problems on its own, as the generation window and the
@@ -89,11 +89,14 @@ int main(int argc, char** argv)
         lista = listarPendencias(dm.database(), dm.holderOrdering(), dm.advisorOrdering(), Regras::verificacao(validator));
     };
     const double list = bestOf(listar);
-    report(QStringLiteral("list of pending problems (%1 problems in %2 records)").arg(lista.problemas()).arg(lista.registros.size()),
-           list, QStringLiteral("ms"), QStringLiteral("< 500 ms"));
+    report(
+        QStringLiteral("list of pending problems (%1 problems in %2 records)").arg(lista.problemas()).arg(lista.registros.size()),
+        list, QStringLiteral("ms"), QStringLiteral("< 500 ms"));
     dm.database().exec(QStringLiteral("UPDATE ZELTABOL SET SEXO='' WHERE SITUACAO<>'Excluído'"));
     const double listAll = bestOf(listar);
-    report(QStringLiteral("the same, every holder failing (%1 problems in %2 records)").arg(lista.problemas()).arg(lista.registros.size()),
+    report(QStringLiteral("the same, every holder failing (%1 problems in %2 records)")
+               .arg(lista.problemas())
+               .arg(lista.registros.size()),
            listAll, QStringLiteral("ms"), QStringLiteral("< 500 ms"));
 
     // One record checked again, as after its entry form closes: a holder, and
@@ -106,13 +109,15 @@ int main(int argc, char** argv)
     Completude walk(dm.database(), Regras::verificacao(validator));
     constexpr int kRechecks = 200;
     const double recheckHolder = bestOf([&] {
-        for (int i = 0; i < kRechecks; ++i)
-            walk.bolsista(holder);
-    }) / kRechecks;
+                                     for (int i = 0; i < kRechecks; ++i)
+                                         walk.bolsista(holder);
+                                 })
+                                 / kRechecks;
     const double recheckAdvisor = bestOf([&] {
-        for (int i = 0; i < kRechecks; ++i)
-            walk.orientador(advisor);
-    }) / kRechecks;
+                                      for (int i = 0; i < kRechecks; ++i)
+                                          walk.orientador(advisor);
+                                  })
+                                  / kRechecks;
     report(QStringLiteral("one holder checked again (mean of %1)").arg(kRechecks), recheckHolder, QStringLiteral("ms"),
            QStringLiteral("< 20 ms"));
     report(QStringLiteral("one advisor checked again (mean of %1)").arg(kRechecks), recheckAdvisor, QStringLiteral("ms"),

@@ -8,9 +8,9 @@ namespace zelta::bench {
 
 // What typing costs in a list window's search box.
 struct KeystrokeFigures {
-    double wallMean = 0;    // milliseconds the user waits, on average
-    double cpuMean = 0;     // processor time of this program, on average
-    double cpuWorst = 0;    // the slowest keystroke, in processor time
+    double wallMean = 0; // milliseconds the user waits, on average
+    double cpuMean = 0;  // processor time of this program, on average
+    double cpuWorst = 0; // the slowest keystroke, in processor time
 };
 
 // Types the first eight letters of 40 names spread over the alphabet into box,

@@ -11,12 +11,12 @@ namespace zelta::bench {
 
 namespace {
 
-const char* kFirst[] = {"ANA", "BRUNO", "CARLA", "DANIEL", "EDUARDO", "FERNANDA", "GABRIEL", "HELENA", "IGOR",
-                        "JULIANA", "LUCAS", "MARIA", "NATALIA", "OTAVIO", "PAULA", "RAFAEL", "SOFIA", "TIAGO",
-                        "VALÉRIA", "ÁLVARO", "ÉRICA", "JOÃO", "CÉLIA", "ÍRIS"};
-const char* kLast[] = {"SILVA", "SANTOS", "OLIVEIRA", "SOUZA", "RODRIGUES", "FERREIRA", "ALVES", "PEREIRA", "LIMA",
-                       "GOMES", "COSTA", "RIBEIRO", "MARTINS", "CARVALHO", "ARAÚJO", "MELO", "BARBOSA", "CARDOSO",
-                       "ROCHA", "DIAS", "NASCIMENTO", "ANDRADE", "MOREIRA", "NUNES", "MARQUES", "MACHADO"};
+const char* kFirst[] = {"ANA",   "BRUNO",   "CARLA",   "DANIEL", "EDUARDO", "FERNANDA", "GABRIEL", "HELENA",
+                        "IGOR",  "JULIANA", "LUCAS",   "MARIA",  "NATALIA", "OTAVIO",   "PAULA",   "RAFAEL",
+                        "SOFIA", "TIAGO",   "VALÉRIA", "ÁLVARO", "ÉRICA",   "JOÃO",     "CÉLIA",   "ÍRIS"};
+const char* kLast[] = {"SILVA", "SANTOS", "OLIVEIRA",   "SOUZA",   "RODRIGUES", "FERREIRA", "ALVES",   "PEREIRA", "LIMA",
+                       "GOMES", "COSTA",  "RIBEIRO",    "MARTINS", "CARVALHO",  "ARAÚJO",   "MELO",    "BARBOSA", "CARDOSO",
+                       "ROCHA", "DIAS",   "NASCIMENTO", "ANDRADE", "MOREIRA",   "NUNES",    "MARQUES", "MACHADO"};
 
 RegisterShape scaledShape(RegisterShape shape)
 {
@@ -34,10 +34,7 @@ double benchScale()
     return ok && scale > 0 ? scale : 1.0;
 }
 
-int scaled(int n)
-{
-    return n == 0 ? 0 : std::max(1, int(n * benchScale()));
-}
+int scaled(int n) { return n == 0 ? 0 : std::max(1, int(n * benchScale())); }
 
 QString Register::name(unsigned n)
 {
@@ -64,9 +61,9 @@ Register::Register(const RegisterShape& unscaled)
                            "DE EXEMPLO', Cotas=?"),
             {double(shape.holders)});
     {
-        plat::db::Statement st = db.prepare(QStringLiteral(
-            "INSERT INTO ZELTAORI (CPF, NOME, TITULACAO, TITULO, P_CHAVE1, P_CHAVE2, P_CHAVE3, COD_AREA, PESQUISADOR, CATEGORIA, ALTERA) "
-            "VALUES (?, ?, ?, ?, 'SOLOS', 'AGUA', '', '10101003', ?, ?, ' ')"));
+        plat::db::Statement st = db.prepare(QStringLiteral("INSERT INTO ZELTAORI (CPF, NOME, TITULACAO, TITULO, P_CHAVE1, "
+                                                           "P_CHAVE2, P_CHAVE3, COD_AREA, PESQUISADOR, CATEGORIA, ALTERA) "
+                                                           "VALUES (?, ?, ?, ?, 'SOLOS', 'AGUA', '', '10101003', ?, ?, ' ')"));
         for (int i = 0; i < shape.advisors; ++i) {
             st.reset();
             const bool grant = rng() % 4 == 0;
@@ -86,7 +83,7 @@ Register::Register(const RegisterShape& unscaled)
             const int advisor = shape.advisors ? int(rng() % unsigned(shape.advisors)) : 0;
             const double u = double(rng()) / double(rng.max());
             const QString situacao = u < shape.excludedShare ? QStringLiteral("Excluído")
-                                     : (rng() % 2 ? QStringLiteral("Novo") : QStringLiteral("Renovado"));
+                                                             : (rng() % 2 ? QStringLiteral("Novo") : QStringLiteral("Renovado"));
             st.bindAll({name(rng()), cpf(200000000 + i), (i % 2) ? QStringLiteral("F") : QStringLiteral("M"),
                         QDate(1970 + int(rng() % 30), 1 + int(rng() % 12), 1 + int(rng() % 28)), situacao,
                         shape.advisors ? cpf(100000000 + advisor) : QString(),

@@ -14,7 +14,7 @@ namespace zelta::bench {
 // The benchmarks' sizes times ZELTA_BENCH_SCALE (a positive number, 1 when
 // not set): CI runs each benchmark once at 0.01 to see that it still runs.
 double benchScale();
-int scaled(int n);   // at least 1 when n is not 0
+int scaled(int n); // at least 1 when n is not 0
 
 // A large synthetic register in a temporary data directory: advisors with
 // invented names and valid CPFs, holders spread over them (a third of them
@@ -34,7 +34,7 @@ public:
     QString dir() const { return m_dir.path(); }
     const RegisterShape& shape() const { return m_shape; }
 
-    static QString name(unsigned n);      // a plausible upper-case Portuguese name
+    static QString name(unsigned n); // a plausible upper-case Portuguese name
     static QString cpf(qint64 nineDigits);
 
 private:

@@ -22,8 +22,8 @@ qint64 targetRecord(const Database& db, const QString& target, const QString& ho
     if (pick != picks.constEnd()
         && db.scalar(QStringLiteral("SELECT count(*) FROM ZELTAORI WHERE CPF = ? AND Codigo = ?"), {target, *pick}).toInt() > 0)
         return *pick;
-    const QVariant first =
-        db.scalar(QStringLiteral("SELECT Codigo FROM ZELTAORI WHERE CPF = ? ORDER BY Codigo LIMIT 1"), {target});
+    const QVariant first = db.scalar(QStringLiteral("SELECT Codigo FROM ZELTAORI WHERE CPF = ? ORDER BY Codigo LIMIT 1"),
+                                     {target});
     if (!first.isValid() || first.isNull())
         throw Error::database(QStringLiteral("O orientador de CPF %1 não foi encontrado").arg(target));
     return first.toLongLong();
@@ -38,9 +38,9 @@ void reassignHoldersAndDeleteAdvisor(Database& db, const QString& cpf, qint64 co
     // whole before the first of them is written.
     QList<QPair<QString, QString>> groups;
     {
-        Statement rows = db.prepare(QStringLiteral(
-            "SELECT DISTINCT B.CPF, B.CPF_EXORIENTADOR FROM ZELTABOL B WHERE B.ALTERA = 'S' "
-            "AND EXISTS (SELECT 1 FROM ZELTAORI O WHERE O.CPF = B.CPF_EXORIENTADOR AND O.ALTERA = 'S')"));
+        Statement rows = db.prepare(
+            QStringLiteral("SELECT DISTINCT B.CPF, B.CPF_EXORIENTADOR FROM ZELTABOL B WHERE B.ALTERA = 'S' "
+                           "AND EXISTS (SELECT 1 FROM ZELTAORI O WHERE O.CPF = B.CPF_EXORIENTADOR AND O.ALTERA = 'S')"));
         while (rows.step())
             groups.append({rows.text(0), rows.text(1)});
     }

@@ -24,8 +24,7 @@ using AdvisorPicks = QHash<QString, qint64>;
 // (cpf, codigo). One transaction: every holder moves and the advisor goes, or
 // nothing changes. Throws plat::Error when the record to delete is gone or no
 // longer marked, or a new advisor has no record.
-void reassignHoldersAndDeleteAdvisor(plat::db::Database& db, const QString& cpf, qint64 codigo,
-                                     const AdvisorPicks& picks);
+void reassignHoldersAndDeleteAdvisor(plat::db::Database& db, const QString& cpf, qint64 codigo, const AdvisorPicks& picks);
 
 // Clears the working marks: ALTERA of every advisor and holder, and every
 // holder's CPF_EXORIENTADOR, become a blank. One transaction.

@@ -17,14 +17,22 @@ unsigned advisorEntryFailures(const AdvisorEntry& e)
 QString advisorCheckMessage(AdvisorCheck check)
 {
     switch (check) {
-    case AdvisorCheck::Nome: return QStringLiteral(" Nome do Orientador preenchimento obrigatório");
-    case AdvisorCheck::Titulacao: return QStringLiteral("Titulação preenchimento obrigatório");
-    case AdvisorCheck::Titulo: return QStringLiteral("Titulos preenchimento obrigatório");
-    case AdvisorCheck::PalavraChave: return QStringLiteral("Palavra chave pelo menos uma deve ser preenchida");
-    case AdvisorCheck::Palavras12: return QStringLiteral("Palavra chave 1 igual Palavra chave 2");
-    case AdvisorCheck::Palavras13: return QStringLiteral("Palavra chave 1 igual Palavra chave 3");
-    case AdvisorCheck::Palavras23: return QStringLiteral("Palavra chave 2 igual Palavra chave 3");
-    case AdvisorCheck::Area: return QStringLiteral("Área preenchimento obrigatório");
+    case AdvisorCheck::Nome:
+        return QStringLiteral(" Nome do Orientador preenchimento obrigatório");
+    case AdvisorCheck::Titulacao:
+        return QStringLiteral("Titulação preenchimento obrigatório");
+    case AdvisorCheck::Titulo:
+        return QStringLiteral("Titulos preenchimento obrigatório");
+    case AdvisorCheck::PalavraChave:
+        return QStringLiteral("Palavra chave pelo menos uma deve ser preenchida");
+    case AdvisorCheck::Palavras12:
+        return QStringLiteral("Palavra chave 1 igual Palavra chave 2");
+    case AdvisorCheck::Palavras13:
+        return QStringLiteral("Palavra chave 1 igual Palavra chave 3");
+    case AdvisorCheck::Palavras23:
+        return QStringLiteral("Palavra chave 2 igual Palavra chave 3");
+    case AdvisorCheck::Area:
+        return QStringLiteral("Área preenchimento obrigatório");
     }
     return QString();
 }
@@ -39,14 +47,10 @@ QString advisorEntryProblem(const AdvisorEntry& e)
     return message;
 }
 
-int titulacaoItem(const QString& titulacao)
-{
-    return titulacao == u"D" ? 0 : titulacao == u"M" ? 1 : -1;
-}
+int titulacaoItem(const QString& titulacao) { return titulacao == u"D" ? 0 : titulacao == u"M" ? 1 : -1; }
 
-AdvisorEntry storedAdvisorEntry(const QString& nome, const QString& titulacao, const QString& titulo,
-                                const QString& palavra1, const QString& palavra2, const QString& palavra3,
-                                const QString& subarea)
+AdvisorEntry storedAdvisorEntry(const QString& nome, const QString& titulacao, const QString& titulo, const QString& palavra1,
+                                const QString& palavra2, const QString& palavra3, const QString& subarea)
 {
     return {nome, titulacaoItem(titulacao), titulo, palavra1, palavra2, palavra3, subarea};
 }

@@ -8,12 +8,12 @@ namespace zelta {
 // What the advisor entry form holds when "Confirma" is pressed, as typed.
 struct AdvisorEntry {
     QString nome;
-    int titulacao = -1;   // chosen item of "Titulação", -1 for none
+    int titulacao = -1; // chosen item of "Titulação", -1 for none
     QString titulo;
     QString palavra1;
     QString palavra2;
     QString palavra3;
-    QString subarea;      // the area name shown
+    QString subarea; // the area name shown
 };
 
 // The required-field checks of the advisor entry form, in their fixed order:
@@ -21,9 +21,9 @@ struct AdvisorEntry {
 // 1 and 3, 2 and 3 not the same, the area name. "Empty" means a text of length
 // zero (blanks are text) and key words compare exactly.
 enum class AdvisorCheck { Nome, Titulacao, Titulo, PalavraChave, Palavras12, Palavras13, Palavras23, Area };
-inline constexpr AdvisorCheck kAdvisorChecks[] = {
-    AdvisorCheck::Nome,       AdvisorCheck::Titulacao,  AdvisorCheck::Titulo,     AdvisorCheck::PalavraChave,
-    AdvisorCheck::Palavras12, AdvisorCheck::Palavras13, AdvisorCheck::Palavras23, AdvisorCheck::Area};
+inline constexpr AdvisorCheck kAdvisorChecks[] = {AdvisorCheck::Nome,         AdvisorCheck::Titulacao,  AdvisorCheck::Titulo,
+                                                  AdvisorCheck::PalavraChave, AdvisorCheck::Palavras12, AdvisorCheck::Palavras13,
+                                                  AdvisorCheck::Palavras23,   AdvisorCheck::Area};
 
 // Every failing check, a bit per check (1 << AdvisorCheck): the completeness
 // walk asks it of every advisor, so that its list names all of them.
@@ -40,9 +40,8 @@ int titulacaoItem(const QString& titulacao);
 
 // The entry form as it opens on a stored advisor, before anything is typed;
 // subarea is the area name it shows for the stored COD_AREA.
-AdvisorEntry storedAdvisorEntry(const QString& nome, const QString& titulacao, const QString& titulo,
-                                const QString& palavra1, const QString& palavra2, const QString& palavra3,
-                                const QString& subarea);
+AdvisorEntry storedAdvisorEntry(const QString& nome, const QString& titulacao, const QString& titulo, const QString& palavra1,
+                                const QString& palavra2, const QString& palavra3, const QString& subarea);
 
 // Knowledge-area codes: GRANDE_A holds "a.bc.de.fg-h", an advisor's COD_AREA the
 // eight digits "abcdefgh" (characters 1, 3-4, 6-7, 9-10 and 12 of the code).
@@ -57,9 +56,9 @@ const QStringList& categoriaCodes();
 
 // The texts of the advisor registry's messages.
 namespace advisorText {
-QString confirmDelete();        // Yes/No before deleting an advisor without holders
+QString confirmDelete(); // Yes/No before deleting an advisor without holders
 QString cpfOfHolder(const QString& holderName);
-QString areaNotFound();         // the five-line area message
+QString areaNotFound(); // the five-line area message
 } // namespace advisorText
 
 } // namespace zelta

@@ -7,9 +7,9 @@ namespace zelta {
 
 // One node of the knowledge-area tree, in display order.
 struct AreaNode {
-    int level = 1;      // 1 to 3
-    QString name;       // as stored in GRANDE_A.SUBAREA
-    QString code;       // 1.II.JJ.KK-C, as stored in GRANDE_A.CODIGO
+    int level = 1; // 1 to 3
+    QString name;  // as stored in GRANDE_A.SUBAREA
+    QString code;  // 1.II.JJ.KK-C, as stored in GRANDE_A.CODIGO
 };
 
 // The shipped tree (resources/areas.txt). The area picker shows it and the area
@@ -20,7 +20,7 @@ struct AreaNode {
 // node under its parent (00 above level 3), and C a modulus-11 check digit over
 // the seven digits with weights 8 to 2.
 const QList<AreaNode>& areaTree();
-QList<AreaNode> parseAreaTree(const QString& text);   // throws plat::Error on a malformed line
+QList<AreaNode> parseAreaTree(const QString& text); // throws plat::Error on a malformed line
 QString areaCheckDigit(const QString& sevenDigits);
 
 } // namespace zelta

@@ -16,7 +16,7 @@ CpfOwner CpfOwners::ask(plat::db::Statement& st, const char* sql, CpfOwner::Kind
         owner.record = st.int64(0);
         owner.nome = st.text(1);
     }
-    st.reset();   // no read left open between questions
+    st.reset(); // no read left open between questions
     return owner;
 }
 

@@ -14,7 +14,7 @@ namespace zelta {
 struct CpfOwner {
     enum class Kind { None, Advisor, Holder };
     Kind kind = Kind::None;
-    qint64 record = 0;   // the advisor's Codigo, the holder's record number
+    qint64 record = 0; // the advisor's Codigo, the holder's record number
     QString nome;
 
     bool found() const { return kind != Kind::None; }

@@ -103,9 +103,8 @@ QList<Copy> copies(const QString& folder, bool damaged)
     }
     // The stamp orders copies by time; copies taken within the same second
     // carry a sequence number after it.
-    std::sort(out.begin(), out.end(), [](const Copy& a, const Copy& b) {
-        return a.stamp != b.stamp ? a.stamp < b.stamp : a.sequence < b.sequence;
-    });
+    std::sort(out.begin(), out.end(),
+              [](const Copy& a, const Copy& b) { return a.stamp != b.stamp ? a.stamp < b.stamp : a.sequence < b.sequence; });
     return out;
 }
 
@@ -189,7 +188,7 @@ struct Checked {
     qint64 size;
     QDateTime modified;
     bool sound;
-    bool rowsAgree = true;   // false: the file is whole, but rows disagree with their digests
+    bool rowsAgree = true; // false: the file is whole, but rows disagree with their digests
 };
 
 QHash<QString, Checked>& checkedCopies()
@@ -301,7 +300,7 @@ void copyWhole(const QString& from, const QString& to)
 void removeOldest(const QList<Copy>& all, const QString& keep)
 {
     for (qsizetype i = 0; i + RegisterCopies::kKept < all.size(); ++i)
-        if (all[i].path != keep) {   // a clock set back must not cost the copy just taken
+        if (all[i].path != keep) { // a clock set back must not cost the copy just taken
             QFile::remove(all[i].path);
             QFile::remove(all[i].path + QStringLiteral("-journal"));
         }
@@ -321,10 +320,10 @@ RegisterCopies::Sync RegisterCopies::setSync(Sync sync) { return std::exchange(s
 
 QString RegisterCopies::folder(const QString& dataDirectory) { return QDir(dataDirectory).filePath(QStringLiteral("backups")); }
 
-RegisterCopies::Taken RegisterCopies::take(const Database& db, const QString& dataDirectory, const QDateTime& now,
-                                           bool prune, CopyReason reason)
+RegisterCopies::Taken RegisterCopies::take(const Database& db, const QString& dataDirectory, const QDateTime& now, bool prune,
+                                           CopyReason reason)
 {
-    db.ensureOpen();   // opening may repair, and keep a copy of its own first
+    db.ensureOpen(); // opening may repair, and keep a copy of its own first
     const QDir dir = makeFolder(dataDirectory);
     const QString stamp = now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     const QList<Copy> before = copies(dir.path(), false);
@@ -350,8 +349,7 @@ void RegisterCopies::keepNewest(const QString& dataDirectory, const Taken& taken
     removeOldest(copies(folder(dataDirectory), false), taken.path);
 }
 
-QString RegisterCopies::keepDamaged(const Database& db, const QString& dataDirectory, const QDateTime& now,
-                                   CopyReason reason)
+QString RegisterCopies::keepDamaged(const Database& db, const QString& dataDirectory, const QDateTime& now, CopyReason reason)
 {
     db.ensureOpen();
     const QDir dir = makeFolder(dataDirectory);

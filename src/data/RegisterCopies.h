@@ -18,14 +18,14 @@ namespace zelta {
 // Unknown.
 enum class CopyReason {
     Unknown,
-    User,               // asked for by the user
-    BeforeRecovery,     // before last year's file replaced the data
-    BeforeRestore,      // before a copy replaced the data
-    BeforeRepair,       // a damaged register before its indexes were rebuilt
-    BeforeUpgrade,      // before the schema was brought to this version
-    Damaged,            // a register refused as damaged
-    BeforeImport,       // before a spreadsheet was imported
-    BeforeAcceptance,   // before changes made outside the program were accepted
+    User,             // asked for by the user
+    BeforeRecovery,   // before last year's file replaced the data
+    BeforeRestore,    // before a copy replaced the data
+    BeforeRepair,     // a damaged register before its indexes were rebuilt
+    BeforeUpgrade,    // before the schema was brought to this version
+    Damaged,          // a register refused as damaged
+    BeforeImport,     // before a spreadsheet was imported
+    BeforeAcceptance, // before changes made outside the program were accepted
 };
 
 // The reason as the user reads it ("pelo usuário", "antes de restaurar", ...).
@@ -34,15 +34,15 @@ QString copyReasonText(CopyReason reason);
 // A whole copy of the register as the copies folder holds it.
 struct RegisterCopy {
     QString path;
-    QDateTime taken;        // from the copy's name
-    CopyReason reason = CopyReason::Unknown;   // from the copy's name
-    bool sound = false;     // passes SQLite's full check now, and its rows agree with their digests
-    bool rowsDisagree = false;   // a whole file whose rows disagree with their digests
-    QString sigla;          // the institution, from the copy itself
+    QDateTime taken;                         // from the copy's name
+    CopyReason reason = CopyReason::Unknown; // from the copy's name
+    bool sound = false;                      // passes SQLite's full check now, and its rows agree with their digests
+    bool rowsDisagree = false;               // a whole file whose rows disagree with their digests
+    QString sigla;                           // the institution, from the copy itself
     QString nome;
-    int holders = -1;       // -1 when the copy cannot be read
+    int holders = -1; // -1 when the copy cannot be read
     int advisors = -1;
-    qint64 size = 0;        // bytes
+    qint64 size = 0; // bytes
 };
 
 // Whole copies of the register in the folder backups/ of the data directory,
@@ -62,7 +62,7 @@ public:
 
     struct Taken {
         QString path;
-        bool created = false;   // false: the newest copy already held the same content
+        bool created = false; // false: the newest copy already held the same content
     };
 
     // Copies the whole database, naming why (callers pass their reason; a
@@ -83,8 +83,7 @@ public:
     // copies (its name ends in -danificado; a copy kept before a repair names
     // the repair before that). Returns its path.
     static QString keepDamaged(const plat::db::Database& db, const QString& dataDirectory,
-                               const QDateTime& now = QDateTime::currentDateTime(),
-                               CopyReason reason = CopyReason::Damaged);
+                               const QDateTime& now = QDateTime::currentDateTime(), CopyReason reason = CopyReason::Damaged);
     // The same for a file SQLite cannot read at all: its bytes, and those of
     // its journal when there is one, are copied as they are.
     static QString keepDamagedFile(const QString& filePath, const QString& dataDirectory,

@@ -26,7 +26,7 @@ QStringList describeWithCopy(const Database& db, const QList<OutsideChange>& cha
             held.emplace();
             held->openFileAlone(copy.path);
         } catch (const Error&) {
-            held.reset();   // a copy that cannot be read tells nothing
+            held.reset(); // a copy that cannot be read tells nothing
         }
     }
     QStringList lines = describeOutsideChanges(db, changes.mid(0, kNamed), held ? &*held : nullptr);

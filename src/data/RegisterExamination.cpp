@@ -30,8 +30,7 @@ struct Look {
 
 Look look(const Database& db)
 {
-    return {db.userVersion(),
-            db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table'")).toInt() == 0};
+    return {db.userVersion(), db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table'")).toInt() == 0};
 }
 
 } // namespace
@@ -40,7 +39,7 @@ void TDm_Dados::examineRegister()
 {
     const QString file = databaseFile();
     if (!QFileInfo(file).isFile())
-        return;   // missing: created by the open; anything else: refused by it
+        return; // missing: created by the open; anything else: refused by it
     const bool journal = holdsBytes(file + QStringLiteral("-journal"));
     const bool log = holdsBytes(file + QStringLiteral("-wal"));
     // The file's own bytes first. A journal means they may be half a write:
@@ -87,7 +86,8 @@ void TDm_Dados::examineRegister()
     // it: the journal is played back, or the log read, there.
     QTemporaryDir scratch(RegisterCopies::scratchTemplate(m_dir, QStringLiteral("exame")));
     if (!scratch.isValid())
-        throw Error::output(QStringLiteral("Não foi possível criar uma pasta de trabalho em %1").arg(QDir::toNativeSeparators(m_dir)));
+        throw Error::output(
+            QStringLiteral("Não foi possível criar uma pasta de trabalho em %1").arg(QDir::toNativeSeparators(m_dir)));
     const QString copy = QDir(scratch.path()).filePath(QString::fromLatin1(kFileName));
     for (const QString& suffix : {QString(), QStringLiteral("-journal"), QStringLiteral("-wal")})
         if (QFileInfo::exists(file + suffix)) {
@@ -132,7 +132,9 @@ void TDm_Dados::acceptSchema(Database& db, const QString& filePath) const
         throw Error::input(QStringLiteral("O arquivo %1 não é um arquivo de dados deste programa").arg(shown));
     for (const TableDef& def : tableDefinitions()) {
         if (db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),
-                      {def.name}).toInt() == 0)
+                      {def.name})
+                .toInt()
+            == 0)
             throw Error::database(QStringLiteral("O arquivo %1 está danificado: falta a tabela %2").arg(shown, def.name));
         // Our table names over other columns are another program's tables:
         // the stored columns (the computed sort columns aside) must be the
@@ -159,18 +161,20 @@ QString TDm_Dados::damagedMessage(const QString& problem) const
 {
     const QString file = QDir::toNativeSeparators(databaseFile());
     QString message = problem.isEmpty()
-        ? QStringLiteral("O arquivo de dados %1 está danificado e não foi alterado. ").arg(file)
-        : QStringLiteral("O arquivo de dados %1 está danificado (%2) e não foi alterado. ").arg(file, problem);
+                          ? QStringLiteral("O arquivo de dados %1 está danificado e não foi alterado. ").arg(file)
+                          : QStringLiteral("O arquivo de dados %1 está danificado (%2) e não foi alterado. ").arg(file, problem);
     // Only a copy that passes the full check is offered.
     const SoundCopy copy = newestSoundCopy(m_dir);
     if (!copy.path.isEmpty())
-        return message + QStringLiteral("A cópia de segurança sã mais recente é %1, de %2. Para restaurá-la, use "
-                                        "\"Cópias de Segurança...\" no menu Arquivo, ou o comando: zelta99 restaurar %3")
-                             .arg(QDir::toNativeSeparators(copy.path), copy.taken.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")))
-                             .arg(copy.position);
-    return message + QStringLiteral("Não há cópia de segurança sã. Recupere os dados do arquivo do ano anterior "
-                                    "(\"Recuperar dados do Zelta 1999\" no menu Arquivo, ou o comando: zelta99 "
-                                    "recuperar ARQUIVO), que monta um arquivo de dados novo");
+        return message
+               + QStringLiteral("A cópia de segurança sã mais recente é %1, de %2. Para restaurá-la, use "
+                                "\"Cópias de Segurança...\" no menu Arquivo, ou o comando: zelta99 restaurar %3")
+                     .arg(QDir::toNativeSeparators(copy.path), copy.taken.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")))
+                     .arg(copy.position);
+    return message
+           + QStringLiteral("Não há cópia de segurança sã. Recupere os dados do arquivo do ano anterior "
+                            "(\"Recuperar dados do Zelta 1999\" no menu Arquivo, ou o comando: zelta99 "
+                            "recuperar ARQUIVO), que monta um arquivo de dados novo");
 }
 
 } // namespace zelta

@@ -51,7 +51,7 @@ SoundCopy newestSoundCopy(const QString& dataDirectory)
 {
     const QList<RegisterCopy> copies = RegisterCopies::describe(dataDirectory);
     for (int i = 0; i < copies.size(); ++i)
-        if (copies[i].sound)   // the full check, as it stands now
+        if (copies[i].sound) // the full check, as it stands now
             return {copies[i].path, copies[i].taken, i + 1};
     return {};
 }
@@ -61,9 +61,10 @@ QString describeRecord(const TableContent& table, qint64 rowid)
     const QVariantList row = table.rows.value(rowid);
     const int nome = table.column(QStringLiteral("Nome"));
     const int cpf = table.column(QStringLiteral("CPF"));
-    const QString kind = table.name.compare(QStringLiteral("ZELTABOL"), Qt::CaseInsensitive) == 0   ? QStringLiteral("bolsista ")
-                         : table.name.compare(QStringLiteral("ZELTAORI"), Qt::CaseInsensitive) == 0 ? QStringLiteral("orientador ")
-                                                                                                     : QString();
+    const QString kind = table.name.compare(QStringLiteral("ZELTABOL"), Qt::CaseInsensitive) == 0 ? QStringLiteral("bolsista ")
+                         : table.name.compare(QStringLiteral("ZELTAORI"), Qt::CaseInsensitive) == 0
+                             ? QStringLiteral("orientador ")
+                             : QString();
     if (row.isEmpty() || nome < 0 || cpf < 0)
         return QStringLiteral("tabela %1, registro %2").arg(table.name).arg(rowid);
     return QStringLiteral("%1%2, CPF %3 (registro %4)").arg(kind, row[nome].toString().trimmed(), row[cpf].toString()).arg(rowid);
@@ -124,13 +125,13 @@ void RepairPlan::settleRow(const TableContent& table, qint64 rowid, const QList<
         const QVariant claim = it.value().first();
         details << QStringLiteral("%1 %2 na tabela, %3 no índice").arg(column, shown(here), shown(claim));
         if (confirmedByIndex(table.name, rowid, column, here))
-            continue;   // another index holds the row's value: the disagreeing index is wrong
+            continue; // another index holds the row's value: the disagreeing index is wrong
         const bool oneClaim = std::all_of(it.value().cbegin(), it.value().cend(),
                                           [&](const QVariant& v) { return Database::sameValue(v, claim); });
         if (oneClaim && confirmedByCopy(table.name, rowid, column, here))
-            continue;   // the copy holds the row's value: the index is wrong
+            continue; // the copy holds the row's value: the index is wrong
         if (oneClaim && confirmedByCopy(table.name, rowid, column, claim))
-            changes.append({table.name, rowid, column, claim});   // the copy holds the index's value
+            changes.append({table.name, rowid, column, claim}); // the copy holds the index's value
         else
             settled = false;
     }
@@ -155,7 +156,7 @@ bool RepairPlan::confirmedByIndex(const QString& table, qint64 rowid, const QStr
                 position = i;
         if (position < 0)
             continue;
-        bool agrees = true;   // no mismatch for the row: the entry holds what the row holds
+        bool agrees = true; // no mismatch for the row: the entry holds what the row holds
         for (const IndexMismatch& m : m_comparison.mismatches)
             if (m.index == index.index && m.rowid == rowid)
                 agrees = !m.indexValues.isEmpty() && Database::sameValue(m.indexValues[position], value);
@@ -205,7 +206,9 @@ QStringList RepairPlan::unexplained(const QList<TableContent>& after) const
                 }
                 const QString source = was.columns[s];
                 same = std::any_of(m_changes.cbegin(), m_changes.cend(),
-                                   [&](const CellChange& ch) { return ch.table == was.name && ch.rowid == it.key() && ch.column == source; })
+                                   [&](const CellChange& ch) {
+                                       return ch.table == was.name && ch.rowid == it.key() && ch.column == source;
+                                   })
                        || confirmedByIndex(was.name, it.key(), source, it.value()[s])
                        || confirmedByCopy(was.name, it.key(), source, it.value()[s]);
             }

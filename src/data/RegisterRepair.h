@@ -34,8 +34,8 @@ public:
     RepairPlan(const QList<plat::db::TableContent>& before, const plat::db::IndexComparison& comparison, CopyReader copy);
 
     QList<plat::db::CellChange> changes() const { return m_changes; }
-    QStringList restored() const { return m_restored; }     // the records whose cells the copy gave back
-    QStringList unsettled() const { return m_unsettled; }   // the records neither indexes nor copy settle
+    QStringList restored() const { return m_restored; }   // the records whose cells the copy gave back
+    QStringList unsettled() const { return m_unsettled; } // the records neither indexes nor copy settle
 
     // The repaired content compared with the content before, every column of
     // every row of every table by record number: the records that changed

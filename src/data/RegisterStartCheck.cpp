@@ -24,7 +24,7 @@ int registerRows(const Database& db)
 void TDm_Dados::startCheck(int backgroundRows)
 {
     if (m_startState != StartState::Idle)
-        return;   // once per run
+        return; // once per run
     int rows = 0;
     try {
         rows = registerRows(m_db);
@@ -67,14 +67,15 @@ void TDm_Dados::startCheck(int backgroundRows)
         }
         m_startProblems = problems;
         m_startChanges = changes;
-        QMetaObject::invokeMethod(this, [this] { finishStartCheck(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { finishStartCheck(); }, Qt::QueuedConnection);
     });
 }
 
 void TDm_Dados::finishStartCheck()
 {
     if (m_startState != StartState::Running)
-        return;   // a write waited for it and handled it already
+        return; // a write waited for it and handled it already
     m_startThread.join();
     m_startState = StartState::Done;
     handleStartProblems(m_startProblems, true, m_startChanges ? &*m_startChanges : nullptr);

@@ -13,8 +13,7 @@ void raiseStoredTitles(plat::db::Database& db)
     // Read first, then written: the rows change only after the reading ends.
     QList<QPair<qint64, QString>> changed;
     {
-        plat::db::Statement st =
-            db.prepare(QStringLiteral("SELECT rowid, TITULO FROM ZELTAORI WHERE TITULO IS NOT NULL"));
+        plat::db::Statement st = db.prepare(QStringLiteral("SELECT rowid, TITULO FROM ZELTAORI WHERE TITULO IS NOT NULL"));
         while (st.step()) {
             const QString title = st.text(1);
             const QString raised = plat::sys::upperCp1252(title);

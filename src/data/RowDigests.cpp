@@ -37,10 +37,7 @@ QString digestCall(const QString& table, const QString& prefix)
     return QStringLiteral("%1(%2)").arg(QString::fromLatin1(kRowDigestFunction), args.join(u','));
 }
 
-QString quoted(const QVariant& v)
-{
-    return v.isNull() ? QStringLiteral("vazio") : QStringLiteral("\"%1\"").arg(v.toString());
-}
+QString quoted(const QVariant& v) { return v.isNull() ? QStringLiteral("vazio") : QStringLiteral("\"%1\"").arg(v.toString()); }
 
 // A row's stored fields by record number; empty when it holds none.
 QVariantList readRow(const Database& db, const QString& table, qint64 rowid)
@@ -78,8 +75,8 @@ QString who(const QString& table, const QVariantList& row)
 void compareTable(const Database& db, const QString& table, QList<OutsideChange>& out)
 {
     Statement rows = db.prepare(QStringLiteral("SELECT rowid, %1 FROM \"%2\" ORDER BY rowid").arg(digestCall(table, {}), table));
-    Statement digests = db.prepare(
-        QStringLiteral("SELECT REGISTRO, RESUMO FROM %1 WHERE TABELA=? ORDER BY REGISTRO").arg(QString::fromLatin1(kDigestTable)));
+    Statement digests = db.prepare(QStringLiteral("SELECT REGISTRO, RESUMO FROM %1 WHERE TABELA=? ORDER BY REGISTRO")
+                                       .arg(QString::fromLatin1(kDigestTable)));
     digests.bind(1, table);
     bool haveRow = rows.step(), haveDigest = digests.step();
     while (haveRow || haveDigest) {
@@ -113,8 +110,8 @@ void compareAreas(const Database& db, QList<OutsideChange>& out)
             out.append({kAreaTable, rowid, OutsideChange::Kind::Inserted});
         else {
             const AreaNode& node = tree[rowid - 1];
-            if (st.value(1).typeId() != QMetaType::QString || st.text(1) != node.name || st.value(2).typeId() != QMetaType::QString
-                || st.text(2) != node.code)
+            if (st.value(1).typeId() != QMetaType::QString || st.text(1) != node.name
+                || st.value(2).typeId() != QMetaType::QString || st.text(2) != node.code)
                 out.append({kAreaTable, rowid, OutsideChange::Kind::Changed});
         }
         expected = rowid + 1;
@@ -163,7 +160,8 @@ void installDigestTriggers(Database& db)
                                            "ON CONFLICT (TABELA, REGISTRO) DO UPDATE SET RESUMO=excluded.RESUMO;")
                                 .arg(digests, table, digestCall(table, QStringLiteral("NEW.")));
         const QString drop = QStringLiteral("DELETE FROM %1 WHERE TABELA='%2' AND REGISTRO=OLD.rowid;").arg(digests, table);
-        const QString moved = QStringLiteral("DELETE FROM %1 WHERE TABELA='%2' AND REGISTRO=OLD.rowid AND OLD.rowid IS NOT NEW.rowid;")
+        const QString moved = QStringLiteral(
+                                  "DELETE FROM %1 WHERE TABELA='%2' AND REGISTRO=OLD.rowid AND OLD.rowid IS NOT NEW.rowid;")
                                   .arg(digests, table);
         const QString head = QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS row_digest_%1_%2 AFTER %3 ON \"%1\" BEGIN ");
         db.exec(head.arg(table, QStringLiteral("insert"), QStringLiteral("INSERT")) + put + QStringLiteral(" END"));
@@ -212,10 +210,11 @@ quint64 contentFingerprint(const Database& db)
 {
     quint64 out = 0;
     for (const QString& table : digestedTables()) {
-        Statement st = db.prepare(QStringLiteral("SELECT rowid, %1 FROM \"%2\" ORDER BY rowid").arg(digestCall(table, {}), table));
+        Statement st = db.prepare(
+            QStringLiteral("SELECT rowid, %1 FROM \"%2\" ORDER BY rowid").arg(digestCall(table, {}), table));
         while (st.step())
             out = (out * 1000003u) ^ (quint64(st.int64(0)) * 31u + quint64(st.int64(1)));
-        out = out * 1000003u + 1u;   // where one table ends
+        out = out * 1000003u + 1u; // where one table ends
     }
     return out;
 }
@@ -240,7 +239,7 @@ QStringList describeOutsideChanges(const Database& db, const QList<OutsideChange
         const QVariantList now = known && c.kind != OutsideChange::Kind::Deleted ? readRow(db, c.table, c.rowid) : QVariantList();
         QVariantList before;
         if (c.table == kAreaTable && c.rowid >= 1 && c.rowid <= tree.size())
-            before = {tree[c.rowid - 1].name, tree[c.rowid - 1].code};   // the shipped list is the reference
+            before = {tree[c.rowid - 1].name, tree[c.rowid - 1].code}; // the shipped list is the reference
         else if (copy && known) {
             try {
                 before = readRow(*copy, c.table, c.rowid);
@@ -248,8 +247,9 @@ QStringList describeOutsideChanges(const Database& db, const QList<OutsideChange
                 // A copy without the table tells nothing of the row.
             }
         }
-        QString line = QStringLiteral("%1, %2registro %3: ").arg(c.table, who(c.table, now.isEmpty() ? before : now)).arg(c.rowid);
-        line += c.kind == OutsideChange::Kind::Changed ? QStringLiteral("alterado")
+        QString line
+            = QStringLiteral("%1, %2registro %3: ").arg(c.table, who(c.table, now.isEmpty() ? before : now)).arg(c.rowid);
+        line += c.kind == OutsideChange::Kind::Changed    ? QStringLiteral("alterado")
                 : c.kind == OutsideChange::Kind::Inserted ? QStringLiteral("incluído")
                                                           : QStringLiteral("excluído");
         if (!now.isEmpty() && before.size() == now.size()) {

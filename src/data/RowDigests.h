@@ -33,9 +33,9 @@ void installDigestTriggers(plat::db::Database& db);
 // A row that does not agree with its digest, or with the shipped area list.
 struct OutsideChange {
     enum class Kind {
-        Changed,    // the row's fields differ from what its digest says
-        Inserted,   // a row without a digest
-        Deleted,    // a digest without a row
+        Changed,  // the row's fields differ from what its digest says
+        Inserted, // a row without a digest
+        Deleted,  // a digest without a row
     };
     QString table;
     qint64 rowid = 0;

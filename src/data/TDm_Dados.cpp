@@ -50,7 +50,8 @@ DataSource* source(QObject* parent, const char* name)
 void rebuildTable(Database& db, const TableDef& def)
 {
     const QString stored = db.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),
-                                     {def.name}).toString();
+                                     {def.name})
+                               .toString();
     if (stored == createTableSql(def))
         return;
     TableDef next = def;
@@ -65,7 +66,8 @@ void rebuildTable(Database& db, const TableDef& def)
     if (!autoInc)
         columns.prepend(QStringLiteral("rowid"));
     const QString list = columns.join(u',');
-    const QVariant sequence = db.scalar(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name=? COLLATE NOCASE"), {def.name});
+    const QVariant sequence = db.scalar(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name=? COLLATE NOCASE"),
+                                        {def.name});
     db.exec(createTableSql(next));
     db.exec(QStringLiteral("INSERT INTO \"%1\" (%2) SELECT %2 FROM \"%3\"").arg(next.name, list, def.name));
     db.exec(QStringLiteral("DROP TABLE \"%1\"").arg(def.name));
@@ -112,19 +114,14 @@ TDm_Dados::TDm_Dados(const QString& dataDirectory, QObject* parent) : QObject(pa
     Qr_TotalExcluido = query(m_db, this, "Qr_TotalExcluido",
                              {QStringLiteral("Select Count(*) as TotalExcluido"), QStringLiteral("From ZELTABOL"),
                               QStringLiteral("Where Situacao=:excluido")});
-    Qr_Bolsistas = query(m_db, this, "Qr_Bolsistas",
-                         {QStringLiteral("Select "),
-                          QStringLiteral("    Distinct(T1.Nome),t1.Altera,T1.Cpf, T1.Cpf_ExOrientador,T1.Cpf_Orientador,T2.Nome, t1.numero_orientador"),
-                          QStringLiteral("From"),
-                          QStringLiteral("    ZeltaBol T1, ZeltaOri T2"),
-                          QStringLiteral("where "),
-                          QStringLiteral("   T1.Cpf_ExOrientador =T2.Cpf"),
-                          QStringLiteral("and"),
-                          QStringLiteral("    T1.Altera ='S'"),
-                          QStringLiteral("and"),
-                          QStringLiteral("    T2.Altera='S'"),
-                          QString(),
-                          QString()});
+    Qr_Bolsistas = query(
+        m_db, this, "Qr_Bolsistas",
+        {QStringLiteral("Select "),
+         QStringLiteral(
+             "    Distinct(T1.Nome),t1.Altera,T1.Cpf, T1.Cpf_ExOrientador,T1.Cpf_Orientador,T2.Nome, t1.numero_orientador"),
+         QStringLiteral("From"), QStringLiteral("    ZeltaBol T1, ZeltaOri T2"), QStringLiteral("where "),
+         QStringLiteral("   T1.Cpf_ExOrientador =T2.Cpf"), QStringLiteral("and"), QStringLiteral("    T1.Altera ='S'"),
+         QStringLiteral("and"), QStringLiteral("    T2.Altera='S'"), QString(), QString()});
     Qr_Limpa = query(m_db, this, "Qr_Limpa", {});
     Qr_Relatorio_Bol = query(m_db, this, "Qr_Relatorio_Bol",
                              {QStringLiteral("Select *"), QStringLiteral("From ZeltaBol"),
@@ -202,7 +199,7 @@ void TDm_Dados::openDatabase(Database& db)
         version = d.userVersion();
         empty = d.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table'")).toInt() == 0;
         if (version == 0 && empty)
-            return;   // a new file, provisioned below
+            return; // a new file, provisioned below
         acceptSchema(d, databaseFile());
         const QStringList problems = d.checkIntegrity(true);
         if (!problems.isEmpty())
@@ -352,8 +349,8 @@ void TDm_Dados::checkRegister()
     // A start check that reports now and found the register sound (or
     // repaired it) is the full check.
     if (settleStartCheck() && !m_startFailure)
-        return;   // the start check compared the digests too
-    m_db.ensureOpen();   // opened (and quick-checked) when it was closed
+        return;        // the start check compared the digests too
+    m_db.ensureOpen(); // opened (and quick-checked) when it was closed
     repairIfDamaged(m_db.checkIntegrity(false));
     checkRowDigests();
 }
@@ -393,7 +390,7 @@ void TDm_Dados::replaceRegister(const QString& sourcePath)
     };
     try {
         replace();
-        m_startFailure.reset();   // the refused content is gone
+        m_startFailure.reset(); // the refused content is gone
         return;
     } catch (const Error& e) {
         // Only a file SQLite could not open is taken away; a failure of the
@@ -431,8 +428,8 @@ QString TDm_Dados::restore(const QString& copyPath, const QDateTime& now)
         acceptSchema(copy, copyPath);
         // A restore brings the copy's digests with it: they must agree.
         if (!findOutsideChanges(copy).isEmpty())
-            throw Error::input(QStringLiteral("A cópia %1 não pode ser restaurada: tem registros alterados fora do programa")
-                                   .arg(shown));
+            throw Error::input(
+                QStringLiteral("A cópia %1 não pode ser restaurada: tem registros alterados fora do programa").arg(shown));
     }
     // The data being replaced is kept first; a register that fails the full
     // check is kept apart from the sound copies. A foreign file is not

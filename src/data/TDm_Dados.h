@@ -102,10 +102,7 @@ public:
     std::optional<plat::Error> takeStartCheckFailure();
     // Shows that a write waits for the start check (a busy cursor): the
     // wrapper runs the wait it is given.
-    void setWaitIndicator(std::function<void(const std::function<void()>&)> indicator)
-    {
-        m_waitIndicator = std::move(indicator);
-    }
+    void setWaitIndicator(std::function<void(const std::function<void()>&)> indicator) { m_waitIndicator = std::move(indicator); }
 
     // Puts a copy of the register in the place of the register: the copy is
     // fully checked first (its own bytes: a copy with a journal or log beside
@@ -179,8 +176,8 @@ private:
     // Repairs a scratch copy of the register, or throws plat::Error of kind
     // Damaged when the repair cannot be proven to keep every record.
     struct Repaired {
-        QStringList restored;   // records whose cells were taken from the copy
-        SoundCopy copy;         // the copy consulted, when one was
+        QStringList restored; // records whose cells were taken from the copy
+        SoundCopy copy;       // the copy consulted, when one was
     };
     Repaired repairScratch(const QString& path, const QStringList& problems) const;
     // The refusal of a damaged register in the user's words: the file, what
@@ -208,9 +205,9 @@ private:
     QStringList m_notices;
     StartState m_startState = StartState::Idle;
     std::thread m_startThread;
-    QStringList m_startProblems;   // written by the worker, read after it was joined
-    std::optional<QList<OutsideChange>> m_startChanges;   // the same
-    std::optional<plat::Error> m_startFailure;   // the register refused: every write throws it
+    QStringList m_startProblems;                        // written by the worker, read after it was joined
+    std::optional<QList<OutsideChange>> m_startChanges; // the same
+    std::optional<plat::Error> m_startFailure;          // the register refused: every write throws it
     bool m_failureToReport = false;
     std::function<void(const std::function<void()>&)> m_waitIndicator;
 };

@@ -88,8 +88,11 @@ QList<TableDef> TDm_Dados::tableDefinitions()
                   typed("NUMERO_ORIENTADOR", FieldType::Integer),
                   text("ALTERA", 1)};
     // The default order is by name, then CPF, as the table's first two fields.
-    bol.indexes = {index("", {"Nome", "CPF"}), index("", {"Nome"}), index("", {"CPF"}),
-                   index("Id_Bolsista_Cpf", {"CPF"}), index("Id_Numero_Orientador", {"NUMERO_ORIENTADOR"}),
+    bol.indexes = {index("", {"Nome", "CPF"}),
+                   index("", {"Nome"}),
+                   index("", {"CPF"}),
+                   index("Id_Bolsista_Cpf", {"CPF"}),
+                   index("Id_Numero_Orientador", {"NUMERO_ORIENTADOR"}),
                    index("Id_CpfOrientador", {"CPF_ORIENTADOR", "NUMERO_ORIENTADOR"})};
 
     TableDef area;

@@ -12,10 +12,10 @@ namespace zelta {
 // The institution as the header of the previous-year file gives it, in the
 // form ZELTAINT stores it.
 struct RecoveryInstitution {
-    QString numero;   // NNNNNN/NN-N without its separators
+    QString numero; // NNNNNN/NN-N without its separators
     QString nome;
-    QString sigla;    // at most 10 characters
-    int cotas = 0;    // the two quota groups added
+    QString sigla; // at most 10 characters
+    int cotas = 0; // the two quota groups added
 };
 
 // One holder record of the previous-year file, decoded into the values the
@@ -27,7 +27,7 @@ struct RecoveryRecord {
     QString cpf;
     QString nome;
     QString sexo;
-    QDate nascimento;          // invalid when the file's date does not convert
+    QDate nascimento; // invalid when the file's date does not convert
     QString processo;
     QString seguroSaude;
     QString codigoAgencia;
@@ -72,8 +72,8 @@ public:
     static constexpr char kEndOfFile = 0x1A;
 
     // Values every imported holder gets, whatever its record says.
-    static QString demanda();    // "99/97"
-    static QString situacao();   // "Excluído"
+    static QString demanda();  // "99/97"
+    static QString situacao(); // "Excluído"
 
     // Takes the file's bytes; throws plat::Error (Input) when the header is
     // incomplete, a quota group is not a number, the data would be read out
@@ -97,21 +97,21 @@ public:
     int incompleteTail() const { return m_incompleteTail; }
 
     // The pieces of the decoding, for the tests and the tools.
-    static int quotaGroup(QStringView threeChars);   // throws plat::Error (Input)
+    static int quotaGroup(QStringView threeChars); // throws plat::Error (Input)
     static QDate birthDate(QStringView mmddyy, const QDate& today);
-    static QString degreeCode(QChar code);                      // '3' -> "M", '4' -> "D"
+    static QString degreeCode(QChar code); // '3' -> "M", '4' -> "D"
     static QString projectTitle(QStringView slot);
 
 private:
-    QString text(qsizetype offset, int width) const;   // decoded, blanks at the right dropped
-    QString raw(qsizetype offset, int width) const;    // decoded as it stands
-    QByteArray headerLineEnd() const;   // CR LF, LF, or empty for none
+    QString text(qsizetype offset, int width) const; // decoded, blanks at the right dropped
+    QString raw(qsizetype offset, int width) const;  // decoded as it stands
+    QByteArray headerLineEnd() const;                // CR LF, LF, or empty for none
     void checkRecordBounds(int i, const QByteArray& lineEnd) const;
     void checkEndMark(qsizetype mark, const QByteArray& afterMark) const;
     void checkCharacters() const;
-    QString where(qsizetype offset) const;   // "na linha N (...), posição P"
+    QString where(qsizetype offset) const; // "na linha N (...), posição P"
 
-    QByteArray m_bytes;     // up to the end-of-file mark
+    QByteArray m_bytes; // up to the end-of-file mark
     RecoveryInstitution m_institution;
     int m_headerSize = kHeaderSize;
     int m_recordSize = kRecordSize;

@@ -67,13 +67,13 @@ RecoveryResult recoverIntoNewRegister(TDm_Dados& dm, const RecoveryFile& file, c
 void storeRecords(Database& db, const RecoveryFile& file, const QDate& today, const RecoveryOptions& options,
                   RecoveryResult& result)
 {
-    Statement addHolder = db.prepare(QStringLiteral(
-        "INSERT INTO ZELTABOL (Nome, CPF, SEXO, DATA_NASCIMENTO, PROCESSO, DEMANDA, SITUACAO, SEGURO_SAUDE, "
-        "CODIGO_AGENCIA, CONTA_BANCO, CPF_ORIENTADOR, CPF_EXORIENTADOR, NUMERO_ORIENTADOR, ALTERA) "
-        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '', ?, '')"));
-    Statement addAdvisor = db.prepare(QStringLiteral(
-        "INSERT INTO ZELTAORI (CPF, NOME, TITULACAO, TITULO, P_CHAVE1, P_CHAVE2, P_CHAVE3, COD_AREA, "
-        "PESQUISADOR, CATEGORIA, ALTERA) VALUES (?, ?, ?, ?, ?, ?, ?, ?, '', '', '')"));
+    Statement addHolder = db.prepare(
+        QStringLiteral("INSERT INTO ZELTABOL (Nome, CPF, SEXO, DATA_NASCIMENTO, PROCESSO, DEMANDA, SITUACAO, SEGURO_SAUDE, "
+                       "CODIGO_AGENCIA, CONTA_BANCO, CPF_ORIENTADOR, CPF_EXORIENTADOR, NUMERO_ORIENTADOR, ALTERA) "
+                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '', ?, '')"));
+    Statement addAdvisor = db.prepare(
+        QStringLiteral("INSERT INTO ZELTAORI (CPF, NOME, TITULACAO, TITULO, P_CHAVE1, P_CHAVE2, P_CHAVE3, COD_AREA, "
+                       "PESQUISADOR, CATEGORIA, ALTERA) VALUES (?, ?, ?, ?, ?, ?, ?, ?, '', '', '')"));
 
     // One advisor per distinct pair of CPF and project title. The table was
     // emptied above, so the advisors stored by this import are all there is to
@@ -102,8 +102,8 @@ void storeRecords(Database& db, const RecoveryFile& file, const QDate& today, co
             auto it = advisors.constFind(key);
             if (it == advisors.constEnd()) {
                 addAdvisor.reset();
-                addAdvisor.bindAll({r.cpfOrientador, r.nomeOrientador, r.titulacao, r.titulo, r.chave1, r.chave2, r.chave3,
-                                    r.codArea});
+                addAdvisor.bindAll(
+                    {r.cpfOrientador, r.nomeOrientador, r.titulacao, r.titulo, r.chave1, r.chave2, r.chave3, r.codArea});
                 addAdvisor.exec();
                 it = advisors.insert(key, db.lastInsertRowId());
                 ++result.advisors;

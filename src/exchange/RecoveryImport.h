@@ -13,24 +13,24 @@ namespace zelta {
 class TDm_Dados;
 
 struct RecoveryOptions {
-    QDate today;                         // the birth years' century; the current date when not set
-    QDateTime now;                       // names the backup copy; the current time when not set
-    std::function<void(int)> progress;   // the gauge: 5, 10, 15, 35, 65 and 100 as the work advances
-    bool backup = true;                  // copy the database to backups/ before replacing
+    QDate today;                       // the birth years' century; the current date when not set
+    QDateTime now;                     // names the backup copy; the current time when not set
+    std::function<void(int)> progress; // the gauge: 5, 10, 15, 35, 65 and 100 as the work advances
+    bool backup = true;                // copy the database to backups/ before replacing
 };
 
 struct RecoveryResult {
     RecoveryInstitution institution;
-    int holders = 0;           // holder rows stored
-    int advisors = 0;          // advisor rows stored
-    int droppedHolders = 0;    // records whose holder CPF starts with three blanks
-    int incompleteTail = 0;    // characters of a record cut short at the end (not stored)
+    int holders = 0;        // holder rows stored
+    int advisors = 0;       // advisor rows stored
+    int droppedHolders = 0; // records whose holder CPF starts with three blanks
+    int incompleteTail = 0; // characters of a record cut short at the end (not stored)
     // Fields of stored holders that could not be read into a value the
     // completeness verification accepts; it names each of those holders.
-    int unreadBirthDates = 0;  // stored without a birth date, or with one the file cannot carry
-    int unreadSexes = 0;       // SEXO neither F nor M
-    QString backupFile;        // the copy of the data replaced; empty when there was nothing to keep
-    bool replacedDamaged = false;   // the register was damaged: it was kept as backupFile and built anew
+    int unreadBirthDates = 0;     // stored without a birth date, or with one the file cannot carry
+    int unreadSexes = 0;          // SEXO neither F nor M
+    QString backupFile;           // the copy of the data replaced; empty when there was nothing to keep
+    bool replacedDamaged = false; // the register was damaged: it was kept as backupFile and built anew
 };
 
 // The recovery of the previous year's file: reads the whole file, keeps a copy

@@ -120,8 +120,9 @@ QString birthDateSlot(const QDate& date)
     if (date.year() >= 1 && date.year() <= 9999) {
         // dd/mm/yyyy with its characters 7 and 8 left out.
         const int d = date.day(), m = date.month(), y = date.year() % 100;
-        const char16_t text[8] = {char16_t(u'0' + d / 10), char16_t(u'0' + d % 10), u'/', char16_t(u'0' + m / 10),
-                                  char16_t(u'0' + m % 10), u'/', char16_t(u'0' + y / 10), char16_t(u'0' + y % 10)};
+        const char16_t text[8] = {char16_t(u'0' + d / 10), char16_t(u'0' + d % 10), u'/',
+                                  char16_t(u'0' + m / 10), char16_t(u'0' + m % 10), u'/',
+                                  char16_t(u'0' + y / 10), char16_t(u'0' + y % 10)};
         shortForm = QString(reinterpret_cast<const QChar*>(text), 8);
     } else {
         const QString full = date.toString(QStringLiteral("dd/MM/yyyy"));

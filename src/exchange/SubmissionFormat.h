@@ -21,7 +21,7 @@ struct SubmissionHolder {
     QString cpf;
     QString nome;
     QString sexo;
-    QDate nascimento;   // invalid when empty
+    QDate nascimento; // invalid when empty
     QString processo;
     QString demanda;
     QString situacao;

@@ -18,7 +18,7 @@ struct RegisterNotSound {};
 SubmissionRun gerarArquivo(TDm_Dados& dados, const QString& directory, const SubmissionProgress& progress)
 {
     plat::db::Database& db = dados.database();
-    db.ensureOpen();   // opened, and quick-checked, when it was closed
+    db.ensureOpen(); // opened, and quick-checked, when it was closed
     std::future<QStringList> check = std::async(std::launch::async, [file = dados.databaseFile()] {
         return plat::db::Database::checkFile(file, false);
     });
@@ -48,7 +48,7 @@ SubmissionRun gerarArquivo(TDm_Dados& dados, const QString& directory, const Sub
     }
     if (waitForCheck()) {
         if (!run.preCheckPassed)
-            dados.checkRowDigests();   // the file was not written; the rows are named all the same
+            dados.checkRowDigests(); // the file was not written; the rows are named all the same
         return run;
     }
 

@@ -7,7 +7,7 @@ namespace zelta {
 class TDm_Dados;
 
 struct SubmissionRun {
-    bool preCheckPassed = false;   // false: no file was written
+    bool preCheckPassed = false; // false: no file was written
     SubmissionResult result;
 };
 

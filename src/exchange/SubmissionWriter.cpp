@@ -30,8 +30,7 @@ QString institutionNumber(plat::db::Database& db)
     return st.step() ? st.text(0) : QString();
 }
 
-int writeSubmission(plat::db::Database& db, const QString& numeroInstituicao, QIODevice& out,
-                    const SubmissionProgress& progress)
+int writeSubmission(plat::db::Database& db, const QString& numeroInstituicao, QIODevice& out, const SubmissionProgress& progress)
 {
     // The count and the rows come from one state of the table, so the gauge
     // ends exactly at the last holder.
@@ -100,8 +99,8 @@ int writeSubmission(plat::db::Database& db, const QString& numeroInstituicao, QI
     return int(written);
 }
 
-SubmissionResult generateSubmissionFile(plat::db::Database& db, const QString& directory,
-                                        const SubmissionProgress& progress, const std::function<void()>& beforeCommit)
+SubmissionResult generateSubmissionFile(plat::db::Database& db, const QString& directory, const SubmissionProgress& progress,
+                                        const std::function<void()>& beforeCommit)
 {
     const QString numero = institutionNumber(db);
     const QString name = submissionFileName(numero);

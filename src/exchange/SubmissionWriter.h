@@ -46,8 +46,7 @@ int writeSubmission(plat::db::Database& db, const QString& numeroInstituicao, QI
 // run the pre-check.
 // beforeCommit runs when every byte is written, before the rename; it throws
 // to abandon the file.
-SubmissionResult generateSubmissionFile(plat::db::Database& db, const QString& directory,
-                                        const SubmissionProgress& progress = {},
+SubmissionResult generateSubmissionFile(plat::db::Database& db, const QString& directory, const SubmissionProgress& progress = {},
                                         const std::function<void()>& beforeCommit = {});
 
 } // namespace zelta

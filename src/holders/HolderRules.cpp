@@ -43,15 +43,9 @@ QString cotasText(double cotas)
     return text;
 }
 
-bool branchCodeFilled(const QString& agencia)
-{
-    return !agencia.isEmpty() && !agencia.left(4).contains(u' ');
-}
+bool branchCodeFilled(const QString& agencia) { return !agencia.isEmpty() && !agencia.left(4).contains(u' '); }
 
-bool birthDateFilled(const QString& nascimento)
-{
-    return !nascimento.isEmpty() && !nascimento.contains(u' ');
-}
+bool birthDateFilled(const QString& nascimento) { return !nascimento.isEmpty() && !nascimento.contains(u' '); }
 
 unsigned holderEntryFailures(const HolderEntry& entry)
 {
@@ -64,11 +58,16 @@ unsigned holderEntryFailures(const HolderEntry& entry)
 QString holderCheckMessage(HolderCheck check)
 {
     switch (check) {
-    case HolderCheck::Sexo: return QStringLiteral("Sexo campo obrigatório");
-    case HolderCheck::Nascimento: return QStringLiteral("Data de nascimento campo obrigatório");
-    case HolderCheck::Agencia: return QStringLiteral("Código da agencia campo obrigatório");
-    case HolderCheck::Orientador: return QStringLiteral("orientador campo obrigatório");
-    case HolderCheck::Nome: return QStringLiteral("Nome campo obrigatório");
+    case HolderCheck::Sexo:
+        return QStringLiteral("Sexo campo obrigatório");
+    case HolderCheck::Nascimento:
+        return QStringLiteral("Data de nascimento campo obrigatório");
+    case HolderCheck::Agencia:
+        return QStringLiteral("Código da agencia campo obrigatório");
+    case HolderCheck::Orientador:
+        return QStringLiteral("orientador campo obrigatório");
+    case HolderCheck::Nome:
+        return QStringLiteral("Nome campo obrigatório");
     }
     return QString();
 }
@@ -83,13 +82,10 @@ QList<HolderProblem> holderEntryProblems(const HolderEntry& entry)
     return problems;
 }
 
-int sexoItem(const QString& sexo)
-{
-    return sexo == u"F" ? 0 : sexo == u"M" ? 1 : -1;
-}
+int sexoItem(const QString& sexo) { return sexo == u"F" ? 0 : sexo == u"M" ? 1 : -1; }
 
-HolderEntry storedHolderEntry(const QString& nome, const QString& sexo, const QString& nascimento,
-                              const QString& agencia, const QString& cpfOrientador, bool advisorFound)
+HolderEntry storedHolderEntry(const QString& nome, const QString& sexo, const QString& nascimento, const QString& agencia,
+                              const QString& cpfOrientador, bool advisorFound)
 {
     return {nome, sexoItem(sexo), nascimento, agencia, advisorFound ? cpfOrientador : QString()};
 }
@@ -136,15 +132,9 @@ QString confirmDeleteRenovado()
                           "\n\rsomente alterará a situação de Renovado para Excluído.");
 }
 
-QString cpfOfHolder(const QString& holderName)
-{
-    return QStringLiteral("CPF já utilizado pelo bolsista\n\r") + holderName;
-}
+QString cpfOfHolder(const QString& holderName) { return QStringLiteral("CPF já utilizado pelo bolsista\n\r") + holderName; }
 
-QString cpfOfAdvisor(const QString& advisorName)
-{
-    return QStringLiteral("CPF já utilizado pelo orientador\n\r") + advisorName;
-}
+QString cpfOfAdvisor(const QString& advisorName) { return QStringLiteral("CPF já utilizado pelo orientador\n\r") + advisorName; }
 
 } // namespace holderText
 

@@ -27,10 +27,10 @@ QString cotasText(double cotas);
 // What the holder entry form holds when "Confirma" is pressed, as typed.
 struct HolderEntry {
     QString nome;
-    int sexo = -1;           // chosen item of "Sexo", -1 for none
-    QString nascimento;      // the birth-date box's text, a blank for each position not typed
-    QString agencia;         // the branch box's text
-    QString cpfOrientador;   // the advisor's CPF box
+    int sexo = -1;         // chosen item of "Sexo", -1 for none
+    QString nascimento;    // the birth-date box's text, a blank for each position not typed
+    QString agencia;       // the branch box's text
+    QString cpfOrientador; // the advisor's CPF box
 };
 
 // The controls the required-field checks send the focus to.
@@ -61,8 +61,8 @@ int sexoItem(const QString& sexo);
 // birth-date box filled only when the stored date is a date (nascimento: its
 // written form, empty for none), and the advisor boxes only when an advisor
 // record has the holder's CPF_ORIENTADOR (advisorFound).
-HolderEntry storedHolderEntry(const QString& nome, const QString& sexo, const QString& nascimento,
-                              const QString& agencia, const QString& cpfOrientador, bool advisorFound);
+HolderEntry storedHolderEntry(const QString& nome, const QString& sexo, const QString& nascimento, const QString& agencia,
+                              const QString& cpfOrientador, bool advisorFound);
 
 // The entry form's own test of the branch code, on purpose narrower than the
 // completeness rule (agenciaAceita): the form asks only that the branch number,
@@ -91,10 +91,10 @@ HolderAdvisor holderAdvisor(plat::db::Query& query, const QString& cpfOrientador
 
 // The texts of the holder registry's messages.
 namespace holderText {
-QString quotaFullNovo();       // "Novo" with the quota reached
-QString quotaFullRenovar();    // "Renovar" with the quota reached
-QString confirmDeleteNovo();   // deleting a 'Novo' holder
-QString confirmDeleteRenovado();   // excluding a 'Renovado' holder
+QString quotaFullNovo();         // "Novo" with the quota reached
+QString quotaFullRenovar();      // "Renovar" with the quota reached
+QString confirmDeleteNovo();     // deleting a 'Novo' holder
+QString confirmDeleteRenovado(); // excluding a 'Renovado' holder
 QString cpfOfAdvisor(const QString& advisorName);
 QString cpfOfHolder(const QString& holderName);
 } // namespace holderText

@@ -39,7 +39,9 @@ ReportLayout TFrm_Relatorio_Bol::layoutDefinition()
     d.addField(QStringLiteral("Nome"), 74.1, 1.6, bold(10)).named(QStringLiteral("Nome")).fixedWidth(end - 74.1);
 
     d.addLabel(QStringLiteral("Data Nasc."), 1.6, 6.6, f);
-    d.addField(QStringLiteral("DATA_NASCIMENTO"), 21.7, 6.6, f).named(QStringLiteral("Data_Nascimento")).fixedWidth(upTo(21.7, 56.6));
+    d.addField(QStringLiteral("DATA_NASCIMENTO"), 21.7, 6.6, f)
+        .named(QStringLiteral("Data_Nascimento"))
+        .fixedWidth(upTo(21.7, 56.6));
     d.addLabel(QStringLiteral("Sexo"), 56.6, 6.6, f);
     d.addLabel(QString(), 74.1, 6.9, f).named(QStringLiteral("Sexo")).fixedWidth(42.3, Qt::AlignHCenter);
     d.addLabel(QStringLiteral("Agência"), 135.2, 6.6, f);
@@ -53,8 +55,13 @@ ReportLayout TFrm_Relatorio_Bol::layoutDefinition()
     d.addField(QStringLiteral("DEMANDA"), 154.5, 12.4, f).named(QStringLiteral("Demanda")).fixedWidth(end - 154.5);
 
     d.addLabel(QStringLiteral("Orientador"), 1.6, 17.7, f);
-    d.addField(QStringLiteral("CPF_ORIENTADOR"), 21.7, 17.5, f).named(QStringLiteral("Cpf_Orientador")).fixedWidth(upTo(21.7, 56.6));
-    d.addField(QStringLiteral("NOME"), 56.6, 17.5, f).named(QStringLiteral("Nome_Orientador")).fromDetail().fixedWidth(end - 56.6);
+    d.addField(QStringLiteral("CPF_ORIENTADOR"), 21.7, 17.5, f)
+        .named(QStringLiteral("Cpf_Orientador"))
+        .fixedWidth(upTo(21.7, 56.6));
+    d.addField(QStringLiteral("NOME"), 56.6, 17.5, f)
+        .named(QStringLiteral("Nome_Orientador"))
+        .fromDetail()
+        .fixedWidth(end - 56.6);
 
     d.addLabel(QStringLiteral("Projeto"), 1.6, 23.0, f);
     d.addField(QStringLiteral("TITULO"), 21.7, 22.8, f).named(QStringLiteral("Titulo")).fromDetail().box(162.7, 13.5);
@@ -94,9 +101,6 @@ TFrm_Relatorio_Bol::TFrm_Relatorio_Bol(TDm_Dados& dados)
     setBeforePrint(&TFrm_Relatorio_Bol::QRBand1BeforePrint);
 }
 
-TFrm_Relatorio_Bol::~TFrm_Relatorio_Bol()
-{
-    m_orientador->close();
-}
+TFrm_Relatorio_Bol::~TFrm_Relatorio_Bol() { m_orientador->close(); }
 
 } // namespace zelta

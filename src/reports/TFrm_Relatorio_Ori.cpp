@@ -86,8 +86,7 @@ void TFrm_Relatorio_Ori::QRBand1BeforePrint(BandContext& band)
 }
 
 TFrm_Relatorio_Ori::TFrm_Relatorio_Ori(TDm_Dados& dados)
-    : Report(layoutDefinition()),
-      m_orientador(std::make_unique<plat::db::Table>(dados.database(), QStringLiteral("ZELTAORI")))
+    : Report(layoutDefinition()), m_orientador(std::make_unique<plat::db::Table>(dados.database(), QStringLiteral("ZELTAORI")))
 {
     // No filter and no ordering chosen: every advisor, in the primary order.
     m_orientador->setObjectName(QStringLiteral("Tb_Relatorio_Ori"));
@@ -97,9 +96,6 @@ TFrm_Relatorio_Ori::TFrm_Relatorio_Ori(TDm_Dados& dados)
     setBeforePrint(&TFrm_Relatorio_Ori::QRBand1BeforePrint);
 }
 
-TFrm_Relatorio_Ori::~TFrm_Relatorio_Ori()
-{
-    m_orientador->close();
-}
+TFrm_Relatorio_Ori::~TFrm_Relatorio_Ori() { m_orientador->close(); }
 
 } // namespace zelta

@@ -27,7 +27,7 @@ public:
     static plat::report::ReportLayout layoutDefinition();
 
     // The printed forms of the coded fields.
-    static QString areaFormatada(const QString& codArea);       // d.dd.dd.dd-d, or "Não Informado"
+    static QString areaFormatada(const QString& codArea); // d.dd.dd.dd-d, or "Não Informado"
     static QString palavraTitulacao(const QString& titulacao);
     static QString palavraPesquisador(const QString& pesquisador);
 

@@ -69,21 +69,35 @@ QString mensagem(const CodeLine& entry, const Exame& e, const QString& cpf)
 QString nomeCampo(Campo campo)
 {
     switch (campo) {
-    case Campo::Cpf: return QStringLiteral("CPF");
-    case Campo::Sexo: return QStringLiteral("SEXO");
-    case Campo::DataNascimento: return QStringLiteral("DATA_NASCIMENTO");
-    case Campo::CpfOrientador: return QStringLiteral("CPF_ORIENTADOR");
-    case Campo::CodigoAgencia: return QStringLiteral("CODIGO_AGENCIA");
-    case Campo::NumeroOrientador: return QStringLiteral("NUMERO_ORIENTADOR");
-    case Campo::Titulacao: return QStringLiteral("TITULACAO");
-    case Campo::PalavraChave: return QStringLiteral("P_CHAVE1");
-    case Campo::CodArea: return QStringLiteral("COD_AREA");
-    case Campo::Vinculo: return QStringLiteral("VINCULO");
-    case Campo::Nome: return QStringLiteral("Nome");
-    case Campo::Titulo: return QStringLiteral("TITULO");
-    case Campo::Chave1IgualChave2: return QStringLiteral("P_CHAVE2");
+    case Campo::Cpf:
+        return QStringLiteral("CPF");
+    case Campo::Sexo:
+        return QStringLiteral("SEXO");
+    case Campo::DataNascimento:
+        return QStringLiteral("DATA_NASCIMENTO");
+    case Campo::CpfOrientador:
+        return QStringLiteral("CPF_ORIENTADOR");
+    case Campo::CodigoAgencia:
+        return QStringLiteral("CODIGO_AGENCIA");
+    case Campo::NumeroOrientador:
+        return QStringLiteral("NUMERO_ORIENTADOR");
+    case Campo::Titulacao:
+        return QStringLiteral("TITULACAO");
+    case Campo::PalavraChave:
+        return QStringLiteral("P_CHAVE1");
+    case Campo::CodArea:
+        return QStringLiteral("COD_AREA");
+    case Campo::Vinculo:
+        return QStringLiteral("VINCULO");
+    case Campo::Nome:
+        return QStringLiteral("Nome");
+    case Campo::Titulo:
+        return QStringLiteral("TITULO");
+    case Campo::Chave1IgualChave2:
+        return QStringLiteral("P_CHAVE2");
     case Campo::Chave1IgualChave3:
-    case Campo::Chave2IgualChave3: return QStringLiteral("P_CHAVE3");
+    case Campo::Chave2IgualChave3:
+        return QStringLiteral("P_CHAVE3");
     }
     return QString();
 }
@@ -150,9 +164,9 @@ void escreverData(const QDate& date, QString& into)
     const int d = date.day(), m = date.month();
     into.resize(10);
     QChar* p = into.data();
-    const char16_t text[10] = {char16_t(u'0' + d / 10),       char16_t(u'0' + d % 10),      u'/',
-                               char16_t(u'0' + m / 10),       char16_t(u'0' + m % 10),      u'/',
-                               char16_t(u'0' + y / 1000),     char16_t(u'0' + y / 100 % 10), char16_t(u'0' + y / 10 % 10),
+    const char16_t text[10] = {char16_t(u'0' + d / 10),   char16_t(u'0' + d % 10),       u'/',
+                               char16_t(u'0' + m / 10),   char16_t(u'0' + m % 10),       u'/',
+                               char16_t(u'0' + y / 1000), char16_t(u'0' + y / 100 % 10), char16_t(u'0' + y / 10 % 10),
                                char16_t(u'0' + y % 10)};
     for (int i = 0; i < 10; ++i)
         p[i] = QChar(text[i]);

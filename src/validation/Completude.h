@@ -68,9 +68,9 @@ enum class Campo : quint8 {
     NumeroOrientador,
     // advisors (their CPF is Cpf above)
     Titulacao,
-    PalavraChave,   // the three key words
+    PalavraChave, // the three key words
     CodArea,
-    Vinculo,        // no holder names the advisor
+    Vinculo, // no holder names the advisor
     // only the entry forms ask for these: a name (holders and advisors), a
     // project title, and key words that are not repeated
     Nome,
@@ -88,9 +88,9 @@ QString nomeCampo(Campo campo);
 
 // The verdicts of one record: a bit per Campo for each rule set.
 struct Exame {
-    quint16 verificacao = 0;   // fails the verification's rule
-    quint16 geracao = 0;       // fails the pre-check's rule
-    quint16 formulario = 0;    // the entry form's "Confirma" refuses it
+    quint16 verificacao = 0; // fails the verification's rule
+    quint16 geracao = 0;     // fails the pre-check's rule
+    quint16 formulario = 0;  // the entry form's "Confirma" refuses it
     bool falhaNaVerificacao(Campo c) const { return verificacao & bit(c); }
     bool impedeGeracao(Campo c) const { return geracao & bit(c); }
     bool recusadoNoFormulario(Campo c) const { return formulario & bit(c); }
@@ -102,11 +102,11 @@ static_assert(unsigned(Campo::Chave2IgualChave3) < 16, "a bit per field in Exame
 // An advisor number as a holder stores it. A text that is not a whole number
 // names no advisor; one of blanks only counts as empty.
 struct NumeroOrientador {
-    bool nulo = true;      // the field holds nothing at all
-    bool vazio = true;     // nothing, or blanks
-    bool valido = false;   // a whole number
+    bool nulo = true;    // the field holds nothing at all
+    bool vazio = true;   // nothing, or blanks
+    bool valido = false; // a whole number
     qint64 numero = 0;
-    bool registrado = false;   // an advisor record has that number (set by who reads the register)
+    bool registrado = false; // an advisor record has that number (set by who reads the register)
     static NumeroOrientador de(const QVariant& value);
 };
 
@@ -114,12 +114,12 @@ struct NumeroOrientador {
 struct DadosBolsista {
     QString cpf;
     QString sexo;
-    QString dataNascimento;   // as the table writes a date (dd/mm/yyyy); empty when not given
+    QString dataNascimento; // as the table writes a date (dd/mm/yyyy); empty when not given
     QString cpfOrientador;
     QString codigoAgencia;
     NumeroOrientador numero;
     QString nome;
-    bool orientadorNoCadastro = false;   // an advisor record has the CPF cpfOrientador
+    bool orientadorNoCadastro = false; // an advisor record has the CPF cpfOrientador
 };
 
 // The fields the advisor checks read, whether any holder (excluded or not)
@@ -140,17 +140,17 @@ Exame examinarBolsista(const DadosBolsista& b, const Regras& regras);
 Exame examinarOrientador(const DadosOrientador& o, const Regras& regras);
 
 // The rules that the two rule sets share, one field at a time.
-bool cpfDigitosRepetidos(const QString& cpf);   // one of 000.000.000-00 ... 999.999.999-99
-bool cpfAceitoNaGeracao(const QString& cpf);    // 14 characters, not repeated digits
-QString dataEscrita(const QDate& date);         // dd/mm/yyyy, empty for no date
-void escreverData(const QDate& date, QString& into);   // the same into a string kept from row to row
+bool cpfDigitosRepetidos(const QString& cpf);        // one of 000.000.000-00 ... 999.999.999-99
+bool cpfAceitoNaGeracao(const QString& cpf);         // 14 characters, not repeated digits
+QString dataEscrita(const QDate& date);              // dd/mm/yyyy, empty for no date
+void escreverData(const QDate& date, QString& into); // the same into a string kept from row to row
 // A birth date the file can carry: written with 8 or 10 characters, and not
 // empty (no date, or one that is no date at all, such as 31/02) nor a date
 // whose dd/mm/yy form is 30/12/99, which the file writes as blanks like the
 // zero date of an empty field.
 bool dataAceita(const QString& written);
-bool sexoAceito(const QString& sexo);           // F or M, as the entry form stores it
-bool agenciaAceita(const QString& codigo);      // not empty, no blank at 1, 2, 3, 4 or 6
+bool sexoAceito(const QString& sexo);      // F or M, as the entry form stores it
+bool agenciaAceita(const QString& codigo); // not empty, no blank at 1, 2, 3, 4 or 6
 
 // The verification's error code of a record ("1,", "2," ...): a failing
 // holder check replaces the code of an earlier one, so one code is left; the
@@ -173,19 +173,19 @@ struct Pendencia {
     Campo campo;
     QString mensagem;
     bool impedeGeracao = false;
-    bool resolvida = false;   // gone when the record was checked again
-    bool naVerificacao = false;   // the verification's rule fails (its log names it)
+    bool resolvida = false;     // gone when the record was checked again
+    bool naVerificacao = false; // the verification's rule fails (its log names it)
 };
 
 // A record with its failing checks, in the order of the checks.
 struct RegistroPendente {
-    bool orientador = false;   // an advisor, else a holder
-    qint64 rowid = 0;          // the record's place in its table
-    QVariant codigo;           // the advisor's Codigo; null for a holder
+    bool orientador = false; // an advisor, else a holder
+    qint64 rowid = 0;        // the record's place in its table
+    QVariant codigo;         // the advisor's Codigo; null for a holder
     QString nome;
     QString cpf;
     QList<Pendencia> pendencias;
-    int abertas() const;       // problems not solved
+    int abertas() const; // problems not solved
     // The error lines the verification's log writes for the open problems:
     // one for a holder however many checks fail, one or two for an advisor
     // (see codigoErroBolsista, codigoErroOrientador).
@@ -200,14 +200,14 @@ struct ListaPendencias {
     QList<RegistroPendente> registros;
     // Why the open problems outnumber the errors the log counts.
     struct Contagem {
-        int soFormulario = 0;   // only the entry form refuses them
-        int soGeracao = 0;      // they stop the generation, the verification passes them
-        int juntas = 0;         // the log writes one error line for them and another problem of the record
+        int soFormulario = 0; // only the entry form refuses them
+        int soGeracao = 0;    // they stop the generation, the verification passes them
+        int juntas = 0;       // the log writes one error line for them and another problem of the record
     };
     Contagem contagem() const;
-    int problemas() const;                     // open problems
-    int registrosComProblemas() const;         // records with an open problem
-    ListaPendencias soImpeditivas() const;     // only the problems that stop the generation
+    int problemas() const;                 // open problems
+    int registrosComProblemas() const;     // records with an open problem
+    ListaPendencias soImpeditivas() const; // only the problems that stop the generation
 };
 
 // ------------------------------------------------------------------ the walk
@@ -229,7 +229,7 @@ public:
 
 private:
     std::vector<quint8> m_dense;
-    QHash<qint64, quint8> m_sparse;   // numbers beyond the table
+    QHash<qint64, quint8> m_sparse; // numbers beyond the table
 };
 
 // One examined record of the walk. Its name and CPF are decoded only when asked.
@@ -237,11 +237,11 @@ struct RegistroExaminado {
     const plat::db::Statement* st = nullptr;
     bool orientador = false;
     qint64 rowid = 0;
-    qint64 codigo = 0;   // advisors
+    qint64 codigo = 0; // advisors
     Exame exame;
     QString nome() const;
     QString cpf() const;
-    RegistroPendente pendente() const;   // with its problems
+    RegistroPendente pendente() const; // with its problems
 };
 
 // Walks the holders, then the advisors, examining every record the rules
@@ -252,7 +252,7 @@ class Completude {
 public:
     // The visitor returns false to stop the walk.
     using Visitor = std::function<bool(const RegistroExaminado&)>;
-    using Progress = std::function<void()>;   // once per record read
+    using Progress = std::function<void()>; // once per record read
 
     Completude(const plat::db::Database& db, const Regras& regras) : m_db(db), m_regras(regras) {}
 
@@ -274,7 +274,7 @@ private:
     Regras m_regras;
     Progress m_progress;
     TallyOrientadores m_tally;
-    QSet<QString> m_cpfsOrientadores;   // the advisors' CPFs, for the entry form's advisor look-up
+    QSet<QString> m_cpfsOrientadores; // the advisors' CPFs, for the entry form's advisor look-up
 };
 
 // Every problem of the register under a rule set, the holders in the ordering

@@ -41,13 +41,18 @@ namespace {
 enum HolderColumn { hRowid, hNome, hCpf, hSexo, hNascimento, hCpfOrientador, hAgencia, hNumero, hSituacao };
 enum AdvisorColumn { aRowid, aCodigo, aNome, aCpf, aTitulacao, aChave1, aChave2, aChave3, aArea, aTitulo };
 
-const QStringList kHolderColumns{QStringLiteral("rowid"), QStringLiteral("Nome"), QStringLiteral("CPF"),
-                                  QStringLiteral("SEXO"), QStringLiteral("DATA_NASCIMENTO"), QStringLiteral("CPF_ORIENTADOR"),
-                                  QStringLiteral("CODIGO_AGENCIA"), QStringLiteral("NUMERO_ORIENTADOR"),
-                                  QStringLiteral("SITUACAO")};
-const QStringList kAdvisorColumns{QStringLiteral("rowid"), QStringLiteral("CODIGO"), QStringLiteral("NOME"),
-                                  QStringLiteral("CPF"), QStringLiteral("TITULACAO"), QStringLiteral("P_CHAVE1"),
-                                  QStringLiteral("P_CHAVE2"), QStringLiteral("P_CHAVE3"), QStringLiteral("COD_AREA"),
+const QStringList kHolderColumns{QStringLiteral("rowid"),
+                                 QStringLiteral("Nome"),
+                                 QStringLiteral("CPF"),
+                                 QStringLiteral("SEXO"),
+                                 QStringLiteral("DATA_NASCIMENTO"),
+                                 QStringLiteral("CPF_ORIENTADOR"),
+                                 QStringLiteral("CODIGO_AGENCIA"),
+                                 QStringLiteral("NUMERO_ORIENTADOR"),
+                                 QStringLiteral("SITUACAO")};
+const QStringList kAdvisorColumns{QStringLiteral("rowid"),    QStringLiteral("CODIGO"),    QStringLiteral("NOME"),
+                                  QStringLiteral("CPF"),      QStringLiteral("TITULACAO"), QStringLiteral("P_CHAVE1"),
+                                  QStringLiteral("P_CHAVE2"), QStringLiteral("P_CHAVE3"),  QStringLiteral("COD_AREA"),
                                   QStringLiteral("TITULO")};
 
 // One record of a walk's columns, by its place in the table.
@@ -165,7 +170,7 @@ bool Completude::orientadores(const plat::db::Ordering& ordering, const Visitor&
     RegistroExaminado r;
     r.st = &st;
     r.orientador = true;
-    AreaDoFormulario areas(m_db);   // the area table as this walk finds it
+    AreaDoFormulario areas(m_db); // the area table as this walk finds it
     while (scan.next()) {
         if (m_progress)
             m_progress();
@@ -198,8 +203,8 @@ std::optional<RegistroPendente> Completude::bolsista(qint64 rowid)
         return std::nullopt;
     row.b.numero = numeroDe(st, hNumero);
     row.read(st);
-    plat::db::Statement ori = m_db.prepare(QStringLiteral(
-        "SELECT EXISTS (SELECT 1 FROM ZELTAORI WHERE Codigo = ?), EXISTS (SELECT 1 FROM ZELTAORI WHERE CPF = ?)"));
+    plat::db::Statement ori = m_db.prepare(
+        QStringLiteral("SELECT EXISTS (SELECT 1 FROM ZELTAORI WHERE Codigo = ?), EXISTS (SELECT 1 FROM ZELTAORI WHERE CPF = ?)"));
     ori.bindAll({row.b.numero.numero, row.b.cpfOrientador});
     ori.step();
     row.b.numero.registrado = row.b.numero.valido && ori.int64(0) != 0;
@@ -220,8 +225,8 @@ std::optional<RegistroPendente> Completude::orientador(qint64 rowid)
     // The advisor's holders, as the walk gathers them: whether some are
     // excluded and whether some are not, each search ending at its first find.
     // The number is searched through the column its index is built on.
-    const QString number =
-        plat::db::Ordering(m_db.table(QStringLiteral("ZELTABOL")), {QStringLiteral("NUMERO_ORIENTADOR")}).columns().first();
+    const QString number
+        = plat::db::Ordering(m_db.table(QStringLiteral("ZELTABOL")), {QStringLiteral("NUMERO_ORIENTADOR")}).columns().first();
     plat::db::Statement bol = m_db.prepare(
         QStringLiteral("SELECT EXISTS (SELECT 1 FROM ZELTABOL WHERE %1 = ?2 AND SITUACAO = ?1), "
                        "EXISTS (SELECT 1 FROM ZELTABOL WHERE %1 = ?2 AND coalesce(SITUACAO = ?1, 0) = 0)")

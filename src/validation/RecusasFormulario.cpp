@@ -61,8 +61,8 @@ void acrescentar(const Fields& fields, const Message& message, const Exame& e, Q
 
 quint16 recusasDoBolsista(const DadosBolsista& b)
 {
-    return campos(holderEntryFailures(storedHolderEntry(b.nome, b.sexo, b.dataNascimento, b.codigoAgencia,
-                                                        b.cpfOrientador, b.orientadorNoCadastro)),
+    return campos(holderEntryFailures(storedHolderEntry(b.nome, b.sexo, b.dataNascimento, b.codigoAgencia, b.cpfOrientador,
+                                                        b.orientadorNoCadastro)),
                   kHolderFields);
 }
 
@@ -99,8 +99,8 @@ AreaDoFormulario::AreaDoFormulario(const plat::db::Database& db) : m_db(db), m_o
 {
     const int keyColumns = int(m_order.searchKey({QString()}).size());
     m_next = db.prepare(QStringLiteral("SELECT SUBAREA FROM \"%1\" WHERE %2 ORDER BY %3 LIMIT 1")
-                            .arg(db.table(QStringLiteral("GRANDE_A")).name,
-                                 m_order.compare(QStringLiteral(">="), keyColumns), m_order.orderBy()));
+                            .arg(db.table(QStringLiteral("GRANDE_A")).name, m_order.compare(QStringLiteral(">="), keyColumns),
+                                 m_order.orderBy()));
 }
 
 QString AreaDoFormulario::nome(const QString& codArea)
@@ -122,8 +122,7 @@ QString AreaDoFormulario::search(const QString& codArea)
         return m_next.text(0);
     if (!m_last) {
         plat::db::Statement last = m_db.prepare(QStringLiteral("SELECT SUBAREA FROM \"%1\" ORDER BY %2 LIMIT 1")
-                                                    .arg(m_db.table(QStringLiteral("GRANDE_A")).name,
-                                                         m_order.orderBy({}, true)));
+                                                    .arg(m_db.table(QStringLiteral("GRANDE_A")).name, m_order.orderBy({}, true)));
         m_last = last.step() ? last.text(0) : QString();
     }
     return *m_last;

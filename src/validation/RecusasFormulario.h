@@ -36,7 +36,7 @@ private:
     plat::db::Ordering m_order;
     plat::db::Statement m_next;
     std::optional<QString> m_last;   // read when first needed
-    QHash<QString, QString> m_names;   // by COD_AREA: the area table does not change during a walk
+    QHash<QString, QString> m_names; // by COD_AREA: the area table does not change during a walk
 };
 
 } // namespace zelta

@@ -38,19 +38,19 @@ constexpr int kCpfDigits = 11;
 constexpr int kCgcDigits = 14;
 
 // The positions (0-based) of the digit string in each written shape.
-constexpr int kCpf14[kCpfDigits] = {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13};          // ddd.ddd.ddd-dd
-constexpr int kCpf12[kCpfDigits] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11};          // ddddddddd-dd
-constexpr int kCpf11[kCpfDigits] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};           // ddddddddddd
-constexpr int kCgc18[kCgcDigits] = {0, 1, 3, 4, 5, 7, 8, 9, 11, 12, 13, 14, 16, 17};   // dd.ddd.ddd/dddd-dd
-constexpr int kCgc16[kCgcDigits] = {0, 1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 14, 15};    // dddddddd/dddd-dd
-constexpr int kCgc14[kCgcDigits] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};     // dddddddddddddd
+constexpr int kCpf14[kCpfDigits] = {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13};             // ddd.ddd.ddd-dd
+constexpr int kCpf12[kCpfDigits] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11};              // ddddddddd-dd
+constexpr int kCpf11[kCpfDigits] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};               // ddddddddddd
+constexpr int kCgc18[kCgcDigits] = {0, 1, 3, 4, 5, 7, 8, 9, 11, 12, 13, 14, 16, 17}; // dd.ddd.ddd/dddd-dd
+constexpr int kCgc16[kCgcDigits] = {0, 1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 14, 15};  // dddddddd/dddd-dd
+constexpr int kCgc14[kCgcDigits] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};   // dddddddddddddd
 
 } // namespace
 
 bool cpfDigitsValid(const QString& digits)
 {
     return digits.size() == kCpfDigits
-        && matches(reinterpret_cast<const char16_t*>(digits.constData()), kCpfDigits, kCpf1, kCpf2);
+           && matches(reinterpret_cast<const char16_t*>(digits.constData()), kCpfDigits, kCpf1, kCpf2);
 }
 
 QString cpfWithCheckDigits(qint64 nineDigits)

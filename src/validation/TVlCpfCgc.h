@@ -25,10 +25,10 @@ public:
     void setInput(const QString& text);
 
     QString Return() const { return m_return; }
-    void setReturn(const QString&) {}   // a result: assignments are ignored
+    void setReturn(const QString&) {} // a result: assignments are ignored
 
     TMode Mode() const { return m_mode; }
-    void setMode(TMode mode);            // a change re-checks the current Input
+    void setMode(TMode mode); // a change re-checks the current Input
 
     TDoc TPdoc() const { return m_tpdoc; }
     void setTPdoc(TDoc) {}

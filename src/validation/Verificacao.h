@@ -72,7 +72,7 @@ private:
     int m_done = 0;
     int m_total = 0;
     int m_nextReport = 0;
-    std::unique_ptr<Completude> m_walk;   // from the holders to the advisors
+    std::unique_ptr<Completude> m_walk; // from the holders to the advisors
     ListaPendencias m_pendencias;
 };
 

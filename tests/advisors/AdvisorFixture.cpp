@@ -24,10 +24,7 @@ AdvisorFixture::~AdvisorFixture()
     qDeleteAll(data.dm().findChildren<plat::db::Table*>());
 }
 
-QString AdvisorFixture::value(const QString& sql, const QVariantList& params)
-{
-    return data.db().scalar(sql, params).toString();
-}
+QString AdvisorFixture::value(const QString& sql, const QVariantList& params) { return data.db().scalar(sql, params).toString(); }
 
 bool activate(QWidget* window)
 {

@@ -35,7 +35,7 @@ namespace {
 std::unique_ptr<TFrm_Cad_Orientador> openForm(AdvisorFixture& f, bool novo)
 {
     using Modo = TFrm_Cad_Orientador::Modo;
-    f.dm().Tb_Orientador->open();   // the list has it open
+    f.dm().Tb_Orientador->open(); // the list has it open
     auto form = std::make_unique<TFrm_Cad_Orientador>(f.dm(), f.validator, novo ? Modo::Novo : Modo::Editar,
                                                       f.sessao.SubArea_Selecionada);
     form->create();
@@ -64,12 +64,12 @@ private slots:
         auto form = openForm(f, true);
         QCOMPARE(form->windowTitle(), QStringLiteral("Novo Orientador"));
         QCOMPARE(f.dm().Tb_Orientador->state(), Table::State::Insert);
-        const QList<QWidget*> entry{form->DBEdOrientador, form->RadioTitulacao, form->DBMemoTitulo, form->DBEdPalavra1,
+        const QList<QWidget*> entry{form->DBEdOrientador, form->RadioTitulacao, form->DBMemoTitulo,   form->DBEdPalavra1,
                                     form->DBEdPalavra2,   form->DBEdPalavra3,   form->RadioCategoria, form->SpeedConfirma};
         for (QWidget* w : entry)
             QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
-        for (QWidget* w : QList<QWidget*>{form->DBEdCpf, form->EditArea, form->SpeedButton1, form->RadioPesquisador,
-                                          form->SpeedButton2})
+        for (QWidget* w :
+             QList<QWidget*>{form->DBEdCpf, form->EditArea, form->SpeedButton1, form->RadioPesquisador, form->SpeedButton2})
             QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
 
         // Leaving an empty, then a wrong CPF: the "Atenção" box, the focus stays.
@@ -128,8 +128,8 @@ private slots:
         QCOMPARE(form->RadioCategoria->itemIndex(), -1);
         QVERIFY(!form->RadioCategoria->isEnabled());
 
-        form->SpeedButton2->click();   // Cancelar
-        QVERIFY(!f.dm().Tb_Bolsistas->isOpen());   // given back when the form closed
+        form->SpeedButton2->click();             // Cancelar
+        QVERIFY(!f.dm().Tb_Bolsistas->isOpen()); // given back when the form closed
     }
 
     void confirmStoresTheCodedValues()
@@ -143,7 +143,7 @@ private slots:
         QTest::keyClick(form->DBMemoTitulo, Qt::Key_Delete);
         typeText(form->DBMemoTitulo, QStringLiteral("análise de dados"));
         form->RadioTitulacao->button(1)->click();
-        form->RadioPesquisador->button(0)->click();   // "Sim" without a category
+        form->RadioPesquisador->button(0)->click(); // "Sim" without a category
         form->SpeedConfirma->click();
 
         QCOMPARE(f.messages.count(), 0);
@@ -170,13 +170,13 @@ private slots:
         AdvisorFixture f;
         auto form = openForm(f, true);
         enterCpf(*form, makeCpf(6));
-        form->SpeedConfirma->click();   // name, degree, title, keywords and area all missing
+        form->SpeedConfirma->click(); // name, degree, title, keywords and area all missing
         QCOMPARE(f.messages.texts(), QStringList{QStringLiteral("Área preenchimento obrigatório")});
         QVERIFY(form->isVisible());
         QCOMPARE(f.dm().Tb_Orientador->state(), Table::State::Insert);
 
         fillRequired(f, *form);
-        typeInto(form->DBEdPalavra3, QStringLiteral("solo"));   // keywords A, empty, A
+        typeInto(form->DBEdPalavra3, QStringLiteral("solo")); // keywords A, empty, A
         form->SpeedConfirma->click();
         QCOMPARE(f.messages.last().text, QStringLiteral("Palavra chave 1 igual Palavra chave 3"));
         QCOMPARE(f.data.count(QStringLiteral("ZELTAORI")), 0);
@@ -256,7 +256,7 @@ private slots:
             auto* p = static_cast<TFrm_SubArea*>(d);
             QTreeWidgetItem* agronomia = p->Outline1->topLevelItem(1);
             p->Outline1->expandItem(agronomia);
-            p->Outline1->setCurrentItem(agronomia->child(1));   // FITOSSANIDADE
+            p->Outline1->setCurrentItem(agronomia->child(1)); // FITOSSANIDADE
             p->BitBtn1->click();
         });
         form->SpeedButton1->click();
@@ -275,7 +275,8 @@ private slots:
         const qint64 codigo = f.data.addAdvisor(makeCpf(8), QStringLiteral("PEDRO"), QStringLiteral("M"),
                                                 QStringLiteral("TITULO"), QStringLiteral("10100001"));
         f.data.db().exec(QStringLiteral("UPDATE ZELTAORI SET PESQUISADOR='S', CATEGORIA='2B'"));
-        const QString next = f.value(QStringLiteral("SELECT CODIGO FROM GRANDE_A WHERE CODIGO>='1.01.00.00-1' ORDER BY CODIGO LIMIT 1"));
+        const QString next = f.value(
+            QStringLiteral("SELECT CODIGO FROM GRANDE_A WHERE CODIGO>='1.01.00.00-1' ORDER BY CODIGO LIMIT 1"));
         auto form = openForm(f, false);
         QCOMPARE(form->windowTitle(), QStringLiteral("Editar o Orientador"));
         QCOMPARE(f.dm().Tb_Orientador->state(), Table::State::Edit);
@@ -328,8 +329,8 @@ private slots:
         row("no key word", "UPDATE ZELTAORI SET P_CHAVE1=''", int(C::PalavraChave), Campo::PalavraChave, true);
         row("key words 1 and 2", "UPDATE ZELTAORI SET P_CHAVE2=P_CHAVE1", int(C::Palavras12), Campo::Chave1IgualChave2, false);
         row("key words 1 and 3", "UPDATE ZELTAORI SET P_CHAVE3=P_CHAVE1", int(C::Palavras13), Campo::Chave1IgualChave3, false);
-        row("key words 2 and 3", "UPDATE ZELTAORI SET P_CHAVE2='B', P_CHAVE3='B'", int(C::Palavras23),
-            Campo::Chave2IgualChave3, false);
+        row("key words 2 and 3", "UPDATE ZELTAORI SET P_CHAVE2='B', P_CHAVE3='B'", int(C::Palavras23), Campo::Chave2IgualChave3,
+            false);
         row("no area names the code", "DELETE FROM GRANDE_A", int(C::Area), Campo::CodArea, false);
         row("a code past the last area shows the last", "UPDATE ZELTAORI SET COD_AREA='99999999'", -1, Campo::CodArea, false);
     }
@@ -362,8 +363,7 @@ private slots:
 
         auto form = openForm(f, false);
         form->SpeedConfirma->click();
-        QCOMPARE(f.messages.texts(),
-                 check < 0 ? QStringList() : QStringList{advisorCheckMessage(AdvisorCheck(check))});
+        QCOMPARE(f.messages.texts(), check < 0 ? QStringList() : QStringList{advisorCheckMessage(AdvisorCheck(check))});
         if (form->isVisible())
             form->SpeedButton2->click();
     }
@@ -396,7 +396,7 @@ private slots:
             form->SpeedButton2->click();
             QCOMPARE(form->result(), int(QDialog::Rejected));
         }
-        f.dm().Tb_Orientador->first();   // a pending record would be posted by a move
+        f.dm().Tb_Orientador->first(); // a pending record would be posted by a move
         QCOMPARE(f.value(QStringLiteral("SELECT NOME FROM ZELTAORI")), QStringLiteral("LUCAS"));
     }
 
@@ -434,10 +434,10 @@ private slots:
         QCOMPARE(expanded, 0);
         QCOMPARE(picker.Outline1->topLevelItem(75)->text(0), QStringLiteral("ZOOTECNIA"));
 
-        picker.BitBtn2->click();   // Cancelar
+        picker.BitBtn2->click(); // Cancelar
         QCOMPARE(picker.subArea(), QStringLiteral("ANTES"));
         TFrm_SubArea again(QStringLiteral("ANTES"));
-        again.BitBtn1->click();    // Retornar at once
+        again.BitBtn1->click(); // Retornar at once
         QCOMPARE(again.result(), int(QDialog::Accepted));
         QCOMPARE(again.subArea(), QStringLiteral("ADMINISTRACAO"));
     }

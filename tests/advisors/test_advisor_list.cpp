@@ -59,8 +59,9 @@ void moveHolder(TFrm_ExOrientador* w, const QString& holder, const QString& advi
 
 int marks(AdvisorFixture& f)
 {
-    return f.value(QStringLiteral("SELECT (SELECT count(*) FROM ZELTAORI WHERE ALTERA='S') + "
-                                  "(SELECT count(*) FROM ZELTABOL WHERE ALTERA='S' OR trim(CPF_EXORIENTADOR)<>'')"))
+    return f
+        .value(QStringLiteral("SELECT (SELECT count(*) FROM ZELTAORI WHERE ALTERA='S') + "
+                              "(SELECT count(*) FROM ZELTABOL WHERE ALTERA='S' OR trim(CPF_EXORIENTADOR)<>'')"))
         .toInt();
 }
 
@@ -119,7 +120,7 @@ private slots:
         f.modals.expect([&](QDialog* d) {
             title = d->windowTitle();
             size = d->size();
-            d->findChild<QToolButton*>(QStringLiteral("BitBtn4"))->click();   // Sair
+            d->findChild<QToolButton*>(QStringLiteral("BitBtn4"))->click(); // Sair
         });
         command->trigger();
         QCOMPARE(f.modals.shown(), QStringList{QStringLiteral("zelta::TFrm_Orientadores")});
@@ -139,7 +140,7 @@ private slots:
         QCOMPARE(rows->rowCount(), 7);
         QCOMPARE(rows->headerData(0, Qt::Horizontal).toString(), QStringLiteral("CPF"));
         QCOMPARE(rows->headerData(1, Qt::Horizontal).toString(), QStringLiteral("NOME"));
-        QCOMPARE(rows->data(rows->index(0, 1)).toString(), QStringLiteral("ÁLVARO"));   // accents sort with their letters
+        QCOMPARE(rows->data(rows->index(0, 1)).toString(), QStringLiteral("ÁLVARO")); // accents sort with their letters
         QCOMPARE(rows->data(rows->index(1, 1)).toString(), QStringLiteral("ALVES"));
 
         search(list->Ed_Orientador, QStringLiteral("sil"));
@@ -223,7 +224,7 @@ private slots:
         f.data.addHolder(QStringLiteral("BOLSISTA"), makeCpf(78), QStringLiteral("Novo"), cpf, two);
         auto list = openList(f);
 
-        pressDelete(f, *list, QStringLiteral("PESSOA UM"));   // the default answer is No
+        pressDelete(f, *list, QStringLiteral("PESSOA UM")); // the default answer is No
         QCOMPARE(f.messages.count(), 1);
         const plat::ui::Message question = f.messages.last();
         QCOMPARE(question.caption, QStringLiteral("Atenção"));
@@ -270,16 +271,16 @@ private slots:
             for (int i = 0; i < rows->rowCount(); ++i)
                 if (rows->data(rows->index(i, 0)).toString() == u"HUGO")
                     afterChange = rows->data(rows->index(i, 1)).toString();
-            w->BitBtn3->click();   // Cancelar
+            w->BitBtn3->click(); // Cancelar
         });
         pressDelete(f, *list, QStringLiteral("DANIEL"));
 
-        QCOMPARE(f.messages.count(), 0);   // no question when there are holders
+        QCOMPARE(f.messages.count(), 0); // no question when there are holders
         QCOMPARE(title, QStringLiteral("Exclusão do orientador"));
-        QCOMPARE(marked, 3);   // the advisor and its two holders
+        QCOMPARE(marked, 3); // the advisor and its two holders
         QCOMPARE(shown, (QStringList{QStringLiteral("HELENA/DANIEL"), QStringLiteral("HUGO/DANIEL")}));
         QCOMPARE(afterChange, QStringLiteral("OTAVIO"));
-        QCOMPARE(holderRow, 0);   // the holder grid is back on its first row
+        QCOMPARE(holderRow, 0); // the holder grid is back on its first row
         QCOMPARE(labels.at(0), QStringLiteral("Para excluir o Orientador, execute os seguintes instruções:"));
         QCOMPARE(labels.at(3), QStringLiteral(". Clicar no botão (Confirma)."));
 
@@ -300,9 +301,9 @@ private slots:
         f.modals.expect([&](QDialog* d) {
             auto* w = static_cast<TFrm_ExOrientador*>(d);
             activate(w);
-            w->BitBtn2->click();                               // nothing changed
+            w->BitBtn2->click(); // nothing changed
             moveHolder(w, QStringLiteral("HUGO"), QStringLiteral("OTAVIO"));
-            w->BitBtn2->click();                               // HELENA still on DANIEL
+            w->BitBtn2->click(); // HELENA still on DANIEL
             said = f.messages.texts();
             stayedOpen = w->isVisible();
             w->BitBtn3->click();
@@ -323,7 +324,7 @@ private slots:
         f.modals.expect([&](QDialog* d) {
             auto* w = static_cast<TFrm_ExOrientador*>(d);
             activate(w);
-            moveHolder(w, QStringLiteral("HUGO"), QStringLiteral("TERESA"));   // changed again below
+            moveHolder(w, QStringLiteral("HUGO"), QStringLiteral("TERESA")); // changed again below
             moveHolder(w, QStringLiteral("HELENA"), QStringLiteral("OTAVIO"));
             moveHolder(w, QStringLiteral("HUGO"), QStringLiteral("OTAVIO"));
             w->BitBtn2->click();
@@ -410,7 +411,7 @@ private slots:
         f.modals.expect([&](QDialog* d) {
             auto* w = static_cast<TFrm_ExOrientador*>(d);
             activate(w);
-            moveHolder(w, QStringLiteral("HELENA"), QStringLiteral("DANIEL PRIMEIRO"));   // marks it, then:
+            moveHolder(w, QStringLiteral("HELENA"), QStringLiteral("DANIEL PRIMEIRO")); // marks it, then:
             moveHolder(w, QStringLiteral("HELENA"), QStringLiteral("QUINTINO B"));
             moveHolder(w, QStringLiteral("HUGO"), QStringLiteral("OTAVIO"));
             w->BitBtn2->click();

@@ -76,11 +76,12 @@ private slots:
                                    << QStringLiteral("Palavra chave 1 igual Palavra chave 2");
         QTest::newRow("A empty A") << "ANA" << 0 << "T" << words("A", "", "A") << area
                                    << QStringLiteral("Palavra chave 1 igual Palavra chave 3");
-        QTest::newRow("A A A: the last pair") << "ANA" << 0 << "T" << words("A", "A", "A") << area
-                                              << QStringLiteral("Palavra chave 2 igual Palavra chave 3");
+        QTest::newRow("A A A: the last pair")
+            << "ANA" << 0 << "T" << words("A", "A", "A") << area << QStringLiteral("Palavra chave 2 igual Palavra chave 3");
         QTest::newRow("empty empty X") << "ANA" << 0 << "T" << words("", "", "X") << area << QString();
         QTest::newRow("exact comparison") << "ANA" << 0 << "T" << words("A", "A ", "a") << area << QString();
-        QTest::newRow("name and area: the area") << "" << 0 << "T" << ok << "" << QStringLiteral("Área preenchimento obrigatório");
+        QTest::newRow("name and area: the area")
+            << "" << 0 << "T" << ok << "" << QStringLiteral("Área preenchimento obrigatório");
         QTest::newRow("everything missing") << "" << -1 << "" << words("", "", "") << ""
                                             << QStringLiteral("Área preenchimento obrigatório");
     }
@@ -124,12 +125,11 @@ private slots:
 
     void messagesAsShown()
     {
-        const QString br = QStringLiteral("\n\r");   // LF, then CR
-        QCOMPARE(advisorText::areaNotFound(), QStringLiteral("Código de Área Inexistente !!!") + br + br
-                                                  + QStringLiteral("Você tem duas opções :") + br
-                                                  + QStringLiteral("* digitar o código correto; ou") + br
-                                                  + QStringLiteral("* selecionar a área através do botão ") + u'"'
-                                                  + QStringLiteral("Área") + u'"');
+        const QString br = QStringLiteral("\n\r"); // LF, then CR
+        QCOMPARE(advisorText::areaNotFound(),
+                 QStringLiteral("Código de Área Inexistente !!!") + br + br + QStringLiteral("Você tem duas opções :") + br
+                     + QStringLiteral("* digitar o código correto; ou") + br
+                     + QStringLiteral("* selecionar a área através do botão ") + u'"' + QStringLiteral("Área") + u'"');
         QCOMPARE(advisorText::confirmDelete(), QStringLiteral("Tem certeza que deseja excluir ?") + br
                                                    + QStringLiteral("Esta operação apagará todas as informações do orientador."));
         QCOMPARE(advisorText::cpfOfHolder(QStringLiteral("JOSÉ")),
@@ -151,9 +151,9 @@ private slots:
         const qint64 davi = data.addHolder(QStringLiteral("DAVI"), makeCpf(14), QStringLiteral("Novo"), other, z);
         for (qint64 a : {x, y2, z})
             markAdvisor(data, a);
-        markHolder(data, ana, two);     // picked: the second project of that person
-        markHolder(data, bia, other);   // no pick of the window: the first record of the CPF
-        markHolder(data, caio, two);    // picked a record that no longer has the CPF
+        markHolder(data, ana, two);   // picked: the second project of that person
+        markHolder(data, bia, other); // no pick of the window: the first record of the CPF
+        markHolder(data, caio, two);  // picked a record that no longer has the CPF
         const AdvisorPicks picks{{makeCpf(11), y2}, {makeCpf(13), z}};
 
         // The record to delete is no longer marked: nothing moves.
@@ -168,7 +168,7 @@ private slots:
         QCOMPARE(advisorOf(data, ana), two + QStringLiteral(" #%1").arg(y2));
         QCOMPARE(advisorOf(data, bia), other + QStringLiteral(" #%1").arg(z));
         QCOMPARE(advisorOf(data, caio), two + QStringLiteral(" #%1").arg(y1));
-        QCOMPARE(advisorOf(data, davi), other + QStringLiteral(" #%1").arg(z));   // not marked: untouched
+        QCOMPARE(advisorOf(data, davi), other + QStringLiteral(" #%1").arg(z)); // not marked: untouched
         QCOMPARE(data.db().scalar(QStringLiteral("SELECT count(*) FROM ZELTAORI WHERE Codigo=?"), {x}).toInt(), 0);
         QCOMPARE(data.count(QStringLiteral("ZELTAORI")), 3);
 
@@ -176,7 +176,8 @@ private slots:
         data.db().exec(QStringLiteral("UPDATE ZELTABOL SET ALTERA='', CPF_EXORIENTADOR='' WHERE rowid=?"), {davi});
         clearReassignmentMarks(data.db());
         QCOMPARE(data.db().scalar(QStringLiteral("SELECT count(*) FROM ZELTAORI WHERE ALTERA IS NOT ' '")).toInt(), 0);
-        const QString marked = QStringLiteral("SELECT count(*) FROM ZELTABOL WHERE ALTERA IS NOT ' ' OR CPF_EXORIENTADOR IS NOT ' '");
+        const QString marked = QStringLiteral(
+            "SELECT count(*) FROM ZELTABOL WHERE ALTERA IS NOT ' ' OR CPF_EXORIENTADOR IS NOT ' '");
         QCOMPARE(data.db().scalar(marked).toInt(), 0);
     }
 };

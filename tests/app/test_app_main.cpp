@@ -148,7 +148,7 @@ private slots:
         });
         zelta.findChild<QAction*>(QStringLiteral("Sobre"))->trigger();
         QVERIFY(QTest::qWaitForWindowActive(&zelta));
-        QCoreApplication::processEvents();   // what the activation queued runs
+        QCoreApplication::processEvents(); // what the activation queued runs
         zelta.FormActivate();
 
         QCOMPARE(modals.shown(), QStringList{QStringLiteral("zelta::TFrm_Sobre")});
@@ -212,11 +212,11 @@ private slots:
             auto* copias = qobject_cast<TFrm_Copias*>(dlg);
             copias->GridCopias->selectRow(0);
             rec.answer(plat::ui::Answer::No);
-            copias->BitBtnRestaurar->click();   // not confirmed: nothing happens
+            copias->BitBtnRestaurar->click(); // not confirmed: nothing happens
             QCOMPARE(d.count(QStringLiteral("ZELTABOL")), 0);
             rec.answer(plat::ui::Answer::Yes);
             copias->BitBtnRestaurar->click();
-            QCOMPARE(copias->GridCopias->rowCount(), 2);   // the replaced data was kept
+            QCOMPARE(copias->GridCopias->rowCount(), 2); // the replaced data was kept
             copias->BitBtnSair->click();
         });
         zelta.CopiasSegurancaClick();
@@ -233,9 +233,10 @@ private slots:
         RegisterCopies::take(d.db(), d.dir(), QDateTime(QDate(2026, 1, 1), QTime(1, 0)), true, zelta::CopyReason::User);
         d.addHolder(QStringLiteral("BOLSISTA DOIS"), makeCpf(222));
         const QString newer = RegisterCopies::take(d.db(), d.dir(), QDateTime(QDate(2026, 1, 2), QTime(1, 0)), true,
-                                                   zelta::CopyReason::BeforeRestore).path;
+                                                   zelta::CopyReason::BeforeRestore)
+                                  .path;
         QFile cut(newer);
-        QVERIFY(cut.resize(cut.size() / 2));   // the newest copy no longer passes the full check
+        QVERIFY(cut.resize(cut.size() / 2)); // the newest copy no longer passes the full check
 
         Sessao sessao;
         sessao.Dm_Dados = &d.dm();
@@ -269,8 +270,8 @@ private slots:
         zelta::test::changeStored(file, QStringLiteral("ANDRADE LUZ"), 8, QChar(0xff), 0x0a, zelta::test::kEvery);
         const auto names = [&] {
             QStringList out;
-            plat::db::Statement st =
-                d.db().prepare(QStringLiteral("SELECT Nome FROM ZELTABOL INDEXED BY ZELTABOL_Nome_CPF ORDER BY ORD_NOME"));
+            plat::db::Statement st = d.db().prepare(
+                QStringLiteral("SELECT Nome FROM ZELTABOL INDEXED BY ZELTABOL_Nome_CPF ORDER BY ORD_NOME"));
             while (st.step())
                 out << st.text(0);
             return out;
@@ -328,8 +329,8 @@ private slots:
         }
         QCOMPARE(bol.state(), plat::db::Table::State::Browse);
         bol.close();
-        QCoreApplication::processEvents();   // the finished check's report, had it posted one
-        QCOMPARE(rec.count(), 0);   // thrown to the write, not told twice
+        QCoreApplication::processEvents(); // the finished check's report, had it posted one
+        QCOMPARE(rec.count(), 0);          // thrown to the write, not told twice
     }
 
     void toolbarHasSixButtonsWithTheirHints()
@@ -363,7 +364,7 @@ private slots:
         QVERIFY(!orientadores->isEnabled());
         QWidget* button = bar->widgetForAction(orientadores);
         QVERIFY(button && !button->isEnabled());
-        orientadores->trigger();   // a disabled entry does nothing
+        orientadores->trigger(); // a disabled entry does nothing
         int opened = 0;
         zelta.setLauncher(Command::Orientadores, [&](Sessao&, QWidget* parent) {
             QCOMPARE(parent, static_cast<QWidget*>(&zelta));
@@ -437,7 +438,8 @@ private slots:
             box = dlg;
             title = dlg->windowTitle();
             flags = dlg->windowFlags();
-            for (const char* n : {"Label_Nome", "Label_Versao", "Label_Desenvolvido", "Label_Suporte", "Label_Fone1", "Label_Fone2"})
+            for (const char* n :
+                 {"Label_Nome", "Label_Versao", "Label_Desenvolvido", "Label_Suporte", "Label_Fone1", "Label_Fone2"})
                 texts << labelText(dlg, n);
             if (auto* name = dlg->findChild<QLabel*>(QStringLiteral("Label_Nome"))) {
                 namePixels = name->font().pixelSize();
@@ -455,8 +457,8 @@ private slots:
         zelta.SobreClick();
 
         QCOMPARE(title, QStringLiteral("Sobre"));
-        QCOMPARE(texts.mid(0, 3), (QStringList{QStringLiteral("ZELTA 99"), QStringLiteral("Versão 1.0"),
-                                               QStringLiteral("Desenvolvido por :")}));
+        QCOMPARE(texts.mid(0, 3),
+                 (QStringList{QStringLiteral("ZELTA 99"), QStringLiteral("Versão 1.0"), QStringLiteral("Desenvolvido por :")}));
         QVERIFY(!texts.at(3).isEmpty() && !texts.at(4).isEmpty() && !texts.at(5).isEmpty());
         QCOMPARE(namePixels, 32);
         QVERIFY(nameBold);
@@ -467,7 +469,7 @@ private slots:
         QVERIFY(!(flags & Qt::WindowCloseButtonHint));
         QVERIFY(!(flags & Qt::WindowSystemMenuHint));
         QCOMPARE(modals.unexpected(), 0);
-        QVERIFY(box.isNull());   // the box is gone once the command ends
+        QVERIFY(box.isNull()); // the box is gone once the command ends
     }
 
     void helpMenuOpensTheGuideAtItsContentsAndAtTheTips()

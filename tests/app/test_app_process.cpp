@@ -137,14 +137,15 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
         env.insert(QStringLiteral("TMPDIR"), tmp.path());
-        const QString runtime = tmp.filePath(QStringLiteral("runtime-") + QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name));
+        const QString runtime = tmp.filePath(QStringLiteral("runtime-")
+                                             + QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name));
         const QString pdf = tmp.filePath(QStringLiteral("o.pdf"));
         const QList<QStringList> commands{
             {QStringLiteral("--version")},
             {QStringLiteral("cpf"), QStringLiteral("123.456.789-09")},
             {QStringLiteral("verificar"), QStringLiteral("--dados"), data.dir()},
-            {QStringLiteral("relatorio"), QStringLiteral("orientadores"), QStringLiteral("--pdf"), pdf,
-             QStringLiteral("--dados"), data.dir()},
+            {QStringLiteral("relatorio"), QStringLiteral("orientadores"), QStringLiteral("--pdf"), pdf, QStringLiteral("--dados"),
+             data.dir()},
         };
         for (const QStringList& args : commands) {
             QProcess p;
@@ -270,10 +271,12 @@ private slots:
         QProcess second;
         startWindowProgram(second, data.dir());
         QByteArray said;
-        QVERIFY(QTest::qWaitFor([&] {
-            said += second.readAllStandardError();
-            return said.contains("já estão abertos") || second.state() == QProcess::NotRunning;
-        }, 30000));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                said += second.readAllStandardError();
+                return said.contains("já estão abertos") || second.state() == QProcess::NotRunning;
+            },
+            30000));
         QVERIFY2(QString::fromUtf8(said).contains(dados), said.constData());
         second.kill();
         second.waitForFinished();
@@ -295,14 +298,14 @@ private slots:
         // "relatório" in Latin-1: the byte 0xF3 alone is not UTF-8.
         const QByteArray name("relat\xf3rio.pdf");
         const QByteArray path = QFile::encodeName(out.path()) + '/' + name;
-        const int code = runWithRawArguments({"relatorio", "orientadores", "--pdf", path, "--dados",
-                                              QFile::encodeName(data.dir())});
+        const int code = runWithRawArguments(
+            {"relatorio", "orientadores", "--pdf", path, "--dados", QFile::encodeName(data.dir())});
         QCOMPARE(code, 0);
         QCOMPARE(rawEntries(QFile::encodeName(out.path())), QList<QByteArray>{name});
         struct stat st {};
         QCOMPARE(::stat(path.constData(), &st), 0);
         QVERIFY(st.st_size > 0);
-        ::unlink(path.constData());   // a name QTemporaryDir could not remove
+        ::unlink(path.constData()); // a name QTemporaryDir could not remove
 
         // A data folder or a file to read by such a name is refused, not
         // taken under another name.

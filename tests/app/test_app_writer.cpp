@@ -69,7 +69,7 @@ private slots:
         f.messages.answer(plat::ui::Answer::Yes);
         list.BitBtnExcluir->click();
         QCOMPARE(f.value(byNumber, {ana}), QStringLiteral("Excluído"));
-        QCOMPARE(f.messages.count(), told + 1);   // the confirmation only
+        QCOMPARE(f.messages.count(), told + 1); // the confirmation only
     }
 
     void copiesWindowSaysARestoreCompletedWhenTheRegisterThenFailsToOpen()
@@ -86,7 +86,7 @@ private slots:
         f.messages.answer(plat::ui::Answer::Yes);
         window.BitBtnRestaurar->click();
         const QStringList told = f.messages.texts();
-        QCOMPARE(told.size(), 3);   // the confirmation, the restore, the failure to open
+        QCOMPARE(told.size(), 3); // the confirmation, the restore, the failure to open
         QVERIFY2(told[1].startsWith(QStringLiteral("Dados restaurados da cópia de ")), qPrintable(told[1]));
         QVERIFY2(told[1].contains(QStringLiteral(" Os dados substituídos foram guardados em ")), qPrintable(told[1]));
         QVERIFY2(told[2].startsWith(QStringLiteral("Os dados restaurados não puderam ser abertos: ")), qPrintable(told[2]));
@@ -110,8 +110,8 @@ private slots:
         QCOMPARE(modeOf(copy), 0600);
         // In the data folder too: only the register's own files are refused.
         const QString pdf = QDir(dir).filePath(QStringLiteral("zelta99.db.pdf"));
-        const zelta::test::CliRun r = zelta::test::runCommand(
-            {QStringLiteral("relatorio"), QStringLiteral("orientadores"), QStringLiteral("--pdf"), pdf, QStringLiteral("--dados"), dir});
+        const zelta::test::CliRun r = zelta::test::runCommand({QStringLiteral("relatorio"), QStringLiteral("orientadores"),
+                                                               QStringLiteral("--pdf"), pdf, QStringLiteral("--dados"), dir});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QCOMPARE(modeOf(pdf), 0600);
 

@@ -67,10 +67,14 @@ private slots:
     void usageErrorsPrintTheirSubcommandsUsageLine_data()
     {
         QTest::addColumn<QStringList>("args");
-        for (const QStringList& args : {QStringList{QStringLiteral("cpf")}, {QStringLiteral("gerar")},
-                                        {QStringLiteral("recuperar")}, {QStringLiteral("verificar"), QStringLiteral("-x")},
-                                        {QStringLiteral("relatorio")}, {QStringLiteral("copia"), QStringLiteral("x")},
-                                        {QStringLiteral("copias"), QStringLiteral("x")}, {QStringLiteral("restaurar")}})
+        for (const QStringList& args : {QStringList{QStringLiteral("cpf")},
+                                        {QStringLiteral("gerar")},
+                                        {QStringLiteral("recuperar")},
+                                        {QStringLiteral("verificar"), QStringLiteral("-x")},
+                                        {QStringLiteral("relatorio")},
+                                        {QStringLiteral("copia"), QStringLiteral("x")},
+                                        {QStringLiteral("copias"), QStringLiteral("x")},
+                                        {QStringLiteral("restaurar")}})
             QTest::newRow(qPrintable(args.first())) << args;
     }
     void usageErrorsPrintTheirSubcommandsUsageLine()
@@ -107,43 +111,42 @@ private slots:
     void helpIsWrittenFromTheTable()
     {
         QCOMPARE(run({QStringLiteral("--help")}).out,
-                 QStringLiteral(
-                     "Uso: zelta99 [SUBCOMANDO] [OPÇÕES]\n"
-                     "\n"
-                     "Sem subcomando, abre o programa com suas janelas.\n"
-                     "\n"
-                     "Subcomandos:\n"
-                     "  cpf TEXTO                      verifica um CPF ou CGC e mostra a forma padrão\n"
-                     "  recuperar ARQUIVO              recupera o arquivo do ano anterior (*.TEX)\n"
-                     "  verificar [--json]             verifica o preenchimento e mostra a lista de erros\n"
-                     "                                 (--json: cada pendência em uma linha JSON)\n"
-                     "  gerar --destino PASTA          gera o arquivo para o Orvu na pasta indicada\n"
-                     "  relatorio bolsistas|orientadores|erros --pdf ARQUIVO [--situacao Novo,Renovado,Excluído]\n"
-                     "                                 grava um relatório de conferência em PDF; sem --situacao,\n"
-                     "                                 o de bolsistas traz todas as situações\n"
-                     "  copia                          faz uma cópia de segurança dos dados e mostra o arquivo\n"
-                     "  copias                         lista as cópias de segurança, da mais recente à mais antiga,\n"
-                     "                                 com o motivo de cada uma e se passa na verificação\n"
-                     "  restaurar COPIA                põe a cópia no lugar dos dados (COPIA: o arquivo, ou o\n"
-                     "                                 número da linha em copias, 1 = a mais recente); os dados\n"
-                     "                                 substituídos ficam guardados numa cópia\n"
-                     "  aceitar                        aceita os registros alterados fora do programa como estão,\n"
-                     "                                 depois de guardar os dados numa cópia\n"
-                     "  importar bolsistas|orientadores ARQUIVO [--planilha NOME] [--simular]\n"
-                     "                                 importa uma planilha (CSV, XLSX ou ODS); mostra cada\n"
-                     "                                 problema como \"linha N: CAMPO: mensagem\" e nada grava\n"
-                     "                                 quando há algum; --simular só verifica\n"
-                     "  exportar bolsistas|orientadores|pendencias ARQUIVO\n"
-                     "                                 grava a lista numa planilha: .xlsx, .ods ou .csv\n"
-                     "\n"
-                     "Opções:\n"
-                     "  --dados PASTA                  pasta dos dados (também ZELTA_DADOS ou [Zelta] Diretorio\n"
-                     "                                 em ~/.config/zelta99/zelta99.ini)\n"
-                     "  --help                         mostra esta ajuda\n"
-                     "  --version                      mostra a versão do programa\n"
-                     "\n"
-                     "Saída: 0 sem erros; 1 quando a verificação encontra erros ou o CPF/CGC é inválido;\n"
-                     "2 em erro de uso ou de dados.\n"));
+                 QStringLiteral("Uso: zelta99 [SUBCOMANDO] [OPÇÕES]\n"
+                                "\n"
+                                "Sem subcomando, abre o programa com suas janelas.\n"
+                                "\n"
+                                "Subcomandos:\n"
+                                "  cpf TEXTO                      verifica um CPF ou CGC e mostra a forma padrão\n"
+                                "  recuperar ARQUIVO              recupera o arquivo do ano anterior (*.TEX)\n"
+                                "  verificar [--json]             verifica o preenchimento e mostra a lista de erros\n"
+                                "                                 (--json: cada pendência em uma linha JSON)\n"
+                                "  gerar --destino PASTA          gera o arquivo para o Orvu na pasta indicada\n"
+                                "  relatorio bolsistas|orientadores|erros --pdf ARQUIVO [--situacao Novo,Renovado,Excluído]\n"
+                                "                                 grava um relatório de conferência em PDF; sem --situacao,\n"
+                                "                                 o de bolsistas traz todas as situações\n"
+                                "  copia                          faz uma cópia de segurança dos dados e mostra o arquivo\n"
+                                "  copias                         lista as cópias de segurança, da mais recente à mais antiga,\n"
+                                "                                 com o motivo de cada uma e se passa na verificação\n"
+                                "  restaurar COPIA                põe a cópia no lugar dos dados (COPIA: o arquivo, ou o\n"
+                                "                                 número da linha em copias, 1 = a mais recente); os dados\n"
+                                "                                 substituídos ficam guardados numa cópia\n"
+                                "  aceitar                        aceita os registros alterados fora do programa como estão,\n"
+                                "                                 depois de guardar os dados numa cópia\n"
+                                "  importar bolsistas|orientadores ARQUIVO [--planilha NOME] [--simular]\n"
+                                "                                 importa uma planilha (CSV, XLSX ou ODS); mostra cada\n"
+                                "                                 problema como \"linha N: CAMPO: mensagem\" e nada grava\n"
+                                "                                 quando há algum; --simular só verifica\n"
+                                "  exportar bolsistas|orientadores|pendencias ARQUIVO\n"
+                                "                                 grava a lista numa planilha: .xlsx, .ods ou .csv\n"
+                                "\n"
+                                "Opções:\n"
+                                "  --dados PASTA                  pasta dos dados (também ZELTA_DADOS ou [Zelta] Diretorio\n"
+                                "                                 em ~/.config/zelta99/zelta99.ini)\n"
+                                "  --help                         mostra esta ajuda\n"
+                                "  --version                      mostra a versão do programa\n"
+                                "\n"
+                                "Saída: 0 sem erros; 1 quando a verificação encontra erros ou o CPF/CGC é inválido;\n"
+                                "2 em erro de uso ou de dados.\n"));
     }
 
     void manualPageAndCompletionKnowEverySubcommandAndOption()
@@ -154,9 +157,8 @@ private slots:
         const QString completion = packagingFile(QStringLiteral("zelta99.bash-completion"));
         QVERIFY(!manual.isEmpty() && !completion.isEmpty());
         const auto inManual = [&](const QString& word) {
-            const QString pattern = word.startsWith(u'-')
-                ? QStringLiteral("\\\\-\\\\-") + word.mid(2) + QStringLiteral("\\b")
-                : QStringLiteral("^\\.B[IR]? \"?") + word + QStringLiteral("\\b");
+            const QString pattern = word.startsWith(u'-') ? QStringLiteral("\\\\-\\\\-") + word.mid(2) + QStringLiteral("\\b")
+                                                          : QStringLiteral("^\\.B[IR]? \"?") + word + QStringLiteral("\\b");
             return QRegularExpression(pattern, QRegularExpression::MultilineOption).match(manual).hasMatch();
         };
         // A word list of the completion: compgen -W '...'.
@@ -184,7 +186,7 @@ private slots:
                                             QRegularExpression::MultilineOption | QRegularExpression::DotMatchesEverythingOption);
             const auto m = branch.match(completion);
             if (c.name == QStringLiteral("cpf")) {
-                QVERIFY(!m.hasMatch());   // a CPF is typed, not completed
+                QVERIFY(!m.hasMatch()); // a CPF is typed, not completed
                 continue;
             }
             QVERIFY2(m.hasMatch(), qPrintable(QStringLiteral("bash completion lacks ") + c.name));

@@ -24,7 +24,7 @@ private slots:
         QTemporaryDir tmp;
         const QString dir = tmp.path() + QStringLiteral("/dados/novos");
         TDm_Dados dm(dir);
-        QVERIFY(!QFile::exists(dir));   // nothing happens before the first use
+        QVERIFY(!QFile::exists(dir)); // nothing happens before the first use
         dm.Tb_Instituicao->open();
         QVERIFY(QFile::exists(dir + QStringLiteral("/zelta99.db")));
         QCOMPARE(dm.Tb_Instituicao->recordCount(), 1);
@@ -32,8 +32,10 @@ private slots:
         QCOMPARE(dm.Tb_Instituicao->field(QStringLiteral("Cotas")).asFloat(), 0.0);
         QCOMPARE(dm.database().userVersion(), TDm_Dados::kSchemaVersion);
         for (const char* t : {"ZELTAINT", "ZELTAORI", "ZELTABOL", "GRANDE_A", "ZELTAERR"})
-            QCOMPARE(dm.database().scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name=?"),
-                                          {QString::fromLatin1(t)}).toInt(), 1);
+            QCOMPARE(dm.database()
+                         .scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name=?"), {QString::fromLatin1(t)})
+                         .toInt(),
+                     1);
         QCOMPARE(dm.database().scalar(QStringLiteral("SELECT count(*) FROM GRANDE_A")).toInt(), 1283);
     }
 
@@ -64,7 +66,7 @@ private slots:
         TDm_Dados dm(tmp.path());
         QVERIFY_THROWS_EXCEPTION(plat::Error, dm.Tb_Bolsistas->open());
         QVERIFY(!dm.Tb_Bolsistas->isOpen());
-        QVERIFY_THROWS_EXCEPTION(plat::Error, dm.Tb_Instituicao->open());   // retried, still refused
+        QVERIFY_THROWS_EXCEPTION(plat::Error, dm.Tb_Instituicao->open()); // retried, still refused
         QFile f(file);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), garbage);
@@ -125,11 +127,12 @@ private slots:
         QVERIFY(t.findKey({code}));
         QCOMPARE(t.field(QStringLiteral("SUBAREA")).asString(), QStringLiteral("ZOOTECNIA"));
         QCOMPARE(code, tree.at([&] {
-                     for (int i = 0; i < tree.size(); ++i)
-                         if (tree[i].name == QStringLiteral("ZOOTECNIA"))
-                             return i;
-                     return 0;
-                 }()).code);
+                               for (int i = 0; i < tree.size(); ++i)
+                                   if (tree[i].name == QStringLiteral("ZOOTECNIA"))
+                                       return i;
+                               return 0;
+                           }())
+                           .code);
     }
 
     void malformedAreaLinesAreRefused()
@@ -202,13 +205,13 @@ private slots:
         QVERIFY(!v.Valid());
         QCOMPARE(v.Return(), QString());
 
-        v.loadStoredState();   // the main window's stored instance
+        v.loadStoredState(); // the main window's stored instance
         QCOMPARE(v.Mode(), TVlCpfCgc::moCGC);
         QCOMPARE(v.TPdoc(), TVlCpfCgc::CGC);
         QCOMPARE(v.Return(), QStringLiteral("../-"));
         QVERIFY(!v.Valid());
 
-        v.setMode(TVlCpfCgc::moCPF);   // re-checks the empty input
+        v.setMode(TVlCpfCgc::moCPF); // re-checks the empty input
         QCOMPARE(v.Mode(), TVlCpfCgc::moCGC);
         v.setValid(true);
         v.setReturn(QStringLiteral("x"));
@@ -218,7 +221,7 @@ private slots:
         QCOMPARE(v.TPdoc(), TVlCpfCgc::CGC);
 
         v.setInput(QStringLiteral("123.456.789-09"));
-        v.setMode(TVlCpfCgc::moCGC);   // a change re-checks: the shape decides again
+        v.setMode(TVlCpfCgc::moCGC); // a change re-checks: the shape decides again
         QCOMPARE(v.Mode(), TVlCpfCgc::moCPF);
         QVERIFY(v.Valid());
         v.setSobre(QStringLiteral("livre"));

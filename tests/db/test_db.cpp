@@ -92,14 +92,14 @@ private slots:
         Table& t = *d.dm().Tb_Orientador;
         t.open();
         QVERIFY(t.findKey({QStringLiteral("SILVA")}));
-        QCOMPARE(t.field(QStringLiteral("Codigo")).asInteger(), a);   // the first of equal names
+        QCOMPARE(t.field(QStringLiteral("Codigo")).asInteger(), a); // the first of equal names
         t.next();
         QCOMPARE(t.field(QStringLiteral("Codigo")).asInteger(), b);
         t.next();
         QCOMPARE(t.field(QStringLiteral("NOME")).asString(), QStringLiteral("SOUZA"));
         t.next();
         QVERIFY(t.eof());
-        QCOMPARE(t.field(QStringLiteral("NOME")).asString(), QStringLiteral("SOUZA"));   // stays on the last
+        QCOMPARE(t.field(QStringLiteral("NOME")).asString(), QStringLiteral("SOUZA")); // stays on the last
         t.prior();
         QCOMPARE(t.field(QStringLiteral("Codigo")).asInteger(), b);
         t.prior();
@@ -123,7 +123,7 @@ private slots:
         QSignalSpy moved(&t, &Table::recordChanged);
         QVERIFY(!t.findKey({QStringLiteral("SIL")}));
         QCOMPARE(t.field(QStringLiteral("NOME")).asString(), QStringLiteral("SILVEIRA"));
-        QCOMPARE(moved.count(), 0);   // bound controls are not told to move
+        QCOMPARE(moved.count(), 0); // bound controls are not told to move
 
         t.findNearest({QStringLiteral("SIL")});
         QCOMPARE(t.field(QStringLiteral("NOME")).asString(), QStringLiteral("SILVA"));
@@ -141,7 +141,7 @@ private slots:
         TestData d;
         const QString cpf = makeCpf(555);
         d.addHolder(QStringLiteral("H1"), makeCpf(1), QStringLiteral("Novo"), cpf, 7);
-        d.addHolder(QStringLiteral("H2"), makeCpf(2), QStringLiteral("Novo"), cpf, 8);   // same person, other record
+        d.addHolder(QStringLiteral("H2"), makeCpf(2), QStringLiteral("Novo"), cpf, 8); // same person, other record
         d.addHolder(QStringLiteral("H3"), makeCpf(3), QStringLiteral("Novo"), cpf, 7);
         d.addHolder(QStringLiteral("H4"), makeCpf(4), QStringLiteral("Novo"), makeCpf(556), 7);
         d.addHolder(QStringLiteral("H5"), makeCpf(5), QStringLiteral("Novo"), QString(), QVariant());
@@ -171,7 +171,7 @@ private slots:
         QCOMPARE(seen.size(), 2);
         QCOMPARE(d.db().scalar(QStringLiteral("SELECT count(*) FROM ZELTABOL WHERE ALTERA='S'")).toInt(), 2);
 
-        t.setRange({QString()}, {QString()});   // the holder without an advisor
+        t.setRange({QString()}, {QString()}); // the holder without an advisor
         QCOMPARE(t.recordCount(), 1);
         QCOMPARE(t.field(QStringLiteral("Nome")).asString(), QStringLiteral("H5"));
         QVERIFY(t.field(QStringLiteral("NUMERO_ORIENTADOR")).isNull());
@@ -220,7 +220,7 @@ private slots:
         other.open();
         QVERIFY(other.findKey({makeCpf(1)}));
         QCOMPARE(listWindow->field(QStringLiteral("NOME")).asString(), QStringLiteral("BIA"));
-        QVERIFY_THROWS_EXCEPTION(plat::Error, other.field(QStringLiteral("TITULO")));   // not declared there
+        QVERIFY_THROWS_EXCEPTION(plat::Error, other.field(QStringLiteral("TITULO"))); // not declared there
     }
 
     void insertEditPostCancelDelete()
@@ -261,7 +261,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(plat::Error, t.field(QStringLiteral("Codigo")).setAsInteger(5));
         t.cancel();
 
-        t.first();   // BRUNO
+        t.first(); // BRUNO
         t.remove();
         QCOMPARE(t.field(QStringLiteral("NOME")).asString(), QStringLiteral("CARLA"));
         t.remove();
@@ -312,7 +312,7 @@ private slots:
             d.addAdvisor(makeCpf(qint64(name[0])), QString::fromLatin1(name));
         Table& t = *d.dm().Tb_Orientador;
         t.open();
-        t.next();   // BIA, with the records after it read ahead
+        t.next(); // BIA, with the records after it read ahead
         Database other;
         other.open(d.dm().databaseFile(), false);
         other.exec(QStringLiteral("UPDATE ZELTAORI SET TITULO='MUDOU' WHERE NOME='CLEO'"));
@@ -484,8 +484,8 @@ private slots:
         Q_UNUSED(c1);
 
         // A double-quoted constant, as older statements write it, is a string.
-        dm.Qr_Relatorio_Bol->setSql({QStringLiteral("Select *"), QStringLiteral("From ZeltaBol"),
-                                     QString::fromUtf8("Where Situacao=\"Excluído\"")});
+        dm.Qr_Relatorio_Bol->setSql(
+            {QStringLiteral("Select *"), QStringLiteral("From ZeltaBol"), QString::fromUtf8("Where Situacao=\"Excluído\"")});
         dm.Qr_Relatorio_Bol->open();
         QCOMPARE(dm.Qr_Relatorio_Bol->recordCount(), 1);
         QCOMPARE(dm.Qr_Relatorio_Bol->field(QStringLiteral("Nome")).asString(), QStringLiteral("CAIO"));

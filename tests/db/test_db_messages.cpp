@@ -66,8 +66,8 @@ bool fillsUp(const QString& folder, int maxPages)
         for (int i = 0; i < 200; ++i)
             db.exec(QStringLiteral("INSERT INTO T VALUES (randomblob(8000))"));
     });
-    const bool full = message.startsWith(
-        QStringLiteral("O disco está cheio: não há espaço para gravar o arquivo de dados %1").arg(QDir::toNativeSeparators(path)));
+    const bool full = message.startsWith(QStringLiteral("O disco está cheio: não há espaço para gravar o arquivo de dados %1")
+                                             .arg(QDir::toNativeSeparators(path)));
     if (!full)
         std::fprintf(stderr, "%s\n", qPrintable(message));
     return full;
@@ -108,8 +108,11 @@ private slots:
         const QString write = sqliteFailureText(778, EIO, file, QStringLiteral("disk I/O error"));
         QCOMPARE(write, QStringLiteral("Erro do disco ao gravar o arquivo de dados /dados/zelta99.db (Erro de entrada/saída)"));
         // A rarer system error gives its number, not the C library's English.
-        QCOMPARE(sqliteFailureText(266, EPROTO, file), QStringLiteral("Erro do disco ao ler o arquivo de dados %1 (Erro do sistema "
-                                                                      "número %2)").arg(file).arg(EPROTO));
+        QCOMPARE(sqliteFailureText(266, EPROTO, file),
+                 QStringLiteral("Erro do disco ao ler o arquivo de dados %1 (Erro do sistema "
+                                "número %2)")
+                     .arg(file)
+                     .arg(EPROTO));
         const QString read = sqliteFailureText(266, EIO, file, QStringLiteral("disk I/O error"));
         QVERIFY2(read.startsWith(QStringLiteral("Erro do disco ao ler o arquivo de dados /dados/zelta99.db")), qPrintable(read));
     }
@@ -126,8 +129,10 @@ private slots:
         readOnly.openReadOnly(path);
         const QString ro = failure(Error::Kind::Database, path,
                                    [&] { readOnly.exec(QStringLiteral("INSERT INTO T VALUES (1)")); });
-        QVERIFY2(ro.startsWith(QStringLiteral("O arquivo de dados %1 não pode ser gravado: a pasta ou o arquivo é somente leitura").arg(path)),
-                 qPrintable(ro));
+        QVERIFY2(
+            ro.startsWith(
+                QStringLiteral("O arquivo de dados %1 não pode ser gravado: a pasta ou o arquivo é somente leitura").arg(path)),
+            qPrintable(ro));
 
         Database holder, other;
         holder.open(path, false);
@@ -135,13 +140,16 @@ private slots:
         other.exec(QStringLiteral("PRAGMA busy_timeout=0"));
         Database::Transaction tx(holder);
         holder.exec(QStringLiteral("INSERT INTO T VALUES (1)"));
-        const QString locked = failure(Error::Kind::Database, path, [&] { other.exec(QStringLiteral("INSERT INTO T VALUES (2)")); });
-        QVERIFY2(locked.startsWith(QStringLiteral("O arquivo de dados %1 está em uso por outro programa").arg(path)), qPrintable(locked));
+        const QString locked = failure(Error::Kind::Database, path,
+                                       [&] { other.exec(QStringLiteral("INSERT INTO T VALUES (2)")); });
+        QVERIFY2(locked.startsWith(QStringLiteral("O arquivo de dados %1 está em uso por outro programa").arg(path)),
+                 qPrintable(locked));
 
         const QString missing = dir.filePath(QStringLiteral("nao/existe.db"));
         Database none;
         const QString cannot = failure(Error::Kind::Database, missing, [&] { none.openReadOnly(missing); });
-        QVERIFY2(cannot.startsWith(QStringLiteral("Não foi possível abrir o arquivo de dados %1").arg(missing)), qPrintable(cannot));
+        QVERIFY2(cannot.startsWith(QStringLiteral("Não foi possível abrir o arquivo de dados %1").arg(missing)),
+                 qPrintable(cannot));
     }
 
     void fileThatIsNotADatabaseIsDamaged()
@@ -156,7 +164,8 @@ private slots:
         Database db;
         const QString message = failure(Error::Kind::Damaged, path, [&] { db.open(path, false); });
         // The file is named once, at the start.
-        QVERIFY2(message.startsWith(QStringLiteral("O arquivo %1 não é um arquivo de dados").arg(path)) && message.count(path) == 1,
+        QVERIFY2(message.startsWith(QStringLiteral("O arquivo %1 não é um arquivo de dados").arg(path))
+                     && message.count(path) == 1,
                  qPrintable(message));
     }
 };

@@ -22,7 +22,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-
 using namespace plat::db;
 using zelta::RegisterCopies;
 using zelta::TDm_Dados;
@@ -71,8 +70,9 @@ private slots:
             }
             db.exec(QStringLiteral("INSERT INTO ZELTAINT (Numero_Instituicao, Sigla, Cotas, Nome) VALUES ('1', 'U', 3, 'UNI')"));
             for (int i = 1; i <= 5; ++i)
-                db.exec(QStringLiteral("INSERT INTO ZELTAORI (CPF, NOME) VALUES (?, ?)"), {makeCpf(i), QStringLiteral("ÉDER %1").arg(i)});
-            db.exec(QStringLiteral("DELETE FROM ZELTAORI WHERE Codigo=5"));   // the counter stays at 5
+                db.exec(QStringLiteral("INSERT INTO ZELTAORI (CPF, NOME) VALUES (?, ?)"),
+                        {makeCpf(i), QStringLiteral("ÉDER %1").arg(i)});
+            db.exec(QStringLiteral("DELETE FROM ZELTAORI WHERE Codigo=5")); // the counter stays at 5
             for (int i = 0; i < 40; ++i)
                 db.exec(QStringLiteral("INSERT INTO ZELTABOL (Nome, CPF, NUMERO_ORIENTADOR) VALUES (?, ?, ?)"),
                         {QStringLiteral("ÁGATA %1").arg(39 - i), makeCpf(1000 + i), 1 + i % 4});
@@ -195,12 +195,13 @@ private slots:
             const QString file = QDir(dir).filePath(QStringLiteral("zelta99.db"));
             rollback(file);
             const QByteArray before = bytesOf(file);
-            QVERIFY(before.at(18) == 1);   // rollback journal
-            const QList<QStringList> commands{
-                {QStringLiteral("verificar")}, {QStringLiteral("gerar"), QStringLiteral("--destino"), tmp.path()},
-                {QStringLiteral("copia")}, {QStringLiteral("relatorio"), QStringLiteral("orientadores"), QStringLiteral("--pdf"),
-                                            tmp.filePath(QStringLiteral("r.pdf"))},
-                {QStringLiteral("recuperar"), exampleTex}};
+            QVERIFY(before.at(18) == 1); // rollback journal
+            const QList<QStringList> commands{{QStringLiteral("verificar")},
+                                              {QStringLiteral("gerar"), QStringLiteral("--destino"), tmp.path()},
+                                              {QStringLiteral("copia")},
+                                              {QStringLiteral("relatorio"), QStringLiteral("orientadores"),
+                                               QStringLiteral("--pdf"), tmp.filePath(QStringLiteral("r.pdf"))},
+                                              {QStringLiteral("recuperar"), exampleTex}};
             for (QStringList args : commands) {
                 // A recovery does not refuse a damaged register: it builds a new one.
                 if (args.first() == QStringLiteral("recuperar") && dir.endsWith(QStringLiteral("danificada")))
@@ -226,7 +227,8 @@ private slots:
         {
             Database raw;
             raw.open(file, false);
-            Statement names = raw.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' AND tbl_name='ZELTABOL'"));
+            Statement names = raw.prepare(
+                QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' AND tbl_name='ZELTABOL'"));
             QStringList indexes;
             while (names.step())
                 indexes << names.text(0);
@@ -251,8 +253,9 @@ private slots:
         QCOMPARE(raw.scalar(QStringLiteral("SELECT count(*) FROM ZELTABOL NOT INDEXED")).toInt(), 40);
         QBuffer out;
         out.open(QIODevice::WriteOnly);
-        const std::optional<QString> refused = zelta::test::thrown(
-            plat::Error::Kind::Output, [&] { zelta::writeSubmission(raw, QStringLiteral("123456789"), out); });
+        const std::optional<QString> refused = zelta::test::thrown(plat::Error::Kind::Output, [&] {
+            zelta::writeSubmission(raw, QStringLiteral("123456789"), out);
+        });
         if (!refused)
             QCOMPARE((zelta::test::checkedSubmission(out.data()).size() - 12) / 518, 40);
         else
@@ -291,7 +294,8 @@ private slots:
 
         zelta::test::SubmissionFolder dest;
         const QString target = QDir(dest.path()).filePath(QStringLiteral("12345678.htm"));
-        const QStringList gerar{QStringLiteral("gerar"), QStringLiteral("--destino"), dest.path(), QStringLiteral("--dados"), d.dir()};
+        const QStringList gerar{QStringLiteral("gerar"), QStringLiteral("--destino"), dest.path(), QStringLiteral("--dados"),
+                                d.dir()};
         const zelta::test::CliRun r = run(gerar);
         QVERIFY2(r.err.contains(QStringLiteral("foram refeitos")), qPrintable(r.err));
         QVERIFY2(r.code == 0, qPrintable(r.err));
@@ -300,7 +304,7 @@ private slots:
         QCOMPARE(dump(d.db()), rows);
         const QStringList kept = QDir(RegisterCopies::folder(d.dir())).entryList({QStringLiteral("*-danificado.db")});
         QCOMPARE(kept.size(), 1);
-        QVERIFY(RegisterCopies::list(d.dir()).isEmpty());   // never offered for restoring
+        QVERIFY(RegisterCopies::list(d.dir()).isEmpty()); // never offered for restoring
 
         // Bytes of an index page damaged: the generation refuses or repairs,
         // and never writes a short file.
@@ -324,7 +328,8 @@ private slots:
         const QString changed = changeStored(file, cpf, 1, cpf[1] == u'9' ? u'0' : QChar(cpf[1].unicode() + 1));
         const QByteArray damaged = bytesOf(file);
         QTemporaryDir dest;
-        const QStringList gerar{QStringLiteral("gerar"), QStringLiteral("--destino"), dest.path(), QStringLiteral("--dados"), d.dir()};
+        const QStringList gerar{QStringLiteral("gerar"), QStringLiteral("--destino"), dest.path(), QStringLiteral("--dados"),
+                                d.dir()};
         const QString target = QDir(dest.path()).filePath(QStringLiteral("12345678.htm"));
 
         // Only the full check sees this damage (the quick one passes), and
@@ -447,7 +452,7 @@ private slots:
     {
         QTemporaryDir tmp;
         const QString garbage = tmp.filePath(QStringLiteral("lixo.db"));
-        writeBytes(garbage, QByteArray(8192, 'x'));   // the check cannot even be prepared
+        writeBytes(garbage, QByteArray(8192, 'x')); // the check cannot even be prepared
         QVERIFY(!Database::checkFile(garbage, false).isEmpty());
         QVERIFY(!Database::checkFile(garbage, true).isEmpty());
 
@@ -490,12 +495,13 @@ private slots:
         QCOMPARE(bytesOf(file), damaged);
 
         const zelta::test::CliRun list = run({QStringLiteral("copias"), QStringLiteral("--dados"), d.dir()});
-        QCOMPARE(list.out, QDir::toNativeSeparators(copy) + QStringLiteral("  ") +
-                               RegisterCopies::describeFile(copy).taken.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")) +
-                               QStringLiteral("  motivo desconhecido  500 bolsistas  1 orientadores\n"));
-        const zelta::test::CliRun back = run({QStringLiteral("restaurar"), QStringLiteral("1"), QStringLiteral("--dados"), d.dir()});
+        QCOMPARE(list.out, QDir::toNativeSeparators(copy) + QStringLiteral("  ")
+                               + RegisterCopies::describeFile(copy).taken.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"))
+                               + QStringLiteral("  motivo desconhecido  500 bolsistas  1 orientadores\n"));
+        const zelta::test::CliRun back = run(
+            {QStringLiteral("restaurar"), QStringLiteral("1"), QStringLiteral("--dados"), d.dir()});
         QVERIFY2(back.code == 0, qPrintable(back.err));
-        QVERIFY2(back.out.contains(QStringLiteral("danificado")), qPrintable(back.out));   // the damaged data was kept
+        QVERIFY2(back.out.contains(QStringLiteral("danificado")), qPrintable(back.out)); // the damaged data was kept
         QCOMPARE(dump(d.db()), rows);
         QCOMPARE(RegisterCopies::list(d.dir()), QStringList{copy});
         QCOMPARE(run({QStringLiteral("restaurar"), QStringLiteral("2"), QStringLiteral("--dados"), d.dir()}).code, 2);
@@ -510,14 +516,15 @@ private slots:
         const QString file = closedRegister(d);
         QFile f(file);
         QVERIFY(f.open(QIODevice::ReadWrite));
-        f.write(QByteArray(100, 'x'));   // SQLite no longer sees a database
+        f.write(QByteArray(100, 'x')); // SQLite no longer sees a database
         f.close();
         const QByteArray damaged = bytesOf(file);
 
         const zelta::test::CliRun v = run({QStringLiteral("verificar"), QStringLiteral("--dados"), d.dir()});
         QCOMPARE(v.code, 2);
         QVERIFY2(v.err.contains(QStringLiteral("zelta99 restaurar 1")), qPrintable(v.err));
-        const zelta::test::CliRun back = run({QStringLiteral("restaurar"), QStringLiteral("1"), QStringLiteral("--dados"), d.dir()});
+        const zelta::test::CliRun back = run(
+            {QStringLiteral("restaurar"), QStringLiteral("1"), QStringLiteral("--dados"), d.dir()});
         QVERIFY2(back.code == 0, qPrintable(back.err));
         QCOMPARE(dump(d.db()), rows);
         const QDir folder(RegisterCopies::folder(d.dir()));
@@ -581,7 +588,7 @@ private slots:
 
         const zelta::test::CliRun made = run({QStringLiteral("copia"), QStringLiteral("--dados"), d.dir()});
         QCOMPARE(made.code, 0);
-        QCOMPARE(made.out, QDir::toNativeSeparators(taken.last()) + u'\n');   // nothing changed since
+        QCOMPARE(made.out, QDir::toNativeSeparators(taken.last()) + u'\n'); // nothing changed since
     }
 
     void recoveryIntoADamagedRegisterBuildsANewOne()

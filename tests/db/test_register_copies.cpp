@@ -53,7 +53,7 @@ void foreignWithCompanion(const QString& dir, bool log)
     Database db;
     db.open(file, true);
     db.exec(log ? QStringLiteral("PRAGMA wal_autocheckpoint=0") : QStringLiteral("PRAGMA journal_mode=DELETE"));
-    db.exec(QStringLiteral("PRAGMA cache_size=2"));   // changed pages spill into the file mid-transaction
+    db.exec(QStringLiteral("PRAGMA cache_size=2")); // changed pages spill into the file mid-transaction
     db.exec(QStringLiteral("CREATE TABLE ALHEIA (X)"));
     for (int i = 0; i < 300; ++i)
         db.exec(QStringLiteral("INSERT INTO ALHEIA VALUES (randomblob(200))"));
@@ -75,7 +75,7 @@ void expectRefusedUntouched(const QString& dir)
     for (const char* command : {"verificar", "copia"}) {
         const CliRun r = run({QString::fromLatin1(command), QStringLiteral("--dados"), dir});
         QVERIFY2(r.code == 2, qPrintable(r.err));
-        QVERIFY2(snapshot(dir) == before, command);   // companions included, none added
+        QVERIFY2(snapshot(dir) == before, command); // companions included, none added
     }
     QVERIFY(!QFileInfo::exists(RegisterCopies::folder(dir)) || allFiles(RegisterCopies::folder(dir)).isEmpty());
 }
@@ -155,7 +155,7 @@ private slots:
         QVERIFY(zelta::test::throws(plat::Error::Kind::Output, [&] { RegisterCopies::take(d.db(), d.dir()); }));
         QCOMPARE(calls, 1);
         QVERIFY(RegisterCopies::list(d.dir()).isEmpty());
-        QVERIFY(allFiles(RegisterCopies::folder(d.dir())).isEmpty());   // no temporary left either
+        QVERIFY(allFiles(RegisterCopies::folder(d.dir())).isEmpty()); // no temporary left either
     }
 
     void duplicatesIgnoreOnlyTheHeaderBytesEveryWriteChanges()
@@ -255,7 +255,8 @@ private slots:
             RegisterCopies::take(d.db(), d.dir(), t0.addDays(i));
         }
         d.addHolder(QStringLiteral("DEPOIS"), makeCpf(999));
-        const CliRun r = run({QStringLiteral("restaurar"), QString::number(RegisterCopies::kKept), QStringLiteral("--dados"), d.dir()});
+        const CliRun r = run(
+            {QStringLiteral("restaurar"), QString::number(RegisterCopies::kKept), QStringLiteral("--dados"), d.dir()});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QCOMPARE(d.count(QStringLiteral("ZELTABOL")), 2);
         QCOMPARE(RegisterCopies::list(d.dir()).size(), RegisterCopies::kKept);
@@ -327,7 +328,7 @@ private slots:
                 db.open(registerIn(dir.path()), true);
                 for (TableDef def : TDm_Dados::tableDefinitions()) {
                     if (def.name == QStringLiteral("ZELTABOL"))
-                        def.fields.removeLast();   // one column short
+                        def.fields.removeLast(); // one column short
                     db.exec(createTableSql(def));
                 }
                 db.setUserVersion(version);

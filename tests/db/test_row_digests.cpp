@@ -66,7 +66,7 @@ void changeByteInTable(const QString& file, const QString& table, const QByteArr
         while (st.step())
             pages << st.int64(0);
     }
-    QCOMPARE(QFileInfo(file + QStringLiteral("-wal")).size(), 0);   // every page is in the file itself
+    QCOMPARE(QFileInfo(file + QStringLiteral("-wal")).size(), 0); // every page is in the file itself
     QFile f(file);
     QVERIFY(f.open(QIODevice::ReadWrite));
     QByteArray bytes = f.readAll();
@@ -133,9 +133,15 @@ private slots:
         QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("column");
         QTest::addColumn<QString>("whoColumn");
-        QTest::newRow("institution") << "ZELTAINT" << "Nome" << "Nome";
-        QTest::newRow("advisor") << "ZELTAORI" << "TITULO" << "CPF";
-        QTest::newRow("holder") << "ZELTABOL" << "CONTA_BANCO" << "CPF";
+        QTest::newRow("institution") << "ZELTAINT"
+                                     << "Nome"
+                                     << "Nome";
+        QTest::newRow("advisor") << "ZELTAORI"
+                                 << "TITULO"
+                                 << "CPF";
+        QTest::newRow("holder") << "ZELTABOL"
+                                << "CONTA_BANCO"
+                                << "CPF";
     }
 
     void changedByteStopsEveryOutputUntilRestored()
@@ -157,7 +163,7 @@ private slots:
             who = st.text(1).trimmed();
         }
         changeByteInTable(registerFile(dir.path()), table, value.toUtf8());
-        QVERIFY(Database::checkFile(registerFile(dir.path()), false).isEmpty());   // SQLite sees no damage
+        QVERIFY(Database::checkFile(registerFile(dir.path()), false).isEmpty()); // SQLite sees no damage
 
         const int copies = copyCount(dir.path());
         const QString pdf = QDir(out.path()).filePath(QStringLiteral("r.pdf"));
@@ -173,7 +179,8 @@ private slots:
         QVERIFY2(restored.code == 0, qPrintable(restored.err));
         QCOMPARE(runIn(dir.path(), {QStringLiteral("verificar")}).code, 0);
         QCOMPARE(runIn(dir.path(), {QStringLiteral("gerar"), QStringLiteral("--destino"), out.path()}).code, 0);
-        QCOMPARE(runIn(dir.path(), {QStringLiteral("relatorio"), QStringLiteral("bolsistas"), QStringLiteral("--pdf"), pdf}).code, 0);
+        QCOMPARE(runIn(dir.path(), {QStringLiteral("relatorio"), QStringLiteral("bolsistas"), QStringLiteral("--pdf"), pdf}).code,
+                 0);
         QCOMPARE(runIn(dir.path(), {QStringLiteral("copia")}).code, 0);
         QVERIFY(QFileInfo(pdf).isFile());
         QCOMPARE(QDir(out.path()).entryList({QStringLiteral("*.htm")}, QDir::Files).size(), 1);
@@ -191,7 +198,8 @@ private slots:
 
         const CliRun refused = runIn(dir.path(), {QStringLiteral("verificar")});
         verifyRefused(refused, QStringLiteral("ZELTABOL"), QStringLiteral("bolsista ZULEICA ACEITA DA SILVA, CPF %1").arg(cpf));
-        QVERIFY2(refused.err.contains(QStringLiteral("agora")) && refused.err.contains(QStringLiteral("Nome ")), qPrintable(refused.err));
+        QVERIFY2(refused.err.contains(QStringLiteral("agora")) && refused.err.contains(QStringLiteral("Nome ")),
+                 qPrintable(refused.err));
 
         const CliRun accepted = runIn(dir.path(), {QStringLiteral("aceitar")});
         QVERIFY2(accepted.code == 0, qPrintable(accepted.err));
@@ -257,7 +265,7 @@ private slots:
         QTest::newRow("upgrade") << Path([](test::TestData& d) {
             d.db().exec(QStringLiteral("DROP TABLE ZELTADIG"));
             d.db().setUserVersion(3);
-            d.db().close();   // opened, and upgraded, on next use
+            d.db().close(); // opened, and upgraded, on next use
             QCOMPARE(d.db().userVersion(), TDm_Dados::kSchemaVersion);
         });
     }
@@ -274,7 +282,8 @@ private slots:
         const QList<OutsideChange> changes = findOutsideChanges(data.db());
         QVERIFY2(changes.isEmpty(), qPrintable(describeOutsideChanges(data.db(), changes, nullptr).join(u'\n')));
         QCOMPARE(data.db().scalar(QStringLiteral("SELECT count(*) FROM ZELTADIG")).toInt(),
-                 data.count(QStringLiteral("ZELTAINT")) + data.count(QStringLiteral("ZELTAORI")) + data.count(QStringLiteral("ZELTABOL")));
+                 data.count(QStringLiteral("ZELTAINT")) + data.count(QStringLiteral("ZELTAORI"))
+                     + data.count(QStringLiteral("ZELTABOL")));
     }
 };
 

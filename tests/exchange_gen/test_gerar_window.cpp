@@ -143,7 +143,8 @@ private slots:
         QCOMPARE(form.selectedDrive(), QChar(u'A'));
 
         // The folder behind the chosen drive is shown, and follows the choice.
-        QVERIFY(form.Label_Pasta->text().contains(QDir::toNativeSeparators(m_root.filePath(a ? QStringLiteral("a") : QStringLiteral("sem_a")))));
+        QVERIFY(form.Label_Pasta->text().contains(
+            QDir::toNativeSeparators(m_root.filePath(a ? QStringLiteral("a") : QStringLiteral("sem_a")))));
         QCOMPARE(form.Label_Pasta->text().contains(QStringLiteral("não encontrada")), !a);
         if (form.RadioB) {
             QCOMPARE(form.RadioB->toolTip(), QDir::toNativeSeparators(m_driveB));
@@ -179,7 +180,7 @@ private slots:
                 QVERIFY(dialog && dialog->fileMode() == QFileDialog::Directory);
                 openedIn = dialog->directory().absolutePath();
                 dialog->setDirectory(stick);
-                static_cast<QDialog*>(dialog)->accept();   // as its own Choose button does
+                static_cast<QDialog*>(dialog)->accept(); // as its own Choose button does
             });
             form->BtnPasta->click();
             shownAfter = form->Label_Pasta->text();
@@ -235,7 +236,8 @@ private slots:
         const QString documents = newHome + QStringLiteral("/Documentos");
         QCOMPARE(messages.count(), 0);
         QVERIFY(QFileInfo(documents).isDir());
-        QCOMPARE(QFileInfo(documents).permissions() & 0x0777, QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+        QCOMPARE(QFileInfo(documents).permissions() & 0x0777,
+                 QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
         QCOMPARE(form.Label_Pasta->text(), QStringLiteral("Drive A: pasta %1").arg(QDir::toNativeSeparators(documents)));
     }
 
@@ -320,8 +322,11 @@ private slots:
         QCOMPARE(after.size(), 2);
         for (int i = 0; i < 2; ++i) {
             QVERIFY(after[i].width() > before[i].width() && after[i].height() > before[i].height());
-            QVERIFY2(area.contains(after[i]), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(after[i].x()).arg(after[i].y())
-                                                           .arg(after[i].width()).arg(after[i].height())));
+            QVERIFY2(area.contains(after[i]), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                             .arg(after[i].x())
+                                                             .arg(after[i].y())
+                                                             .arg(after[i].width())
+                                                             .arg(after[i].height())));
         }
         QVERIFY((after[0].center() - before[0].center()).manhattanLength() <= 2);
     }

@@ -63,8 +63,8 @@ struct Slots {
 QByteArray expectedRecord(const Slots& s)
 {
     return " 12345678909" + padded(s.nome, 60) + "F05/03/80" + padded(s.processo, 11) + "99/97RNRNS1234-5" + blanks(10)
-           + "98765432100" + padded(s.orientador, 60) + "4" + padded(s.titulo, 255) + padded(s.chave1, 20)
-           + padded("AGUA", 20) + padded(s.chave3, 20) + "10101003S1A \n";
+           + "98765432100" + padded(s.orientador, 60) + "4" + padded(s.titulo, 255) + padded(s.chave1, 20) + padded("AGUA", 20)
+           + padded(s.chave3, 20) + "10101003S1A \n";
 }
 
 } // namespace
@@ -80,7 +80,7 @@ private slots:
         h.nome = QStringLiteral("ÁÉÍÓÚÀÈÌÒÙÂÊÎÔÛÃÕÄËÏÖÜÇáéíóúàèìòùâêîôûãõäëïöüç");
         SubmissionAdvisor a = sampleAdvisor();
         a.nome = QStringLiteral("piñata ÑÝýÅåºªÆø");
-        QString every;   // every C0 control character and DEL
+        QString every; // every C0 control character and DEL
         for (char16_t c = 0; c < 0x20; ++c)
             every.append(QChar(c));
         every.append(QChar(0x7F));
@@ -100,7 +100,9 @@ private slots:
         QTest::addColumn<QByteArray>("header");
         QTest::newRow("nine characters") << QStringLiteral("123456789") << QByteArray("123456/78-9\n");
         // The header is not cleaned: lower case and accents stay.
-        QTest::newRow("as is") << QStringLiteral("ab3456çd9") << QByteArray("ab3456/\xE7" "d-9\n");
+        QTest::newRow("as is") << QStringLiteral("ab3456çd9")
+                               << QByteArray("ab3456/\xE7"
+                                             "d-9\n");
         // A short number keeps the header at 12 bytes, so records keep their offsets.
         QTest::newRow("short") << QStringLiteral("1234567") << QByteArray("123456/7 - \n");
         QTest::newRow("empty") << QString() << QByteArray("      /  - \n");
@@ -181,8 +183,10 @@ private slots:
         QTest::addColumn<QString>("titulacao");
         QTest::addColumn<QByteArray>("situationSlot");
         QTest::addColumn<QByteArray>("degreeSlot");
-        QTest::newRow("renewed, master") << QStringLiteral("Renovado") << QStringLiteral("M") << QByteArray("RNRN") << QByteArray("3");
-        QTest::newRow("excluded, doctor") << QStringLiteral("Excluído") << QStringLiteral("D") << QByteArray("EXEX") << QByteArray("4");
+        QTest::newRow("renewed, master") << QStringLiteral("Renovado") << QStringLiteral("M") << QByteArray("RNRN")
+                                         << QByteArray("3");
+        QTest::newRow("excluded, doctor") << QStringLiteral("Excluído") << QStringLiteral("D") << QByteArray("EXEX")
+                                          << QByteArray("4");
         QTest::newRow("new") << QStringLiteral("Novo") << QStringLiteral("D") << QByteArray("NVNV") << QByteArray("4");
         QTest::newRow("empty") << QString() << QString() << blanks(4) << blanks(1);
         // Cleaning raises letters only after the codes were chosen.
@@ -249,7 +253,7 @@ private slots:
     {
         SubmissionHolder h = sampleHolder();
         SubmissionAdvisor a = sampleAdvisor();
-        a.codArea = QStringLiteral("1.01.01.00-3");   // 12 characters, as the table admits
+        a.codArea = QStringLiteral("1.01.01.00-3"); // 12 characters, as the table admits
         h.nome = QString(70, u'X');
         h.codigoAgencia = QStringLiteral("1234-567");
         a.titulo = QString(300, u'T');
@@ -279,7 +283,7 @@ private slots:
         SubmissionHolder h = sampleHolder();
         h.nome = QStringLiteral("ANA Ω ") + QString::fromUtf8("\xF0\x9F\x98\x80") + QStringLiteral(" SILVA");
         SubmissionAdvisor a = sampleAdvisor();
-        a.nome = QStringLiteral("JOSÉ €");   // the euro sign is in the code page
+        a.nome = QStringLiteral("JOSÉ €"); // the euro sign is in the code page
         const QByteArray r = holderRecord(h, &a);
         QCOMPARE(r.size(), kRecordSize);
         QCOMPARE(at(r, 13, 13), QByteArray("ANA ? ? SILVA"));
@@ -306,7 +310,7 @@ private slots:
     {
         const QByteArray r = holderRecord(sampleHolder(), nullptr);
         QCOMPARE(r.size(), kRecordSize);
-        QCOMPARE(at(r, 119, 11), QByteArray("98765432100"));   // the holder's own field
+        QCOMPARE(at(r, 119, 11), QByteArray("98765432100")); // the holder's own field
         QCOMPARE(at(r, 130, 387), blanks(387));
         QVERIFY(r.endsWith(" \n"));
     }
@@ -318,10 +322,13 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("clean");
         QTest::addColumn<QByteArray>("lowered");
-        QTest::newRow("ñ is no accented letter") << QStringLiteral("piñata çedilha") << QByteArray("PI\xF1" "ATA CEDILHA")
-                                                 << QByteArray("PI\xF1" "ATA CEDILHA");
-        QTest::newRow("line break, ğ outside the set") << QStringLiteral("Ölçü\r\nÇağ") << QByteArray("OLCU  CA?")
-                                                       << QByteArray("OLCU  CA?");
+        QTest::newRow("ñ is no accented letter") << QStringLiteral("piñata çedilha")
+                                                 << QByteArray("PI\xF1"
+                                                               "ATA CEDILHA")
+                                                 << QByteArray("PI\xF1"
+                                                               "ATA CEDILHA");
+        QTest::newRow("line break, ğ outside the set")
+            << QStringLiteral("Ölçü\r\nÇağ") << QByteArray("OLCU  CA?") << QByteArray("OLCU  CA?");
         QTest::newRow("letters kept as they are") << QStringLiteral("ÿ ý Ý œ Š ž") << QByteArray("\xFF \xFD \xDD \x9C \x8A \x9E")
                                                   << QByteArray("\xFF \xFD \xFD \x9C \x9A \x9E");
         QTest::newRow("lone LF and CR") << QStringLiteral("a\nb\rc") << QByteArray("A B C") << QByteArray("A B C");

@@ -109,10 +109,12 @@ private slots:
         int i = 0;
         for (cursor.first(); !cursor.eof(); cursor.next(), ++i) {
             const QByteArray r = record(file, i);
-            QCOMPARE(at(r, 13, 60).trimmed(), zelta::test::textForFile(cursor.field(QStringLiteral("Nome")).asString()).toLatin1());
+            QCOMPARE(at(r, 13, 60).trimmed(),
+                     zelta::test::textForFile(cursor.field(QStringLiteral("Nome")).asString()).toLatin1());
             const qint64 codigo = cursor.field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger();
             QCOMPARE(at(r, 130, 60).trimmed(), QByteArray("ORIENTADOR ") + QByteArray::number(codigo));
-            QCOMPARE(at(r, 119, 11), cursor.field(QStringLiteral("CPF_ORIENTADOR")).asString().remove(u'.').remove(u'-').toLatin1());
+            QCOMPARE(at(r, 119, 11),
+                     cursor.field(QStringLiteral("CPF_ORIENTADOR")).asString().remove(u'.').remove(u'-').toLatin1());
         }
         QCOMPARE(i, 4);
         QCOMPARE(at(record(file, 0), 13, 6), QByteArray("ALVARO"));
@@ -179,9 +181,11 @@ private slots:
         QTest::newRow("short CPF") << QStringLiteral("CPF") << QVariant(QStringLiteral("123.456.789-0")) << false;
         QTest::newRow("empty sex") << QStringLiteral("SEXO") << QVariant(QStringLiteral("")) << false;
         QTest::newRow("empty birth date") << QStringLiteral("DATA_NASCIMENTO") << QVariant() << false;
-        QTest::newRow("no such birth date") << QStringLiteral("DATA_NASCIMENTO") << QVariant(QStringLiteral("1980-02-30")) << false;
+        QTest::newRow("no such birth date") << QStringLiteral("DATA_NASCIMENTO") << QVariant(QStringLiteral("1980-02-30"))
+                                            << false;
         QTest::newRow("sex X") << QStringLiteral("SEXO") << QVariant(QStringLiteral("X")) << false;
-        QTest::newRow("short advisor CPF") << QStringLiteral("CPF_ORIENTADOR") << QVariant(QStringLiteral("123.456.789")) << false;
+        QTest::newRow("short advisor CPF") << QStringLiteral("CPF_ORIENTADOR") << QVariant(QStringLiteral("123.456.789"))
+                                           << false;
         QTest::newRow("branch 1234-5") << QStringLiteral("CODIGO_AGENCIA") << QVariant(QStringLiteral("1234-5")) << true;
         QTest::newRow("branch 12 4-5") << QStringLiteral("CODIGO_AGENCIA") << QVariant(QStringLiteral("12 4-5")) << false;
         QTest::newRow("branch blank first") << QStringLiteral("CODIGO_AGENCIA") << QVariant(QStringLiteral(" 234-5")) << false;
@@ -252,7 +256,8 @@ private slots:
     {
         TestData data;
         const qint64 codigo = addPair(data, 1, QStringLiteral("ANA"));
-        data.db().exec(QStringLiteral("UPDATE ZELTAORI SET P_CHAVE1 = '', P_CHAVE2 = '', P_CHAVE3 = 'SOLOS' WHERE Codigo = ?"), {codigo});
+        data.db().exec(QStringLiteral("UPDATE ZELTAORI SET P_CHAVE1 = '', P_CHAVE2 = '', P_CHAVE3 = 'SOLOS' WHERE Codigo = ?"),
+                       {codigo});
         QVERIFY(Verificar_Erro(data.db()));
         data.db().exec(QStringLiteral("UPDATE ZELTAORI SET P_CHAVE3 = '' WHERE Codigo = ?"), {codigo});
         QVERIFY(!Verificar_Erro(data.db()));
@@ -410,7 +415,7 @@ private slots:
         writeFile(path, "OLD");
         const QByteArray content(plat::sys::AtomicFile::kBufferSize + 1000, 'x');
 
-        {   // Dropped without a commit: the older file stays, nothing else remains.
+        { // Dropped without a commit: the older file stays, nothing else remains.
             plat::sys::AtomicFile f(path);
             QVERIFY(f.open(QIODevice::WriteOnly));
             QCOMPARE(QFileInfo(f.temporaryFileName()).absolutePath(), QFileInfo(path).absolutePath());
@@ -419,10 +424,10 @@ private slots:
         QCOMPARE(readSubmission(path), QByteArray("OLD"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 
-        {   // A byte changed on the disk behind the writer's back is caught.
+        { // A byte changed on the disk behind the writer's back is caught.
             plat::sys::AtomicFile f(path);
             QVERIFY(f.open(QIODevice::WriteOnly));
-            QCOMPARE(f.write(content), content.size());   // larger than the buffer: already on the disk
+            QCOMPARE(f.write(content), content.size()); // larger than the buffer: already on the disk
             QFile spoiler(f.temporaryFileName());
             QVERIFY(spoiler.open(QIODevice::ReadWrite));
             QVERIFY(spoiler.seek(100));
@@ -434,7 +439,7 @@ private slots:
         QCOMPARE(readSubmission(path), QByteArray("OLD"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 
-        {   // Written in pieces that do not fall on word boundaries.
+        { // Written in pieces that do not fall on word boundaries.
             plat::sys::AtomicFile f(path);
             QVERIFY(f.open(QIODevice::WriteOnly));
             for (int i = 0; i < 1000; ++i)
@@ -463,7 +468,7 @@ private slots:
         QCOMPARE(::flock(liveFd, LOCK_EX), 0);
         const QStringList kept{QStringLiteral(".12345678.htm.LIVE01"), QStringLiteral(".12345678.htm.bak"),
                                QStringLiteral(".12345678.htm.Ab3-yz"), QStringLiteral(".87654321.htm.Ab3xYz"),
-                               QStringLiteral("12345678.htm.Ab3xYz"), QStringLiteral(".12345678.htm.Ab3xYz1")};
+                               QStringLiteral("12345678.htm.Ab3xYz"),  QStringLiteral(".12345678.htm.Ab3xYz1")};
         for (const QString& name : kept.mid(1))
             writeFile(dir.filePath(name), "keep");
         QVERIFY(dir.mkdir(QStringLiteral(".12345678.htm.Dir123")));
@@ -519,7 +524,8 @@ private slots:
         addPair(data, 1, QStringLiteral("ANA"));
         SubmissionFolder out;
 
-        CliRun r = zelta::test::runCommand({QStringLiteral("gerar"), QStringLiteral("--dados"), data.dir(), QStringLiteral("--destino"), out.path()});
+        CliRun r = zelta::test::runCommand(
+            {QStringLiteral("gerar"), QStringLiteral("--dados"), data.dir(), QStringLiteral("--destino"), out.path()});
         QCOMPARE(r.code, 0);
         QVERIFY(r.out.endsWith(QStringLiteral("Gravação executada\n")));
         const QString path = QDir(out.path()).filePath(QStringLiteral("98765432.htm"));
@@ -536,7 +542,8 @@ private slots:
         QCOMPARE(zelta::test::runCommand({QStringLiteral("gerar")}).code, 2);
         QCOMPARE(zelta::test::runCommand({QStringLiteral("gerar"), QStringLiteral("--destino")}).code, 2);
         QTemporaryDir noData;
-        r = zelta::test::runCommand({QStringLiteral("gerar"), QStringLiteral("--dados"), noData.path(), QStringLiteral("--destino"), out.path()});
+        r = zelta::test::runCommand(
+            {QStringLiteral("gerar"), QStringLiteral("--dados"), noData.path(), QStringLiteral("--destino"), out.path()});
         QCOMPARE(r.code, 2);
         QVERIFY(!QFile::exists(QDir(noData.path()).filePath(QStringLiteral("zelta99.db"))));
     }

@@ -17,8 +17,8 @@ class TestHolderRules : public QObject {
 private slots:
     void quotaAllowsUpToCotas()
     {
-        QVERIFY(!quotaFull(QStringLiteral("9"), QStringLiteral("10")));   // 6 RN + 3 NV
-        QVERIFY(quotaFull(QStringLiteral("10"), QStringLiteral("10")));   // 6 RN + 4 NV
+        QVERIFY(!quotaFull(QStringLiteral("9"), QStringLiteral("10"))); // 6 RN + 3 NV
+        QVERIFY(quotaFull(QStringLiteral("10"), QStringLiteral("10"))); // 6 RN + 4 NV
         QVERIFY(quotaFull(QStringLiteral("0"), QStringLiteral("0")));
         QVERIFY(quotaFull(QStringLiteral("12"), QStringLiteral("10")));
     }
@@ -43,7 +43,7 @@ private slots:
     {
         QVERIFY(branchCodeFilled(QStringLiteral("12")));
         QVERIFY(branchCodeFilled(QStringLiteral("1234-5")));
-        QVERIFY(branchCodeFilled(QStringLiteral("1234 ")));   // only the first four count
+        QVERIFY(branchCodeFilled(QStringLiteral("1234 "))); // only the first four count
         QVERIFY(!branchCodeFilled(QString()));
         QVERIFY(!branchCodeFilled(QStringLiteral(" 123")));
         QVERIFY(!branchCodeFilled(QStringLiteral("12 4")));
@@ -86,17 +86,20 @@ private slots:
 
     void messagesBreakLinesWithLfCr()
     {
-        const QString br = QStringLiteral("\n\r");   // LF, then CR
+        const QString br = QStringLiteral("\n\r"); // LF, then CR
         QCOMPARE(holderText::quotaFullNovo(), QStringLiteral("Limite Máximo de Cotas Alcançado"));
         QCOMPARE(holderText::quotaFullRenovar(), QStringLiteral("Limite máximo de cotas "));
-        QCOMPARE(holderText::confirmDeleteNovo(), QStringLiteral("Tem certeza que deseja excluir ?") + br
-                                                      + QStringLiteral("Esta operação apagará todas as informações do bolsista."));
+        QCOMPARE(holderText::confirmDeleteNovo(),
+                 QStringLiteral("Tem certeza que deseja excluir ?") + br
+                     + QStringLiteral("Esta operação apagará todas as informações do bolsista."));
         QCOMPARE(holderText::confirmDeleteRenovado(),
                  QStringLiteral("Tem certeza que deseja excluir ?") + br
                      + QStringLiteral("Esta operação não apagará as informações do bolsista,") + br
                      + QStringLiteral("somente alterará a situação de Renovado para Excluído."));
-        QCOMPARE(holderText::cpfOfAdvisor(QStringLiteral("JOSE")), QStringLiteral("CPF já utilizado pelo orientador") + br + QStringLiteral("JOSE"));
-        QCOMPARE(holderText::cpfOfHolder(QStringLiteral("BIA")), QStringLiteral("CPF já utilizado pelo bolsista") + br + QStringLiteral("BIA"));
+        QCOMPARE(holderText::cpfOfAdvisor(QStringLiteral("JOSE")),
+                 QStringLiteral("CPF já utilizado pelo orientador") + br + QStringLiteral("JOSE"));
+        QCOMPARE(holderText::cpfOfHolder(QStringLiteral("BIA")),
+                 QStringLiteral("CPF já utilizado pelo bolsista") + br + QStringLiteral("BIA"));
     }
 
     void advisorOfAHolderFollowsItsNumber()
@@ -113,7 +116,7 @@ private slots:
         QCOMPARE(a.nome, QStringLiteral("JOSE SEGUNDO"));
         QCOMPARE(a.titulo, QStringLiteral("B"));
 
-        a = holderAdvisor(q, cpf, 9999);   // the number names no record of that person
+        a = holderAdvisor(q, cpf, 9999); // the number names no record of that person
         QCOMPARE(a.codigo, first);
         QCOMPARE(a.cpf, cpf);
 
@@ -130,8 +133,8 @@ private slots:
         const qint64 second = data.addAdvisor(makeCpf(1), QStringLiteral("ORIENTADORA OUTRO PROJETO"));
         const qint64 ana = data.addHolder(QStringLiteral("ANA"), makeCpf(2));
         const qint64 bia = data.addHolder(QStringLiteral("BIA"), makeCpf(3));
-        const qint64 bia2 = data.addHolder(QStringLiteral("BIA DE NOVO"), makeCpf(3));   // last year's file may share
-        CpfOwners owners(data.db());   // one object for many questions, as an import asks them
+        const qint64 bia2 = data.addHolder(QStringLiteral("BIA DE NOVO"), makeCpf(3)); // last year's file may share
+        CpfOwners owners(data.db()); // one object for many questions, as an import asks them
 
         // A holder's CPF: an advisor's first, then another holder's.
         CpfOwner o = owners.forHolder(makeCpf(1), ana);
@@ -141,10 +144,10 @@ private slots:
         o = owners.forHolder(makeCpf(3), ana);
         QCOMPARE(o.kind, CpfOwner::Kind::Holder);
         QCOMPARE(o.record, bia);
-        QCOMPARE(owners.forHolder(makeCpf(3), bia).record, bia2);   // the record itself is left out
-        QVERIFY(!owners.forHolder(makeCpf(2), ana).found());        // its own
+        QCOMPARE(owners.forHolder(makeCpf(3), bia).record, bia2); // the record itself is left out
+        QVERIFY(!owners.forHolder(makeCpf(2), ana).found());      // its own
         QVERIFY(!owners.forHolder(makeCpf(4), 0).found());
-        QCOMPARE(owners.holder(makeCpf(2)).nome, QStringLiteral("ANA"));   // a new holder leaves none out
+        QCOMPARE(owners.holder(makeCpf(2)).nome, QStringLiteral("ANA")); // a new holder leaves none out
 
         // An advisor record: another record of the same person is found.
         QCOMPARE(owners.advisor(makeCpf(1), first).record, second);

@@ -124,7 +124,7 @@ private slots:
         list->BitBtnNovo->click();
         QCOMPARE(caption, QStringLiteral("Novo Bolsista"));
         QCOMPARE(situacao, QStringLiteral("Novo"));
-        QCOMPARE(f.data.count(QStringLiteral("ZELTABOL")), 35);   // cancelled: nothing added
+        QCOMPARE(f.data.count(QStringLiteral("ZELTABOL")), 35); // cancelled: nothing added
 
         // 6 + 4 of 10: refused, and "Renovar" on a 'Novo' holder refused too.
         list.reset();
@@ -208,7 +208,7 @@ private slots:
         f.data.addHolder(QStringLiteral("ANA"), makeCpf(1), QStringLiteral("RN"), ori, codigo, QStringLiteral("M"));
         f.dm().database().exec(QStringLiteral("UPDATE ZELTABOL SET SEGURO_SAUDE='S'"));
         auto list = openList(f);
-        QCOMPARE(list->Panel_TotalRn->text(), QStringLiteral("0"));   // the code is not counted
+        QCOMPARE(list->Panel_TotalRn->text(), QStringLiteral("0")); // the code is not counted
         f.modals.expect([&](QDialog* d) {
             auto* form = static_cast<TFrm_Cad_Bolsistas*>(d);
             QCOMPARE(form->windowTitle(), QStringLiteral("Edita o Bolsista"));
@@ -279,8 +279,7 @@ private slots:
         HolderFixture f;
         const QString cpfA = makeCpf(901);
         f.data.addAdvisor(makeCpf(555), QStringLiteral("MARCOS PROFESSOR"));
-        const qint64 codigoA = f.data.addAdvisor(cpfA, QStringLiteral("ALICE"), QStringLiteral("D"),
-                                                 QStringLiteral("PROJETO A"));
+        const qint64 codigoA = f.data.addAdvisor(cpfA, QStringLiteral("ALICE"), QStringLiteral("D"), QStringLiteral("PROJETO A"));
         auto form = openForm(f, true);
         f.modals.expect([&](QDialog* d) {
             auto* picker = static_cast<TFrm_SelOrientador*>(d);
@@ -316,8 +315,7 @@ private slots:
         HolderFixture f;
         const QString ori = makeCpf(900);
         const qint64 codigo = f.data.addAdvisor(ori, QStringLiteral("JOSE ORIENTADOR"));
-        f.data.addHolder(QStringLiteral("ANA ANTIGA"), makeCpf(7), QStringLiteral("Excluído"), ori, codigo,
-                         QStringLiteral("M"));
+        f.data.addHolder(QStringLiteral("ANA ANTIGA"), makeCpf(7), QStringLiteral("Excluído"), ori, codigo, QStringLiteral("M"));
         auto form = openForm(f, true);
         enterHolderCpf(*form, makeCpf(7));
         QCOMPARE(form->windowTitle(), QStringLiteral("Editar o Bolsista"));
@@ -409,7 +407,7 @@ private slots:
         picker.show();
         activate(&picker);
         picker.Ed_Orientador->setFocus();
-        QTest::keyClicks(picker.Ed_Orientador, QStringLiteral("m"));   // no M: the next name
+        QTest::keyClicks(picker.Ed_Orientador, QStringLiteral("m")); // no M: the next name
         QTest::keyClick(picker.Ed_Orientador, Qt::Key_Return);
         QCOMPARE(picker.result(), int(QDialog::Accepted));
         QCOMPARE(picker.codigo(), codigoM);
@@ -534,8 +532,7 @@ private slots:
         QTest::addColumn<int>("check");
         QTest::addColumn<int>("campo");
         QTest::addColumn<bool>("stops");
-        auto row = [](const char* name, const char* column, const QVariant& value, HolderCheck check, Campo campo,
-                      bool stops) {
+        auto row = [](const char* name, const char* column, const QVariant& value, HolderCheck check, Campo campo, bool stops) {
             QTest::newRow(name) << QString::fromLatin1(column) << value << int(check) << int(campo) << stops;
         };
         row("sex", "SEXO", QStringLiteral("X"), HolderCheck::Sexo, Campo::Sexo, true);
@@ -588,12 +585,12 @@ private slots:
         f.data.addHolder(QStringLiteral("BIA"), makeCpf(3), QStringLiteral("Novo"), ori, codigo);
 
         auto novo = openForm(f, true);
-        enterHolderCpf(*novo, makeCpf(2));   // BIA's is the nearest
+        enterHolderCpf(*novo, makeCpf(2)); // BIA's is the nearest
         QCOMPARE(novo->windowTitle(), QStringLiteral("Novo Bolsista"));
         QCOMPARE(f.dm().Tb_Bolsistas->state(), Table::State::Insert);
         novo->SpeedCancelar->click();
 
-        auto form = openForm(f, false);   // ANA, first by name
+        auto form = openForm(f, false); // ANA, first by name
         for (const QString& cpf : {makeCpf(5), makeCpf(2), makeCpf(3)}) {
             form->focoEm(Campo::Cpf);
             enterHolderCpf(*form, cpf);

@@ -68,7 +68,7 @@ bool killedAtStep(int kill, const Work& work)
 {
     const pid_t child = ::fork();
     if (child == 0) {
-        ::alarm(120);   // a child that hangs dies of SIGALRM
+        ::alarm(120); // a child that hangs dies of SIGALRM
         int steps = 0;
         try {
             work([&] {

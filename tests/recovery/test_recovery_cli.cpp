@@ -38,17 +38,18 @@ private slots:
         const QString file = write(tmp.path(), zelta::sample::sampleFile());
         const Run r = run({QStringLiteral("recuperar"), file, QStringLiteral("--dados"), data});
         QCOMPARE(r.code, 0);
-        QCOMPARE(r.out, QStringLiteral("UEVE - UNIVERSIDADE ESTADUAL DO VALE DO EXEMPLO (123456789): 12 bolsistas, 6 orientadores "
-                                       "recuperados\n"));
-        QVERIFY(r.err.isEmpty());   // a new database: no copy to announce, every field read
+        QCOMPARE(r.out,
+                 QStringLiteral("UEVE - UNIVERSIDADE ESTADUAL DO VALE DO EXEMPLO (123456789): 12 bolsistas, 6 orientadores "
+                                "recuperados\n"));
+        QVERIFY(r.err.isEmpty()); // a new database: no copy to announce, every field read
         QVERIFY(QFile::exists(QDir(data).filePath(QStringLiteral("zelta99.db"))));
 
         // A second import replaces the first and says where the copy went.
         const Run again = run({QStringLiteral("--dados"), data, QStringLiteral("recuperar"), file});
         QCOMPARE(again.code, 0);
         QCOMPARE(again.out, r.out);
-        QVERIFY2(again.err.startsWith(QStringLiteral("Cópia de segurança dos dados anteriores: ") +
-                                      QDir::toNativeSeparators(QDir(data).filePath(QStringLiteral("backups/zelta99-")))),
+        QVERIFY2(again.err.startsWith(QStringLiteral("Cópia de segurança dos dados anteriores: ")
+                                      + QDir::toNativeSeparators(QDir(data).filePath(QStringLiteral("backups/zelta99-")))),
                  qPrintable(again.err));
     }
 
@@ -72,7 +73,8 @@ private slots:
     {
         QTemporaryDir tmp;
         const QString data = tmp.filePath(QStringLiteral("dados"));
-        const Run missing = run({QStringLiteral("recuperar"), tmp.filePath(QStringLiteral("NADA.TEX")), QStringLiteral("--dados"), data});
+        const Run missing = run(
+            {QStringLiteral("recuperar"), tmp.filePath(QStringLiteral("NADA.TEX")), QStringLiteral("--dados"), data});
         QCOMPARE(missing.code, 2);
         QVERIFY(missing.out.isEmpty());
         QCOMPARE(missing.err, QStringLiteral("O arquivo %1 não foi encontrado.\n")
@@ -80,8 +82,8 @@ private slots:
 
         zelta::sample::OldHeader h;
         h.cota1 = QStringLiteral("1,5");
-        const Run quota = run({QStringLiteral("recuperar"), write(tmp.path(), zelta::sample::headerBytes(h)),
-                               QStringLiteral("--dados"), data});
+        const Run quota = run(
+            {QStringLiteral("recuperar"), write(tmp.path(), zelta::sample::headerBytes(h)), QStringLiteral("--dados"), data});
         QCOMPARE(quota.code, 2);
         QCOMPARE(quota.err, QStringLiteral("'1,5' is not a valid integer value.\n"));
 

@@ -68,7 +68,7 @@ private slots:
     {
         OldHeader h = header();
         h.nome = QStringLiteral("UNIVERSIDADE FEDERAL DE SÃO TOMÉ");
-        h.sigla = QStringLiteral("ABCDEFGHIJKLMNOP");   // 16 characters; the field keeps 10
+        h.sigla = QStringLiteral("ABCDEFGHIJKLMNOP"); // 16 characters; the field keeps 10
         const RecoveryFile f(headerBytes(h));
         QCOMPARE(f.institution().nome, QStringLiteral("UNIVERSIDADE FEDERAL DE SÃO TOMÉ"));
         QCOMPARE(f.institution().numero, QStringLiteral("123456789"));
@@ -200,7 +200,7 @@ private slots:
         r.chave3 = QString(20, u'Z');
         r.codArea = QString(8, u'8');
         QByteArray rec = recordBytes(r);
-        rec.replace(512, 3, "###");   // the CR LF after them marks the record's end
+        rec.replace(512, 3, "###"); // the CR LF after them marks the record's end
         const RecoveryRecord d = RecoveryFile(headerBytes(header()) + rec).record(0, kToday);
         QCOMPARE(d.cpf, QStringLiteral("123.456.789-01"));
         QCOMPARE(d.nome, QString(60, u'N'));
@@ -213,7 +213,7 @@ private slots:
         QCOMPARE(d.cpfOrientador, QStringLiteral("987.654.321-09"));
         QCOMPARE(d.nomeOrientador, QString(60, u'O'));
         QCOMPARE(d.titulacao, QStringLiteral("M"));
-        QCOMPARE(d.titulo, QString(240, u'T'));   // the field holds 240
+        QCOMPARE(d.titulo, QString(240, u'T')); // the field holds 240
         QCOMPARE(d.chave1, QString(20, u'X'));
         QCOMPARE(d.chave2, QString(20, u'Y'));
         QCOMPARE(d.chave3, QString(20, u'Z'));
@@ -223,7 +223,7 @@ private slots:
     void textsAreKeptAsReadApartFromTheirPadding()
     {
         OldRecord r = record();
-        r.nome = QStringLiteral("  maria d'ávila");   // leading blanks and case stay
+        r.nome = QStringLiteral("  maria d'ávila"); // leading blanks and case stay
         r.conta = QStringLiteral("12 34");
         const RecoveryRecord d = RecoveryFile(headerBytes(header()) + recordBytes(r)).record(0, kToday);
         QCOMPARE(d.nome, QStringLiteral("  maria d'ávila"));
@@ -348,15 +348,14 @@ private slots:
         QTest::addColumn<QString>("says");
         const QByteArray head = headerBytes(header());
         const QByteArray rec = recordBytes(record());
-        QTest::newRow("a record one character short") << head + rec + rec.left(300) + rec.mid(301) + rec
-                                                      << QStringLiteral("O registro 2 do arquivo não termina");
-        QTest::newRow("one record with LF alone") << head + rec + rec.left(515) + "\n" + rec
-                                                  << QStringLiteral("O registro 2 do arquivo não termina");
+        QTest::newRow("a record one character short")
+            << head + rec + rec.left(300) + rec.mid(301) + rec << QStringLiteral("O registro 2 do arquivo não termina");
+        QTest::newRow("one record with LF alone")
+            << head + rec + rec.left(515) + "\n" + rec << QStringLiteral("O registro 2 do arquivo não termina");
         OldRecord twoLines = record();
         twoLines.titulo = QStringLiteral("TITULO\r\nEM DUAS LINHAS");
-        QTest::newRow("LF alone, also inside a title")
-            << QByteArray(head + recordBytes(twoLines) + rec).replace("\r\n", "\n")
-            << QStringLiteral("O registro 1 do arquivo não termina");
+        QTest::newRow("LF alone, also inside a title") << QByteArray(head + recordBytes(twoLines) + rec).replace("\r\n", "\n")
+                                                       << QStringLiteral("O registro 1 do arquivo não termina");
         QTest::newRow("CR alone") << QByteArray(head + rec).replace("\r\n", "\r") << QStringLiteral("CR sem LF");
         // Without line ends only the positions tell; a CPF slot that takes
         // letters from the name shows the shift.
@@ -364,44 +363,48 @@ private slots:
         bare.replace(189, 2, "  ");
         QByteArray bareRec = rec;
         bareRec.replace(515, 2, "  ");
-        QTest::newRow("shifted by one, no line ends") << bare + bareRec + bareRec.mid(1) + ' '
-                                                      << QStringLiteral("J\" no lugar do CPF do bolsista");
+        QTest::newRow("shifted by one, no line ends")
+            << bare + bareRec + bareRec.mid(1) + ' ' << QStringLiteral("J\" no lugar do CPF do bolsista");
         QByteArray letterInAdvisorCpf = rec;
         letterInAdvisorCpf[117 + 10] = 'X';
         QTest::newRow("advisor CPF") << head + letterInAdvisorCpf << QStringLiteral("no lugar do CPF do orientador");
         QByteArray nulInName = rec;
         nulInName[20] = '\0';
         QTest::newRow("NUL in a name") << head + rec + nulInName << QStringLiteral("bytes nulos no registro 2");
-        QTest::newRow("zeros after the header") << head + QByteArray(1 << 20, '\0') << QStringLiteral("bytes nulos no registro 1");
+        QTest::newRow("zeros after the header")
+            << head + QByteArray(1 << 20, '\0') << QStringLiteral("bytes nulos no registro 1");
         QByteArray nulInHeader = head;
         nulInHeader[5] = '\0';
         QTest::newRow("NUL in the header") << nulInHeader + rec << QStringLiteral("bytes nulos no cabeçalho");
         QTest::newRow("NUL as the first byte") << '\0' + head.mid(1) + rec << QStringLiteral("bytes nulos no cabeçalho");
 
         // Digit slots hold all digits or all blanks: a mix is a shift.
-        const auto withSlot = [&](int offset, const QByteArray& value) { return QByteArray(rec).replace(offset, value.size(), value); };
-        QTest::newRow("holder CPF starting with blanks") << head + rec + withSlot(0, "   45678901")
-                                                        << QStringLiteral("tem \"   45678901\" no lugar do CPF do bolsista (linha 3)");
-        QTest::newRow("holder CPF with a blank inside") << head + withSlot(0, "1  45678901")
-                                                       << QStringLiteral("no lugar do CPF do bolsista (linha 2)");
-        QTest::newRow("advisor CPF ending in a blank") << head + withSlot(117, "4567890123 ")
-                                                      << QStringLiteral("no lugar do CPF do orientador (linha 2)");
-        QTest::newRow("area code of seven digits") << head + withSlot(504, "1010100 ")
-                                                  << QStringLiteral("no lugar do código da área do conhecimento (linha 2)");
+        const auto withSlot = [&](int offset, const QByteArray& value) {
+            return QByteArray(rec).replace(offset, value.size(), value);
+        };
+        QTest::newRow("holder CPF starting with blanks")
+            << head + rec + withSlot(0, "   45678901")
+            << QStringLiteral("tem \"   45678901\" no lugar do CPF do bolsista (linha 3)");
+        QTest::newRow("holder CPF with a blank inside")
+            << head + withSlot(0, "1  45678901") << QStringLiteral("no lugar do CPF do bolsista (linha 2)");
+        QTest::newRow("advisor CPF ending in a blank")
+            << head + withSlot(117, "4567890123 ") << QStringLiteral("no lugar do CPF do orientador (linha 2)");
+        QTest::newRow("area code of seven digits")
+            << head + withSlot(504, "1010100 ") << QStringLiteral("no lugar do código da área do conhecimento (linha 2)");
         // A record moved one position inside its own length, its line end in
         // place: the first digit slot shows it.
         QTest::newRow("record shifted inside its length") << head + rec + ' ' + rec.left(514) + "\r\n"
-                                                         << QStringLiteral("O registro 2 do arquivo tem \" 1112223");
+                                                          << QStringLiteral("O registro 2 do arquivo tem \" 1112223");
 
         // A Ctrl+Z where a record is would drop the records after it.
-        QTest::newRow("Ctrl+Z between records") << head + rec + '\x1a' + rec + rec
-                                                << QStringLiteral("(Ctrl+Z) na linha 3 (registro 2), posição 1, antes do fim");
-        QTest::newRow("Ctrl+Z in place of a record's first byte") << head + rec + '\x1a' + rec.mid(1)
-                                                                 << QStringLiteral("(Ctrl+Z) na linha 3 (registro 2)");
-        QTest::newRow("Ctrl+Z inside a record, records after it") << head + rec.left(40) + '\x1a' + rec.mid(41) + rec
-                                                                 << QStringLiteral("(Ctrl+Z) na linha 2 (registro 1), posição 41");
-        QTest::newRow("Ctrl+Z inside the header, records after it") << head.left(100) + '\x1a' + head.mid(101) + rec
-                                                                   << QStringLiteral("(Ctrl+Z) na linha 1 (cabeçalho), posição 101");
+        QTest::newRow("Ctrl+Z between records")
+            << head + rec + '\x1a' + rec + rec << QStringLiteral("(Ctrl+Z) na linha 3 (registro 2), posição 1, antes do fim");
+        QTest::newRow("Ctrl+Z in place of a record's first byte")
+            << head + rec + '\x1a' + rec.mid(1) << QStringLiteral("(Ctrl+Z) na linha 3 (registro 2)");
+        QTest::newRow("Ctrl+Z inside a record, records after it")
+            << head + rec.left(40) + '\x1a' + rec.mid(41) + rec << QStringLiteral("(Ctrl+Z) na linha 2 (registro 1), posição 41");
+        QTest::newRow("Ctrl+Z inside the header, records after it")
+            << head.left(100) + '\x1a' + head.mid(101) + rec << QStringLiteral("(Ctrl+Z) na linha 1 (cabeçalho), posição 101");
     }
 
     // The five bytes Windows-1252 leaves without a character, anywhere in
@@ -414,17 +417,20 @@ private slots:
             qsizetype offset;
             const char* line;
         };
-        const Place places[] = {{RecoveryFile::kHeaderSize + RecoveryFile::kRecordSize + 12, "na linha 3 (registro 2), posição 13"},
+        const Place places[] = {{RecoveryFile::kHeaderSize + RecoveryFile::kRecordSize + 12,
+                                 "na linha 3 (registro 2), posição 13"},
                                 {RecoveryFile::kHeaderSize + 513, "na linha 2 (registro 1), posição 514"},
                                 {3, "na linha 1 (cabeçalho), posição 4"}};
         for (const char byte : {'\x81', '\x8d', '\x8f', '\x90', '\x9d'})
             for (const Place& p : places) {
                 QByteArray bytes = head + rec + rec;
                 bytes[p.offset] = byte;
-                const std::optional<QString> refused = zelta::test::thrown(plat::Error::Kind::Input, [&] { RecoveryFile f(bytes); });
-                const QString says = QStringLiteral("byte 0x%1 %2").arg(QString::number(quint8(byte), 16).toUpper(),
-                                                                        QString::fromUtf8(p.line));
-                QVERIFY2(refused && refused->contains(says), qPrintable(refused.value_or(QStringLiteral("taken")) + QStringLiteral(" / ") + says));
+                const std::optional<QString> refused = zelta::test::thrown(plat::Error::Kind::Input,
+                                                                           [&] { RecoveryFile f(bytes); });
+                const QString says
+                    = QStringLiteral("byte 0x%1 %2").arg(QString::number(quint8(byte), 16).toUpper(), QString::fromUtf8(p.line));
+                QVERIFY2(refused && refused->contains(says),
+                         qPrintable(refused.value_or(QStringLiteral("taken")) + QStringLiteral(" / ") + says));
             }
         // Their neighbours, which the set defines, are read.
         QByteArray defined = head + rec;

@@ -127,8 +127,10 @@ private slots:
         QCOMPARE(res.institution.sigla, QStringLiteral("UN"));
 
         QCOMPARE(d.count(QStringLiteral("ZELTAINT")), 1);
-        QCOMPARE(d.db().scalar(QStringLiteral("SELECT Numero_Instituicao||'|'||Sigla||'|'||Cotas||'|'||Nome||'|'||ifnull(Memo,'-') "
-                                              "FROM ZELTAINT")).toString(),
+        QCOMPARE(d.db()
+                     .scalar(QStringLiteral("SELECT Numero_Instituicao||'|'||Sigla||'|'||Cotas||'|'||Nome||'|'||ifnull(Memo,'-') "
+                                            "FROM ZELTAINT"))
+                     .toString(),
                  QStringLiteral("654321987|UN|25.0|UNIVERSIDADE NOVA|-"));
 
         plat::db::Statement h = d.db().prepare(QStringLiteral(
@@ -174,21 +176,26 @@ private slots:
         const QString t1 = QStringLiteral("PROJETO A");
         const QString t2 = QStringLiteral("PROJETO B");
         OldRecord padded = holder(100000004, QStringLiteral("QUARTO"), 200000001, QStringLiteral("  PROJETO A  "));
-        const QString path = writeFile(d.dir(), fileOf({
-            holder(100000001, QStringLiteral("PRIMEIRO"), 200000001, t1),
-            holder(100000002, QStringLiteral("SEGUNDO"), 200000001, t2),     // same CPF, other title
-            holder(100000003, QStringLiteral("TERCEIRO"), 200000002, t1),    // same title, other CPF
-            padded,                                                           // same pair once trimmed
-            holder(100000005, QStringLiteral("QUINTO"), 200000001, t1),
-        }));
+        const QString path = writeFile(d.dir(),
+                                       fileOf({
+                                           holder(100000001, QStringLiteral("PRIMEIRO"), 200000001, t1),
+                                           holder(100000002, QStringLiteral("SEGUNDO"), 200000001, t2),  // same CPF, other title
+                                           holder(100000003, QStringLiteral("TERCEIRO"), 200000002, t1), // same title, other CPF
+                                           padded,                                                       // same pair once trimmed
+                                           holder(100000005, QStringLiteral("QUINTO"), 200000001, t1),
+                                       }));
         const RecoveryResult res = recuperarDados(d.dm(), path, at());
         QCOMPARE(res.holders, 5);
         QCOMPARE(res.advisors, 3);
         QCOMPARE(d.count(QStringLiteral("ZELTAORI")), 3);
 
         auto advisorOf = [&](const QString& nome) {
-            return d.db().scalar(QStringLiteral("SELECT a.CPF||'|'||a.TITULO FROM ZELTABOL b JOIN ZELTAORI a ON a.Codigo=b.NUMERO_ORIENTADOR "
-                                                "WHERE b.Nome=?"), {nome}).toString();
+            return d.db()
+                .scalar(QStringLiteral(
+                            "SELECT a.CPF||'|'||a.TITULO FROM ZELTABOL b JOIN ZELTAORI a ON a.Codigo=b.NUMERO_ORIENTADOR "
+                            "WHERE b.Nome=?"),
+                        {nome})
+                .toString();
         };
         const QString cpf1 = makeCpf(200000001), cpf2 = makeCpf(200000002);
         QCOMPARE(advisorOf(QStringLiteral("PRIMEIRO")), cpf1 + u'|' + t1);
@@ -219,8 +226,10 @@ private slots:
         for (const OldRecord& r : std::as_const(records)) {
             const QString cpf = r.cpfOrientador.mid(0, 3) + u'.' + r.cpfOrientador.mid(3, 3) + u'.' + r.cpfOrientador.mid(6, 3)
                                 + u'-' + r.cpfOrientador.mid(9, 2);
-            const qint64 first = d.db().scalar(QStringLiteral("SELECT min(Codigo) FROM ZELTAORI WHERE CPF=? AND TITULO=?"),
-                                               {cpf, r.titulo}).toLongLong();
+            const qint64 first = d.db()
+                                     .scalar(QStringLiteral("SELECT min(Codigo) FROM ZELTAORI WHERE CPF=? AND TITULO=?"),
+                                             {cpf, r.titulo})
+                                     .toLongLong();
             QCOMPARE(d.db().scalar(QStringLiteral("SELECT NUMERO_ORIENTADOR FROM ZELTABOL WHERE Nome=?"), {r.nome}).toLongLong(),
                      first);
         }
@@ -232,8 +241,8 @@ private slots:
         TestData d;
         OldRecord blank = holder(100000002, QStringLiteral("SEGUNDO"), 200000009, QStringLiteral("PROJETO"));
         blank.cpfOrientador = QString(11, u' ');
-        const QString path = writeFile(d.dir(), fileOf({holder(100000001, QStringLiteral("PRIMEIRO"), 0, QStringLiteral("PROJETO")),
-                                                         blank}));
+        const QString path
+            = writeFile(d.dir(), fileOf({holder(100000001, QStringLiteral("PRIMEIRO"), 0, QStringLiteral("PROJETO")), blank}));
         const RecoveryResult res = recuperarDados(d.dm(), path, at());
         QCOMPARE(res.holders, 2);
         QCOMPARE(res.advisors, 0);
@@ -272,8 +281,9 @@ private slots:
         TestData d;
         fillRegister(d);
         const QStringList before = dump(d);
-        const std::optional<QString> refused =
-            zelta::test::thrown(plat::Error::Kind::Input, [&] { recuperarDados(d.dm(), writeFile(d.dir(), bytes), at()); });
+        const std::optional<QString> refused = zelta::test::thrown(plat::Error::Kind::Input, [&] {
+            recuperarDados(d.dm(), writeFile(d.dir(), bytes), at());
+        });
         QVERIFY(refused.has_value());
         QVERIFY2(refused->contains(says), qPrintable(*refused));
         QCOMPARE(dump(d), before);
@@ -285,7 +295,7 @@ private slots:
         OldRecord gone = holder(100000001, QStringLiteral("APAGADO"), 200000005, QStringLiteral("SO DELE"));
         gone.cpf = QString();
         const QString path = writeFile(d.dir(), fileOf({gone, holder(100000002, QStringLiteral("SEGUINTE"), 200000001,
-                                                                      QStringLiteral("PROJETO"))}));
+                                                                     QStringLiteral("PROJETO"))}));
         const RecoveryResult res = recuperarDados(d.dm(), path, at());
         QCOMPARE(res.droppedHolders, 1);
         QCOMPARE(res.holders, 1);
@@ -304,8 +314,7 @@ private slots:
         monthFirst.nascimento = QStringLiteral("12/31/78");
         OldRecord sexX = holder(100000003, QStringLiteral("SEXO X"), 200000001, QStringLiteral("P"));
         sexX.sexo = QStringLiteral("X");
-        const RecoveryResult result
-            = recuperarDados(d.dm(), writeFile(d.dir(), fileOf({dayFirst, monthFirst, sexX})), at());
+        const RecoveryResult result = recuperarDados(d.dm(), writeFile(d.dir(), fileOf({dayFirst, monthFirst, sexX})), at());
         QVERIFY(d.db().scalar(QStringLiteral("SELECT DATA_NASCIMENTO FROM ZELTABOL WHERE Nome='DIA PRIMEIRO'")).isNull());
         QCOMPARE(d.db().scalar(QStringLiteral("SELECT DATA_NASCIMENTO FROM ZELTABOL WHERE Nome='MES PRIMEIRO'")).toString(),
                  QStringLiteral("1978-12-31"));
@@ -323,9 +332,9 @@ private slots:
         Verificacao v(d.dm(), validator);
         QCOMPARE(v.run(), 2);
         const QStringList log = v.log();
-        QCOMPARE(log.mid(2, 4), (QStringList{QStringLiteral("..Bolsista DIA PRIMEIRO"),
-                                             QStringLiteral("....Data de Nascimento Inválido"),
-                                             QStringLiteral("..Bolsista SEXO X"), QStringLiteral("....Sexo Inválido")}));
+        QCOMPARE(log.mid(2, 4),
+                 (QStringList{QStringLiteral("..Bolsista DIA PRIMEIRO"), QStringLiteral("....Data de Nascimento Inválido"),
+                              QStringLiteral("..Bolsista SEXO X"), QStringLiteral("....Sexo Inválido")}));
         QVERIFY(!Verificar_Erro(d.db()));
         d.db().exec(QStringLiteral("DELETE FROM ZELTABOL WHERE Nome<>'MES PRIMEIRO'"));
         QVERIFY(Verificar_Erro(d.db()));
@@ -380,7 +389,7 @@ private slots:
             QCOMPARE(e.message(), QStringLiteral("'x1' is not a valid integer value"));
         }
         QCOMPARE(dump(d), before);
-        QVERIFY(RegisterCopies::list(d.dir()).isEmpty());   // refused before the copy
+        QVERIFY(RegisterCopies::list(d.dir()).isEmpty()); // refused before the copy
     }
 
     void missingFileChangesNothing()
@@ -407,8 +416,8 @@ private slots:
                                                "WHERE type='index' ORDER BY name)");
         const QString indexesBefore = d.db().scalar(indexes).toString();
         const QString path = writeFile(d.dir(), fileOf({holder(1, QStringLiteral("PRIMEIRO"), 7, QStringLiteral("P")),
-                                                         holder(2, QStringLiteral("SEGUNDO"), 8, QStringLiteral("P")),
-                                                         holder(3, QStringLiteral("TERCEIRO"), 9, QStringLiteral("P"))}));
+                                                        holder(2, QStringLiteral("SEGUNDO"), 8, QStringLiteral("P")),
+                                                        holder(3, QStringLiteral("TERCEIRO"), 9, QStringLiteral("P"))}));
         try {
             recuperarDados(d.dm(), path, at());
             QFAIL("the refused row did not stop the import");
@@ -428,7 +437,7 @@ private slots:
         TestData d;
         fillRegister(d);
         const QStringList before = dump(d);
-        plat::db::Table own(d.db(), QStringLiteral("ZELTABOL"));   // a window's own cursor
+        plat::db::Table own(d.db(), QStringLiteral("ZELTABOL")); // a window's own cursor
         own.open();
         QVERIFY_THROWS_EXCEPTION(
             plat::Error,
@@ -459,8 +468,9 @@ private slots:
         QList<int> steps;
         RecoveryOptions o = at();
         o.progress = [&](int p) { steps << p; };
-        recuperarDados(d.dm(), writeFile(d.dir(), fileOf({holder(1, QStringLiteral("A"), 2, QStringLiteral("P")),
-                                                           holder(3, QStringLiteral("B"), 2, QStringLiteral("P"))})),
+        recuperarDados(d.dm(),
+                       writeFile(d.dir(), fileOf({holder(1, QStringLiteral("A"), 2, QStringLiteral("P")),
+                                                  holder(3, QStringLiteral("B"), 2, QStringLiteral("P"))})),
                        o);
         QCOMPARE(steps, (QList<int>{5, 10, 15, 35, 65, 100}));
     }
@@ -471,8 +481,8 @@ private slots:
         fillRegister(d);
         RecoveryOptions o = at();
         o.now = QDateTime(QDate(2026, 2, 3), QTime(4, 5, 6));
-        const RecoveryResult res =
-            recuperarDados(d.dm(), writeFile(d.dir(), fileOf({holder(1, QStringLiteral("A"), 2, QStringLiteral("P"))})), o);
+        const RecoveryResult res
+            = recuperarDados(d.dm(), writeFile(d.dir(), fileOf({holder(1, QStringLiteral("A"), 2, QStringLiteral("P"))})), o);
         QCOMPARE(res.backupFile, QDir(d.dir()).filePath(QStringLiteral("backups/zelta99-20260203-040506-recuperacao.db")));
         QVERIFY(QFileInfo::exists(res.backupFile));
 
@@ -481,7 +491,8 @@ private slots:
         QDir().mkpath(old.dataDirectory());
         QVERIFY(QFile::copy(res.backupFile, old.databaseFile()));
         QCOMPARE(old.database().scalar(QStringLiteral("SELECT Sigla FROM ZELTAINT")).toString(), QStringLiteral("ANTIGA"));
-        QCOMPARE(old.database().scalar(QStringLiteral("SELECT Nome FROM ZELTABOL")).toString(), QStringLiteral("BOLSISTA ANTIGO"));
+        QCOMPARE(old.database().scalar(QStringLiteral("SELECT Nome FROM ZELTABOL")).toString(),
+                 QStringLiteral("BOLSISTA ANTIGO"));
         QCOMPARE(old.database().scalar(QStringLiteral("SELECT count(*) FROM ZELTAORI")).toInt(), 1);
     }
 
@@ -539,8 +550,8 @@ private slots:
     void freshDatabaseNeedsNoCopy()
     {
         TestData d;
-        const RecoveryResult res =
-            recuperarDados(d.dm(), writeFile(d.dir(), fileOf({holder(1, QStringLiteral("A"), 2, QStringLiteral("P"))})), at());
+        const RecoveryResult res
+            = recuperarDados(d.dm(), writeFile(d.dir(), fileOf({holder(1, QStringLiteral("A"), 2, QStringLiteral("P"))})), at());
         QVERIFY(res.backupFile.isEmpty());
         QVERIFY(!QFileInfo::exists(RegisterCopies::folder(d.dir())));
     }
@@ -578,8 +589,10 @@ private slots:
         QCOMPARE(res.institution.numero, QStringLiteral("123456789"));
         QCOMPARE(res.institution.cotas, 15);
         // Every area code of the sample is one the area table knows.
-        QCOMPARE(d.db().scalar(QStringLiteral("SELECT count(*) FROM ZELTAORI a WHERE NOT EXISTS (SELECT 1 FROM GRANDE_A g "
-                                              "WHERE replace(replace(g.CODIGO,'.',''),'-','')=a.COD_AREA)")).toInt(),
+        QCOMPARE(d.db()
+                     .scalar(QStringLiteral("SELECT count(*) FROM ZELTAORI a WHERE NOT EXISTS (SELECT 1 FROM GRANDE_A g "
+                                            "WHERE replace(replace(g.CODIGO,'.',''),'-','')=a.COD_AREA)"))
+                     .toInt(),
                  0);
     }
 };

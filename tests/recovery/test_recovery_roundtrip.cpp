@@ -26,10 +26,7 @@ using zelta::test::TestData;
 namespace {
 
 // A slot of a record, decoded.
-QString slot(const QByteArray& record, int offset, int width)
-{
-    return plat::sys::fromCp1252(record.mid(offset, width));
-}
+QString slot(const QByteArray& record, int offset, int width) { return plat::sys::fromCp1252(record.mid(offset, width)); }
 
 QString padded(const QString& s, int width) { return s.leftJustified(width, u' ', true); }
 
@@ -38,7 +35,7 @@ QString padded(const QString& s, int width) { return s.leftJustified(width, u' '
 QByteArray sourceFile()
 {
     QByteArray bytes = sampleFile();
-    bytes.chop(1);   // its Ctrl+Z goes to the end again below
+    bytes.chop(1); // its Ctrl+Z goes to the end again below
 
     OldRecord odd;
     odd.cpf = cpfDigits(777000111);
@@ -80,8 +77,8 @@ QByteArray storedState(TestData& d)
 {
     QByteArray out;
     for (const char* table : {"ZELTAINT", "ZELTAORI", "ZELTABOL"}) {
-        plat::db::Statement st
-            = d.db().prepare(QStringLiteral("SELECT rowid, * FROM %1 ORDER BY rowid").arg(QLatin1StringView(table)));
+        plat::db::Statement st = d.db().prepare(
+            QStringLiteral("SELECT rowid, * FROM %1 ORDER BY rowid").arg(QLatin1StringView(table)));
         while (st.step()) {
             for (int c = 0; c < st.columnCount(); ++c)
                 out += QByteArray(st.value(c).typeName()) + ':' + st.value(c).toString().toUtf8() + '|';
@@ -180,19 +177,21 @@ private slots:
         // The advisor's fields come from the first record of its CPF and title.
         QHash<QPair<QString, QString>, QByteArray> firstOfPair;
         for (int i = 0; i < old.recordCount(); ++i) {
-            const QByteArray src = source.mid(RecoveryFile::kHeaderSize + RecoveryFile::kRecordSize * i, RecoveryFile::kRecordSize);
+            const QByteArray src = source.mid(RecoveryFile::kHeaderSize + RecoveryFile::kRecordSize * i,
+                                              RecoveryFile::kRecordSize);
             const QPair<QString, QString> pair(slot(src, 117, 11), RecoveryFile::projectTitle(slot(src, 189, 255)));
             if (!firstOfPair.contains(pair))
                 firstOfPair.insert(pair, src);
         }
 
         for (int i = 0; i < old.recordCount(); ++i) {
-            const QByteArray src = source.mid(RecoveryFile::kHeaderSize + RecoveryFile::kRecordSize * i, RecoveryFile::kRecordSize);
+            const QByteArray src = source.mid(RecoveryFile::kHeaderSize + RecoveryFile::kRecordSize * i,
+                                              RecoveryFile::kRecordSize);
             const QString cpf = slot(src, 0, 11);
             QVERIFY2(byCpf.contains(cpf), qPrintable(cpf));
             const QByteArray gen = byCpf.value(cpf);
             const QByteArray adv = firstOfPair.value({slot(src, 117, 11), RecoveryFile::projectTitle(slot(src, 189, 255))});
-            const QString oldDate = slot(src, 72, 8);   // month/day/year
+            const QString oldDate = slot(src, 72, 8); // month/day/year
             const QString title = RecoveryFile::projectTitle(slot(adv, 189, 255));
 
             struct Field {

@@ -60,8 +60,8 @@ QByteArray oldFile(const QString& sigla, const QString& nome, const QString& cot
     h.numero = QStringLiteral("123456/78-9");
     h.sigla = sigla;
     h.cota1 = cota;
-    return headerBytes(h) + recordBytes(holder(600000001, QStringLiteral("PRIMEIRO"))) +
-           recordBytes(holder(600000002, QStringLiteral("SEGUNDO")));
+    return headerBytes(h) + recordBytes(holder(600000001, QStringLiteral("PRIMEIRO")))
+           + recordBytes(holder(600000002, QStringLiteral("SEGUNDO")));
 }
 
 QString write(const QString& dir, const QString& name, const QByteArray& bytes)
@@ -91,7 +91,7 @@ struct FileDialogAnswer {
             return;
         }
         fd->selectFile(file);
-        static_cast<QDialog*>(fd)->accept();   // as the dialog's own Open button does
+        static_cast<QDialog*>(fd)->accept(); // as the dialog's own Open button does
     }
 };
 
@@ -119,7 +119,7 @@ private slots:
         QCOMPARE(form.windowTitle(), QStringLiteral("Recuperar dados do Zelta 1999"));
         QCOMPARE(form.GroupBox1->title(), QStringLiteral("Informe o drive e o nome do arquivo "));
         QVERIFY(form.GroupBox1->font().bold());
-        QVERIFY(form.EdDrive->isEnabled());   // a path may be typed or pasted
+        QVERIFY(form.EdDrive->isEnabled()); // a path may be typed or pasted
         QVERIFY(form.EdDrive->text().isEmpty());
         // The fixed-size window leaves room for the path box's whole hint.
         form.layout()->activate();
@@ -136,7 +136,8 @@ private slots:
     void fileDialogOpensOnDriveAAndKeepsTheChoiceWhenCancelled()
     {
         TestData d;
-        const QString file = write(m_driveA.path(), QStringLiteral("ANTERIOR.TEX"), oldFile(QStringLiteral("X"), QStringLiteral("Y")));
+        const QString file = write(m_driveA.path(), QStringLiteral("ANTERIOR.TEX"),
+                                   oldFile(QStringLiteral("X"), QStringLiteral("Y")));
         Sessao sessao;
         sessao.Dm_Dados = &d.dm();
         TFrm_Recuperar form(sessao);
@@ -147,7 +148,7 @@ private slots:
         modals.expect(std::ref(cancel));
         form.SpeedButton1->click();
         QCOMPARE(cancel.openedIn, QDir(m_driveA.path()).absolutePath());
-        QVERIFY(form.EdDrive->text().isEmpty());   // nothing chosen yet
+        QVERIFY(form.EdDrive->text().isEmpty()); // nothing chosen yet
 
         FileDialogAnswer choose(file);
         modals.expect(std::ref(choose));
@@ -183,7 +184,8 @@ private slots:
     {
         TestData d;
         d.addHolder(QStringLiteral("QUEM FICA"), makeCpf(1));
-        const QString file = write(m_driveA.path(), QStringLiteral("CANCELA.TEX"), oldFile(QStringLiteral("X"), QStringLiteral("Y")));
+        const QString file = write(m_driveA.path(), QStringLiteral("CANCELA.TEX"),
+                                   oldFile(QStringLiteral("X"), QStringLiteral("Y")));
         Sessao sessao;
         sessao.Dm_Dados = &d.dm();
         TFrm_Recuperar form(sessao);
@@ -194,7 +196,8 @@ private slots:
         form.BitBtn2->click();
         QVERIFY(!form.isVisible());
         QCOMPARE(form.result(), int(QDialog::Rejected));
-        QCOMPARE(d.db().scalar(QStringLiteral("SELECT group_concat(Nome) FROM ZELTABOL")).toString(), QStringLiteral("QUEM FICA"));
+        QCOMPARE(d.db().scalar(QStringLiteral("SELECT group_concat(Nome) FROM ZELTABOL")).toString(),
+                 QStringLiteral("QUEM FICA"));
     }
 
     void confirmImportsFillsTheLabelsAndCloses()
@@ -266,7 +269,6 @@ private slots:
         QVERIFY(!form.isVisible());
     }
 
-
     void replacingAHeldRegisterAsksFirstAndNoKeepsEveryByte()
     {
         TestData d;
@@ -274,7 +276,8 @@ private slots:
         const qint64 codigo = d.addAdvisor(makeCpf(9), QStringLiteral("ORIENTADOR"));
         d.addHolder(QStringLiteral("UM"), makeCpf(1), QStringLiteral("Novo"), makeCpf(9), codigo);
         d.addHolder(QStringLiteral("DOIS"), makeCpf(2), QStringLiteral("Novo"), makeCpf(9), codigo);
-        const QString file = write(m_driveA.path(), QStringLiteral("OUTRO.TEX"), oldFile(QStringLiteral("X"), QStringLiteral("Y")));
+        const QString file = write(m_driveA.path(), QStringLiteral("OUTRO.TEX"),
+                                   oldFile(QStringLiteral("X"), QStringLiteral("Y")));
         const auto snapshot = [&] {
             QMap<QString, QByteArray> bytes;
             QDirIterator it(d.dir(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
@@ -327,7 +330,8 @@ private slots:
     void typedOrPastedPathIsCheckedLikeAChosenFile()
     {
         TestData d;
-        const QString file = write(m_driveA.path(), QStringLiteral("DIGITADO.TEX"), oldFile(QStringLiteral("DIG"), QStringLiteral("Y")));
+        const QString file = write(m_driveA.path(), QStringLiteral("DIGITADO.TEX"),
+                                   oldFile(QStringLiteral("DIG"), QStringLiteral("Y")));
         Sessao sessao;
         sessao.Dm_Dados = &d.dm();
         TFrm_Recuperar form(sessao);
@@ -344,11 +348,13 @@ private slots:
         // A missing file, then a folder: told, the box keeps the focus, and
         // Enter never runs the import.
         typeAndPress(QStringLiteral("NAOHA.TEX"), Qt::Key_Return);
-        QCOMPARE(messages.texts(), QStringList{QStringLiteral("O arquivo %1 não foi encontrado")
-                                                   .arg(QDir::toNativeSeparators(m_driveA.filePath(QStringLiteral("NAOHA.TEX"))))});
+        QCOMPARE(messages.texts(),
+                 QStringList{QStringLiteral("O arquivo %1 não foi encontrado")
+                                 .arg(QDir::toNativeSeparators(m_driveA.filePath(QStringLiteral("NAOHA.TEX"))))});
         QVERIFY(form.EdDrive->hasFocus());
         typeAndPress(m_driveA.path(), Qt::Key_Tab);
-        QCOMPARE(messages.last().text, QStringLiteral("%1 é uma pasta, não um arquivo").arg(QDir::toNativeSeparators(m_driveA.path())));
+        QCOMPARE(messages.last().text,
+                 QStringLiteral("%1 é uma pasta, não um arquivo").arg(QDir::toNativeSeparators(m_driveA.path())));
         QVERIFY(form.EdDrive->hasFocus());
         QVERIFY(form.isVisible() && !form.registerChanged());
 
@@ -396,7 +402,8 @@ private slots:
         QVERIFY(!form.registerChanged());
         QCOMPARE(form.Gauge1->value(), 0);
         QCOMPARE(zelta.Label_Sigla->text(), QStringLiteral("FICA"));
-        QCOMPARE(d.db().scalar(QStringLiteral("SELECT group_concat(Nome) FROM ZELTABOL")).toString(), QStringLiteral("QUEM FICA"));
+        QCOMPARE(d.db().scalar(QStringLiteral("SELECT group_concat(Nome) FROM ZELTABOL")).toString(),
+                 QStringLiteral("QUEM FICA"));
         QCOMPARE(d.db().scalar(QStringLiteral("SELECT Sigla FROM ZELTAINT")).toString(), QStringLiteral("FICA"));
         form.BitBtn2->click();
     }
@@ -415,8 +422,8 @@ private slots:
         form.SpeedButton1->click();
         MessageRecorder messages;
         form.BitBtn3->click();
-        QCOMPARE(messages.texts(),
-                 QStringList{QStringLiteral("O arquivo termina no meio de um registro (100 caracteres), que não foi recuperado.")});
+        QCOMPARE(messages.texts(), QStringList{QStringLiteral(
+                                       "O arquivo termina no meio de um registro (100 caracteres), que não foi recuperado.")});
         QCOMPARE(messages.last().kind, MessageKind::Plain);
         QVERIFY(!form.isVisible());
         QCOMPARE(d.count(QStringLiteral("ZELTABOL")), 2);

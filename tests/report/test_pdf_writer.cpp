@@ -17,7 +17,7 @@ using namespace plat::report;
 
 namespace {
 
-constexpr double kPt = 72.0 / 25.4;   // points per millimetre
+constexpr double kPt = 72.0 / 25.4; // points per millimetre
 
 struct Tool {
     int exitCode = -1;
@@ -48,8 +48,8 @@ QList<Word> words(const QString& pdf, int page = 1)
 {
     const Tool t = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(page),
                                                      QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
-    static const QRegularExpression re(QStringLiteral(
-        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+    static const QRegularExpression re(
+        QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
     QList<Word> out;
     for (auto it = re.globalMatch(QString::fromUtf8(t.out)); it.hasNext();) {
         const auto m = it.next();
@@ -58,8 +58,7 @@ QList<Word> words(const QString& pdf, int page = 1)
             .replace(QStringLiteral("&lt;"), QStringLiteral("<"))
             .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
             .replace(QStringLiteral("&quot;"), QStringLiteral("\""));
-        out << Word{text, m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
-                    m.captured(4).toDouble()};
+        out << Word{text, m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(), m.captured(4).toDouble()};
     }
     return out;
 }
@@ -153,7 +152,7 @@ void TestPdfWriter::structureIsExact()
     QCOMPARE(lines[2], QByteArray("0000000000 65535 f "));
     for (int n = 1; n < count; ++n) {
         const QByteArray entry = lines[2 + n];
-        QCOMPARE(entry.size(), 19);   // 20 bytes with the line feed
+        QCOMPARE(entry.size(), 19); // 20 bytes with the line feed
         const qint64 offset = entry.left(10).toLongLong();
         QVERIFY2(pdf.mid(offset).startsWith(QByteArray::number(n) + " 0 obj\n"), entry.constData());
     }
@@ -164,7 +163,7 @@ void TestPdfWriter::structureIsExact()
     writePdf(model, path);
     const Tool info = run(QStringLiteral("pdfinfo"), {path});
     QCOMPARE(info.exitCode, 0);
-    QCOMPARE(info.err, QByteArray());   // poppler complains of any damage it repairs
+    QCOMPARE(info.err, QByteArray()); // poppler complains of any damage it repairs
     const QString text = QString::fromUtf8(info.out);
     QVERIFY(text.contains(QStringLiteral("Relatório de Conferência - Bolsistas")));
     QVERIFY(text.contains(QRegularExpression(QStringLiteral("Pages:\\s+3\\n"))));
@@ -245,14 +244,16 @@ void TestPdfWriter::framesAndTextOnTheRaster()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("quadro.pdf"));
     writePdf(model, path);
-    const Tool t = run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-gray"),
-                                                    QStringLiteral("-png"), QStringLiteral("-singlefile"), path,
-                                                    dir.filePath(QStringLiteral("quadro"))});
+    const Tool t = run(QStringLiteral("pdftoppm"),
+                       {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-gray"), QStringLiteral("-png"),
+                        QStringLiteral("-singlefile"), path, dir.filePath(QStringLiteral("quadro"))});
     QCOMPARE(t.exitCode, 0);
     const QImage image(dir.filePath(QStringLiteral("quadro.png")));
     QVERIFY(!image.isNull());
     auto dark = [&](int x, int y) { return qGray(image.pixel(x, y)) < 128; };
-    auto darkNear = [&](int x, int y) { return dark(x, y) || dark(x, y - 1) || dark(x, y + 1) || dark(x - 1, y) || dark(x + 1, y); };
+    auto darkNear = [&](int x, int y) {
+        return dark(x, y) || dark(x, y - 1) || dark(x, y + 1) || dark(x - 1, y) || dark(x + 1, y);
+    };
     // The four sides, and nothing just inside or outside them.
     for (int x = 250; x <= 1150; x += 100) {
         QVERIFY2(darkNear(x, 300), qPrintable(QString::number(x)));
@@ -326,7 +327,7 @@ void TestPdfWriter::failuresAreReported()
     QCOMPARE(otherFile.readAll(), QByteArray("SQLite format 3"));
     const QString older = dir.filePath(QStringLiteral("antigo.pdf"));
     writePdf(model, older);
-    writePdf(model, older);   // a report over an older report
+    writePdf(model, older); // a report over an older report
     // Nothing to print is refused before anything is written.
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);

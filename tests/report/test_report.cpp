@@ -101,7 +101,7 @@ void TestReport::noRowsNoPages()
 {
     ListSource empty({});
     Report report(simpleLayout());
-    QVERIFY(report.layOut(FixedMeasurer(), kPrintedAt).isEmpty());   // no source at all
+    QVERIFY(report.layOut(FixedMeasurer(), kPrintedAt).isEmpty()); // no source at all
     report.setSource(&empty);
     const PageModel model = report.layOut(FixedMeasurer(), kPrintedAt);
     QVERIFY(model.isEmpty());
@@ -178,7 +178,7 @@ void TestReport::fixedBoxesWrapAndCut()
     const PageModel model = report.layOut(FixedMeasurer(), kPrintedAt);
     QCOMPARE(model.pageCount(), 1);
     const Page& page = model.pages.first();
-    QCOMPARE(page.frames.size(), 2);                    // header and detail
+    QCOMPARE(page.frames.size(), 2); // header and detail
     QCOMPARE(page.frames.at(1), QRectF(10, 25.6, 190, 40));
 
     const TextRun* l1 = find(page, QStringLiteral("ESTUDO DOS SOLOS DO"));
@@ -186,7 +186,7 @@ void TestReport::fixedBoxesWrapAndCut()
     QVERIFY(l1 && l2);
     QCOMPARE(l1->rect, QRectF(30, 30.6, 40, 4));
     QCOMPARE(l2->rect, QRectF(30, 34.6, 40, 4));
-    QVERIFY(!find(page, QStringLiteral("CONSERVACAO NO")));   // below the box: not shown
+    QVERIFY(!find(page, QStringLiteral("CONSERVACAO NO"))); // below the box: not shown
 
     const TextRun* key = find(page, QStringLiteral("ESTUD"));
     QVERIFY(key);
@@ -200,8 +200,7 @@ void TestReport::wrapSplitsLongWords()
     // 10 mm: five characters a line.
     QCOMPARE(wrapText(QStringLiteral("ABCDEFGHIJKL MN"), 10, Font(), m),
              (QStringList{QStringLiteral("ABCDE"), QStringLiteral("FGHIJ"), QStringLiteral("KL MN")}));
-    QCOMPARE(wrapText(QStringLiteral("AB\nCD  EF"), 10, Font(), m),
-             (QStringList{QStringLiteral("AB"), QStringLiteral("CD EF")}));
+    QCOMPARE(wrapText(QStringLiteral("AB\nCD  EF"), 10, Font(), m), (QStringList{QStringLiteral("AB"), QStringLiteral("CD EF")}));
     // An empty paragraph is an empty line of its own.
     QCOMPARE(wrapText(QStringLiteral("AB\n\nCD"), 10, Font(), m),
              (QStringList{QStringLiteral("AB"), QString(), QStringLiteral("CD")}));
@@ -224,8 +223,8 @@ void TestReport::hookChangesOneBandOnly()
         seen << band.row();
         const QString sexo = band.master().text(QStringLiteral("Linha"));
         band.setText(QStringLiteral("Sexo"), sexo == QStringLiteral("F")   ? QStringLiteral("Feminino")
-                                            : sexo == QStringLiteral("M") ? QStringLiteral("Masculino")
-                                                                          : QStringLiteral("Não Informado"));
+                                             : sexo == QStringLiteral("M") ? QStringLiteral("Masculino")
+                                                                           : QStringLiteral("Não Informado"));
         // The field is printed on the first band only.
         if (band.row() == 1)
             band.setEnabled(QStringLiteral("Linha"), true);
@@ -238,7 +237,7 @@ void TestReport::hookChangesOneBandOnly()
     QVERIFY(find(page, QStringLiteral("Masculino")));
     QVERIFY(find(page, QStringLiteral("Não Informado")));
     QVERIFY(find(page, QStringLiteral("F")));
-    QVERIFY(!find(page, QStringLiteral("M")));   // disabled on the second band
+    QVERIFY(!find(page, QStringLiteral("M"))); // disabled on the second band
     // A change holds for its band only: the layout itself is untouched.
     QCOMPARE(report.layout().detail.item(QStringLiteral("Sexo"))->text, QString());
     QVERIFY(report.layout().detail.item(QStringLiteral("Linha"))->enabled);
@@ -278,8 +277,9 @@ void TestReport::masterDetailByRecordNumber()
     report.setDetailLink(&detail, QStringLiteral("NUMERO_ORIENTADOR"));
     const QStringList lines = report.layOut(FixedMeasurer(), kPrintedAt).pages.first().lines();
     const QStringList body = lines.mid(lines.indexOf(QStringLiteral("1")) + 1);
-    QCOMPARE(body, (QStringList{QStringLiteral("BOLSISTA B"), QStringLiteral("ORIENTADOR DOIS"), QStringLiteral("BOLSISTA A"),
-                                QStringLiteral("ORIENTADOR UM"), QStringLiteral("BOLSISTA SEM"), QStringLiteral("BOLSISTA PERDIDO")}));
+    QCOMPARE(body,
+             (QStringList{QStringLiteral("BOLSISTA B"), QStringLiteral("ORIENTADOR DOIS"), QStringLiteral("BOLSISTA A"),
+                          QStringLiteral("ORIENTADOR UM"), QStringLiteral("BOLSISTA SEM"), QStringLiteral("BOLSISTA PERDIDO")}));
 }
 
 void TestReport::masterDetailByRange()
@@ -347,7 +347,7 @@ void TestReport::pdfReadsBack()
     const QString all = pdfText(pdf);
     QVERIFY(all.contains(QStringLiteral("Cabeçalho")));
     QCOMPARE(all.count(QStringLiteral("31/08/1999 14:05:09")), 3);
-    QCOMPARE(all.count(u'\f'), 3);   // one form feed per page
+    QCOMPARE(all.count(u'\f'), 3); // one form feed per page
     const QString second = pdfText(pdf, {QStringLiteral("-f"), QStringLiteral("2"), QStringLiteral("-l"), QStringLiteral("2")});
     QVERIFY(second.contains(QStringLiteral("linha 27")));
     QVERIFY(second.contains(QStringLiteral("linha 52")));
@@ -361,11 +361,11 @@ void TestReport::pdfFailureLeavesNoFile()
     report.setSource(&rows);
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("falta/relatorio.pdf"));
-    const auto error
-        = zelta::test::thrown(plat::Error::Kind::Output, [&] { writePdf(report.layOut(FixedMeasurer(), kPrintedAt), pdf); });
+    const auto error = zelta::test::thrown(plat::Error::Kind::Output,
+                                           [&] { writePdf(report.layOut(FixedMeasurer(), kPrintedAt), pdf); });
     QVERIFY(error && error->contains(QStringLiteral("relatorio.pdf")));
     QVERIFY2(error->endsWith(QStringLiteral("Arquivo ou diretório inexistente")),
-             qPrintable(*error));   // the system's words, in Portuguese
+             qPrintable(*error)); // the system's words, in Portuguese
     QVERIFY(!QFile::exists(pdf));
 }
 

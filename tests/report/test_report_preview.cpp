@@ -113,10 +113,7 @@ void TestReportPreview::pagesThrough()
 namespace {
 
 // True when some part of the page is in the view.
-bool inView(PageView* view, int page)
-{
-    return view->pageRectInView(page).intersects(view->viewport()->rect());
-}
+bool inView(PageView* view, int page) { return view->pageRectInView(page).intersects(view->viewport()->rect()); }
 
 void wheel(QWidget* target, int notches)
 {
@@ -234,7 +231,7 @@ void TestReportPreview::emptyReport()
 void TestReportPreview::savesPdfThroughDialog()
 {
     QTemporaryDir dir;
-    const QString target = dir.filePath(QStringLiteral("saida"));   // the dialog adds ".pdf"
+    const QString target = dir.filePath(QStringLiteral("saida")); // the dialog adds ".pdf"
     PreviewWindow w(pagesNumbered(2));
     w.show();
     plat::ui::ModalDriver modals;
@@ -247,7 +244,7 @@ void TestReportPreview::savesPdfThroughDialog()
             return;
         QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
         dialog->selectFile(target);
-        d->accept();   // QFileDialog::accept, through the base class
+        d->accept(); // QFileDialog::accept, through the base class
     });
     child<QPushButton>(&w, "BtnSalvarPdf")->click();
     QVERIFY(sawDialog);
@@ -261,7 +258,7 @@ void TestReportPreview::savesPdfThroughDialog()
         auto* dialog = qobject_cast<QFileDialog*>(d);
         QVERIFY(dialog);
         dialog->selectFile(dir.filePath(QStringLiteral("não/existe.pdf")));
-        d->accept();   // QFileDialog::accept, through the base class
+        d->accept(); // QFileDialog::accept, through the base class
     });
     child<QPushButton>(&w, "BtnSalvarPdf")->click();
     QCOMPARE(messages.count(), 1);

@@ -56,7 +56,7 @@ QStringList allTexts(const PageModel& m)
 // The texts of detail band n (from 0) of a page, found by the band's frame.
 QList<TextRun> bandTexts(const Page& page, int n)
 {
-    const QRectF frame = page.frames.at(n + 1);   // frame 0 is the page header
+    const QRectF frame = page.frames.at(n + 1); // frame 0 is the page header
     QList<TextRun> out;
     for (const TextRun& t : page.texts)
         if (frame.contains(t.rect.center()))
@@ -160,8 +160,8 @@ void TestRelatorios::choiceSelectsExactlyItsHolders()
     };
     QCOMPARE(names({false, false, true}), (QStringList{QStringLiteral("CARLA EXCLUIDA"), QStringLiteral("DANIEL EXCLUIDO")}));
     QCOMPARE(names({true, false, false}), QStringList{QStringLiteral("ANA NOVA")});
-    QCOMPARE(names({false, true, true}),
-             (QStringList{QStringLiteral("BRUNO RENOVADO"), QStringLiteral("CARLA EXCLUIDA"), QStringLiteral("DANIEL EXCLUIDO")}));
+    QCOMPARE(names({false, true, true}), (QStringList{QStringLiteral("BRUNO RENOVADO"), QStringLiteral("CARLA EXCLUIDA"),
+                                                      QStringLiteral("DANIEL EXCLUIDO")}));
     QCOMPARE(names({true, true, true}).size(), 4);
 }
 
@@ -281,7 +281,7 @@ void TestRelatorios::longValuesPrintWholeInASmallerSize()
             QVERIFY(t.font.points < 10 && t.font.points >= 6);
         }
         if (t.text == name) {
-            ++wholeNames;   // the holder's (bold, smaller) and the advisor's
+            ++wholeNames; // the holder's (bold, smaller) and the advisor's
             QVERIFY(t.font.points < (t.font.bold ? 10 : 10.01) && t.font.points >= 6);
             QVERIFY(plat::report::FontMeasurer().width(t.text, t.font) <= t.rect.width());
         }
@@ -300,7 +300,8 @@ void TestRelatorios::holderPagesBreakWithHeader()
 {
     TestData data;
     for (int i = 0; i < 13; ++i)
-        data.addHolder(QStringLiteral("BOLSISTA %1").arg(i, 2, 10, QLatin1Char('0')), makeCpf(100000001 + i), QStringLiteral("Novo"));
+        data.addHolder(QStringLiteral("BOLSISTA %1").arg(i, 2, 10, QLatin1Char('0')), makeCpf(100000001 + i),
+                       QStringLiteral("Novo"));
     const PageModel m = holderPages(data.dm(), {true, true, true});
     // 277 mm of paper less the 15.6 mm header hold six 38.9 mm bands.
     QCOMPARE(m.pageCount(), 3);
@@ -334,10 +335,22 @@ void TestRelatorios::advisorWords_data()
     QTest::addColumn<QString>("area");
     QTest::addColumn<QString>("titulacao");
     QTest::addColumn<QString>("titulacaoWord");
-    QTest::newRow("full code, doctor") << "10203040" << "1.02.03.04-0" << "D" << "Doutorado";
-    QTest::newRow("three characters, master") << "123" << "1.23..-" << "M" << "Mestrado";
-    QTest::newRow("empty") << "" << "Não Informado" << "" << "Não Informado";
-    QTest::newRow("blank code, other degree") << "   " << "Não Informado" << "X" << "Não Informado";
+    QTest::newRow("full code, doctor") << "10203040"
+                                       << "1.02.03.04-0"
+                                       << "D"
+                                       << "Doutorado";
+    QTest::newRow("three characters, master") << "123"
+                                              << "1.23..-"
+                                              << "M"
+                                              << "Mestrado";
+    QTest::newRow("empty") << ""
+                           << "Não Informado"
+                           << ""
+                           << "Não Informado";
+    QTest::newRow("blank code, other degree") << "   "
+                                              << "Não Informado"
+                                              << "X"
+                                              << "Não Informado";
 }
 
 void TestRelatorios::advisorWords()
@@ -386,7 +399,8 @@ void TestRelatorios::advisorEveryRecordInPrimaryOrder()
         researcher << runAt(runs, 10 + 40.7, top + 32.8)->text;
     }
     // Record order, not name order; advisors without holders included.
-    QCOMPARE(order, (QStringList{QStringLiteral("ZULMIRA SEM BOLSISTA"), QStringLiteral("ALBERTO COM BOLSISTA"), QStringLiteral("MARCOS")}));
+    QCOMPARE(order, (QStringList{QStringLiteral("ZULMIRA SEM BOLSISTA"), QStringLiteral("ALBERTO COM BOLSISTA"),
+                                 QStringLiteral("MARCOS")}));
     QCOMPARE(researcher, (QStringList{QStringLiteral("Não"), QStringLiteral("Sim"), QStringLiteral("Não")}));
 
     // Key words in their fixed widths: 52.3 mm hold 26 characters of 2 mm.
@@ -434,12 +448,15 @@ void TestRelatorios::commandLinePdfs()
     const QString cpfOri = makeCpf(300000001);
     const qint64 codigo = data.addAdvisor(cpfOri, QStringLiteral("PAULO ORIENTADOR"), QStringLiteral("M"),
                                           QStringLiteral("ESTUDO DAS ABELHAS"), QStringLiteral("10203040"));
-    data.addHolder(QStringLiteral("ANA EXCLUIDA"), makeCpf(100000001), QStringLiteral("Excluído"), cpfOri, codigo, QStringLiteral("F"));
+    data.addHolder(QStringLiteral("ANA EXCLUIDA"), makeCpf(100000001), QStringLiteral("Excluído"), cpfOri, codigo,
+                   QStringLiteral("F"));
     data.addHolder(QStringLiteral("BETO NOVO"), makeCpf(100000002), QStringLiteral("Novo"), cpfOri, codigo, QStringLiteral("M"));
 
     QString text, err;
-    QCOMPARE(cli({QStringLiteral("relatorio"), QStringLiteral("bolsistas"), QStringLiteral("--situacao"), QStringLiteral("Excluído"),
-                  QStringLiteral("--pdf"), bolPdf}, &text, &err), 0);
+    QCOMPARE(cli({QStringLiteral("relatorio"), QStringLiteral("bolsistas"), QStringLiteral("--situacao"),
+                  QStringLiteral("Excluído"), QStringLiteral("--pdf"), bolPdf},
+                 &text, &err),
+             0);
     const QString bol = pdfText(bolPdf);
     QVERIFY2(bol.contains(QStringLiteral("Relatório de Conferência - Bolsistas")), qPrintable(bol));
     QVERIFY(bol.contains(QStringLiteral("ANA EXCLUIDA")));
@@ -461,13 +478,19 @@ void TestRelatorios::commandLinePdfs()
     QVERIFY(all.contains(QStringLiteral("ANA EXCLUIDA")) && all.contains(QStringLiteral("BETO NOVO")));
 
     // Usage errors: an empty or unknown situation, an option the report lacks.
-    QCOMPARE(cli({QStringLiteral("relatorio"), QStringLiteral("bolsistas"), QStringLiteral("--situacao="), QStringLiteral("--pdf"),
-                  bolPdf}, nullptr, &err), 2);
+    QCOMPARE(cli({QStringLiteral("relatorio"), QStringLiteral("bolsistas"), QStringLiteral("--situacao="),
+                  QStringLiteral("--pdf"), bolPdf},
+                 nullptr, &err),
+             2);
     QCOMPARE(cli({QStringLiteral("relatorio"), QStringLiteral("bolsistas"), QStringLiteral("--situacao"), QStringLiteral("Velho"),
-                  QStringLiteral("--pdf"), bolPdf}, nullptr, &err), 2);
+                  QStringLiteral("--pdf"), bolPdf},
+                 nullptr, &err),
+             2);
     QVERIFY(err.contains(QStringLiteral("Velho")));
-    QCOMPARE(cli({QStringLiteral("relatorio"), QStringLiteral("orientadores"), QStringLiteral("--situacao"), QStringLiteral("Novo"),
-                  QStringLiteral("--pdf"), oriPdf}, nullptr, &err), 2);
+    QCOMPARE(cli({QStringLiteral("relatorio"), QStringLiteral("orientadores"), QStringLiteral("--situacao"),
+                  QStringLiteral("Novo"), QStringLiteral("--pdf"), oriPdf},
+                 nullptr, &err),
+             2);
 }
 
 QTEST_MAIN(TestRelatorios)

@@ -35,7 +35,11 @@ struct Fixture {
     TestData data;
     TVlCpfCgc validator;
     Sessao sessao;
-    Fixture() { sessao.Dm_Dados = &data.dm(); sessao.VerificarCpfCgc = &validator; }
+    Fixture()
+    {
+        sessao.Dm_Dados = &data.dm();
+        sessao.VerificarCpfCgc = &validator;
+    }
 };
 
 QStringList pageTexts(const plat::report::PageModel& m)
@@ -68,7 +72,7 @@ void TestSeleRel::holderBoxesExcludeAdvisors()
     form.CheckNovos->click();
     QVERIFY(!form.CheckOrientadores->isEnabled());
     form.CheckRenovados->click();
-    form.CheckNovos->click();   // unchecked, Renovados still checked
+    form.CheckNovos->click(); // unchecked, Renovados still checked
     QVERIFY(!form.CheckOrientadores->isEnabled());
     form.CheckRenovados->click();
     QVERIFY(form.CheckOrientadores->isEnabled());
@@ -127,8 +131,7 @@ void TestSeleRel::holderPreviewKeepsWindow()
     QVERIFY(seen.contains(QStringLiteral("Relatório de Conferência - Bolsistas")));
     QVERIFY(seen.contains(QStringLiteral("ANA EXCLUIDA")));
     QVERIFY(!seen.contains(QStringLiteral("BETO NOVO")));
-    QCOMPARE(f.data.dm().Qr_Relatorio_Bol->sql(),
-             QStringList{QStringLiteral("Select * From ZeltaBol Where Situacao=:excluido")});
+    QCOMPARE(f.data.dm().Qr_Relatorio_Bol->sql(), QStringList{QStringLiteral("Select * From ZeltaBol Where Situacao=:excluido")});
     // Back from the preview: the window and its boxes as they were.
     QVERIFY(form.isVisible());
     QVERIFY(form.CheckExcluidos->isChecked());

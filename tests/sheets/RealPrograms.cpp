@@ -41,7 +41,7 @@ bool convertWithLibreOffice(const QStringList& files, const QString& to, const Q
     QStringList args{QStringLiteral("-env:UserInstallation=file://") + profileDir, QStringLiteral("--headless")};
     // CSVs the tests write: ';' between fields, '"' around texts, UTF-8.
     if (files.first().endsWith(QStringLiteral(".csv")))
-        args << QStringLiteral("--infilter=CSV:59,34,76,1,,1046");   // Brazilian Portuguese: dates day first
+        args << QStringLiteral("--infilter=CSV:59,34,76,1,,1046"); // Brazilian Portuguese: dates day first
     p.start(soffice(), args + QStringList{QStringLiteral("--convert-to"), to, QStringLiteral("--outdir"), outDir} + files);
     const bool ok = p.waitForFinished(240000) && p.exitCode() == 0;
     if (!ok)

@@ -100,8 +100,7 @@ void TestSheets::csvEncodingsSeparatorsAndRows()
     Workbook cp = readCsv(plat::sys::toCp1252(QStringLiteral("Nome;CPF\r\n\"JOSÉ\r\nDA SILVA\";1\r\n\r\nÇÃO;2\r\n")));
     QCOMPARE(cp.encoding, QStringLiteral("Windows-1252"));
     QCOMPARE(cp.separator, QStringLiteral(";"));
-    QCOMPARE(cellsOf(cp.sheets.first()),
-             (strings({"1:1=Nome", "1:2=CPF", "2:1=JOSÉ\r\nDA SILVA", "2:2=1", "4:1=ÇÃO", "4:2=2"})));
+    QCOMPARE(cellsOf(cp.sheets.first()), (strings({"1:1=Nome", "1:2=CPF", "2:1=JOSÉ\r\nDA SILVA", "2:2=1", "4:1=ÇÃO", "4:2=2"})));
     // UTF-8 with its mark, TAB; and ',' with LF only.
     Workbook tab = readCsv(QByteArray("\xEF\xBB\xBFNome\tCPF\nJo\xC3\xA3o\t3\n"));
     QCOMPARE(tab.encoding, QStringLiteral("UTF-8"));
@@ -130,15 +129,15 @@ ws["C5"].number_format = "0"
 other = wb.create_sheet("Outra")
 other["B3"] = "só aqui"
 wb.save(sys.argv[1])
-)"), {path});
+)"),
+                    {path});
     const Workbook book = readWorkbook(path);
     QCOMPARE(book.sheets.size(), 2);
     QCOMPARE(book.sheets[1].name, QStringLiteral("Outra"));
     QCOMPARE(cellsOf(book.sheet(QStringLiteral("Outra"))), strings({"3:2=só aqui"}));
     QCOMPARE(cellsOf(book.sheets[0]),
-             (strings({"1:1=Nome", "1:2=CPF", "1:3=Dt. Nasc.", "1:4=Sexo", "2:1=JOSÉ ÁVILA", "2:2=1234567890",
-                          "2:3=1979-03-14", "2:4=M", "3:1=ANA", "3:2=012.345.678-90", "3:3=14/3/79", "5:2=52998224725",
-                          "5:3=29", "5:4=F"})));
+             (strings({"1:1=Nome", "1:2=CPF", "1:3=Dt. Nasc.", "1:4=Sexo", "2:1=JOSÉ ÁVILA", "2:2=1234567890", "2:3=1979-03-14",
+                       "2:4=M", "3:1=ANA", "3:2=012.345.678-90", "3:3=14/3/79", "5:2=52998224725", "5:3=29", "5:4=F"})));
     QVERIFY(!errorOf([&] { (void)book.sheet(QStringLiteral("Nenhuma")); }).isEmpty());
 }
 
@@ -152,8 +151,10 @@ void TestSheets::libreOfficeFilesReadAsTheirCsv()
     writeFile(csv, QStringLiteral("\"Nome\";\"CPF\";\"Nascimento\";\"X\";\"Y\"\n\"MARIA JOSÉ\";1234567890;14/03/1979;;\n"
                                   "\"a\";\"a\";\"a\";\"a\";\"a\"\n;;;;\n\"ÚLTIMA\";;;;7\n")
                        .toUtf8());
-    QVERIFY(test::convertWithLibreOffice({csv}, QStringLiteral("xlsx"), m_tmp.path(), m_tmp.filePath(QStringLiteral("lo-profile"))));
-    QVERIFY(test::convertWithLibreOffice({csv}, QStringLiteral("ods"), m_tmp.path(), m_tmp.filePath(QStringLiteral("lo-profile"))));
+    QVERIFY(
+        test::convertWithLibreOffice({csv}, QStringLiteral("xlsx"), m_tmp.path(), m_tmp.filePath(QStringLiteral("lo-profile"))));
+    QVERIFY(
+        test::convertWithLibreOffice({csv}, QStringLiteral("ods"), m_tmp.path(), m_tmp.filePath(QStringLiteral("lo-profile"))));
     const QStringList expected = strings({"1:1=Nome", "1:2=CPF", "1:3=Nascimento", "1:4=X", "1:5=Y", "2:1=MARIA JOSÉ",
                                           "2:2=1234567890", "2:3=1979-03-14", "3:1=a", "3:2=a", "3:3=a", "3:4=a", "3:5=a",
                                           "5:1=ÚLTIMA", "5:5=7"});
@@ -181,7 +182,8 @@ ods("bomb.ods", head + " " * (64 << 20) + "</table:table>")
 ods("rows.ods", head + '<table:table-row table:number-rows-repeated="1000000"><table:table-cell table:number-columns-repeated="16000" office:value-type="string"><text:p>x</text:p></table:table-cell></table:table-row></table:table></office:spreadsheet></office:body></office:document-content>')
 ods("cut.ods", head + '<table:table-row><table:table-cell')
 ods("empty-tail.ods", head + '<table:table-row><table:table-cell office:value-type="string"><text:p>CPF</text:p></table:table-cell><table:table-cell table:number-columns-repeated="16383"/></table:table-row><table:table-row table:number-rows-repeated="1048575"><table:table-cell table:number-columns-repeated="16384"/></table:table-row></table:table></office:spreadsheet></office:body></office:document-content>')
-)"), {dir});
+)"),
+                    {dir});
     Limits small;
     small.maxXmlBytes = 16 << 20;
     QVERIFY(errorOf([&] { readWorkbook(dir + QStringLiteral("/bomb.ods"), small); }).contains(QStringLiteral("grande demais")));
@@ -195,7 +197,8 @@ ods("empty-tail.ods", head + '<table:table-row><table:table-cell office:value-ty
 
 void TestSheets::headingsAndCellValues()
 {
-    const Sheet s = csvSheet(QStringLiteral("Data de Nascimento;NASCIMENTO;dt. nasc.;Código  da agência;cpf do orientador;?\n").toUtf8());
+    const Sheet s = csvSheet(
+        QStringLiteral("Data de Nascimento;NASCIMENTO;dt. nasc.;Código  da agência;cpf do orientador;?\n").toUtf8());
     const Mapping m = matchHeadings(ImportKind::Holders, s.rows.first());
     // The first column that names a field takes it.
     QCOMPARE(m.value(FieldId::Nascimento), 0);
@@ -216,16 +219,17 @@ void TestSheets::everyProblemHasItsMessageAndLine()
     data.addAdvisor(ori2, QStringLiteral("CARLOS"), QStringLiteral("D"), QStringLiteral("ÁGUA"));
     data.addHolder(QStringLiteral("JÁ CADASTRADA"), test::makeCpf(111111112));
     auto cpf = [](qint64 n) { return test::makeCpf(n); };
-    const QString csv = QStringLiteral("CPF;Nome;Sexo;Nascimento;Agência;CPF do Orientador;Projeto;Situação\n") +
-        QStringLiteral("123.456.789-00;A;F;01/01/1980;1234;%1;;\n").arg(ori) +           // 2 check digits
-        QStringLiteral("%1;B;F;01/01/1980;1234;%2;;\n").arg(cpf(111111112), ori) +       // 3 holder's CPF
-        QStringLiteral("%1;C;F;01/01/1980;1234;%1;;\n").arg(ori) +                       // 4 advisor's CPF
-        QStringLiteral("%1;D;Z;30/02/1980;1 3;%2;;Talvez\n").arg(cpf(200000001), ori) + // 5 sex, date, branch, situation
-        QStringLiteral("%1;;;;;;;\n").arg(cpf(200000002)) +                              // 6 every required field
-        QStringLiteral("%1;F;M;1/1/80;1234;%2;;\n").arg(cpf(200000003), cpf(999999999)) + // 7 no such advisor
-        QStringLiteral("%1;G;M;1/1/80;1234;%2;;\n").arg(cpf(200000004), ori2) +         // 8 several projects
-        QStringLiteral("%1;H;M;1/1/80;1234;%2;outro;\n").arg(cpf(200000005), ori2) +    // 9 not one of them
-        QStringLiteral("%1;I;M;1/1/80;1234;%2;água;\n").arg(cpf(200000005), ori2);      // 10 repeated CPF, right project
+    const QString csv
+        = QStringLiteral("CPF;Nome;Sexo;Nascimento;Agência;CPF do Orientador;Projeto;Situação\n")
+          + QStringLiteral("123.456.789-00;A;F;01/01/1980;1234;%1;;\n").arg(ori) +          // 2 check digits
+          QStringLiteral("%1;B;F;01/01/1980;1234;%2;;\n").arg(cpf(111111112), ori) +        // 3 holder's CPF
+          QStringLiteral("%1;C;F;01/01/1980;1234;%1;;\n").arg(ori) +                        // 4 advisor's CPF
+          QStringLiteral("%1;D;Z;30/02/1980;1 3;%2;;Talvez\n").arg(cpf(200000001), ori) +   // 5 sex, date, branch, situation
+          QStringLiteral("%1;;;;;;;\n").arg(cpf(200000002)) +                               // 6 every required field
+          QStringLiteral("%1;F;M;1/1/80;1234;%2;;\n").arg(cpf(200000003), cpf(999999999)) + // 7 no such advisor
+          QStringLiteral("%1;G;M;1/1/80;1234;%2;;\n").arg(cpf(200000004), ori2) +           // 8 several projects
+          QStringLiteral("%1;H;M;1/1/80;1234;%2;outro;\n").arg(cpf(200000005), ori2) +      // 9 not one of them
+          QStringLiteral("%1;I;M;1/1/80;1234;%2;água;\n").arg(cpf(200000005), ori2);        // 10 repeated CPF, right project
     const ImportCheck check = checkImport(data.db(), ImportKind::Holders, csvSheet(csv.toUtf8()));
     QStringList lines;
     for (const RowProblem& p : check.problems)
@@ -253,11 +257,11 @@ void TestSheets::everyProblemHasItsMessageAndLine()
     QCOMPARE(lines, expected);
 
     // Advisors: holder's CPF, degree, area, category, key words, a good row.
-    const QString adv = QStringLiteral("CPF;Nome;Titulação;Título;Palavra Chave 1;Palavra Chave 2;Área;Pesquisador;Categoria\n") +
-        QStringLiteral("%1;X;Doutor;T;A;;1.01.00.00-8;Não;\n").arg(cpf(111111112)) +
-        QStringLiteral("%1;X;Doutora;T;A;A;9.99.99.99-9;S;3Z\n").arg(cpf(300000001)) +
-        QStringLiteral("%1;X;m;t;a;;10100008;n;1A\n").arg(cpf(300000002)) +
-        QStringLiteral("%1;novo;D;título;chave;;ADMINISTRACAO;Sim;1a\n").arg(ori);
+    const QString adv = QStringLiteral("CPF;Nome;Titulação;Título;Palavra Chave 1;Palavra Chave 2;Área;Pesquisador;Categoria\n")
+                        + QStringLiteral("%1;X;Doutor;T;A;;1.01.00.00-8;Não;\n").arg(cpf(111111112))
+                        + QStringLiteral("%1;X;Doutora;T;A;A;9.99.99.99-9;S;3Z\n").arg(cpf(300000001))
+                        + QStringLiteral("%1;X;m;t;a;;10100008;n;1A\n").arg(cpf(300000002))
+                        + QStringLiteral("%1;novo;D;título;chave;;ADMINISTRACAO;Sim;1a\n").arg(ori);
     const ImportCheck a = checkImport(data.db(), ImportKind::Advisors, csvSheet(adv.toUtf8()));
     lines.clear();
     for (const RowProblem& p : a.problems)
@@ -271,9 +275,9 @@ void TestSheets::everyProblemHasItsMessageAndLine()
                         QStringLiteral("linha 4: Categoria: só um pesquisador do Orvu (Sim) tem categoria"),
                     }));
     // The good row as the form stores it: capitals, codes, 8-digit area.
-    QCOMPARE(a.records.last(), (QVariantList{ori, QStringLiteral("NOVO"), QStringLiteral("D"), QStringLiteral("TÍTULO"),
-                                             QStringLiteral("CHAVE"), QString(), QString(), QStringLiteral("10100008"),
-                                             QStringLiteral("S"), QStringLiteral("1A")}));
+    QCOMPARE(a.records.last(),
+             (QVariantList{ori, QStringLiteral("NOVO"), QStringLiteral("D"), QStringLiteral("TÍTULO"), QStringLiteral("CHAVE"),
+                           QString(), QString(), QStringLiteral("10100008"), QStringLiteral("S"), QStringLiteral("1A")}));
 }
 
 void TestSheets::oneBadRowWritesNothing()
@@ -289,8 +293,8 @@ void TestSheets::oneBadRowWritesNothing()
     const QString db = QDir(data.dir()).filePath(QStringLiteral("zelta99.db"));
     data.dm().database().close();
     const QByteArray before = fileHash(db);
-    const test::CliRun r = test::runCommand({QStringLiteral("importar"), QStringLiteral("bolsistas"), file,
-                                             QStringLiteral("--dados"), data.dir()});
+    const test::CliRun r = test::runCommand(
+        {QStringLiteral("importar"), QStringLiteral("bolsistas"), file, QStringLiteral("--dados"), data.dir()});
     QCOMPARE(r.code, 1);
     QCOMPARE(r.out.split(u'\n').first(), QStringLiteral("linha 3: Data de Nascimento: Data de nascimento campo obrigatório"));
     QCOMPARE(fileHash(db), before);
@@ -306,9 +310,11 @@ void TestSheets::pastTheQuotaIsRefused()
     data.addHolder(QStringLiteral("R"), test::makeCpf(600000000), QStringLiteral("Renovado"), ori, codigo);
     data.addHolder(QStringLiteral("E"), test::makeCpf(600000009), QStringLiteral("Excluído"), ori, codigo);
     QString csv = QStringLiteral("CPF;Nome;Sexo;Nascimento;Agência;CPF do Orientador;Situação\n");
-    for (int i = 1; i <= 4; ++i)   // the third "Novo" makes four against a quota of 3
-        csv += QStringLiteral("%1;N%2;F;1/1/80;1234;%3;%4\n").arg(test::makeCpf(600000000 + i)).arg(i).arg(ori,
-                                                                   i == 2 ? QStringLiteral("Excluído") : QString());
+    for (int i = 1; i <= 4; ++i) // the third "Novo" makes four against a quota of 3
+        csv += QStringLiteral("%1;N%2;F;1/1/80;1234;%3;%4\n")
+                   .arg(test::makeCpf(600000000 + i))
+                   .arg(i)
+                   .arg(ori, i == 2 ? QStringLiteral("Excluído") : QString());
     const ImportCheck check = checkImport(data.db(), ImportKind::Holders, csvSheet(csv.toUtf8()));
     QCOMPARE(check.problems.size(), 1);
     QCOMPARE(problemLine(check.problems.first()), QStringLiteral("linha 5: Situação: Limite Máximo de Cotas Alcançado"));
@@ -364,7 +370,8 @@ void TestSheets::exportsReadBackByRealPrograms()
 import sys, json, openpyxl
 ws = openpyxl.load_workbook(sys.argv[1]).active
 print(json.dumps([[type(c).__name__ + ":" + str(c) for c in r[:4]] for r in ws.iter_rows(min_row=2, values_only=True)]))
-)"), {xlsx});
+)"),
+                                           {xlsx});
     const QJsonArray rows = QJsonDocument::fromJson(dumped.toUtf8()).array();
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows[0].toArray().toVariantList(),
@@ -379,7 +386,8 @@ print(json.dumps([[type(c).__name__ + ":" + str(c) for c in r[:4]] for r in ws.i
     QFile back(m_tmp.filePath(QStringLiteral("back/export.csv")));
     QVERIFY(back.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(back.readAll()).split(u'\n');
-    QVERIFY2(lines.value(2).startsWith(QStringLiteral("\"%1\";\"ZÉLIA\";\"Feminino\";14/03/1979;\"Novo\"").arg(test::makeCpf(12345678))),
+    QVERIFY2(lines.value(2).startsWith(
+                 QStringLiteral("\"%1\";\"ZÉLIA\";\"Feminino\";14/03/1979;\"Novo\"").arg(test::makeCpf(12345678))),
              qPrintable(lines.value(2)));
 }
 
@@ -388,7 +396,8 @@ void TestSheets::commandLine()
     TestData data;
     const QString out = m_tmp.filePath(QStringLiteral("cli.csv"));
     data.dm().database().close();
-    test::CliRun r = test::runCommand({QStringLiteral("exportar"), QStringLiteral("orientadores"), out, QStringLiteral("--dados"), data.dir()});
+    test::CliRun r = test::runCommand(
+        {QStringLiteral("exportar"), QStringLiteral("orientadores"), out, QStringLiteral("--dados"), data.dir()});
     QCOMPARE(r.code, 0);
     QVERIFY(QFile::exists(out));
     r = test::runCommand({QStringLiteral("exportar"), QStringLiteral("bolsistas"), m_tmp.filePath(QStringLiteral("x.txt")),

@@ -7,7 +7,7 @@ namespace zelta::test {
 
 TestData::TestData() : m_dm(std::make_unique<TDm_Dados>(m_dir.path()))
 {
-    m_dm->database().ensureOpen();   // provision now
+    m_dm->database().ensureOpen(); // provision now
 }
 
 TestData::~TestData() { m_dm.reset(); }
@@ -15,8 +15,9 @@ TestData::~TestData() { m_dm.reset(); }
 qint64 TestData::addAdvisor(const QString& cpf, const QString& nome, const QString& titulacao, const QString& titulo,
                             const QString& codArea)
 {
-    db().exec(QStringLiteral("INSERT INTO ZELTAORI (CPF, NOME, TITULACAO, TITULO, P_CHAVE1, COD_AREA, PESQUISADOR, CATEGORIA, ALTERA) "
-                             "VALUES (?, ?, ?, ?, 'CHAVE', ?, ' ', '  ', ' ')"),
+    db().exec(QStringLiteral(
+                  "INSERT INTO ZELTAORI (CPF, NOME, TITULACAO, TITULO, P_CHAVE1, COD_AREA, PESQUISADOR, CATEGORIA, ALTERA) "
+                  "VALUES (?, ?, ?, ?, 'CHAVE', ?, ' ', '  ', ' ')"),
               {cpf, nome, titulacao, titulo, codArea});
     return db().lastInsertRowId();
 }

@@ -4,10 +4,7 @@
 
 namespace plat::ui {
 
-MessageRecorder::MessageRecorder()
-    : m_previous(setMessageSink([this](const Message& m) { return receive(m); }))
-{
-}
+MessageRecorder::MessageRecorder() : m_previous(setMessageSink([this](const Message& m) { return receive(m); })) {}
 
 MessageRecorder::~MessageRecorder() { setMessageSink(std::move(m_previous)); }
 
@@ -36,7 +33,7 @@ void ModalDriver::handle(QDialog* dialog)
     m_shown << QString::fromLatin1(dialog->metaObject()->className());
     if (m_handlers.isEmpty()) {
         ++m_unexpected;
-        return;   // showModal() rejects a window left open
+        return; // showModal() rejects a window left open
     }
     const Handler handler = m_handlers.dequeue();
     handler(dialog);

@@ -8,7 +8,8 @@ namespace zelta::test {
 
 // The message of the plat::Error of the given kind that f throws; nothing
 // when f returns, or throws another kind.
-template <class F> std::optional<QString> thrown(plat::Error::Kind kind, F&& f)
+template <class F>
+std::optional<QString> thrown(plat::Error::Kind kind, F&& f)
 {
     try {
         f();
@@ -20,6 +21,10 @@ template <class F> std::optional<QString> thrown(plat::Error::Kind kind, F&& f)
 }
 
 // True when f throws plat::Error of the given kind.
-template <class F> bool throws(plat::Error::Kind kind, F&& f) { return thrown(kind, std::forward<F>(f)).has_value(); }
+template <class F>
+bool throws(plat::Error::Kind kind, F&& f)
+{
+    return thrown(kind, std::forward<F>(f)).has_value();
+}
 
-}   // namespace zelta::test
+} // namespace zelta::test

@@ -56,7 +56,7 @@ private slots:
         auto* radio = add(d, new QRadioButton(QStringLiteral("Sim")));
         auto* cpf = boxAround(d, QStringLiteral("CPF"), new QLineEdit);
         auto* panel = new QLineEdit;
-        panel->setFocusPolicy(Qt::NoFocus);   // a read-only panel: no key to reach it
+        panel->setFocusPolicy(Qt::NoFocus); // a read-only panel: no key to reach it
         auto* processo = boxAround(d, QStringLiteral("Processo"), panel);
 
         assignAccessKeys(&d);
@@ -66,7 +66,7 @@ private slots:
         QCOMPARE(cpf->title(), QStringLiteral("C&PF"));
         QCOMPARE(radio->text(), QStringLiteral("Sim"));
         QCOMPARE(processo->title(), QStringLiteral("Processo"));
-        assignAccessKeys(&d);   // a second pass changes nothing
+        assignAccessKeys(&d); // a second pass changes nothing
         QCOMPARE(cancelar->text(), QStringLiteral("C&ancelar"));
 
         nameForAssistiveTechnology(&d);
@@ -79,8 +79,8 @@ private slots:
     // that it has no minimise, maximise or close function.
     void windowsWithoutBorderIconsAskForTitleOnly()
     {
-        const Qt::WindowFlags buttons = Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
-            | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint;
+        const Qt::WindowFlags buttons = Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint
+                                        | Qt::WindowContextHelpButtonHint;
         QDialog dialog(nullptr, Qt::Dialog | buttons);
         QPushButton cancel(QStringLiteral("Cancelar"), &dialog);
         setNoBorderIcons(&dialog, &cancel);
@@ -107,7 +107,7 @@ private slots:
         fillScreenWhenMaximised(&maximised);
         fillScreenWhenMaximised(&plain);
         QCOMPARE(maximised.size(), maximised.screen()->availableGeometry().size());
-        QVERIFY(maximised.windowState() & Qt::WindowMaximized);   // still asks the window manager to maximise it
+        QVERIFY(maximised.windowState() & Qt::WindowMaximized); // still asks the window manager to maximise it
         QCOMPARE(plain.size(), QSize(400, 300));
     }
 
@@ -118,7 +118,7 @@ private slots:
     {
         const QMargins xfwm(1, 24, 1, 1);
         QCOMPARE(clientFilling(QRect(0, 0, 1280, 900), xfwm), QRect(1, 24, 1278, 875));
-        QCOMPARE(clientFilling(QRect(0, 30, 1280, 870), xfwm), QRect(1, 54, 1278, 845));   // a panel on top
+        QCOMPARE(clientFilling(QRect(0, 30, 1280, 870), xfwm), QRect(1, 54, 1278, 845)); // a panel on top
         QCOMPARE(clientFilling(QRect(0, 0, 1280, 900), QMargins()), QRect(0, 0, 1280, 900));
         // Nonsense from a window manager does not shrink the window to nothing.
         QCOMPARE(clientFilling(QRect(0, 0, 1280, 900), QMargins(0, 950, 0, 0)), QRect(0, 0, 1280, 900));
@@ -174,7 +174,7 @@ private slots:
         main.setGeometry(100, 80, 900, 700);
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
-        auto* hidden = new QDialog(&main);   // never shown, as a window that closes on creation
+        auto* hidden = new QDialog(&main); // never shown, as a window that closes on creation
         hidden->resize(300, 200);
 
         ModalDriver modals;
@@ -183,7 +183,7 @@ private slots:
         modals.expect([&](QDialog* d) { boxCentre = d->geometry().center(); });
         QDialog dialog(&main);
         dialog.resize(400, 300);
-        dialog.move(0, 0);   // a window placed before it is shown is still centred
+        dialog.move(0, 0); // a window placed before it is shown is still centred
         showModal(&dialog);
         showMessage(QStringLiteral("Nenhum drive"), hidden);
 

@@ -24,10 +24,7 @@ using namespace plat::ui;
 
 namespace {
 
-QString sourceGuide()
-{
-    return QDir(zelta::test::sourceDir()).filePath(QStringLiteral("resources/zelta99.html"));
-}
+QString sourceGuide() { return QDir(zelta::test::sourceDir()).filePath(QStringLiteral("resources/zelta99.html")); }
 
 void writeFile(const QString& path)
 {
@@ -130,7 +127,7 @@ private slots:
             QVERIFY2(alt.match(tag).hasMatch(), qPrintable(tag));
             const QVariant shown = viewer.browser()->loadResource(QTextDocument::ImageResource, QUrl(file));
             const QImage image = shown.metaType().id() == QMetaType::QImage ? shown.value<QImage>()
-                                                                             : QImage::fromData(shown.toByteArray());
+                                                                            : QImage::fromData(shown.toByteArray());
             QVERIFY2(!image.isNull(), qPrintable(file));
             QVERIFY2(image.width() <= HelpViewer::kHelpPictureWidth, qPrintable(file));
         }
@@ -140,7 +137,8 @@ private slots:
         for (int n = 1; n <= 12; ++n) {
             const int anchor = html.indexOf(QStringLiteral("name=\"%1\"").arg(helpTopicAnchor(n)));
             QVERIFY(anchor > 0);
-            const bool section = html.lastIndexOf(QStringLiteral("<h2"), anchor) > html.lastIndexOf(QStringLiteral("<h3"), anchor);
+            const bool section = html.lastIndexOf(QStringLiteral("<h2"), anchor)
+                                 > html.lastIndexOf(QStringLiteral("<h3"), anchor);
             const QRegularExpression next(section ? QStringLiteral("<h[12][ >]") : QStringLiteral("<h[123][ >]"));
             const int end = html.indexOf(next, anchor);
             const QString topic = html.mid(anchor, end < 0 ? -1 : end - anchor);

@@ -109,7 +109,7 @@ private slots:
         MessageRecorder rec;
         rec.answer(Answer::Yes);
         QVERIFY(confirm(QStringLiteral("Tem certeza que deseja excluir ?")));
-        QVERIFY(!confirm(QStringLiteral("De novo ?")));   // script used up: the default button
+        QVERIFY(!confirm(QStringLiteral("De novo ?"))); // script used up: the default button
         rec.answer(Answer::No);
         QVERIFY(!confirm(QStringLiteral("E agora ?")));
         QCOMPARE(rec.count(), 3);
@@ -186,7 +186,8 @@ private slots:
         QStringList buttons;
         modals.expect([&](QDialog* d) {
             if (auto* box = qobject_cast<QMessageBox*>(d))
-                buttons << box->button(QMessageBox::Yes)->text().remove(u'&') << box->button(QMessageBox::No)->text().remove(u'&');
+                buttons << box->button(QMessageBox::Yes)->text().remove(u'&')
+                        << box->button(QMessageBox::No)->text().remove(u'&');
         });
         confirm(QStringLiteral("Excluir ?"));
         QCOMPARE(buttons, (QStringList{QStringLiteral("Sim"), QStringLiteral("Não")}));
@@ -295,7 +296,7 @@ private slots:
         button.click();
         button.click();
         QCOMPARE(h.calls, 2);
-        QVERIFY(!h.lastChecked);   // the signal's argument reached the handler
+        QVERIFY(!h.lastChecked); // the signal's argument reached the handler
         QCOMPARE(rec.texts(), (QStringList{QStringLiteral("Tabela bloqueada por outro programa."),
                                            QStringLiteral("Tabela bloqueada por outro programa.")}));
     }

@@ -78,14 +78,14 @@ private slots:
                              << QStringLiteral("___.___.___-__") << true;
         QTest::newRow("date") << QStringLiteral("!99/99/0000;1;_") << QStringLiteral("00/00/9999;_")
                               << QStringLiteral("__/__/____") << true;
-        QTest::newRow("area code, no fields") << QStringLiteral("9.99.99.99-9") << QStringLiteral("0.00.00.00-0;_")
-                                              << QStringLiteral("_.__.__.__-_") << true;
-        QTest::newRow("literals not saved, blank *") << QStringLiteral("00-00;0;*") << QStringLiteral("99-99;*")
-                                                     << QStringLiteral("**-**") << false;
-        QTest::newRow("letters and case") << QStringLiteral(">LL<>ll") << QStringLiteral(">AA!aa;_")
-                                          << QStringLiteral("____") << true;
-        QTest::newRow("escaped and Qt-special literals") << QStringLiteral("\\9A-N_a") << QStringLiteral("\\9N-\\N n;_")
-                                                         << QStringLiteral("9_-N _") << true;
+        QTest::newRow("area code, no fields")
+            << QStringLiteral("9.99.99.99-9") << QStringLiteral("0.00.00.00-0;_") << QStringLiteral("_.__.__.__-_") << true;
+        QTest::newRow("literals not saved, blank *")
+            << QStringLiteral("00-00;0;*") << QStringLiteral("99-99;*") << QStringLiteral("**-**") << false;
+        QTest::newRow("letters and case") << QStringLiteral(">LL<>ll") << QStringLiteral(">AA!aa;_") << QStringLiteral("____")
+                                          << true;
+        QTest::newRow("escaped and Qt-special literals")
+            << QStringLiteral("\\9A-N_a") << QStringLiteral("\\9N-\\N n;_") << QStringLiteral("9_-N _") << true;
     }
     void legacyMasksBecomeQtMasks()
     {
@@ -110,7 +110,7 @@ private slots:
         QCOMPARE(cpf.emptyValue(), QStringLiteral("   .   .   -  "));
         QCOMPARE(cpf.editText(QStringLiteral("123.   .   -  ")), QStringLiteral("123.___.___-__"));
         QCOMPARE(cpf.editText(QString()), QString());
-        QVERIFY(cpf.requiredFilled(cpf.emptyDisplay()));   // every CPF position is optional
+        QVERIFY(cpf.requiredFilled(cpf.emptyDisplay())); // every CPF position is optional
 
         const EditMask area = EditMask::fromLegacy(QStringLiteral("9.99.99.99-9"));
         QCOMPARE(area.emptyValue(), QStringLiteral(" .  .  .  - "));
@@ -150,7 +150,7 @@ private slots:
         box.setMaxLength(20);
         typeText(&box, QStringLiteral("joão açaí"));
         QCOMPARE(box.text(), QStringLiteral("JOÃO AÇAÍ"));
-        typeText(&box, QStringLiteral("€ā"));   // the euro sign is in Windows-1252, ā is not
+        typeText(&box, QStringLiteral("€ā")); // the euro sign is in Windows-1252, ā is not
         QCOMPARE(box.text(), QStringLiteral("JOÃO AÇAÍ€"));
     }
 
@@ -201,7 +201,7 @@ private slots:
         QVERIFY(w.show());
         box->setFocus();
         QTest::keyClick(box, Qt::Key_Escape);
-        QVERIFY(!w.dialog.isVisible());   // QDialog's own Esc: the box let it through
+        QVERIFY(!w.dialog.isVisible()); // QDialog's own Esc: the box let it through
     }
 
     // ------------------------------------------------------------- bound edits
@@ -271,7 +271,7 @@ private slots:
         date->setFocus();
         date->selectAll();
         QTest::keyClick(date, Qt::Key_Delete);
-        QVERIFY(dm.Tb_Bolsistas->field(QStringLiteral("DATA_NASCIMENTO")).isNull());   // an empty box is no date
+        QVERIFY(dm.Tb_Bolsistas->field(QStringLiteral("DATA_NASCIMENTO")).isNull()); // an empty box is no date
         QTest::keyClicks(date, QStringLiteral("31021990"));
         QVERIFY(dm.Tb_Bolsistas->field(QStringLiteral("DATA_NASCIMENTO")).isNull());
         w.other->setFocus();
@@ -318,8 +318,10 @@ private slots:
 
     void radioGroupChoosesOneOrNone()
     {
-        RadioGroup g(QStringLiteral("Categoria"), {QStringLiteral("1A"), QStringLiteral("1B"), QStringLiteral("1C"),
-                                                   QStringLiteral("2A"), QStringLiteral("2B"), QStringLiteral("2C")}, 3);
+        RadioGroup g(QStringLiteral("Categoria"),
+                     {QStringLiteral("1A"), QStringLiteral("1B"), QStringLiteral("1C"), QStringLiteral("2A"),
+                      QStringLiteral("2B"), QStringLiteral("2C")},
+                     3);
         int clicks = 0;
         connect(&g, &RadioGroup::clicked, this, [&] { ++clicks; });
         QCOMPARE(g.itemIndex(), -1);
@@ -327,7 +329,7 @@ private slots:
         QCOMPARE(g.itemIndex(), 4);
         g.setItemIndex(-1);
         QCOMPARE(g.itemIndex(), -1);
-        QCOMPARE(clicks, 0);   // the program's choices are not clicks
+        QCOMPARE(clicks, 0); // the program's choices are not clicks
         g.button(2)->click();
         QCOMPARE(g.itemIndex(), 2);
         QCOMPARE(clicks, 1);
@@ -406,7 +408,7 @@ private slots:
         dm.Tb_Orientador->edit();
         dm.Tb_Orientador->field(QStringLiteral("NOME")).setAsString(QStringLiteral("NOME 01235 B"));
         QCOMPARE(model->data(model->index(1235, 1)).toString(), QStringLiteral("NOME 01235 B"));
-        grid.setCurrentIndex(model->index(10, 0));   // refused while the record is being edited
+        grid.setCurrentIndex(model->index(10, 0)); // refused while the record is being edited
         QCOMPARE(grid.currentIndex().row(), 1235);
         dm.Tb_Orientador->post();
         dm.Tb_Orientador->remove();
@@ -424,7 +426,7 @@ private slots:
         // names repeat and carry accents, so ties and folding both count.
         TestData d;
         const QStringList names{QStringLiteral("ÁLVARO"), QStringLiteral("ALVES"), QStringLiteral("ÉDSON LIMA"),
-                                QStringLiteral("EDSON"), QStringLiteral("ZÉLIA"), QStringLiteral("ÇÂNDIDO"),
+                                QStringLiteral("EDSON"),  QStringLiteral("ZÉLIA"), QStringLiteral("ÇÂNDIDO"),
                                 QStringLiteral("CANDIDO")};
         {
             plat::db::Database::Transaction tx(d.db());
@@ -441,7 +443,7 @@ private slots:
         grid.resize(400, 300);
         grid.show();
         QVERIFY(QTest::qWaitForWindowExposed(&grid));
-        QCoreApplication::processEvents();   // the idle sample
+        QCoreApplication::processEvents(); // the idle sample
         for (int i = 0; i < 60; ++i) {
             t.findNearest({names.at(i % names.size()) + QStringLiteral(" %1").arg((i * 37) % 997)});
             QCOMPARE(grid.currentIndex().row(), t.positionOf(t.bookmark()));
@@ -461,7 +463,7 @@ private slots:
         QVERIFY(compareKeyValues(QVariant(), qint64(-5)) < 0);
         QVERIFY(compareKeyValues(qint64(10), 9.5) > 0);
         QVERIFY(compareKeyValues(qint64(10), QStringLiteral("1")) < 0);
-        QVERIFY(compareKeyValues(QStringLiteral("Z"), QStringLiteral("É")) < 0);   // bytes, as the database orders
+        QVERIFY(compareKeyValues(QStringLiteral("Z"), QStringLiteral("É")) < 0); // bytes, as the database orders
     }
 
     void gridOverAQueryWithTitlesAndWidths()
@@ -485,7 +487,7 @@ private slots:
         QCOMPARE(model->columnCount(), 2);
         QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Orientador"));
         QCOMPARE(model->data(model->index(1, 1)).toString(), QStringLiteral("ORIENTADOR"));
-        QCOMPARE(grid.columnWidth(0), grid.widthForChars(29));   // the last one takes the width left
+        QCOMPARE(grid.columnWidth(0), grid.widthForChars(29)); // the last one takes the width left
         grid.setCurrentIndex(model->index(1, 0));
         QCOMPARE(dm.Qr_Bolsistas->field(QStringLiteral("Nome")).asString(), QStringLiteral("BIA"));
         dm.Qr_Bolsistas->first();

@@ -56,7 +56,8 @@ struct Fixture {
         const qint64 b = data.addAdvisor(QStringLiteral("123.456.789-00"), QStringLiteral("ORIENTADOR SEM TITULO"), QString());
         data.addAdvisor(makeCpf(200000003), QStringLiteral("ORIENTADOR SOZINHO"));
         data.addHolder(QStringLiteral("BOLSISTA SEM SEXO"), makeCpf(3), QStringLiteral("Novo"), makeCpf(200000001), a, QString());
-        data.addHolder(QStringLiteral("BOLSISTA COMPLETO"), makeCpf(4), QStringLiteral("Novo"), QStringLiteral("123.456.789-00"), b);
+        data.addHolder(QStringLiteral("BOLSISTA COMPLETO"), makeCpf(4), QStringLiteral("Novo"), QStringLiteral("123.456.789-00"),
+                       b);
     }
 };
 

@@ -33,7 +33,9 @@ QStringList fixedLog(const QStringList& holders, const QStringList& advisors, co
     return QStringList{QStringLiteral("Verificando Arquivo de Bolsistas."), QStringLiteral(" ")} + holders
            + QStringList{QStringLiteral(" "), QStringLiteral("Arquivo de Bolsistas Verificado."), QStringLiteral(" "),
                          QStringLiteral("Verificando Arquivo de Orientadores.")}
-           + advisors + QStringList{QStringLiteral("  "), QStringLiteral("Arquivo de Orientadores Verificado."), QStringLiteral("  "), closing};
+           + advisors
+           + QStringList{QStringLiteral("  "), QStringLiteral("Arquivo de Orientadores Verificado."), QStringLiteral("  "),
+                         closing};
 }
 
 QStringList storedLines(TestData& data)
@@ -127,12 +129,18 @@ void TestVerificacao::holderChecks_data()
     QTest::newRow("blank sex") << ok << " " << date << ok << "1234-5" << n << "2,";
     QTest::newRow("sex neither F nor M") << ok << "X" << date << ok << "1234-5" << n << "2,";
     QTest::newRow("lower-case sex") << ok << "f" << date << ok << "1234-5" << n << "2,";
-    QTest::newRow("no date, or no real date") << ok << "F" << "" << ok << "1234-5" << n << "3,";
-    QTest::newRow("the zero date") << ok << "F" << "30/12/1899" << ok << "1234-5" << n << "3,";
-    QTest::newRow("a date the file writes as blanks") << ok << "F" << "30/12/1999" << ok << "1234-5" << n << "3,";
-    QTest::newRow("the day before") << ok << "F" << "29/12/1899" << ok << "1234-5" << n << "";
-    QTest::newRow("short form date") << ok << "F" << "17/05/80" << ok << "1234-5" << n << "";
-    QTest::newRow("date of another length") << ok << "F" << "17/5/1980" << ok << "1234-5" << n << "3,";
+    QTest::newRow("no date, or no real date") << ok << "F"
+                                              << "" << ok << "1234-5" << n << "3,";
+    QTest::newRow("the zero date") << ok << "F"
+                                   << "30/12/1899" << ok << "1234-5" << n << "3,";
+    QTest::newRow("a date the file writes as blanks") << ok << "F"
+                                                      << "30/12/1999" << ok << "1234-5" << n << "3,";
+    QTest::newRow("the day before") << ok << "F"
+                                    << "29/12/1899" << ok << "1234-5" << n << "";
+    QTest::newRow("short form date") << ok << "F"
+                                     << "17/05/80" << ok << "1234-5" << n << "";
+    QTest::newRow("date of another length") << ok << "F"
+                                            << "17/5/1980" << ok << "1234-5" << n << "3,";
     QTest::newRow("advisor CPF short") << ok << "F" << date << ok.left(13) << "1234-5" << n << "4,";
     QTest::newRow("advisor CPF digits unchecked") << ok << "F" << date << kBadCpf << "1234-5" << n << "";
     QTest::newRow("agency four characters") << ok << "F" << date << ok << "1234" << n << "";
@@ -144,7 +152,10 @@ void TestVerificacao::holderChecks_data()
     QTest::newRow("no advisor") << ok << "F" << date << ok << "1234-5" << QVariant() << "6,";
     QTest::newRow("a number no advisor has") << ok << "F" << date << ok << "1234-5" << QVariant(qint64(99)) << "6,";
     QTest::newRow("blanks for a number") << ok << "F" << date << ok << "1234-5" << QVariant(QStringLiteral("  ")) << "6,";
-    QTest::newRow("everything wrong: the last check") << kBadCpf << "" << "1/1/1" << "" << "" << QVariant() << "6,";
+    QTest::newRow("everything wrong: the last check") << kBadCpf << ""
+                                                      << "1/1/1"
+                                                      << ""
+                                                      << "" << QVariant() << "6,";
 }
 
 void TestVerificacao::holderChecks()
@@ -158,7 +169,7 @@ void TestVerificacao::holderChecks()
     QFETCH(QString, code);
     TVlCpfCgc validator;
     DadosBolsista b{cpf, sexo, nascimento, cpfOrientador, agencia, NumeroOrientador::de(numero), {}, false};
-    b.numero.registrado = b.numero.numero != 99;   // every advisor number but 99 is in the register
+    b.numero.registrado = b.numero.numero != 99; // every advisor number but 99 is in the register
     QCOMPARE(codigoErroBolsista(b, validator), code);
     // The pre-check stops the generation on the same fields, apart from the CPF.
     const Exame e = examinarBolsista(b, Regras::preGeracao());
@@ -178,16 +189,18 @@ void TestVerificacao::advisorChecks_data()
     const QString ok = makeCpf(987654321);
     const QStringList keys{QStringLiteral("SOLO"), QString(), QString()};
     QTest::newRow("complete") << ok << "D" << keys << "10101003" << true << QStringList();
-    QTest::newRow("CPF and titulação together") << kBadCpf << "" << keys << "10101003" << true
-                                                << QStringList{QStringLiteral("....CPF Inválido"), QStringLiteral("....Titulação Inválida")};
+    QTest::newRow("CPF and titulação together")
+        << kBadCpf << "" << keys << "10101003" << true
+        << QStringList{QStringLiteral("....CPF Inválido"), QStringLiteral("....Titulação Inválida")};
     QTest::newRow("area replaces both") << kBadCpf << "" << keys << "1010100" << true
                                         << QStringList{QStringLiteral("....Código da Área Inválida")};
     QTest::newRow("no key word replaces CPF and titulação")
         << kBadCpf << "" << QStringList{QString(), QString(), QString()} << "10101003" << true
         << QStringList{QStringLiteral("....Palavra Chave Inexistente")};
-    QTest::newRow("titulação alone") << ok << "" << keys << "10101003" << true << QStringList{QStringLiteral("....Titulação Inválida")};
-    QTest::newRow("only the third key word") << ok << "M" << QStringList{QString(), QString(), QStringLiteral("AGUA")} << "10101003"
-                                             << true << QStringList();
+    QTest::newRow("titulação alone") << ok << "" << keys << "10101003" << true
+                                     << QStringList{QStringLiteral("....Titulação Inválida")};
+    QTest::newRow("only the third key word")
+        << ok << "M" << QStringList{QString(), QString(), QStringLiteral("AGUA")} << "10101003" << true << QStringList();
     QTest::newRow("no key word") << ok << "M" << QStringList{QString(), QStringLiteral("  "), QString()} << "10101003" << true
                                  << QStringList{QStringLiteral("....Palavra Chave Inexistente")};
     QTest::newRow("area with punctuation") << ok << "M" << keys << "1.01.01.00-3" << true
@@ -219,17 +232,17 @@ void TestVerificacao::wrapping_data()
     QTest::newRow("blank line kept") << " " << QStringList{QStringLiteral(" ")};
     QTest::newRow("two blanks kept") << "  " << QStringList{QStringLiteral("  ")};
     QTest::newRow("exactly fifty") << fifty << QStringList{fifty};
-    QTest::newRow("name wraps at a blank")
-        << "..Bolsista MARIA APARECIDA DOS SANTOS FERREIRA DE ALBUQUERQUE"
-        << QStringList{QStringLiteral("..Bolsista MARIA APARECIDA DOS SANTOS FERREIRA DE"), QStringLiteral("ALBUQUERQUE")};
+    QTest::newRow("name wraps at a blank") << "..Bolsista MARIA APARECIDA DOS SANTOS FERREIRA DE ALBUQUERQUE"
+                                           << QStringList{QStringLiteral("..Bolsista MARIA APARECIDA DOS SANTOS FERREIRA DE"),
+                                                          QStringLiteral("ALBUQUERQUE")};
     QTest::newRow("blank right after fifty") << fifty + QStringLiteral(" FIM") << QStringList{fifty, QStringLiteral("FIM")};
     QTest::newRow("long word split") << QString(120, u'A')
                                      << QStringList{QString(50, u'A'), QString(50, u'A'), QString(20, u'A')};
     QTest::newRow("word longer than a line after a short one")
         << QStringLiteral("..Orientador ") + QString(60, u'B')
         << QStringList{QStringLiteral("..Orientador"), QString(50, u'B'), QString(10, u'B')};
-    QTest::newRow("blanks at the break dropped")
-        << QStringLiteral("AAAA") + QString(50, u' ') + QStringLiteral("BBBB") << QStringList{QStringLiteral("AAAA"), QStringLiteral("BBBB")};
+    QTest::newRow("blanks at the break dropped") << QStringLiteral("AAAA") + QString(50, u' ') + QStringLiteral("BBBB")
+                                                 << QStringList{QStringLiteral("AAAA"), QStringLiteral("BBBB")};
 }
 
 void TestVerificacao::wrapping()
@@ -278,7 +291,8 @@ Result check(const QString& in)
             ok = digit(d, n - 2, cpf ? 10 : 0, !cpf) == d.at(n - 2).digitValue()
                  && digit(d, n - 1, cpf ? 11 : 0, !cpf) == d.at(n - 1).digitValue();
         const QString ret = cpf ? d.mid(0, 3) + u'.' + d.mid(3, 3) + u'.' + d.mid(6, 3) + u'-' + d.mid(9, 2)
-                                : d.mid(0, 2) + u'.' + d.mid(2, 3) + u'.' + d.mid(5, 3) + u'/' + d.mid(8, 4) + u'-' + d.mid(12, 2);
+                                : d.mid(0, 2) + u'.' + d.mid(2, 3) + u'.' + d.mid(5, 3) + u'/' + d.mid(8, 4) + u'-'
+                                      + d.mid(12, 2);
         return Result{ok, ret, cpf};
     };
     const qsizetype n = in.size();
@@ -303,9 +317,10 @@ void TestVerificacao::validatorFollowsItsRule()
 {
     // Shapes with their separators, filled with digits (mostly) or other
     // characters, and valid numbers among them.
-    const QStringList shapes{QStringLiteral("ddd.ddd.ddd-dd"), QStringLiteral("ddddddddd-dd"), QStringLiteral("ddddddddddd"),
-                             QStringLiteral("dd.ddd.ddd/dddd-dd"), QStringLiteral("dddddddd/dddd-dd"), QStringLiteral("dddddddddddddd"),
-                             QStringLiteral("ddd.ddd.dd-ddd"), QStringLiteral("dddddddddddd"), QString()};
+    const QStringList shapes{
+        QStringLiteral("ddd.ddd.ddd-dd"),     QStringLiteral("ddddddddd-dd"),     QStringLiteral("ddddddddddd"),
+        QStringLiteral("dd.ddd.ddd/dddd-dd"), QStringLiteral("dddddddd/dddd-dd"), QStringLiteral("dddddddddddddd"),
+        QStringLiteral("ddd.ddd.dd-ddd"),     QStringLiteral("dddddddddddd"),     QString()};
     const QString noise = QStringLiteral("0123456789.-/_ aé");
     QRandomGenerator rng(1999);
     QStringList inputs{makeCpf(123456789), QStringLiteral("11.222.333/0001-81"), QStringLiteral("11222333/0001-81"),
@@ -330,7 +345,7 @@ void TestVerificacao::validatorFollowsItsRule()
                  qPrintable(in));
         valid += r.valid;
     }
-    QVERIFY(valid > 20000);   // the valid ones were checked too, not only failures
+    QVERIFY(valid > 20000); // the valid ones were checked too, not only failures
 }
 
 // ------------------------------------------------------------------ runs
@@ -367,13 +382,15 @@ void TestVerificacao::registerWithErrors()
 
     QStringList log;
     QCOMPARE(runVerification(data, &log), 6);
-    const QStringList expected = fixedLog(
-        {QStringLiteral("..Bolsista BEATRIZ SEM SEXO"), QStringLiteral("....Sexo Inválido"),
-         QStringLiteral("..Bolsista CAIO AGENCIA"), QStringLiteral("....Agência Inválido"),
-         QStringLiteral("..Bolsista DIANA SEM ORIENTADOR"), QStringLiteral("....Bolsista sem Orientador")},
-        {QStringLiteral("..Orientador BRUNO SEM TITULO"), QStringLiteral("....CPF Inválido"), QStringLiteral("....Titulação Inválida"),
-         QStringLiteral("..Orientador DANIEL SEM BOLSISTA"), QStringLiteral("....Orientador não Vinculado a Bolsista")},
-        QStringLiteral("Verificação Terminada. 6 erro(s) encontrado(s)."));
+    const QStringList expected = fixedLog({QStringLiteral("..Bolsista BEATRIZ SEM SEXO"), QStringLiteral("....Sexo Inválido"),
+                                           QStringLiteral("..Bolsista CAIO AGENCIA"), QStringLiteral("....Agência Inválido"),
+                                           QStringLiteral("..Bolsista DIANA SEM ORIENTADOR"),
+                                           QStringLiteral("....Bolsista sem Orientador")},
+                                          {QStringLiteral("..Orientador BRUNO SEM TITULO"), QStringLiteral("....CPF Inválido"),
+                                           QStringLiteral("....Titulação Inválida"),
+                                           QStringLiteral("..Orientador DANIEL SEM BOLSISTA"),
+                                           QStringLiteral("....Orientador não Vinculado a Bolsista")},
+                                          QStringLiteral("Verificação Terminada. 6 erro(s) encontrado(s)."));
     QCOMPARE(log, expected);
 
     // The error table holds the whole log, blank lines included, in order.
@@ -438,7 +455,7 @@ void TestVerificacao::longNamesWrapped()
     TestData data;
     const QString longHolder = QStringLiteral("MARIA APARECIDA DOS SANTOS FERREIRA DE ALBUQUERQUE LIMA");
     const QString longAdvisor = QStringLiteral("JOAQUIM ") + QString(52, u'X');
-    data.addAdvisor(kBadCpf, longAdvisor);   // invalid CPF
+    data.addAdvisor(kBadCpf, longAdvisor); // invalid CPF
     data.addHolder(longHolder, kBadCpf, QStringLiteral("Novo"), makeCpf(1), 1);
 
     QStringList log;
@@ -461,7 +478,8 @@ void TestVerificacao::cleanRunEmptiesErrorTable()
 {
     TestData data;
     const qint64 a = data.addAdvisor(makeCpf(200000001), QStringLiteral("ORIENTADOR"));
-    const qint64 h = data.addHolder(QStringLiteral("BOLSISTA"), makeCpf(3), QStringLiteral("Novo"), makeCpf(200000001), a, QString());
+    const qint64 h = data.addHolder(QStringLiteral("BOLSISTA"), makeCpf(3), QStringLiteral("Novo"), makeCpf(200000001), a,
+                                    QString());
     QCOMPARE(runVerification(data), 1);
     QVERIFY(data.count(QStringLiteral("ZELTAERR")) > 0);
 
@@ -515,9 +533,10 @@ void TestVerificacao::reportPages()
     for (const plat::report::Page& page : model.pages) {
         QCOMPARE(page.frames, (QList<QRectF>{QRectF(10, 10, 190, 15.6)}));
         const QStringList texts = page.lines();
-        QCOMPARE(texts.mid(0, 6), (QStringList{QStringLiteral("Orvu - Quarvelin Tessaline"), QStringLiteral("01/09/1999 08:00:00"),
-                                               QStringLiteral("Zelta - 99"), QStringLiteral("Página :"), QString::number(page.number),
-                                               QStringLiteral("Relatório de Verificação de Preenchimento")}));
+        QCOMPARE(texts.mid(0, 6),
+                 (QStringList{QStringLiteral("Orvu - Quarvelin Tessaline"), QStringLiteral("01/09/1999 08:00:00"),
+                              QStringLiteral("Zelta - 99"), QStringLiteral("Página :"), QString::number(page.number),
+                              QStringLiteral("Relatório de Verificação de Preenchimento")}));
         // The date and the page number end at the band's right edge, as far
         // in as the names start from the left.
         for (const plat::report::TextRun& run : page.texts)
@@ -578,17 +597,22 @@ void TestVerificacao::commandLine()
     for (const QString& line : storedLines(data))
         if (!line.trimmed().isEmpty())
             QVERIFY2(read.contains(line), qPrintable(line));
-    QVERIFY(read.indexOf(QStringLiteral("Verificando Arquivo de Bolsistas.")) < read.indexOf(QStringLiteral("Verificação Terminada.")));
+    QVERIFY(read.indexOf(QStringLiteral("Verificando Arquivo de Bolsistas."))
+            < read.indexOf(QStringLiteral("Verificação Terminada.")));
 
     // Usage errors.
     QCOMPARE(cli({QStringLiteral("verificar"), QStringLiteral("extra")}, nullptr, &err), 2);
     QVERIFY(err.contains(QStringLiteral("Uso:")));
     QCOMPARE(cli({QStringLiteral("relatorio"), QStringLiteral("erros")}, nullptr, &err), 2);
     QCOMPARE(cli({QStringLiteral("relatorio"), QStringLiteral("nada"), QStringLiteral("--pdf"), pdf}, nullptr, &err), 2);
-    QCOMPARE(cli({QStringLiteral("relatorio"), QStringLiteral("erros"), QStringLiteral("--pdf"), pdf, QStringLiteral("--situacao"),
-                  QStringLiteral("Novo")}, nullptr, &err), 2);
+    QCOMPARE(cli({QStringLiteral("relatorio"), QStringLiteral("erros"), QStringLiteral("--pdf"), pdf,
+                  QStringLiteral("--situacao"), QStringLiteral("Novo")},
+                 nullptr, &err),
+             2);
     QCOMPARE(cli({QStringLiteral("relatorio"), QStringLiteral("erros"), QStringLiteral("--pdf"),
-                  out.filePath(QStringLiteral("falta/x.pdf"))}, nullptr, &err), 2);
+                  out.filePath(QStringLiteral("falta/x.pdf"))},
+                 nullptr, &err),
+             2);
     QVERIFY(err.contains(QStringLiteral("x.pdf")));
     plat::sys::Settings::instance().setDataDirectoryOverride(QString());
 }
@@ -698,16 +722,17 @@ void TestVerificacao::pendingProblemsOnTheCommandLine()
     }
     QCOMPARE(got, kProblems);
     // The verification's own run is unchanged: the error table holds its log.
-    QCOMPARE(storedLines(data), linhasArmazenadas(fixedLog(
-        {QStringLiteral("..Bolsista ANA DUAS FALHAS"), QStringLiteral("....Sexo Inválido")},
-        {QStringLiteral("..Orientador ORIENTADOR B"), QStringLiteral("....CPF Inválido"), QStringLiteral("....Titulação Inválida"),
-         QStringLiteral("..Orientador ORIENTADOR C"), QStringLiteral("....Orientador não Vinculado a Bolsista")},
-        linhaFinal(4))));
+    QCOMPARE(storedLines(data),
+             linhasArmazenadas(fixedLog({QStringLiteral("..Bolsista ANA DUAS FALHAS"), QStringLiteral("....Sexo Inválido")},
+                                        {QStringLiteral("..Orientador ORIENTADOR B"), QStringLiteral("....CPF Inválido"),
+                                         QStringLiteral("....Titulação Inválida"), QStringLiteral("..Orientador ORIENTADOR C"),
+                                         QStringLiteral("....Orientador não Vinculado a Bolsista")},
+                                        linhaFinal(4))));
 
     // The generation names what stops it, one problem a line.
     QTemporaryDir out;
-    QCOMPARE(cli({QStringLiteral("gerar"), QStringLiteral("--destino"), out.path(), QStringLiteral("--dados"), data.dir()},
-                 &text, &err),
+    QCOMPARE(cli({QStringLiteral("gerar"), QStringLiteral("--destino"), out.path(), QStringLiteral("--dados"), data.dir()}, &text,
+                 &err),
              1);
     QCOMPARE(err.split(u'\n', Qt::SkipEmptyParts),
              (QStringList{QStringLiteral("Favor executar a verificação do preenchimento"),
@@ -735,7 +760,8 @@ QStringList jsonProblems(const QString& text, TestData& data)
                                 .scalar(QStringLiteral("SELECT (SELECT count(*) FROM ZELTABOL WHERE Nome=?1)"
                                                        " + (SELECT count(*) FROM ZELTAORI WHERE NOME=?1)"),
                                         {nome})
-                                .toInt() == 1;
+                                .toInt()
+                            == 1;
         got << QStringLiteral("%1|%2|%3")
                    .arg(stored ? nome : QStringLiteral("name mangled"), o.value(QStringLiteral("campo")).toString())
                    .arg(int(o.value(QStringLiteral("impede_geracao")).toBool()));
@@ -754,8 +780,10 @@ void TestVerificacao::recordsTheAgencyRefusesStopEveryCheck_data()
     QTest::newRow("no birth date") << "DATA_NASCIMENTO" << QVariant() << "....Data de Nascimento Inválido"
                                    << "DATA_NASCIMENTO";
     QTest::newRow("no such day") << "DATA_NASCIMENTO" << QVariant(QStringLiteral("1980-02-31"))
-                                 << "....Data de Nascimento Inválido" << "DATA_NASCIMENTO";
-    QTest::newRow("sex X") << "SEXO" << QVariant(QStringLiteral("X")) << "....Sexo Inválido" << "SEXO";
+                                 << "....Data de Nascimento Inválido"
+                                 << "DATA_NASCIMENTO";
+    QTest::newRow("sex X") << "SEXO" << QVariant(QStringLiteral("X")) << "....Sexo Inválido"
+                           << "SEXO";
     QTest::newRow("number of no advisor") << "NUMERO_ORIENTADOR" << QVariant(qint64(999)) << "....Bolsista sem Orientador"
                                           << "NUMERO_ORIENTADOR";
 }

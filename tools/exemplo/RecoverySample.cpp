@@ -63,10 +63,7 @@ QByteArray recordBytes(const OldRecord& r)
     return out;
 }
 
-QString cpfDigits(qint64 nineDigits)
-{
-    return zelta::cpfWithCheckDigits(nineDigits);
-}
+QString cpfDigits(qint64 nineDigits) { return zelta::cpfWithCheckDigits(nineDigits); }
 
 QString areaDigits(const QString& areaName)
 {
@@ -104,17 +101,16 @@ QByteArray sampleFile()
     };
     // Five people, one of them with two projects: six advisor records.
     const Advisor advisors[] = {
-        {401230567, "HELENA DUARTE VASCONCELOS", "4",
-         "MANEJO INTEGRADO DE PRAGAS EM CULTURAS DE FEIJÃO NO VALE DO EXEMPLO", "FEIJÃO", "PRAGAS", "MANEJO",
-         "ENTOMOLOGIA AGRICOLA"},
-        {402345671, "OTÁVIO RANGEL PEIXOTO", "4", "QUALIDADE DA ÁGUA EM RESERVATÓRIOS RURAIS E SAÚDE DAS COMUNIDADES",
-         "ÁGUA", "RESERVATÓRIOS", "", "QUIMICA DO SOLO"},
-        {402345671, "OTÁVIO RANGEL PEIXOTO", "4", "FERTILIDADE DE SOLOS ARENOSOS SOB ADUBAÇÃO ORGÂNICA", "SOLO",
-         "ADUBAÇÃO", "FERTILIDADE", "FERTILIDADE DO SOLO E ADUBACAO"},
+        {401230567, "HELENA DUARTE VASCONCELOS", "4", "MANEJO INTEGRADO DE PRAGAS EM CULTURAS DE FEIJÃO NO VALE DO EXEMPLO",
+         "FEIJÃO", "PRAGAS", "MANEJO", "ENTOMOLOGIA AGRICOLA"},
+        {402345671, "OTÁVIO RANGEL PEIXOTO", "4", "QUALIDADE DA ÁGUA EM RESERVATÓRIOS RURAIS E SAÚDE DAS COMUNIDADES", "ÁGUA",
+         "RESERVATÓRIOS", "", "QUIMICA DO SOLO"},
+        {402345671, "OTÁVIO RANGEL PEIXOTO", "4", "FERTILIDADE DE SOLOS ARENOSOS SOB ADUBAÇÃO ORGÂNICA", "SOLO", "ADUBAÇÃO",
+         "FERTILIDADE", "FERTILIDADE DO SOLO E ADUBACAO"},
         {403456782, "LÚCIA MONTEIRO FRAGA", "3", "GESTÃO FINANCEIRA DE PEQUENAS COOPERATIVAS AGRÍCOLAS", "COOPERATIVAS",
          "FINANÇAS", "", "ADMINISTRACAO FINANCEIRA"},
-        {404567893, "CÉSAR AUGUSTO BRANDÃO", "4", "FÍSICA DO SOLO E INFILTRAÇÃO EM ÁREAS DE PASTAGEM DEGRADADA",
-         "INFILTRAÇÃO", "PASTAGEM", "SOLO", "FISICA DO SOLO"},
+        {404567893, "CÉSAR AUGUSTO BRANDÃO", "4", "FÍSICA DO SOLO E INFILTRAÇÃO EM ÁREAS DE PASTAGEM DEGRADADA", "INFILTRAÇÃO",
+         "PASTAGEM", "SOLO", "FISICA DO SOLO"},
         {405678904, "MARINA TEIXEIRA COUTINHO", "3", "MICROBIOLOGIA DO SOLO EM SISTEMAS AGROFLORESTAIS", "MICRORGANISMOS",
          "AGROFLORESTA", "", "MICROBIOLOGIA E BIOQUIMICA DO SOLO"},
     };
@@ -123,7 +119,7 @@ QByteArray sampleFile()
         qint64 cpf;
         const char* nome;
         const char* sexo;
-        const char* nascimento;   // month/day/year
+        const char* nascimento; // month/day/year
         const char* situacao;
         int advisor;
     };

@@ -12,36 +12,36 @@ namespace zelta::sample {
 // agency's files fill them; each header and record ends with CR LF.
 
 struct OldHeader {
-    QString nome;                 // institution name, 75
-    QString cgc;                  // 11, skipped by the reader
-    QString responsavel;          // 60, skipped by the reader
-    QString numero;               // 11, as written: NNNNNN/NN-N
-    QString sigla;                // 16
-    QString cota1 = QStringLiteral("  0");   // 3 characters each, as written
+    QString nome;                          // institution name, 75
+    QString cgc;                           // 11, skipped by the reader
+    QString responsavel;                   // 60, skipped by the reader
+    QString numero;                        // 11, as written: NNNNNN/NN-N
+    QString sigla;                         // 16
+    QString cota1 = QStringLiteral("  0"); // 3 characters each, as written
     QString cota2 = QStringLiteral("  0");
 };
 
 struct OldRecord {
-    QString cpf;                  // 11 digits (blanks for a holder deleted at the agency)
-    QString nome;                 // 60
-    QString sexo;                 // 1
-    QString nascimento;           // 8, month/day/two-digit year: 05/17/78
-    QString processo;             // 11
+    QString cpf;        // 11 digits (blanks for a holder deleted at the agency)
+    QString nome;       // 60
+    QString sexo;       // 1
+    QString nascimento; // 8, month/day/two-digit year: 05/17/78
+    QString processo;   // 11
     QString demanda = QStringLiteral("98/01");
     QString situacao = QStringLiteral("NVNV");
-    QString seguro;               // 1
-    QString agencia;              // 6
-    QString conta;                // 10
-    QString cpfOrientador;        // 11 digits
-    QString nomeOrientador;       // 60
-    QString titulacao;            // "3" master, "4" doctor
-    QString titulo;               // 255
-    QString chave1, chave2, chave3;   // 20 each
-    QString codArea;              // 8 digits
+    QString seguro;                 // 1
+    QString agencia;                // 6
+    QString conta;                  // 10
+    QString cpfOrientador;          // 11 digits
+    QString nomeOrientador;         // 60
+    QString titulacao;              // "3" master, "4" doctor
+    QString titulo;                 // 255
+    QString chave1, chave2, chave3; // 20 each
+    QString codArea;                // 8 digits
 };
 
-QByteArray headerBytes(const OldHeader& header);   // 191 bytes
-QByteArray recordBytes(const OldRecord& record);   // 517 bytes
+QByteArray headerBytes(const OldHeader& header); // 191 bytes
+QByteArray recordBytes(const OldRecord& record); // 517 bytes
 
 // A valid CPF as 11 bare digits, from nine digits (check digits computed).
 QString cpfDigits(qint64 nineDigits);

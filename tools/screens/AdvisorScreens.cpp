@@ -46,8 +46,8 @@ const ScreenRegistrar list("orientadores", [](ScreenContext& ctx) -> std::unique
 std::unique_ptr<QWidget> storedAdvisorForm(ScreenContext& ctx)
 {
     openAdvisorsOn(ctx.dados, QStringLiteral("BEATRIZ"));
-    auto window = std::make_unique<TFrm_Cad_Orientador>(ctx.dados, *ctx.sessao.VerificarCpfCgc,
-                                                        TFrm_Cad_Orientador::Modo::Editar, QString(), ctx.owner);
+    auto window = std::make_unique<TFrm_Cad_Orientador>(ctx.dados, *ctx.sessao.VerificarCpfCgc, TFrm_Cad_Orientador::Modo::Editar,
+                                                        QString(), ctx.owner);
     window->create();
     new CloseAdvisors(ctx.dados, window.get());
     return window;
@@ -60,8 +60,8 @@ const ScreenRegistrar formKeywords("cad_orientador_palavras", storedAdvisorForm,
 
 const ScreenRegistrar newForm("cad_orientador_novo", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     openAdvisorsOn(ctx.dados, QString());
-    auto window = std::make_unique<TFrm_Cad_Orientador>(ctx.dados, *ctx.sessao.VerificarCpfCgc,
-                                                        TFrm_Cad_Orientador::Modo::Novo, QString(), ctx.owner);
+    auto window = std::make_unique<TFrm_Cad_Orientador>(ctx.dados, *ctx.sessao.VerificarCpfCgc, TFrm_Cad_Orientador::Modo::Novo,
+                                                        QString(), ctx.owner);
     window->create();
     new CloseAdvisors(ctx.dados, window.get());
     return window;

@@ -23,7 +23,7 @@ std::unique_ptr<QWidget> mainWindowOf(ScreenContext& ctx, QSize size)
 {
     auto zelta = std::make_unique<TZelta>();
     zelta->setDataModule(&ctx.dados);
-    zelta->FormActivate();   // the institution labels, as at start-up
+    zelta->FormActivate(); // the institution labels, as at start-up
     zelta->resize(size);
     return zelta;
 }
@@ -53,11 +53,10 @@ QPixmap withFirstMenuOpen(QWidget& window)
 
 const ScreenRegistrar mainWindow("principal", [](ScreenContext& ctx) { return mainWindowOf(ctx, QSize(1024, 768)); });
 
-const ScreenRegistrar mainInstitution("principal_instituicao",
-                                      [](ScreenContext& ctx) { return mainWindowOf(ctx, kGuideSize); });
+const ScreenRegistrar mainInstitution("principal_instituicao", [](ScreenContext& ctx) { return mainWindowOf(ctx, kGuideSize); });
 
-const ScreenRegistrar mainMenu("principal_menu", [](ScreenContext& ctx) { return mainWindowOf(ctx, kGuideSize); },
-                               withFirstMenuOpen);
+const ScreenRegistrar mainMenu(
+    "principal_menu", [](ScreenContext& ctx) { return mainWindowOf(ctx, kGuideSize); }, withFirstMenuOpen);
 
 const ScreenRegistrar about("sobre", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     return std::make_unique<TFrm_Sobre>(ctx.owner);

@@ -41,8 +41,8 @@ std::unique_ptr<QWidget> storedHolderForm(ScreenContext& ctx)
     dados.Tb_Bolsistas->setIndexFieldNames(QStringLiteral("Nome"));
     dados.Tb_Bolsistas->open();
     dados.Tb_Bolsistas->first();
-    auto window = std::make_unique<TFrm_Cad_Bolsistas>(dados, *ctx.sessao.VerificarCpfCgc,
-                                                       TFrm_Cad_Bolsistas::Modo::Editar, ctx.owner);
+    auto window = std::make_unique<TFrm_Cad_Bolsistas>(dados, *ctx.sessao.VerificarCpfCgc, TFrm_Cad_Bolsistas::Modo::Editar,
+                                                       ctx.owner);
     window->create();
     new CloseCursors(dados, window.get());
     return window;

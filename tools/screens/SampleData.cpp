@@ -22,7 +22,7 @@ struct Advisor {
     const char* titulacao;
     const char* titulo;
     const char* chaves[3];
-    const char* area;   // name of the knowledge area
+    const char* area; // name of the knowledge area
 };
 
 struct Holder {
@@ -31,19 +31,35 @@ struct Holder {
     const char* sexo;
     QDate nascimento;
     const char* situacao;
-    int advisor;   // index into the advisors
+    int advisor; // index into the advisors
     const char* agencia;
 };
 
 const Advisor kAdvisors[] = {
-    {318402775, "ANTÔNIO CARLOS FERREIRA LIMA", "D", "MODELAGEM DE BACIAS HIDROGRÁFICAS DO CERRADO",
-     {"HIDROLOGIA", "CERRADO", "MODELAGEM"}, "HIDROLOGIA"},
-    {402118936, "BEATRIZ HELENA SOUZA CAMPOS", "D", "BIOQUÍMICA DE PLANTAS MEDICINAIS NATIVAS",
-     {"FITOQUÍMICA", "PLANTAS MEDICINAIS", ""}, "PRODUTOS NATURAIS"},
-    {517630284, "CARLOS EDUARDO NASCIMENTO", "M", "ALFABETIZAÇÃO DE JOVENS E ADULTOS NO MEIO RURAL",
-     {"ALFABETIZAÇÃO", "EJA", "EDUCAÇÃO RURAL"}, "EDUCACAO DE ADULTOS"},
-    {629054117, "MARIA DAS GRAÇAS OLIVEIRA", "D", "LINGUAGENS FORMAIS E VERIFICAÇÃO DE PROGRAMAS",
-     {"COMPUTAÇÃO", "VERIFICAÇÃO", ""}, "TEORIA DA COMPUTACAO"},
+    {318402775,
+     "ANTÔNIO CARLOS FERREIRA LIMA",
+     "D",
+     "MODELAGEM DE BACIAS HIDROGRÁFICAS DO CERRADO",
+     {"HIDROLOGIA", "CERRADO", "MODELAGEM"},
+     "HIDROLOGIA"},
+    {402118936,
+     "BEATRIZ HELENA SOUZA CAMPOS",
+     "D",
+     "BIOQUÍMICA DE PLANTAS MEDICINAIS NATIVAS",
+     {"FITOQUÍMICA", "PLANTAS MEDICINAIS", ""},
+     "PRODUTOS NATURAIS"},
+    {517630284,
+     "CARLOS EDUARDO NASCIMENTO",
+     "M",
+     "ALFABETIZAÇÃO DE JOVENS E ADULTOS NO MEIO RURAL",
+     {"ALFABETIZAÇÃO", "EJA", "EDUCAÇÃO RURAL"},
+     "EDUCACAO DE ADULTOS"},
+    {629054117,
+     "MARIA DAS GRAÇAS OLIVEIRA",
+     "D",
+     "LINGUAGENS FORMAIS E VERIFICAÇÃO DE PROGRAMAS",
+     {"COMPUTAÇÃO", "VERIFICAÇÃO", ""},
+     "TEORIA DA COMPUTACAO"},
 };
 
 const Holder kHolders[] = {
@@ -58,7 +74,8 @@ const Holder kHolders[] = {
 // The advisor's stored area code: the 8 digits of the area's code.
 QString areaCode(plat::db::Database& db, const char* name)
 {
-    QString code = db.scalar(QStringLiteral("SELECT CODIGO FROM GRANDE_A WHERE SUBAREA = ?"), {QString::fromUtf8(name)}).toString();
+    QString code
+        = db.scalar(QStringLiteral("SELECT CODIGO FROM GRANDE_A WHERE SUBAREA = ?"), {QString::fromUtf8(name)}).toString();
     code.remove(u'.');
     code.remove(u'-');
     return code;
@@ -84,9 +101,10 @@ void fillSampleData(TDm_Dados& dados)
         codes << db.lastInsertRowId();
     }
     for (const Holder& h : kHolders) {
-        db.exec(QStringLiteral("INSERT INTO ZELTABOL (Nome, CPF, SEXO, DATA_NASCIMENTO, PROCESSO, DEMANDA, SITUACAO, SEGURO_SAUDE, "
-                               "CODIGO_AGENCIA, CONTA_BANCO, CPF_ORIENTADOR, CPF_EXORIENTADOR, NUMERO_ORIENTADOR, ALTERA) "
-                               "VALUES (?, ?, ?, ?, '', '', ?, '', ?, '', ?, '', ?, '')"),
+        db.exec(QStringLiteral(
+                    "INSERT INTO ZELTABOL (Nome, CPF, SEXO, DATA_NASCIMENTO, PROCESSO, DEMANDA, SITUACAO, SEGURO_SAUDE, "
+                    "CODIGO_AGENCIA, CONTA_BANCO, CPF_ORIENTADOR, CPF_EXORIENTADOR, NUMERO_ORIENTADOR, ALTERA) "
+                    "VALUES (?, ?, ?, ?, '', '', ?, '', ?, '', ?, '', ?, '')"),
                 {QString::fromUtf8(h.nome), cpf(h.cpf), QString::fromUtf8(h.sexo), h.nascimento, QString::fromUtf8(h.situacao),
                  QString::fromUtf8(h.agencia), cpf(kAdvisors[h.advisor].cpf), codes.at(h.advisor)});
     }
@@ -111,10 +129,11 @@ void withGaps(TDm_Dados& dados, const std::function<void()>& fn)
     int n = 0;
     for (const auto& h : holders) {
         const bool linked = *h[3] != '\0';
-        db.exec(QStringLiteral("INSERT INTO ZELTABOL (Nome, CPF, SEXO, DATA_NASCIMENTO, PROCESSO, DEMANDA, SITUACAO, SEGURO_SAUDE, "
-                               "CODIGO_AGENCIA, CONTA_BANCO, CPF_ORIENTADOR, CPF_EXORIENTADOR, NUMERO_ORIENTADOR, ALTERA) "
-                               "SELECT ?, ?, ?, '1980-04-12', '', '', 'Novo', '', ?, '', CASE WHEN ? THEN CPF ELSE '' END, '', "
-                               "CASE WHEN ? THEN Codigo END, '' FROM ZELTAORI ORDER BY Codigo LIMIT 1"),
+        db.exec(QStringLiteral(
+                    "INSERT INTO ZELTABOL (Nome, CPF, SEXO, DATA_NASCIMENTO, PROCESSO, DEMANDA, SITUACAO, SEGURO_SAUDE, "
+                    "CODIGO_AGENCIA, CONTA_BANCO, CPF_ORIENTADOR, CPF_EXORIENTADOR, NUMERO_ORIENTADOR, ALTERA) "
+                    "SELECT ?, ?, ?, '1980-04-12', '', '', 'Novo', '', ?, '', CASE WHEN ? THEN CPF ELSE '' END, '', "
+                    "CASE WHEN ? THEN Codigo END, '' FROM ZELTAORI ORDER BY Codigo LIMIT 1"),
                 {QString::fromUtf8(h[0]), QStringLiteral("52998224%1").arg(++n), QString::fromUtf8(h[1]), QString::fromUtf8(h[2]),
                  linked, linked});
         added << db.lastInsertRowId();

@@ -12,7 +12,7 @@
 namespace zelta {
 class TDm_Dados;
 struct Sessao;
-}
+} // namespace zelta
 
 namespace zelta::screens {
 

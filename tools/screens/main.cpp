@@ -105,7 +105,7 @@ int main(int argc, char** argv)
     TDm_Dados dados(data);
     screens::fillSampleData(dados);
 
-    TZelta zelta;   // the owner the windows receive, never shown
+    TZelta zelta; // the owner the windows receive, never shown
     zelta.setDataModule(&dados);
     screens::ScreenContext ctx{dados, zelta.sessao(), &zelta};
 

@@ -47,7 +47,7 @@ TFrm_Cad_Orientador::TFrm_Cad_Orientador(TDm_Dados& dados, TVlCpfCgc& validador,
     setObjectName(QStringLiteral("Frm_Cad_Orientador"));
     buildUi();
     wireEvents();
-    plat::ui::setNoBorderIcons(this);   // left only through "Confirma" or "Cancelar"
+    plat::ui::setNoBorderIcons(this); // left only through "Confirma" or "Cancelar"
     setFixedSize(668, 448);
 }
 
@@ -60,8 +60,7 @@ QWidget* TFrm_Cad_Orientador::buildAreaRow()
     EditArea->setEditMask(kAreaMask);
     EditArea->setFixedWidth(EditArea->fontMetrics().horizontalAdvance(QStringLiteral("0.00.00.00-0")) + 20);
     EditSubarea = plat::ui::displayBox(this, QStringLiteral("EditSubarea"));
-    SpeedButton1 = plat::ui::speedButton(this, QStringLiteral("SpeedButton1"), QStringLiteral("Área"),
-                                         QStyle::SP_DirOpenIcon);
+    SpeedButton1 = plat::ui::speedButton(this, QStringLiteral("SpeedButton1"), QStringLiteral("Área"), QStyle::SP_DirOpenIcon);
     return plat::ui::framedRow(this, QStringLiteral("Área"), {EditArea, EditSubarea, SpeedButton1});
 }
 
@@ -72,8 +71,8 @@ QWidget* TFrm_Cad_Orientador::buildBoxes()
     plat::ui::setHelpContext(DBEdCpf, 1);
     DBEdOrientador = boundEdit(this, ds, QStringLiteral("NOME"), QStringLiteral("DBEdOrientador"));
     plat::ui::setHelpContext(DBEdOrientador, 2);
-    RadioTitulacao = new plat::ui::RadioGroup(QStringLiteral("Titulação"),
-                                              {QStringLiteral("Doutor"), QStringLiteral("Mestre")}, 2, this);
+    RadioTitulacao = new plat::ui::RadioGroup(QStringLiteral("Titulação"), {QStringLiteral("Doutor"), QStringLiteral("Mestre")},
+                                              2, this);
     RadioTitulacao->setObjectName(QStringLiteral("RadioTitulacao"));
     QWidget* area = buildAreaRow();
 
@@ -131,9 +130,9 @@ void TFrm_Cad_Orientador::buildUi()
         grid->setColumnStretch(c, 1);
 
     // The area picker stands between the code and the title.
-    plat::ui::tabChain({DBEdCpf, DBEdOrientador, RadioTitulacao->button(0), RadioTitulacao->button(1), EditArea,
-                        SpeedButton1, DBMemoTitulo, DBEdPalavra1, DBEdPalavra2, DBEdPalavra3,
-                        RadioPesquisador->button(0), RadioPesquisador->button(1)});
+    plat::ui::tabChain({DBEdCpf, DBEdOrientador, RadioTitulacao->button(0), RadioTitulacao->button(1), EditArea, SpeedButton1,
+                        DBMemoTitulo, DBEdPalavra1, DBEdPalavra2, DBEdPalavra3, RadioPesquisador->button(0),
+                        RadioPesquisador->button(1)});
     QWidget* previous = RadioPesquisador->button(1);
     for (int i = 0; i < RadioCategoria->count(); ++i) {
         setTabOrder(previous, RadioCategoria->button(i));
@@ -148,18 +147,16 @@ void TFrm_Cad_Orientador::wireEvents()
     connect(EditArea, &plat::ui::MaskEdit::exited, this, guarded(this, &TFrm_Cad_Orientador::EditAreaExit));
     connect(SpeedButton1, &QToolButton::clicked, this, guarded(this, &TFrm_Cad_Orientador::SpeedButton1Click));
     connect(DBMemoTitulo, &plat::ui::DBMemo::entered, this, guarded(this, &TFrm_Cad_Orientador::DBMemoTituloEnter));
-    connect(RadioPesquisador, &plat::ui::RadioGroup::clicked, this,
-            guarded(this, &TFrm_Cad_Orientador::RadioPesquisadorClick));
-    connect(RadioCategoria, &plat::ui::RadioGroup::clicked, this,
-            guarded(this, &TFrm_Cad_Orientador::RadioPesquisadorClick));
+    connect(RadioPesquisador, &plat::ui::RadioGroup::clicked, this, guarded(this, &TFrm_Cad_Orientador::RadioPesquisadorClick));
+    connect(RadioCategoria, &plat::ui::RadioGroup::clicked, this, guarded(this, &TFrm_Cad_Orientador::RadioPesquisadorClick));
     connect(SpeedConfirma, &QToolButton::clicked, this, guarded(this, &TFrm_Cad_Orientador::SpeedConfirmaClick));
     connect(SpeedButton2, &QToolButton::clicked, this, guarded(this, &TFrm_Cad_Orientador::SpeedButton2Click));
 }
 
 void TFrm_Cad_Orientador::setEntryEnabled(bool enabled)
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{DBEdOrientador, RadioTitulacao, DBMemoTitulo, DBEdPalavra1,
-                                                      DBEdPalavra2, DBEdPalavra3})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{DBEdOrientador, RadioTitulacao, DBMemoTitulo, DBEdPalavra1, DBEdPalavra2, DBEdPalavra3})
         w->setEnabled(enabled);
 }
 
@@ -182,13 +179,25 @@ void TFrm_Cad_Orientador::applyFocus(Campo campo)
         if (RadioTitulacao->button(0))
             RadioTitulacao->button(0)->setFocus();
         break;
-    case Campo::Titulo: DBMemoTitulo->setFocus(); break;
-    case Campo::PalavraChave: DBEdPalavra1->setFocus(); break;
-    case Campo::Chave1IgualChave2: DBEdPalavra2->setFocus(); break;
+    case Campo::Titulo:
+        DBMemoTitulo->setFocus();
+        break;
+    case Campo::PalavraChave:
+        DBEdPalavra1->setFocus();
+        break;
+    case Campo::Chave1IgualChave2:
+        DBEdPalavra2->setFocus();
+        break;
     case Campo::Chave1IgualChave3:
-    case Campo::Chave2IgualChave3: DBEdPalavra3->setFocus(); break;
-    case Campo::CodArea: EditArea->setFocus(); break;
-    default: DBEdOrientador->setFocus(); break;
+    case Campo::Chave2IgualChave3:
+        DBEdPalavra3->setFocus();
+        break;
+    case Campo::CodArea:
+        EditArea->setFocus();
+        break;
+    default:
+        DBEdOrientador->setFocus();
+        break;
     }
 }
 

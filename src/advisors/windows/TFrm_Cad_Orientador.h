@@ -35,8 +35,7 @@ class TFrm_Cad_Orientador : public plat::ui::Form {
 public:
     enum class Modo { Novo, Editar };
 
-    TFrm_Cad_Orientador(TDm_Dados& dados, TVlCpfCgc& validador, Modo modo, const QString& subArea,
-                        QWidget* parent = nullptr);
+    TFrm_Cad_Orientador(TDm_Dados& dados, TVlCpfCgc& validador, Modo modo, const QString& subArea, QWidget* parent = nullptr);
     ~TFrm_Cad_Orientador() override;
 
     // Opened to mend a field that failed a check: the focus starts in that
@@ -53,11 +52,11 @@ public:
     void FormClose() override;
     void DBEdCpfExit();
     void EditAreaExit();
-    void SpeedButton1Click();       // Área
+    void SpeedButton1Click(); // Área
     void DBMemoTituloEnter();
-    void RadioPesquisadorClick();   // also RadioCategoria
+    void RadioPesquisadorClick(); // also RadioCategoria
     void SpeedConfirmaClick();
-    void SpeedButton2Click();       // Cancelar
+    void SpeedButton2Click(); // Cancelar
 
     plat::ui::DBEdit* DBEdCpf = nullptr;
     plat::ui::DBEdit* DBEdOrientador = nullptr;
@@ -76,7 +75,7 @@ public:
 
 private:
     void buildUi();
-    QWidget* buildBoxes();   // gives the area row
+    QWidget* buildBoxes(); // gives the area row
     QWidget* buildAreaRow();
     void applyFocus(Campo campo);
     void wireEvents();

@@ -64,15 +64,14 @@ QLabel* instruction(QWidget* parent, const QString& name, const QString& text)
 
 } // namespace
 
-TFrm_ExOrientador::TFrm_ExOrientador(TDm_Dados& dados, const QString& cpfExcluido, qint64 codigoExcluido,
-                                     QWidget* parent)
+TFrm_ExOrientador::TFrm_ExOrientador(TDm_Dados& dados, const QString& cpfExcluido, qint64 codigoExcluido, QWidget* parent)
     : Form(parent), m_dm(dados), m_cpfExcluido(cpfExcluido), m_codigoExcluido(codigoExcluido)
 {
     setObjectName(QStringLiteral("Frm_ExOrientador"));
     setWindowTitle(QStringLiteral("Exclusão do orientador"));
     buildUi();
     wireEvents();
-    plat::ui::setNoBorderIcons(this);   // the changes made are dropped only by "Cancelar"
+    plat::ui::setNoBorderIcons(this); // the changes made are dropped only by "Cancelar"
     resize(800, 566);
     setWindowState(windowState() | Qt::WindowMaximized);
 }
@@ -98,17 +97,17 @@ QWidget* TFrm_ExOrientador::buildHolders()
 QWidget* TFrm_ExOrientador::buildAdvisors()
 {
     auto* advisors = new QGroupBox(QStringLiteral("Orientadores"), this);
-    const auto [search, edit] =
-        plat::ui::searchBox(advisors, QStringLiteral("Consulta Por Orientador"), QStringLiteral("EdOrientador"));
+    const auto [search, edit] = plat::ui::searchBox(advisors, QStringLiteral("Consulta Por Orientador"),
+                                                    QStringLiteral("EdOrientador"));
     EdOrientador = edit;
 
     DBGrid2 = new plat::ui::DBGrid(advisors);
     DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
     QList<GridColumn> columns{{QStringLiteral("CPF"), {}, 0}, {QStringLiteral("NOME"), {}, 0}};
-    for (const char* f : {"Codigo", "TITULACAO", "TITULO", "P_CHAVE1", "P_CHAVE2", "P_CHAVE3", "COD_AREA",
-                          "PESQUISADOR", "CATEGORIA", "ALTERA"})
+    for (const char* f :
+         {"Codigo", "TITULACAO", "TITULO", "P_CHAVE1", "P_CHAVE2", "P_CHAVE3", "COD_AREA", "PESQUISADOR", "CATEGORIA", "ALTERA"})
         columns.append(GridColumn{QString::fromLatin1(f), {}, 0});
-    columns[4].width = 60;   // the title is read in the memo below
+    columns[4].width = 60; // the title is read in the memo below
     DBGrid2->setColumns(columns);
     DBGrid2->setDataSource(m_dm.Ds_Orientador);
 
@@ -129,10 +128,10 @@ QWidget* TFrm_ExOrientador::buildAdvisors()
 
 QWidget* TFrm_ExOrientador::buildInstructions()
 {
-    BitBtn2 = plat::ui::pictureButton(this, QStringLiteral("BitBtn2"), QStringLiteral("Confirma"),
-                                      QStyle::SP_DialogApplyButton, false);
-    BitBtn3 = plat::ui::pictureButton(this, QStringLiteral("BitBtn3"), QStringLiteral("Cancelar"),
-                                      QStyle::SP_DialogCancelButton, false);
+    BitBtn2 = plat::ui::pictureButton(this, QStringLiteral("BitBtn2"), QStringLiteral("Confirma"), QStyle::SP_DialogApplyButton,
+                                      false);
+    BitBtn3 = plat::ui::pictureButton(this, QStringLiteral("BitBtn3"), QStringLiteral("Cancelar"), QStyle::SP_DialogCancelButton,
+                                      false);
 
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("Panel1"));
@@ -140,7 +139,8 @@ QWidget* TFrm_ExOrientador::buildInstructions()
     Label1 = instruction(panel, QStringLiteral("Label1"),
                          QStringLiteral("Para excluir o Orientador, execute os seguintes instruções:"));
     Label2 = instruction(panel, QStringLiteral("Label2"),
-                         QStringLiteral(". Informe o novo Orientador   (Consulta por Orientador) ou clicar no Orientador (Nome)"));
+                         QStringLiteral(
+                             ". Informe o novo Orientador   (Consulta por Orientador) ou clicar no Orientador (Nome)"));
     Label3 = instruction(panel, QStringLiteral("Label3"),
                          QStringLiteral(". Clicar no botão (Altera o Orientador) para a atualização do mesmo"));
     Label4 = instruction(panel, QStringLiteral("Label4"), QStringLiteral(". Clicar no botão (Confirma)."));
@@ -226,7 +226,8 @@ void TFrm_ExOrientador::BitBtn2Click()
 {
     Query& rows = *m_dm.Qr_Bolsistas;
     for (rows.first(); !rows.eof(); rows.next()) {
-        if (rows.field(QStringLiteral("CPF_EXORIENTADOR")).asString() == rows.field(QStringLiteral("CPF_ORIENTADOR")).asString()) {
+        if (rows.field(QStringLiteral("CPF_EXORIENTADOR")).asString()
+            == rows.field(QStringLiteral("CPF_ORIENTADOR")).asString()) {
             plat::ui::showMessage(QStringLiteral("Favor alterar o orientador"), this);
             return;
         }

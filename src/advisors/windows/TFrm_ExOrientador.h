@@ -31,11 +31,11 @@ public:
 
     // Event handlers.
     void FormCreate() override;
-    void FormClose() override;   // the clearing of the marks
+    void FormClose() override; // the clearing of the marks
     void EdOrientadorChange();
-    void BitBtn1Click();   // Altera o Orientador
-    void BitBtn2Click();   // Confirma
-    void BitBtn3Click();   // Cancelar
+    void BitBtn1Click(); // Altera o Orientador
+    void BitBtn2Click(); // Confirma
+    void BitBtn3Click(); // Cancelar
 
     plat::ui::DBGrid* DBGrid1 = nullptr;
     QToolButton* BitBtn1 = nullptr;

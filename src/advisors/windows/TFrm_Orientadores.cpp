@@ -45,12 +45,11 @@ void TFrm_Orientadores::buildUi()
     BitBtn2 = plat::ui::pictureButton(this, QStringLiteral("BitBtn2"), QStringLiteral("Editar"),
                                       QStyle::SP_FileDialogContentsView);
     BitBtn3 = plat::ui::pictureButton(this, QStringLiteral("BitBtn3"), QStringLiteral("Excluir"), QStyle::SP_TrashIcon);
-    BitBtn4 = plat::ui::pictureButton(this, QStringLiteral("BitBtn4"), QStringLiteral("Sair"),
-                                      QStyle::SP_DialogCloseButton);
+    BitBtn4 = plat::ui::pictureButton(this, QStringLiteral("BitBtn4"), QStringLiteral("Sair"), QStyle::SP_DialogCloseButton);
     QHBoxLayout* bar = plat::ui::buttonBar({BitBtn1, BitBtn2, BitBtn3}, BitBtn4);
 
-    const auto [search, edit] =
-        plat::ui::searchBox(this, QStringLiteral("Consulta por orientador"), QStringLiteral("Ed_Orientador"));
+    const auto [search, edit] = plat::ui::searchBox(this, QStringLiteral("Consulta por orientador"),
+                                                    QStringLiteral("Ed_Orientador"));
     Ed_Orientador = edit;
 
     DBGrid1 = new plat::ui::DBGrid(this);
@@ -69,7 +68,7 @@ void TFrm_Orientadores::buildUi()
     layout->addWidget(DBGrid1, 1);
     layout->addWidget(title);
     setTabOrder(Ed_Orientador, DBGrid1);
-    Ed_Orientador->setFocus();   // the list opens ready for a name
+    Ed_Orientador->setFocus(); // the list opens ready for a name
 }
 
 void TFrm_Orientadores::wireEvents()
@@ -107,10 +106,7 @@ bool TFrm_Orientadores::posicionar(qint64 rowid)
     return m_dm.Tb_Orientador->gotoBookmark(plat::db::Bookmark{{}, rowid});
 }
 
-void TFrm_Orientadores::Ed_OrientadorChange()
-{
-    m_dm.Tb_Orientador->findNearest({Ed_Orientador->text()});
-}
+void TFrm_Orientadores::Ed_OrientadorChange() { m_dm.Tb_Orientador->findNearest({Ed_Orientador->text()}); }
 
 // Opens the entry form on the advisor cursor and gives the name it posted,
 // empty when it posted nothing; the area it last chose is kept for the next
@@ -118,8 +114,8 @@ void TFrm_Orientadores::Ed_OrientadorChange()
 QString TFrm_Orientadores::openEntryForm(bool novo)
 {
     using Modo = TFrm_Cad_Orientador::Modo;
-    TFrm_Cad_Orientador form(m_dm, *m_sessao.VerificarCpfCgc, novo ? Modo::Novo : Modo::Editar,
-                             m_sessao.SubArea_Selecionada, this);
+    TFrm_Cad_Orientador form(m_dm, *m_sessao.VerificarCpfCgc, novo ? Modo::Novo : Modo::Editar, m_sessao.SubArea_Selecionada,
+                             this);
     plat::ui::showModal(&form);
     m_sessao.SubArea_Selecionada = form.subArea();
     return form.nome();
@@ -139,7 +135,7 @@ void TFrm_Orientadores::BitBtn2Click()
 {
     Table& t = *m_dm.Tb_Orientador;
     if (t.isEmpty() || !m_guard.currentUnchanged(this))
-        return;   // nothing to edit, or not what the list showed
+        return; // nothing to edit, or not what the list showed
     m_chaveOrientador = openEntryForm(false);
     t.refresh();
 }
@@ -148,7 +144,7 @@ void TFrm_Orientadores::BitBtn3Click()
 {
     Table& ori = *m_dm.Tb_Orientador;
     if (ori.isEmpty() || !m_guard.currentUnchanged(this))
-        return;   // nothing to delete, or not what the list showed
+        return; // nothing to delete, or not what the list showed
     const QString cpf = ori.field(QStringLiteral("CPF")).asString();
     const qint64 codigo = ori.field(QStringLiteral("CODIGO")).asInteger();
 

@@ -38,10 +38,10 @@ public:
     void FormCreate() override;
     void FormClose() override;
     void Ed_OrientadorChange();
-    void BitBtn1Click();   // Novo
-    void BitBtn2Click();   // Editar
-    void BitBtn3Click();   // Excluir
-    void BitBtn4Click();   // Sair
+    void BitBtn1Click(); // Novo
+    void BitBtn2Click(); // Editar
+    void BitBtn3Click(); // Excluir
+    void BitBtn4Click(); // Sair
 
     QToolButton* BitBtn1 = nullptr;
     QToolButton* BitBtn2 = nullptr;

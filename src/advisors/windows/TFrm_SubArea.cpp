@@ -36,10 +36,8 @@ void TFrm_SubArea::buildUi()
     Outline1->setSelectionMode(QAbstractItemView::SingleSelection);
     Outline1->setFixedSize(697, 393);
 
-    BitBtn1 = plat::ui::pictureButton(this, QStringLiteral("BitBtn1"), QStringLiteral("Retornar"),
-                                      QStyle::SP_DialogOkButton);
-    BitBtn2 = plat::ui::pictureButton(this, QStringLiteral("BitBtn2"), QStringLiteral("Cancelar"),
-                                      QStyle::SP_DialogCancelButton);
+    BitBtn1 = plat::ui::pictureButton(this, QStringLiteral("BitBtn1"), QStringLiteral("Retornar"), QStyle::SP_DialogOkButton);
+    BitBtn2 = plat::ui::pictureButton(this, QStringLiteral("BitBtn2"), QStringLiteral("Cancelar"), QStyle::SP_DialogCancelButton);
     BitBtn2->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     connect(BitBtn1, &QToolButton::clicked, this, plat::ui::guarded(this, &TFrm_SubArea::BitBtn1Click));
     connect(BitBtn2, &QToolButton::clicked, this, plat::ui::guarded(this, &TFrm_SubArea::BitBtn2Click));

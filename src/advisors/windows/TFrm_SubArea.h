@@ -20,8 +20,8 @@ public:
     const QString& subArea() const { return m_subArea; }
 
     // Event handlers.
-    void BitBtn1Click();   // Retornar
-    void BitBtn2Click();   // Cancelar
+    void BitBtn1Click(); // Retornar
+    void BitBtn2Click(); // Cancelar
 
     QTreeWidget* Outline1 = nullptr;
     QToolButton* BitBtn1 = nullptr;

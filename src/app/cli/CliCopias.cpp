@@ -34,8 +34,8 @@ int copia(const QStringList& args, QTextStream& out, QTextStream& err)
     // confined to indexes is repaired first, other damage refused.
     dados.checkRegister();
     printNotices(dados, err);
-    const RegisterCopies::Taken taken =
-        RegisterCopies::take(dados.database(), dataDir, QDateTime::currentDateTime(), true, CopyReason::User);
+    const RegisterCopies::Taken taken = RegisterCopies::take(dados.database(), dataDir, QDateTime::currentDateTime(), true,
+                                                             CopyReason::User);
     out << shown(taken.path) << '\n';
     if (!taken.created)
         err << "Os dados são os mesmos da cópia mais recente, que foi mantida.\n";

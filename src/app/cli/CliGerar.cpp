@@ -26,9 +26,9 @@ int gerar(const QStringList& args, QTextStream& out, QTextStream& err)
     if (!run.preCheckPassed) {
         err << "Favor executar a verificação do preenchimento\n";
         // What stops the generation, record by record.
-        const ListaPendencias lista
-            = listarPendencias(dados.database(), dados.holderOrdering(), dados.advisorOrdering(), Regras::preGeracao())
-                  .soImpeditivas();
+        const ListaPendencias lista = listarPendencias(dados.database(), dados.holderOrdering(), dados.advisorOrdering(),
+                                                       Regras::preGeracao())
+                                          .soImpeditivas();
         for (const RegistroPendente& r : lista.registros)
             for (const Pendencia& p : r.pendencias)
                 err << linhaPendencia(r, p) << '\n';

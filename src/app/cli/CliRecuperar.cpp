@@ -18,8 +18,8 @@ int recuperar(const QStringList& args, QTextStream& out, QTextStream& err)
     const auto lock = holdDataFolder(dataDir);
     TDm_Dados dados(dataDir);
     const RecoveryResult r = recuperarDados(dados, args.first());
-    const QString nome
-        = r.institution.sigla.isEmpty() ? r.institution.nome : r.institution.sigla + QStringLiteral(" - ") + r.institution.nome;
+    const QString nome = r.institution.sigla.isEmpty() ? r.institution.nome
+                                                       : r.institution.sigla + QStringLiteral(" - ") + r.institution.nome;
     out << QStringLiteral("%1 (%2): %3 bolsistas, %4 orientadores recuperados\n")
                .arg(nome, r.institution.numero)
                .arg(r.holders)

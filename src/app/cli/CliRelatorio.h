@@ -19,7 +19,7 @@ using ReportBuilder = plat::report::PageModel (*)(TDm_Dados& dados, const QStrin
 
 // The reports, one builder each (listed by name in CliRelatorio.cpp).
 plat::report::PageModel relatorioErros(TDm_Dados& dados, const QStringList& options);
-plat::report::PageModel relatorioBolsistas(TDm_Dados& dados, const QStringList& options);   // --situacao LISTA
+plat::report::PageModel relatorioBolsistas(TDm_Dados& dados, const QStringList& options); // --situacao LISTA
 plat::report::PageModel relatorioOrientadores(TDm_Dados& dados, const QStringList& options);
 
 } // namespace zelta::cli

@@ -34,11 +34,10 @@ QString jsonText(const QString& text)
 void writeJson(const ListaPendencias& lista, QTextStream& out)
 {
     for (const RegistroPendente& r : lista.registros) {
-        const QString record =
-            QStringLiteral("{\"tabela\": %1, \"codigo\": %2, \"cpf\": %3, \"nome\": %4, ")
-                .arg(r.orientador ? QStringLiteral("\"orientador\"") : QStringLiteral("\"bolsista\""),
-                     r.orientador ? QString::number(r.codigo.toLongLong()) : QStringLiteral("null"), jsonText(r.cpf),
-                     jsonText(r.nome));
+        const QString record = QStringLiteral("{\"tabela\": %1, \"codigo\": %2, \"cpf\": %3, \"nome\": %4, ")
+                                   .arg(r.orientador ? QStringLiteral("\"orientador\"") : QStringLiteral("\"bolsista\""),
+                                        r.orientador ? QString::number(r.codigo.toLongLong()) : QStringLiteral("null"),
+                                        jsonText(r.cpf), jsonText(r.nome));
         for (const Pendencia& p : r.pendencias)
             out << record
                 << QStringLiteral("\"campo\": %1, \"mensagem\": %2, \"impede_geracao\": %3}\n")

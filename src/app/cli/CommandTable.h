@@ -12,9 +12,9 @@ namespace zelta::cli {
 struct Command {
     QString name;
     int (*run)(const QStringList& args, QTextStream& out, QTextStream& err);
-    QString synopsis;      // what follows the name in the help, its options included
-    QString description;   // the help's text, one line of it per '\n'
-    QString usage;         // shown after a usage error, under its message
+    QString synopsis;    // what follows the name in the help, its options included
+    QString description; // the help's text, one line of it per '\n'
+    QString usage;       // shown after a usage error, under its message
 
     // The options the subcommand takes besides "--dados": those its synopsis names.
     QStringList options() const;
@@ -23,7 +23,7 @@ struct Command {
 // An option of the whole line, in the help's "Opções:".
 struct GlobalOption {
     QString name;
-    QString synopsis;   // what follows the name
+    QString synopsis; // what follows the name
     QString description;
 };
 

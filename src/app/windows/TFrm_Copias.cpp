@@ -63,10 +63,9 @@ void TFrm_Copias::buildUi()
 {
     GridCopias = new QTableWidget(0, kColumns, this);
     GridCopias->setObjectName(QStringLiteral("GridCopias"));
-    GridCopias->setHorizontalHeaderLabels({QStringLiteral("Data e hora"), QStringLiteral("Motivo"),
-                                           QStringLiteral("Instituição"), QStringLiteral("Bolsistas"),
-                                           QStringLiteral("Orientadores"), QStringLiteral("Verificação"),
-                                           QStringLiteral("Tamanho")});
+    GridCopias->setHorizontalHeaderLabels({QStringLiteral("Data e hora"), QStringLiteral("Motivo"), QStringLiteral("Instituição"),
+                                           QStringLiteral("Bolsistas"), QStringLiteral("Orientadores"),
+                                           QStringLiteral("Verificação"), QStringLiteral("Tamanho")});
     GridCopias->setSelectionBehavior(QAbstractItemView::SelectRows);
     GridCopias->setSelectionMode(QAbstractItemView::SingleSelection);
     GridCopias->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -123,9 +122,12 @@ void TFrm_Copias::FormCreate()
         QString institution = c.sigla.isEmpty() ? c.nome : c.sigla + QStringLiteral(" - ") + c.nome;
         if (!readable)
             institution = QStringLiteral("(ilegível)");
-        const QStringList cells{when(c), copyReasonText(c.reason), institution,
+        const QStringList cells{when(c),
+                                copyReasonText(c.reason),
+                                institution,
                                 readable ? QString::number(c.holders) : QString(),
-                                readable ? QString::number(c.advisors) : QString(), checkText(c, row == newestSound),
+                                readable ? QString::number(c.advisors) : QString(),
+                                checkText(c, row == newestSound),
                                 sizeText(c.size)};
         for (int col = 0; col < cells.size(); ++col) {
             auto* item = new QTableWidgetItem(cells[col]);
@@ -197,10 +199,11 @@ void TFrm_Copias::BitBtnCopiaClick()
                                      CopyReason::User);
     }
     FormCreate();
-    plat::ui::showMessage(taken.created ? QStringLiteral("Cópia de segurança gravada em %1.").arg(shown(taken.path))
-                                        : QStringLiteral("Os dados são os mesmos da cópia mais recente (%1); ela foi mantida.")
-                                              .arg(shown(taken.path)),
-                          this);
+    plat::ui::showMessage(
+        taken.created
+            ? QStringLiteral("Cópia de segurança gravada em %1.").arg(shown(taken.path))
+            : QStringLiteral("Os dados são os mesmos da cópia mais recente (%1); ela foi mantida.").arg(shown(taken.path)),
+        this);
 }
 
 void TFrm_Copias::BitBtnAceitarClick()

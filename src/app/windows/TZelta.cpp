@@ -91,7 +91,7 @@ void TZelta::buildUi()
 {
     setWindowTitle(QStringLiteral("Zelta 99"));
     plat::ui::removeBorderIcons(this);
-    setContextMenuPolicy(Qt::NoContextMenu);   // no menu to hide the toolbar
+    setContextMenuPolicy(Qt::NoContextMenu); // no menu to hide the toolbar
     buildCentral();
     buildActions();
     buildMenus();
@@ -168,7 +168,7 @@ QAction* TZelta::addCommand(Command command, const QString& text, const QString&
     };
     QAction* action = addAction(text, name, handlers.value(command));
     action->setToolTip(hint);
-    action->setEnabled(false);   // until a window is registered for it
+    action->setEnabled(false); // until a window is registered for it
     m_commandActions.insert(command, action);
     return action;
 }

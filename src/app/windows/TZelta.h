@@ -102,7 +102,7 @@ private:
     bool m_activationDone = false;
     bool m_activationQueued = false;
     bool m_closing = false;
-    int m_backgroundCheckRows = -1;   // -1: the data module's default
+    int m_backgroundCheckRows = -1; // -1: the data module's default
 };
 
 } // namespace zelta

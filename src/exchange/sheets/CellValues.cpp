@@ -11,9 +11,12 @@ namespace zelta::sheets {
 QString textOf(const Cell& cell)
 {
     switch (cell.type) {
-    case Cell::Type::Empty: return QString();
-    case Cell::Type::Text: return cell.text.trimmed();
-    case Cell::Type::Date: return cell.date.toString(QStringLiteral("dd/MM/yyyy"));
+    case Cell::Type::Empty:
+        return QString();
+    case Cell::Type::Text:
+        return cell.text.trimmed();
+    case Cell::Type::Date:
+        return cell.date.toString(QStringLiteral("dd/MM/yyyy"));
     case Cell::Type::Number:
         if (std::floor(cell.number) == cell.number && std::fabs(cell.number) < 1e15)
             return QString::number(qint64(cell.number));

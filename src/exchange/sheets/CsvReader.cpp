@@ -39,7 +39,7 @@ struct Parse {
     qint64 row = 1;
     qint64 column = 1;
     bool fieldsInRecord = false;
-    int lastEnd = 0;   // the terminator that ended the previous call, to pair CR LF
+    int lastEnd = 0; // the terminator that ended the previous call, to pair CR LF
 };
 
 void onField(void* field, size_t length, void* data)

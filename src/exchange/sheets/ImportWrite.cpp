@@ -21,8 +21,8 @@ ImportResult writeImport(TDm_Dados& dm, const ImportCheck& check)
     // The copy comes before the write transaction (SQLite copies no database
     // its own connection is writing); a run that then fails changed nothing
     // and its copy goes, so failed runs cannot push good copies out.
-    const RegisterCopies::Taken copy =
-        RegisterCopies::take(db, dm.dataDirectory(), QDateTime::currentDateTime(), false, CopyReason::BeforeImport);
+    const RegisterCopies::Taken copy = RegisterCopies::take(db, dm.dataDirectory(), QDateTime::currentDateTime(), false,
+                                                            CopyReason::BeforeImport);
     result.backupFile = copy.path;
     auto discardCopy = qScopeGuard([&] { RegisterCopies::discard(copy); });
     plat::db::Database::Transaction tx(db);

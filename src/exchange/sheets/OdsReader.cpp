@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-
 namespace zelta::sheets {
 
 namespace {
@@ -57,7 +56,7 @@ Cell cellOf(Xml& xml)
         cell = date.isValid() ? Cell::ofDate(date) : Cell{};
     } else if (type == u"boolean") {
         cell = Cell::ofText(a.value(QLatin1String("office:boolean-value")) == u"true" ? QStringLiteral("VERDADEIRO")
-                                                                          : QStringLiteral("FALSO"));
+                                                                                      : QStringLiteral("FALSO"));
     }
     const QString text = cellText(xml);
     if (cell.type == Cell::Type::Empty && !type.isEmpty() && type != u"boolean")

@@ -13,7 +13,7 @@ struct Cell {
     Type type = Type::Empty;
     double number = 0;
     QDate date;
-    QString text;   // Text only
+    QString text; // Text only
 
     static Cell ofText(const QString& t) { return t.isEmpty() ? Cell{} : Cell{Type::Text, 0, {}, t}; }
     static Cell ofNumber(double n) { return {Type::Number, n, {}, {}}; }
@@ -41,8 +41,8 @@ struct Sheet {
 // character set as detected are kept to be shown.
 struct Workbook {
     QList<Sheet> sheets;
-    QString separator;   // CSV: ";", "," or "TAB"
-    QString encoding;    // CSV: "UTF-8" or "Windows-1252"
+    QString separator; // CSV: ";", "," or "TAB"
+    QString encoding;  // CSV: "UTF-8" or "Windows-1252"
     // The sheet of that name; the first when the name is empty. Throws
     // plat::Error (Input) when there is no such sheet.
     const Sheet& sheet(const QString& name) const;
@@ -52,10 +52,10 @@ struct Workbook {
 // a message, so that a hostile file (a zip bomb, millions of repeated cells)
 // costs neither unbounded memory nor unbounded time.
 struct Limits {
-    qint64 maxFileBytes = 256LL << 20;       // a file on disk
-    qint64 maxXmlBytes = 1024LL << 20;       // one XML part, unpacked
-    qint64 maxCells = 4'000'000;             // cells kept, empty ones not counted
-    qint64 maxChars = 128LL << 20;           // characters of text kept
+    qint64 maxFileBytes = 256LL << 20; // a file on disk
+    qint64 maxXmlBytes = 1024LL << 20; // one XML part, unpacked
+    qint64 maxCells = 4'000'000;       // cells kept, empty ones not counted
+    qint64 maxChars = 128LL << 20;     // characters of text kept
     int maxColumns = 16384;
     int maxRows = 1'048'576;
 };

@@ -26,8 +26,8 @@ const Sheet& Workbook::sheet(const QString& name) const
     QStringList names;
     for (const Sheet& s : sheets)
         names << s.name;
-    throw plat::Error::input(QStringLiteral("O arquivo não tem a planilha \"%1\"; as planilhas são: %2")
-                                 .arg(name, names.join(QStringLiteral(", "))));
+    throw plat::Error::input(
+        QStringLiteral("O arquivo não tem a planilha \"%1\"; as planilhas são: %2").arg(name, names.join(QStringLiteral(", "))));
 }
 
 void tooLarge(const QString& what)
@@ -95,10 +95,7 @@ ZipFile::~ZipFile()
         unzClose(m_zip);
 }
 
-bool ZipFile::has(const QString& name) const
-{
-    return unzLocateFile(m_zip, name.toUtf8().constData(), 2) == UNZ_OK;
-}
+bool ZipFile::has(const QString& name) const { return unzLocateFile(m_zip, name.toUtf8().constData(), 2) == UNZ_OK; }
 
 namespace {
 

@@ -5,7 +5,6 @@
 #include <QIODevice>
 #include <memory>
 
-
 namespace zelta::sheets {
 
 // Fills a sheet cell by cell while keeping count against the limits; the
@@ -38,7 +37,7 @@ public:
     ~ZipFile();
     ZipFile(const ZipFile&) = delete;
     ZipFile& operator=(const ZipFile&) = delete;
-    bool has(const QString& name) const;   // names compared without case
+    bool has(const QString& name) const; // names compared without case
     void* handle() const { return m_zip; }
 
 private:
@@ -49,7 +48,7 @@ private:
 // limit, so that a part that unpacks to gigabytes is refused, not read.
 class ZipPart {
 public:
-    ZipPart(ZipFile& zip, const QString& name, qint64 limit);   // throws when the part is missing or unreadable
+    ZipPart(ZipFile& zip, const QString& name, qint64 limit); // throws when the part is missing or unreadable
     ~ZipPart();
     QIODevice* device();
     // After the XML reader stopped: throws the right message when the stop

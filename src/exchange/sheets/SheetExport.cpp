@@ -31,8 +31,8 @@ QString word(const QString& code, const QString& a, const QString& wordA, const 
 
 int exportHolders(const Database& db, SheetWriter& out)
 {
-    out.row(headings({"CPF", "Nome", "Sexo", "Data de Nascimento", "Situação", "Processo", "Demanda",
-                      "Código da Agência", "Conta Bancária", "CPF do Orientador", "Orientador", "Título do Projeto"}));
+    out.row(headings({"CPF", "Nome", "Sexo", "Data de Nascimento", "Situação", "Processo", "Demanda", "Código da Agência",
+                      "Conta Bancária", "CPF do Orientador", "Orientador", "Título do Projeto"}));
     const plat::db::Ordering byName(db.table(QStringLiteral("ZELTABOL")), {QStringLiteral("Nome")});
     plat::db::Statement st = db.prepare(
         QStringLiteral("SELECT B.CPF, B.Nome, B.SEXO, B.DATA_NASCIMENTO, B.SITUACAO, B.PROCESSO, B.DEMANDA, "
@@ -44,8 +44,8 @@ int exportHolders(const Database& db, SheetWriter& out)
     while (st.step()) {
         for (int c = 0; c < 12; ++c)
             row[c] = Cell::ofText(st.text(c).trimmed());
-        row[2] = Cell::ofText(word(st.text(2), QStringLiteral("F"), QStringLiteral("Feminino"), QStringLiteral("M"),
-                                   QStringLiteral("Masculino")));
+        row[2] = Cell::ofText(
+            word(st.text(2), QStringLiteral("F"), QStringLiteral("Feminino"), QStringLiteral("M"), QStringLiteral("Masculino")));
         const QDate nascimento = st.isoDate(3);
         row[3] = nascimento.isValid() ? Cell::ofDate(nascimento) : Cell{};
         out.row(row);
@@ -109,9 +109,15 @@ int exportList(TDm_Dados& dm, ExportList list, const QString& path)
     std::unique_ptr<SheetWriter> out = SheetWriter::create(path, QString::fromUtf8(names[int(list)]));
     int rows = 0;
     switch (list) {
-    case ExportList::Holders: rows = exportHolders(dm.database(), *out); break;
-    case ExportList::Advisors: rows = exportAdvisors(dm.database(), *out); break;
-    case ExportList::Pendencias: rows = exportPendencias(dm, *out); break;
+    case ExportList::Holders:
+        rows = exportHolders(dm.database(), *out);
+        break;
+    case ExportList::Advisors:
+        rows = exportAdvisors(dm.database(), *out);
+        break;
+    case ExportList::Pendencias:
+        rows = exportPendencias(dm, *out);
+        break;
     }
     out->finish();
     return rows;

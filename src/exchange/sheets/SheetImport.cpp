@@ -42,7 +42,7 @@ struct AdvisorRecord {
 // What the checks need to know of the register, read once.
 struct Register {
     QHash<QString, QList<AdvisorRecord>> advisorsByCpf;
-    QHash<QString, QString> areaNameByCode;   // "9.99.99.99-9"
+    QHash<QString, QString> areaNameByCode; // "9.99.99.99-9"
     QHash<QString, QString> areaCodeByName;
     int novoRenovado = 0;
     double cotas = 0;
@@ -53,7 +53,8 @@ struct Register {
             plat::db::Statement st = db.prepare(QStringLiteral("SELECT CPF, Codigo, TITULO FROM ZELTAORI ORDER BY Codigo"));
             while (st.step())
                 advisorsByCpf[st.text(0)].append({st.int64(1), st.text(2)});
-            novoRenovado = db.scalar(QStringLiteral("SELECT count(*) FROM ZELTABOL WHERE SITUACAO IN ('Novo','Renovado')")).toInt();
+            novoRenovado
+                = db.scalar(QStringLiteral("SELECT count(*) FROM ZELTABOL WHERE SITUACAO IN ('Novo','Renovado')")).toInt();
             cotas = db.scalar(QStringLiteral("SELECT Cotas FROM ZELTAINT ORDER BY rowid LIMIT 1")).toDouble();
         } else {
             plat::db::Statement st = db.prepare(QStringLiteral("SELECT CODIGO, SUBAREA FROM GRANDE_A"));
@@ -69,8 +70,7 @@ class RowChecker {
 public:
     RowChecker(ImportKind kind, const Mapping& mapping, const SheetRow& row, QList<RowProblem>& problems)
         : m_kind(kind), m_mapping(mapping), m_row(row), m_problems(problems)
-    {
-    }
+    {}
     const Cell& cell(FieldId id) const { return m_mapping.contains(id) ? m_row.cell(m_mapping.value(id)) : m_empty; }
     QString text(FieldId id) const { return textOf(cell(id)); }
     void problem(FieldId id, const QString& message) { m_problems.append({m_row.number, fieldLabel(m_kind, id), message}); }
@@ -87,7 +87,8 @@ public:
     {
         const std::optional<QString> cpf = cpfOf(cell(id));
         if (!cpf || cpf->isEmpty() || !cpfDigitsValid(cpfDigits(*cpf))) {
-            problem(id, QStringLiteral("Favor verificar o CPF") + (cpf && cpf->isEmpty() ? QString() : QStringLiteral(" (%1)").arg(shownOf(cell(id)))));
+            problem(id, QStringLiteral("Favor verificar o CPF")
+                            + (cpf && cpf->isEmpty() ? QString() : QStringLiteral(" (%1)").arg(shownOf(cell(id)))));
             return QString();
         }
         return *cpf;
@@ -105,11 +106,16 @@ private:
 FieldId holderCheckField(HolderCheck check)
 {
     switch (check) {
-    case HolderCheck::Sexo: return FieldId::Sexo;
-    case HolderCheck::Nascimento: return FieldId::Nascimento;
-    case HolderCheck::Agencia: return FieldId::Agencia;
-    case HolderCheck::Orientador: return FieldId::CpfOrientador;
-    case HolderCheck::Nome: return FieldId::Nome;
+    case HolderCheck::Sexo:
+        return FieldId::Sexo;
+    case HolderCheck::Nascimento:
+        return FieldId::Nascimento;
+    case HolderCheck::Agencia:
+        return FieldId::Agencia;
+    case HolderCheck::Orientador:
+        return FieldId::CpfOrientador;
+    case HolderCheck::Nome:
+        return FieldId::Nome;
     }
     return FieldId::Nome;
 }
@@ -127,9 +133,9 @@ qint64 holderAdvisor(RowChecker& r, const Register& reg, const QString& cpfOrien
     if (projeto.isEmpty()) {
         if (found->size() == 1)
             return found->first().codigo;
-        r.problem(FieldId::Projeto, QStringLiteral("o orientador %1 tem %2 projetos; informe o título do projeto")
-                                        .arg(cpfOrientador)
-                                        .arg(found->size()));
+        r.problem(
+            FieldId::Projeto,
+            QStringLiteral("o orientador %1 tem %2 projetos; informe o título do projeto").arg(cpfOrientador).arg(found->size()));
         return 0;
     }
     for (const AdvisorRecord& a : *found)
@@ -168,7 +174,8 @@ void checkHolder(RowChecker& r, const Database& db, const Register& reg, ImportC
         r.problem(FieldId::Sexo, QStringLiteral("\"%1\" não é F (Feminino) nem M (Masculino)").arg(sexoGiven));
     const std::optional<QDate> nascimento = dateOf(r.cell(FieldId::Nascimento), today);
     if (!nascimento)
-        r.problem(FieldId::Nascimento, QStringLiteral("\"%1\" não é uma data válida (dia/mês/ano)").arg(shownOf(r.cell(FieldId::Nascimento))));
+        r.problem(FieldId::Nascimento,
+                  QStringLiteral("\"%1\" não é uma data válida (dia/mês/ano)").arg(shownOf(r.cell(FieldId::Nascimento))));
     const QString agencia = r.capitals(FieldId::Agencia, 6);
     QString cpfOrientador;
     qint64 numero = 0;
@@ -241,18 +248,20 @@ void checkAdvisor(RowChecker& r, const Database& db, const Register& reg, Import
         r.problem(FieldId::Pesquisador, QStringLiteral("\"%1\" não é S (Sim) nem N (Não)").arg(pesquisadorGiven));
     QString categoria = r.text(FieldId::Categoria).toUpper();
     if (!categoria.isEmpty() && !categoriaCodes().contains(categoria))
-        r.problem(FieldId::Categoria, QStringLiteral("\"%1\" não é uma categoria (%2)").arg(categoria, categoriaCodes().join(u',')));
+        r.problem(FieldId::Categoria,
+                  QStringLiteral("\"%1\" não é uma categoria (%2)").arg(categoria, categoriaCodes().join(u',')));
     else if (!categoria.isEmpty() && pesquisador != u"S")
         r.problem(FieldId::Categoria, QStringLiteral("só um pesquisador do Orvu (Sim) tem categoria"));
     // The form's checks, every failing one (the form shows only the last).
     const unsigned failures = advisorEntryFailures({nome, titulacaoItem(titulacao), titulo, p1, p2, p3, areaName});
-    const FieldId fields[] = {FieldId::Nome, FieldId::Titulacao, FieldId::Titulo, FieldId::Palavra1,
-                              FieldId::Palavra2, FieldId::Palavra3, FieldId::Palavra3, FieldId::Area};
+    const FieldId fields[] = {FieldId::Nome,     FieldId::Titulacao, FieldId::Titulo,   FieldId::Palavra1,
+                              FieldId::Palavra2, FieldId::Palavra3,  FieldId::Palavra3, FieldId::Area};
     for (AdvisorCheck check : kAdvisorChecks)
         if ((failures & (1u << unsigned(check))) && !(check == AdvisorCheck::Titulacao && !titulacaoGiven.isEmpty())
             && !(check == AdvisorCheck::Area && !r.text(FieldId::Area).isEmpty()))
             r.problem(fields[int(check)], advisorCheckMessage(check).trimmed());
-    out.records.append({cpf, nome, titulacao, titulo, p1, p2, p3, codArea, pesquisador == u"S" ? QStringLiteral("S") : QStringLiteral(" "),
+    out.records.append({cpf, nome, titulacao, titulo, p1, p2, p3, codArea,
+                        pesquisador == u"S" ? QStringLiteral("S") : QStringLiteral(" "),
                         pesquisador == u"S" && !categoria.isEmpty() ? categoria : QStringLiteral("  ")});
 }
 
@@ -266,8 +275,8 @@ void checkQuota(const Register& reg, const Sheet& sheet, ImportCheck& out)
         if (situacao != situacao::novo && situacao != situacao::renovado)
             continue;
         if (quotaFull(QString::number(total), cotas))
-            out.problems.append({sheet.rows[i + 1].number, fieldLabel(ImportKind::Holders, FieldId::Situacao),
-                                 holderText::quotaFullNovo()});
+            out.problems.append(
+                {sheet.rows[i + 1].number, fieldLabel(ImportKind::Holders, FieldId::Situacao), holderText::quotaFullNovo()});
         else
             ++total;
     }

@@ -24,14 +24,28 @@ enum class ImportKind { Holders, Advisors };
 
 // The fields a column can fill.
 enum class FieldId {
-    Cpf, Nome, Sexo, Nascimento, Agencia, CpfOrientador, Projeto, Situacao,
-    Titulacao, Titulo, Palavra1, Palavra2, Palavra3, Area, Pesquisador, Categoria,
+    Cpf,
+    Nome,
+    Sexo,
+    Nascimento,
+    Agencia,
+    CpfOrientador,
+    Projeto,
+    Situacao,
+    Titulacao,
+    Titulo,
+    Palavra1,
+    Palavra2,
+    Palavra3,
+    Area,
+    Pesquisador,
+    Categoria,
 };
 
 struct ImportField {
     FieldId id;
-    QString label;          // the name problems give the field
-    QStringList headings;   // headings that name it, compared folded
+    QString label;        // the name problems give the field
+    QStringList headings; // headings that name it, compared folded
 };
 const QList<ImportField>& importFields(ImportKind kind);
 QString fieldLabel(ImportKind kind, FieldId id);
@@ -46,7 +60,7 @@ using Mapping = QHash<FieldId, int>;
 Mapping matchHeadings(ImportKind kind, const SheetRow& heading);
 
 struct RowProblem {
-    int row = 0;       // as the spreadsheet program numbers it, the heading being row 1
+    int row = 0; // as the spreadsheet program numbers it, the heading being row 1
     QString field;
     QString message;
 };
@@ -69,7 +83,7 @@ ImportCheck checkImport(const plat::db::Database& db, ImportKind kind, const She
 
 struct ImportResult {
     int added = 0;
-    QString backupFile;   // the copy taken before the rows were written
+    QString backupFile; // the copy taken before the rows were written
 };
 
 // Writes the checked rows in one transaction, after taking a copy of the

@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-
 namespace zelta::sheets {
 
 Workbook readWorkbook(const QString& path, const Limits& limits)

@@ -183,8 +183,8 @@ private:
     {
         zip_fileinfo info{};
         const QDateTime now = QDateTime::currentDateTime();
-        info.tmz_date = {uInt(now.time().second()), uInt(now.time().minute()), uInt(now.time().hour()),
-                         uInt(now.date().day()), uInt(now.date().month() - 1), uInt(now.date().year())};
+        info.tmz_date = {uInt(now.time().second()), uInt(now.time().minute()),    uInt(now.time().hour()),
+                         uInt(now.date().day()),    uInt(now.date().month() - 1), uInt(now.date().year())};
         if (zipOpenNewFileInZip(m_zip, name, &info, nullptr, 0, nullptr, 0, nullptr, compressed ? Z_DEFLATED : 0,
                                 compressed ? Z_DEFAULT_COMPRESSION : 0)
             != ZIP_OK)

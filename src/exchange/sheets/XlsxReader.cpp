@@ -5,7 +5,6 @@
 #include <QSet>
 #include <QXmlStreamReader>
 
-
 #include <cmath>
 
 namespace zelta::sheets {
@@ -227,19 +226,22 @@ Workbook readXlsx(const QString& path, const Limits& limits)
     QHash<QString, QString> targets;
     walkPart(zip, QStringLiteral("xl/_rels/workbook.xml.rels"), limits, [&](Xml& xml) {
         if (xml.name() == u"Relationship")
-            targets.insert(xml.attributes().value(QLatin1String("Id")).toString(), xml.attributes().value(QLatin1String("Target")).toString());
+            targets.insert(xml.attributes().value(QLatin1String("Id")).toString(),
+                           xml.attributes().value(QLatin1String("Target")).toString());
     });
-    QList<QPair<QString, QString>> sheets;   // name, part
+    QList<QPair<QString, QString>> sheets; // name, part
     walkPart(zip, QStringLiteral("xl/workbook.xml"), limits, [&](Xml& xml) {
         if (xml.name() == u"workbookPr")
-            ctx.from1904 = xml.attributes().value(QLatin1String("date1904")) == u"1" || xml.attributes().value(QLatin1String("date1904")) == u"true";
+            ctx.from1904 = xml.attributes().value(QLatin1String("date1904")) == u"1"
+                           || xml.attributes().value(QLatin1String("date1904")) == u"true";
         else if (xml.name() == u"sheet") {
             QString rid;
             for (const QXmlStreamAttribute& a : xml.attributes())
                 if (a.name() == u"id")
                     rid = a.value().toString();
             if (targets.contains(rid))
-                sheets.append(QPair<QString, QString>{xml.attributes().value(QLatin1String("name")).toString(), partOfTarget(targets.value(rid))});
+                sheets.append(QPair<QString, QString>{xml.attributes().value(QLatin1String("name")).toString(),
+                                                      partOfTarget(targets.value(rid))});
         }
     });
     for (const auto& [name, part] : sheets) {

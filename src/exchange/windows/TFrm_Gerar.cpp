@@ -161,10 +161,7 @@ void TFrm_Gerar::BtnPastaClick()
 
 QChar TFrm_Gerar::selectedDrive() const { return (RadioB && RadioB->isChecked()) ? u'B' : u'A'; }
 
-QString TFrm_Gerar::selectedDirectory() const
-{
-    return m_sessao.Configuracao->driveDirectory(selectedDrive());
-}
+QString TFrm_Gerar::selectedDirectory() const { return m_sessao.Configuracao->driveDirectory(selectedDrive()); }
 
 void TFrm_Gerar::showDirectory()
 {
@@ -194,7 +191,7 @@ void TFrm_Gerar::showProblems()
     // the screen.
     const QPoint centre = frameGeometry().center();
     Pendencias->show();
-    layout()->activate();   // the minimum size with the list in it
+    layout()->activate(); // the minimum size with the list in it
     const QSize wanted = sizeHint().expandedTo(QSize(760, 480)).expandedTo(size());
     if (wanted != size())
         plat::ui::resizeKeepingCentre(this, wanted, centre);
@@ -214,8 +211,7 @@ void TFrm_Gerar::BitBtn3Click()
     // The register's full check runs beside the pre-check and the writing.
     plat::ui::BusyCursor busy;
     setGauge(0);
-    const SubmissionRun run =
-        gerarArquivo(*m_sessao.Dm_Dados, selectedDirectory(), [this](int percent) { setGauge(percent); });
+    const SubmissionRun run = gerarArquivo(*m_sessao.Dm_Dados, selectedDirectory(), [this](int percent) { setGauge(percent); });
     busy.restore();
     showRegisterNotices(*m_sessao.Dm_Dados, this);
     if (!run.preCheckPassed) {

@@ -49,10 +49,10 @@ public:
     QRadioButton* RadioA = nullptr;
     QRadioButton* RadioB = nullptr;
     QLabel* Label_Pasta = nullptr;
-    QPushButton* BtnPasta = nullptr;   // Escolher pasta...
+    QPushButton* BtnPasta = nullptr; // Escolher pasta...
     QProgressBar* Gauge1 = nullptr;
-    QPushButton* BitBtn3 = nullptr;   // Confirmar
-    QPushButton* BitBtn2 = nullptr;   // Cancelar
+    QPushButton* BitBtn3 = nullptr; // Confirmar
+    QPushButton* BitBtn2 = nullptr; // Cancelar
     // After a failed pre-check: the problems that stop the generation.
     PendenciasView* Pendencias = nullptr;
 

@@ -203,10 +203,12 @@ bool TFrm_Recuperar::eventFilter(QObject* watched, QEvent* event)
     if (watched == EdDrive && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            plat::ui::runGuarded([this] {
-                if (EdDriveExit())
-                    BitBtn3->setFocus(Qt::TabFocusReason);
-            }, this);
+            plat::ui::runGuarded(
+                [this] {
+                    if (EdDriveExit())
+                        BitBtn3->setFocus(Qt::TabFocusReason);
+                },
+                this);
             return true;
         }
     }
@@ -258,12 +260,12 @@ bool TFrm_Recuperar::confirmReplacement(const QString& path)
     } else {
         what = QStringLiteral("Os dados atuais");
     }
-    return plat::ui::confirm(
-        QStringLiteral("%1 serão substituídos pelos do arquivo %2.\n\rUma cópia dos dados atuais será guardada na "
-                       "pasta %3.\n\rDeseja continuar?")
-            .arg(what, QDir::toNativeSeparators(path),
-                 QDir::toNativeSeparators(RegisterCopies::folder(m_sessao.Dm_Dados->dataDirectory()))),
-        this);
+    return plat::ui::confirm(QStringLiteral(
+                                 "%1 serão substituídos pelos do arquivo %2.\n\rUma cópia dos dados atuais será guardada na "
+                                 "pasta %3.\n\rDeseja continuar?")
+                                 .arg(what, QDir::toNativeSeparators(path),
+                                      QDir::toNativeSeparators(RegisterCopies::folder(m_sessao.Dm_Dados->dataDirectory()))),
+                             this);
 }
 
 void TFrm_Recuperar::setGauge(int percent)
@@ -318,9 +320,9 @@ void TFrm_Recuperar::BitBtn3Click()
                                   .arg(QDir::toNativeSeparators(result.backupFile)),
                               this);
     else if (!result.backupFile.isEmpty())
-        plat::ui::showMessage(QStringLiteral("Os dados substituídos foram guardados em %1.")
-                                  .arg(QDir::toNativeSeparators(result.backupFile)),
-                              this);
+        plat::ui::showMessage(
+            QStringLiteral("Os dados substituídos foram guardados em %1.").arg(QDir::toNativeSeparators(result.backupFile)),
+            this);
     if (const QString unread = camposNaoLidos(result); !unread.isEmpty())
         plat::ui::showMessage(unread, this);
     if (result.incompleteTail > 0)

@@ -58,7 +58,7 @@ private:
     void setGauge(int percent);
 
     Sessao& m_sessao;
-    QString m_fileName;   // what the file dialog holds: the last file chosen
+    QString m_fileName; // what the file dialog holds: the last file chosen
     bool m_registerChanged = false;
     bool m_checkingPath = false;
 };

@@ -56,7 +56,7 @@ void setSituacao(Table& bol, const QString& word)
         bol.field(QStringLiteral("SITUACAO")).setAsString(word);
         bol.post();
     } catch (...) {
-        bol.cancel();   // rethrown: the failure is reported by the handler
+        bol.cancel(); // rethrown: the failure is reported by the handler
         throw;
     }
 }
@@ -126,8 +126,8 @@ void TFrm_Bolsistas::buildUi()
                                          QStyle::SP_DialogCloseButton);
     QHBoxLayout* bar = plat::ui::buttonBar({BitBtnNovo, BitBtnEditar, BitBtnExcluir, BitBtnRenovar}, BitBtnSair);
 
-    const auto [search, edit] =
-        plat::ui::searchBox(this, QStringLiteral("Consulta por bolsista"), QStringLiteral("Ed_Bolsistas"));
+    const auto [search, edit] = plat::ui::searchBox(this, QStringLiteral("Consulta por bolsista"),
+                                                    QStringLiteral("Ed_Bolsistas"));
     Ed_Bolsistas = edit;
 
     DBGrid1 = new plat::ui::DBGrid(this);
@@ -145,7 +145,7 @@ void TFrm_Bolsistas::buildUi()
     layout->addWidget(DBGrid1, 1);
     layout->addWidget(counters);
     setTabOrder(Ed_Bolsistas, DBGrid1);
-    Ed_Bolsistas->setFocus();   // the list opens ready for a name
+    Ed_Bolsistas->setFocus(); // the list opens ready for a name
 }
 
 void TFrm_Bolsistas::wireEvents()
@@ -172,10 +172,9 @@ void TFrm_Bolsistas::FormCreate()
     // The quota is read once: the institution does not change while the list is open.
     Table& inst = *m_dm.Tb_Instituicao;
     inst.open();
-    Panel_TotalBolsistas->setText(
-        inst.hasRecord() && !inst.field(QStringLiteral("Cotas")).isNull()
-            ? cotasText(inst.field(QStringLiteral("Cotas")).asFloat())
-            : QString());
+    Panel_TotalBolsistas->setText(inst.hasRecord() && !inst.field(QStringLiteral("Cotas")).isNull()
+                                      ? cotasText(inst.field(QStringLiteral("Cotas")).asFloat())
+                                      : QString());
     inst.close();
 
     Table& bol = *m_dm.Tb_Bolsistas;
@@ -187,10 +186,7 @@ void TFrm_Bolsistas::FormCreate()
     AtualizaTotais();
 }
 
-void TFrm_Bolsistas::FormClose()
-{
-    m_dm.Tb_Bolsistas->close();
-}
+void TFrm_Bolsistas::FormClose() { m_dm.Tb_Bolsistas->close(); }
 
 void TFrm_Bolsistas::AtualizaTotais()
 {
@@ -203,10 +199,7 @@ void TFrm_Bolsistas::AtualizaTotais()
     Panel_TotalRn_Nv->setText(QString::number(renovados + novos));
 }
 
-void TFrm_Bolsistas::Ed_BolsistasChange()
-{
-    m_dm.Tb_Bolsistas->findNearest({Ed_Bolsistas->text()});
-}
+void TFrm_Bolsistas::Ed_BolsistasChange() { m_dm.Tb_Bolsistas->findNearest({Ed_Bolsistas->text()}); }
 
 void TFrm_Bolsistas::BitBtnNovoClick()
 {

@@ -69,7 +69,7 @@ private:
     TDm_Dados& m_dm;
     // No write by a record number that another program has since reused.
     RecordGuard m_guard;
-    QString m_ultimoBolsista;   // the holder the list comes back to after "Novo"
+    QString m_ultimoBolsista; // the holder the list comes back to after "Novo"
 };
 
 } // namespace zelta

@@ -39,7 +39,7 @@ TFrm_Cad_Bolsistas::TFrm_Cad_Bolsistas(TDm_Dados& dados, TVlCpfCgc& validador, M
     setObjectName(QStringLiteral("Frm_Cad_Bolsistas"));
     buildUi();
     wireEvents();
-    plat::ui::setNoBorderIcons(this);   // left only through "Confirma" or "Cancelar"
+    plat::ui::setNoBorderIcons(this); // left only through "Confirma" or "Cancelar"
     setFixedSize(600, 430);
 }
 
@@ -57,8 +57,8 @@ void TFrm_Cad_Bolsistas::buildBoxes()
                                    plat::ui::MaskEdit::CharCase::Normal);
     DBEdDataNascimento->setFixedWidth(charsWidth(this, 11));
     plat::ui::setHelpContext(DBEdDataNascimento, 8);
-    RadioSexo = new plat::ui::RadioGroup(QStringLiteral("Sexo"), {QStringLiteral("Feminino"), QStringLiteral("Masculino")},
-                                         2, this);
+    RadioSexo = new plat::ui::RadioGroup(QStringLiteral("Sexo"), {QStringLiteral("Feminino"), QStringLiteral("Masculino")}, 2,
+                                         this);
     RadioSexo->setObjectName(QStringLiteral("RadioSexo"));
     DBEdAgencia = boundEdit(this, ds, QStringLiteral("CODIGO_AGENCIA"), QStringLiteral("DBEdAgencia"));
     DBEdAgencia->setMaxLength(6);
@@ -78,7 +78,7 @@ void TFrm_Cad_Bolsistas::buildBoxes()
     DbTitulo = new plat::ui::DBMemo(m_dm.Ds_Orientador, QStringLiteral("TITULO"), this);
     DbTitulo->setObjectName(QStringLiteral("DbTitulo"));
     DbTitulo->setReadOnly(true);
-    DbTitulo->setFocusPolicy(Qt::NoFocus);   // not a tab stop
+    DbTitulo->setFocusPolicy(Qt::NoFocus); // not a tab stop
     DbTitulo->setFixedHeight(DbTitulo->fontMetrics().lineSpacing() * 4 + 12);
 
     SpeedConfirma = plat::ui::speedButton(this, QStringLiteral("SpeedConfirma"), QStringLiteral("Confirma"),
@@ -118,15 +118,14 @@ void TFrm_Cad_Bolsistas::buildUi()
     layout->addStretch(1);
     layout->addLayout(buttons);
 
-    plat::ui::tabChain({DBEdCPFBolsista, DBEdBolsista, DBEdDataNascimento, RadioSexo->button(0), RadioSexo->button(1),
-                        DBEdAgencia});
+    plat::ui::tabChain(
+        {DBEdCPFBolsista, DBEdBolsista, DBEdDataNascimento, RadioSexo->button(0), RadioSexo->button(1), DBEdAgencia});
 }
 
 void TFrm_Cad_Bolsistas::wireEvents()
 {
     using plat::ui::guarded;
-    connect(DBEdCPFBolsista, &plat::ui::MaskEdit::exited, this,
-            guarded(this, &TFrm_Cad_Bolsistas::DBEdCPFBolsistaExit));
+    connect(DBEdCPFBolsista, &plat::ui::MaskEdit::exited, this, guarded(this, &TFrm_Cad_Bolsistas::DBEdCPFBolsistaExit));
     connect(SpeedOrientador, &QToolButton::clicked, this, guarded(this, &TFrm_Cad_Bolsistas::SpeedOrientadorClick));
     connect(SpeedConfirma, &QToolButton::clicked, this, guarded(this, &TFrm_Cad_Bolsistas::SpeedConfirmaClick));
     connect(SpeedCancelar, &QToolButton::clicked, this, guarded(this, &TFrm_Cad_Bolsistas::SpeedCancelarClick));
@@ -136,8 +135,8 @@ void TFrm_Cad_Bolsistas::setEntryEnabled(bool enabled)
 {
     // Closed boxes look closed and take no focus, as on the advisor form; Tab
     // still leaves the CPF box, for the buttons are in the tab order.
-    for (QWidget* w : std::initializer_list<QWidget*>{DBEdBolsista, DBEdDataNascimento, DBEdAgencia, RadioSexo, DbTitulo,
-                                                      SpeedConfirma})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{DBEdBolsista, DBEdDataNascimento, DBEdAgencia, RadioSexo, DbTitulo, SpeedConfirma})
         w->setEnabled(enabled);
 }
 
@@ -206,9 +205,8 @@ void TFrm_Cad_Bolsistas::showAdvisorOfHolder()
 {
     Table& bol = *m_dm.Tb_Bolsistas;
     clearAdvisor();
-    const HolderAdvisor advisor =
-        holderAdvisor(*m_dm.Qr_Limpa, bol.field(QStringLiteral("CPF_ORIENTADOR")).asString(),
-                      bol.field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger());
+    const HolderAdvisor advisor = holderAdvisor(*m_dm.Qr_Limpa, bol.field(QStringLiteral("CPF_ORIENTADOR")).asString(),
+                                                bol.field(QStringLiteral("NUMERO_ORIENTADOR")).asInteger());
     if (advisor.found)
         showAdvisor(advisor);
 }
@@ -242,10 +240,18 @@ void TFrm_Cad_Bolsistas::applyFocus(Campo campo)
         if (RadioSexo->button(0))
             RadioSexo->button(0)->setFocus();
         break;
-    case Campo::DataNascimento: DBEdDataNascimento->setFocus(); break;
-    case Campo::CodigoAgencia: DBEdAgencia->setFocus(); break;
-    case Campo::Nome: DBEdBolsista->setFocus(); break;
-    default: SpeedOrientador->setFocus(); break;   // the advisor is chosen with its button
+    case Campo::DataNascimento:
+        DBEdDataNascimento->setFocus();
+        break;
+    case Campo::CodigoAgencia:
+        DBEdAgencia->setFocus();
+        break;
+    case Campo::Nome:
+        DBEdBolsista->setFocus();
+        break;
+    default:
+        SpeedOrientador->setFocus();
+        break; // the advisor is chosen with its button
     }
 }
 
@@ -418,10 +424,17 @@ void TFrm_Cad_Bolsistas::SpeedConfirmaClick()
                 if (RadioSexo->button(0))
                     RadioSexo->button(0)->setFocus();
                 break;
-            case HolderCheck::Nascimento: DBEdDataNascimento->setFocus(); break;
-            case HolderCheck::Agencia: DBEdAgencia->setFocus(); break;
-            case HolderCheck::Orientador: break;
-            case HolderCheck::Nome: DBEdBolsista->setFocus(); break;
+            case HolderCheck::Nascimento:
+                DBEdDataNascimento->setFocus();
+                break;
+            case HolderCheck::Agencia:
+                DBEdAgencia->setFocus();
+                break;
+            case HolderCheck::Orientador:
+                break;
+            case HolderCheck::Nome:
+                DBEdBolsista->setFocus();
+                break;
             }
         }
         plat::ui::showMessage(problems.last().message, this);

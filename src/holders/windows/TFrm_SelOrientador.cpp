@@ -32,10 +32,10 @@ void TFrm_SelOrientador::buildUi()
     DBGrid1 = new plat::ui::DBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     QList<plat::ui::GridColumn> columns;
-    const QStringList fields{QStringLiteral("CPF"),         QStringLiteral("NOME"),        QStringLiteral("CODIGO"),
-                             QStringLiteral("ALTERA"),      QStringLiteral("TITULACAO"),   QStringLiteral("P_CHAVE1"),
-                             QStringLiteral("P_CHAVE2"),    QStringLiteral("P_CHAVE3"),    QStringLiteral("COD_AREA"),
-                             QStringLiteral("PESQUISADOR"), QStringLiteral("CATEGORIA"),   QStringLiteral("TITULO")};
+    const QStringList fields{QStringLiteral("CPF"),         QStringLiteral("NOME"),      QStringLiteral("CODIGO"),
+                             QStringLiteral("ALTERA"),      QStringLiteral("TITULACAO"), QStringLiteral("P_CHAVE1"),
+                             QStringLiteral("P_CHAVE2"),    QStringLiteral("P_CHAVE3"),  QStringLiteral("COD_AREA"),
+                             QStringLiteral("PESQUISADOR"), QStringLiteral("CATEGORIA"), QStringLiteral("TITULO")};
     for (const QString& f : fields)
         columns.append({f, f, f == u"CPF" ? 14 : f == u"NOME" ? 73 : 0});
     DBGrid1->setColumns(columns);
@@ -46,8 +46,8 @@ void TFrm_SelOrientador::buildUi()
     DBMemo1 = memo;
     DBMemo1->setObjectName(QStringLiteral("DBMemo1"));
 
-    const auto [search, edit] =
-        plat::ui::searchBox(this, QStringLiteral("Informe o nome para consulta"), QStringLiteral("Ed_Orientador"));
+    const auto [search, edit] = plat::ui::searchBox(this, QStringLiteral("Informe o nome para consulta"),
+                                                    QStringLiteral("Ed_Orientador"));
     Ed_Orientador = edit;
 
     BtnRetornar = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("Retornar"), this);
@@ -89,10 +89,7 @@ void TFrm_SelOrientador::FormCreate()
         ori.open();
 }
 
-void TFrm_SelOrientador::Ed_OrientadorChange()
-{
-    m_dm.Tb_Orientador->findNearest({Ed_Orientador->text()});
-}
+void TFrm_SelOrientador::Ed_OrientadorChange() { m_dm.Tb_Orientador->findNearest({Ed_Orientador->text()}); }
 
 void TFrm_SelOrientador::BtnRetornarClick()
 {

@@ -64,8 +64,10 @@ int CursorPositions::countBetween(const Table& table, const QVariantList* from, 
     // With a limit the count stops early: a record far from the start is not
     // counted through.
     const QString sql = limit > 0
-        ? QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 WHERE %2 LIMIT %3)").arg(quoted(table.definition().name), where).arg(limit)
-        : QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(quoted(table.definition().name), where);
+                            ? QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 WHERE %2 LIMIT %3)")
+                                  .arg(quoted(table.definition().name), where)
+                                  .arg(limit)
+                            : QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(quoted(table.definition().name), where);
     Statement st = table.database().prepare(sql);
     st.bindAll(params);
     return st.step() ? int(st.int64(0)) : 0;

@@ -36,7 +36,7 @@ private:
 
     QStringList m_columns;
     QString m_table;
-    QVector<QVariantList> m_keys;   // key of the record at position i * kStep
+    QVector<QVariantList> m_keys; // key of the record at position i * kStep
     qint64 m_stamp = -1;
 };
 

@@ -25,7 +25,7 @@ std::atomic<quint64> g_commits{0};
 int countCommit(void*)
 {
     g_commits.fetch_add(1, std::memory_order_relaxed);
-    return 0;   // the commit goes ahead
+    return 0; // the commit goes ahead
 }
 
 sqlite3* openHandle(const QString& filePath, int flags)
@@ -109,7 +109,8 @@ QStringList runCheck(sqlite3* db, bool quick)
 void rewriteGenerated(sqlite3* db)
 {
     QStringList tables;
-    Statement list(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"));
+    Statement list(db, QStringLiteral(
+                           "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"));
     while (list.step())
         tables << list.text(0);
     for (const QString& table : tables) {
@@ -359,8 +360,8 @@ void Database::backupTo(const QString& targetPath) const
     sqlite3* source = handle();
     sqlite3* target = nullptr;
     plat::sys::createPrivateFile(targetPath);
-    int rc = sqlite3_open_v2(QFile::encodeName(targetPath).constData(), &target,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    int rc = sqlite3_open_v2(QFile::encodeName(targetPath).constData(), &target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                             nullptr);
     // Failures name the copy being written, in the user's words.
     const auto fail = [&](int code) {
         const QString text = sqliteFailureText(code, target ? sqlite3_system_errno(target) : 0, targetPath,
@@ -522,7 +523,7 @@ Database::ReadTransaction::ReadTransaction(Database& db) : m_db(db)
 Database::ReadTransaction::~ReadTransaction()
 {
     if (!m_db.m_db)
-        return;   // closed meanwhile, which ended every transaction
+        return; // closed meanwhile, which ended every transaction
     --m_db.m_depth;
     if (!m_began)
         return;

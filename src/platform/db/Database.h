@@ -24,21 +24,21 @@ class Table;
 struct TableContent {
     QString name;
     QStringList columns;
-    QList<bool> generated;              // per column: computed by the engine from others
-    QList<bool> key;                    // per column: the record number itself
-    QMap<qint64, QVariantList> rows;    // by record number
+    QList<bool> generated;           // per column: computed by the engine from others
+    QList<bool> key;                 // per column: the record number itself
+    QMap<qint64, QVariantList> rows; // by record number
 
-    int column(const QString& name) const;   // -1 when absent; case-insensitive
+    int column(const QString& name) const; // -1 when absent; case-insensitive
 };
 
 // An index entry and the table row it points to that do not say the same.
 struct IndexMismatch {
     QString table;
     QString index;
-    QStringList columns;        // the index's columns
+    QStringList columns; // the index's columns
     qint64 rowid = 0;
-    QVariantList tableValues;   // the row's values of those columns; empty: no such row
-    QVariantList indexValues;   // the entry's values; empty: the index has no entry for the row
+    QVariantList tableValues; // the row's values of those columns; empty: no such row
+    QVariantList indexValues; // the entry's values; empty: the index has no entry for the row
 };
 
 // The indexes read through (each entry read from the index alone) and where
@@ -106,7 +106,7 @@ public:
     void beforeWrite();
 
     void addTable(const TableDef& def);
-    const TableDef& table(const QString& name) const;   // case-insensitive; throws when unknown
+    const TableDef& table(const QString& name) const; // case-insensitive; throws when unknown
     bool hasTable(const QString& name) const;
     const QList<TableDef>& tables() const { return m_tables; }
 
@@ -170,7 +170,7 @@ public:
     class Transaction {
     public:
         explicit Transaction(Database& db);
-        ~Transaction();   // rolls back unless committed
+        ~Transaction(); // rolls back unless committed
         void commit();
         Transaction(const Transaction&) = delete;
         Transaction& operator=(const Transaction&) = delete;
@@ -223,7 +223,7 @@ public:
 private:
     friend class Transaction;
     friend class ReadTransaction;
-    sqlite3* handle() const;   // ensureOpen(), then the connection
+    sqlite3* handle() const; // ensureOpen(), then the connection
     sqlite3* m_db = nullptr;
     QString m_path;
     QList<TableDef> m_tables;

@@ -29,8 +29,8 @@ QStringList textColumn(const Database& db, const QString& sql, const QVariantLis
 // covering, yet its scan reads the index alone.)
 bool readsIndexAlone(const Database& db, const QString& sql, const QString& index)
 {
-    const qint64 root = db.scalar(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE type='index' AND name=?"), {index})
-                            .toLongLong();
+    const qint64 root
+        = db.scalar(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE type='index' AND name=?"), {index}).toLongLong();
     struct Op {
         QString code;
         qint64 p1, p2;
@@ -46,7 +46,7 @@ bool readsIndexAlone(const Database& db, const QString& sql, const QString& inde
     if (cursor < 0)
         return false;
     static const QStringList seeks{QStringLiteral("SeekRowid"), QStringLiteral("NotExists"), QStringLiteral("NotFound"),
-                                   QStringLiteral("Found"), QStringLiteral("Rowid"), QStringLiteral("FinishSeek")};
+                                   QStringLiteral("Found"),     QStringLiteral("Rowid"),     QStringLiteral("FinishSeek")};
     return std::none_of(program.cbegin(), program.cend(), [&](const Op& op) {
         return (op.code == QStringLiteral("Column") && op.p1 != cursor) || seeks.contains(op.code);
     });
@@ -61,8 +61,8 @@ std::optional<QMultiMap<qint64, QVariantList>> indexEntries(const Database& db, 
     QStringList names;
     for (const QString& c : columns)
         names << quoted(c);
-    const QString sql = QStringLiteral("SELECT rowid, %1 FROM %2 INDEXED BY %3")
-                            .arg(names.join(u','), quoted(table), quoted(index));
+    const QString sql
+        = QStringLiteral("SELECT rowid, %1 FROM %2 INDEXED BY %3").arg(names.join(u','), quoted(table), quoted(index));
     try {
         if (!readsIndexAlone(db, sql, index))
             return std::nullopt;
@@ -119,7 +119,8 @@ QList<TableContent> Database::readContent() const
 {
     QList<TableContent> out;
     const QStringList tables = textColumn(
-        *this, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name"));
+        *this, QStringLiteral(
+                   "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name"));
     for (const QString& name : tables) {
         TableContent t;
         t.name = name;
@@ -160,7 +161,7 @@ IndexComparison Database::compareIndexes(const QList<TableContent>& content) con
             bool plain = true;
             while (info.step()) {
                 const int p = info.isNull(0) ? -1 : t.column(info.text(0));
-                plain = plain && p >= 0;   // an index over an expression is not compared
+                plain = plain && p >= 0; // an index over an expression is not compared
                 columns << info.text(0);
                 positions << p;
             }

@@ -15,7 +15,7 @@ public:
     virtual const FieldDef& fieldDef(int index) const = 0;
     virtual QVariant fieldValue(int index) const = 0;
     virtual void setFieldValue(int index, const QVariant& value) = 0;
-    virtual int fieldIndexOf(const QString& name) const = 0;   // -1 when unknown
+    virtual int fieldIndexOf(const QString& name) const = 0; // -1 when unknown
     virtual QString sourceName() const = 0;
 };
 
@@ -43,7 +43,7 @@ public:
     void clear() { setValue(QVariant()); }
 
     static QString toText(const FieldDef& def, const QVariant& value);
-    static QVariant fromText(const FieldDef& def, const QString& text);   // throws plat::Error
+    static QVariant fromText(const FieldDef& def, const QString& text); // throws plat::Error
 
 private:
     FieldSource* m_source;

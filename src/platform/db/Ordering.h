@@ -28,7 +28,7 @@ public:
         Kind kind = Kind::Plain;
     };
 
-    Ordering() = default;   // record number order
+    Ordering() = default; // record number order
     // The ordering by the named key fields; names the table lacks are skipped.
     Ordering(const TableDef& table, const QStringList& keyFields);
     // The table's primary ordering (its first index).

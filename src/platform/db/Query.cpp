@@ -66,7 +66,7 @@ QVector<Query::Column> Query::readColumns(const Statement& st)
         const QString table = st.originTable(c);
         const QString origin = st.originColumn(c);
         if (!table.isEmpty() && isSortColumnName(origin))
-            continue;   // ordering columns of the table layer are not data
+            continue; // ordering columns of the table layer are not data
         FieldDef def;
         def.name = column;
         bool typed = false;
@@ -77,7 +77,7 @@ QVector<Query::Column> Query::readColumns(const Statement& st)
                 typed = true;
             }
         } else {
-            def.type = FieldType::Integer;   // computed columns: refined from the first value
+            def.type = FieldType::Integer; // computed columns: refined from the first value
             def.size = 0;
         }
         QString unique = def.name.toUpper();

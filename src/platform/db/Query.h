@@ -27,8 +27,8 @@ public:
     void setSql(const QStringList& lines);
     QString text() const { return m_sql.join(u'\n'); }
 
-    void setParam(const QString& name, const QVariant& value);   // ":name"
-    void setParam(int index, const QVariant& value);             // 1-based "?"
+    void setParam(const QString& name, const QVariant& value); // ":name"
+    void setParam(int index, const QVariant& value);           // 1-based "?"
     void clearParams();
 
     void open();
@@ -43,7 +43,7 @@ public:
     bool eof() const { return m_eof; }
     bool bof() const { return m_bof; }
     int recordCount() const { return int(m_rows.size()); }
-    int recNo() const { return m_pos; }   // 0-based current row
+    int recNo() const { return m_pos; } // 0-based current row
     void moveTo(int row);
     bool isEmpty() const { return m_rows.isEmpty(); }
 
@@ -68,8 +68,8 @@ signals:
 private:
     Statement prepareBound();
     struct Column {
-        int index = 0;        // in the statement's result
-        bool typed = false;   // a table's field; otherwise typed by its first value
+        int index = 0;      // in the statement's result
+        bool typed = false; // a table's field; otherwise typed by its first value
     };
     QVector<Column> readColumns(const Statement& st);
     void readRows(Statement& st, QVector<Column> columns);

@@ -29,7 +29,7 @@ public:
     static Record read(const Statement& st, int firstColumn, int count);
 
 private:
-    QByteArray m_data;   // header of (offset, length|kind) pairs, then the values
+    QByteArray m_data; // header of (offset, length|kind) pairs, then the values
 };
 
 } // namespace plat::db

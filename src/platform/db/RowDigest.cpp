@@ -83,8 +83,8 @@ void digestFunction(sqlite3_context* context, int argc, sqlite3_value** argv)
 
 void registerRowDigest(sqlite3* db)
 {
-    sqlite3_create_function_v2(db, kRowDigestFunction, -1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, digestFunction,
-                               nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, kRowDigestFunction, -1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, digestFunction, nullptr,
+                               nullptr, nullptr);
 }
 
 qint64 rowDigest(const QVariantList& values)

@@ -19,8 +19,7 @@ public:
     Scan(const Database& db, const QString& table, const Ordering& ordering, const QStringList& columns);
     // A table joined to others: `from` is the FROM clause, which names the
     // ordered table by `alias`; the ordering's columns are qualified by it.
-    Scan(const Database& db, const QString& from, const QString& alias, const Ordering& ordering,
-         const QStringList& columns);
+    Scan(const Database& db, const QString& from, const QString& alias, const Ordering& ordering, const QStringList& columns);
 
     bool next() { return m_st.step(); }
     const Statement& row() const { return m_st; }

@@ -13,20 +13,17 @@ namespace {
 
 // Accented letters of Windows-1252 and their base capitals. Lower-case letters
 // are folded too, because imported files may hold them.
-struct FoldPair { char16_t from; char16_t to; };
+struct FoldPair {
+    char16_t from;
+    char16_t to;
+};
 constexpr FoldPair kFold[] = {
-    {u'À', u'A'}, {u'Á', u'A'}, {u'Â', u'A'}, {u'Ã', u'A'}, {u'Ä', u'A'}, {u'Å', u'A'},
-    {u'à', u'A'}, {u'á', u'A'}, {u'â', u'A'}, {u'ã', u'A'}, {u'ä', u'A'}, {u'å', u'A'},
-    {u'È', u'E'}, {u'É', u'E'}, {u'Ê', u'E'}, {u'Ë', u'E'},
-    {u'è', u'E'}, {u'é', u'E'}, {u'ê', u'E'}, {u'ë', u'E'},
-    {u'Ì', u'I'}, {u'Í', u'I'}, {u'Î', u'I'}, {u'Ï', u'I'},
-    {u'ì', u'I'}, {u'í', u'I'}, {u'î', u'I'}, {u'ï', u'I'},
-    {u'Ò', u'O'}, {u'Ó', u'O'}, {u'Ô', u'O'}, {u'Õ', u'O'}, {u'Ö', u'O'},
-    {u'ò', u'O'}, {u'ó', u'O'}, {u'ô', u'O'}, {u'õ', u'O'}, {u'ö', u'O'},
-    {u'Ù', u'U'}, {u'Ú', u'U'}, {u'Û', u'U'}, {u'Ü', u'U'},
-    {u'ù', u'U'}, {u'ú', u'U'}, {u'û', u'U'}, {u'ü', u'U'},
-    {u'Ç', u'C'}, {u'ç', u'C'}, {u'Ñ', u'N'}, {u'ñ', u'N'},
-    {u'Ý', u'Y'}, {u'ý', u'Y'}, {u'ÿ', u'Y'},
+    {u'À', u'A'}, {u'Á', u'A'}, {u'Â', u'A'}, {u'Ã', u'A'}, {u'Ä', u'A'}, {u'Å', u'A'}, {u'à', u'A'}, {u'á', u'A'}, {u'â', u'A'},
+    {u'ã', u'A'}, {u'ä', u'A'}, {u'å', u'A'}, {u'È', u'E'}, {u'É', u'E'}, {u'Ê', u'E'}, {u'Ë', u'E'}, {u'è', u'E'}, {u'é', u'E'},
+    {u'ê', u'E'}, {u'ë', u'E'}, {u'Ì', u'I'}, {u'Í', u'I'}, {u'Î', u'I'}, {u'Ï', u'I'}, {u'ì', u'I'}, {u'í', u'I'}, {u'î', u'I'},
+    {u'ï', u'I'}, {u'Ò', u'O'}, {u'Ó', u'O'}, {u'Ô', u'O'}, {u'Õ', u'O'}, {u'Ö', u'O'}, {u'ò', u'O'}, {u'ó', u'O'}, {u'ô', u'O'},
+    {u'õ', u'O'}, {u'ö', u'O'}, {u'Ù', u'U'}, {u'Ú', u'U'}, {u'Û', u'U'}, {u'Ü', u'U'}, {u'ù', u'U'}, {u'ú', u'U'}, {u'û', u'U'},
+    {u'ü', u'U'}, {u'Ç', u'C'}, {u'ç', u'C'}, {u'Ñ', u'N'}, {u'ñ', u'N'}, {u'Ý', u'Y'}, {u'ý', u'Y'}, {u'ÿ', u'Y'},
 };
 
 } // namespace
@@ -176,7 +173,9 @@ QString createTableSql(const TableDef& table)
                 columns << quoted(name) + QStringLiteral(" TEXT GENERATED ALWAYS AS (%1) STORED").arg(expr);
         } else
             columns << quoted(sortColumn(f))
-                       + QStringLiteral(" GENERATED ALWAYS AS (ifnull(%1,%2)) STORED").arg(quoted(f.name)).arg(Ordering::nullKey());
+                           + QStringLiteral(" GENERATED ALWAYS AS (ifnull(%1,%2)) STORED")
+                                 .arg(quoted(f.name))
+                                 .arg(Ordering::nullKey());
     }
     return QStringLiteral("CREATE TABLE %1 (\n  %2\n)").arg(quoted(table.name), columns.join(QStringLiteral(",\n  ")));
 }
@@ -184,10 +183,10 @@ QString createTableSql(const TableDef& table)
 QStringList createIndexSql(const TableDef& table)
 {
     QStringList out;
-    QStringList seen;   // two orderings over the same keys share one index
+    QStringList seen; // two orderings over the same keys share one index
     for (const IndexDef& index : table.indexes) {
         if (index.fields.isEmpty())
-            continue;   // record number order needs no index
+            continue; // record number order needs no index
         // The ordering's columns; the record number that ends them is part of
         // every index entry already.
         QStringList cols = Ordering(table, index.fields).columns();
@@ -196,9 +195,8 @@ QStringList createIndexSql(const TableDef& table)
         if (seen.contains(key))
             continue;
         seen << key;
-        const QString indexName = index.name.isEmpty()
-            ? QStringLiteral("%1_%2").arg(table.name, index.fields.join(u'_'))
-            : QStringLiteral("%1_%2").arg(table.name, index.name);
+        const QString indexName = index.name.isEmpty() ? QStringLiteral("%1_%2").arg(table.name, index.fields.join(u'_'))
+                                                       : QStringLiteral("%1_%2").arg(table.name, index.name);
         out << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)").arg(quoted(indexName), quoted(table.name), key);
     }
     return out;

@@ -12,16 +12,16 @@ enum class FieldType { Text, Integer, Float, Date, AutoInc };
 struct FieldDef {
     QString name;
     FieldType type = FieldType::Text;
-    int size = 0;          // characters, for text fields
-    QString mask;          // legacy edit mask, applied by bound controls
-    int displayWidth = 0;  // characters shown by grids
-    QString displayLabel;  // grid column title; the field name when empty
-    bool folded = false;   // ordered with accents folded (names)
+    int size = 0;         // characters, for text fields
+    QString mask;         // legacy edit mask, applied by bound controls
+    int displayWidth = 0; // characters shown by grids
+    QString displayLabel; // grid column title; the field name when empty
+    bool folded = false;  // ordered with accents folded (names)
 };
 
 struct IndexDef {
-    QString name;          // empty for the primary order
-    QStringList fields;    // key fields; empty primary means record number order
+    QString name;       // empty for the primary order
+    QStringList fields; // key fields; empty primary means record number order
 };
 
 // A table of the alias: its fields in physical order and its orderings. The first
@@ -31,7 +31,7 @@ struct TableDef {
     QList<FieldDef> fields;
     QList<IndexDef> indexes;
 
-    int fieldIndex(const QString& fieldName) const;   // -1 when absent; case-insensitive
+    int fieldIndex(const QString& fieldName) const; // -1 when absent; case-insensitive
     const FieldDef* field(const QString& fieldName) const;
     const IndexDef* indexByName(const QString& indexName) const;
     const IndexDef* indexByFields(const QStringList& fieldNames) const;

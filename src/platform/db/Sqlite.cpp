@@ -124,10 +124,7 @@ Statement::Statement(sqlite3* db, const QString& sql) : m_db(db)
     }
 }
 
-Statement::Statement(Statement&& other) noexcept : m_db(other.m_db), m_stmt(other.m_stmt)
-{
-    other.m_stmt = nullptr;
-}
+Statement::Statement(Statement&& other) noexcept : m_db(other.m_db), m_stmt(other.m_stmt) { other.m_stmt = nullptr; }
 
 Statement& Statement::operator=(Statement&& other) noexcept
 {
@@ -295,7 +292,6 @@ QString Statement::originColumn(int column) const
     const char* p = sqlite3_column_origin_name(m_stmt, column);
     return p ? QString::fromUtf8(p) : QString();
 }
-
 
 int Statement::parameterIndex(const QString& name) const
 {

@@ -26,10 +26,10 @@ public:
 
     bool isValid() const { return m_stmt != nullptr; }
     void reset();
-    void bind(int index, const QVariant& value);   // 1-based
+    void bind(int index, const QVariant& value); // 1-based
     void bindAll(const QVariantList& values);
-    bool step();                                    // true while a row is available
-    void exec();                                    // runs to completion
+    bool step(); // true while a row is available
+    void exec(); // runs to completion
 
     int columnCount() const;
     QString columnName(int column) const;
@@ -49,7 +49,7 @@ public:
     // time); anything else reads as no date (storedDate).
     QDate isoDate(int column) const;
     bool isNull(int column) const;
-    QString originTable(int column) const;    // table a result column comes from, if any
+    QString originTable(int column) const; // table a result column comes from, if any
     QString originColumn(int column) const;
     int parameterIndex(const QString& name) const;
 

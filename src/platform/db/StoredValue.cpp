@@ -21,7 +21,7 @@ QDate storedDate(QByteArrayView text)
     const int y = digits(0, 4), m = digits(5, 2), d = digits(8, 2);
     if (y < 0 || m < 0 || d < 0 || p[4] != '-' || p[7] != '-')
         return QDate::fromString(QString::fromUtf8(p, 10), Qt::ISODate);
-    return QDate(y, m, d);   // invalid for a day that does not exist
+    return QDate(y, m, d); // invalid for a day that does not exist
 }
 
 namespace {

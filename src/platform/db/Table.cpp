@@ -4,10 +4,7 @@
 
 namespace plat::db {
 
-Table::Table(Database& db, const QString& tableName, QObject* parent)
-    : QObject(parent), m_db(db), m_tableName(tableName)
-{
-}
+Table::Table(Database& db, const QString& tableName, QObject* parent) : QObject(parent), m_db(db), m_tableName(tableName) {}
 
 Table::~Table() { m_db.unregisterOpen(this); }
 
@@ -117,11 +114,10 @@ void Table::open()
 {
     if (m_state != State::Inactive)
         return;
-    m_db.ensureOpen();   // a closed database is reported before anything else
+    m_db.ensureOpen(); // a closed database is reported before anything else
     const TableDef& def = definition();
-    const IndexDef* index = !m_indexFieldNames.isEmpty()
-        ? def.indexByFields(m_indexFieldNames.split(u';', Qt::SkipEmptyParts))
-        : def.indexByName(m_indexName);
+    const IndexDef* index = !m_indexFieldNames.isEmpty() ? def.indexByFields(m_indexFieldNames.split(u';', Qt::SkipEmptyParts))
+                                                         : def.indexByName(m_indexName);
     if (!index)
         throw Error::database(
             QStringLiteral("Índice não encontrado: %1").arg(m_indexFieldNames.isEmpty() ? m_indexName : m_indexFieldNames));

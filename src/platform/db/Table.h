@@ -47,7 +47,7 @@ public:
     void setIndexFieldNames(const QString& fields);
     QString indexName() const { return m_indexName; }
     QString indexFieldNames() const { return m_indexFieldNames; }
-    QStringList keyFields() const;   // the key fields of the current ordering
+    QStringList keyFields() const; // the key fields of the current ordering
     const Ordering& ordering() const { return m_ordering; }
 
     void first();
@@ -95,7 +95,7 @@ public:
     bool gotoBookmark(const Bookmark& mark);
     QList<Record> readFrom(const Bookmark* from, int count, bool backward = false) const;
     Bookmark bookmarkOf(const Record& record) const;
-    int positionOf(const Bookmark& mark) const;   // records before it in the ordering
+    int positionOf(const Bookmark& mark) const; // records before it in the ordering
     const Record& currentRecord() const { return m_current; }
     QVariant recordValue(const Record& record, int fieldIndex) const { return record.value(fieldIndex, fieldDef(fieldIndex)); }
 
@@ -107,8 +107,8 @@ public:
     QString sourceName() const override { return m_tableName; }
 
 signals:
-    void recordChanged();    // the current record moved, or its values changed
-    void dataSetChanged();   // opened, closed, reordered, ranged, posted, deleted or refreshed
+    void recordChanged();  // the current record moved, or its values changed
+    void dataSetChanged(); // opened, closed, reordered, ranged, posted, deleted or refreshed
     void stateChanged();
     void fieldEdited(int fieldIndex);
 
@@ -143,7 +143,7 @@ private:
     bool m_eof = true;
     bool m_bof = true;
 
-    QVector<QVariant> m_buffer;     // pending edit or insert
+    QVector<QVariant> m_buffer; // pending edit or insert
     QVector<bool> m_modified;
 
     bool m_rangeActive = false;

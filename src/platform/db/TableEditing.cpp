@@ -208,8 +208,7 @@ void Table::refresh()
         if (fetchOne(QStringLiteral("rowid=?"), {was.rowid}, false, r)) {
             setCurrent(r);
         } else {
-            if (fetchOne(m_ordering.compare(QStringLiteral(">=")), was.key, false, r)
-                || fetchOne(QString(), {}, true, r))
+            if (fetchOne(m_ordering.compare(QStringLiteral(">=")), was.key, false, r) || fetchOne(QString(), {}, true, r))
                 setCurrent(r);
             else
                 setNoRecord();

@@ -113,7 +113,8 @@ int Table::positionOf(const Bookmark& mark) const
         conds << range;
     conds << m_ordering.compare(QStringLiteral("<"));
     all << mark.key;
-    Statement& st = cached(QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(quoted(definition().name), conds.join(QStringLiteral(" AND "))));
+    Statement& st = cached(
+        QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(quoted(definition().name), conds.join(QStringLiteral(" AND "))));
     st.bindAll(all);
     const int n = st.step() ? int(st.int64(0)) : 0;
     st.reset();
@@ -260,7 +261,7 @@ int Table::recordCount() const
     QVariantList params;
     const QString range = rangeWhere(params);
     Statement& st = cached(QStringLiteral("SELECT count(*) FROM %1%2")
-                              .arg(quoted(definition().name), range.isEmpty() ? QString() : QStringLiteral(" WHERE ") + range));
+                               .arg(quoted(definition().name), range.isEmpty() ? QString() : QStringLiteral(" WHERE ") + range));
     st.bindAll(params);
     const int n = st.step() ? int(st.int64(0)) : 0;
     st.reset();

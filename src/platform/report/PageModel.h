@@ -23,8 +23,8 @@ struct TextRun {
 constexpr double kFrameLineMm = 0.25;
 
 struct Page {
-    int number = 0;                 // from 1
-    QList<QRectF> frames;           // rectangles drawn with a thin line
+    int number = 0;       // from 1
+    QList<QRectF> frames; // rectangles drawn with a thin line
     QList<TextRun> texts;
 
     // Texts of the page in reading order: top to bottom, then left to right by

@@ -6,19 +6,14 @@
 
 namespace plat::report {
 
-namespace {
-
-
-} // namespace
+namespace {} // namespace
 
 void paintPage(QPainter& painter, const Page& page)
 {
     const QPaintDevice* device = painter.device();
     const double sx = device->logicalDpiX() / 25.4;
     const double sy = device->logicalDpiY() / 25.4;
-    auto toDevice = [&](const QRectF& mm) {
-        return QRectF(mm.left() * sx, mm.top() * sy, mm.width() * sx, mm.height() * sy);
-    };
+    auto toDevice = [&](const QRectF& mm) { return QRectF(mm.left() * sx, mm.top() * sy, mm.width() * sx, mm.height() * sy); };
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);

@@ -340,8 +340,8 @@ void writePdf(const PageModel& model, QIODevice& device)
     root.append(" 0 R >>");
     doc.object(catalog, root);
     const QByteArray created = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1();
-    doc.object(info, "<< /Title " + textString(model.title) + " /Creator (zelta99) /Producer (zelta99) /CreationDate (D:"
-                         + created + ") >>");
+    doc.object(info, "<< /Title " + textString(model.title)
+                         + " /Creator (zelta99) /Producer (zelta99) /CreationDate (D:" + created + ") >>");
     doc.finish(catalog, info);
 
     if (!doc.ok())

@@ -121,8 +121,7 @@ namespace {
 
 class Placer {
 public:
-    Placer(const TextMeasurer& m, const PageSetup& page, const QString& dateTime)
-        : m_m(m), m_page(page), m_dateTime(dateTime) {}
+    Placer(const TextMeasurer& m, const PageSetup& page, const QString& dateTime) : m_m(m), m_page(page), m_dateTime(dateTime) {}
 
     void place(Page& page, const Band& band, const QList<ReportItem>& items, double top, const ReportSource* master,
                const ReportSource* detail) const
@@ -185,7 +184,7 @@ private:
             const int room = std::max(1, int((height + 1e-6) / step));
             if (lines.size() > room) {
                 lines = lines.mid(0, room);
-                if (item.minPoints > 0)   // more text follows: the last line shown says so
+                if (item.minPoints > 0) // more text follows: the last line shown says so
                     lines.last() = cutText(lines.last(), width - m_m.width(kCutMark, font), font, m_m) + kCutMark;
             }
             for (int i = 0; i < lines.size(); ++i)

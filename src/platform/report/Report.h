@@ -16,11 +16,12 @@ namespace plat::report {
 class BandContext {
 public:
     BandContext(const ReportSource& master, const ReportSource* detail, QList<ReportItem>& items, int row)
-        : m_master(master), m_detail(detail), m_items(items), m_row(row) {}
+        : m_master(master), m_detail(detail), m_items(items), m_row(row)
+    {}
 
     const ReportSource& master() const { return m_master; }
     const ReportSource* detail() const { return m_detail; }
-    int row() const { return m_row; }   // from 1
+    int row() const { return m_row; } // from 1
 
     // Sets a label's text; enables or disables any item. Unknown names throw,
     // since they can only be a fault of the report's definition.

@@ -23,10 +23,10 @@ inline Font regular(double points = 10) { return Font{QStringLiteral("Arial"), p
 
 // What an item of a band prints.
 enum class ItemKind {
-    Label,        // a fixed text, which a before-print hook may replace
-    DataField,    // the display text of a field of the report's rows (or of the linked detail rows)
-    DateTime,     // the date and time at which the report was laid out
-    PageNumber,   // the number of the page
+    Label,      // a fixed text, which a before-print hook may replace
+    DataField,  // the display text of a field of the report's rows (or of the linked detail rows)
+    DateTime,   // the date and time at which the report was laid out
+    PageNumber, // the number of the page
 };
 
 // Which rows a data field reads.
@@ -35,16 +35,16 @@ enum class FieldSource { Master, Detail };
 // One item of a band. Positions and sizes are in millimetres from the band's
 // top left corner.
 struct ReportItem {
-    QString name;                 // for hooks: setText / setEnabled
+    QString name; // for hooks: setText / setEnabled
     ItemKind kind = ItemKind::Label;
     QPointF pos;
-    double width = 0;             // 0: as wide as its text
-    double height = 0;            // 0: one line; with wordWrap, the box's height
+    double width = 0;  // 0: as wide as its text
+    double height = 0; // 0: one line; with wordWrap, the box's height
     Qt::Alignment align = Qt::AlignLeft;
-    bool alignToBand = false;     // align within the band's width, pos.x in from its edges
-    bool wordWrap = false;        // wrap at word boundaries inside the box; lines below it are not shown
-    QString text;                 // a label's text
-    QString field;                // a data field's name
+    bool alignToBand = false; // align within the band's width, pos.x in from its edges
+    bool wordWrap = false;    // wrap at word boundaries inside the box; lines below it are not shown
+    QString text;             // a label's text
+    QString field;            // a data field's name
     FieldSource source = FieldSource::Master;
     Font font;
     bool enabled = true;
@@ -54,19 +54,47 @@ struct ReportItem {
     double minPoints = 0;
 
     // Fluent setters, so that a layout reads as a table of items.
-    ReportItem& named(const QString& n) { name = n; return *this; }
-    ReportItem& fixedWidth(double w, Qt::Alignment a = Qt::AlignLeft) { width = w; align = a; return *this; }
-    ReportItem& box(double w, double h) { width = w; height = h; wordWrap = true; return *this; }
-    ReportItem& toBand(Qt::Alignment a) { alignToBand = true; align = a; return *this; }
-    ReportItem& fromDetail() { source = FieldSource::Detail; return *this; }
-    ReportItem& shrinkToFit(double floorPoints = 6) { minPoints = floorPoints; return *this; }
+    ReportItem& named(const QString& n)
+    {
+        name = n;
+        return *this;
+    }
+    ReportItem& fixedWidth(double w, Qt::Alignment a = Qt::AlignLeft)
+    {
+        width = w;
+        align = a;
+        return *this;
+    }
+    ReportItem& box(double w, double h)
+    {
+        width = w;
+        height = h;
+        wordWrap = true;
+        return *this;
+    }
+    ReportItem& toBand(Qt::Alignment a)
+    {
+        alignToBand = true;
+        align = a;
+        return *this;
+    }
+    ReportItem& fromDetail()
+    {
+        source = FieldSource::Detail;
+        return *this;
+    }
+    ReportItem& shrinkToFit(double floorPoints = 6)
+    {
+        minPoints = floorPoints;
+        return *this;
+    }
 };
 
 // A horizontal strip of the page: the page header, printed at the top of every
 // page, or the detail band, printed once per row.
 struct Band {
     double height = 0;
-    bool framed = false;          // a frame on all four sides
+    bool framed = false; // a frame on all four sides
     QList<ReportItem> items;
 
     // Each adds an item and returns it for the fluent setters; the reference
@@ -76,12 +104,12 @@ struct Band {
     ReportItem& addDateTime(double left, double top, const Font& font = Font());
     ReportItem& addPageNumber(double left, double top, const Font& font = Font());
 
-    const ReportItem* item(const QString& name) const;   // by name, case-insensitive; null when absent
+    const ReportItem* item(const QString& name) const; // by name, case-insensitive; null when absent
 };
 
 // The page form: paper size and margins in millimetres, one column.
 struct PageSetup {
-    QSizeF paper{210, 297};       // A4 portrait
+    QSizeF paper{210, 297}; // A4 portrait
     QMarginsF margins{10, 10, 10, 10};
 
     double printableWidth() const { return paper.width() - margins.left() - margins.right(); }
@@ -89,7 +117,7 @@ struct PageSetup {
 
 // A banded report's layout: its page form, the page header and the detail band.
 struct ReportLayout {
-    QString title;                // the preview window's caption
+    QString title; // the preview window's caption
     PageSetup page;
     Band pageHeader;
     Band detail;

@@ -40,8 +40,7 @@ public:
 // straight to that record.
 class TableSource : public ReportSource {
 public:
-    explicit TableSource(plat::db::Table& table, const QString& keyField = QString())
-        : m_table(table), m_keyField(keyField) {}
+    explicit TableSource(plat::db::Table& table, const QString& keyField = QString()) : m_table(table), m_keyField(keyField) {}
 
     void first() override;
     void next() override;
@@ -55,7 +54,7 @@ private:
     int indexOf(const QString& field) const;
     plat::db::Table& m_table;
     QString m_keyField;
-    bool m_none = false;   // following a null key: no row
+    bool m_none = false; // following a null key: no row
     mutable QHash<QString, int> m_fields;
 };
 

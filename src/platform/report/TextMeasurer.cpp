@@ -108,9 +108,6 @@ double FontMeasurer::width(const QString& text, const Font& font) const
     return table(font).width(text) / 1000.0 * font.points * kMmPerPoint;
 }
 
-double FontMeasurer::lineHeight(const Font& font) const
-{
-    return table(font).height / 1000.0 * font.points * kMmPerPoint;
-}
+double FontMeasurer::lineHeight(const Font& font) const { return table(font).height / 1000.0 * font.points * kMmPerPoint; }
 
 } // namespace plat::report

@@ -32,7 +32,7 @@ struct FontTable {
     double ascent = 0;
     double height = 0;
 
-    double width(const QString& text) const;   // in thousandths of the size
+    double width(const QString& text) const; // in thousandths of the size
 };
 
 // The Windows-1252 code a character prints as: '?' for a character outside

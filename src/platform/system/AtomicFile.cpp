@@ -27,8 +27,9 @@ QString systemText(int error)
     // The system's text alone does not say that the limit is the user's or
     // the file system's, not the disk's.
     if (error == EFBIG)
-        return text + QStringLiteral(" (o arquivo passaria do tamanho máximo permitido a este programa ou a este "
-                                     "sistema de arquivos)");
+        return text
+               + QStringLiteral(" (o arquivo passaria do tamanho máximo permitido a este programa ou a este "
+                                "sistema de arquivos)");
     return text;
 }
 
@@ -73,8 +74,7 @@ void removeStaleTemporaries(const QString& targetPath)
         if (fd < 0)
             continue;
         struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()
-            && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
             ::unlinkat(dirFd, name.constData(), 0);
         ::close(fd);
     }
@@ -142,8 +142,7 @@ bool AtomicFile::open(OpenMode mode)
     // A device, a fifo or a socket under the final name would be replaced by
     // the rename: /dev/null given as the target must stay a device.
     struct stat existing {};
-    if (::stat(encodePath(m_fileName).constData(), &existing) == 0 && !S_ISREG(existing.st_mode)
-        && !S_ISDIR(existing.st_mode)) {
+    if (::stat(encodePath(m_fileName).constData(), &existing) == 0 && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode)) {
         m_failed = true;
         setErrorString(QStringLiteral("%1 não é um arquivo comum (é um dispositivo, uma fila ou um soquete) e não foi "
                                       "substituído")
@@ -153,8 +152,7 @@ bool AtomicFile::open(OpenMode mode)
     const QFileInfo target(m_fileName);
     // Hidden, and named after the target, so that a temporary file left by a
     // crash is recognisable and never mistaken for the file itself.
-    QByteArray pattern = encodePath(target.absolutePath() + QStringLiteral("/.") + target.fileName()
-                                           + QStringLiteral(".XXXXXX"));
+    QByteArray pattern = encodePath(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
     m_failed = false;
     m_replaced = false;
     m_written = Digest();
@@ -298,8 +296,7 @@ bool AtomicFile::commit()
     // file or no file. A file system that cannot sync folders at all has
     // nothing more to offer, and that is no failure.
     const QString folder = QDir::toNativeSeparators(QFileInfo(m_fileName).absolutePath());
-    const int dir = ::open(encodePath(QFileInfo(m_fileName).absolutePath()).constData(),
-                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = ::open(encodePath(QFileInfo(m_fileName).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0) {
         fail(QStringLiteral("Não foi possível confirmar no disco a gravação na pasta %1").arg(folder), errno);
         QIODevice::close();

@@ -13,23 +13,20 @@ namespace plat {
 class Error : public std::runtime_error {
 public:
     enum class Kind {
-        Database,   // the table engine failed or refused
-        Damaged,   // the register's file is damaged beyond rebuilding its indexes
-        Input,   // a file or value given to the program cannot be read as what it should be
+        Database, // the table engine failed or refused
+        Damaged,  // the register's file is damaged beyond rebuilding its indexes
+        Input,    // a file or value given to the program cannot be read as what it should be
         Output,   // a file could not be written
-        Usage,   // options of a command that cannot be used
+        Usage,    // options of a command that cannot be used
         Layout,   // a report layout that names what does not exist
-        Internal,   // the program itself is incomplete (a missing resource, a call out of order)
+        Internal, // the program itself is incomplete (a missing resource, a call out of order)
     };
 
     // details: what the program's words leave out (the engine's own lines
     // about a damaged file), shown apart from the message and only on request.
     Error(Kind kind, const QString& message, const QString& details = QString())
-        : std::runtime_error(message.toStdString())
-        , m_kind(kind)
-        , m_message(message)
-        , m_details(details)
-    { }
+        : std::runtime_error(message.toStdString()), m_kind(kind), m_message(message), m_details(details)
+    {}
 
     static Error database(const QString& message) { return {Kind::Database, message}; }
     static Error damaged(const QString& message, const QString& details = QString()) { return {Kind::Damaged, message, details}; }
@@ -49,4 +46,4 @@ private:
     QString m_details;
 };
 
-}   // namespace plat
+} // namespace plat

@@ -14,8 +14,8 @@ QString takeOption(QStringList& args, const QString& name, bool* ok);
 // ("--dados DIR", anywhere on the line) taken out, the rest left in order.
 struct CommandLine {
     QStringList rest;
-    QString dataDir;          // empty when not given
-    bool dataValid = true;    // false: "--dados" without a folder, or with an empty one
+    QString dataDir;       // empty when not given
+    bool dataValid = true; // false: "--dados" without a folder, or with an empty one
 };
 CommandLine readCommandLine(const QStringList& args);
 

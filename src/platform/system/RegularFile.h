@@ -13,12 +13,12 @@ namespace plat::sys {
 struct FileContents {
     enum class Problem {
         None,
-        Missing,      // no such file
-        Directory,    // a folder
-        NotRegular,   // a FIFO, a device or a socket
-        TooLarge,     // more than the limit
-        CannotOpen,   // systemText says why
-        CannotRead,   // systemText says why
+        Missing,    // no such file
+        Directory,  // a folder
+        NotRegular, // a FIFO, a device or a socket
+        TooLarge,   // more than the limit
+        CannotOpen, // systemText says why
+        CannotRead, // systemText says why
     };
     Problem problem = Problem::None;
     QByteArray bytes;

@@ -34,7 +34,7 @@ bool ownPrivateFolder(const std::string& path)
 {
     if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
         return false;
-    struct stat st{};
+    struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
         return false;
     return (st.st_mode & 07777) == 0700 || ::chmod(path.c_str(), 0700) == 0;

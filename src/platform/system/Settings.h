@@ -19,7 +19,7 @@ public:
     static Settings& instance();
 
     void setDataDirectoryOverride(const QString& dir) { m_dataOverride = dir; }
-    void setConfigFile(const QString& path) { m_configFile = path; }   // tests point it elsewhere
+    void setConfigFile(const QString& path) { m_configFile = path; } // tests point it elsewhere
     QString configFile() const;
 
     QString dataDirectory() const;
@@ -41,13 +41,17 @@ public:
     bool setDriveDirectory(QChar letter, const QString& dir);
 
     // Forgets the folders chosen in this run (tests).
-    void clearDriveChoices() { m_driveChoice[0].clear(); m_driveChoice[1].clear(); }
+    void clearDriveChoices()
+    {
+        m_driveChoice[0].clear();
+        m_driveChoice[1].clear();
+    }
 
 private:
     QString value(const char* env, const QString& group, const QString& key) const;
     QString m_dataOverride;
     QString m_configFile;
-    QString m_driveChoice[2];   // A:, B:
+    QString m_driveChoice[2]; // A:, B:
 };
 
 } // namespace plat::sys

@@ -67,4 +67,4 @@ QString systemErrorText(int error)
     }
 }
 
-}   // namespace plat::sys
+} // namespace plat::sys

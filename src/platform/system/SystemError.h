@@ -9,4 +9,4 @@ namespace plat::sys {
 // disk, a permission, a network file gone), the number for the rarer ones.
 QString systemErrorText(int error);
 
-}   // namespace plat::sys
+} // namespace plat::sys

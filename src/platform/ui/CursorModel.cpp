@@ -22,10 +22,10 @@ using plat::db::Table;
 
 namespace {
 
-constexpr int kBlock = 64;        // rows read at once
-constexpr int kMaxBlocks = 64;    // blocks kept; the least recently used go first
-constexpr int kWalk = 1024;       // rows skipped per read when walking to a far position
-constexpr int kMaxMarks = 20000;  // known positions kept
+constexpr int kBlock = 64;       // rows read at once
+constexpr int kMaxBlocks = 64;   // blocks kept; the least recently used go first
+constexpr int kWalk = 1024;      // rows skipped per read when walking to a far position
+constexpr int kMaxMarks = 20000; // known positions kept
 
 QList<Record> reversed(QList<Record> rows)
 {
@@ -126,7 +126,7 @@ void CursorModel::syncCurrent(bool force)
             }
             row = locate(*t, rec);
             if (row >= m_count)
-                row = m_count - 1;   // written since the count; the next reset sets it right
+                row = m_count - 1; // written since the count; the next reset sets it right
             m_currentRowid = rec.rowid;
             if (row >= 0)
                 remember(row, rec);
@@ -219,7 +219,7 @@ void CursorModel::remember(int position, const Record& record) const
 QList<Record> CursorModel::readSpan(int first, int count) const
 {
     Table* t = table();
-    const int end = first + count;   // one past the span
+    const int end = first + count; // one past the span
     // The nearest known position: a record inside or beside the span, or one
     // of the two ends of the ordering (-1 before the first record, m_count
     // after the last).
@@ -369,8 +369,7 @@ QVariant CursorModel::data(const QModelIndex& index, int role) const
 
 QVariant CursorModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::ToolTipRole)
-        || section >= m_columns.size())
+    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::ToolTipRole) || section >= m_columns.size())
         return QAbstractTableModel::headerData(section, orientation, role);
     const Column& c = m_columns.at(section);
     if (!c.column.title.isEmpty())

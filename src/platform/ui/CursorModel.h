@@ -20,8 +20,8 @@ namespace plat::ui {
 // differ from the field's definition.
 struct GridColumn {
     QString field;
-    QString title;   // empty: the field's display label, or else its name
-    int width = 0;   // in characters; 0: the field's display width
+    QString title; // empty: the field's display label, or else its name
+    int width = 0; // in characters; 0: the field's display width
 };
 
 // The rows of a data source's cursor for a grid, in the cursor's ordering and
@@ -91,7 +91,7 @@ private:
     qint64 m_currentRowid = 0;
 
     mutable QHash<int, Block> m_blocks;
-    mutable QMap<int, plat::db::Record> m_marks;   // known records by position
+    mutable QMap<int, plat::db::Record> m_marks; // known records by position
     mutable quint64 m_clock = 0;
     plat::db::CursorPositions m_positions;
 };

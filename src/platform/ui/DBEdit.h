@@ -41,10 +41,10 @@ private:
     void applyDefinition();
     void load();
     void write(const QString& value);
-    void writePending();   // throws plat::Error when the text does not convert
+    void writePending(); // throws plat::Error when the text does not convert
 
     FieldLink* m_link;
-    bool m_pending = false;   // typed text not yet converted into the field
+    bool m_pending = false; // typed text not yet converted into the field
 };
 
 // Writes the pending text of every bound box of a form before its record is

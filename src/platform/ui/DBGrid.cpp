@@ -83,7 +83,7 @@ void DBGrid::applyWidths()
 void DBGrid::showEvent(QShowEvent* event)
 {
     QTableView::showEvent(event);
-    applyWidths();   // the room is known now
+    applyWidths(); // the room is known now
 }
 
 bool DBGrid::viewportEvent(QEvent* event)
@@ -121,10 +121,12 @@ void DBGrid::onCurrentRowChanged(const QModelIndex& current, const QModelIndex&)
 {
     if (m_following || !current.isValid())
         return;
-    runGuarded([&] {
-        if (!m_model->moveToRow(current.row()))
-            followCursor(m_model->currentRow());   // the cursor stays: so does the selection
-    }, window());
+    runGuarded(
+        [&] {
+            if (!m_model->moveToRow(current.row()))
+                followCursor(m_model->currentRow()); // the cursor stays: so does the selection
+        },
+        window());
 }
 
 } // namespace plat::ui

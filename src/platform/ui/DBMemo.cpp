@@ -100,7 +100,7 @@ ReadOnlyMemoBox readOnlyMemoBox(const QString& caption, plat::db::DataSource* so
     auto* box = new QGroupBox(caption, parent);
     auto* memo = new DBMemo(source, field, box);
     memo->setReadOnly(true);
-    memo->setFocusPolicy(focus);   // never a tab stop
+    memo->setFocusPolicy(focus); // never a tab stop
     memo->setFixedHeight(memo->fontMetrics().lineSpacing() * lines + 12);
     auto* layout = new QVBoxLayout(box);
     layout->addWidget(memo);

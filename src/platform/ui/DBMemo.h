@@ -35,7 +35,7 @@ public:
     void setSingleParagraph(bool on) { m_singleParagraph = on; }
 
 signals:
-    void entered();   // the memo received the focus
+    void entered(); // the memo received the focus
 
 protected:
     void focusInEvent(QFocusEvent* event) override;

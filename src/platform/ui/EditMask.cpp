@@ -69,29 +69,51 @@ EditMask EditMask::fromLegacy(const QString& legacy)
                 literal(mask.at(++i));
             break;
         case u'!':
-            break;   // leading blanks: a matter of display only
+            break; // leading blanks: a matter of display only
         case u'>':
             qt += u'>';
             break;
         case u'<':
             if (i + 1 < mask.size() && mask.at(i + 1) == u'>') {
-                qt += u'!';   // Qt's "no case conversion"
+                qt += u'!'; // Qt's "no case conversion"
                 ++i;
             } else {
                 qt += u'<';
             }
             break;
-        case u'0': input(u'9', true); break;
-        case u'9': input(u'0', false); break;
-        case u'#': input(u'#', false); break;
-        case u'L': input(u'A', true); break;
-        case u'l': input(u'a', false); break;
-        case u'A': input(u'N', true); break;
-        case u'a': input(u'n', false); break;
-        case u'C': input(u'X', true); break;
-        case u'c': input(u'x', false); break;
-        case u'_': literal(QChar(u' ')); break;
-        default: literal(c); break;
+        case u'0':
+            input(u'9', true);
+            break;
+        case u'9':
+            input(u'0', false);
+            break;
+        case u'#':
+            input(u'#', false);
+            break;
+        case u'L':
+            input(u'A', true);
+            break;
+        case u'l':
+            input(u'a', false);
+            break;
+        case u'A':
+            input(u'N', true);
+            break;
+        case u'a':
+            input(u'n', false);
+            break;
+        case u'C':
+            input(u'X', true);
+            break;
+        case u'c':
+            input(u'x', false);
+            break;
+        case u'_':
+            literal(QChar(u' '));
+            break;
+        default:
+            literal(c);
+            break;
         }
     }
     // The blank character goes last, in Qt's own two-field form; a legacy save
@@ -125,7 +147,7 @@ QString EditMask::editText(const QString& stored) const
         return stored;
     QString out;
     out.reserve(length());
-    int next = 0;   // next character of the stored value
+    int next = 0; // next character of the stored value
     for (int i = 0; i < length(); ++i) {
         const Position& p = m_positions.at(i);
         if (p.literal) {

@@ -30,7 +30,7 @@ public:
 
     bool isEmpty() const { return m_positions.isEmpty(); }
     QString legacy() const { return m_legacy; }
-    QString qtInputMask() const { return m_qtMask; }   // for QLineEdit::setInputMask
+    QString qtInputMask() const { return m_qtMask; } // for QLineEdit::setInputMask
     QChar blank() const { return m_blank; }
     bool savesLiterals() const { return m_saveLiterals; }
 
@@ -50,7 +50,7 @@ public:
 
 private:
     struct Position {
-        QChar literal_char;    // the literal itself, for literal positions
+        QChar literal_char; // the literal itself, for literal positions
         bool literal = false;
         bool required = false;
     };

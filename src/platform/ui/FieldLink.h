@@ -42,7 +42,7 @@ public:
     void writeText(const QString& text);
 
 signals:
-    void changed();          // show the field again
+    void changed();           // show the field again
     void definitionChanged(); // the field may be another one (data set opened or replaced)
 
 private:

@@ -37,8 +37,7 @@ public:
 
     // Push buttons: some styles only tint the frame of the focused button,
     // which is hard to tell from the default button; the outline goes inside.
-    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
-                     const QWidget* widget) const override
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter, const QWidget* widget) const override
     {
         QProxyStyle::drawControl(element, option, painter, widget);
         if (element == CE_PushButton && (option->state & State_HasFocus)) {

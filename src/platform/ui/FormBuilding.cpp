@@ -72,10 +72,7 @@ QHBoxLayout* buttonBar(std::initializer_list<QWidget*> left, QWidget* right)
     return bar;
 }
 
-int charsWidth(const QWidget* w, int chars)
-{
-    return w->fontMetrics().horizontalAdvance(QString(chars, u'0')) + 16;
-}
+int charsWidth(const QWidget* w, int chars) { return w->fontMetrics().horizontalAdvance(QString(chars, u'0')) + 16; }
 
 void tabChain(std::initializer_list<QWidget*> widgets)
 {

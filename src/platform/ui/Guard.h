@@ -19,9 +19,7 @@ template <class Obj, class Base, class... Args>
 auto guarded(Obj* object, void (Base::*handler)(Args...))
 {
     static_assert(std::is_base_of_v<Base, Obj>);
-    return [object, handler](Args... args) {
-        runGuarded([&] { (object->*handler)(args...); });
-    };
+    return [object, handler](Args... args) { runGuarded([&] { (object->*handler)(args...); }); };
 }
 
 // Wraps any callable without arguments.

@@ -38,7 +38,7 @@ void showHelpTopic(int context, QWidget* parent = nullptr);
 // of its nearest enclosing widget that has one; with no number nothing opens.
 inline constexpr char kHelpContextProperty[] = "helpContext";
 void setHelpContext(QWidget* widget, int context);
-int helpContextFor(const QWidget* widget);   // 0: none
+int helpContextFor(const QWidget* widget); // 0: none
 void installContextHelp(QCoreApplication* app);
 
 } // namespace plat::ui

@@ -40,8 +40,7 @@ public:
 
 } // namespace
 
-HelpViewer::HelpViewer(const QString& documentPath, const QString& anchor, QWidget* parent)
-    : QDialog(parent), m_anchor(anchor)
+HelpViewer::HelpViewer(const QString& documentPath, const QString& anchor, QWidget* parent) : QDialog(parent), m_anchor(anchor)
 {
     setObjectName(QStringLiteral("HelpViewer"));
     resize(780, 620);
@@ -89,9 +88,6 @@ void HelpViewer::showEvent(QShowEvent* event)
         QTimer::singleShot(0, this, [this] { m_browser->scrollToAnchor(m_anchor); });
 }
 
-void HelpViewer::goToContents()
-{
-    m_browser->verticalScrollBar()->setValue(0);
-}
+void HelpViewer::goToContents() { m_browser->verticalScrollBar()->setValue(0); }
 
 } // namespace plat::ui

@@ -86,7 +86,7 @@ void MaskEdit::setValue(const QString& value)
     setText(m_mask.isEmpty() ? value : m_mask.editText(value));
     setModified(false);
     if (!m_mask.isEmpty())
-        home(false);   // typing starts at the first position
+        home(false); // typing starts at the first position
 }
 
 void MaskEdit::focusInEvent(QFocusEvent* event)
@@ -146,8 +146,7 @@ void MaskEdit::abandonChanges()
 
 void MaskEdit::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && isModified()
-        && value() != m_enterValue) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && isModified() && value() != m_enterValue) {
         abandonChanges();
         event->accept();
         return;

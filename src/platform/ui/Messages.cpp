@@ -93,9 +93,15 @@ Answer showMessageBox(const Message& m, QWidget* parent)
     if (!m.details.isEmpty())
         addDetails(box, m.details);
     switch (m.icon) {
-    case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case MessageIcon::Error: box.setIcon(QMessageBox::Critical); break;
+    case MessageIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MessageIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MessageIcon::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
     }
     if (m.buttons == MessageButtons::YesNo) {
         QPushButton* yes = box.addButton(QMessageBox::Yes);

@@ -13,10 +13,8 @@ namespace plat::ui {
 // for the window that owns it.
 class OrderingGuard {
 public:
-    explicit OrderingGuard(plat::db::Table& table)
-        : m_table(table), m_fields(table.indexFieldNames()), m_index(table.indexName())
-    {
-    }
+    explicit OrderingGuard(plat::db::Table& table) : m_table(table), m_fields(table.indexFieldNames()), m_index(table.indexName())
+    {}
     ~OrderingGuard() noexcept(false)
     {
         // Restoring an ordering only rereads the index; should it fail while
@@ -25,8 +23,7 @@ public:
             try {
                 restore();
             } catch (const std::exception& e) {
-                qWarning("restoring the ordering of %s during a failure failed: %s", qPrintable(m_table.tableName()),
-                         e.what());
+                qWarning("restoring the ordering of %s during a failure failed: %s", qPrintable(m_table.tableName()), e.what());
             } catch (...) {
                 qWarning("restoring the ordering of %s during a failure failed", qPrintable(m_table.tableName()));
             }

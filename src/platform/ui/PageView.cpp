@@ -80,10 +80,7 @@ int PageView::pageAtTop() const
 
 // The row whose top edge is at most the margin below the scroll position y
 // (in the pages' coordinates): the row a view scrolled to y is reading.
-int PageView::rowAt(int y) const
-{
-    return std::clamp(int(std::floor(double(y + kMargin) / rowPitch())), 0, rowCount() - 1);
-}
+int PageView::rowAt(int y) const { return std::clamp(int(std::floor(double(y + kMargin) / rowPitch())), 0, rowCount() - 1); }
 
 void PageView::updateScrollBars()
 {

@@ -68,7 +68,7 @@ private:
     // view's size keeps.
     int m_anchorPage = 0;
     double m_anchorFraction = 0;
-    bool m_moving = false;   // the view scrolls itself: no anchor or signal
+    bool m_moving = false; // the view scrolls itself: no anchor or signal
     int m_lastTop = 0;
 };
 

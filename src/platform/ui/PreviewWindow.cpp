@@ -107,7 +107,7 @@ void PreviewWindow::buildUi()
     m_pageBox->setObjectName(QStringLiteral("SpinPagina"));
     m_pageBox->setToolTip(QStringLiteral("Ir para a página"));
     m_pageBox->setAccessibleName(QStringLiteral("Ir para a página"));
-    m_pageBox->setKeyboardTracking(false);   // goes when the number is whole (Enter or leaving)
+    m_pageBox->setKeyboardTracking(false); // goes when the number is whole (Enter or leaving)
     m_pageBox->setRange(1, std::max(1, m_pages.pageCount()));
 
     // The fitting sizes first, then the steps (data: the zoom, or minus the
@@ -288,7 +288,7 @@ int PreviewWindow::renderDpi() const
     const QSizeF paper = m_pages.paper;
     const int pagesAcross = m_twoPages ? 2 : 1;
     const QSize room = m_view->viewport()->size()
-        - QSize(2 * PageView::kMargin + (pagesAcross - 1) * PageView::kGap, 2 * PageView::kMargin);
+                       - QSize(2 * PageView::kMargin + (pagesAcross - 1) * PageView::kGap, 2 * PageView::kMargin);
     const double acrossInches = pagesAcross * paper.width() / 25.4;
     switch (m_zoom) {
     case Zoom::Actual:

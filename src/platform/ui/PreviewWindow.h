@@ -33,7 +33,7 @@ public:
     explicit PreviewWindow(plat::report::PageModel pages, QWidget* parent = nullptr);
 
     const plat::report::PageModel& pages() const { return m_pages; }
-    int currentPage() const { return m_current; }   // from 0
+    int currentPage() const { return m_current; } // from 0
     void showPage(int index);
     void setZoom(Zoom zoom);
     Zoom zoom() const { return m_zoom; }

@@ -18,7 +18,7 @@ public:
     RadioGroup(const QString& title, const QStringList& items, int columns, QWidget* parent = nullptr);
 
     int itemIndex() const;
-    void setItemIndex(int index);   // -1 clears the choice
+    void setItemIndex(int index); // -1 clears the choice
     int count() const { return int(m_buttons.size()); }
     QRadioButton* button(int index) const { return m_buttons.value(index); }
 

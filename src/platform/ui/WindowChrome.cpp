@@ -96,13 +96,16 @@ public:
             if (now != m_wanted) {
                 QPointer<QWidget> guard(window);
                 const Qt::WindowStates wanted = m_wanted;
-                QMetaObject::invokeMethod(this, [guard, wanted] {
-                    if (!guard || !guard->isVisible())
-                        return;
-                    guard->setWindowState(wanted);
-                    guard->raise();
-                    guard->activateWindow();
-                }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    this,
+                    [guard, wanted] {
+                        if (!guard || !guard->isVisible())
+                            return;
+                        guard->setWindowState(wanted);
+                        guard->raise();
+                        guard->activateWindow();
+                    },
+                    Qt::QueuedConnection);
             }
         }
         return false;
@@ -116,7 +119,8 @@ private:
 struct FreeReply {
     void operator()(void* reply) const { std::free(reply); }
 };
-template<typename T> using Reply = std::unique_ptr<T, FreeReply>;
+template <typename T>
+using Reply = std::unique_ptr<T, FreeReply>;
 
 xcb_atom_t atomNamed(xcb_connection_t* c, const char* name)
 {
@@ -147,12 +151,12 @@ QString windowManagerName(xcb_connection_t* c, xcb_window_t window)
     const xcb_window_t wm = windowManagerCheck(c, geometry->root);
     if (wm == XCB_WINDOW_NONE)
         return {};
-    const Reply<xcb_get_property_reply_t> r(xcb_get_property_reply(
-        c, xcb_get_property(c, 0, wm, atomNamed(c, "_NET_WM_NAME"), atomNamed(c, "UTF8_STRING"), 0, 64), nullptr));
+    const Reply<xcb_get_property_reply_t> r(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, wm, atomNamed(c, "_NET_WM_NAME"), atomNamed(c, "UTF8_STRING"), 0, 64),
+                               nullptr));
     if (!r)
         return {};
-    return QString::fromUtf8(static_cast<const char*>(xcb_get_property_value(r.get())),
-                             xcb_get_property_value_length(r.get()));
+    return QString::fromUtf8(static_cast<const char*>(xcb_get_property_value(r.get())), xcb_get_property_value_length(r.get()));
 }
 
 // Openbox draws minimise and maximise on every window of the normal, dialog
@@ -173,8 +177,7 @@ void askForNoWindowButtons(QWidget* window)
     if (windowManagerName(c, id) != QLatin1String("Openbox"))
         return;
     const xcb_atom_t toolbar = atomNamed(c, "_NET_WM_WINDOW_TYPE_TOOLBAR");
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atomNamed(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1,
-                        &toolbar);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atomNamed(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1, &toolbar);
     xcb_flush(c);
 }
 
@@ -258,7 +261,7 @@ bool holdsAControl(const QGroupBox* box)
 bool isQtsOwn(const QWidget* window)
 {
     return qobject_cast<const QMessageBox*>(window) || qobject_cast<const QFileDialog*>(window)
-        || qobject_cast<const QAbstractPrintDialog*>(window);
+           || qobject_cast<const QAbstractPrintDialog*>(window);
 }
 
 // A text shown by a widget that can carry an access key, read and written.
@@ -278,10 +281,9 @@ struct KeyedText {
 
 bool isInput(const QWidget* w)
 {
-    return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QTextEdit*>(w)
-        || qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const QAbstractItemView*>(w)
-        || qobject_cast<const QComboBox*>(w) || qobject_cast<const QAbstractSpinBox*>(w)
-        || qobject_cast<const QProgressBar*>(w);
+    return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QTextEdit*>(w) || qobject_cast<const QPlainTextEdit*>(w)
+           || qobject_cast<const QAbstractItemView*>(w) || qobject_cast<const QComboBox*>(w)
+           || qobject_cast<const QAbstractSpinBox*>(w) || qobject_cast<const QProgressBar*>(w);
 }
 
 } // namespace

@@ -32,7 +32,8 @@ namespace {
 struct FreeReply {
     void operator()(void* reply) const { std::free(reply); }
 };
-template<typename T> using Reply = std::unique_ptr<T, FreeReply>;
+template <typename T>
+using Reply = std::unique_ptr<T, FreeReply>;
 
 xcb_atom_t atomNamed(xcb_connection_t* c, const char* name)
 {
@@ -45,8 +46,8 @@ xcb_atom_t atomNamed(xcb_connection_t* c, const char* name)
 // (_NET_SUPPORTED of the root window).
 bool windowManagerSupports(xcb_connection_t* c, xcb_window_t root, xcb_atom_t atom)
 {
-    const Reply<xcb_get_property_reply_t> r(xcb_get_property_reply(
-        c, xcb_get_property(c, 0, root, atomNamed(c, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 0, 4096), nullptr));
+    const Reply<xcb_get_property_reply_t> r(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, root, atomNamed(c, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 0, 4096), nullptr));
     if (!r || r->format != 32)
         return false;
     const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(r.get()));
@@ -115,8 +116,9 @@ bool maximiseAllowed(QWidget* window)
         return true;
     xcb_connection_t* c = x11->connection();
     const Reply<xcb_get_property_reply_t> r(
-        xcb_get_property_reply(c, xcb_get_property(c, 0, xcb_window_t(window->internalWinId()),
-                                                   atomNamed(c, "_NET_WM_ALLOWED_ACTIONS"), XCB_ATOM_ATOM, 0, 64),
+        xcb_get_property_reply(c,
+                               xcb_get_property(c, 0, xcb_window_t(window->internalWinId()),
+                                                atomNamed(c, "_NET_WM_ALLOWED_ACTIONS"), XCB_ATOM_ATOM, 0, 64),
                                nullptr));
     if (!r || r->format != 32 || r->type == XCB_ATOM_NONE)
         return true;
@@ -125,7 +127,7 @@ bool maximiseAllowed(QWidget* window)
     const xcb_atom_t vertical = atomNamed(c, "_NET_WM_ACTION_MAXIMIZE_VERT");
     const xcb_atom_t horizontal = atomNamed(c, "_NET_WM_ACTION_MAXIMIZE_HORZ");
     return std::find(atoms, atoms + count, vertical) != atoms + count
-        || std::find(atoms, atoms + count, horizontal) != atoms + count;
+           || std::find(atoms, atoms + count, horizontal) != atoms + count;
 }
 
 // Takes the maximised marks off the _NET_WM_STATE of a window not yet mapped.
@@ -203,8 +205,8 @@ private:
     {
         const Qt::WindowFlags flags = m_window->windowFlags();
         return (m_window->windowState() & Qt::WindowMaximized) && (flags & Qt::CustomizeWindowHint)
-            && !(flags & Qt::WindowMaximizeButtonHint) && m_window->windowHandle() && qGuiApp
-            && qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+               && !(flags & Qt::WindowMaximizeButtonHint) && m_window->windowHandle() && qGuiApp
+               && qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     }
 
     // Called as the window shows, before it is mapped.

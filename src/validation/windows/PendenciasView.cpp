@@ -83,9 +83,12 @@ public:
         switch (index.column()) {
         case Registro:
             return p == 0 ? (reg.orientador ? QStringLiteral("Orientador") : QStringLiteral("Bolsista")) : QString();
-        case Nome: return p == 0 ? reg.nome : QString();
-        case Cpf: return p == 0 ? reg.cpf : QString();
-        case Problema: return pend.resolvida ? pend.mensagem + QStringLiteral(" (resolvida)") : pend.mensagem;
+        case Nome:
+            return p == 0 ? reg.nome : QString();
+        case Cpf:
+            return p == 0 ? reg.cpf : QString();
+        case Problema:
+            return pend.resolvida ? pend.mensagem + QStringLiteral(" (resolvida)") : pend.mensagem;
         case Geracao:
             // Whether the problem stops the generation of the file; one only
             // the entry form asks for says so, and a solved one says nothing.
@@ -101,11 +104,16 @@ public:
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
             return {};
         switch (section) {
-        case Registro: return QStringLiteral("Registro");
-        case Nome: return QStringLiteral("Nome");
-        case Cpf: return QStringLiteral("CPF");
-        case Problema: return QStringLiteral("Pendência");
-        case Geracao: return kGeracaoHeader;
+        case Registro:
+            return QStringLiteral("Registro");
+        case Nome:
+            return QStringLiteral("Nome");
+        case Cpf:
+            return QStringLiteral("CPF");
+        case Problema:
+            return QStringLiteral("Pendência");
+        case Geracao:
+            return kGeracaoHeader;
         }
         return {};
     }
@@ -135,7 +143,7 @@ PendenciasView::PendenciasView(Sessao& sessao, bool soImpeditivas, QWidget* pare
     title->setFont(bold);
     LabelPendencias = new QLabel(this);
     LabelPendencias->setObjectName(QStringLiteral("LabelPendencias"));
-    LabelPendencias->setWordWrap(true);   // the count with what the log does not count may take two lines
+    LabelPendencias->setWordWrap(true); // the count with what the log does not count may take two lines
 
     m_model = new Model(this);
     GridPendencias = new QTableView(this);
@@ -250,11 +258,11 @@ void PendenciasView::showCount()
         }
     }
     LabelPendencias->setText(text);
-    LabelPendencias->setToolTip(
-        m_soImpeditivas ? QString()
-                        : QStringLiteral("O log da verificação conta os erros da verificação: uma linha por bolsista "
-                                         "e até duas por orientador. A lista mostra cada pendência, também o que só "
-                                         "o formulário pede e o que só impede a geração do arquivo."));
+    LabelPendencias->setToolTip(m_soImpeditivas
+                                    ? QString()
+                                    : QStringLiteral("O log da verificação conta os erros da verificação: uma linha por bolsista "
+                                                     "e até duas por orientador. A lista mostra cada pendência, também o que só "
+                                                     "o formulário pede e o que só impede a geração do arquivo."));
 }
 
 void PendenciasView::fitColumns()
@@ -268,9 +276,10 @@ void PendenciasView::fitColumns()
     const int headerPad = 2 * style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, GridPendencias) + 8;
     int widths[Model::Columns] = {};
     for (int c = 0; c < Model::Columns; ++c)
-        widths[c] = headerFm.horizontalAdvance(m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString())
-                    + headerPad;
-    auto fit = [&](int column, const QString& text) { widths[column] = std::max(widths[column], fm.horizontalAdvance(text) + cellPad); };
+        widths[c] = headerFm.horizontalAdvance(m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) + headerPad;
+    auto fit = [&](int column, const QString& text) {
+        widths[column] = std::max(widths[column], fm.horizontalAdvance(text) + cellPad);
+    };
     fit(Model::Registro, QStringLiteral("Orientador"));
     fit(Model::Geracao, QStringLiteral("Não"));
     for (const RegistroPendente& r : m_model->lista().registros) {
@@ -319,7 +328,7 @@ void PendenciasView::BitBtnCorrigirClick()
             campo = pend.campo;
             break;
         }
-    const bool opened = semBolsista       ? abrirListaDeOrientadores(entry)
+    const bool opened = semBolsista        ? abrirListaDeOrientadores(entry)
                         : entry.orientador ? abrirOrientador(entry, campo)
                                            : abrirBolsista(entry, campo);
     if (!opened) {
@@ -369,9 +378,8 @@ bool onRecord(Table& table, qint64 rowid, const std::function<void()>& fn)
 
 bool PendenciasView::abrirBolsista(const RegistroPendente& r, Campo campo)
 {
-    return onRecord(*m_sessao.Dm_Dados->Tb_Bolsistas, r.rowid, [&] {
-        TFrm_Cad_Bolsistas::editar(*m_sessao.Dm_Dados, *m_sessao.VerificarCpfCgc, window(), &campo);
-    });
+    return onRecord(*m_sessao.Dm_Dados->Tb_Bolsistas, r.rowid,
+                    [&] { TFrm_Cad_Bolsistas::editar(*m_sessao.Dm_Dados, *m_sessao.VerificarCpfCgc, window(), &campo); });
 }
 
 bool PendenciasView::abrirOrientador(const RegistroPendente& r, Campo campo)

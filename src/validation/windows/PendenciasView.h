@@ -58,8 +58,8 @@ private:
     Sessao& m_sessao;
     bool m_soImpeditivas;
     Model* m_model = nullptr;
-    bool m_preenchida = false;   // a list was set since the last limpar()
-    int m_columnsWidth = 0;      // the columns' widths together
+    bool m_preenchida = false; // a list was set since the last limpar()
+    int m_columnsWidth = 0;    // the columns' widths together
 };
 
 } // namespace zelta

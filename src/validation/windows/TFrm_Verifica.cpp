@@ -49,7 +49,7 @@ void TFrm_Verifica::buildUi()
     // box wraps none of its own, and is wide enough for 50 capitals.
     MemoLog->setLineWrapMode(QPlainTextEdit::NoWrap);
     MemoLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    MemoLog->setFocusPolicy(Qt::ClickFocus);   // not reached with Tab
+    MemoLog->setFocusPolicy(Qt::ClickFocus); // not reached with Tab
     MemoLog->setMinimumSize(std::max(440, MemoLog->fontMetrics().horizontalAdvance(QString(50, u'X')) + 40), 320);
 
     ProgressBar1 = new QProgressBar(this);
@@ -166,10 +166,7 @@ void TFrm_Verifica::BitBtnImprimirClick()
 
 void TFrm_Verifica::BitBtnSairClick() { accept(); }
 
-void TFrm_Verifica::FormClose()
-{
-    m_sessao.Dm_Dados->Tb_Erro_Bol_Ori->close();
-}
+void TFrm_Verifica::FormClose() { m_sessao.Dm_Dados->Tb_Erro_Bol_Ori->close(); }
 
 void TFrm_Verifica::done(int result)
 {

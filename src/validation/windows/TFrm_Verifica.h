@@ -33,7 +33,7 @@ public:
     QPushButton* BitBtnVerificar = nullptr;
     QPushButton* BitBtnImprimir = nullptr;
     QPushButton* BitBtnSair = nullptr;
-    PendenciasView* Pendencias = nullptr;   // every problem of the last run, beside the log
+    PendenciasView* Pendencias = nullptr; // every problem of the last run, beside the log
 
     void done(int result) override;
 
@@ -43,7 +43,7 @@ private:
     void flushLog();
 
     Sessao& m_sessao;
-    QStringList m_pending;   // log lines not yet in the log box
+    QStringList m_pending; // log lines not yet in the log box
     bool m_closed = false;
 };
 
