@@ -86,7 +86,8 @@ int exportPendencias(TDm_Dados& dm, SheetWriter& out)
     out.row(headings({"Cadastro", "Código", "CPF", "Nome", "Campo", "Problema", "Impede a geração"}));
     TVlCpfCgc validator;
     validator.loadStoredState();
-    const ListaPendencias lista = listarPendencias(dm.database(), *dm.Tb_Bolsistas, *dm.Tb_Orientador, &validator);
+    const ListaPendencias lista = listarPendencias(dm.database(), dm.holderOrdering(), dm.advisorOrdering(),
+                                                   Regras::verificacao(validator));
     int rows = 0;
     for (const RegistroPendente& r : lista.registros)
         for (const Pendencia& p : r.pendencias) {
