@@ -218,7 +218,7 @@ private slots:
     {
         AdvisorFixture f;
         const QString cpf = makeCpf(77);
-        const qint64 one = f.data.addAdvisor(cpf, QStringLiteral("PESSOA UM"));
+        f.data.addAdvisor(cpf, QStringLiteral("PESSOA UM"));
         const qint64 two = f.data.addAdvisor(cpf, QStringLiteral("PESSOA DOIS"));
         // A holder of the same person's other project is not this record's.
         f.data.addHolder(QStringLiteral("BOLSISTA"), makeCpf(78), QStringLiteral("Novo"), cpf, two);
