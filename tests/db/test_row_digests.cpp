@@ -11,6 +11,7 @@
 #include "platform/db/Table.h"
 #include "platform/db/Query.h"
 #include "platform/system/Settings.h"
+#include "support/SourceTree.h"
 #include "support/CliRun.h"
 #include "support/TestData.h"
 
@@ -33,7 +34,7 @@ namespace {
 
 const auto run = test::runCommand;
 
-QString samplePath() { return qEnvironmentVariable("ZELTA_SOURCE_DIR") + QStringLiteral("/resources/exemplo/EXEMPLO.TEX"); }
+QString samplePath() { return test::sourceDir() + QStringLiteral("/resources/exemplo/EXEMPLO.TEX"); }
 
 CliRun runIn(const QString& dir, QStringList args) { return run(args << QStringLiteral("--dados") << dir); }
 
