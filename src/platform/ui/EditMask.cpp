@@ -37,6 +37,26 @@ QStringList splitFields(const QString& legacy)
     return fields;
 }
 
+// The mask's input characters and Qt's for the same class of character.
+struct InputCode {
+    char16_t legacy;
+    char16_t qt;
+    bool required;
+};
+
+constexpr InputCode kInputCodes[] = {
+    {u'0', u'9', true}, {u'9', u'0', false}, {u'#', u'#', false}, {u'L', u'A', true},  {u'l', u'a', false},
+    {u'A', u'N', true}, {u'a', u'n', false}, {u'C', u'X', true},  {u'c', u'x', false},
+};
+
+const InputCode* inputCode(QChar c)
+{
+    for (const InputCode& code : kInputCodes)
+        if (code.legacy == c.unicode())
+            return &code;
+    return nullptr;
+}
+
 } // namespace
 
 EditMask EditMask::fromLegacy(const QString& legacy)
@@ -63,6 +83,10 @@ EditMask EditMask::fromLegacy(const QString& legacy)
     };
     for (int i = 0; i < mask.size(); ++i) {
         const QChar c = mask.at(i);
+        if (const InputCode* code = inputCode(c)) {
+            input(code->qt, code->required);
+            continue;
+        }
         switch (c.unicode()) {
         case u'\\':
             if (i + 1 < mask.size())
@@ -80,33 +104,6 @@ EditMask EditMask::fromLegacy(const QString& legacy)
             } else {
                 qt += u'<';
             }
-            break;
-        case u'0':
-            input(u'9', true);
-            break;
-        case u'9':
-            input(u'0', false);
-            break;
-        case u'#':
-            input(u'#', false);
-            break;
-        case u'L':
-            input(u'A', true);
-            break;
-        case u'l':
-            input(u'a', false);
-            break;
-        case u'A':
-            input(u'N', true);
-            break;
-        case u'a':
-            input(u'n', false);
-            break;
-        case u'C':
-            input(u'X', true);
-            break;
-        case u'c':
-            input(u'x', false);
             break;
         case u'_':
             literal(QChar(u' '));
