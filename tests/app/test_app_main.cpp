@@ -241,6 +241,7 @@ private slots:
         Sessao sessao;
         sessao.Dm_Dados = &d.dm();
         TFrm_Copias copias(sessao);
+        copias.create();
         QCOMPARE(copias.GridCopias->rowCount(), 2);
         QCOMPARE(copias.GridCopias->item(0, 1)->text(), QStringLiteral("antes de restaurar"));
         QCOMPARE(copias.GridCopias->item(1, 1)->text(), QStringLiteral("pelo usuário"));

@@ -82,6 +82,7 @@ private slots:
         zelta::test::breakUpgrade(copy);
         f.data.addAdvisor(makeCpf(222222222), QStringLiteral("ORIENTADOR DOIS"));
         TFrm_Copias window(f.sessao);
+        window.create();
         window.show();
         f.messages.answer(plat::ui::Answer::Yes);
         window.BitBtnRestaurar->click();

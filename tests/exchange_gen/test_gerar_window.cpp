@@ -130,6 +130,7 @@ private slots:
         sessao.Dm_Dados = &data.dm();
         MessageRecorder messages;
         TFrm_Gerar form(sessao);
+        form.create();
         QCOMPARE(form.BtnPasta->text(), QStringLiteral("Escolher pasta..."));
         QCOMPARE(messages.count(), 0);
         QCOMPARE(form.windowTitle(), QStringLiteral("Gerar disquete para o Orvu"));
@@ -152,6 +153,23 @@ private slots:
             QCOMPARE(form.selectedDrive(), QChar(u'B'));
             QCOMPARE(form.Label_Pasta->text(), QStringLiteral("Drive B: pasta %1").arg(QDir::toNativeSeparators(m_driveB)));
         }
+    }
+
+    // Building the window asks nothing of the drives; its creation, when it
+    // is shown, does.
+    void creationRunsAfterConstruction()
+    {
+        setDrives(false, false);
+        TestData data;
+        Sessao sessao;
+        sessao.Dm_Dados = &data.dm();
+        MessageRecorder messages;
+        TFrm_Gerar form(sessao);
+        QCOMPARE(messages.count(), 0);
+        QVERIFY(!form.RadioA);
+        form.create();
+        QCOMPARE(messages.count(), 1);
+        QVERIFY(form.RadioA);
     }
 
     void noDriveTellsThenOffersAnotherFolderWhichIsKept()
@@ -233,6 +251,7 @@ private slots:
         sessao.Dm_Dados = &data.dm();
         MessageRecorder messages;
         TFrm_Gerar form(sessao);
+        form.create();
         const QString documents = newHome + QStringLiteral("/Documentos");
         QCOMPARE(messages.count(), 0);
         QVERIFY(QFileInfo(documents).isDir());

@@ -116,6 +116,7 @@ private slots:
         Sessao sessao;
         sessao.Dm_Dados = &d.dm();
         TFrm_Recuperar form(sessao);
+        form.create();
         QCOMPARE(form.windowTitle(), QStringLiteral("Recuperar dados do Zelta 1999"));
         QCOMPARE(form.GroupBox1->title(), QStringLiteral("Informe o drive e o nome do arquivo "));
         QVERIFY(form.GroupBox1->font().bold());
@@ -141,6 +142,7 @@ private slots:
         Sessao sessao;
         sessao.Dm_Dados = &d.dm();
         TFrm_Recuperar form(sessao);
+        form.create();
         form.show();
 
         ModalDriver modals;
@@ -170,6 +172,7 @@ private slots:
         Sessao sessao;
         sessao.Dm_Dados = &d.dm();
         TFrm_Recuperar form(sessao);
+        form.create();
         form.show();
         MessageRecorder messages;
         form.BitBtn3->click();
@@ -189,6 +192,7 @@ private slots:
         Sessao sessao;
         sessao.Dm_Dados = &d.dm();
         TFrm_Recuperar form(sessao);
+        form.create();
         form.show();
         ModalDriver modals;
         modals.expect(FileDialogAnswer{file});
@@ -257,6 +261,7 @@ private slots:
         Sessao sessao;
         sessao.Dm_Dados = &d.dm();
         TFrm_Recuperar form(sessao);
+        form.create();
         form.show();
         ModalDriver modals;
         modals.expect(FileDialogAnswer{file});
@@ -295,6 +300,7 @@ private slots:
         Sessao sessao;
         sessao.Dm_Dados = &d.dm();
         TFrm_Recuperar form(sessao);
+        form.create();
         form.show();
         ModalDriver modals;
         modals.expect(FileDialogAnswer{file});
@@ -335,6 +341,7 @@ private slots:
         Sessao sessao;
         sessao.Dm_Dados = &d.dm();
         TFrm_Recuperar form(sessao);
+        form.create();
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         MessageRecorder messages;
@@ -388,6 +395,7 @@ private slots:
         zelta.setDataModule(&d.dm());
         zelta.Label_Sigla->setText(QStringLiteral("FICA"));
         TFrm_Recuperar form(zelta.sessao(), &zelta);
+        form.create();
         form.show();
         ModalDriver modals;
         modals.expect(FileDialogAnswer{file});
@@ -416,6 +424,7 @@ private slots:
         Sessao sessao;
         sessao.Dm_Dados = &d.dm();
         TFrm_Recuperar form(sessao);
+        form.create();
         form.show();
         ModalDriver modals;
         modals.expect(FileDialogAnswer{file});

@@ -82,6 +82,7 @@ void TestVerificaWindow::layoutAndChrome()
 {
     Fixture f;
     TFrm_Verifica w(f.sessao);
+    w.create();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QCOMPARE(w.windowTitle(), QStringLiteral("Verificação de Preenchimento"));
@@ -105,6 +106,7 @@ void TestVerificaWindow::runWithoutErrors()
     const qint64 a = f.data.addAdvisor(makeCpf(200000001), QStringLiteral("ORIENTADOR"));
     f.data.addHolder(QStringLiteral("BOLSISTA"), makeCpf(3), QStringLiteral("Novo"), makeCpf(200000001), a);
     TFrm_Verifica w(f.sessao);
+    w.create();
     w.show();
     MessageRecorder messages;
     w.BitBtnVerificar->click();
@@ -120,6 +122,7 @@ void TestVerificaWindow::runWithErrorsAndPrint()
     Fixture f;
     f.addErrors();
     TFrm_Verifica w(f.sessao);
+    w.create();
     w.show();
     MessageRecorder messages;
     w.BitBtnVerificar->click();
@@ -172,6 +175,7 @@ void TestVerificaWindow::failedRunRestoresCursor()
     Fixture f;
     f.addErrors();
     TFrm_Verifica w(f.sessao);
+    w.create();
     w.show();
     w.BitBtnVerificar->click();
     QVERIFY(w.BitBtnImprimir->isEnabled());
@@ -237,6 +241,7 @@ void TestVerificaWindow::pendingListOpensTheRecord()
     Fixture f;
     f.addErrors();
     TFrm_Verifica w(f.sessao);
+    w.create();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     MessageRecorder messages;
@@ -317,6 +322,7 @@ void TestVerificaWindow::pendingListCountsAndColumns()
     const qint64 c = f.data.addAdvisor(makeCpf(200000004), longName, QStringLiteral("D"), QString());
     f.data.addHolder(QStringLiteral("BOLSISTA DO ÁLVARO"), makeCpf(5), QStringLiteral("Novo"), makeCpf(200000004), c);
     TFrm_Verifica w(f.sessao);
+    w.create();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     PendenciasView& view = *w.Pendencias;
@@ -375,6 +381,7 @@ void TestVerificaWindow::correctingAnAdvisorWithoutHoldersOpensTheList()
     Fixture f;
     f.addErrors();
     TFrm_Verifica w(f.sessao);
+    w.create();
     w.show();
     w.BitBtnVerificar->click();
     PendenciasView& view = *w.Pendencias;

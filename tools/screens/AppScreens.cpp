@@ -70,7 +70,9 @@ const ScreenRegistrar copies("copias", [](ScreenContext& ctx) -> std::unique_ptr
     RegisterCopies::take(db, dir, QDateTime(QDate(1999, 3, 1), QTime(9, 30, 0)), true, CopyReason::BeforeRecovery);
     db.exec(QStringLiteral("DELETE FROM ZELTABOL WHERE rowid=(SELECT max(rowid) FROM ZELTABOL)"));
     RegisterCopies::take(db, dir, QDateTime(QDate(1999, 3, 2), QTime(17, 5, 12)), true, CopyReason::User);
-    return std::make_unique<TFrm_Copias>(ctx.sessao, ctx.owner);
+    auto window = std::make_unique<TFrm_Copias>(ctx.sessao, ctx.owner);
+    window->create();
+    return window;
 });
 
 // The guide at its last topic, to check how the document reads.

@@ -26,12 +26,15 @@ void provideDrives()
 
 const ScreenRegistrar gerar("gerar", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     provideDrives();
-    return std::make_unique<TFrm_Gerar>(ctx.sessao, nullptr);
+    auto form = std::make_unique<TFrm_Gerar>(ctx.sessao, nullptr);
+    form->create();
+    return form;
 });
 
 const ScreenRegistrar gerarProgresso("gerar_progresso", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     provideDrives();
     auto form = std::make_unique<TFrm_Gerar>(ctx.sessao, nullptr);
+    form->create();
     form->Gauge1->setValue(66);
     return form;
 });
@@ -40,6 +43,7 @@ const ScreenRegistrar gerarProgresso("gerar_progresso", [](ScreenContext& ctx) -
 const ScreenRegistrar gerarPendencias("gerar_pendencias", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     provideDrives();
     auto form = std::make_unique<TFrm_Gerar>(ctx.sessao, nullptr);
+    form->create();
     withGaps(ctx.dados, [&] { form->showProblems(); });
     return form;
 });
@@ -51,6 +55,7 @@ const ScreenRegistrar gerarPastaAusente("gerar_pasta_ausente", [](ScreenContext&
     qputenv("ZELTA_DRIVE_A", QByteArrayLiteral("/media/pendrive/ZELTA"));
     qunsetenv("ZELTA_DRIVE_B");
     auto form = std::make_unique<TFrm_Gerar>(ctx.sessao, nullptr);
+    form->create();
     provideDrives();
     return form;
 });

@@ -20,6 +20,7 @@ const ScreenRegistrar recovery("recuperar", [](ScreenContext& ctx) -> std::uniqu
     const QString file = QDir::home().filePath(QStringLiteral("Documentos/EXEMPLO.TEX"));
     QFile::copy(zelta::test::sourceDir() + QStringLiteral("/resources/exemplo/EXEMPLO.TEX"), file);
     auto form = std::make_unique<TFrm_Recuperar>(ctx.sessao, ctx.owner);
+    form->create();
     form->EdDrive->setText(QDir::toNativeSeparators(file));
     form->Gauge1->setValue(65);
     return form;
@@ -27,6 +28,7 @@ const ScreenRegistrar recovery("recuperar", [](ScreenContext& ctx) -> std::uniqu
 
 const ScreenRegistrar recoveryDialog("recuperar-arquivo", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     auto form = std::make_unique<TFrm_Recuperar>(ctx.sessao, ctx.owner);
+    form->create();
     // The dialog as it opens, in the folder of the shipped sample.
     QFileDialog* dialog = form->OpenDialog1;
     dialog->setParent(nullptr, dialog->windowFlags());

@@ -17,6 +17,7 @@ namespace {
 
 const ScreenRegistrar verificacao("verificacao", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
     auto window = std::make_unique<TFrm_Verifica>(ctx.sessao, ctx.owner);
+    window->create();
     withGaps(ctx.dados, [&] { window->BitBtnVerificarClick(); });
     return window;
 });

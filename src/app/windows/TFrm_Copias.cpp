@@ -4,13 +4,13 @@
 #include "data/TDm_Dados.h"
 #include "app/windows/Sessao.h"
 #include "platform/ui/BusyCursor.h"
+#include "platform/ui/FormBuilding.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/WindowChrome.h"
 #include "platform/ui/WindowPlacement.h"
 
 #include <QDir>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
@@ -50,13 +50,12 @@ QString sizeText(qint64 bytes)
 
 } // namespace
 
-TFrm_Copias::TFrm_Copias(Sessao& sessao, QWidget* parent) : QDialog(parent), m_sessao(sessao)
+TFrm_Copias::TFrm_Copias(Sessao& sessao, QWidget* parent) : Form(parent), m_sessao(sessao)
 {
     setObjectName(QStringLiteral("Frm_Copias"));
     setWindowTitle(QStringLiteral("Cópias de Segurança"));
     buildUi();
     plat::ui::setNoBorderIcons(this, BitBtnSair);
-    plat::ui::runGuarded([this] { FormCreate(); }, this);
 }
 
 void TFrm_Copias::buildUi()
@@ -79,27 +78,17 @@ void TFrm_Copias::buildUi()
     Label_Pasta->setWordWrap(true);
     Label_Pasta->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    BitBtnRestaurar = new QPushButton(QStringLiteral("Restaurar"), this);
-    BitBtnRestaurar->setObjectName(QStringLiteral("BitBtnRestaurar"));
-    BitBtnCopia = new QPushButton(QStringLiteral("Fazer Cópia"), this);
-    BitBtnCopia->setObjectName(QStringLiteral("BitBtnCopia"));
-    BitBtnAceitar = new QPushButton(QStringLiteral("Aceitar alterações"), this);
-    BitBtnAceitar->setObjectName(QStringLiteral("BitBtnAceitar"));
-    BitBtnSair = new QPushButton(QStringLiteral("Sair"), this);
-    BitBtnSair->setObjectName(QStringLiteral("BitBtnSair"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (QPushButton* b : {BitBtnRestaurar, BitBtnCopia, BitBtnAceitar, BitBtnSair}) {
-        b->setMinimumWidth(96);
-        buttons->addWidget(b);
-    }
-    buttons->addStretch();
+    using plat::ui::namedButton;
+    BitBtnRestaurar = namedButton(this, QStringLiteral("Restaurar"), QStringLiteral("BitBtnRestaurar"));
+    BitBtnCopia = namedButton(this, QStringLiteral("Fazer Cópia"), QStringLiteral("BitBtnCopia"));
+    BitBtnAceitar = namedButton(this, QStringLiteral("Aceitar alterações"), QStringLiteral("BitBtnAceitar"));
+    BitBtnSair = namedButton(this, QStringLiteral("Sair"), QStringLiteral("BitBtnSair"));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);
     layout->addWidget(GridCopias);
     layout->addWidget(Label_Pasta);
-    layout->addLayout(buttons);
+    layout->addLayout(plat::ui::centredButtons({BitBtnRestaurar, BitBtnCopia, BitBtnAceitar, BitBtnSair}));
     resize(860, 320);
 
     connect(BitBtnRestaurar, &QPushButton::clicked, this, plat::ui::guarded(this, &TFrm_Copias::BitBtnRestaurarClick));
@@ -109,6 +98,11 @@ void TFrm_Copias::buildUi()
 }
 
 void TFrm_Copias::FormCreate()
+{
+    plat::ui::runGuarded([this] { listCopies(); }, this);
+}
+
+void TFrm_Copias::listCopies()
 {
     const QString dir = m_sessao.Dm_Dados->dataDirectory();
     m_copies = RegisterCopies::describe(dir);
@@ -184,7 +178,7 @@ void TFrm_Copias::BitBtnRestaurarClick()
         text += QStringLiteral(" Os dados substituídos foram guardados em %1.").arg(shown(previous));
     plat::ui::showMessage(text, this);
     showRegisterNotices(*m_sessao.Dm_Dados, this);
-    FormCreate();
+    listCopies();
 }
 
 void TFrm_Copias::BitBtnCopiaClick()
@@ -198,7 +192,7 @@ void TFrm_Copias::BitBtnCopiaClick()
         taken = RegisterCopies::take(dados.database(), dados.dataDirectory(), QDateTime::currentDateTime(), true,
                                      CopyReason::User);
     }
-    FormCreate();
+    listCopies();
     plat::ui::showMessage(
         taken.created
             ? QStringLiteral("Cópia de segurança gravada em %1.").arg(shown(taken.path))
@@ -223,7 +217,7 @@ void TFrm_Copias::BitBtnAceitarClick()
         return;
     }
     m_registerChanged = true;
-    FormCreate();
+    listCopies();
     plat::ui::showMessage(QStringLiteral("Registros aceitos como estão agora:\n%1\nOs dados como estavam foram guardados em %2.")
                               .arg(accepted.records.join(u'\n'), shown(accepted.copy)),
                           this);

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "data/RegisterCopies.h"
-
-#include <QDialog>
+#include "platform/ui/Form.h"
 
 class QLabel;
 class QPushButton;
@@ -22,13 +21,14 @@ struct Sessao;
 // changed outside the program after a confirmation (a copy is taken first),
 // "Sair" closes. registerChanged() tells the
 // caller that a copy was restored, so the institution may be another.
-class TFrm_Copias : public QDialog {
+class TFrm_Copias : public plat::ui::Form {
     Q_OBJECT
 public:
     explicit TFrm_Copias(Sessao& sessao, QWidget* parent = nullptr);
 
-    // Reads the copies folder again and fills the list.
-    void FormCreate();
+    // Fills the list; a failure is shown, and the window opens with what was
+    // listed.
+    void FormCreate() override;
     void BitBtnRestaurarClick();
     void BitBtnCopiaClick();
     void BitBtnAceitarClick();
@@ -45,6 +45,8 @@ public:
 
 private:
     void buildUi();
+    // Reads the copies folder again and fills the list.
+    void listCopies();
 
     Sessao& m_sessao;
     QList<RegisterCopy> m_copies;

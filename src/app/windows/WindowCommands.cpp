@@ -26,7 +26,7 @@ void registerWindowCommands(TZelta& zelta)
             zelta.refreshInstitution();
     });
 
-    // Closes at once, without being shown, when no drive exists.
+    // With no drive, tells so first, then offers another folder.
     zelta.setLauncher(TZelta::Command::GeraDisquete,
                       [](Sessao& sessao, QWidget* parent) { TFrm_Gerar::executar(sessao, parent); });
 

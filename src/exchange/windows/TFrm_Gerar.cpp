@@ -8,6 +8,7 @@
 #include "platform/system/Settings.h"
 #include "platform/ui/BusyCursor.h"
 #include "platform/ui/FileDialogs.h"
+#include "platform/ui/FormBuilding.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/ModalRunner.h"
@@ -29,13 +30,12 @@
 
 namespace zelta {
 
-TFrm_Gerar::TFrm_Gerar(Sessao& sessao, QWidget* parent) : QDialog(parent), m_sessao(sessao)
+TFrm_Gerar::TFrm_Gerar(Sessao& sessao, QWidget* parent) : Form(parent), m_sessao(sessao)
 {
     setObjectName(QStringLiteral("Frm_Gerar"));
     setWindowTitle(QStringLiteral("Gerar disquete para o Orvu"));
     buildUi();
     plat::ui::setNoBorderIcons(this, BitBtn2);
-    FormCreate();
 }
 
 void TFrm_Gerar::executar(Sessao& sessao, QWidget* parent)
@@ -44,23 +44,27 @@ void TFrm_Gerar::executar(Sessao& sessao, QWidget* parent)
     plat::ui::showModal(&form);
 }
 
+QHBoxLayout* TFrm_Gerar::buildFolderChoice()
+{
+    Label_Pasta = new QLabel(this);
+    Label_Pasta->setObjectName(QStringLiteral("Label_Pasta"));
+    Label_Pasta->setWordWrap(true);
+    Label_Pasta->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    BtnPasta = plat::ui::namedButton(this, QStringLiteral("Escolher pasta..."), QStringLiteral("BtnPasta"));
+    BtnPasta->setAutoDefault(false);
+    auto* folder = new QHBoxLayout;
+    folder->addWidget(Label_Pasta, 1);
+    folder->addWidget(BtnPasta, 0, Qt::AlignVCenter);
+    return folder;
+}
+
 void TFrm_Gerar::buildUi()
 {
     RadioGroup1 = new QGroupBox(this);
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
     new QGridLayout(RadioGroup1);
     m_drives = new QButtonGroup(this);
-
-    Label_Pasta = new QLabel(this);
-    Label_Pasta->setObjectName(QStringLiteral("Label_Pasta"));
-    Label_Pasta->setWordWrap(true);
-    Label_Pasta->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    BtnPasta = new QPushButton(QStringLiteral("Escolher pasta..."), this);
-    BtnPasta->setObjectName(QStringLiteral("BtnPasta"));
-    BtnPasta->setAutoDefault(false);
-    auto* folder = new QHBoxLayout;
-    folder->addWidget(Label_Pasta, 1);
-    folder->addWidget(BtnPasta, 0, Qt::AlignVCenter);
+    QHBoxLayout* folder = buildFolderChoice();
 
     Gauge1 = new QProgressBar(this);
     Gauge1->setObjectName(QStringLiteral("Gauge1"));
@@ -69,19 +73,10 @@ void TFrm_Gerar::buildUi()
     Gauge1->setAlignment(Qt::AlignCenter);
     Gauge1->setTextVisible(true);
 
-    BitBtn3 = new QPushButton(QStringLiteral("Confirmar"), this);
-    BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
+    BitBtn3 = plat::ui::namedButton(this, QStringLiteral("Confirmar"), QStringLiteral("BitBtn3"));
     BitBtn3->setDefault(true);
-    BitBtn2 = new QPushButton(QStringLiteral("Cancelar"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    for (QPushButton* b : {BitBtn3, BitBtn2})
-        b->setMinimumWidth(96);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn3);
-    buttons->addWidget(BitBtn2);
-    buttons->addStretch();
+    BitBtn2 = plat::ui::namedButton(this, QStringLiteral("Cancelar"), QStringLiteral("BitBtn2"));
+    QHBoxLayout* buttons = plat::ui::centredButtons({BitBtn3, BitBtn2});
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QDialog>
+#include "platform/ui/Form.h"
 
 class QButtonGroup;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -19,18 +20,18 @@ class PendenciasView;
 // is a folder (plat::sys::Settings); the window shows the folder behind the
 // chosen drive so the user knows where the file goes, and lets the user choose
 // another folder for it ("Escolher pasta..."), kept in the settings file.
-class TFrm_Gerar : public QDialog {
+class TFrm_Gerar : public plat::ui::Form {
     Q_OBJECT
 public:
     explicit TFrm_Gerar(Sessao& sessao, QWidget* parent = nullptr);
 
-    // Creates the window and shows it modally.
+    // Creates the window and shows it modally (FormCreate runs there).
     static void executar(Sessao& sessao, QWidget* parent);
 
     // Fills the drive choice. The documents folder behind drive A: is made
     // when missing; with no drive folder at all, tells the user, and the
     // window then shows the missing folder and offers to choose another.
-    void FormCreate();
+    void FormCreate() override;
 
     // "Escolher pasta...": a folder for the chosen drive.
     void BtnPastaClick();
@@ -58,6 +59,7 @@ public:
 
 private:
     void buildUi();
+    QHBoxLayout* buildFolderChoice();
     void showDirectory();
     void showDriveTips();
     void setGauge(int percent);

@@ -80,7 +80,7 @@ QString counted(int n, const QString& one, const QString& many)
 
 } // namespace
 
-TFrm_Recuperar::TFrm_Recuperar(Sessao& sessao, QWidget* parent) : QDialog(parent), m_sessao(sessao)
+TFrm_Recuperar::TFrm_Recuperar(Sessao& sessao, QWidget* parent) : Form(parent), m_sessao(sessao)
 {
     setObjectName(QStringLiteral("Frm_Recuperar"));
     setWindowTitle(QStringLiteral("Recuperar dados do Zelta 1999"));
@@ -88,6 +88,8 @@ TFrm_Recuperar::TFrm_Recuperar(Sessao& sessao, QWidget* parent) : QDialog(parent
     wireEvents();
     plat::ui::setNoBorderIcons(this, BitBtn2);
 }
+
+TFrm_Recuperar::~TFrm_Recuperar() { closeOnDestroy(); }
 
 void TFrm_Recuperar::buildFileDialog()
 {
@@ -184,7 +186,6 @@ void TFrm_Recuperar::wireEvents()
     connect(BitBtn3, &QPushButton::clicked, this, plat::ui::guarded(this, &TFrm_Recuperar::BitBtn3Click));
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
     connect(EdDrive, &QLineEdit::editingFinished, this, plat::ui::guarded([this] { EdDriveExit(); }));
-    connect(this, &QDialog::finished, this, plat::ui::guarded(this, &TFrm_Recuperar::FormClose));
 }
 
 void TFrm_Recuperar::SpeedButton1Click()
@@ -212,7 +213,7 @@ bool TFrm_Recuperar::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    return QDialog::eventFilter(watched, event);
+    return Form::eventFilter(watched, event);
 }
 
 bool TFrm_Recuperar::EdDriveExit()

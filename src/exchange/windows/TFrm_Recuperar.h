@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/windows/Sessao.h"
+#include "platform/ui/Form.h"
 
-#include <QDialog>
 #include <QString>
 
 class QFileDialog;
@@ -22,14 +22,16 @@ namespace zelta {
 // another. Over a register that holds holders or advisors, "Confirma" first
 // asks, naming what goes, and afterwards tells where the copy of it is.
 // "Cancelar" closes without touching anything.
-class TFrm_Recuperar : public QDialog {
+class TFrm_Recuperar : public plat::ui::Form {
     Q_OBJECT
 public:
     explicit TFrm_Recuperar(Sessao& sessao, QWidget* parent = nullptr);
+    ~TFrm_Recuperar() override;
 
     void SpeedButton1Click();
     void BitBtn3Click();
-    void FormClose();
+    // Lets the tables the import used go.
+    void FormClose() override;
     // A path typed or pasted into EdDrive, on Enter or on leaving the box: it
     // must name an existing file, as one chosen in the dialog does. False (the
     // user told, the box keeping the focus) when it does not.

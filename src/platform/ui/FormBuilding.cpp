@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace plat::ui {
@@ -70,6 +71,25 @@ QHBoxLayout* buttonBar(std::initializer_list<QWidget*> left, QWidget* right)
     bar->addStretch(1);
     bar->addWidget(right);
     return bar;
+}
+
+QHBoxLayout* centredButtons(std::initializer_list<QPushButton*> buttons, int minWidth)
+{
+    auto* bar = new QHBoxLayout;
+    bar->addStretch(1);
+    for (QPushButton* b : buttons) {
+        b->setMinimumWidth(minWidth);
+        bar->addWidget(b);
+    }
+    bar->addStretch(1);
+    return bar;
+}
+
+QPushButton* namedButton(QWidget* parent, const QString& caption, const QString& name)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    return b;
 }
 
 int charsWidth(const QWidget* w, int chars) { return w->fontMetrics().horizontalAdvance(QString(chars, u'0')) + 16; }

@@ -9,6 +9,7 @@
 class QGroupBox;
 class QHBoxLayout;
 class QLineEdit;
+class QPushButton;
 class QWidget;
 
 namespace plat::db {
@@ -46,6 +47,13 @@ SearchBox searchBox(QWidget* parent, const QString& title, const QString& name);
 // The button bar of the lists: these buttons from the left, the last one
 // (the window's "Sair") at the right end.
 QHBoxLayout* buttonBar(std::initializer_list<QWidget*> left, QWidget* right);
+
+// The button row of the dialogs: these buttons side by side in the middle,
+// each at least minWidth wide.
+QHBoxLayout* centredButtons(std::initializer_list<QPushButton*> buttons, int minWidth = 96);
+
+// A push button with its caption, named for tests and the help.
+QPushButton* namedButton(QWidget* parent, const QString& caption, const QString& name);
 
 // The width of a box that shows this many digits.
 int charsWidth(const QWidget* w, int chars);

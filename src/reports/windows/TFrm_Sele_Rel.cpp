@@ -2,6 +2,7 @@
 
 #include "app/windows/RegisterNotices.h"
 #include "data/TDm_Dados.h"
+#include "platform/ui/FormBuilding.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/PreviewWindow.h"
@@ -13,7 +14,6 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -64,26 +64,16 @@ void TFrm_Sele_Rel::buildUi()
     group->addWidget(Panel_Bolsistas);
     group->addWidget(Panel_Orientadores);
 
-    BitBtnImprimir = new QPushButton(QStringLiteral("Imprimir"), this);
-    BitBtnImprimir->setObjectName(QStringLiteral("BitBtnImprimir"));
-    BitBtnSair = new QPushButton(QStringLiteral("Sair"), this);
-    BitBtnSair->setObjectName(QStringLiteral("BitBtnSair"));
-    for (QPushButton* b : {BitBtnImprimir, BitBtnSair}) {
+    BitBtnImprimir = plat::ui::namedButton(this, QStringLiteral("Imprimir"), QStringLiteral("BitBtnImprimir"));
+    BitBtnSair = plat::ui::namedButton(this, QStringLiteral("Sair"), QStringLiteral("BitBtnSair"));
+    for (QPushButton* b : {BitBtnImprimir, BitBtnSair})
         b->setAutoDefault(false);
-        b->setMinimumWidth(96);
-    }
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(BitBtnImprimir);
-    buttons->addWidget(BitBtnSair);
-    buttons->addStretch(1);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
     layout->setSpacing(10);
     layout->addWidget(GroupBox1);
-    layout->addLayout(buttons);
+    layout->addLayout(plat::ui::centredButtons({BitBtnImprimir, BitBtnSair}));
     setMinimumWidth(340);
 }
 

@@ -4,6 +4,7 @@
 #include "data/TDm_Dados.h"
 #include "platform/db/Table.h"
 #include "platform/ui/BusyCursor.h"
+#include "platform/ui/FormBuilding.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/PreviewWindow.h"
 #include "platform/ui/WindowChrome.h"
@@ -24,7 +25,7 @@
 
 namespace zelta {
 
-TFrm_Verifica::TFrm_Verifica(Sessao& sessao, QWidget* parent) : QDialog(parent), m_sessao(sessao)
+TFrm_Verifica::TFrm_Verifica(Sessao& sessao, QWidget* parent) : Form(parent), m_sessao(sessao)
 {
     setObjectName(QStringLiteral("Frm_Verifica"));
     setWindowTitle(QStringLiteral("Verificação de Preenchimento"));
@@ -33,14 +34,10 @@ TFrm_Verifica::TFrm_Verifica(Sessao& sessao, QWidget* parent) : QDialog(parent),
     plat::ui::setNoBorderIcons(this);
 }
 
-TFrm_Verifica::~TFrm_Verifica()
-{
-    // A window destroyed without being closed still lets the table go.
-    if (!m_closed)
-        m_sessao.Dm_Dados->Tb_Erro_Bol_Ori->close();
-}
+// A window destroyed without being closed still lets the table go.
+TFrm_Verifica::~TFrm_Verifica() { closeOnDestroy(); }
 
-void TFrm_Verifica::buildUi()
+void TFrm_Verifica::buildLog()
 {
     MemoLog = new QPlainTextEdit(this);
     MemoLog->setObjectName(QStringLiteral("MemoLog"));
@@ -51,6 +48,11 @@ void TFrm_Verifica::buildUi()
     MemoLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MemoLog->setFocusPolicy(Qt::ClickFocus); // not reached with Tab
     MemoLog->setMinimumSize(std::max(440, MemoLog->fontMetrics().horizontalAdvance(QString(50, u'X')) + 40), 320);
+}
+
+void TFrm_Verifica::buildUi()
+{
+    buildLog();
 
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -59,24 +61,12 @@ void TFrm_Verifica::buildUi()
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setMaximumHeight(10);
 
-    BitBtnVerificar = new QPushButton(QStringLiteral("Verificar"), this);
-    BitBtnVerificar->setObjectName(QStringLiteral("BitBtnVerificar"));
-    BitBtnImprimir = new QPushButton(QStringLiteral("Imprimir"), this);
-    BitBtnImprimir->setObjectName(QStringLiteral("BitBtnImprimir"));
+    BitBtnVerificar = plat::ui::namedButton(this, QStringLiteral("Verificar"), QStringLiteral("BitBtnVerificar"));
+    BitBtnImprimir = plat::ui::namedButton(this, QStringLiteral("Imprimir"), QStringLiteral("BitBtnImprimir"));
     BitBtnImprimir->setEnabled(false);
-    BitBtnSair = new QPushButton(QStringLiteral("Sair"), this);
-    BitBtnSair->setObjectName(QStringLiteral("BitBtnSair"));
-    for (QPushButton* b : {BitBtnVerificar, BitBtnImprimir, BitBtnSair}) {
+    BitBtnSair = plat::ui::namedButton(this, QStringLiteral("Sair"), QStringLiteral("BitBtnSair"));
+    for (QPushButton* b : {BitBtnVerificar, BitBtnImprimir, BitBtnSair})
         b->setAutoDefault(false);
-        b->setMinimumWidth(96);
-    }
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(BitBtnVerificar);
-    buttons->addWidget(BitBtnImprimir);
-    buttons->addWidget(BitBtnSair);
-    buttons->addStretch(1);
 
     Pendencias = new PendenciasView(m_sessao, false, this);
 
@@ -92,7 +82,7 @@ void TFrm_Verifica::buildUi()
     layout->setSpacing(8);
     layout->addLayout(panes, 1);
     layout->addWidget(ProgressBar1);
-    layout->addLayout(buttons);
+    layout->addLayout(plat::ui::centredButtons({BitBtnVerificar, BitBtnImprimir, BitBtnSair}));
     resize(1080, 460);
 }
 
@@ -167,14 +157,5 @@ void TFrm_Verifica::BitBtnImprimirClick()
 void TFrm_Verifica::BitBtnSairClick() { accept(); }
 
 void TFrm_Verifica::FormClose() { m_sessao.Dm_Dados->Tb_Erro_Bol_Ori->close(); }
-
-void TFrm_Verifica::done(int result)
-{
-    if (!m_closed) {
-        m_closed = true;
-        plat::ui::runGuarded([this] { FormClose(); }, this);
-    }
-    QDialog::done(result);
-}
 
 } // namespace zelta

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/windows/Sessao.h"
+#include "platform/ui/Form.h"
 
-#include <QDialog>
 #include <QStringList>
 
 class QPlainTextEdit;
@@ -16,7 +16,7 @@ class PendenciasView;
 // "Verificação de Preenchimento": runs the completeness verification, shows
 // its log as it is written, and prints the stored log as the verification
 // report. Left only through "Sair".
-class TFrm_Verifica : public QDialog {
+class TFrm_Verifica : public plat::ui::Form {
     Q_OBJECT
 public:
     explicit TFrm_Verifica(Sessao& sessao, QWidget* parent = nullptr);
@@ -26,7 +26,7 @@ public:
     void BitBtnVerificarClick();
     void BitBtnImprimirClick();
     void BitBtnSairClick();
-    void FormClose();
+    void FormClose() override;
 
     QPlainTextEdit* MemoLog = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
@@ -35,16 +35,14 @@ public:
     QPushButton* BitBtnSair = nullptr;
     PendenciasView* Pendencias = nullptr; // every problem of the last run, beside the log
 
-    void done(int result) override;
-
 private:
     void buildUi();
+    void buildLog();
     void wireEvents();
     void flushLog();
 
     Sessao& m_sessao;
     QStringList m_pending; // log lines not yet in the log box
-    bool m_closed = false;
 };
 
 } // namespace zelta
