@@ -27,7 +27,7 @@
 
 #if ZELTA_WITH_XCB
 #include <QGuiApplication>
-#include <xcb/xcb.h>
+#include "platform/ui/XcbSupport.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -116,18 +116,8 @@ private:
 };
 
 #if ZELTA_WITH_XCB
-struct FreeReply {
-    void operator()(void* reply) const { std::free(reply); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeReply>;
-
-xcb_atom_t atomNamed(xcb_connection_t* c, const char* name)
-{
-    const Reply<xcb_intern_atom_reply_t> r(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr));
-    return r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
+using xcb::atomNamed;
+using xcb::Reply;
 
 // The window that the running window manager names itself on
 // (_NET_SUPPORTING_WM_CHECK of the root window), or none.

@@ -12,7 +12,7 @@
 #include <QWindow>
 
 #if ZELTA_WITH_XCB
-#include <xcb/xcb.h>
+#include "platform/ui/XcbSupport.h"
 
 #include <algorithm>
 #include <chrono>
@@ -29,18 +29,8 @@ namespace plat::ui {
 namespace {
 
 #if ZELTA_WITH_XCB
-struct FreeReply {
-    void operator()(void* reply) const { std::free(reply); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeReply>;
-
-xcb_atom_t atomNamed(xcb_connection_t* c, const char* name)
-{
-    const Reply<xcb_intern_atom_reply_t> r(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr));
-    return r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
+using xcb::atomNamed;
+using xcb::Reply;
 
 // Whether the running window manager lists the atom among what it supports
 // (_NET_SUPPORTED of the root window).
