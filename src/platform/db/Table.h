@@ -123,6 +123,7 @@ private:
     Record readRow(const Statement& st) const;
     void setCurrent(const Record& record);
     void setNoRecord();
+    void moveToEnd(bool last); // first() or last(): the ordering's first or last record
     void checkBrowse();
     QVariant normalise(const FieldDef& def, const QVariant& value) const;
     void setState(State s);

@@ -172,30 +172,19 @@ void Table::checkBrowse()
     }
 }
 
-void Table::first()
-{
-    checkBrowse();
-    dropAhead();
-    Record r;
-    if (fetchOne(QString(), {}, false, r)) {
-        setCurrent(r);
-        m_bof = true;
-        m_eof = false;
-    } else {
-        setNoRecord();
-    }
-    emit recordChanged();
-}
+void Table::first() { moveToEnd(false); }
 
-void Table::last()
+void Table::last() { moveToEnd(true); }
+
+void Table::moveToEnd(bool last)
 {
     checkBrowse();
     dropAhead();
     Record r;
-    if (fetchOne(QString(), {}, true, r)) {
+    if (fetchOne(QString(), {}, last, r)) {
         setCurrent(r);
-        m_eof = true;
-        m_bof = false;
+        m_bof = !last;
+        m_eof = last;
     } else {
         setNoRecord();
     }
