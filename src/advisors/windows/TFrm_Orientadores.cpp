@@ -47,7 +47,7 @@ void TFrm_Orientadores::buildUi()
                                       QStyle::SP_FileDialogContentsView);
     BitBtn3 = plat::ui::pictureButton(this, QStringLiteral("BitBtn3"), QStringLiteral("Excluir"), QStyle::SP_TrashIcon);
     BitBtn4 = plat::ui::pictureButton(this, QStringLiteral("BitBtn4"), QStringLiteral("Sair"), QStyle::SP_DialogCloseButton);
-    BitBtnExportar = plat::ui::pictureButton(this, QStringLiteral("BitBtnExportar"), QStringLiteral("E&xportar Planilha..."),
+    BitBtnExportar = plat::ui::pictureButton(this, QStringLiteral("BitBtnExportar"), QStringLiteral("Exportar Planilha..."),
                                              QStyle::SP_DialogSaveButton);
     QHBoxLayout* bar = plat::ui::buttonBar({BitBtn1, BitBtn2, BitBtn3, BitBtnExportar}, BitBtn4);
 

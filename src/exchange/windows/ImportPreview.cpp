@@ -54,17 +54,17 @@ QVariant ImportPreview::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         if (column == 0)
             return rowAt(index.row()).number;
-        if (column == m_columns + 1)
+        if (column == kProblems)
             return problemsText(index.row());
-        return sheets::shownOf(rowAt(index.row()).cell(column - 1));
+        return sheets::shownOf(rowAt(index.row()).cell(column - kFirstCell));
     case Qt::ToolTipRole:
         return bad ? m_problems.value(rowAt(index.row()).number).join(u'\n') : QVariant();
     case Qt::BackgroundRole:
         return bad ? QBrush(QColor(255, 214, 214)) : QVariant();
     case Qt::ForegroundRole:
-        return bad && column == m_columns + 1 ? QBrush(QColor(150, 0, 0)) : QVariant();
+        return bad && column == kProblems ? QBrush(QColor(150, 0, 0)) : QVariant();
     case Qt::FontRole:
-        if (bad && (column == 0 || column == m_columns + 1)) {
+        if (bad && column <= kProblems) {
             QFont bold;
             bold.setBold(true);
             return bold;
@@ -83,10 +83,11 @@ QVariant ImportPreview::headerData(int section, Qt::Orientation orientation, int
         return QAbstractTableModel::headerData(section, orientation, role);
     if (section == 0)
         return QStringLiteral("Linha");
-    if (section == m_columns + 1)
+    if (section == kProblems)
         return QStringLiteral("Problemas");
-    const QString heading = m_sheet ? sheets::shownOf(m_sheet->rows.value(0).cell(section - 1)) : QString();
-    return heading.isEmpty() ? QStringLiteral("(coluna %1)").arg(section) : heading;
+    const int column = section - kFirstCell;
+    const QString heading = m_sheet ? sheets::shownOf(m_sheet->rows.value(0).cell(column)) : QString();
+    return heading.isEmpty() ? QStringLiteral("(coluna %1)").arg(column + 1) : heading;
 }
 
 } // namespace zelta

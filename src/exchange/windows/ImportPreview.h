@@ -9,11 +9,14 @@
 namespace zelta {
 
 // The rows of a sheet below its heading row as the import window shows them:
-// the row number the spreadsheet program shows, every cell as text, and the
-// row's problems in the last column. A row with problems is drawn on a red
+// the row number the spreadsheet program shows, the row's problems (in the
+// second column, seen without scrolling), and every cell as text. A row with problems is drawn on a red
 // background with its problems in dark red.
 class ImportPreview : public QAbstractTableModel {
 public:
+    static constexpr int kProblems = 1;  // the column of the problems
+    static constexpr int kFirstCell = 2; // the column of the sheet's column A
+
     explicit ImportPreview(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
 
     // The sheet shown (kept by the caller for as long as it is shown); its

@@ -76,7 +76,7 @@ TFrm_ImportarPlanilha::~TFrm_ImportarPlanilha() { closeOnDestroy(); }
 
 QWidget* TFrm_ImportarPlanilha::buildChoice()
 {
-    auto* box = new QGroupBox(QStringLiteral("Planilha"), this);
+    auto* box = new QGroupBox(this);
     EdArquivo = plat::ui::displayBox(box, QStringLiteral("EdArquivo"));
     EdArquivo->setPlaceholderText(QStringLiteral("Escolha um arquivo CSV, XLSX ou ODS"));
     BtnEscolher = new QPushButton(style()->standardIcon(QStyle::SP_DirOpenIcon), QStringLiteral("&Escolher..."), box);
@@ -388,6 +388,11 @@ void TFrm_ImportarPlanilha::showSummary(const QString& failure)
     LbResumo->setStyleSheet(bad ? QStringLiteral("color: #a00000; font-weight: bold;") : QString());
     LbResumo->setText(text);
     GridLinhas->resizeColumnsToContents();
+    // Long lists of problems are cut in the grid and shown whole in the
+    // row's tip, so that the sheet's own columns stay in view.
+    const int widest = GridLinhas->fontMetrics().horizontalAdvance(QString(48, u'x'));
+    if (GridLinhas->columnWidth(ImportPreview::kProblems) > widest)
+        GridLinhas->setColumnWidth(ImportPreview::kProblems, widest);
 }
 
 void TFrm_ImportarPlanilha::BtnImportarClick()

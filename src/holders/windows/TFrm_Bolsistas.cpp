@@ -125,7 +125,7 @@ void TFrm_Bolsistas::buildUi()
                                             QStyle::SP_BrowserReload);
     BitBtnSair = plat::ui::pictureButton(this, QStringLiteral("BitBtnSair"), QStringLiteral("Sair"),
                                          QStyle::SP_DialogCloseButton);
-    BitBtnExportar = plat::ui::pictureButton(this, QStringLiteral("BitBtnExportar"), QStringLiteral("E&xportar Planilha..."),
+    BitBtnExportar = plat::ui::pictureButton(this, QStringLiteral("BitBtnExportar"), QStringLiteral("Exportar Planilha..."),
                                              QStyle::SP_DialogSaveButton);
     QHBoxLayout* bar = plat::ui::buttonBar({BitBtnNovo, BitBtnEditar, BitBtnExcluir, BitBtnRenovar, BitBtnExportar}, BitBtnSair);
 

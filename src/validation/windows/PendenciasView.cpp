@@ -178,7 +178,7 @@ PendenciasView::PendenciasView(Sessao& sessao, bool soImpeditivas, QWidget* pare
     BitBtnCorrigir->setEnabled(false);
     BitBtnCorrigir->setMinimumWidth(96);
 
-    BitBtnExportar = new QPushButton(QStringLiteral("E&xportar Planilha..."), this);
+    BitBtnExportar = new QPushButton(QStringLiteral("Exportar Planilha..."), this);
     BitBtnExportar->setObjectName(QStringLiteral("BitBtnExportar"));
     BitBtnExportar->setAutoDefault(false);
     BitBtnExportar->setEnabled(false);
