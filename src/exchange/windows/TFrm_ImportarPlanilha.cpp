@@ -214,7 +214,7 @@ void TFrm_ImportarPlanilha::BtnEscolherClick()
                           : settings.drivePresent(u'A') ? settings.driveDirectory(u'A')
                                                         : QDir::homePath();
     const QString path = plat::ui::chooseOpenFile(this, QStringLiteral("Importar Planilha"), start,
-                                                  {QStringLiteral("Planilhas (*.csv *.xlsx *.ods)"),
+                                                  {QStringLiteral("Planilhas (*.csv *.xlsx *.ods *.CSV *.XLSX *.ODS)"),
                                                    QStringLiteral("Todos os arquivos (*)")});
     if (!path.isEmpty())
         abrirArquivo(path);
