@@ -168,8 +168,9 @@ private slots:
         QCOMPARE(entries(top.at(0)->menu()),
                  (QStringList{QStringLiteral("Cadastro de Orientadores"), QStringLiteral("Cadastro de Bolsistas"), kSep,
                               QStringLiteral("Verificação do Preenchimento"), QStringLiteral("Gera Disquete para o Orvu"), kSep,
-                              QStringLiteral("Recuperar dados do Zelta 1999"), QStringLiteral("Cópias de Segurança..."), kSep,
-                              QStringLiteral("Imprime Relatórios de Conferência"), QStringLiteral("&Sair")}));
+                              QStringLiteral("Recuperar dados do Zelta 1999"), QStringLiteral("&Importar Planilha..."),
+                              QStringLiteral("Cópias de Segurança..."), kSep, QStringLiteral("Imprime Relatórios de Conferência"),
+                              QStringLiteral("&Sair")}));
         QCOMPARE(entries(top.at(1)->menu()),
                  (QStringList{QStringLiteral("&Apresentação"), QStringLiteral("&Dicas e Procedimentos"), kSep,
                               QStringLiteral("&Sobre")}));

@@ -4,6 +4,7 @@
 #include "advisors/windows/TFrm_Cad_Orientador.h"
 #include "advisors/windows/TFrm_ExOrientador.h"
 #include "data/TDm_Dados.h"
+#include "exchange/windows/ExportarPlanilha.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBMemo.h"
 #include "platform/ui/FormBuilding.h"
@@ -46,7 +47,9 @@ void TFrm_Orientadores::buildUi()
                                       QStyle::SP_FileDialogContentsView);
     BitBtn3 = plat::ui::pictureButton(this, QStringLiteral("BitBtn3"), QStringLiteral("Excluir"), QStyle::SP_TrashIcon);
     BitBtn4 = plat::ui::pictureButton(this, QStringLiteral("BitBtn4"), QStringLiteral("Sair"), QStyle::SP_DialogCloseButton);
-    QHBoxLayout* bar = plat::ui::buttonBar({BitBtn1, BitBtn2, BitBtn3}, BitBtn4);
+    BitBtnExportar = plat::ui::pictureButton(this, QStringLiteral("BitBtnExportar"), QStringLiteral("Exportar Planilha..."),
+                                             QStyle::SP_DialogSaveButton);
+    QHBoxLayout* bar = plat::ui::buttonBar({BitBtn1, BitBtn2, BitBtn3, BitBtnExportar}, BitBtn4);
 
     const auto [search, edit] = plat::ui::searchBox(this, QStringLiteral("Consulta por orientador"),
                                                     QStringLiteral("Ed_Orientador"));
@@ -79,6 +82,7 @@ void TFrm_Orientadores::wireEvents()
     connect(BitBtn2, &QToolButton::clicked, this, guarded(this, &TFrm_Orientadores::BitBtn2Click));
     connect(BitBtn3, &QToolButton::clicked, this, guarded(this, &TFrm_Orientadores::BitBtn3Click));
     connect(BitBtn4, &QToolButton::clicked, this, guarded(this, &TFrm_Orientadores::BitBtn4Click));
+    connect(BitBtnExportar, &QToolButton::clicked, this, guarded(this, &TFrm_Orientadores::BitBtnExportarClick));
 }
 
 // ------------------------------------------------------------------ handlers
@@ -230,5 +234,8 @@ void TFrm_Orientadores::markForReassignment(const QString& cpf, qint64 codigo)
 }
 
 void TFrm_Orientadores::BitBtn4Click() { reject(); }
+
+// Every advisor, in the list's name order.
+void TFrm_Orientadores::BitBtnExportarClick() { exportarPlanilha(m_sessao, sheets::ExportList::Advisors, this); }
 
 } // namespace zelta

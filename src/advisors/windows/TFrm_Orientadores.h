@@ -42,11 +42,13 @@ public:
     void BitBtn2Click(); // Editar
     void BitBtn3Click(); // Excluir
     void BitBtn4Click(); // Sair
+    void BitBtnExportarClick();
 
     QToolButton* BitBtn1 = nullptr;
     QToolButton* BitBtn2 = nullptr;
     QToolButton* BitBtn3 = nullptr;
     QToolButton* BitBtn4 = nullptr;
+    QToolButton* BitBtnExportar = nullptr;
     plat::ui::MaskEdit* Ed_Orientador = nullptr;
     plat::ui::DBGrid* DBGrid1 = nullptr;
     plat::ui::DBMemo* DBMemo1 = nullptr;

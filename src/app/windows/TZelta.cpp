@@ -165,6 +165,7 @@ QAction* TZelta::addCommand(Command command, const QString& text, const QString&
         {Command::Recuperar, &TZelta::RecuperarDadosClick},
         {Command::Relatorios, &TZelta::RelatoriosConferenciaClick},
         {Command::Copias, &TZelta::CopiasSegurancaClick},
+        {Command::ImportarPlanilha, &TZelta::ImportarPlanilhaClick},
     };
     QAction* action = addAction(text, name, handlers.value(command));
     action->setToolTip(hint);
@@ -189,6 +190,8 @@ void TZelta::buildActions()
         ->setIcon(icons::disk());
     addCommand(Command::Recuperar, QStringLiteral("Recuperar dados do Zelta 1999"),
                QStringLiteral("Recuperar dados do Zelta 1999"), QStringLiteral("RecuperarDados"));
+    addCommand(Command::ImportarPlanilha, QStringLiteral("&Importar Planilha..."),
+               QStringLiteral("Importar bolsistas ou orientadores de uma planilha"), QStringLiteral("ImportarPlanilha"));
     addCommand(Command::Copias, QStringLiteral("Cópias de Segurança..."), QStringLiteral("Cópias de Segurança"),
                QStringLiteral("CopiasSeguranca"));
     addCommand(Command::Relatorios, QStringLiteral("Imprime Relatórios de Conferência"),
@@ -215,6 +218,7 @@ void TZelta::buildMenus()
     arquivo->addAction(m_commandActions.value(Command::GeraDisquete));
     arquivo->addSeparator();
     arquivo->addAction(m_commandActions.value(Command::Recuperar));
+    arquivo->addAction(m_commandActions.value(Command::ImportarPlanilha));
     arquivo->addAction(m_commandActions.value(Command::Copias));
     arquivo->addSeparator();
     arquivo->addAction(m_commandActions.value(Command::Relatorios));
@@ -337,6 +341,7 @@ void TZelta::GeraDisqueteClick() { runCommand(Command::GeraDisquete); }
 void TZelta::RecuperarDadosClick() { runCommand(Command::Recuperar); }
 void TZelta::RelatoriosConferenciaClick() { runCommand(Command::Relatorios); }
 void TZelta::CopiasSegurancaClick() { runCommand(Command::Copias); }
+void TZelta::ImportarPlanilhaClick() { runCommand(Command::ImportarPlanilha); }
 
 void TZelta::SairClick()
 {

@@ -27,7 +27,7 @@ class TZelta : public QMainWindow {
 public:
     // The commands that open other windows. A launcher opens its window on the
     // session, owned by the given parent (this window).
-    enum class Command { Orientadores, Bolsistas, Verificacao, GeraDisquete, Recuperar, Relatorios, Copias };
+    enum class Command { Orientadores, Bolsistas, Verificacao, GeraDisquete, Recuperar, Relatorios, Copias, ImportarPlanilha };
     using Launcher = std::function<void(Sessao&, QWidget* parent)>;
 
     explicit TZelta(QWidget* parent = nullptr);
@@ -66,6 +66,7 @@ public:
     void RecuperarDadosClick();
     void RelatoriosConferenciaClick();
     void CopiasSegurancaClick();
+    void ImportarPlanilhaClick();
     void SairClick();
     void ApresentacaoClick();
     void DicasProcedimentosClick();

@@ -4,6 +4,7 @@
 #include "app/windows/TZelta.h"
 #include "advisors/windows/TFrm_Orientadores.h"
 #include "exchange/windows/TFrm_Gerar.h"
+#include "exchange/windows/TFrm_ImportarPlanilha.h"
 #include "exchange/windows/TFrm_Recuperar.h"
 #include "holders/windows/TFrm_Bolsistas.h"
 #include "platform/ui/ModalRunner.h"
@@ -50,6 +51,11 @@ void registerWindowCommands(TZelta& zelta)
         plat::ui::showModal(&form);
         if (form.registerChanged())
             zelta.refreshInstitution();
+    });
+
+    zelta.setLauncher(TZelta::Command::ImportarPlanilha, [](Sessao& sessao, QWidget* parent) {
+        TFrm_ImportarPlanilha form(sessao, parent);
+        plat::ui::showModal(&form);
     });
 
     zelta.setLauncher(TZelta::Command::Relatorios, [](Sessao& sessao, QWidget* parent) {

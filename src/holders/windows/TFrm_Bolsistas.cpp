@@ -1,6 +1,7 @@
 #include "holders/windows/TFrm_Bolsistas.h"
 
 #include "data/TDm_Dados.h"
+#include "exchange/windows/ExportarPlanilha.h"
 #include "holders/HolderRules.h"
 #include "holders/windows/TFrm_Cad_Bolsistas.h"
 #include "platform/ui/DBGrid.h"
@@ -124,7 +125,9 @@ void TFrm_Bolsistas::buildUi()
                                             QStyle::SP_BrowserReload);
     BitBtnSair = plat::ui::pictureButton(this, QStringLiteral("BitBtnSair"), QStringLiteral("Sair"),
                                          QStyle::SP_DialogCloseButton);
-    QHBoxLayout* bar = plat::ui::buttonBar({BitBtnNovo, BitBtnEditar, BitBtnExcluir, BitBtnRenovar}, BitBtnSair);
+    BitBtnExportar = plat::ui::pictureButton(this, QStringLiteral("BitBtnExportar"), QStringLiteral("Exportar Planilha..."),
+                                             QStyle::SP_DialogSaveButton);
+    QHBoxLayout* bar = plat::ui::buttonBar({BitBtnNovo, BitBtnEditar, BitBtnExcluir, BitBtnRenovar, BitBtnExportar}, BitBtnSair);
 
     const auto [search, edit] = plat::ui::searchBox(this, QStringLiteral("Consulta por bolsista"),
                                                     QStringLiteral("Ed_Bolsistas"));
@@ -157,6 +160,7 @@ void TFrm_Bolsistas::wireEvents()
     connect(BitBtnExcluir, &QToolButton::clicked, this, guarded(this, &TFrm_Bolsistas::BitBtnExcluirClick));
     connect(BitBtnRenovar, &QToolButton::clicked, this, guarded(this, &TFrm_Bolsistas::BitBtnRenovarClick));
     connect(BitBtnSair, &QToolButton::clicked, this, guarded(this, &TFrm_Bolsistas::BitBtnSairClick));
+    connect(BitBtnExportar, &QToolButton::clicked, this, guarded(this, &TFrm_Bolsistas::BitBtnExportarClick));
 }
 
 bool TFrm_Bolsistas::listEmpty() const
@@ -279,5 +283,8 @@ void TFrm_Bolsistas::BitBtnRenovarClick()
 }
 
 void TFrm_Bolsistas::BitBtnSairClick() { reject(); }
+
+// The whole register's holders, in the list's name order.
+void TFrm_Bolsistas::BitBtnExportarClick() { exportarPlanilha(m_sessao, sheets::ExportList::Holders, this); }
 
 } // namespace zelta

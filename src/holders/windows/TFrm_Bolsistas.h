@@ -39,6 +39,7 @@ public:
     void BitBtnExcluirClick();
     void BitBtnRenovarClick();
     void BitBtnSairClick();
+    void BitBtnExportarClick();
 
     // The holder the list comes back to after the entry form.
     const QString& ultimoBolsista() const { return m_ultimoBolsista; }
@@ -51,6 +52,7 @@ public:
     QToolButton* BitBtnExcluir = nullptr;
     QToolButton* BitBtnRenovar = nullptr;
     QToolButton* BitBtnSair = nullptr;
+    QToolButton* BitBtnExportar = nullptr;
     plat::ui::MaskEdit* Ed_Bolsistas = nullptr;
     plat::ui::DBGrid* DBGrid1 = nullptr;
     QLineEdit* Panel_TotalRn = nullptr;

@@ -4,6 +4,7 @@
 #include "platform/ui/WindowPlacement.h"
 
 #include <QAbstractItemView>
+#include <QComboBox>
 #include <QCompleter>
 #include <QDir>
 #include <QEvent>
@@ -43,7 +44,74 @@ QString existingFolderFor(const QString& start)
     return QDir::homePath();
 }
 
+// The dialog's Portuguese labels and the program's own look.
+void prepareFileDialog(QFileDialog& dialog, const QString& start, const QStringList& filters)
+{
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilters(filters);
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Examinar:"));
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Nome do arquivo:"));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Arquivos do tipo:"));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Cancelar"));
+    const QFileInfo info(start);
+    dialog.setDirectory(existingFolderFor(start.isEmpty() ? QDir::homePath() : (info.isDir() ? start : info.path())));
+    if (!start.isEmpty() && !info.isDir())
+        dialog.selectFile(info.fileName());
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView")))
+        widenToShowColumns(&dialog, details);
+}
+
+// The first extension a type names: "Planilha ODS (*.ods)" gives "ods".
+QString filterExtension(const QString& filter)
+{
+    const qsizetype star = filter.indexOf(QStringLiteral("*."));
+    if (star < 0)
+        return QString();
+    qsizetype end = star + 2;
+    while (end < filter.size() && filter[end].isLetterOrNumber())
+        ++end;
+    return filter.mid(star + 2, end - star - 2);
+}
+
 } // namespace
+
+QString chooseOpenFile(QWidget* parent, const QString& caption, const QString& start, const QStringList& filters)
+{
+    QFileDialog dialog(parent, caption);
+    dialog.setObjectName(QStringLiteral("DialogoAbrir"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    prepareFileDialog(dialog, start, filters);
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Abrir"));
+    if (showModal(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return QDir::cleanPath(dialog.selectedFiles().constFirst());
+}
+
+QString chooseSaveFile(QWidget* parent, const QString& caption, const QString& start, const QStringList& filters)
+{
+    QFileDialog dialog(parent, caption);
+    dialog.setObjectName(QStringLiteral("DialogoSalvar"));
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    prepareFileDialog(dialog, start, filters);
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Salvar"));
+    // The dialog adds the type's extension itself, so that it asks about
+    // replacing the very file that will be written.
+    dialog.setDefaultSuffix(filters.isEmpty() ? QString() : filterExtension(filters.constFirst()));
+    // The type list of the program's own dialog, whichever way its type
+    // changes (chosen in the list, or set by selectNameFilter()).
+    if (auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+        QObject::connect(types, &QComboBox::currentTextChanged, &dialog,
+                         [&dialog](const QString& filter) { dialog.setDefaultSuffix(filterExtension(filter)); });
+    if (showModal(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    QString path = QDir::cleanPath(dialog.selectedFiles().constFirst());
+    const QString extension = filterExtension(dialog.selectedNameFilter());
+    if (!extension.isEmpty() && QFileInfo(path).suffix().isEmpty())
+        path += u'.' + extension;
+    return path;
+}
 
 QString chooseFolder(QWidget* parent, const QString& caption, const QString& start)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -11,6 +12,18 @@ namespace plat::ui {
 // `start`, or in its nearest existing parent folder when `start` is missing
 // (an unplugged stick), or else in the home folder. Empty when cancelled.
 QString chooseFolder(QWidget* parent, const QString& caption, const QString& start);
+
+// Lets the user choose an existing file to open, in the program's own file
+// dialog shown through showModal(). `filters` are the dialog's file types
+// ("Planilhas (*.csv *.xlsx *.ods)"); the dialog opens in `start`'s folder as
+// chooseFolder() does. Empty when cancelled.
+QString chooseOpenFile(QWidget* parent, const QString& caption, const QString& start, const QStringList& filters);
+
+// Lets the user name a file to write, in the program's own file dialog shown
+// through showModal(). A name typed without an extension takes the first
+// extension of the chosen type ("Planilha ODS (*.ods)" gives ".ods"). The
+// dialog asks before an existing file is replaced. Empty when cancelled.
+QString chooseSaveFile(QWidget* parent, const QString& caption, const QString& start, const QStringList& filters);
 
 // Hides the lists of completions that belong to a closed window. Such a
 // list is a window of its own: a file dialog closed with Enter while its

@@ -3,6 +3,7 @@
 #include "advisors/windows/TFrm_Cad_Orientador.h"
 #include "advisors/windows/TFrm_Orientadores.h"
 #include "data/TDm_Dados.h"
+#include "exchange/windows/ExportarPlanilha.h"
 #include "holders/windows/TFrm_Cad_Bolsistas.h"
 #include "platform/db/Table.h"
 #include "platform/ui/Guard.h"
@@ -177,8 +178,15 @@ PendenciasView::PendenciasView(Sessao& sessao, bool soImpeditivas, QWidget* pare
     BitBtnCorrigir->setEnabled(false);
     BitBtnCorrigir->setMinimumWidth(96);
 
+    BitBtnExportar = new QPushButton(QStringLiteral("Exportar Planilha..."), this);
+    BitBtnExportar->setObjectName(QStringLiteral("BitBtnExportar"));
+    BitBtnExportar->setAutoDefault(false);
+    BitBtnExportar->setEnabled(false);
+    BitBtnExportar->setVisible(!soImpeditivas);
+
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(LabelPendencias, 1);
+    bottom->addWidget(BitBtnExportar);
     bottom->addWidget(BitBtnCorrigir);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -187,6 +195,8 @@ PendenciasView::PendenciasView(Sessao& sessao, bool soImpeditivas, QWidget* pare
     layout->addLayout(bottom);
 
     connect(BitBtnCorrigir, &QPushButton::clicked, this, plat::ui::guarded(this, &PendenciasView::BitBtnCorrigirClick));
+    connect(BitBtnExportar, &QPushButton::clicked, this,
+            plat::ui::guarded([this] { exportarPlanilha(m_sessao, sheets::ExportList::Pendencias, this); }));
     connect(GridPendencias, &QAbstractItemView::doubleClicked, this,
             plat::ui::guarded(this, &PendenciasView::BitBtnCorrigirClick));
     fitColumns();
@@ -229,6 +239,7 @@ void PendenciasView::limpar()
 void PendenciasView::showCount()
 {
     BitBtnCorrigir->setEnabled(m_model->rowCount() > 0);
+    BitBtnExportar->setEnabled(m_model->rowCount() > 0);
     if (!m_preenchida) {
         LabelPendencias->clear();
         LabelPendencias->setToolTip(QString());

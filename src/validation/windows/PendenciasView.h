@@ -43,6 +43,9 @@ public:
     QLabel* LabelPendencias = nullptr;
     QTableView* GridPendencias = nullptr;
     QPushButton* BitBtnCorrigir = nullptr;
+    // "Exportar Planilha...": every pending problem to a spreadsheet; only in
+    // the full list, enabled while it holds something.
+    QPushButton* BitBtnExportar = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,0 +1,68 @@
+#include "exchange/windows/ExportarPlanilha.h"
+
+#include "data/TDm_Dados.h"
+#include "platform/system/Error.h"
+#include "platform/system/Settings.h"
+#include "platform/ui/BusyCursor.h"
+#include "platform/ui/FileDialogs.h"
+#include "platform/ui/Messages.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace zelta {
+
+namespace {
+
+QString suggestedName(sheets::ExportList list)
+{
+    switch (list) {
+    case sheets::ExportList::Holders:
+        return QStringLiteral("bolsistas.xlsx");
+    case sheets::ExportList::Advisors:
+        return QStringLiteral("orientadores.xlsx");
+    case sheets::ExportList::Pendencias:
+        break;
+    }
+    return QStringLiteral("pendencias.xlsx");
+}
+
+// The register's own files (the database, its journal or log) are never the
+// target: the export would put a spreadsheet in the register's place.
+bool isRegisterFile(const QString& path, const QString& dataDir)
+{
+    const QFileInfo target(path);
+    return QFileInfo(target.absolutePath()).canonicalFilePath() == QFileInfo(dataDir).canonicalFilePath()
+           && target.fileName().startsWith(QLatin1StringView(TDm_Dados::kFileName));
+}
+
+} // namespace
+
+QString exportarPlanilha(Sessao& sessao, sheets::ExportList list, QWidget* parent)
+{
+    const plat::sys::Settings& settings = *sessao.Configuracao;
+    const QString folder = settings.drivePresent(u'A') ? settings.driveDirectory(u'A') : QDir::homePath();
+    const QString path = plat::ui::chooseSaveFile(parent, QStringLiteral("Exportar Planilha"),
+                                                  QDir(folder).filePath(suggestedName(list)),
+                                                  {QStringLiteral("Pasta de trabalho XLSX (*.xlsx)"),
+                                                   QStringLiteral("Planilha ODS (*.ods)"),
+                                                   QStringLiteral("CSV separado por ponto e vírgula (*.csv)")});
+    if (path.isEmpty())
+        return QString();
+    if (isRegisterFile(path, sessao.Dm_Dados->dataDirectory()))
+        throw plat::Error::usage(QStringLiteral("%1 é um arquivo do cadastro do Zelta 99; escolha outro nome para a planilha")
+                                     .arg(QDir::toNativeSeparators(path)));
+    int rows = 0;
+    {
+        plat::ui::BusyCursor writing;
+        rows = sheets::exportList(*sessao.Dm_Dados, list, path);
+    }
+    plat::ui::showMessage(QStringLiteral("%1 %2 na planilha %3.")
+                              .arg(rows)
+                              .arg(rows == 1 ? QStringLiteral("linha gravada") : QStringLiteral("linhas gravadas"),
+                                   QDir::toNativeSeparators(path)),
+                          parent);
+    return path;
+}
+
+} // namespace zelta
