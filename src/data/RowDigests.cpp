@@ -170,6 +170,13 @@ void installDigestTriggers(Database& db)
     }
 }
 
+void removeDigestTriggers(Database& db)
+{
+    for (const QString& table : digestedTables())
+        for (const char* event : {"insert", "update", "delete"})
+            db.exec(QStringLiteral("DROP TRIGGER IF EXISTS temp.row_digest_%1_%2").arg(table, QLatin1String(event)));
+}
+
 QList<OutsideChange> findOutsideChanges(const Database& db)
 {
     QList<OutsideChange> out;

@@ -29,6 +29,10 @@ void createDigestTable(plat::db::Database& db);
 void computeAllDigests(plat::db::Database& db);
 // The temporary triggers of one connection; the digest table must exist.
 void installDigestTriggers(plat::db::Database& db);
+// The triggers of one connection removed, for a write that replaces whole
+// tables and then computes every digest at once (computeAllDigests) in the
+// same transaction; a rollback brings the triggers back with the rows.
+void removeDigestTriggers(plat::db::Database& db);
 
 // A row that does not agree with its digest, or with the shipped area list.
 struct OutsideChange {

@@ -1,6 +1,7 @@
 #include "exchange/RecoveryImport.h"
 
 #include "data/RegisterCopies.h"
+#include "data/RowDigests.h"
 #include "data/TDm_Dados.h"
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
@@ -180,6 +181,19 @@ RecoveryResult recuperarDados(TDm_Dados& dm, const RecoveryFile& file, const Rec
     result.backupFile = copy.path;
     auto discardCopy = qScopeGuard([&] { RegisterCopies::discard(copy); });
     Database::Transaction tx(db);
+    // The digests of the new rows are computed in one pass once they are all
+    // in, rather than row by row by the connection's triggers, which would
+    // also keep SQLite from emptying the old tables at once. A failure rolls
+    // the removed triggers back with everything else; after a commit they
+    // are put back here.
+    removeDigestTriggers(db);
+    auto triggersBack = qScopeGuard([&] {
+        try {
+            installDigestTriggers(db);
+        } catch (const plat::Error& e) {
+            qWarning("recovery: the row digest triggers could not be put back: %s", qPrintable(e.message()));
+        }
+    });
 
     db.emptyTable(QStringLiteral("ZELTABOL"));
     report(options, 5);
@@ -204,6 +218,7 @@ RecoveryResult recuperarDados(TDm_Dados& dm, const RecoveryFile& file, const Rec
 
     for (const QString& sql : std::as_const(indexes))
         db.exec(sql);
+    computeAllDigests(db);
     tx.commit();
     discardCopy.dismiss();
     if (copy.created)

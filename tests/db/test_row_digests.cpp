@@ -254,7 +254,10 @@ private slots:
             d.db().exec(QStringLiteral("UPDATE ZELTAINT SET Cotas=7"));
         });
         QTest::newRow("table emptied") << Path([](test::TestData& d) { d.db().emptyTable(QStringLiteral("ZELTABOL")); });
-        QTest::newRow("recovery") << Path([](test::TestData& d) { recuperarDados(d.dm(), samplePath()); });
+        QTest::newRow("recovery, then an edit") << Path([](test::TestData& d) {
+            recuperarDados(d.dm(), samplePath());
+            d.db().exec(QStringLiteral("UPDATE ZELTABOL SET CONTA_BANCO='77777' WHERE rowid=1"));
+        });
         QTest::newRow("restore") << Path([](test::TestData& d) {
             QTemporaryDir other;
             const QString copy = other.filePath(QStringLiteral("c.db"));
