@@ -297,13 +297,23 @@ void copyWhole(const QString& from, const QString& to)
         throw Error::output(target.errorString());
 }
 
+// The newest copies are kept. Those taken before accepting outside changes
+// hold the data as it was found, with digests that disagree, and are never
+// offered for restore: they are counted apart, so that accepting again and
+// again cannot push out the copies a restore can use.
 void removeOldest(const QList<Copy>& all, const QString& keep)
 {
-    for (qsizetype i = 0; i + RegisterCopies::kKept < all.size(); ++i)
-        if (all[i].path != keep) { // a clock set back must not cost the copy just taken
-            QFile::remove(all[i].path);
-            QFile::remove(all[i].path + QStringLiteral("-journal"));
-        }
+    for (const bool acceptance : {false, true}) {
+        QList<Copy> group;
+        for (const Copy& c : all)
+            if ((c.reason == CopyReason::BeforeAcceptance) == acceptance)
+                group << c;
+        for (qsizetype i = 0; i + RegisterCopies::kKept < group.size(); ++i)
+            if (group[i].path != keep) { // a clock set back must not cost the copy just taken
+                QFile::remove(group[i].path);
+                QFile::remove(group[i].path + QStringLiteral("-journal"));
+            }
+    }
 }
 
 } // namespace

@@ -262,6 +262,21 @@ private slots:
         QCOMPARE(RegisterCopies::list(d.dir()).size(), RegisterCopies::kKept);
     }
 
+    void copiesBeforeAcceptingCannotPushOutTheOthers()
+    {
+        TestData d;
+        fill(d, 1);
+        const QDateTime t0(QDate(2026, 5, 1), QTime(7, 0, 0));
+        const QString sound = RegisterCopies::take(d.db(), d.dir(), t0).path;
+        for (int i = 1; i <= RegisterCopies::kKept + 1; ++i) {
+            d.addHolder(QStringLiteral("ACEITO %1").arg(i), makeCpf(800 + i));
+            RegisterCopies::take(d.db(), d.dir(), t0.addDays(i), true, CopyReason::BeforeAcceptance);
+        }
+        const QStringList listed = RegisterCopies::list(d.dir());
+        QCOMPARE(listed.size(), RegisterCopies::kKept + 1);
+        QCOMPARE(listed.first(), sound);
+    }
+
     void replacingKeepsARegisterWhoseCopyingFailed()
     {
         TestData d;
