@@ -5,6 +5,7 @@
 #include "exchange/sheets/SheetExport.h"
 #include "exchange/sheets/SheetImport.h"
 #include "exchange/sheets/SheetReaders.h"
+#include "exchange/sheets/SheetWriter.h"
 #include "platform/system/Cp1252.h"
 #include "platform/system/Error.h"
 
@@ -87,6 +88,7 @@ private slots:
     void pastTheQuotaIsRefused();
     void importWritesEveryRowAfterACopy();
     void exportsReadBackByRealPrograms();
+    void xlsxWriterKeepsEveryCellOrRefuses();
     void commandLine();
 
 private:
@@ -389,6 +391,33 @@ print(json.dumps([[type(c).__name__ + ":" + str(c) for c in r[:4]] for r in ws.i
     QVERIFY2(lines.value(2).startsWith(
                  QStringLiteral("\"%1\";\"ZÉLIA\";\"Feminino\";14/03/1979;\"Novo\"").arg(test::makeCpf(12345678))),
              qPrintable(lines.value(2)));
+}
+
+void TestSheets::xlsxWriterKeepsEveryCellOrRefuses()
+{
+    // Enough rows that the cells reach the library in several batches.
+    const QString path = m_tmp.filePath(QStringLiteral("many.xlsx"));
+    QStringList expected;
+    {
+        auto w = SheetWriter::create(path, QStringLiteral("Muitas"));
+        for (int i = 0; i < 5000; ++i) {
+            const QString text = QStringLiteral("JOÃO & <%1>").arg(i);
+            const QDate date = QDate(1950, 1, 1).addDays(i);
+            w->row({Cell::ofText(text), Cell{}, Cell::ofNumber(i * 1.5), Cell::ofDate(date)});
+            expected << QStringLiteral("%1:1=%2").arg(i + 1).arg(text) << QStringLiteral("%1:3=%2").arg(i + 1).arg(i * 1.5)
+                     << QStringLiteral("%1:4=%2").arg(i + 1).arg(date.toString(Qt::ISODate));
+        }
+        w->finish();
+    }
+    QCOMPARE(cellsOf(readWorkbook(path).sheets.first()), expected);
+    // A text the format cannot hold fails the file instead of leaving a hole.
+    const QString refused = m_tmp.filePath(QStringLiteral("long.xlsx"));
+    auto w = SheetWriter::create(refused, QStringLiteral("Longa"));
+    w->row({Cell::ofText(QString(40000, u'A'))});
+    QVERIFY(errorOf([&] { w->finish(); }).contains(QStringLiteral("não pôde ser gravada")));
+    w.reset();
+    QVERIFY(!QFile::exists(refused));
+    QCOMPARE(QDir(m_tmp.path()).entryList({QStringLiteral(".long.xlsx*")}, QDir::Hidden | QDir::Files), QStringList());
 }
 
 void TestSheets::commandLine()
