@@ -135,7 +135,7 @@ private slots:
     void pastTheQuotaIsRefused();
     void importWritesEveryRowAfterACopy();
     void exportsReadBackByRealPrograms();
-    void xlsxWriterKeepsEveryCellOrRefuses();
+    void writersKeepEveryCellOrRefuse();
     void killedImportLeavesTheOldRows();
     void commandLine();
 
@@ -441,23 +441,31 @@ print(json.dumps([[type(c).__name__ + ":" + str(c) for c in r[:4]] for r in ws.i
              qPrintable(lines.value(2)));
 }
 
-void TestSheets::xlsxWriterKeepsEveryCellOrRefuses()
+void TestSheets::writersKeepEveryCellOrRefuse()
 {
-    // Enough rows that the cells reach the library in several batches.
-    const QString path = m_tmp.filePath(QStringLiteral("many.xlsx"));
-    QStringList expected;
-    {
-        auto w = SheetWriter::create(path, QStringLiteral("Muitas"));
-        for (int i = 0; i < 5000; ++i) {
-            const QString text = QStringLiteral("JOÃO & <%1>").arg(i);
-            const QDate date = QDate(1950, 1, 1).addDays(i);
-            w->row({Cell::ofText(text), Cell{}, Cell::ofNumber(i * 1.5), Cell::ofDate(date)});
-            expected << QStringLiteral("%1:1=%2").arg(i + 1).arg(text) << QStringLiteral("%1:3=%2").arg(i + 1).arg(i * 1.5)
-                     << QStringLiteral("%1:4=%2").arg(i + 1).arg(date.toString(Qt::ISODate));
+    // Enough rows that an XLSX file's cells reach the library in several
+    // batches and an ODS file's XML reaches the zip in several pieces; a CSV
+    // file shows dates and numbers as the reader then sees them, as text.
+    for (const QString ext : {QStringLiteral("xlsx"), QStringLiteral("ods"), QStringLiteral("csv")}) {
+        const QString path = m_tmp.filePath(QStringLiteral("many.") + ext);
+        const bool csv = ext == u"csv";
+        QStringList expected;
+        {
+            auto w = SheetWriter::create(path, QStringLiteral("Muitas"));
+            for (int i = 0; i < 5000; ++i) {
+                const QString text = QStringLiteral("JOÃO & <%1>").arg(i);
+                const QDate date = QDate(1950, 1, 1).addDays(i * 7);
+                w->row({Cell::ofText(text), Cell{}, Cell::ofNumber(i * 1.5), Cell::ofDate(date)});
+                const QString number = QString::number(i * 1.5, 'g', 15);
+                expected << QStringLiteral("%1:1=%2").arg(i + 1).arg(text)
+                         << QStringLiteral("%1:3=%2").arg(i + 1).arg(csv ? QString(number).replace(u'.', u',') : number)
+                         << QStringLiteral("%1:4=%2").arg(i + 1).arg(
+                                csv ? date.toString(QStringLiteral("dd/MM/yyyy")) : date.toString(Qt::ISODate));
+            }
+            w->finish();
         }
-        w->finish();
+        QCOMPARE(cellsOf(readWorkbook(path).sheets.first()), expected);
     }
-    QCOMPARE(cellsOf(readWorkbook(path).sheets.first()), expected);
     // A text the format cannot hold fails the file instead of leaving a hole.
     const QString refused = m_tmp.filePath(QStringLiteral("long.xlsx"));
     auto w = SheetWriter::create(refused, QStringLiteral("Longa"));

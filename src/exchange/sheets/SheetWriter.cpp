@@ -30,6 +30,26 @@ namespace {
     throw plat::Error::output(QStringLiteral("A planilha %1 não pôde ser gravada: %2").arg(QDir::toNativeSeparators(path), why));
 }
 
+// A date as the register's forms show it, dd/mm/yyyy: built digit by digit,
+// since QDate::toString with a pattern goes through the calendar and locale
+// machinery for every cell of a long list.
+QString dayFirst(const QDate& date)
+{
+    if (!date.isValid() || date.year() < 1 || date.year() > 9999)
+        return date.toString(QStringLiteral("dd/MM/yyyy"));
+    const int values[] = {date.day(), date.month(), date.year()};
+    QString out(10, u'/');
+    char16_t* p = reinterpret_cast<char16_t*>(out.data());
+    const auto digits = [](char16_t* at, int value, int count) {
+        for (int i = count - 1; i >= 0; --i, value /= 10)
+            at[i] = char16_t(u'0' + value % 10);
+    };
+    digits(p, values[0], 2);
+    digits(p + 3, values[1], 2);
+    digits(p + 6, values[2], 4);
+    return out;
+}
+
 // The hidden file the writers fill, renamed over the target at the end.
 class Scratch {
 public:
@@ -250,7 +270,7 @@ public:
     void finish() override
     {
         m_xml.writeEndDocument();
-        const bool written = !m_xml.hasError() && !m_content->failed();
+        const bool written = !m_xml.hasError() && m_content->flushPending();
         m_content.reset();
         if (!written || zipCloseFileInZip(m_zip) != ZIP_OK)
             failed(m_target, QStringLiteral("erro ao gravar content.xml"));
@@ -262,26 +282,43 @@ public:
     }
 
 private:
-    // Streams the XML into the open part of the zip.
+    // Streams the XML into the open part of the zip. The XML writer hands
+    // over a few bytes at a time (an attribute, a closing tag); they are
+    // gathered into large pieces, since each call into the zip runs the
+    // compressor and the checksum over what it is given.
     class PartDevice : public QIODevice {
     public:
-        explicit PartDevice(zipFile zip) : m_zip(zip) { open(QIODevice::WriteOnly); }
+        explicit PartDevice(zipFile zip) : m_zip(zip)
+        {
+            m_pending.reserve(kPiece);
+            open(QIODevice::WriteOnly);
+        }
         bool failed() const { return m_failed; }
         bool isSequential() const override { return true; }
+        // Sends what is gathered; false when the zip refused it.
+        bool flushPending()
+        {
+            if (!m_pending.isEmpty() && !m_failed
+                && zipWriteInFileInZip(m_zip, m_pending.constData(), unsigned(m_pending.size())) != ZIP_OK)
+                m_failed = true;
+            m_pending.resize(0);
+            return !m_failed;
+        }
 
     protected:
         qint64 readData(char*, qint64) override { return -1; }
         qint64 writeData(const char* data, qint64 size) override
         {
-            if (zipWriteInFileInZip(m_zip, data, unsigned(size)) != ZIP_OK) {
-                m_failed = true;
+            m_pending.append(data, size);
+            if (m_pending.size() >= kPiece && !flushPending())
                 return -1;
-            }
             return size;
         }
 
     private:
+        static constexpr qsizetype kPiece = 256 * 1024;
         zipFile m_zip;
+        QByteArray m_pending;
         bool m_failed = false;
     };
 
@@ -353,12 +390,15 @@ private:
             m_xml.writeAttribute(QStringLiteral("table:style-name"), QStringLiteral("ce1"));
             m_xml.writeAttribute(QStringLiteral("office:value-type"), QStringLiteral("date"));
             m_xml.writeAttribute(QStringLiteral("office:date-value"), cell.date.toString(Qt::ISODate));
-            shown = cell.date.toString(QStringLiteral("dd/MM/yyyy"));
+            shown = dayFirst(cell.date);
         }
         if (cell.type != Cell::Type::Empty) {
             // Each line of a text is a paragraph of the cell.
-            for (const QString& line : shown.split(u'\n'))
-                m_xml.writeTextElement(QStringLiteral("text:p"), line);
+            if (!shown.contains(u'\n'))
+                m_xml.writeTextElement(QStringLiteral("text:p"), shown);
+            else
+                for (const QString& line : shown.split(u'\n'))
+                    m_xml.writeTextElement(QStringLiteral("text:p"), line);
         }
         m_xml.writeEndElement();
     }
@@ -387,7 +427,7 @@ public:
             if (c > 0)
                 line += ';';
             QString text = cells[c].type == Cell::Type::Text     ? cells[c].text
-                           : cells[c].type == Cell::Type::Date   ? cells[c].date.toString(QStringLiteral("dd/MM/yyyy"))
+                           : cells[c].type == Cell::Type::Date   ? dayFirst(cells[c].date)
                            : cells[c].type == Cell::Type::Number ? QString::number(cells[c].number, 'g', 15).replace(u'.', u',')
                                                                  : QString();
             if (text.contains(u';') || text.contains(u'"') || text.contains(u'\n') || text.contains(u'\r')
