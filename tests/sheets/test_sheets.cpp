@@ -459,8 +459,8 @@ void TestSheets::writersKeepEveryCellOrRefuse()
                 const QString number = QString::number(i * 1.5, 'g', 15);
                 expected << QStringLiteral("%1:1=%2").arg(i + 1).arg(text)
                          << QStringLiteral("%1:3=%2").arg(i + 1).arg(csv ? QString(number).replace(u'.', u',') : number)
-                         << QStringLiteral("%1:4=%2").arg(i + 1).arg(
-                                csv ? date.toString(QStringLiteral("dd/MM/yyyy")) : date.toString(Qt::ISODate));
+                         << QStringLiteral("%1:4=%2").arg(i + 1).arg(csv ? date.toString(QStringLiteral("dd/MM/yyyy"))
+                                                                         : date.toString(Qt::ISODate));
             }
             w->finish();
         }

@@ -218,12 +218,12 @@ private:
     lxw_worksheet* m_sheet = nullptr;
     lxw_format* m_date = nullptr;
     lxw_row_t m_row = 0;
-    QStringEncoder m_encoder{QStringEncoder::Utf8};
+    QStringEncoder m_encoder{QStringEncoder::Utf8, QStringConverter::Flag::Stateless}; // each text on its own
     Batch m_current;
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::deque<Batch> m_full;     // handed over, waiting for the library
-    std::vector<Batch> m_spare;   // written, kept for their storage
+    std::deque<Batch> m_full;   // handed over, waiting for the library
+    std::vector<Batch> m_spare; // written, kept for their storage
     bool m_closing = false;
     lxw_error m_cellError = LXW_NO_ERROR; // the worker's; read after it ended
     std::thread m_worker;
