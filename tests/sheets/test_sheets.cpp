@@ -5,6 +5,9 @@
 #include "exchange/sheets/SheetExport.h"
 #include "exchange/sheets/SheetImport.h"
 #include "exchange/sheets/SheetReaders.h"
+#include "exchange/sheets/SheetWriter.h"
+#include "data/RowDigests.h"
+#include "platform/db/Database.h"
 #include "platform/system/Cp1252.h"
 #include "platform/system/Error.h"
 
@@ -15,6 +18,11 @@
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace zelta;
 using namespace zelta::sheets;
@@ -72,6 +80,46 @@ QString errorOf(const std::function<void()>& f)
     return QString();
 }
 
+// Runs work in a child process that kills itself (SIGKILL: nothing flushed,
+// nothing cleaned up) at the kill-th step it reports. True when it died there.
+bool killedAtStep(int kill, const std::function<void(const std::function<void()>& step)>& work)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(60); // a child that hangs dies of SIGALRM
+        int steps = 0;
+        try {
+            work([&] {
+                if (++steps == kill)
+                    ::raise(SIGKILL);
+            });
+        } catch (...) {
+            ::_exit(1);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0)
+        if (errno != EINTR)
+            return false;
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+// The register of a data folder as the program would find it: the file's
+// full check and every row against its digest, then the content's
+// fingerprint ("" and the number when sound).
+QString registerAfterKill(const QString& dir, quint64* fingerprint)
+{
+    const QStringList problems = plat::db::Database::checkFile(QDir(dir).filePath(QStringLiteral("zelta99.db")), false);
+    if (!problems.isEmpty())
+        return problems.first();
+    TDm_Dados dm(dir);
+    if (!findOutsideChanges(dm.database()).isEmpty())
+        return QStringLiteral("linhas sem acordo com seus resumos");
+    *fingerprint = contentFingerprint(dm.database());
+    return QString();
+}
+
 } // namespace
 
 class TestSheets : public QObject {
@@ -87,6 +135,8 @@ private slots:
     void pastTheQuotaIsRefused();
     void importWritesEveryRowAfterACopy();
     void exportsReadBackByRealPrograms();
+    void writersKeepEveryCellOrRefuse();
+    void killedImportLeavesTheOldRows();
     void commandLine();
 
 private:
@@ -389,6 +439,80 @@ print(json.dumps([[type(c).__name__ + ":" + str(c) for c in r[:4]] for r in ws.i
     QVERIFY2(lines.value(2).startsWith(
                  QStringLiteral("\"%1\";\"ZÉLIA\";\"Feminino\";14/03/1979;\"Novo\"").arg(test::makeCpf(12345678))),
              qPrintable(lines.value(2)));
+}
+
+void TestSheets::writersKeepEveryCellOrRefuse()
+{
+    // Enough rows that an XLSX file's cells reach the library in several
+    // batches and an ODS file's XML reaches the zip in several pieces; a CSV
+    // file shows dates and numbers as the reader then sees them, as text.
+    for (const QString ext : {QStringLiteral("xlsx"), QStringLiteral("ods"), QStringLiteral("csv")}) {
+        const QString path = m_tmp.filePath(QStringLiteral("many.") + ext);
+        const bool csv = ext == u"csv";
+        QStringList expected;
+        {
+            auto w = SheetWriter::create(path, QStringLiteral("Muitas"));
+            for (int i = 0; i < 5000; ++i) {
+                const QString text = QStringLiteral("JOÃO & <%1>").arg(i);
+                const QDate date = QDate(1950, 1, 1).addDays(i * 7);
+                w->row({Cell::ofText(text), Cell{}, Cell::ofNumber(i * 1.5), Cell::ofDate(date)});
+                const QString number = QString::number(i * 1.5, 'g', 15);
+                expected << QStringLiteral("%1:1=%2").arg(i + 1).arg(text)
+                         << QStringLiteral("%1:3=%2").arg(i + 1).arg(csv ? QString(number).replace(u'.', u',') : number)
+                         << QStringLiteral("%1:4=%2").arg(i + 1).arg(csv ? date.toString(QStringLiteral("dd/MM/yyyy"))
+                                                                         : date.toString(Qt::ISODate));
+            }
+            w->finish();
+        }
+        QCOMPARE(cellsOf(readWorkbook(path).sheets.first()), expected);
+    }
+    // A text the format cannot hold fails the file instead of leaving a hole.
+    const QString refused = m_tmp.filePath(QStringLiteral("long.xlsx"));
+    auto w = SheetWriter::create(refused, QStringLiteral("Longa"));
+    w->row({Cell::ofText(QString(40000, u'A'))});
+    QVERIFY(errorOf([&] { w->finish(); }).contains(QStringLiteral("não pôde ser gravada")));
+    w.reset();
+    QVERIFY(!QFile::exists(refused));
+    QCOMPARE(QDir(m_tmp.path()).entryList({QStringLiteral(".long.xlsx*")}, QDir::Hidden | QDir::Files), QStringList());
+}
+
+void TestSheets::killedImportLeavesTheOldRows()
+{
+    TestData data;
+    data.setInstitution(QStringLiteral("1"), QStringLiteral("U"), QStringLiteral("U"), 1000);
+    const QString ori = test::makeCpf(401230567);
+    const qint64 codigo = data.addAdvisor(ori, QStringLiteral("HELENA"));
+    for (int i = 0; i < 20; ++i)
+        data.addHolder(QStringLiteral("ANTIGO %1").arg(i), test::makeCpf(610000000 + i), QStringLiteral("Renovado"), ori, codigo);
+    constexpr int kRows = 300;
+    QString csv = QStringLiteral("CPF;Nome;Sexo;Nascimento;Agência;CPF do Orientador\n");
+    for (int i = 0; i < kRows; ++i)
+        csv += QStringLiteral("%1;NOVO %2;F;1/1/80;1234;%3\n").arg(test::makeCpf(620000000 + i)).arg(i).arg(ori);
+    const QString file = m_tmp.filePath(QStringLiteral("novos.csv"));
+    writeFile(file, csv.toUtf8());
+    const QString dir = data.dir();
+    const quint64 old = contentFingerprint(data.db());
+    data.dm().database().close();
+    const auto import = [&](const std::function<void()>& step) {
+        TDm_Dados dm(dir);
+        const ImportCheck check = checkImport(dm.database(), ImportKind::Holders, readWorkbook(file).sheets.first());
+        if (!check.problems.isEmpty())
+            throw plat::Error::input(problemLine(check.problems.first()));
+        writeImport(dm, check, [&](int, int) { step(); });
+    };
+    // Killed once the copy is taken, at the first rows, halfway, and after
+    // the last row before the commit: the register is sound and all old.
+    for (const int kill : {1, 2, kRows / 2, kRows, kRows + 1}) {
+        QVERIFY2(killedAtStep(kill, import), qPrintable(QString::number(kill)));
+        quint64 now = 0;
+        const QString problem = registerAfterKill(dir, &now);
+        QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("%1: %2").arg(kill).arg(problem)));
+        QVERIFY2(now == old, qPrintable(QString::number(kill)));
+    }
+    // Not killed, the same import adds every row.
+    QVERIFY(!killedAtStep(kRows + 2, import));
+    TDm_Dados dm(dir);
+    QCOMPARE(dm.database().scalar(QStringLiteral("SELECT count(*) FROM ZELTABOL")).toInt(), 20 + kRows);
 }
 
 void TestSheets::commandLine()

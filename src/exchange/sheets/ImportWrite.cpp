@@ -9,7 +9,7 @@
 
 namespace zelta::sheets {
 
-ImportResult writeImport(TDm_Dados& dm, const ImportCheck& check)
+ImportResult writeImport(TDm_Dados& dm, const ImportCheck& check, const std::function<void(int, int)>& progress)
 {
     if (!check.problems.isEmpty())
         throw plat::Error::input(QStringLiteral("A planilha tem %1 problema(s); nada foi importado").arg(check.problems.size()));
@@ -25,6 +25,9 @@ ImportResult writeImport(TDm_Dados& dm, const ImportCheck& check)
                                                             CopyReason::BeforeImport);
     result.backupFile = copy.path;
     auto discardCopy = qScopeGuard([&] { RegisterCopies::discard(copy); });
+    const int total = int(check.records.size());
+    if (progress)
+        progress(0, total);
     plat::db::Database::Transaction tx(db);
     plat::db::Statement insert = db.prepare(
         check.kind == ImportKind::Holders
@@ -37,6 +40,8 @@ ImportResult writeImport(TDm_Dados& dm, const ImportCheck& check)
         insert.bindAll(record);
         insert.exec();
         ++result.added;
+        if (progress)
+            progress(result.added, total);
     }
     tx.commit();
     discardCopy.dismiss();

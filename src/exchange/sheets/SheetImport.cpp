@@ -20,8 +20,9 @@ namespace {
 using plat::db::Database;
 
 // Who already uses a CPF in the register. The one question the import asks
-// about a CPF's owner, kept here alone so that it follows the rules' owner.
-CpfOwner whoseCpf(const Database& db, const QString& cpf) { return CpfOwners(db).forHolder(cpf, 0); }
+// about a CPF's owner, kept here alone so that it follows the rules' owner;
+// one CpfOwners answers every row, its statements prepared once.
+CpfOwner whoseCpf(CpfOwners& owners, const QString& cpf) { return owners.forHolder(cpf, 0); }
 
 // A coded field given by what the form stores or what it shows, compared
 // folded: "F", "Feminino", "feminino" all give "F".
@@ -158,11 +159,11 @@ QString situacaoOf(RowChecker& r)
     return situacaoWord(code);
 }
 
-void checkHolder(RowChecker& r, const Database& db, const Register& reg, ImportCheck& out, const QDate& today)
+void checkHolder(RowChecker& r, CpfOwners& owners, const Register& reg, ImportCheck& out, const QDate& today)
 {
     const QString cpf = r.cpf(FieldId::Cpf);
     if (!cpf.isEmpty()) {
-        const CpfOwner owner = whoseCpf(db, cpf);
+        const CpfOwner owner = whoseCpf(owners, cpf);
         if (owner.found())
             r.problem(FieldId::Cpf, owner.advisor() ? holderText::cpfOfAdvisor(owner.nome) : holderText::cpfOfHolder(owner.nome));
     }
@@ -222,11 +223,11 @@ QString areaOf(RowChecker& r, const Register& reg, QString* name)
     return QString();
 }
 
-void checkAdvisor(RowChecker& r, const Database& db, const Register& reg, ImportCheck& out)
+void checkAdvisor(RowChecker& r, CpfOwners& owners, const Register& reg, ImportCheck& out)
 {
     const QString cpf = r.cpf(FieldId::Cpf);
     if (!cpf.isEmpty()) {
-        const CpfOwner owner = whoseCpf(db, cpf);
+        const CpfOwner owner = whoseCpf(owners, cpf);
         if (owner.found() && !owner.advisor())
             r.problem(FieldId::Cpf, advisorText::cpfOfHolder(owner.nome));
     }
@@ -298,12 +299,13 @@ ImportCheck checkImport(const Database& db, ImportKind kind, const Sheet& sheet,
     const Register reg(db, kind);
     const QDate today = QDate::currentDate();
     QHash<QString, int> rowOfCpf;
+    CpfOwners owners(db);
     for (qsizetype i = 1; i < sheet.rows.size(); ++i) {
         RowChecker r(kind, out.mapping, sheet.rows[i], out.problems);
         if (kind == ImportKind::Holders)
-            checkHolder(r, db, reg, out, today);
+            checkHolder(r, owners, reg, out, today);
         else
-            checkAdvisor(r, db, reg, out);
+            checkAdvisor(r, owners, reg, out);
         const QString cpf = out.records.last().at(kind == ImportKind::Holders ? 1 : 0).toString();
         // One person is one holder; an advisor may come once per project.
         if (kind == ImportKind::Holders && !cpf.isEmpty()) {

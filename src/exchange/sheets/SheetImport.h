@@ -88,8 +88,10 @@ struct ImportResult {
 
 // Writes the checked rows in one transaction, after taking a copy of the
 // register: all of them or, on any failure, none. Refuses a check with
-// problems.
-ImportResult writeImport(TDm_Dados& dm, const ImportCheck& check);
+// problems. progress, when given, hears (0, total) once the copy is taken,
+// then (n, total) after each row written; the rows become the register's
+// only when the last has been written and the transaction commits.
+ImportResult writeImport(TDm_Dados& dm, const ImportCheck& check, const std::function<void(int done, int total)>& progress = {});
 
 // "linha N: CAMPO: mensagem", on one line.
 QString problemLine(const RowProblem& problem);

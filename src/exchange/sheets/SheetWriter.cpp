@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QStringEncoder>
 #include <QTemporaryFile>
 #include <QXmlStreamWriter>
 
@@ -12,8 +13,13 @@
 #include <zip.h>
 
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace zelta::sheets {
 
@@ -22,6 +28,26 @@ namespace {
 [[noreturn]] void failed(const QString& path, const QString& why)
 {
     throw plat::Error::output(QStringLiteral("A planilha %1 não pôde ser gravada: %2").arg(QDir::toNativeSeparators(path), why));
+}
+
+// A date as the register's forms show it, dd/mm/yyyy: built digit by digit,
+// since QDate::toString with a pattern goes through the calendar and locale
+// machinery for every cell of a long list.
+QString dayFirst(const QDate& date)
+{
+    if (!date.isValid() || date.year() < 1 || date.year() > 9999)
+        return date.toString(QStringLiteral("dd/MM/yyyy"));
+    const int values[] = {date.day(), date.month(), date.year()};
+    QString out(10, u'/');
+    char16_t* p = reinterpret_cast<char16_t*>(out.data());
+    const auto digits = [](char16_t* at, int value, int count) {
+        for (int i = count - 1; i >= 0; --i, value /= 10)
+            at[i] = char16_t(u'0' + value % 10);
+    };
+    digits(p, values[0], 2);
+    digits(p + 3, values[1], 2);
+    digits(p + 6, values[2], 4);
+    return out;
 }
 
 // The hidden file the writers fill, renamed over the target at the end.
@@ -48,6 +74,10 @@ private:
     QTemporaryFile m_file;
 };
 
+// The XLSX writer. libxlsxwriter formats the rows on a thread of its own:
+// while it writes one batch of rows into its scratch file, the caller reads
+// the register and converts the next batch, so the two costs overlap instead
+// of adding up. The cells reach the library in the order they were given.
 class XlsxSheetWriter final : public SheetWriter {
 public:
     XlsxSheetWriter(const QString& path, const QString& sheetName) : m_target(path), m_scratch(path)
@@ -63,9 +93,11 @@ public:
         m_sheet = workbook_add_worksheet(m_book, sheetName.toUtf8().left(31).constData());
         m_date = workbook_add_format(m_book);
         format_set_num_format(m_date, "dd/mm/yyyy");
+        m_worker = std::thread([this] { writeBatches(); });
     }
     ~XlsxSheetWriter() override
     {
+        stopWorker();
         if (m_book)
             workbook_close(m_book);
     }
@@ -73,27 +105,112 @@ public:
     {
         for (int c = 0; c < cells.size(); ++c) {
             const Cell& cell = cells[c];
-            if (cell.type == Cell::Type::Text)
-                worksheet_write_string(m_sheet, m_row, lxw_col_t(c), cell.text.toUtf8().constData(), nullptr);
-            else if (cell.type == Cell::Type::Number)
-                worksheet_write_number(m_sheet, m_row, lxw_col_t(c), cell.number, nullptr);
-            else if (cell.type == Cell::Type::Date) {
-                lxw_datetime d{uint16_t(cell.date.year()), uint8_t(cell.date.month()), uint8_t(cell.date.day()), 0, 0, 0};
-                worksheet_write_datetime(m_sheet, m_row, lxw_col_t(c), &d, m_date);
+            if (cell.type == Cell::Type::Empty)
+                continue;
+            Entry e{m_row, lxw_col_t(c), cell.type, cell.number, {}, 0};
+            if (cell.type == Cell::Type::Text) {
+                e.text = m_current.texts.size();
+                const QStringView text(cell.text);
+                m_current.texts.resize(e.text + m_encoder.requiredSpace(text.size()));
+                char* end = m_encoder.appendToBuffer(m_current.texts.data() + e.text, text);
+                m_current.texts.resize(end - m_current.texts.constData());
+                m_current.texts.append('\0');
+            } else if (cell.type == Cell::Type::Date) {
+                e.date = {uint16_t(cell.date.year()), uint8_t(cell.date.month()), uint8_t(cell.date.day()), 0, 0, 0};
             }
+            m_current.entries.push_back(e);
         }
         ++m_row;
+        if (m_current.entries.size() >= kBatchCells)
+            handOver();
     }
     void finish() override
     {
+        if (!m_current.entries.empty())
+            handOver();
+        stopWorker();
+        const lxw_error written = m_cellError;
         const lxw_error e = workbook_close(m_book);
         m_book = nullptr;
-        if (e != LXW_NO_ERROR)
-            failed(m_target, QString::fromUtf8(lxw_strerror(e)));
+        if (written != LXW_NO_ERROR || e != LXW_NO_ERROR)
+            failed(m_target, QString::fromUtf8(lxw_strerror(written != LXW_NO_ERROR ? written : e)));
         m_scratch.publish();
     }
 
 private:
+    struct Entry {
+        lxw_row_t row;
+        lxw_col_t col;
+        Cell::Type type;
+        double number;
+        lxw_datetime date;
+        qsizetype text; // where a text begins in the batch's texts
+    };
+    struct Batch {
+        std::vector<Entry> entries;
+        QByteArray texts; // UTF-8, each text ended by a zero
+    };
+    static constexpr size_t kBatchCells = 8192;
+    static constexpr size_t kBatchesWaiting = 4; // bounds the memory when the library is the slower side
+
+    void handOver()
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_full.size() < kBatchesWaiting; });
+        m_full.push_back(std::move(m_current));
+        m_current = Batch{};
+        if (!m_spare.empty()) {
+            m_current = std::move(m_spare.back());
+            m_spare.pop_back();
+        }
+        m_changed.notify_all();
+    }
+    void writeBatches()
+    {
+        for (;;) {
+            std::unique_lock lock(m_mutex);
+            m_changed.wait(lock, [this] { return !m_full.empty() || m_closing; });
+            if (m_full.empty())
+                return;
+            Batch batch = std::move(m_full.front());
+            m_full.pop_front();
+            m_changed.notify_all();
+            lock.unlock();
+            write(batch);
+            batch.entries.clear();
+            batch.texts.resize(0);
+            lock.lock();
+            m_spare.push_back(std::move(batch));
+        }
+    }
+    void write(Batch& batch)
+    {
+        for (Entry& e : batch.entries) {
+            lxw_error r = LXW_NO_ERROR;
+            if (e.type == Cell::Type::Text)
+                r = worksheet_write_string(m_sheet, e.row, e.col, batch.texts.constData() + e.text, nullptr);
+            else if (e.type == Cell::Type::Number)
+                r = worksheet_write_number(m_sheet, e.row, e.col, e.number, nullptr);
+            else
+                r = worksheet_write_datetime(m_sheet, e.row, e.col, &e.date, m_date);
+            // A cell the library refused (a text beyond its length) fails
+            // the file in finish() rather than leaving a hole in it.
+            if (r != LXW_NO_ERROR && m_cellError == LXW_NO_ERROR)
+                m_cellError = r;
+        }
+    }
+    void stopWorker()
+    {
+        if (!m_worker.joinable())
+            return;
+        {
+            const std::lock_guard lock(m_mutex);
+            m_closing = true;
+        }
+        m_changed.notify_all();
+        m_worker.join();
+    }
+
     QString m_target;
     Scratch m_scratch;
     QByteArray m_path;
@@ -101,6 +218,15 @@ private:
     lxw_worksheet* m_sheet = nullptr;
     lxw_format* m_date = nullptr;
     lxw_row_t m_row = 0;
+    QStringEncoder m_encoder{QStringEncoder::Utf8, QStringConverter::Flag::Stateless}; // each text on its own
+    Batch m_current;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Batch> m_full;   // handed over, waiting for the library
+    std::vector<Batch> m_spare; // written, kept for their storage
+    bool m_closing = false;
+    lxw_error m_cellError = LXW_NO_ERROR; // the worker's; read after it ended
+    std::thread m_worker;
 };
 
 // The ODS writer: no Debian library writes ODS, so its XML is written here
@@ -144,7 +270,7 @@ public:
     void finish() override
     {
         m_xml.writeEndDocument();
-        const bool written = !m_xml.hasError() && !m_content->failed();
+        const bool written = !m_xml.hasError() && m_content->flushPending();
         m_content.reset();
         if (!written || zipCloseFileInZip(m_zip) != ZIP_OK)
             failed(m_target, QStringLiteral("erro ao gravar content.xml"));
@@ -156,26 +282,43 @@ public:
     }
 
 private:
-    // Streams the XML into the open part of the zip.
+    // Streams the XML into the open part of the zip. The XML writer hands
+    // over a few bytes at a time (an attribute, a closing tag); they are
+    // gathered into large pieces, since each call into the zip runs the
+    // compressor and the checksum over what it is given.
     class PartDevice : public QIODevice {
     public:
-        explicit PartDevice(zipFile zip) : m_zip(zip) { open(QIODevice::WriteOnly); }
+        explicit PartDevice(zipFile zip) : m_zip(zip)
+        {
+            m_pending.reserve(kPiece);
+            open(QIODevice::WriteOnly);
+        }
         bool failed() const { return m_failed; }
         bool isSequential() const override { return true; }
+        // Sends what is gathered; false when the zip refused it.
+        bool flushPending()
+        {
+            if (!m_pending.isEmpty() && !m_failed
+                && zipWriteInFileInZip(m_zip, m_pending.constData(), unsigned(m_pending.size())) != ZIP_OK)
+                m_failed = true;
+            m_pending.resize(0);
+            return !m_failed;
+        }
 
     protected:
         qint64 readData(char*, qint64) override { return -1; }
         qint64 writeData(const char* data, qint64 size) override
         {
-            if (zipWriteInFileInZip(m_zip, data, unsigned(size)) != ZIP_OK) {
-                m_failed = true;
+            m_pending.append(data, size);
+            if (m_pending.size() >= kPiece && !flushPending())
                 return -1;
-            }
             return size;
         }
 
     private:
+        static constexpr qsizetype kPiece = 256 * 1024;
         zipFile m_zip;
+        QByteArray m_pending;
         bool m_failed = false;
     };
 
@@ -247,12 +390,15 @@ private:
             m_xml.writeAttribute(QStringLiteral("table:style-name"), QStringLiteral("ce1"));
             m_xml.writeAttribute(QStringLiteral("office:value-type"), QStringLiteral("date"));
             m_xml.writeAttribute(QStringLiteral("office:date-value"), cell.date.toString(Qt::ISODate));
-            shown = cell.date.toString(QStringLiteral("dd/MM/yyyy"));
+            shown = dayFirst(cell.date);
         }
         if (cell.type != Cell::Type::Empty) {
             // Each line of a text is a paragraph of the cell.
-            for (const QString& line : shown.split(u'\n'))
-                m_xml.writeTextElement(QStringLiteral("text:p"), line);
+            if (!shown.contains(u'\n'))
+                m_xml.writeTextElement(QStringLiteral("text:p"), shown);
+            else
+                for (const QString& line : shown.split(u'\n'))
+                    m_xml.writeTextElement(QStringLiteral("text:p"), line);
         }
         m_xml.writeEndElement();
     }
@@ -281,7 +427,7 @@ public:
             if (c > 0)
                 line += ';';
             QString text = cells[c].type == Cell::Type::Text     ? cells[c].text
-                           : cells[c].type == Cell::Type::Date   ? cells[c].date.toString(QStringLiteral("dd/MM/yyyy"))
+                           : cells[c].type == Cell::Type::Date   ? dayFirst(cells[c].date)
                            : cells[c].type == Cell::Type::Number ? QString::number(cells[c].number, 'g', 15).replace(u'.', u',')
                                                                  : QString();
             if (text.contains(u';') || text.contains(u'"') || text.contains(u'\n') || text.contains(u'\r')
