@@ -446,7 +446,7 @@ void TestSheets::writersKeepEveryCellOrRefuse()
     // Enough rows that an XLSX file's cells reach the library in several
     // batches and an ODS file's XML reaches the zip in several pieces; a CSV
     // file shows dates and numbers as the reader then sees them, as text.
-    for (const QString ext : {QStringLiteral("xlsx"), QStringLiteral("ods"), QStringLiteral("csv")}) {
+    for (const QString& ext : {QStringLiteral("xlsx"), QStringLiteral("ods"), QStringLiteral("csv")}) {
         const QString path = m_tmp.filePath(QStringLiteral("many.") + ext);
         const bool csv = ext == u"csv";
         QStringList expected;
