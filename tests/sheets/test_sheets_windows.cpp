@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -100,7 +101,11 @@ void TestSheetsWindows::importBlockedByAProblemThenMappedAndWritten()
     form.setCampo(3, int(sheets::FieldId::Nascimento));
     QVERIFY(form.BtnImportar->isEnabled());
 
+    QList<int> shown;
+    connect(form.BarraGravacao, &QProgressBar::valueChanged, [&shown](int v) { shown << v; });
     form.BtnImportar->click();
+    QCOMPARE(shown.isEmpty() ? -1 : shown.last(), 100);
+    QVERIFY(!form.BarraGravacao->isVisible());
     QCOMPARE(f.data.count(QStringLiteral("ZELTABOL")), 3);
     QCOMPARE(f.value(QStringLiteral("SELECT DATA_NASCIMENTO FROM ZELTABOL WHERE Nome='BIA'")), QStringLiteral("1981-02-03"));
     QVERIFY(f.messages.last().text.startsWith(QStringLiteral("3 bolsistas importados.")));

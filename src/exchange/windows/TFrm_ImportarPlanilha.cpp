@@ -23,7 +23,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QStyle>
@@ -169,7 +171,13 @@ void TFrm_ImportarPlanilha::buildUi()
     BtnFechar->setObjectName(QStringLiteral("BtnFechar"));
     BtnFechar->setAutoDefault(false);
     BtnFechar->setMinimumWidth(110);
+    // Shown while the rows are written.
+    BarraGravacao = new QProgressBar(this);
+    BarraGravacao->setObjectName(QStringLiteral("BarraGravacao"));
+    BarraGravacao->setTextVisible(false);
+    BarraGravacao->setVisible(false);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(BarraGravacao, 1);
     buttons->addStretch(1);
     buttons->addWidget(BtnImportar);
     buttons->addWidget(BtnFechar);
@@ -402,7 +410,18 @@ void TFrm_ImportarPlanilha::BtnImportarClick()
     sheets::ImportResult result;
     {
         plat::ui::BusyCursor writing;
-        result = sheets::writeImport(*m_sessao.Dm_Dados, *m_check);
+        BarraGravacao->setValue(0);
+        BarraGravacao->setVisible(true);
+        auto hide = qScopeGuard([this] { BarraGravacao->setVisible(false); });
+        int shown = -1;
+        result = sheets::writeImport(*m_sessao.Dm_Dados, *m_check, [this, &shown](int done, int total) {
+            const int percent = total > 0 ? int(qint64(done) * 100 / total) : 100;
+            if (percent == shown)
+                return;
+            shown = percent;
+            BarraGravacao->setValue(percent);
+            BarraGravacao->repaint();
+        });
     }
     m_added = result.added;
     showRegisterNotices(*m_sessao.Dm_Dados, this);

@@ -12,6 +12,7 @@ class QComboBox;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QScrollArea;
 class QTableView;
@@ -57,6 +58,7 @@ public:
     QList<QComboBox*> CbCampos; // one per column of the sheet
     QTableView* GridLinhas = nullptr;
     QLabel* LbResumo = nullptr;
+    QProgressBar* BarraGravacao = nullptr;
     QPushButton* BtnImportar = nullptr;
     QPushButton* BtnFechar = nullptr;
 
