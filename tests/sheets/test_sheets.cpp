@@ -21,6 +21,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -474,6 +475,19 @@ void TestSheets::writersKeepEveryCellOrRefuse()
     w.reset();
     QVERIFY(!QFile::exists(refused));
     QCOMPARE(QDir(m_tmp.path()).entryList({QStringLiteral(".long.xlsx*")}, QDir::Hidden | QDir::Files), QStringList());
+
+    // A fifo is neither read (which would wait for a writer for ever) nor
+    // replaced by an export of that name; a folder is not read either.
+    for (const QString& ext : {QStringLiteral("csv"), QStringLiteral("xlsx"), QStringLiteral("ods")}) {
+        const QString fifo = m_tmp.filePath(QStringLiteral("fila.") + ext);
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QVERIFY(errorOf([&] { readWorkbook(fifo); }).contains(QStringLiteral("não é um arquivo comum")));
+        QVERIFY(errorOf([&] {
+                    SheetWriter::create(fifo, QStringLiteral("A"))->finish();
+                }).contains(QStringLiteral("não é um arquivo comum")));
+        QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
+    }
+    QVERIFY(errorOf([&] { readWorkbook(m_tmp.path()); }).contains(QStringLiteral("é uma pasta")));
 }
 
 void TestSheets::killedImportLeavesTheOldRows()

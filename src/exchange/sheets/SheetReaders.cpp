@@ -3,6 +3,7 @@
 #include "exchange/sheets/SheetBuilder.h"
 #include "platform/system/Error.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -10,6 +11,14 @@ namespace zelta::sheets {
 
 Workbook readWorkbook(const QString& path, const Limits& limits)
 {
+    // Opening a fifo would wait for a writer that may never come, and a
+    // device may never end: only a regular file is read.
+    const QFileInfo info(path);
+    if (info.isDir())
+        throw plat::Error::input(QStringLiteral("%1 é uma pasta, não uma planilha").arg(QDir::toNativeSeparators(path)));
+    if (info.exists() && !info.isFile())
+        throw plat::Error::input(QStringLiteral("%1 não é um arquivo comum (é um dispositivo, uma fila ou um soquete)")
+                                     .arg(QDir::toNativeSeparators(path)));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw plat::Error::input(QStringLiteral("O arquivo %1 não pôde ser aberto: %2").arg(path, file.errorString()));

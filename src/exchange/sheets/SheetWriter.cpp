@@ -1,5 +1,6 @@
 #include "exchange/sheets/SheetWriter.h"
 
+#include "platform/system/AtomicFile.h"
 #include "platform/system/Error.h"
 
 #include <QDateTime>
@@ -20,6 +21,8 @@
 #include <mutex>
 #include <thread>
 #include <vector>
+
+#include <sys/file.h>
 
 namespace zelta::sheets {
 
@@ -50,27 +53,44 @@ QString dayFirst(const QDate& date)
     return out;
 }
 
-// The hidden file the writers fill, renamed over the target at the end.
+// The hidden file the libraries fill by name, then handed whole to an
+// AtomicFile on the target: the export keeps every promise the program's
+// other outputs keep (a device, fifo or socket given as the target is
+// refused before any work, the bytes reach the disk and are read back before
+// the file takes its name, and a killed export leaves no file under it).
 class Scratch {
 public:
-    explicit Scratch(const QString& target) : m_target(target)
+    explicit Scratch(const QString& target) : m_target(target), m_final(target)
     {
+        // Opened first: its opening also clears the temporaries a killed
+        // export of the same target left behind.
+        if (!m_final.open(QIODevice::WriteOnly))
+            failed(target, m_final.errorString());
         const QFileInfo info(target);
         m_file.setFileTemplate(info.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(info.fileName())));
-        if (!m_file.open())
+        // Held open and locked, as AtomicFile holds its own, so that another
+        // export of the same name does not take it for a killed one's.
+        if (!m_file.open() || ::flock(int(m_file.handle()), LOCK_EX | LOCK_NB) != 0)
             failed(target, m_file.errorString());
-        m_file.close();
     }
     QString path() const { return m_file.fileName(); }
     void publish()
     {
-        if (std::rename(QFile::encodeName(path()).constData(), QFile::encodeName(m_target).constData()) != 0)
-            failed(m_target, QString::fromLocal8Bit(std::strerror(errno)));
-        m_file.setAutoRemove(false);
+        QFile written(path());
+        if (!written.open(QIODevice::ReadOnly))
+            failed(m_target, written.errorString());
+        for (QByteArray chunk; !(chunk = written.read(1 << 20)).isEmpty();)
+            if (m_final.write(chunk) != chunk.size())
+                failed(m_target, m_final.errorString());
+        if (written.error() != QFileDevice::NoError)
+            failed(m_target, written.errorString());
+        if (!m_final.commit())
+            failed(m_target, m_final.errorString());
     }
 
 private:
     QString m_target;
+    plat::sys::AtomicFile m_final;
     QTemporaryFile m_file;
 };
 
