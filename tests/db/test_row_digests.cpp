@@ -173,6 +173,15 @@ private slots:
         verifyRefused(runIn(dir.path(), {QStringLiteral("relatorio"), QStringLiteral("bolsistas"), QStringLiteral("--pdf"), pdf}),
                       table, who);
         verifyRefused(runIn(dir.path(), {QStringLiteral("copia")}), table, who);
+        const QString sheet = QDir(out.path()).filePath(QStringLiteral("lista.xlsx"));
+        verifyRefused(runIn(dir.path(), {QStringLiteral("exportar"), QStringLiteral("bolsistas"), sheet}), table, who);
+        QTemporaryDir in;
+        const QString rows = in.filePath(QStringLiteral("novos.csv"));
+        QFile csv(rows);
+        QVERIFY(csv.open(QIODevice::WriteOnly) && csv.write("CPF;Nome\n") > 0);
+        csv.close();
+        verifyRefused(runIn(dir.path(), {QStringLiteral("importar"), QStringLiteral("bolsistas"), rows, QStringLiteral("--simular")}),
+                      table, who);
         QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList());
         QCOMPARE(copyCount(dir.path()), copies);
 
@@ -183,6 +192,7 @@ private slots:
         QCOMPARE(runIn(dir.path(), {QStringLiteral("relatorio"), QStringLiteral("bolsistas"), QStringLiteral("--pdf"), pdf}).code,
                  0);
         QCOMPARE(runIn(dir.path(), {QStringLiteral("copia")}).code, 0);
+        QCOMPARE(runIn(dir.path(), {QStringLiteral("exportar"), QStringLiteral("bolsistas"), sheet}).code, 0);
         QVERIFY(QFileInfo(pdf).isFile());
         QCOMPARE(QDir(out.path()).entryList({QStringLiteral("*.htm")}, QDir::Files).size(), 1);
     }

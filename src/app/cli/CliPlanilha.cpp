@@ -74,6 +74,9 @@ int importar(const QStringList& arguments, QTextStream& out, QTextStream& err)
     const QString dataDir = registerDirectory();
     const auto lock = simulate ? nullptr : holdDataFolder(dataDir);
     TDm_Dados dados(dataDir);
+    // Rows are checked against, and added to, a register that passes the
+    // full check only: one changed outside the program is named and refused.
+    dados.checkRegister();
     printNotices(dados, err);
     const sheets::ImportCheck check = sheets::checkImport(dados.database(), kind, sheet);
     for (const sheets::RowProblem& p : check.problems)
@@ -112,6 +115,9 @@ int exportar(const QStringList& args, QTextStream& out, QTextStream& err)
     const QString dataDir = registerDirectory();
     refuseRegisterFiles(args[1], dataDir);
     TDm_Dados dados(dataDir);
+    // A list is written from a register that passes the full check, as a
+    // report is printed from one.
+    dados.checkRegister();
     printNotices(dados, err);
     const int rows = sheets::exportList(dados, list, args[1]);
     out << QStringLiteral("%1 linha(s) gravadas em %2\n").arg(rows).arg(QDir::toNativeSeparators(args[1]));

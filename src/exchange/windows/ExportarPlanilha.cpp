@@ -1,5 +1,6 @@
 #include "exchange/windows/ExportarPlanilha.h"
 
+#include "app/windows/RegisterNotices.h"
 #include "data/TDm_Dados.h"
 #include "platform/system/Error.h"
 #include "platform/system/Settings.h"
@@ -40,6 +41,10 @@ bool isRegisterFile(const QString& path, const QString& dataDir)
 
 QString exportarPlanilha(Sessao& sessao, sheets::ExportList list, QWidget* parent)
 {
+    // A list is written from a register that passes the full check, as a
+    // report is printed from one; asked before the file, so a refusal costs
+    // the user no choosing.
+    checkRegisterBeforeUse(*sessao.Dm_Dados, parent);
     const plat::sys::Settings& settings = *sessao.Configuracao;
     const QString folder = settings.drivePresent(u'A') ? settings.driveDirectory(u'A') : QDir::homePath();
     const QString path = plat::ui::chooseSaveFile(parent, QStringLiteral("Exportar Planilha"),

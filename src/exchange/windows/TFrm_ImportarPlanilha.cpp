@@ -407,6 +407,7 @@ void TFrm_ImportarPlanilha::BtnImportarClick()
 {
     if (!m_check || !m_check->problems.isEmpty())
         return;
+    checkRegisterBeforeUse(*m_sessao.Dm_Dados, this);
     sheets::ImportResult result;
     {
         plat::ui::BusyCursor writing;
