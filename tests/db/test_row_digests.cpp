@@ -180,7 +180,8 @@ private slots:
         QFile csv(rows);
         QVERIFY(csv.open(QIODevice::WriteOnly) && csv.write("CPF;Nome\n") > 0);
         csv.close();
-        verifyRefused(runIn(dir.path(), {QStringLiteral("importar"), QStringLiteral("bolsistas"), rows, QStringLiteral("--simular")}),
+        verifyRefused(runIn(dir.path(),
+                            {QStringLiteral("importar"), QStringLiteral("bolsistas"), rows, QStringLiteral("--simular")}),
                       table, who);
         QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList());
         QCOMPARE(copyCount(dir.path()), copies);
