@@ -28,6 +28,12 @@ QStringList storedFields(const QString& table)
     return {};
 }
 
+// The name of a table's temporary trigger for one kind of write.
+QString triggerName(const QString& table, const char* write)
+{
+    return QStringLiteral("row_digest_%1_%2").arg(table, QLatin1String(write));
+}
+
 // row_digest over the fields, each prefixed (NEW., OLD. or nothing).
 QString digestCall(const QString& table, const QString& prefix)
 {
@@ -163,18 +169,18 @@ void installDigestTriggers(Database& db)
         const QString moved = QStringLiteral(
                                   "DELETE FROM %1 WHERE TABELA='%2' AND REGISTRO=OLD.rowid AND OLD.rowid IS NOT NEW.rowid;")
                                   .arg(digests, table);
-        const QString head = QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS row_digest_%1_%2 AFTER %3 ON \"%1\" BEGIN ");
-        db.exec(head.arg(table, QStringLiteral("insert"), QStringLiteral("INSERT")) + put + QStringLiteral(" END"));
-        db.exec(head.arg(table, QStringLiteral("update"), QStringLiteral("UPDATE")) + moved + put + QStringLiteral(" END"));
-        db.exec(head.arg(table, QStringLiteral("delete"), QStringLiteral("DELETE")) + drop + QStringLiteral(" END"));
+        const QString head = QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS %1 AFTER %2 ON \"%3\" BEGIN ");
+        db.exec(head.arg(triggerName(table, "insert"), QStringLiteral("INSERT"), table) + put + QStringLiteral(" END"));
+        db.exec(head.arg(triggerName(table, "update"), QStringLiteral("UPDATE"), table) + moved + put + QStringLiteral(" END"));
+        db.exec(head.arg(triggerName(table, "delete"), QStringLiteral("DELETE"), table) + drop + QStringLiteral(" END"));
     }
 }
 
 void removeDigestTriggers(Database& db)
 {
     for (const QString& table : digestedTables())
-        for (const char* event : {"insert", "update", "delete"})
-            db.exec(QStringLiteral("DROP TRIGGER IF EXISTS temp.row_digest_%1_%2").arg(table, QLatin1String(event)));
+        for (const char* write : {"insert", "update", "delete"})
+            db.exec(QStringLiteral("DROP TRIGGER IF EXISTS temp.%1").arg(triggerName(table, write)));
 }
 
 QList<OutsideChange> findOutsideChanges(const Database& db)

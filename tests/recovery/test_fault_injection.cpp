@@ -2,6 +2,7 @@
 // afterwards the register is sound and holds all the old or all the new data,
 // and no copy or submission file under its final name is partial.
 #include "RecoverySample.h"
+#include "support/InChild.h"
 #include "support/SubmissionFile.h"
 #include "data/RegisterCopies.h"
 #include "data/TDm_Dados.h"
@@ -14,12 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cerrno>
-#include <csignal>
 #include <functional>
 #include <stdexcept>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace zelta::sample;
 using plat::db::Database;
@@ -57,35 +54,9 @@ QByteArray previousYearFile(const QString& prefix)
     return out;
 }
 
-// A step of the work's progress; the work calls it each time its gauge moves.
-using Step = std::function<void()>;
+using zelta::test::killedAtStep;
+using zelta::test::Step;
 using Work = std::function<void(const Step&)>;
-
-// Runs work in a child process that kills itself (SIGKILL, so nothing is
-// flushed or cleaned up) at the kill-th step of its progress. True when it
-// was killed there; false when it ended before that step, failed or crashed.
-bool killedAtStep(int kill, const Work& work)
-{
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::alarm(120); // a child that hangs dies of SIGALRM
-        int steps = 0;
-        try {
-            work([&] {
-                if (++steps == kill)
-                    ::raise(SIGKILL);
-            });
-        } catch (...) {
-            ::_exit(1);
-        }
-        ::_exit(0);
-    }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0)
-        if (errno != EINTR)
-            return false;
-    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-}
 
 // The steps work reports when it runs to its end, here in this process.
 int stepsOf(const Work& work)

@@ -1,6 +1,7 @@
 #include "RealPrograms.h"
 
 #include "support/CliRun.h"
+#include "support/InChild.h"
 #include "support/TestData.h"
 #include "exchange/sheets/SheetExport.h"
 #include "exchange/sheets/SheetImport.h"
@@ -19,15 +20,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cerrno>
-#include <csignal>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace zelta;
 using namespace zelta::sheets;
 using zelta::test::TestData;
+using zelta::test::killedAtStep;
 
 namespace {
 
@@ -79,31 +77,6 @@ QString errorOf(const std::function<void()>& f)
         return e.message();
     }
     return QString();
-}
-
-// Runs work in a child process that kills itself (SIGKILL: nothing flushed,
-// nothing cleaned up) at the kill-th step it reports. True when it died there.
-bool killedAtStep(int kill, const std::function<void(const std::function<void()>& step)>& work)
-{
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::alarm(60); // a child that hangs dies of SIGALRM
-        int steps = 0;
-        try {
-            work([&] {
-                if (++steps == kill)
-                    ::raise(SIGKILL);
-            });
-        } catch (...) {
-            ::_exit(1);
-        }
-        ::_exit(0);
-    }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0)
-        if (errno != EINTR)
-            return false;
-    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
 // The register of a data folder as the program would find it: the file's
