@@ -407,6 +407,18 @@ void TDm_Dados::replaceRegister(const QString& sourcePath)
     m_startFailure.reset();
 }
 
+bool TDm_Dados::isRegisterFile(const QString& path, const QString& dataDirectory)
+{
+    const QFileInfo target(path);
+    const QString folder = QFileInfo(target.absolutePath()).canonicalFilePath();
+    if (folder.isEmpty() || folder != QFileInfo(dataDirectory).canonicalFilePath())
+        return false;
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        if (target.fileName() == QLatin1StringView(kFileName) + QLatin1StringView(suffix))
+            return true;
+    return false;
+}
+
 QString TDm_Dados::restore(const QString& copyPath, const QDateTime& now)
 {
     abandonStartCheck();

@@ -38,6 +38,11 @@ public:
     // 4: row digests.
     static constexpr int kSchemaVersion = 4;
     static constexpr const char* kFileName = "zelta99.db";
+    // Whether path names the register of dataDirectory or a file SQLite keeps
+    // beside it (its journal, write-ahead log or shared memory): never the
+    // target of an output, which would take the register's place or be
+    // deleted with the log.
+    static bool isRegisterFile(const QString& path, const QString& dataDirectory);
 
     explicit TDm_Dados(const QString& dataDirectory, QObject* parent = nullptr);
     ~TDm_Dados() override;

@@ -552,6 +552,17 @@ private slots:
                  (QStringList{QStringLiteral(".zelta99-outro"), live}));
     }
 
+    void theRegistersOwnFilesAreNeverAnOutputsTarget()
+    {
+        QTemporaryDir dir, other;
+        const QDir d(dir.path());
+        for (const char* name : {"zelta99.db", "zelta99.db-wal", "zelta99.db-shm", "zelta99.db-journal"})
+            QVERIFY2(TDm_Dados::isRegisterFile(d.filePath(QString::fromLatin1(name)), dir.path()), name);
+        QVERIFY(TDm_Dados::isRegisterFile(d.filePath(QStringLiteral("sub/../zelta99.db")), dir.path() + QStringLiteral("/")));
+        QVERIFY(!TDm_Dados::isRegisterFile(d.filePath(QStringLiteral("zelta99.db.pdf")), dir.path()));
+        QVERIFY(!TDm_Dados::isRegisterFile(QDir(other.path()).filePath(QStringLiteral("zelta99.db")), dir.path()));
+    }
+
     void copiesAreWholeDistinctAndFive()
     {
         TestData d;

@@ -10,7 +10,6 @@
 #include "platform/system/Settings.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 namespace zelta::cli {
 
@@ -37,17 +36,6 @@ QString takeSheetOption(QStringList& args)
         }
     }
     return name;
-}
-
-// The register and its companions are never an export's target.
-void refuseRegisterFiles(const QString& path, const QString& dataDir)
-{
-    const QFileInfo target(path);
-    if (QFileInfo(target.absolutePath()).canonicalFilePath() != QFileInfo(dataDir).canonicalFilePath())
-        return;
-    if (target.fileName().startsWith(QLatin1StringView(TDm_Dados::kFileName)))
-        throw plat::Error::usage(QStringLiteral("%1 é um arquivo do cadastro do Zelta 99; escolha outro nome para a planilha")
-                                     .arg(QDir::toNativeSeparators(path)));
 }
 
 } // namespace
@@ -112,8 +100,9 @@ int exportar(const QStringList& args, QTextStream& out, QTextStream& err)
         throw plat::Error::usage(QStringLiteral("Exporta-se bolsistas, orientadores ou pendencias, não %1.").arg(args[0]));
     if (!sheets::SheetWriter::knownExtension(args[1]))
         throw plat::Error::usage(QStringLiteral("O nome do arquivo deve terminar em .xlsx, .ods ou .csv."));
+    // The extension keeps the register's own files (zelta99.db and its
+    // companions) from being the target.
     const QString dataDir = registerDirectory();
-    refuseRegisterFiles(args[1], dataDir);
     TDm_Dados dados(dataDir);
     // A list is written from a register that passes the full check, as a
     // report is printed from one.

@@ -37,21 +37,14 @@ const ReportKind* findReport(const QString& name)
     return nullptr;
 }
 
-// The register and the files SQLite keeps beside it (its write-ahead log,
-// shared memory and journal) are never a report's target: a PDF renamed over
-// an empty log would be deleted with it when the register closes, and one
-// over a live log would damage the register.
+// A PDF renamed over an empty log would be deleted with it when the register
+// closes, and one over a live log would damage the register.
 void refuseRegisterFiles(const QString& pdf, const QString& dataDir)
 {
-    const QFileInfo target(pdf);
-    const QString folder = QFileInfo(target.absolutePath()).canonicalFilePath();
-    if (folder.isEmpty() || folder != QFileInfo(dataDir).canonicalFilePath())
-        return;
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
-        if (target.fileName() == QLatin1StringView(TDm_Dados::kFileName) + QLatin1StringView(suffix))
-            throw plat::Error::usage(
-                QStringLiteral("%1 é um arquivo do cadastro do Zelta 99, não um relatório; escolha outro nome para o PDF")
-                    .arg(QDir::toNativeSeparators(pdf)));
+    if (TDm_Dados::isRegisterFile(pdf, dataDir))
+        throw plat::Error::usage(
+            QStringLiteral("%1 é um arquivo do cadastro do Zelta 99, não um relatório; escolha outro nome para o PDF")
+                .arg(QDir::toNativeSeparators(pdf)));
 }
 
 } // namespace

@@ -9,7 +9,6 @@
 #include "platform/ui/Messages.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 namespace zelta {
 
@@ -26,15 +25,6 @@ QString suggestedName(sheets::ExportList list)
         break;
     }
     return QStringLiteral("pendencias.xlsx");
-}
-
-// The register's own files (the database, its journal or log) are never the
-// target: the export would put a spreadsheet in the register's place.
-bool isRegisterFile(const QString& path, const QString& dataDir)
-{
-    const QFileInfo target(path);
-    return QFileInfo(target.absolutePath()).canonicalFilePath() == QFileInfo(dataDir).canonicalFilePath()
-           && target.fileName().startsWith(QLatin1StringView(TDm_Dados::kFileName));
 }
 
 } // namespace
@@ -54,7 +44,7 @@ QString exportarPlanilha(Sessao& sessao, sheets::ExportList list, QWidget* paren
                                                    QStringLiteral("CSV separado por ponto e vírgula (*.csv)")});
     if (path.isEmpty())
         return QString();
-    if (isRegisterFile(path, sessao.Dm_Dados->dataDirectory()))
+    if (TDm_Dados::isRegisterFile(path, sessao.Dm_Dados->dataDirectory()))
         throw plat::Error::usage(QStringLiteral("%1 é um arquivo do cadastro do Zelta 99; escolha outro nome para a planilha")
                                      .arg(QDir::toNativeSeparators(path)));
     int rows = 0;
