@@ -12,6 +12,7 @@ QString textOf(const Cell& cell)
 {
     switch (cell.type) {
     case Cell::Type::Empty:
+    case Cell::Type::Uncomputed:
         return QString();
     case Cell::Type::Text:
         return cell.text.trimmed();

@@ -7,9 +7,11 @@
 namespace zelta::sheets {
 
 // One cell as a spreadsheet program shows it: empty, a text, a number or a
-// date (a number the file formats as a date).
+// date (a number the file formats as a date). Uncomputed is a formula whose
+// file keeps no result (a sheet written by a program that does not calculate);
+// its text holds the cell's reference ("C5") for the message.
 struct Cell {
-    enum class Type : quint8 { Empty, Text, Number, Date };
+    enum class Type : quint8 { Empty, Text, Number, Date, Uncomputed };
     Type type = Type::Empty;
     double number = 0;
     QDate date;
@@ -18,6 +20,7 @@ struct Cell {
     static Cell ofText(const QString& t) { return t.isEmpty() ? Cell{} : Cell{Type::Text, 0, {}, t}; }
     static Cell ofNumber(double n) { return {Type::Number, n, {}, {}}; }
     static Cell ofDate(const QDate& d) { return {Type::Date, 0, d, {}}; }
+    static Cell ofUncomputed(const QString& reference) { return {Type::Uncomputed, 0, {}, reference}; }
     bool isEmpty() const { return type == Type::Empty || (type == Type::Text && text.trimmed().isEmpty()); }
 };
 
@@ -34,6 +37,7 @@ struct SheetRow {
 // numbers are not reused.
 struct Sheet {
     QString name;
+    bool hidden = false; // hidden in the spreadsheet program
     QList<SheetRow> rows;
 };
 
