@@ -42,7 +42,7 @@ void unreadable(const QString& why)
 
 void SheetBuilder::beginSheet(const QString& name)
 {
-    m_book.sheets.append(Sheet{name, {}});
+    m_book.sheets.append(Sheet{name, false, {}});
     spendChars(name.size());
 }
 
