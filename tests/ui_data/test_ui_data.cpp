@@ -9,13 +9,17 @@
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBMemo.h"
 #include "platform/ui/EditMask.h"
+#include "platform/ui/FormBuilding.h"
 #include "platform/ui/MaskEdit.h"
 #include "platform/ui/RadioGroup.h"
+#include "platform/ui/TypedText.h"
 #include "support/TestHooks.h"
 #include "support/TestData.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
 #include <QDialog>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -54,6 +58,21 @@ void typeText(QWidget* w, const QString& text)
 {
     for (QChar c : text)
         QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+// Pastes the text as the user does, through the clipboard.
+void paste(QWidget* w, const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    QTest::keyClick(w, Qt::Key_V, Qt::ControlModifier);
+}
+
+// Text committed by an input method (an emoji picker, a compose key).
+void commit(QWidget* w, const QString& text)
+{
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QCoreApplication::sendEvent(w, &event);
 }
 
 const QString kInvalid = QStringLiteral("Invalid input value.  Use escape key to abandon changes.");
@@ -152,6 +171,99 @@ private slots:
         QCOMPARE(box.text(), QStringLiteral("JOÃO AÇAÍ"));
         typeText(&box, QStringLiteral("€ā")); // the euro sign is in Windows-1252, ā is not
         QCOMPARE(box.text(), QStringLiteral("JOÃO AÇAÍ€"));
+    }
+
+    void typedAndPastedTextIsComposedOrRefused()
+    {
+        MessageRecorder messages;
+        Window w;
+        auto* box = new MaskEdit;
+        box->setCharCase(MaskEdit::CharCase::Upper);
+        box->setMaxLength(15);
+        w.add(framed(&w.dialog, QStringLiteral("Nome"), box));
+        QVERIFY(w.show());
+        box->setFocus();
+
+        // An accent typed after its letter joins it.
+        typeText(box, QStringLiteral("e\u0301"));
+        QCOMPARE(box->text(), QStringLiteral("É"));
+
+        // A name pasted from a document whose accents come apart: 21 characters
+        // as pasted, 15 composed, and the box's 15 are counted composed.
+        box->selectAll();
+        paste(box, QStringLiteral("E\u0301rica Conceic\u0327a\u0303o"));
+        QCOMPARE(box->text(), QStringLiteral("ÉRICA CONCEIÇÃO"));
+        paste(box, QStringLiteral("X")); // full: nothing more goes in
+        QCOMPARE(box->text(), QStringLiteral("ÉRICA CONCEIÇÃO"));
+        QCoreApplication::processEvents();
+        QCOMPARE(messages.count(), 0);
+
+        // A control character, a NUL or a character outside the set refuses
+        // the whole edit, naming the field; one message for a burst of them.
+        box->selectAll();
+        paste(box, QStringLiteral("ANA\u0007"));
+        paste(box, QStringLiteral("ANA") + QChar(u'\0'));
+        QCOMPARE(box->text(), QStringLiteral("ÉRICA CONCEIÇÃO"));
+        QTRY_COMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().kind, MessageKind::Error);
+        QCOMPARE(messages.last().text, QStringLiteral("Nome: tem um caractere de controle (U+0007), que não pode ser gravado."));
+        box->clear();
+        commit(box, QStringLiteral("😀")); // as an input method gives it
+        QVERIFY(box->text().isEmpty());
+        QTRY_COMPARE(messages.count(), 2);
+        QCOMPARE(messages.last().text, QStringLiteral("Nome: tem o caractere \"😀\" (U+1F600), que não pode ser gravado."));
+        paste(box, QStringLiteral("ANA\r\nLIMA"));
+        QVERIFY(box->text().isEmpty());
+        QTRY_COMPARE(messages.count(), 3);
+        QCOMPARE(messages.last().text, QStringLiteral("Nome: tem uma quebra de linha (U+000D), que não pode ser gravada."));
+
+        // A stored value is shown as it is; only what the user adds is judged.
+        box->setValue(QStringLiteral("A\tB"));
+        box->end(false);
+        typeText(box, QStringLiteral("c"));
+        paste(box, QStringLiteral("\u0001"));
+        QCOMPARE(box->text(), QStringLiteral("A\tBC"));
+        QTRY_COMPARE(messages.count(), 4);
+    }
+
+    void aTextJudgedAsTyped_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("cursor");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<int>("keptCursor");
+        QTest::addColumn<uint>("refused");
+        QTest::newRow("typed in the middle, full") << "ABCD"
+                                                   << "ABxCD" << 3 << "ABCD" << 2 << 0u;
+        QTest::newRow("paste cut at its end") << "AB"
+                                              << "A1234B" << 5 << "A12B" << 3 << 0u;
+        QTest::newRow("accent left over") << "AB"
+                                          << "AE\u0301\u0301B" << 4 << "AB" << 1 << 0x301u;
+        QTest::newRow("composed and cut") << ""
+                                          << "E\u0301E\u0301E\u0301E\u0301E\u0301" << 10 << "ÉÉÉÉ" << 4 << 0u;
+        QTest::newRow("old control kept") << "A\tB"
+                                          << "A\tBC" << 4 << "A\tBC" << 4 << 0u;
+        QTest::newRow("new control refused") << "A\tB"
+                                             << "A\t\tB" << 2 << "A\tB" << 2 << 9u;
+        QTest::newRow("one of two emoji replaced") << "😀"
+                                                   << "😁" << 2 << "😀" << 0 << 0x1F601u;
+        QTest::newRow("already longer, shortened") << "ABCDEF"
+                                                   << "ABDEF" << 2 << "ABDEF" << 2 << 0u;
+    }
+
+    void aTextJudgedAsTyped()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QFETCH(int, cursor);
+        QFETCH(QString, kept);
+        QFETCH(int, keptCursor);
+        QFETCH(uint, refused);
+        const TypedText t = judgeTyped(before, after, cursor, 4, plat::sys::LineBreaks::Refused);
+        QCOMPARE(t.text, kept);
+        QCOMPARE(t.cursor, keptCursor);
+        QCOMPARE(uint(t.refusal.character), refused);
     }
 
     void leavingWithARequiredPositionEmptyIsRefused()
@@ -314,6 +426,47 @@ private slots:
         QCOMPARE(shown->toPlainText(), stored);
         dm.Tb_Orientador->cancel();
         QCOMPARE(shown->toPlainText(), QStringLiteral("TITULO UM"));
+    }
+
+    void memoComposesAndRefusesWhatCannotEnter()
+    {
+        MessageRecorder messages;
+        TestData d;
+        // A title from last year's file may hold a line break.
+        d.addAdvisor(makeCpf(1), QStringLiteral("ANA"), QStringLiteral("D"), QStringLiteral("LINHA UM\r\nLINHA DOIS"));
+        auto& dm = d.dm();
+        dm.Tb_Orientador->open();
+        Window w;
+        auto* memo = new DBMemo(dm.Ds_Orientador, QStringLiteral("TITULO"));
+        w.add(framed(&w.dialog, QStringLiteral("Titulo do Projeto"), memo));
+        auto* line = new DBMemo(dm.Ds_Orientador, QStringLiteral("TITULO"));
+        line->setSingleParagraph(true);
+        w.add(framed(&w.dialog, QStringLiteral("Uma linha"), line));
+        QVERIFY(w.show());
+        line->setFocus();
+        memo->setFocus();
+        QCOMPARE(dm.Tb_Orientador->state(), plat::db::Table::State::Browse); // shown, not rewritten
+
+        memo->selectAll();
+        paste(memo, QStringLiteral("ana\u0301lise\nde dados"));
+        QCOMPARE(dm.Tb_Orientador->field(QStringLiteral("TITULO")).asString(), QStringLiteral("análise\nde dados"));
+        paste(memo, QStringLiteral("\tx"));
+        paste(memo, QStringLiteral("\u0092")); // a C1 control, not the quote its byte gives
+        QCOMPARE(memo->toPlainText(), QStringLiteral("análise\nde dados"));
+        QTRY_COMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().text,
+                 QStringLiteral("Titulo do Projeto: tem um caractere de controle (U+0009), que não pode ser gravado."));
+        QCOMPARE(dm.Tb_Orientador->field(QStringLiteral("TITULO")).asString(), QStringLiteral("análise\nde dados"));
+
+        // One paragraph: the pasted line break is a blank.
+        line->setFocus();
+        line->selectAll();
+        paste(line, QStringLiteral("a\r\nb"));
+        const QString oneLine = dm.Tb_Orientador->field(QStringLiteral("TITULO")).asString();
+        QVERIFY2(!oneLine.contains(u'\n') && !oneLine.contains(u'\r'), qPrintable(oneLine));
+        QCOMPARE(oneLine.simplified(), QStringLiteral("a b"));
+        dm.Tb_Orientador->cancel();
+        QCOMPARE(dm.Tb_Orientador->field(QStringLiteral("TITULO")).asString(), QStringLiteral("LINHA UM\r\nLINHA DOIS"));
     }
 
     void radioGroupChoosesOneOrNone()
