@@ -219,6 +219,8 @@ private slots:
 
         // A stored value is shown as it is; only what the user adds is judged.
         box->setValue(QStringLiteral("A\tB"));
+        QCoreApplication::processEvents();
+        QCOMPARE(messages.count(), 3);
         box->end(false);
         typeText(box, QStringLiteral("c"));
         paste(box, QStringLiteral("\u0001"));
@@ -234,12 +236,8 @@ private slots:
         QTest::addColumn<QString>("kept");
         QTest::addColumn<int>("keptCursor");
         QTest::addColumn<uint>("refused");
-        QTest::newRow("typed in the middle, full") << "ABCD"
-                                                   << "ABxCD" << 3 << "ABCD" << 2 << 0u;
         QTest::newRow("paste cut at its end") << "AB"
                                               << "A1234B" << 5 << "A12B" << 3 << 0u;
-        QTest::newRow("accent left over") << "AB"
-                                          << "AE\u0301\u0301B" << 4 << "AB" << 1 << 0x301u;
         QTest::newRow("composed and cut") << ""
                                           << "E\u0301E\u0301E\u0301E\u0301E\u0301" << 10 << "ÉÉÉÉ" << 4 << 0u;
         QTest::newRow("old control kept") << "A\tB"
@@ -248,8 +246,6 @@ private slots:
                                              << "A\t\tB" << 2 << "A\tB" << 2 << 9u;
         QTest::newRow("one of two emoji replaced") << "😀"
                                                    << "😁" << 2 << "😀" << 0 << 0x1F601u;
-        QTest::newRow("already longer, shortened") << "ABCDEF"
-                                                   << "ABDEF" << 2 << "ABDEF" << 2 << 0u;
     }
 
     void aTextJudgedAsTyped()
@@ -439,11 +435,7 @@ private slots:
         Window w;
         auto* memo = new DBMemo(dm.Ds_Orientador, QStringLiteral("TITULO"));
         w.add(framed(&w.dialog, QStringLiteral("Titulo do Projeto"), memo));
-        auto* line = new DBMemo(dm.Ds_Orientador, QStringLiteral("TITULO"));
-        line->setSingleParagraph(true);
-        w.add(framed(&w.dialog, QStringLiteral("Uma linha"), line));
         QVERIFY(w.show());
-        line->setFocus();
         memo->setFocus();
         QCOMPARE(dm.Tb_Orientador->state(), plat::db::Table::State::Browse); // shown, not rewritten
 
@@ -458,13 +450,6 @@ private slots:
                  QStringLiteral("Titulo do Projeto: tem um caractere de controle (U+0009), que não pode ser gravado."));
         QCOMPARE(dm.Tb_Orientador->field(QStringLiteral("TITULO")).asString(), QStringLiteral("análise\nde dados"));
 
-        // One paragraph: the pasted line break is a blank.
-        line->setFocus();
-        line->selectAll();
-        paste(line, QStringLiteral("a\r\nb"));
-        const QString oneLine = dm.Tb_Orientador->field(QStringLiteral("TITULO")).asString();
-        QVERIFY2(!oneLine.contains(u'\n') && !oneLine.contains(u'\r'), qPrintable(oneLine));
-        QCOMPARE(oneLine.simplified(), QStringLiteral("a b"));
         dm.Tb_Orientador->cancel();
         QCOMPARE(dm.Tb_Orientador->field(QStringLiteral("TITULO")).asString(), QStringLiteral("LINHA UM\r\nLINHA DOIS"));
     }
