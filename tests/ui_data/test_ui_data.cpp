@@ -12,7 +12,6 @@
 #include "platform/ui/FormBuilding.h"
 #include "platform/ui/MaskEdit.h"
 #include "platform/ui/RadioGroup.h"
-#include "platform/ui/TypedText.h"
 #include "support/TestHooks.h"
 #include "support/TestData.h"
 
@@ -193,6 +192,8 @@ private slots:
         box->selectAll();
         paste(box, QStringLiteral("E\u0301rica Conceic\u0327a\u0303o"));
         QCOMPARE(box->text(), QStringLiteral("ÉRICA CONCEIÇÃO"));
+        QCOMPARE(box->cursorPosition(), 15);
+        box->setCursorPosition(5);
         paste(box, QStringLiteral("X")); // full: nothing more goes in
         QCOMPARE(box->text(), QStringLiteral("ÉRICA CONCEIÇÃO"));
         QCoreApplication::processEvents();
@@ -216,6 +217,8 @@ private slots:
         QVERIFY(box->text().isEmpty());
         QTRY_COMPARE(messages.count(), 3);
         QCOMPARE(messages.last().text, QStringLiteral("Nome: tem uma quebra de linha (U+000D), que não pode ser gravada."));
+        paste(box, QStringLiteral("ana lima\r\n")); // a cell copied from a spreadsheet
+        QCOMPARE(box->text(), QStringLiteral("ANA LIMA"));
 
         // A stored value is shown as it is; only what the user adds is judged.
         box->setValue(QStringLiteral("A\tB"));
@@ -226,40 +229,6 @@ private slots:
         paste(box, QStringLiteral("\u0001"));
         QCOMPARE(box->text(), QStringLiteral("A\tBC"));
         QTRY_COMPARE(messages.count(), 4);
-    }
-
-    void aTextJudgedAsTyped_data()
-    {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("after");
-        QTest::addColumn<int>("cursor");
-        QTest::addColumn<QString>("kept");
-        QTest::addColumn<int>("keptCursor");
-        QTest::addColumn<uint>("refused");
-        QTest::newRow("paste cut at its end") << "AB"
-                                              << "A1234B" << 5 << "A12B" << 3 << 0u;
-        QTest::newRow("composed and cut") << ""
-                                          << "E\u0301E\u0301E\u0301E\u0301E\u0301" << 10 << "ÉÉÉÉ" << 4 << 0u;
-        QTest::newRow("old control kept") << "A\tB"
-                                          << "A\tBC" << 4 << "A\tBC" << 4 << 0u;
-        QTest::newRow("new control refused") << "A\tB"
-                                             << "A\t\tB" << 2 << "A\tB" << 2 << 9u;
-        QTest::newRow("one of two emoji replaced") << "😀"
-                                                   << "😁" << 2 << "😀" << 0 << 0x1F601u;
-    }
-
-    void aTextJudgedAsTyped()
-    {
-        QFETCH(QString, before);
-        QFETCH(QString, after);
-        QFETCH(int, cursor);
-        QFETCH(QString, kept);
-        QFETCH(int, keptCursor);
-        QFETCH(uint, refused);
-        const TypedText t = judgeTyped(before, after, cursor, 4, plat::sys::LineBreaks::Refused);
-        QCOMPARE(t.text, kept);
-        QCOMPARE(t.cursor, keptCursor);
-        QCOMPARE(uint(t.refusal.character), refused);
     }
 
     void leavingWithARequiredPositionEmptyIsRefused()

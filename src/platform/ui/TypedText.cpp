@@ -50,6 +50,12 @@ TypedText judgeTyped(const QString& before, const QString& after, int cursor, in
     qsizetype to = text.size() - same;
     if (to < text.size() && text[to].isLowSurrogate())
         ++to;
+    // A cell copied from a spreadsheet comes with a line break at its end; in
+    // a box that takes no line break it is no part of what was meant.
+    while (breaks == LineBreaks::Refused && to > from && (text[to - 1] == u'\n' || text[to - 1] == u'\r')) {
+        text.remove(--to, 1);
+        position = std::min(position, to);
+    }
     if (const plat::sys::Refusal r = plat::sys::firstRefused(QStringView(text).left(to), breaks, from))
         return {before, int(std::min(from, before.size())), r};
     if (maxLength > 0 && text.size() > maxLength && to > from) {

@@ -12,7 +12,9 @@ namespace plat::ui {
 // text composed into NFC, the part that changed checked against the
 // characters that may enter, and the box's size applied to that part, so
 // that a pasted accent written apart becomes the accented letter before the
-// size is counted. Text the box already held is not judged again.
+// size is counted. Text the box already held is not judged again. Where line
+// breaks are refused, those that end the edit (a copied spreadsheet cell
+// brings one) are dropped.
 struct TypedText {
     QString text;               // what the box keeps: the text before when refused
     int cursor = 0;             // where the cursor goes in it
