@@ -4,6 +4,7 @@
 #include "data/TDm_Dados.h"
 #include "platform/system/Cp1252.h"
 #include "platform/system/Error.h"
+#include "platform/system/TextEntry.h"
 #include "support/TestData.h"
 #include "validation/TVlCpfCgc.h"
 
@@ -154,6 +155,48 @@ private slots:
         const QByteArray undefined("\x81\x8d\x8f\x90\x9d");
         QCOMPARE(plat::sys::toCp1252(plat::sys::fromCp1252(undefined)), QByteArray("?????"));
         QCOMPARE(plat::sys::firstUndefinedCp1252(QByteArray("\x80\x8e\x9f \x8f")), 4);
+    }
+
+    void textThatEntersIsComposedAndCarried_data()
+    {
+        QTest::addColumn<QString>("raw");
+        QTest::addColumn<bool>("lineBreaksKept");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("position"); // of the first character refused, -1 for none
+        QTest::addColumn<uint>("character");
+        const QString decomposed = QStringLiteral("E\u0301RICA CONCEIC\u0327A\u0303O");
+        QTest::newRow("accents written apart") << decomposed << false << QStringLiteral("ÉRICA CONCEIÇÃO") << -1 << 0u;
+        QTest::newRow("the set's own signs")
+            << QStringLiteral("€ – “Œ” ÿ\u00a0") << false << QStringLiteral("€ – “Œ” ÿ\u00a0") << -1 << 0u;
+        QTest::newRow("composed outside the set")
+            << QStringLiteral("AC\u030c") << false << QStringLiteral("A\u010c") << 1 << 0x10Cu;
+        QTest::newRow("accent with no letter to join")
+            << QStringLiteral("Q\u0301") << false << QStringLiteral("Q\u0301") << 1 << 0x301u;
+        QTest::newRow("NUL") << QStringLiteral("AB") + QChar(u'\0') << false << QStringLiteral("AB") + QChar(u'\0') << 2 << 0u;
+        QTest::newRow("C0") << QStringLiteral("A\tB") << false << QStringLiteral("A\tB") << 1 << 9u;
+        QTest::newRow("undefined byte's code") << QStringLiteral("AB\u008d") << false << QStringLiteral("AB\u008d") << 2 << 0x8Du;
+        QTest::newRow("emoji, one character") << QStringLiteral("OI 😀!") << false << QStringLiteral("OI 😀!") << 3 << 0x1F600u;
+        QTest::newRow("CJK") << QStringLiteral("中") << false << QStringLiteral("中") << 0 << 0x4E2Du;
+        QTest::newRow("line break refused") << QStringLiteral("A\r\nB") << false << QStringLiteral("A\r\nB") << 1 << 13u;
+        QTest::newRow("line breaks kept") << QStringLiteral("A\r\nB\nC") << true << QStringLiteral("A\r\nB\nC") << -1 << 0u;
+        QTest::newRow("kept, but not a tab") << QStringLiteral("A\nB\tC") << true << QStringLiteral("A\nB\tC") << 3 << 9u;
+    }
+
+    void textThatEntersIsComposedAndCarried()
+    {
+        QFETCH(QString, raw);
+        QFETCH(bool, lineBreaksKept);
+        QFETCH(QString, text);
+        QFETCH(int, position);
+        QFETCH(uint, character);
+        using plat::sys::LineBreaks;
+        const plat::sys::EnteredText e = plat::sys::enterText(raw, lineBreaksKept ? LineBreaks::Kept : LineBreaks::Refused);
+        QCOMPARE(e.text, text);
+        QCOMPARE(int(e.refusal.position), position);
+        QCOMPARE(uint(e.refusal.character), character);
+        // What enters is written to the agency's file without a '?' of its own.
+        if (!e.refusal)
+            QVERIFY(!plat::sys::toCp1252(e.text).contains('?'));
     }
 
     void validatorShapesAndCheckDigits_data()

@@ -4,6 +4,7 @@
 #include "../advisors/AdvisorFixture.h"
 
 #include "data/TDm_Dados.h"
+#include "exchange/SubmissionWriter.h"
 #include "holders/windows/TFrm_Bolsistas.h"
 #include "holders/windows/TFrm_Cad_Bolsistas.h"
 #include "holders/windows/TFrm_SelOrientador.h"
@@ -16,8 +17,11 @@
 #include "platform/ui/Help.h"
 #include "platform/ui/ModalRunner.h"
 #include "platform/ui/RadioGroup.h"
+#include "support/SubmissionFile.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -394,6 +398,34 @@ private slots:
         QCOMPARE(f.holderField(QStringLiteral("SITUACAO"), cpf), QStringLiteral("Novo"));
         QCOMPARE(f.holderField(QStringLiteral("CODIGO_AGENCIA"), cpf), QStringLiteral("12"));
         QCOMPARE(form->ultimoBolsista(), QStringLiteral("PAULA LIMA"));
+    }
+
+    // A name copied from a document whose accents come apart from their
+    // letters: stored composed, and the agency's file holds the letters, not
+    // a '?' for each accent.
+    void aPastedNameReachesTheFileComposed()
+    {
+        HolderFixture f;
+        f.data.addAdvisor(makeCpf(901), QStringLiteral("ALICE"), QStringLiteral("D"), QStringLiteral("PROJETO A"));
+        auto form = openForm(f, true);
+        enterHolderCpf(*form, makeCpf(31));
+        fillHolder(*form);
+        form->DBEdBolsista->setFocus();
+        form->DBEdBolsista->selectAll();
+        QGuiApplication::clipboard()->setText(QStringLiteral("E\u0301rica Conceic\u0327a\u0303o"));
+        QTest::keyClick(form->DBEdBolsista, Qt::Key_V, Qt::ControlModifier);
+        f.modals.expect([&](QDialog* d) { static_cast<TFrm_SelOrientador*>(d)->BtnRetornar->click(); });
+        form->SpeedOrientador->click();
+        form->SpeedConfirma->click();
+        QCOMPARE(f.messages.texts(), QStringList());
+        QCOMPARE(f.holderField(QStringLiteral("Nome"), makeCpf(31)), QStringLiteral("ÉRICA CONCEIÇÃO"));
+
+        QBuffer file;
+        file.open(QIODevice::WriteOnly);
+        QCOMPARE(writeSubmission(f.data.db(), QStringLiteral("123456789"), file), 1);
+        const QByteArray bytes = checkedSubmission(file.data());
+        QVERIFY2(bytes.contains("ERICA CONCEICAO "), bytes.constData());
+        QVERIFY(!bytes.contains('?'));
     }
 
     void enterInThePickerSearchChooses()

@@ -9,6 +9,7 @@
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBMemo.h"
 #include "platform/ui/EditMask.h"
+#include "platform/ui/FormBuilding.h"
 #include "platform/ui/MaskEdit.h"
 #include "platform/ui/RadioGroup.h"
 #include "support/TestHooks.h"
@@ -16,6 +17,8 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
 #include <QDialog>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -54,6 +57,21 @@ void typeText(QWidget* w, const QString& text)
 {
     for (QChar c : text)
         QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+// Pastes the text as the user does, through the clipboard.
+void paste(QWidget* w, const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    QTest::keyClick(w, Qt::Key_V, Qt::ControlModifier);
+}
+
+// Text committed by an input method (an emoji picker, a compose key).
+void commit(QWidget* w, const QString& text)
+{
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QCoreApplication::sendEvent(w, &event);
 }
 
 const QString kInvalid = QStringLiteral("Invalid input value.  Use escape key to abandon changes.");
@@ -152,6 +170,65 @@ private slots:
         QCOMPARE(box.text(), QStringLiteral("JOÃO AÇAÍ"));
         typeText(&box, QStringLiteral("€ā")); // the euro sign is in Windows-1252, ā is not
         QCOMPARE(box.text(), QStringLiteral("JOÃO AÇAÍ€"));
+    }
+
+    void typedAndPastedTextIsComposedOrRefused()
+    {
+        MessageRecorder messages;
+        Window w;
+        auto* box = new MaskEdit;
+        box->setCharCase(MaskEdit::CharCase::Upper);
+        box->setMaxLength(15);
+        w.add(framed(&w.dialog, QStringLiteral("Nome"), box));
+        QVERIFY(w.show());
+        box->setFocus();
+
+        // An accent typed after its letter joins it.
+        typeText(box, QStringLiteral("e\u0301"));
+        QCOMPARE(box->text(), QStringLiteral("É"));
+
+        // A name pasted from a document whose accents come apart: 21 characters
+        // as pasted, 15 composed, and the box's 15 are counted composed.
+        box->selectAll();
+        paste(box, QStringLiteral("E\u0301rica Conceic\u0327a\u0303o"));
+        QCOMPARE(box->text(), QStringLiteral("ÉRICA CONCEIÇÃO"));
+        QCOMPARE(box->cursorPosition(), 15);
+        box->setCursorPosition(5);
+        paste(box, QStringLiteral("X")); // full: nothing more goes in
+        QCOMPARE(box->text(), QStringLiteral("ÉRICA CONCEIÇÃO"));
+        QCoreApplication::processEvents();
+        QCOMPARE(messages.count(), 0);
+
+        // A control character, a NUL or a character outside the set refuses
+        // the whole edit, naming the field; one message for a burst of them.
+        box->selectAll();
+        paste(box, QStringLiteral("ANA\u0007"));
+        paste(box, QStringLiteral("ANA") + QChar(u'\0'));
+        QCOMPARE(box->text(), QStringLiteral("ÉRICA CONCEIÇÃO"));
+        QTRY_COMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().kind, MessageKind::Error);
+        QCOMPARE(messages.last().text, QStringLiteral("Nome: tem um caractere de controle (U+0007), que não pode ser gravado."));
+        box->clear();
+        commit(box, QStringLiteral("😀")); // as an input method gives it
+        QVERIFY(box->text().isEmpty());
+        QTRY_COMPARE(messages.count(), 2);
+        QCOMPARE(messages.last().text, QStringLiteral("Nome: tem o caractere \"😀\" (U+1F600), que não pode ser gravado."));
+        paste(box, QStringLiteral("ANA\r\nLIMA"));
+        QVERIFY(box->text().isEmpty());
+        QTRY_COMPARE(messages.count(), 3);
+        QCOMPARE(messages.last().text, QStringLiteral("Nome: tem uma quebra de linha (U+000D), que não pode ser gravada."));
+        paste(box, QStringLiteral("ana lima\r\n")); // a cell copied from a spreadsheet
+        QCOMPARE(box->text(), QStringLiteral("ANA LIMA"));
+
+        // A stored value is shown as it is; only what the user adds is judged.
+        box->setValue(QStringLiteral("A\tB"));
+        QCoreApplication::processEvents();
+        QCOMPARE(messages.count(), 3);
+        box->end(false);
+        typeText(box, QStringLiteral("c"));
+        paste(box, QStringLiteral("\u0001"));
+        QCOMPARE(box->text(), QStringLiteral("A\tBC"));
+        QTRY_COMPARE(messages.count(), 4);
     }
 
     void leavingWithARequiredPositionEmptyIsRefused()
@@ -314,6 +391,36 @@ private slots:
         QCOMPARE(shown->toPlainText(), stored);
         dm.Tb_Orientador->cancel();
         QCOMPARE(shown->toPlainText(), QStringLiteral("TITULO UM"));
+    }
+
+    void memoComposesAndRefusesWhatCannotEnter()
+    {
+        MessageRecorder messages;
+        TestData d;
+        // A title from last year's file may hold a line break.
+        d.addAdvisor(makeCpf(1), QStringLiteral("ANA"), QStringLiteral("D"), QStringLiteral("LINHA UM\r\nLINHA DOIS"));
+        auto& dm = d.dm();
+        dm.Tb_Orientador->open();
+        Window w;
+        auto* memo = new DBMemo(dm.Ds_Orientador, QStringLiteral("TITULO"));
+        w.add(framed(&w.dialog, QStringLiteral("Titulo do Projeto"), memo));
+        QVERIFY(w.show());
+        memo->setFocus();
+        QCOMPARE(dm.Tb_Orientador->state(), plat::db::Table::State::Browse); // shown, not rewritten
+
+        memo->selectAll();
+        paste(memo, QStringLiteral("ana\u0301lise\nde dados"));
+        QCOMPARE(dm.Tb_Orientador->field(QStringLiteral("TITULO")).asString(), QStringLiteral("análise\nde dados"));
+        paste(memo, QStringLiteral("\tx"));
+        paste(memo, QStringLiteral("\u0092")); // a C1 control, not the quote its byte gives
+        QCOMPARE(memo->toPlainText(), QStringLiteral("análise\nde dados"));
+        QTRY_COMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().text,
+                 QStringLiteral("Titulo do Projeto: tem um caractere de controle (U+0009), que não pode ser gravado."));
+        QCOMPARE(dm.Tb_Orientador->field(QStringLiteral("TITULO")).asString(), QStringLiteral("análise\nde dados"));
+
+        dm.Tb_Orientador->cancel();
+        QCOMPARE(dm.Tb_Orientador->field(QStringLiteral("TITULO")).asString(), QStringLiteral("LINHA UM\r\nLINHA DOIS"));
     }
 
     void radioGroupChoosesOneOrNone()

@@ -8,6 +8,7 @@
 #include "platform/db/Database.h"
 #include "platform/system/Cp1252.h"
 #include "platform/system/Error.h"
+#include "platform/system/TextEntry.h"
 #include "validation/Completude.h"
 #include "validation/TVlCpfCgc.h"
 
@@ -76,10 +77,14 @@ public:
     QString text(FieldId id) const { return textOf(cell(id)); }
     void problem(FieldId id, const QString& message) { m_problems.append({m_row.number, fieldLabel(m_kind, id), message}); }
     void problem(const QString& field, const QString& message) { m_problems.append({m_row.number, field, message}); }
-    // A text in capitals, as the entry forms' boxes store it, within its size.
-    QString capitals(FieldId id, int size)
+    // A text in capitals, as the entry forms' boxes store it, within its size:
+    // composed (NFC), and with nothing the agency's file cannot carry.
+    QString capitals(FieldId id, int size, plat::sys::LineBreaks breaks = plat::sys::LineBreaks::Refused)
     {
-        const QString value = plat::sys::upperCp1252(text(id));
+        const plat::sys::EnteredText entered = plat::sys::enterText(text(id), breaks);
+        if (entered.refusal)
+            problem(id, plat::sys::refusalText(entered.refusal.character));
+        const QString value = plat::sys::upperCp1252(entered.text);
         if (value.size() > size)
             problem(id, QStringLiteral("tem %1 caracteres; cabem %2").arg(value.size()).arg(size));
         return value;
@@ -237,7 +242,7 @@ void checkAdvisor(RowChecker& r, CpfOwners& owners, const Register& reg, ImportC
                                                       {QStringLiteral("M"), QStringLiteral("Mestre")}});
     if (!titulacaoGiven.isEmpty() && titulacao.isEmpty())
         r.problem(FieldId::Titulacao, QStringLiteral("\"%1\" não é D (Doutor) nem M (Mestre)").arg(titulacaoGiven));
-    const QString titulo = r.capitals(FieldId::Titulo, 240);
+    const QString titulo = r.capitals(FieldId::Titulo, 240, plat::sys::LineBreaks::Kept); // a title may hold a line break
     const QString p1 = r.capitals(FieldId::Palavra1, 20), p2 = r.capitals(FieldId::Palavra2, 20),
                   p3 = r.capitals(FieldId::Palavra3, 20);
     QString areaName;

@@ -1,9 +1,9 @@
 #include "platform/ui/DBMemo.h"
 
 #include "platform/db/Schema.h"
-#include "platform/system/Cp1252.h"
 #include "platform/ui/FieldLink.h"
 #include "platform/ui/Guard.h"
+#include "platform/ui/TypedText.h"
 
 #include <QFocusEvent>
 #include <QGroupBox>
@@ -12,6 +12,8 @@
 #include <QTextCursor>
 
 namespace plat::ui {
+
+using plat::sys::LineBreaks;
 
 DBMemo::DBMemo(QWidget* parent) : QPlainTextEdit(parent), m_link(new FieldLink(this))
 {
@@ -41,30 +43,21 @@ int DBMemo::maxLength() const
 void DBMemo::load()
 {
     const QString v = m_link->text();
-    if (v == toPlainText())
-        return;
-    QScopedValueRollback<bool> loading(m_loading, true);
-    setPlainText(v);
+    if (v != toPlainText()) {
+        QScopedValueRollback<bool> loading(m_loading, true);
+        setPlainText(v);
+    }
+    m_before = toPlainText();
 }
 
-QString DBMemo::allowed(const QString& text) const
+// The memo's line breaks as the field keeps them: LF, or a blank in a memo of
+// one paragraph.
+QString DBMemo::withLineBreaks(const QString& text) const
 {
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        if (c == u'\n' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator) {
-            if (m_singleParagraph)
-                c = u' ';
-            else
-                c = u'\n';
-        }
-        if (c != u'\n' && (!plat::sys::fitsCp1252(c) || c.category() == QChar::Other_Control))
-            continue;
-        out += c;
-    }
-    const int max = maxLength();
-    if (max > 0 && out.size() > max)
-        out.truncate(max);
+    QString out = text;
+    for (QChar& c : out)
+        if (c == u'\n' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            c = m_singleParagraph ? u' ' : u'\n';
     return out;
 }
 
@@ -73,18 +66,21 @@ void DBMemo::onTextChanged()
     if (m_loading || isReadOnly())
         return;
     const QString typed = toPlainText();
-    const QString kept = allowed(typed);
-    if (kept != typed) {
-        // Put back what may be kept, with the cursor where the typing left it.
-        const int position = std::min<int>(textCursor().position(), int(kept.size()));
+    const TypedText kept = judgeTyped(m_before, withLineBreaks(typed), textCursor().position(), maxLength(),
+                                      m_singleParagraph ? LineBreaks::Refused : LineBreaks::Kept);
+    if (kept.text != typed) {
+        // Put back what may be kept, with the cursor where the edit left it.
         QScopedValueRollback<bool> loading(m_loading, true);
-        setPlainText(kept);
+        setPlainText(kept.text);
         QTextCursor c = textCursor();
-        c.setPosition(position);
+        c.setPosition(std::min<int>(kept.cursor, int(kept.text.size())));
         setTextCursor(c);
     }
-    if (m_link->isBound())
-        runGuarded([&] { m_link->writeText(kept); }, window());
+    m_before = kept.text;
+    if (kept.refusal)
+        reportRefusal(this, kept.refusal.character);
+    else if (m_link->isBound())
+        runGuarded([&] { m_link->writeText(kept.text); }, window());
 }
 
 void DBMemo::focusInEvent(QFocusEvent* event)

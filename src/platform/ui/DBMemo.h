@@ -14,8 +14,11 @@ class FieldLink;
 
 // A memo bound to one text field of a data source: it shows the field of the
 // current record, follows the cursor, and writes what the user types into the
-// record at once, within the field's size and the characters Windows-1252 can
-// carry. A read-only memo only shows the field.
+// record at once, composed into NFC, within the field's size and the
+// characters that may enter the register. Line breaks are part of a memo's
+// text; any other control character, or a character Windows-1252 cannot
+// carry, refuses the edit with a message naming the field. A read-only memo
+// only shows the field.
 class DBMemo : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -43,12 +46,13 @@ protected:
 private:
     void load();
     void onTextChanged();
-    QString allowed(const QString& text) const;
+    QString withLineBreaks(const QString& text) const;
 
     FieldLink* m_link;
     int m_maxLength = 0;
     bool m_singleParagraph = false;
     bool m_loading = false;
+    QString m_before; // the text as last loaded or kept
 };
 
 // A framed view of one text field that the user reads but does not edit: a

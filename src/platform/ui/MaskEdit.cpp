@@ -2,6 +2,7 @@
 
 #include "platform/system/Cp1252.h"
 #include "platform/ui/Messages.h"
+#include "platform/ui/TypedText.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -9,30 +10,11 @@
 #include <QScopedValueRollback>
 #include <QValidator>
 
+#include <utility>
+
 namespace plat::ui {
 
 namespace {
-
-// Keeps out what Windows-1252 cannot carry and, when asked, turns letters into
-// capitals as they are typed (accented letters included).
-class TextFilter : public QValidator {
-public:
-    TextFilter(bool upper, QObject* parent) : QValidator(parent), m_upper(upper) {}
-
-    State validate(QString& input, int&) const override
-    {
-        for (QChar& c : input) {
-            if (!plat::sys::fitsCp1252(c))
-                return Invalid;
-            if (m_upper)
-                c = plat::sys::upperCp1252(c);
-        }
-        return Acceptable;
-    }
-
-private:
-    bool m_upper;
-};
 
 // Focus changes that mean the user went to another control of the window. A
 // window losing the activation (a message box, another program) or a menu
@@ -44,11 +26,63 @@ bool leavesTheBox(Qt::FocusReason reason)
 
 } // namespace
 
+// Judges every change of the text (typing, pasting, dropping, undoing) before
+// the box takes it; a refused change is taken back by the box itself.
+class MaskEdit::TextFilter : public QValidator {
+public:
+    explicit TextFilter(MaskEdit* box) : QValidator(box), m_box(box) {}
+    State validate(QString& input, int& pos) const override { return m_box->filter(input, pos); }
+
+private:
+    MaskEdit* m_box;
+};
+
 MaskEdit::MaskEdit(QWidget* parent) : QLineEdit(parent)
 {
-    setValidator(new TextFilter(false, this));
+    setValidator(new TextFilter(this));
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) { m_before = text; });
+    connect(this, &QLineEdit::inputRejected, this, [this] {
+        if (m_refused)
+            reportRefusal(this, *std::exchange(m_refused, std::nullopt));
+    });
     connect(this, &QLineEdit::textEdited, this, [this] { emit valueEdited(value()); });
 }
+
+QValidator::State MaskEdit::filter(QString& input, int& pos) const
+{
+    using plat::sys::LineBreaks;
+    if (m_case == CharCase::Upper)
+        input = plat::sys::upperCp1252(input);
+    if (!m_mask.isEmpty()) {
+        // One character a position: nothing to compose.
+        const plat::sys::Refusal r = m_loading ? plat::sys::Refusal() : plat::sys::firstRefused(input, LineBreaks::Refused);
+        if (r)
+            m_refused = r.character;
+        return r ? QValidator::Invalid : QValidator::Acceptable;
+    }
+    if (m_loading) {
+        // A stored value is shown as it is, whatever it holds.
+        input = input.normalized(QString::NormalizationForm_C);
+        return QValidator::Acceptable;
+    }
+    const TypedText kept = judgeTyped(m_before, input, pos, m_maxLength, LineBreaks::Refused);
+    if (kept.refusal) {
+        m_refused = kept.refusal.character;
+        return QValidator::Invalid;
+    }
+    input = kept.text;
+    pos = kept.cursor;
+    return QValidator::Acceptable;
+}
+
+void MaskEdit::setMaxLength(int length)
+{
+    m_maxLength = length > 0 && length < 32767 ? length : 0;
+    // The box takes any length; the filter cuts the edit once it is composed.
+    QLineEdit::setMaxLength(32767);
+}
+
+int MaskEdit::maxLength() const { return m_mask.isEmpty() && m_maxLength > 0 ? m_maxLength : QLineEdit::maxLength(); }
 
 QString MaskEdit::invalidInputText() { return QStringLiteral("Invalid input value.  Use escape key to abandon changes"); }
 
@@ -63,9 +97,6 @@ void MaskEdit::setEditMask(const QString& legacyMask)
 void MaskEdit::setCharCase(CharCase charCase)
 {
     m_case = charCase;
-    const QValidator* old = validator();
-    setValidator(new TextFilter(charCase == CharCase::Upper, this));
-    delete old;
     applyMask();
 }
 
@@ -83,6 +114,7 @@ QString MaskEdit::value() const { return m_mask.isEmpty() ? text() : m_mask.stor
 
 void MaskEdit::setValue(const QString& value)
 {
+    QScopedValueRollback<bool> loading(m_loading, true);
     setText(m_mask.isEmpty() ? value : m_mask.editText(value));
     setModified(false);
     if (!m_mask.isEmpty())
