@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -130,7 +131,7 @@ void TestSheetsWindows::updateShowsEachChangeThenWritesAfterACopy()
     form.abrirArquivo(path);
     // Without the choice, a registered holder is a problem, and the changes
     // column is out of sight.
-    QVERIFY(form.preview()->problemsText(0).startsWith(QStringLiteral("CPF: CPF já utilizado pelo bolsista ANA")));
+    QVERIFY(form.preview()->problemsText(0).startsWith(QStringLiteral("CPF: CPF já utilizado pelo bolsista")));
     QVERIFY(form.GridLinhas->isColumnHidden(ImportPreview::kChanges));
     QVERIFY(!form.BtnImportar->isEnabled());
     form.ChkAtualizar->click();
