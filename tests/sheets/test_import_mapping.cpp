@@ -315,8 +315,10 @@ void TestImportMapping::roundTripOfTheSampleRegister()
         QVERIFY(exportList(recovered, ExportList::Holders, holders) > 0);
         TestData back;
         back.setInstitution(QStringLiteral("1"), QStringLiteral("U"), QStringLiteral("U"), 1000);
-        QVERIFY(importFile(back.dm(), ImportKind::Advisors, advisors).added > 0);
-        QVERIFY(importFile(back.dm(), ImportKind::Holders, holders).added > 0);
+        for (const auto& [kind, path] : {std::pair{ImportKind::Advisors, advisors}, {ImportKind::Holders, holders}}) {
+            const QString e = errorOf([&] { QVERIFY(importFile(back.dm(), kind, path).added > 0); });
+            QVERIFY2(e.isEmpty(), qPrintable(e));
+        }
         const QString advisorsBack = m_tmp.filePath(QStringLiteral("volta-orientadores.") + ext);
         const QString holdersBack = m_tmp.filePath(QStringLiteral("volta-bolsistas.") + ext);
         exportList(back.dm(), ExportList::Advisors, advisorsBack);
