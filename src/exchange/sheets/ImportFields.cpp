@@ -206,19 +206,21 @@ Mapping matchHeadings(ImportKind kind, const SheetRow& heading, const QList<Hand
             taken.insert(column);
         }
     }
+    // Each field's headings as keys, worked out once for the row.
+    QList<QPair<FieldId, QStringList>> keys;
+    for (const ImportField& f : importFields(kind)) {
+        keys.append({f.id, {}});
+        for (const QString& h : f.headings)
+            keys.last().second << headingKey(h);
+    }
     for (int column = 0; column < heading.cells.size(); ++column) {
         const Cell& cell = heading.cells[column];
         if (cell.type != Cell::Type::Text || taken.contains(column))
             continue;
         const QString key = headingKey(cell.text);
-        for (const ImportField& f : importFields(kind)) {
-            if (mapping.contains(f.id))
-                continue;
-            bool named = false;
-            for (const QString& h : f.headings)
-                named = named || headingKey(h) == key;
-            if (named) {
-                mapping.insert(f.id, column);
+        for (const auto& [id, named] : std::as_const(keys)) {
+            if (!mapping.contains(id) && named.contains(key)) {
+                mapping.insert(id, column);
                 break;
             }
         }
@@ -265,8 +267,8 @@ QString headingsOf(const SheetRow& row)
 {
     QStringList shown;
     for (const Cell& c : row.cells)
-        if (!c.isEmpty())
-            shown << quoted(shownOf(c));
+        if (!c.isEmpty() && shown.size() <= 20)
+            shown << (shown.size() < 20 ? quoted(shownOf(c)) : QStringLiteral("..."));
     return shown.isEmpty() ? QStringLiteral("nenhum título")
                            : QStringLiteral("títulos: %1").arg(shown.join(QStringLiteral(", ")));
 }

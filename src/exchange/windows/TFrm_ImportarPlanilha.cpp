@@ -306,7 +306,7 @@ void TFrm_ImportarPlanilha::fillMapping()
     m_mapGrid->addWidget(new QLabel(QStringLiteral("<b>Campo</b>"), m_mapPanel), 0, 2);
     const sheets::Sheet* sheet = currentSheet();
     const int columns = sheet ? columnsOf(*sheet) : 0;
-    QWidget* previous = CbConteudo;
+    QWidget* previous = ChkAtualizar;
     for (int c = 0; c < columns; ++c) {
         auto* combo = new QComboBox(m_mapPanel);
         combo->setObjectName(QStringLiteral("CbCampo%1").arg(columnLetters(c)));
