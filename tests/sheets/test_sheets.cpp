@@ -283,7 +283,7 @@ void TestSheets::everyProblemHasItsMessageAndLine()
     // Advisors: holder's CPF, degree, area, category, key words, a good row.
     const QString adv = QStringLiteral("CPF;Nome;Titulação;Título;Palavra Chave 1;Palavra Chave 2;Área;Pesquisador;Categoria\n")
                         + QStringLiteral("%1;X;Doutor;T;A;;1.01.00.00-8;Não;\n").arg(cpf(111111112))
-                        + QStringLiteral("%1;X;Doutora;T;A;A;9.99.99.99-9;S;3Z\n").arg(cpf(300000001))
+                        + QStringLiteral("%1;X;Doutoranda;T;A;A;9.99.99.99-9;S;3Z\n").arg(cpf(300000001))
                         + QStringLiteral("%1;X;m;t;a;;10100008;n;1A\n").arg(cpf(300000002))
                         + QStringLiteral("%1;novo;D;título;chave;;ADMINISTRACAO;Sim;1a\n").arg(ori);
     const ImportCheck a = checkImport(data.db(), ImportKind::Advisors, csvSheet(adv.toUtf8()));
@@ -292,7 +292,7 @@ void TestSheets::everyProblemHasItsMessageAndLine()
         lines << problemLine(p);
     QCOMPARE(lines, (QStringList{
                         QStringLiteral("linha 2: CPF: CPF já utilizado pelo bolsista JÁ CADASTRADA"),
-                        QStringLiteral("linha 3: Titulação: \"Doutora\" não é D (Doutor) nem M (Mestre)"),
+                        QStringLiteral("linha 3: Titulação: \"Doutoranda\" não é D (Doutor) nem M (Mestre)"),
                         QStringLiteral("linha 3: Área: Código de Área Inexistente !!! (9.99.99.99-9)"),
                         QStringLiteral("linha 3: Categoria: \"3Z\" não é uma categoria (1A,1B,1C,2A,2B,2C)"),
                         QStringLiteral("linha 3: Palavra Chave 2: Palavra chave 1 igual Palavra chave 2"),

@@ -4,6 +4,8 @@
 #include "../advisors/AdvisorFixture.h"
 
 #include "app/windows/TZelta.h"
+#include "data/RegisterCopies.h"
+#include "data/RowDigests.h"
 #include "data/TDm_Dados.h"
 #include "exchange/sheets/SheetReaders.h"
 #include "exchange/windows/ImportPreview.h"
@@ -11,6 +13,7 @@
 #include "holders/windows/TFrm_Bolsistas.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -18,6 +21,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -50,6 +54,7 @@ class TestSheetsWindows : public QObject {
     Q_OBJECT
 private slots:
     void importBlockedByAProblemThenMappedAndWritten();
+    void updateShowsEachChangeThenWritesAfterACopy();
     void holderListExportsWhatItShows();
 };
 
@@ -110,6 +115,54 @@ void TestSheetsWindows::importBlockedByAProblemThenMappedAndWritten()
     QCOMPARE(f.value(QStringLiteral("SELECT DATA_NASCIMENTO FROM ZELTABOL WHERE Nome='BIA'")), QStringLiteral("1981-02-03"));
     QVERIFY(f.messages.last().text.startsWith(QStringLiteral("3 bolsistas importados.")));
     QCOMPARE(form.result(), int(QDialog::Accepted));
+}
+
+void TestSheetsWindows::updateShowsEachChangeThenWritesAfterACopy()
+{
+    SheetsFixture f;
+    const qint64 codigo = f.value(QStringLiteral("SELECT Codigo FROM ZELTAORI")).toLongLong();
+    f.data.addHolder(QStringLiteral("ANA"), makeCpf(500000001), QStringLiteral("Novo"), f.advisor, codigo);
+    const QString path
+        = f.write(QStringLiteral("banco.csv"),
+                  QStringLiteral("CPF;Agência;Conta\n%1;452;98765\n%2;4444-4;\n").arg(makeCpf(500000001), makeCpf(500000002)));
+    TFrm_ImportarPlanilha form(f.sessao);
+    form.create();
+    form.show();
+    form.abrirArquivo(path);
+    // Without the choice, a registered holder is a problem, and the changes
+    // column is out of sight.
+    QVERIFY(form.preview()->problemsText(0).startsWith(QStringLiteral("CPF: CPF já utilizado pelo bolsista")));
+    QVERIFY(form.GridLinhas->isColumnHidden(ImportPreview::kChanges));
+    QVERIFY(!form.BtnImportar->isEnabled());
+    form.ChkAtualizar->click();
+    QVERIFY(!form.GridLinhas->isColumnHidden(ImportPreview::kChanges));
+    QVERIFY(!form.preview()->hasProblems(0));
+    QCOMPARE(form.preview()->changes(0), (QStringList{QStringLiteral("Código da Agência: 1234-5 → 0452"),
+                                                      QStringLiteral("Conta Bancária: (vazio) → 98765")}));
+    QCOMPARE(form.preview()->data(form.preview()->index(0, ImportPreview::kChanges), Qt::DisplayRole).toString(),
+             QStringLiteral("Código da Agência: 1234-5 → 0452; Conta Bancária: (vazio) → 98765"));
+    // The second row is a new holder who lacks what the form asks for.
+    QVERIFY(form.preview()->problemsText(1).contains(QStringLiteral("Sexo campo obrigatório")));
+    QCOMPARE(form.preview()->changes(1), QStringList{QStringLiteral("novo cadastro")});
+    QVERIFY(!form.BtnImportar->isEnabled());
+    // A column left out changes nothing.
+    form.setCampo(2, -1);
+    QCOMPARE(form.preview()->changes(0), QStringList{QStringLiteral("Código da Agência: 1234-5 → 0452")});
+
+    // Only the registered holder's row: written after a copy, the digests kept.
+    form.abrirArquivo(
+        f.write(QStringLiteral("so-ana.csv"), QStringLiteral("CPF;Agência;Conta\n%1;452;98765\n").arg(makeCpf(500000001))));
+    QVERIFY(form.ChkAtualizar->isChecked());
+    QVERIFY2(form.LbResumo->text().contains(QStringLiteral("0 a incluir, 1 a atualizar")), qPrintable(form.LbResumo->text()));
+    QVERIFY(form.BtnImportar->isEnabled());
+    form.BtnImportar->click();
+    QCOMPARE(form.updated(), 1);
+    QVERIFY(f.messages.last().text.startsWith(QStringLiteral("0 bolsistas importados. 1 cadastro atualizado.")));
+    QCOMPARE(f.value(QStringLiteral("SELECT CODIGO_AGENCIA || '/' || CONTA_BANCO FROM ZELTABOL")), QStringLiteral("0452/98765"));
+    const QList<RegisterCopy> copies = RegisterCopies::describe(f.data.dir());
+    QCOMPARE(copies.size(), 1);
+    QCOMPARE(copies.first().reason, CopyReason::BeforeImport);
+    QVERIFY(findOutsideChanges(f.data.db()).isEmpty());
 }
 
 void TestSheetsWindows::holderListExportsWhatItShows()

@@ -1,12 +1,15 @@
 // The spreadsheet import: a holder sheet with problems, an advisor sheet
-// ready to import, and the export command in the holder list.
+// ready to import, an update of registered holders, and the export command
+// in the holder list.
 #include "ScreenRegistry.h"
 
 #include "app/windows/Sessao.h"
 #include "data/TDm_Dados.h"
 #include "exchange/windows/TFrm_ImportarPlanilha.h"
+#include "platform/db/Database.h"
 #include "validation/TVlCpfCgc.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QTableView>
@@ -56,6 +59,23 @@ const ScreenRegistrar ready("importar-planilha-pronta", [](ScreenContext& ctx) -
             .arg(cpf(530000001), cpf(530000002), cpf(530000003)));
     auto form = std::make_unique<TFrm_ImportarPlanilha>(ctx.sessao, ctx.owner);
     form->abrirArquivo(file);
+    return form;
+});
+
+// The update of registered holders: each change a row makes, as "campo:
+// antes → depois".
+const ScreenRegistrar update("importar-planilha-atualizar", [](ScreenContext& ctx) -> std::unique_ptr<QWidget> {
+    plat::db::Statement st = ctx.dados.database().prepare(QStringLiteral("SELECT CPF FROM ZELTABOL ORDER BY Nome LIMIT 3"));
+    QStringList cpfs;
+    while (st.step())
+        cpfs << st.text(0);
+    const QString file = writeSheet(QStringLiteral("dados-bancarios.csv"),
+                                    QStringLiteral("CPF do(a) bolsista;Ag.;Conta Bancária\n%1;452;12345-6\n%2;0987-1;\n"
+                                                   "%3;1234;998877-0\n")
+                                        .arg(cpfs.value(0), cpfs.value(1), cpfs.value(2)));
+    auto form = std::make_unique<TFrm_ImportarPlanilha>(ctx.sessao, ctx.owner);
+    form->abrirArquivo(file);
+    form->ChkAtualizar->setChecked(true);
     return form;
 });
 

@@ -73,12 +73,16 @@ const QList<Command>& commands()
                         "depois de guardar os dados numa cópia"),
          QStringLiteral("Uso: zelta99 aceitar [--dados PASTA]")},
         {QStringLiteral("importar"), cli::importar,
-         QStringLiteral("bolsistas|orientadores ARQUIVO [--planilha NOME] [--simular]"),
+         QStringLiteral("bolsistas|orientadores ARQUIVO [--planilha NOME] [--coluna CAMPO=TÍTULO]... [--atualizar] "
+                        "[--simular]"),
          QStringLiteral("importa uma planilha (CSV, XLSX ou ODS); mostra cada\n"
                         "problema como \"linha N: CAMPO: mensagem\" e nada grava\n"
-                        "quando há algum; --simular só verifica"),
-         QStringLiteral("Uso: zelta99 importar bolsistas|orientadores ARQUIVO [--planilha NOME] [--simular] "
-                        "[--dados PASTA]")},
+                        "quando há algum; --coluna diz a coluna de um campo;\n"
+                        "--atualizar altera os já cadastrados (cada alteração\n"
+                        "como \"linha N: CAMPO: antes → depois\"); --simular só\n"
+                        "verifica"),
+         QStringLiteral("Uso: zelta99 importar bolsistas|orientadores ARQUIVO [--planilha NOME] [--coluna CAMPO=TÍTULO]... "
+                        "[--atualizar] [--simular] [--dados PASTA]")},
         {QStringLiteral("exportar"), cli::exportar, QStringLiteral("bolsistas|orientadores|pendencias ARQUIVO"),
          QStringLiteral("grava a lista numa planilha: .xlsx, .ods ou .csv"),
          QStringLiteral("Uso: zelta99 exportar bolsistas|orientadores|pendencias ARQUIVO [--dados PASTA]")},

@@ -52,11 +52,15 @@ std::optional<QDate> dateOf(const Cell& cell, const QDate& today)
 {
     if (cell.type == Cell::Type::Date)
         return cell.date.isValid() ? std::optional<QDate>(cell.date) : std::nullopt;
-    const QString text = textOf(cell);
+    QString text = textOf(cell);
     if (text.isEmpty())
         return QDate();
     if (cell.type == Cell::Type::Number)
         return std::nullopt;
+    // A date kept with its time, the time being midnight.
+    static const QRegularExpression midnight(QStringLiteral("^(\\S+)(?:\\s+|T)0?0:00(?::00(?:[.,]0+)?)?$"));
+    if (const auto m = midnight.match(text); m.hasMatch())
+        text = m.captured(1);
     static const QRegularExpression dayFirst(QStringLiteral("^(\\d{1,2})[/.-](\\d{1,2})[/.-](\\d{4}|\\d{2})$"));
     static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})$"));
     int day = 0, month = 0, year = 0;
@@ -77,6 +81,15 @@ std::optional<QDate> dateOf(const Cell& cell, const QDate& today)
     }
     const QDate date(year, month, day);
     return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+}
+
+QString agenciaOf(const Cell& cell)
+{
+    if (cell.type == Cell::Type::Number && cell.number >= 0 && cell.number < 10000 && std::floor(cell.number) == cell.number)
+        return QStringLiteral("%1").arg(int(cell.number), 4, 10, QLatin1Char('0'));
+    static const QRegularExpression bare(QStringLiteral("^\\d{1,3}$"));
+    const QString text = textOf(cell);
+    return bare.match(text).hasMatch() ? text.rightJustified(4, u'0') : text;
 }
 
 } // namespace zelta::sheets

@@ -15,6 +15,7 @@ void ImportPreview::setSheet(const sheets::Sheet* sheet)
     beginResetModel();
     m_sheet = sheet;
     m_problems.clear();
+    m_changes.clear();
     m_columns = 0;
     if (m_sheet)
         for (const sheets::SheetRow& r : m_sheet->rows)
@@ -30,6 +31,24 @@ void ImportPreview::setProblems(const QList<sheets::RowProblem>& problems)
         m_problems[p.row].append(QStringLiteral("%1: %2").arg(p.field, p.message));
     endResetModel();
 }
+
+void ImportPreview::setChanges(const sheets::ImportCheck* check)
+{
+    beginResetModel();
+    m_changes.clear();
+    if (check) {
+        for (const int row : check->recordRows)
+            m_changes[row] = QStringList{QStringLiteral("novo cadastro")};
+        for (const int row : check->unchangedRows)
+            m_changes[row] = QStringList{QStringLiteral("sem alteração")};
+        for (const sheets::RecordUpdate& u : check->updates)
+            for (const sheets::FieldChange& c : u.changes)
+                m_changes[u.row].append(sheets::changeText(c));
+    }
+    endResetModel();
+}
+
+QStringList ImportPreview::changes(int row) const { return m_changes.value(rowAt(row).number); }
 
 bool ImportPreview::hasProblems(int row) const { return m_problems.contains(rowAt(row).number); }
 
@@ -56,8 +75,12 @@ QVariant ImportPreview::data(const QModelIndex& index, int role) const
             return rowAt(index.row()).number;
         if (column == kProblems)
             return problemsText(index.row());
+        if (column == kChanges)
+            return changes(index.row()).join(QStringLiteral("; "));
         return sheets::shownOf(rowAt(index.row()).cell(column - kFirstCell));
     case Qt::ToolTipRole:
+        if (column == kChanges && !changes(index.row()).isEmpty())
+            return changes(index.row()).join(u'\n');
         return bad ? m_problems.value(rowAt(index.row()).number).join(u'\n') : QVariant();
     case Qt::BackgroundRole:
         return bad ? QBrush(QColor(255, 214, 214)) : QVariant();
@@ -85,6 +108,8 @@ QVariant ImportPreview::headerData(int section, Qt::Orientation orientation, int
         return QStringLiteral("Linha");
     if (section == kProblems)
         return QStringLiteral("Problemas");
+    if (section == kChanges)
+        return QStringLiteral("Alterações");
     const int column = section - kFirstCell;
     const QString heading = m_sheet ? sheets::shownOf(m_sheet->rows.value(0).cell(column)) : QString();
     return heading.isEmpty() ? QStringLiteral("(coluna %1)").arg(column + 1) : heading;

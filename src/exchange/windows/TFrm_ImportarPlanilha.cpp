@@ -14,6 +14,7 @@
 #include "platform/ui/Messages.h"
 #include "platform/ui/WindowChrome.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -97,6 +98,11 @@ QWidget* TFrm_ImportarPlanilha::buildChoice()
     LbFormato = new QLabel(box);
     LbFormato->setObjectName(QStringLiteral("LbFormato"));
     LbFormato->setTextFormat(Qt::PlainText);
+    ChkAtualizar = new QCheckBox(QStringLiteral("A&tualizar os já cadastrados com os dados da planilha"), box);
+    ChkAtualizar->setObjectName(QStringLiteral("ChkAtualizar"));
+    ChkAtualizar->setToolTip(QStringLiteral("Uma linha de um bolsista já cadastrado (o mesmo CPF), ou de um orientador já "
+                                            "cadastrado com o mesmo projeto, altera esse cadastro nos campos que a planilha "
+                                            "traz preenchidos; sem esta opção, ela é um problema."));
 
     auto* grid = new QGridLayout(box);
     grid->addWidget(buddyLabel(box, QStringLiteral("Arquivo:"), EdArquivo), 0, 0);
@@ -107,6 +113,7 @@ QWidget* TFrm_ImportarPlanilha::buildChoice()
     grid->addWidget(buddyLabel(box, QStringLiteral("&Contém:"), CbConteudo), 1, 2);
     grid->addWidget(CbConteudo, 1, 3);
     grid->addWidget(LbFormato, 1, 4, 1, 2);
+    grid->addWidget(ChkAtualizar, 2, 1, 1, 5);
     grid->setColumnStretch(4, 1);
     return box;
 }
@@ -205,6 +212,7 @@ void TFrm_ImportarPlanilha::wireEvents()
                 if (!m_filling)
                     kindChosen();
             }));
+    connect(ChkAtualizar, &QCheckBox::toggled, this, guarded([this] { check(); }));
 }
 
 sheets::ImportKind TFrm_ImportarPlanilha::kind() const { return sheets::ImportKind(CbConteudo->currentData().toInt()); }
@@ -249,8 +257,10 @@ void TFrm_ImportarPlanilha::abrirArquivo(const QString& path)
     m_filling = true;
     CbPlanilha->clear();
     for (const sheets::Sheet& s : m_book.sheets)
-        CbPlanilha->addItem(s.name);
+        CbPlanilha->addItem(s.hidden ? QStringLiteral("%1 (oculta)").arg(s.name) : s.name);
     CbPlanilha->setEnabled(m_book.sheets.size() > 1);
+    // The sheet offered first: the first visible one that names a CPF column.
+    CbPlanilha->setCurrentIndex(std::max(0, sheets::sheetWithCpf(m_book, std::nullopt)));
     m_filling = false;
     LbFormato->setText(
         m_book.separator.isEmpty()
@@ -296,7 +306,7 @@ void TFrm_ImportarPlanilha::fillMapping()
     m_mapGrid->addWidget(new QLabel(QStringLiteral("<b>Campo</b>"), m_mapPanel), 0, 2);
     const sheets::Sheet* sheet = currentSheet();
     const int columns = sheet ? columnsOf(*sheet) : 0;
-    QWidget* previous = CbConteudo;
+    QWidget* previous = ChkAtualizar;
     for (int c = 0; c < columns; ++c) {
         auto* combo = new QComboBox(m_mapPanel);
         combo->setObjectName(QStringLiteral("CbCampo%1").arg(columnLetters(c)));
@@ -351,20 +361,27 @@ void TFrm_ImportarPlanilha::check()
 {
     m_check.reset();
     m_preview->setProblems({});
+    m_preview->setChanges(nullptr);
+    GridLinhas->setColumnHidden(ImportPreview::kChanges, !ChkAtualizar->isChecked());
     const sheets::Sheet* sheet = currentSheet();
     if (!sheet) {
         showSummary({});
         return;
     }
-    if (!m_mapping.contains(sheets::FieldId::Cpf)) {
-        showSummary(sheet->rows.isEmpty() ? QStringLiteral("A planilha %1 está vazia.").arg(sheet->name)
-                                          : QStringLiteral("Nenhuma coluna corresponde ao CPF: escolha-a na "
-                                                           "correspondência das colunas."));
+    if (const QString problem = sheets::headingProblem(m_book, *sheet, m_mapping); !problem.isEmpty()) {
+        const QString choose = m_book.sheets.size() > 1 ? QStringLiteral(" Escolha outra planilha em Planilha") : QString();
+        showSummary(problem
+                    + (sheet->rows.isEmpty() ? (choose.isEmpty() ? QString() : choose + u'.')
+                                             : (choose.isEmpty() ? QStringLiteral(" Escolha") : choose + QStringLiteral(", ou"))
+                                                   + QStringLiteral(" a coluna do CPF na correspondência das colunas.")));
         return;
     }
     try {
         plat::ui::BusyCursor checking;
-        m_check = sheets::checkImport(m_sessao.Dm_Dados->database(), kind(), *sheet, &m_mapping);
+        sheets::ImportOptions options;
+        options.mapping = &m_mapping;
+        options.update = ChkAtualizar->isChecked();
+        m_check = sheets::checkImport(m_sessao.Dm_Dados->database(), kind(), *sheet, options);
     } catch (const plat::Error& e) {
         if (e.kind() != plat::Error::Kind::Input)
             throw;
@@ -372,18 +389,26 @@ void TFrm_ImportarPlanilha::check()
         return;
     }
     m_preview->setProblems(m_check->problems);
+    m_preview->setChanges(&*m_check);
     showSummary({});
 }
 
 void TFrm_ImportarPlanilha::showSummary(const QString& failure)
 {
-    const bool ready = m_check && m_check->problems.isEmpty() && !m_check->records.isEmpty();
+    const bool ready = m_check && m_check->problems.isEmpty() && !(m_check->records.isEmpty() && m_check->updates.isEmpty());
     BtnImportar->setEnabled(ready);
     QString text = failure;
     if (text.isEmpty() && m_check) {
         const int rows = m_preview->rowCount();
         const QString read = plural(rows, QStringLiteral("linha lida"), QStringLiteral("linhas lidas"));
-        if (m_check->problems.isEmpty())
+        if (m_check->problems.isEmpty() && m_check->update)
+            text = QStringLiteral("%1, nenhum problema: %2 a incluir, %3 a atualizar, %4.")
+                       .arg(read)
+                       .arg(m_check->records.size())
+                       .arg(m_check->updates.size())
+                       .arg(plural(int(m_check->unchangedRows.size()), QStringLiteral("sem alteração"),
+                                   QStringLiteral("sem alteração")));
+        else if (m_check->problems.isEmpty())
             text = rows == 0 ? QStringLiteral("A planilha não tem linhas abaixo dos títulos.")
                              : QStringLiteral("%1, nenhum problema: pronta para importar.").arg(read);
         else
@@ -399,8 +424,9 @@ void TFrm_ImportarPlanilha::showSummary(const QString& failure)
     // Long lists of problems are cut in the grid and shown whole in the
     // row's tip, so that the sheet's own columns stay in view.
     const int widest = GridLinhas->fontMetrics().horizontalAdvance(QString(48, u'x'));
-    if (GridLinhas->columnWidth(ImportPreview::kProblems) > widest)
-        GridLinhas->setColumnWidth(ImportPreview::kProblems, widest);
+    for (const int column : {ImportPreview::kProblems, ImportPreview::kChanges})
+        if (GridLinhas->columnWidth(column) > widest)
+            GridLinhas->setColumnWidth(column, widest);
 }
 
 void TFrm_ImportarPlanilha::BtnImportarClick()
@@ -425,11 +451,14 @@ void TFrm_ImportarPlanilha::BtnImportarClick()
         });
     }
     m_added = result.added;
+    m_updated = result.updated;
     showRegisterNotices(*m_sessao.Dm_Dados, this);
     QString text = m_check->kind == sheets::ImportKind::Holders
                        ? plural(result.added, QStringLiteral("bolsista importado."), QStringLiteral("bolsistas importados."))
                        : plural(result.added, QStringLiteral("orientador importado."),
                                 QStringLiteral("orientadores importados."));
+    if (m_check->update)
+        text += u' ' + plural(result.updated, QStringLiteral("cadastro atualizado."), QStringLiteral("cadastros atualizados."));
     if (!result.backupFile.isEmpty())
         text += QStringLiteral("\n\rOs dados anteriores foram guardados em %1.").arg(QDir::toNativeSeparators(result.backupFile));
     plat::ui::showMessage(text, this);

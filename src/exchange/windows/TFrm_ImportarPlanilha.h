@@ -8,6 +8,7 @@
 
 #include <optional>
 
+class QCheckBox;
 class QComboBox;
 class QGridLayout;
 class QLabel;
@@ -22,12 +23,14 @@ namespace zelta {
 class ImportPreview;
 
 // "Importar Planilha": reads a CSV, XLSX or ODS file, lets the user choose
-// the sheet (when there are several) and what it holds (holders or
-// advisors), shows which field each column fills (the headings decide, the
-// user may change each one), and checks every row with the entry forms'
-// rules, showing each row with its problems. "Importar" is enabled only when
-// no row has a problem; it takes a copy of the register and writes every row
-// in one transaction, tells how many were added and closes.
+// the sheet (when there are several; the first visible one that names a CPF
+// column at first) and what it holds (holders or advisors), shows which
+// field each column fills (the headings decide, the user may change each
+// one), and checks every row with the entry forms' rules, showing each row
+// with its problems. With "Atualizar" a row of a registered record changes
+// it, and each change is shown. "Importar" is enabled only when no row has a
+// problem; it takes a copy of the register and writes every row in one
+// transaction, tells how many were added and updated and closes.
 class TFrm_ImportarPlanilha : public plat::ui::Form {
     Q_OBJECT
 public:
@@ -47,12 +50,14 @@ public:
 
     // Records written by "Importar" (0 until it ran).
     int added() const { return m_added; }
+    int updated() const { return m_updated; }
     ImportPreview* preview() const { return m_preview; }
 
     QLineEdit* EdArquivo = nullptr;
     QPushButton* BtnEscolher = nullptr;
     QComboBox* CbPlanilha = nullptr;
     QComboBox* CbConteudo = nullptr;
+    QCheckBox* ChkAtualizar = nullptr;
     QLabel* LbFormato = nullptr;
     QScrollArea* Mapa = nullptr;
     QList<QComboBox*> CbCampos; // one per column of the sheet
@@ -88,6 +93,7 @@ private:
     QGridLayout* m_mapGrid = nullptr;
     QWidget* m_mapPanel = nullptr;
     int m_added = 0;
+    int m_updated = 0;
     bool m_filling = false;
 };
 
