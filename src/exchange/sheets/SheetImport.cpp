@@ -105,9 +105,10 @@ public:
     }
     // A text as given, within its size: composed, and carried by the file.
     QString plain(FieldId id, int size) { return sized(id, entered(id, plat::sys::LineBreaks::Refused), size); }
-    QString entered(FieldId id, plat::sys::LineBreaks breaks)
+    QString entered(FieldId id, plat::sys::LineBreaks breaks) { return entered(id, text(id), breaks); }
+    QString entered(FieldId id, const QString& given, plat::sys::LineBreaks breaks)
     {
-        const plat::sys::EnteredText entered = plat::sys::enterText(text(id), breaks);
+        const plat::sys::EnteredText entered = plat::sys::enterText(given, breaks);
         if (entered.refusal)
             problem(id, plat::sys::refusalText(entered.refusal.character));
         return entered.text;
@@ -218,7 +219,10 @@ FieldValues holderGiven(RowChecker& r, const QDate& today)
             v.insert(FieldId::Nascimento, *nascimento);
     }
     if (r.given(FieldId::Agencia))
-        v.insert(FieldId::Agencia, r.sized(FieldId::Agencia, plat::sys::upperCp1252(agenciaOf(r.cell(FieldId::Agencia))), 6));
+        v.insert(FieldId::Agencia, r.sized(FieldId::Agencia,
+                                           plat::sys::upperCp1252(r.entered(FieldId::Agencia, agenciaOf(r.cell(FieldId::Agencia)),
+                                                                            plat::sys::LineBreaks::Refused)),
+                                           6));
     const std::pair<FieldId, int> texts[] = {{FieldId::Processo, 11}, {FieldId::Demanda, 5}, {FieldId::Conta, 10}};
     for (const auto& [id, size] : texts)
         if (r.given(id))
