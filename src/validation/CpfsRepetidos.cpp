@@ -33,12 +33,31 @@ QString cpfNoArquivo(const QString& cpf)
 void CpfsRepetidos::ler(const plat::db::Database& db)
 {
     m_porCpf.clear();
+    // A CPF written ddd.ddd.ddd-dd gives the file's characters of no other
+    // text of that form: such CPFs repeat when their texts do, which the CPF
+    // index groups without sorting. The few written otherwise are matched by
+    // their characters, among themselves and against the well-written ones.
     QSet<QString> repetidos;
-    plat::db::Statement grupos = db.prepare(QStringLiteral("SELECT %1 AS chave FROM ZELTABOL GROUP BY chave "
-                                                           "HAVING count(*) > 1 AND trim(chave) <> ''")
-                                                .arg(kChave));
-    while (grupos.step())
-        repetidos.insert(grupos.text(0));
+    QSet<QString> avulsos;
+    plat::db::Statement grupos = db.prepare(
+        QStringLiteral("SELECT CPF, 1 FROM ZELTABOL GROUP BY CPF HAVING count(*) > 1 "
+                       "UNION ALL SELECT CPF, 0 FROM ZELTABOL WHERE CPF NOT LIKE '___.___.___-__'"));
+    while (grupos.step()) {
+        const QString chave = cpfNoArquivo(grupos.text(0));
+        if (soBrancos(chave))
+            continue;
+        if (grupos.int64(1) != 0 || avulsos.contains(chave))
+            repetidos.insert(chave);
+        else
+            avulsos.insert(chave);
+    }
+    plat::db::Statement bemEscrito = db.prepare(QStringLiteral("SELECT EXISTS (SELECT 1 FROM ZELTABOL WHERE CPF = ?)"));
+    for (const QString& chave : std::as_const(avulsos)) {
+        bemEscrito.reset();
+        bemEscrito.bindAll({chave.left(3) + u'.' + chave.mid(3, 3) + u'.' + chave.mid(6, 3) + u'-' + chave.mid(9, 2)});
+        if (bemEscrito.step() && bemEscrito.int64(0) != 0)
+            repetidos.insert(chave);
+    }
     if (repetidos.isEmpty())
         return;
     plat::db::Statement st = db.prepare(QStringLiteral("SELECT rowid, Nome, SITUACAO, CPF FROM ZELTABOL ORDER BY rowid"));

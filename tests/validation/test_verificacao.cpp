@@ -878,14 +878,19 @@ void TestVerificacao::holdersWithOneCpf()
     data.addHolder(QStringLiteral("SEM CPF UM"), QStringLiteral("   .   .   -  "), QStringLiteral("Excluído"));
     data.addHolder(QStringLiteral("SEM CPF DOIS"), QStringLiteral("   .   .   -  "), QStringLiteral("Excluído"));
     data.addHolder(QStringLiteral("OUTRA"), makeCpf(400000002), QStringLiteral("Novo"), cpfA, a);
+    // Two CPFs written neither way, alike only in the characters the file takes.
+    data.addHolder(QStringLiteral("BETO"), QStringLiteral("500 000 001 00"), QStringLiteral("Excluído"));
+    data.addHolder(QStringLiteral("BRUNO"), QStringLiteral("500-000-001/00"), QStringLiteral("Excluído"));
 
     TVlCpfCgc validator;
     Verificacao v(data.dm(), validator);
-    QCOMPARE(v.run(), 3);
+    QCOMPARE(v.run(), 5);
     QCOMPARE(v.log(), fixedLog({QStringLiteral("..Bolsista ANA EXCLUIDA"), QStringLiteral("....CPF Inválido"),
                                 QStringLiteral("..Bolsista ANA PRIMEIRA"), QStringLiteral("....CPF Inválido"),
-                                QStringLiteral("..Bolsista ANA SEGUNDA"), QStringLiteral("....CPF Inválido")},
-                               {}, linhaFinal(3)));
+                                QStringLiteral("..Bolsista ANA SEGUNDA"), QStringLiteral("....CPF Inválido"),
+                                QStringLiteral("..Bolsista BETO"), QStringLiteral("....CPF Inválido"),
+                                QStringLiteral("..Bolsista BRUNO"), QStringLiteral("....CPF Inválido")},
+                               {}, linhaFinal(5)));
     // The list names, for each, the other records with the CPF.
     QCOMPARE(problemLines(v.pendencias()),
              (QStringList{QStringLiteral("ANA EXCLUIDA|CPF repetido: também é o CPF dos bolsistas ANA PRIMEIRA (Novo) e ANA "
@@ -893,7 +898,9 @@ void TestVerificacao::holdersWithOneCpf()
                           QStringLiteral("ANA PRIMEIRA|CPF repetido: também é o CPF dos bolsistas ANA SEGUNDA (Renovado) e "
                                          "ANA EXCLUIDA (Excluído)|1"),
                           QStringLiteral("ANA SEGUNDA|CPF repetido: também é o CPF dos bolsistas ANA PRIMEIRA (Novo) e ANA "
-                                         "EXCLUIDA (Excluído)|1")}));
+                                         "EXCLUIDA (Excluído)|1"),
+                          QStringLiteral("BETO|CPF repetido: também é o CPF do bolsista BRUNO (Excluído)|1"),
+                          QStringLiteral("BRUNO|CPF repetido: também é o CPF do bolsista BETO (Excluído)|1")}));
     QVERIFY(!Verificar_Erro(data.db()));
 
     // Checked again as each is corrected.
@@ -905,7 +912,7 @@ void TestVerificacao::holdersWithOneCpf()
     QCOMPARE(first.pendencias.size(), 1);
     QCOMPARE(first.pendencias.at(0).mensagem, QStringLiteral("CPF repetido: também é o CPF do bolsista ANA EXCLUIDA (Excluído)"));
     QVERIFY(walk.bolsista(excluida).has_value());
-    data.db().exec(QStringLiteral("DELETE FROM ZELTABOL WHERE rowid=?"), {excluida});
+    data.db().exec(QStringLiteral("DELETE FROM ZELTABOL WHERE rowid=? OR Nome='BETO'"), {excluida});
     atualizarRegistro(first, walk.bolsista(primeira), false);
     QCOMPARE(first.abertas(), 0);
     QVERIFY(Verificar_Erro(data.db()));
