@@ -12,10 +12,14 @@ namespace {
 
 constexpr int kPositions[] = {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13};
 
-// cpfNoArquivo in SQL, on the column CPF: the text padded with blanks, so
-// that a position it lacks reads as one.
-const QString kChave = QStringLiteral("substr(CPF||'              ',1,3)||substr(CPF||'              ',5,3)||"
-                                      "substr(CPF||'              ',9,3)||substr(CPF||'              ',13,2)");
+// The form of a well-written CPF, ddd.ddd.ddd-dd, as a LIKE pattern.
+const QString kBemEscrito = QStringLiteral("___.___.___-__");
+
+// The well-written CPF that gives the file's characters chave.
+QString bemEscrito(const QString& chave)
+{
+    return chave.left(3) + u'.' + chave.mid(3, 3) + u'.' + chave.mid(6, 3) + u'-' + chave.mid(9, 2);
+}
 
 bool soBrancos(const QString& s) { return s.count(u' ') == s.size(); }
 
@@ -39,9 +43,9 @@ void CpfsRepetidos::ler(const plat::db::Database& db)
     // their characters, among themselves and against the well-written ones.
     QSet<QString> repetidos;
     QSet<QString> avulsos;
-    plat::db::Statement grupos = db.prepare(
-        QStringLiteral("SELECT CPF, 1 FROM ZELTABOL GROUP BY CPF HAVING count(*) > 1 "
-                       "UNION ALL SELECT CPF, 0 FROM ZELTABOL WHERE CPF NOT LIKE '___.___.___-__'"));
+    plat::db::Statement grupos = db.prepare(QStringLiteral("SELECT CPF, 1 FROM ZELTABOL GROUP BY CPF HAVING count(*) > 1 "
+                                                           "UNION ALL SELECT CPF, 0 FROM ZELTABOL WHERE CPF NOT LIKE '%1'")
+                                                .arg(kBemEscrito));
     while (grupos.step()) {
         const QString chave = cpfNoArquivo(grupos.text(0));
         if (soBrancos(chave))
@@ -51,11 +55,11 @@ void CpfsRepetidos::ler(const plat::db::Database& db)
         else
             avulsos.insert(chave);
     }
-    plat::db::Statement bemEscrito = db.prepare(QStringLiteral("SELECT EXISTS (SELECT 1 FROM ZELTABOL WHERE CPF = ?)"));
+    plat::db::Statement existe = db.prepare(QStringLiteral("SELECT EXISTS (SELECT 1 FROM ZELTABOL WHERE CPF = ?)"));
     for (const QString& chave : std::as_const(avulsos)) {
-        bemEscrito.reset();
-        bemEscrito.bindAll({chave.left(3) + u'.' + chave.mid(3, 3) + u'.' + chave.mid(6, 3) + u'-' + chave.mid(9, 2)});
-        if (bemEscrito.step() && bemEscrito.int64(0) != 0)
+        existe.reset();
+        existe.bindAll({bemEscrito(chave)});
+        if (existe.step() && existe.int64(0) != 0)
             repetidos.insert(chave);
     }
     if (repetidos.isEmpty())
@@ -74,18 +78,31 @@ void CpfsRepetidos::lerOutros(const plat::db::Database& db, const QString& cpf, 
     const QString chave = cpfNoArquivo(cpf);
     if (soBrancos(chave))
         return;
-    // A CPF that gives these characters begins with their first three, unless
-    // the third is a blank that may stand for a missing position: the search
-    // then goes through the CPF index from that beginning on.
+    QList<Bolsista> outros;
+    // The well-written CPF with these characters, through the CPF index.
+    plat::db::Statement exato = db.prepare(
+        QStringLiteral("SELECT rowid, Nome, SITUACAO FROM ZELTABOL WHERE CPF = ?1 AND rowid <> ?2"));
+    exato.bindAll({bemEscrito(chave), rowid});
+    while (exato.step())
+        outros.append({exato.int64(0), exato.text(1), exato.text(2)});
+    // Those written otherwise begin with the same three characters, unless
+    // the third is a blank that may stand for a missing position; only their
+    // index entries are read until one gives these characters.
     const QString inicio = chave.left(3);
     const bool porInicio = inicio.at(2) != u' ';
-    plat::db::Statement st = db.prepare(
-        QStringLiteral("SELECT rowid, Nome, SITUACAO FROM ZELTABOL WHERE %1 = ?1 AND rowid <> ?2%2")
-            .arg(kChave, porInicio ? QStringLiteral(" AND CPF >= ?3 AND CPF < ?3 || char(1114111)") : QString()));
-    st.bindAll(porInicio ? QVariantList{chave, rowid, inicio} : QVariantList{chave, rowid});
-    QList<Bolsista> outros;
-    while (st.step())
-        outros.append({st.int64(0), st.text(1), st.text(2)});
+    plat::db::Statement avulsos = db.prepare(
+        QStringLiteral("SELECT rowid, CPF FROM ZELTABOL WHERE CPF NOT LIKE '%1' AND rowid <> ?1%2")
+            .arg(kBemEscrito, porInicio ? QStringLiteral(" AND CPF >= ?2 AND CPF < ?2 || char(1114111)") : QString()));
+    avulsos.bindAll(porInicio ? QVariantList{rowid, inicio} : QVariantList{rowid});
+    plat::db::Statement dados = db.prepare(QStringLiteral("SELECT Nome, SITUACAO FROM ZELTABOL WHERE rowid = ?"));
+    while (avulsos.step()) {
+        if (cpfNoArquivo(avulsos.text(1)) != chave)
+            continue;
+        dados.reset();
+        dados.bindAll({avulsos.int64(0)});
+        if (dados.step())
+            outros.append({avulsos.int64(0), dados.text(0), dados.text(1)});
+    }
     if (outros.isEmpty())
         return;
     std::sort(outros.begin(), outros.end(), [](const Bolsista& a, const Bolsista& b) { return a.rowid < b.rowid; });
