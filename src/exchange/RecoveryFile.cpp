@@ -7,6 +7,7 @@
 #include "platform/system/RegularFile.h"
 
 #include <QDir>
+#include <QHash>
 
 #include <utility>
 
@@ -110,24 +111,21 @@ RecoveryFile::RecoveryFile(QByteArray bytes) : m_bytes(std::move(bytes))
                                            .arg((nul - m_headerSize) / m_recordSize + 1));
     checkCharacters();
 
+    // The separators of NNNNNN/NN-N, at 7 and 10, are not examined.
+    checkDigits(kInstNumero, kInstNumeroW, "número da instituição", 6, 9);
     const QString number = raw(kInstNumero, kInstNumeroW);
     m_institution.numero = dropTrailingBlanks(number.mid(0, 6) + number.mid(7, 2) + number.mid(10, 1));
     m_institution.nome = text(kInstNome, kInstNomeW);
     m_institution.sigla = dropTrailingBlanks(raw(kInstSigla, kInstSiglaW).left(kSiglaSize));
     m_institution.cotas = quotaGroup(raw(kQuota1, kQuotaW)) + quotaGroup(raw(kQuota2, kQuotaW));
 
-    const qsizetype rest = m_bytes.size() - m_headerSize;
-    m_records = int(rest / m_recordSize);
-    for (int i = 0; i < m_records; ++i)
+    m_records = int((m_bytes.size() - m_headerSize) / m_recordSize);
+    for (int i = 0; i < m_records; ++i) {
         checkRecordBounds(i, lineEnd);
-    // A line end left after the last record is no record; anything else that
-    // does not fill a record is a record cut short.
-    const qsizetype tailStart = m_headerSize + qsizetype(m_records) * m_recordSize;
-    for (qsizetype i = tailStart; i < m_bytes.size(); ++i)
-        if (m_bytes.at(i) != '\r' && m_bytes.at(i) != '\n') {
-            m_incompleteTail = int(m_bytes.size() - tailStart);
-            break;
-        }
+        checkRecordDigits(i);
+    }
+    checkEnd();
+    checkRepeatedHolders();
 }
 
 QString RecoveryFile::where(qsizetype offset) const
@@ -206,7 +204,7 @@ QByteArray RecoveryFile::headerLineEnd() const
 
 void RecoveryFile::checkRecordBounds(int i, const QByteArray& lineEnd) const
 {
-    const qsizetype base = m_headerSize + qsizetype(i) * m_recordSize;
+    const qsizetype base = recordOffset(i);
     // A file with line ends has one at the end of every record; one missing
     // or out of place means a record of another length, and every field after
     // it would be read shifted.
@@ -217,34 +215,79 @@ void RecoveryFile::checkRecordBounds(int i, const QByteArray& lineEnd) const
                                                 "dados seriam lidos fora de posição. Use uma cópia fiel do arquivo do ano "
                                                 "anterior")
                                      .arg(i + 1));
-    // The CPF slots hold 11 digits, or 11 blanks for a deleted holder or no
-    // advisor, and the area code 8 digits or 8 blanks; a mix of the two is a
-    // record read out of position, and would store a made-up CPF.
-    struct DigitSlot {
-        int offset;
-        int width;
-        const char* what;
-    };
-    static constexpr DigitSlot kSlots[] = {{kCpf, kCpfW, "CPF do bolsista"},
-                                           {kCpfOri, kCpfW, "CPF do orientador"},
-                                           {kArea, kAreaW, "código da área do conhecimento"}};
-    for (const DigitSlot& s : kSlots) {
-        const QByteArrayView slot(m_bytes.constData() + base + s.offset, s.width);
-        int digits = 0, blanks = 0;
-        for (char c : slot) {
-            if (c >= '0' && c <= '9')
-                ++digits;
-            else if (c == ' ')
-                ++blanks;
-        }
-        if (digits != s.width && blanks != s.width)
-            throw plat::Error::input(QStringLiteral("O registro %1 do arquivo tem \"%2\" no lugar do %3 (linha %4): esse lugar "
-                                                    "leva %5 dígitos, ou %5 espaços; os dados estão fora de posição ou o "
-                                                    "arquivo não é do Zelta do ano anterior")
-                                         .arg(i + 1)
-                                         .arg(plat::sys::fromCp1252(slot.toByteArray()), QString::fromUtf8(s.what))
+}
+
+void RecoveryFile::checkDigits(qsizetype offset, int width, const char* slot, int skip1, int skip2) const
+{
+    // Blanks stand for digits not given (a deleted holder, no advisor, an
+    // area not chosen) and are read as they are. A letter, a punctuation mark
+    // or a control character is put there by no writer of the format: the
+    // record is out of position, or the file is of another kind, and reading
+    // on would store a made-up CPF or code.
+    for (int k = 0; k < width; ++k) {
+        const char c = m_bytes.at(offset + k);
+        if ((c >= '0' && c <= '9') || c == ' ' || k == skip1 || k == skip2)
+            continue;
+        QString shown = raw(offset, width);
+        for (QChar& ch : shown)
+            if (ch.unicode() < u' ')
+                ch = u'?';
+        throw plat::Error::input(QStringLiteral("O arquivo tem \"%1\" no lugar do %2, %3: esse lugar só leva algarismos e "
+                                                "espaços. Os dados estão fora de posição ou o arquivo não é do Zelta do ano "
+                                                "anterior; use uma cópia fiel do arquivo do ano anterior")
+                                     .arg(shown, QString::fromUtf8(slot), where(offset + k)));
+    }
+}
+
+void RecoveryFile::checkRecordDigits(int i) const
+{
+    const qsizetype base = recordOffset(i);
+    checkDigits(base + kCpf, kCpfW, "CPF do bolsista");
+    checkDigits(base + kCpfOri, kCpfW, "CPF do orientador");
+    checkDigits(base + kArea, kAreaW, "código da área do conhecimento");
+}
+
+void RecoveryFile::checkEnd() const
+{
+    // Line ends and blanks after the last record carry nothing. Anything else
+    // is the start of a record whose rest is missing: the copy stopped short,
+    // and what else it lacks cannot be told.
+    const qsizetype tail = recordOffset(m_records);
+    for (qsizetype k = tail; k < m_bytes.size(); ++k) {
+        const char c = m_bytes.at(k);
+        if (c == '\r' || c == '\n' || c == ' ')
+            continue;
+        throw plat::Error::input(QStringLiteral("O arquivo termina no meio do registro %1 (linha %2), com %3 dos seus %4 "
+                                                "caracteres: a cópia do arquivo está incompleta. Ele tem %5 registro(s) "
+                                                "completo(s); use uma cópia completa do arquivo do ano anterior")
+                                     .arg(m_records + 1)
+                                     .arg(m_records + 2)
+                                     .arg(m_bytes.size() - tail)
+                                     .arg(m_recordSize)
+                                     .arg(m_records));
+    }
+}
+
+void RecoveryFile::checkRepeatedHolders() const
+{
+    // A holder's CPF is the key of the holder table: two records of one CPF
+    // would be two holders that the agency takes for one.
+    QHash<QByteArrayView, int> seen;
+    seen.reserve(m_records);
+    for (int i = 0; i < m_records; ++i) {
+        const QByteArrayView cpf(m_bytes.constData() + recordOffset(i) + kCpf, kCpfW);
+        if (cpf.startsWith("   ")) // a deleted holder, not stored
+            continue;
+        if (const auto first = seen.constFind(cpf); first != seen.cend())
+            throw plat::Error::input(QStringLiteral("O arquivo tem dois registros de bolsista com o CPF %1, nas linhas %2 e %3 "
+                                                    "(registros %4 e %5), e um CPF só pode ser de um bolsista: nada foi "
+                                                    "recuperado. Use uma cópia fiel do arquivo do ano anterior")
+                                         .arg(formatCpf(raw(recordOffset(i) + kCpf, kCpfW)))
+                                         .arg(*first + 2)
                                          .arg(i + 2)
-                                         .arg(s.width));
+                                         .arg(*first + 1)
+                                         .arg(i + 1));
+        seen.insert(cpf, i);
     }
 }
 
@@ -285,7 +328,7 @@ QString RecoveryFile::text(qsizetype offset, int width) const { return dropTrail
 RecoveryRecord RecoveryFile::record(int i, const QDate& today) const
 {
     Q_ASSERT(i >= 0 && i < m_records);
-    const qsizetype base = m_headerSize + qsizetype(i) * m_recordSize;
+    const qsizetype base = recordOffset(i);
     auto field = [&](int offset, int width) { return text(base + offset, width); };
 
     RecoveryRecord r;

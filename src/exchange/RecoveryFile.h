@@ -42,12 +42,12 @@ struct RecoveryRecord {
     QString chave3;
     QString codArea;
 
-    // A holder whose CPF digits are blanks was deleted on the agency's side:
-    // the record brings no holder and no advisor. (The file refuses a slot
-    // that mixes digits and blanks.)
+    // A holder whose CPF begins with three blanks was deleted on the agency's
+    // side: the record brings no holder and no advisor.
     bool keepsHolder() const { return !cpf.startsWith(QStringLiteral("   ")); }
-    // The same for the advisor: a record whose advisor CPF is blank brings no
-    // advisor, and its holder gets no advisor number.
+    // The same for the advisor: an advisor CPF that begins with three blanks
+    // (all blanks when the holder had none) brings no advisor, and its holder
+    // gets no advisor number; the verification then names the holder.
     bool hasAdvisor() const { return !cpfOrientador.startsWith(QStringLiteral("   ")); }
 };
 
@@ -58,13 +58,17 @@ struct RecoveryRecord {
 // The whole file is taken in and checked before anything is stored, so a file
 // that cannot be read changes nothing.
 //
-// Nothing is read out of position: a file with NUL bytes is refused; when the
-// header ends with a line end, every record must end with the same one (a copy
-// whose CR LF became LF alone is read with lines one character shorter); and
-// a CPF slot that holds anything but 11 digits or 11 blanks, or an area code
-// slot anything but 8 digits or 8 blanks, is refused. A Ctrl+Z followed by a
-// record's worth of data, and the five bytes that Windows-1252 leaves without
-// a character, are refused too; each refusal names the line.
+// Every value is read by position, as it stands: a birth date that is no
+// date, a sex other than F or M, a degree other than 3 or 4, a CPF with
+// blanks among its digits are all read, and the verification names them.
+// Refused, naming the line, is only what no writer of the format puts in a
+// file: a character other than a digit or a blank in a digit slot (the CPFs,
+// the area code, the institution number; a quota group gives the run-time's
+// conversion error), NUL bytes, the five bytes Windows-1252 leaves without a
+// character, a record that does not end with the header's line end (a copy
+// whose CR LF became LF alone is read with lines one character shorter), a
+// Ctrl+Z followed by a record's worth of data, a file that ends inside a
+// record (an incomplete copy), and two records of one holder CPF.
 class RecoveryFile {
 public:
     static constexpr int kHeaderSize = 191;
@@ -76,8 +80,8 @@ public:
     static QString situacao(); // "Excluído"
 
     // Takes the file's bytes; throws plat::Error (Input) when the header is
-    // incomplete, a quota group is not a number, the data would be read out
-    // of position, or a byte stands for no character.
+    // incomplete, a quota group is not a number, or the file holds what no
+    // writer of the format puts in it (see above).
     explicit RecoveryFile(QByteArray bytes);
     // Reads a file from disk; throws plat::Error (Input) when it cannot be read or
     // is not a regular file (a FIFO or a device is refused before reading).
@@ -92,9 +96,6 @@ public:
     // Decodes record i (0-based). A two-digit birth year takes the century
     // that does not put the date after today.
     RecoveryRecord record(int i, const QDate& today) const;
-    // Characters after the last complete record that are neither CR nor LF:
-    // a record cut short, which is not stored. 0 when the file ends cleanly.
-    int incompleteTail() const { return m_incompleteTail; }
 
     // The pieces of the decoding, for the tests and the tools.
     static int quotaGroup(QStringView threeChars); // throws plat::Error (Input)
@@ -106,7 +107,12 @@ private:
     QString text(qsizetype offset, int width) const; // decoded, blanks at the right dropped
     QString raw(qsizetype offset, int width) const;  // decoded as it stands
     QByteArray headerLineEnd() const;                // CR LF, LF, or empty for none
+    qsizetype recordOffset(int i) const { return m_headerSize + qsizetype(i) * m_recordSize; }
     void checkRecordBounds(int i, const QByteArray& lineEnd) const;
+    void checkDigits(qsizetype offset, int width, const char* slot, int skip1 = -1, int skip2 = -1) const;
+    void checkRecordDigits(int i) const;
+    void checkEnd() const;
+    void checkRepeatedHolders() const;
     void checkEndMark(qsizetype mark, const QByteArray& afterMark) const;
     void checkCharacters() const;
     QString where(qsizetype offset) const; // "na linha N (...), posição P"
@@ -116,7 +122,6 @@ private:
     int m_headerSize = kHeaderSize;
     int m_recordSize = kRecordSize;
     int m_records = 0;
-    int m_incompleteTail = 0;
 };
 
 } // namespace zelta

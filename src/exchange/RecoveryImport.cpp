@@ -108,6 +108,8 @@ void storeRecords(Database& db, const RecoveryFile& file, const QDate& today, co
                 addAdvisor.exec();
                 it = advisors.insert(key, db.lastInsertRowId());
                 ++result.advisors;
+                if (r.titulacao.isEmpty())
+                    ++result.unreadDegrees;
             }
             numero = it.value();
         }
@@ -167,7 +169,6 @@ RecoveryResult recuperarDados(TDm_Dados& dm, const RecoveryFile& file, const Rec
 
     RecoveryResult result;
     result.institution = file.institution();
-    result.incompleteTail = file.incompleteTail();
 
     TDm_Dados::CursorPause pause(dm);
     // The copy is taken before the write transaction (SQLite copies no
@@ -229,7 +230,7 @@ RecoveryResult recuperarDados(TDm_Dados& dm, const RecoveryFile& file, const Rec
 
 QString camposNaoLidos(const RecoveryResult& result)
 {
-    const int total = result.unreadBirthDates + result.unreadSexes;
+    const int total = result.unreadBirthDates + result.unreadSexes + result.unreadDegrees;
     if (total == 0)
         return QString();
     QStringList parts;
@@ -237,10 +238,16 @@ QString camposNaoLidos(const RecoveryResult& result)
         parts << QStringLiteral("%1 data(s) de nascimento").arg(result.unreadBirthDates);
     if (result.unreadSexes > 0)
         parts << QStringLiteral("%1 sexo(s)").arg(result.unreadSexes);
+    if (result.unreadDegrees > 0)
+        parts << QStringLiteral("%1 titulação(ões) de orientador").arg(result.unreadDegrees);
+    const bool holders = result.unreadBirthDates + result.unreadSexes > 0;
+    const QString whom = result.unreadDegrees == 0 ? QStringLiteral("os bolsistas")
+                         : holders                 ? QStringLiteral("os bolsistas e os orientadores")
+                                                   : QStringLiteral("os orientadores");
     return QStringLiteral("%1 campo(s) do arquivo não puderam ser lidos (%2); a verificação do preenchimento "
-                          "indicará os bolsistas.")
+                          "indicará %3.")
         .arg(total)
-        .arg(parts.join(QStringLiteral(", ")));
+        .arg(parts.join(QStringLiteral(", ")), whom);
 }
 
 } // namespace zelta

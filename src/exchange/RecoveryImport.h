@@ -24,11 +24,12 @@ struct RecoveryResult {
     int holders = 0;        // holder rows stored
     int advisors = 0;       // advisor rows stored
     int droppedHolders = 0; // records whose holder CPF starts with three blanks
-    int incompleteTail = 0; // characters of a record cut short at the end (not stored)
-    // Fields of stored holders that could not be read into a value the
-    // completeness verification accepts; it names each of those holders.
+    // Fields of stored holders and advisors that could not be read into a
+    // value the completeness verification accepts; it names each of those
+    // records once their holders are renewed.
     int unreadBirthDates = 0;     // stored without a birth date, or with one the file cannot carry
     int unreadSexes = 0;          // SEXO neither F nor M
+    int unreadDegrees = 0;        // advisors whose degree code is neither 3 nor 4: TITULACAO empty
     QString backupFile;           // the copy of the data replaced; empty when there was nothing to keep
     bool replacedDamaged = false; // the register was damaged: it was kept as backupFile and built anew
 };

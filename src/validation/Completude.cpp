@@ -56,9 +56,15 @@ void mark(Exame& e, Campo c, bool verificacao, bool geracao)
 }
 
 // The message of a problem: the log line's text; a CPF that only the
-// pre-check refuses says why.
-QString mensagem(const CodeLine& entry, const Exame& e, const QString& cpf)
+// pre-check refuses, or that another holder has, says why.
+QString mensagem(const CodeLine& entry, const Exame& e, const QString& cpf, const QStringList& repetidoCom)
 {
+    if (entry.campo == Campo::Cpf && e.cpfRepetido) {
+        if (repetidoCom.size() <= 1)
+            return QStringLiteral("CPF repetido: também é o CPF do bolsista %1").arg(repetidoCom.value(0));
+        return QStringLiteral("CPF repetido: também é o CPF dos bolsistas %1 e %2")
+            .arg(repetidoCom.mid(0, repetidoCom.size() - 1).join(QStringLiteral(", ")), repetidoCom.last());
+    }
     if (entry.campo == Campo::Cpf && !e.falhaNaVerificacao(Campo::Cpf))
         return cpf.size() != 14 ? QStringLiteral("CPF incompleto") : QStringLiteral("CPF com todos os dígitos iguais");
     return QString::fromUtf8(entry.line + 4);
@@ -206,7 +212,8 @@ bool Regras::cpfInvalido(const QString& cpf) const
 Exame examinarBolsista(const DadosBolsista& b, const Regras& regras)
 {
     Exame e;
-    mark(e, Campo::Cpf, regras.cpfInvalido(b.cpf), !cpfAceitoNaGeracao(b.cpf));
+    e.cpfRepetido = b.cpfRepetido;
+    mark(e, Campo::Cpf, b.cpfRepetido || regras.cpfInvalido(b.cpf), b.cpfRepetido || !cpfAceitoNaGeracao(b.cpf));
     const bool sexo = !sexoAceito(b.sexo);
     mark(e, Campo::Sexo, sexo, sexo);
     const bool data = !dataAceita(b.dataNascimento);
@@ -219,6 +226,14 @@ Exame examinarBolsista(const DadosBolsista& b, const Regras& regras)
     const bool semOrientador = !(b.numero.valido && b.numero.registrado);
     mark(e, Campo::NumeroOrientador, semOrientador, semOrientador);
     e.formulario = recusasDoBolsista(b);
+    return e;
+}
+
+Exame exameCpfRepetido()
+{
+    Exame e;
+    e.cpfRepetido = true;
+    mark(e, Campo::Cpf, true, true);
     return e;
 }
 
@@ -277,13 +292,13 @@ QStringList linhasErroOrientador(const QString& codigo) { return linesFor(codigo
 
 // ------------------------------------------------------------------ pending problems
 
-QList<Pendencia> pendenciasDe(bool orientador, const Exame& e, const QString& cpf)
+QList<Pendencia> pendenciasDe(bool orientador, const Exame& e, const QString& cpf, const QStringList& repetidoCom)
 {
     QList<Pendencia> out;
     auto add = [&](const auto& table) {
         for (const CodeLine& entry : table)
             if (e.falhaNaVerificacao(entry.campo) || e.impedeGeracao(entry.campo))
-                out.append({entry.campo, mensagem(entry, e, cpf), e.impedeGeracao(entry.campo), false,
+                out.append({entry.campo, mensagem(entry, e, cpf, repetidoCom), e.impedeGeracao(entry.campo), false,
                             e.falhaNaVerificacao(entry.campo)});
     };
     if (orientador)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "validation/CpfsRepetidos.h"
 #include "validation/Situacao.h"
 
 #include <QDate>
@@ -88,9 +89,10 @@ QString nomeCampo(Campo campo);
 
 // The verdicts of one record: a bit per Campo for each rule set.
 struct Exame {
-    quint16 verificacao = 0; // fails the verification's rule
-    quint16 geracao = 0;     // fails the pre-check's rule
-    quint16 formulario = 0;  // the entry form's "Confirma" refuses it
+    quint16 verificacao = 0;  // fails the verification's rule
+    quint16 geracao = 0;      // fails the pre-check's rule
+    quint16 formulario = 0;   // the entry form's "Confirma" refuses it
+    bool cpfRepetido = false; // check 1 fails because another holder has the CPF
     bool falhaNaVerificacao(Campo c) const { return verificacao & bit(c); }
     bool impedeGeracao(Campo c) const { return geracao & bit(c); }
     bool recusadoNoFormulario(Campo c) const { return formulario & bit(c); }
@@ -120,6 +122,7 @@ struct DadosBolsista {
     NumeroOrientador numero;
     QString nome;
     bool orientadorNoCadastro = false; // an advisor record has the CPF cpfOrientador
+    bool cpfRepetido = false;          // another holder has the CPF (validation/CpfsRepetidos.h)
 };
 
 // The fields the advisor checks read, whether any holder (excluded or not)
@@ -135,8 +138,11 @@ struct DadosOrientador {
     QString subarea;
 };
 
-// The checks of one record under a rule set.
+// The checks of one record under a rule set. A holder whose CPF another holder
+// has fails check 1 under both, so that no file carries one CPF twice.
 Exame examinarBolsista(const DadosBolsista& b, const Regras& regras);
+// The one check an excluded holder gets: its CPF is repeated.
+Exame exameCpfRepetido();
 Exame examinarOrientador(const DadosOrientador& o, const Regras& regras);
 
 // The rules that the two rule sets share, one field at a time.
@@ -192,8 +198,9 @@ struct RegistroPendente {
     int linhasNoLog() const;
 };
 
-// The problems of one examined record, in the order of the checks.
-QList<Pendencia> pendenciasDe(bool orientador, const Exame& exame, const QString& cpf);
+// The problems of one examined record, in the order of the checks; a holder
+// whose CPF is repeated names the others that have it (repetidoCom).
+QList<Pendencia> pendenciasDe(bool orientador, const Exame& exame, const QString& cpf, const QStringList& repetidoCom = {});
 
 // Every record with a problem, in the order of the verification's log.
 struct ListaPendencias {
@@ -239,6 +246,7 @@ struct RegistroExaminado {
     qint64 rowid = 0;
     qint64 codigo = 0; // advisors
     Exame exame;
+    QStringList repetidoCom; // the other holders with this holder's CPF
     QString nome() const;
     QString cpf() const;
     RegistroPendente pendente() const; // with its problems
@@ -247,7 +255,9 @@ struct RegistroExaminado {
 // Walks the holders, then the advisors, examining every record the rules
 // examine: holders that are not excluded, and advisors that have a holder
 // still in the programme or none at all. The holders must be walked first:
-// they tell which advisors have holders.
+// they tell which advisors have holders. An excluded holder is examined for
+// one thing alone, since the file carries it too: whether another holder has
+// its CPF.
 class Completude {
 public:
     // The visitor returns false to stop the walk.
@@ -265,7 +275,8 @@ public:
     bool orientadores(const plat::db::Ordering& ordering, const Visitor& visit);
 
     // One record again, by its place in the table; empty when it is no longer
-    // examined (deleted, excluded, or an advisor whose holders are all excluded).
+    // examined (deleted, excluded with a CPF of its own, or an advisor whose
+    // holders are all excluded).
     std::optional<RegistroPendente> bolsista(qint64 rowid);
     std::optional<RegistroPendente> orientador(qint64 rowid);
 
@@ -274,6 +285,7 @@ private:
     Regras m_regras;
     Progress m_progress;
     TallyOrientadores m_tally;
+    CpfsRepetidos m_repetidos;
     QSet<QString> m_cpfsOrientadores; // the advisors' CPFs, for the entry form's advisor look-up
 };
 

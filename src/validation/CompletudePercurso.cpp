@@ -117,7 +117,7 @@ RegistroPendente RegistroExaminado::pendente() const
         r.codigo = codigo;
     r.nome = nome();
     r.cpf = cpf();
-    r.pendencias = pendenciasDe(orientador, exame, r.cpf);
+    r.pendencias = pendenciasDe(orientador, exame, r.cpf, repetidoCom);
     return r;
 }
 
@@ -133,6 +133,8 @@ bool Completude::bolsistas(const plat::db::Ordering& ordering, const Visitor& vi
             m_cpfsOrientadores.insert(ori.text(1));
         }
     }
+    // The CPFs two holders have, before the walk: either may come first.
+    m_repetidos.ler(m_db);
     plat::db::Scan scan(m_db, QStringLiteral("ZELTABOL"), ordering, kHolderColumns);
     const plat::db::Statement& st = scan.row();
     HolderRow row;
@@ -147,15 +149,24 @@ bool Completude::bolsistas(const plat::db::Ordering& ordering, const Visitor& vi
         // What the advisor walk needs to know of each advisor's holders.
         if (row.b.numero.valido)
             m_tally.add(row.b.numero.numero, excluded ? TallyOrientadores::Excluido : TallyOrientadores::Outro);
-        if (excluded)
-            continue;
-        row.read(st);
-        row.b.numero.registrado = row.b.numero.valido && TallyOrientadores::registrado(m_tally.flags(row.b.numero.numero));
-        row.b.orientadorNoCadastro = m_cpfsOrientadores.contains(row.b.cpfOrientador);
-        r.exame = examinarBolsista(row.b, m_regras);
-        if (r.exame.limpo())
-            continue;
+        if (excluded) {
+            if (m_repetidos.vazio())
+                continue;
+            st.readText(hCpf, row.b.cpf);
+            if (!m_repetidos.contem(row.b.cpf))
+                continue;
+            r.exame = exameCpfRepetido();
+        } else {
+            row.read(st);
+            row.b.numero.registrado = row.b.numero.valido && TallyOrientadores::registrado(m_tally.flags(row.b.numero.numero));
+            row.b.orientadorNoCadastro = m_cpfsOrientadores.contains(row.b.cpfOrientador);
+            row.b.cpfRepetido = !m_repetidos.vazio() && m_repetidos.contem(row.b.cpf);
+            r.exame = examinarBolsista(row.b, m_regras);
+            if (r.exame.limpo())
+                continue;
+        }
         r.rowid = st.int64(hRowid);
+        r.repetidoCom = r.exame.cpfRepetido ? m_repetidos.outros(row.b.cpf, r.rowid) : QStringList();
         if (!visit(r))
             return false;
     }
@@ -199,8 +210,19 @@ std::optional<RegistroPendente> Completude::bolsista(qint64 rowid)
         return std::nullopt;
     HolderRow row;
     st.readText(hSituacao, row.situacao);
-    if (row.situacao == situacao::excluido)
-        return std::nullopt;
+    st.readText(hCpf, row.b.cpf);
+    CpfsRepetidos repetidos;
+    repetidos.lerOutros(m_db, row.b.cpf, rowid);
+    RegistroExaminado r;
+    r.st = &st;
+    r.rowid = rowid;
+    r.repetidoCom = repetidos.outros(row.b.cpf, rowid);
+    if (row.situacao == situacao::excluido) {
+        if (r.repetidoCom.isEmpty())
+            return std::nullopt;
+        r.exame = exameCpfRepetido();
+        return r.pendente();
+    }
     row.b.numero = numeroDe(st, hNumero);
     row.read(st);
     plat::db::Statement ori = m_db.prepare(
@@ -209,9 +231,7 @@ std::optional<RegistroPendente> Completude::bolsista(qint64 rowid)
     ori.step();
     row.b.numero.registrado = row.b.numero.valido && ori.int64(0) != 0;
     row.b.orientadorNoCadastro = ori.int64(1) != 0;
-    RegistroExaminado r;
-    r.st = &st;
-    r.rowid = rowid;
+    row.b.cpfRepetido = !r.repetidoCom.isEmpty();
     r.exame = examinarBolsista(row.b, m_regras);
     return r.pendente();
 }

@@ -67,6 +67,16 @@ private slots:
         QCOMPARE(run1.code, 0);
         QCOMPARE(run1.err, QStringLiteral("2 campo(s) do arquivo não puderam ser lidos (1 data(s) de nascimento, 1 "
                                           "sexo(s)); a verificação do preenchimento indicará os bolsistas.\n"));
+        // With an advisor whose degree code is a letter.
+        r.cpfOrientador = zelta::sample::cpfDigits(700000001);
+        r.titulacao = QStringLiteral("D");
+        const Run run2 = run({QStringLiteral("recuperar"),
+                              write(tmp.path(), zelta::sample::headerBytes({}) + zelta::sample::recordBytes(r)),
+                              QStringLiteral("--dados"), tmp.filePath(QStringLiteral("dados2"))});
+        QCOMPARE(run2.code, 0);
+        QCOMPARE(run2.err, QStringLiteral("3 campo(s) do arquivo não puderam ser lidos (1 data(s) de nascimento, 1 "
+                                          "sexo(s), 1 titulação(ões) de orientador); a verificação do preenchimento "
+                                          "indicará os bolsistas e os orientadores.\n"));
     }
 
     void failuresExitWithTwoAndTheMessage()
@@ -86,6 +96,19 @@ private slots:
             {QStringLiteral("recuperar"), write(tmp.path(), zelta::sample::headerBytes(h)), QStringLiteral("--dados"), data});
         QCOMPARE(quota.code, 2);
         QCOMPARE(quota.err, QStringLiteral("'1,5' is not a valid integer value.\n"));
+
+        // A copy cut inside a record stores nothing and says how much is whole.
+        zelta::sample::OldRecord r;
+        r.cpf = zelta::sample::cpfDigits(600000001);
+        const QByteArray whole = zelta::sample::headerBytes({}) + zelta::sample::recordBytes(r);
+        const Run cut = run(
+            {QStringLiteral("recuperar"), write(tmp.path(), whole + whole.mid(191, 50)), QStringLiteral("--dados"), data});
+        QCOMPARE(cut.code, 2);
+        QVERIFY(cut.out.isEmpty());
+        QVERIFY2(cut.err.startsWith(QStringLiteral("O arquivo termina no meio do registro 2 (linha 3), com 50 dos seus 517 "
+                                                   "caracteres: a cópia do arquivo está incompleta. Ele tem 1 registro(s) "
+                                                   "completo(s)")),
+                 qPrintable(cut.err));
 
         QCOMPARE(run({QStringLiteral("recuperar")}).code, 2);
         QCOMPARE(run({QStringLiteral("recuperar"), QStringLiteral("A.TEX"), QStringLiteral("B.TEX")}).code, 2);

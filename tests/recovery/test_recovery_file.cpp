@@ -1,6 +1,7 @@
 // The previous-year file reader: header, quotas, record positions, dates,
 // titles and the end of the file.
 #include "RecoverySample.h"
+#include "exchange/CpfText.h"
 #include "exchange/RecoveryFile.h"
 #include "platform/system/RegularFile.h"
 #include "support/InChild.h"
@@ -53,6 +54,14 @@ OldRecord record()
     return r;
 }
 
+// The record above for another holder.
+QByteArray otherHolder(qint64 nineDigits)
+{
+    OldRecord r = record();
+    r.cpf = cpfDigits(nineDigits);
+    return recordBytes(r);
+}
+
 QString formatted(const QString& digits)
 {
     return digits.mid(0, 3) + u'.' + digits.mid(3, 3) + u'.' + digits.mid(6, 3) + u'-' + digits.mid(9, 2);
@@ -75,7 +84,6 @@ private slots:
         QCOMPARE(f.institution().sigla, QStringLiteral("ABCDEFGHIJ"));
         QCOMPARE(f.institution().cotas, 12);
         QCOMPARE(f.recordCount(), 0);
-        QCOMPARE(f.incompleteTail(), 0);
     }
 
     void headerSlotsAreReadByPositionAlone()
@@ -294,27 +302,67 @@ private slots:
     void endOfFile_data()
     {
         QTest::addColumn<QByteArray>("tail");
-        QTest::addColumn<int>("records");
-        QTest::addColumn<int>("incomplete");
-        const QByteArray rec = recordBytes(record());
-        QTest::newRow("physical end") << QByteArray() << 2 << 0;
-        QTest::newRow("Ctrl+Z") << QByteArray("\x1a") << 2 << 0;
-        QTest::newRow("CR LF") << QByteArray("\r\n") << 2 << 0;
-        QTest::newRow("LF then Ctrl+Z and rubbish") << QByteArray("\n\x1a rubbish after the mark") << 2 << 0;
-        QTest::newRow("a record cut short") << rec.left(300) << 2 << 300;
-        QTest::newRow("a record cut by Ctrl+Z") << rec.left(40) + "\x1a" + rec.mid(41) << 2 << 40;
-        QTest::newRow("one blank") << QByteArray(" ") << 2 << 1;
-        QTest::newRow("zeros after Ctrl+Z") << QByteArray("\x1a") + QByteArray(1000, '\0') << 2 << 0;
+        QTest::newRow("physical end") << QByteArray();
+        QTest::newRow("Ctrl+Z") << QByteArray("\x1a");
+        QTest::newRow("CR LF") << QByteArray("\r\n");
+        QTest::newRow("LF then Ctrl+Z and rubbish") << QByteArray("\n\x1a rubbish after the mark");
+        QTest::newRow("one blank") << QByteArray(" ");
+        QTest::newRow("zeros after Ctrl+Z") << QByteArray("\x1a") + QByteArray(1000, '\0');
     }
     void endOfFile()
     {
         QFETCH(QByteArray, tail);
-        QFETCH(int, records);
-        QFETCH(int, incomplete);
+        const RecoveryFile f(headerBytes(header()) + recordBytes(record()) + otherHolder(555666777) + tail);
+        QCOMPARE(f.recordCount(), 2);
+    }
+
+    // A copy that stopped inside a record lost what came after it: the file is
+    // refused, saying how much of it is whole.
+    void fileEndingInsideARecordIsRefused_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("says");
+        const QByteArray head = headerBytes(header());
         const QByteArray rec = recordBytes(record());
-        const RecoveryFile f(headerBytes(header()) + rec + rec + tail);
-        QCOMPARE(f.recordCount(), records);
-        QCOMPARE(f.incompleteTail(), incomplete);
+        QTest::newRow("a record cut short")
+            << head + rec + otherHolder(555666777) + rec.left(300)
+            << QStringLiteral("termina no meio do registro 3 (linha 4), com 300 dos seus 517 caracteres: a cópia do arquivo "
+                              "está incompleta. Ele tem 2 registro(s) completo(s)");
+        QTest::newRow("a record cut by Ctrl+Z")
+            << head + rec + rec.left(40) + "\x1a" + rec.mid(41) << QStringLiteral("com 40 dos seus 517 caracteres");
+        QTest::newRow("no whole record") << head + rec.left(11) << QStringLiteral("Ele tem 0 registro(s) completo(s)");
+        QTest::newRow("LF alone") << QByteArray(head + rec + rec.left(400)).replace("\r\n", "\n")
+                                  << QStringLiteral("com 400 dos seus 516 caracteres");
+    }
+    void fileEndingInsideARecordIsRefused()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, says);
+        const std::optional<QString> refused = zelta::test::thrown(plat::Error::Kind::Input, [&] { RecoveryFile f(bytes); });
+        QVERIFY(refused.has_value());
+        QVERIFY2(refused->contains(says), qPrintable(*refused));
+    }
+
+    // Two records of one holder CPF would be two holders the agency takes for
+    // one; holders deleted at the agency (blank CPF) are not stored and may
+    // repeat.
+    void repeatedHolderCpfIsRefusedNamingBothLines()
+    {
+        const QByteArray head = headerBytes(header());
+        OldRecord other = record();
+        other.cpf = cpfDigits(999888777);
+        const QByteArray rec = recordBytes(record());
+        const std::optional<QString> refused = zelta::test::thrown(plat::Error::Kind::Input, [&] {
+            RecoveryFile f(head + rec + recordBytes(other) + rec);
+        });
+        QVERIFY(refused.has_value());
+        QVERIFY2(refused->contains(QStringLiteral("dois registros de bolsista com o CPF %1, nas linhas 2 e 4 (registros 1 e 3)")
+                                       .arg(formatted(cpfDigits(111222333)))),
+                 qPrintable(*refused));
+
+        OldRecord deleted = record();
+        deleted.cpf = QString();
+        QCOMPARE(RecoveryFile(head + recordBytes(deleted) + rec + recordBytes(deleted)).recordCount(), 3);
     }
 
     void lineEndsTurnedIntoLfAloneAreReadInPlace()
@@ -327,7 +375,6 @@ private slots:
         QCOMPARE(b.headerSize(), RecoveryFile::kHeaderSize - 1);
         QCOMPARE(b.recordSize(), RecoveryFile::kRecordSize - 1);
         QCOMPARE(b.recordCount(), 12);
-        QCOMPARE(b.incompleteTail(), 0);
         QCOMPARE(b.institution().nome, a.institution().nome);
         QCOMPARE(b.institution().numero, a.institution().numero);
         QCOMPARE(b.institution().cotas, a.institution().cotas);
@@ -364,7 +411,7 @@ private slots:
         QByteArray bareRec = rec;
         bareRec.replace(515, 2, "  ");
         QTest::newRow("shifted by one, no line ends")
-            << bare + bareRec + bareRec.mid(1) + ' ' << QStringLiteral("J\" no lugar do CPF do bolsista");
+            << bare + bareRec + bareRec.mid(1) + ' ' << QStringLiteral("J\" no lugar do CPF do bolsista, na linha 3");
         QByteArray letterInAdvisorCpf = rec;
         letterInAdvisorCpf[117 + 10] = 'X';
         QTest::newRow("advisor CPF") << head + letterInAdvisorCpf << QStringLiteral("no lugar do CPF do orientador");
@@ -378,23 +425,30 @@ private slots:
         QTest::newRow("NUL in the header") << nulInHeader + rec << QStringLiteral("bytes nulos no cabeçalho");
         QTest::newRow("NUL as the first byte") << '\0' + head.mid(1) + rec << QStringLiteral("bytes nulos no cabeçalho");
 
-        // Digit slots hold all digits or all blanks: a mix is a shift.
+        // A letter or punctuation in a digit slot is a shift, or no file of
+        // the format: refused naming the line, the slot and what it holds.
         const auto withSlot = [&](int offset, const QByteArray& value) {
             return QByteArray(rec).replace(offset, value.size(), value);
         };
-        QTest::newRow("holder CPF starting with blanks")
-            << head + rec + withSlot(0, "   45678901")
-            << QStringLiteral("tem \"   45678901\" no lugar do CPF do bolsista (linha 3)");
-        QTest::newRow("holder CPF with a blank inside")
-            << head + withSlot(0, "1  45678901") << QStringLiteral("no lugar do CPF do bolsista (linha 2)");
-        QTest::newRow("advisor CPF ending in a blank")
-            << head + withSlot(117, "4567890123 ") << QStringLiteral("no lugar do CPF do orientador (linha 2)");
-        QTest::newRow("area code of seven digits")
-            << head + withSlot(504, "1010100 ") << QStringLiteral("no lugar do código da área do conhecimento (linha 2)");
-        // A record moved one position inside its own length, its line end in
-        // place: the first digit slot shows it.
-        QTest::newRow("record shifted inside its length") << head + rec + ' ' + rec.left(514) + "\r\n"
-                                                          << QStringLiteral("O registro 2 do arquivo tem \" 1112223");
+        QTest::newRow("letter in the holder CPF")
+            << head + rec + withSlot(0, "1234567890O")
+            << QStringLiteral("tem \"1234567890O\" no lugar do CPF do bolsista, na linha 3 (registro 2), posição 11: esse "
+                              "lugar só leva algarismos e espaços");
+        QTest::newRow("punctuation in the advisor CPF")
+            << head + withSlot(117, "123.456.789")
+            << QStringLiteral("no lugar do CPF do orientador, na linha 2 (registro 1), posição 121");
+        QTest::newRow("tab in the area code")
+            << head + withSlot(504, "1010\t003") << QStringLiteral("tem \"1010?003\" no lugar do código da área do conhecimento");
+        // A record moved one position left inside its own length, its line
+        // end in place: the holder's name reaches the holder CPF's slot.
+        QTest::newRow("record shifted left inside its length")
+            << head + rec + rec.mid(1, 514) + " \r\n"
+            << QStringLiteral("J\" no lugar do CPF do bolsista, na linha 3 (registro 2), posição 11");
+        OldHeader lettered = header();
+        lettered.numero = QStringLiteral("12A456/78-9");
+        QTest::newRow("letter in the institution number")
+            << headerBytes(lettered) + rec
+            << QStringLiteral("tem \"12A456/78-9\" no lugar do número da instituição, na linha 1 (cabeçalho), posição 156");
 
         // A Ctrl+Z where a record is would drop the records after it.
         QTest::newRow("Ctrl+Z between records")
@@ -405,6 +459,46 @@ private slots:
             << head + rec.left(40) + '\x1a' + rec.mid(41) + rec << QStringLiteral("(Ctrl+Z) na linha 2 (registro 1), posição 41");
         QTest::newRow("Ctrl+Z inside the header, records after it")
             << head.left(100) + '\x1a' + head.mid(101) + rec << QStringLiteral("(Ctrl+Z) na linha 1 (cabeçalho), posição 101");
+    }
+
+    // Blanks among the digits of a digit slot are read as they stand: the
+    // record keeps its holder unless the holder CPF begins with three blanks,
+    // and its advisor unless the advisor CPF does; the verification then names
+    // what is incomplete. None of these may refuse the file.
+    void digitSlotsWithBlanksAreReadAsTheyStand()
+    {
+        const QByteArray head = headerBytes(header());
+        const QByteArray rec = recordBytes(record());
+        const auto read = [&](int offset, const QByteArray& value) {
+            return RecoveryFile(head + rec + otherHolder(555666777).replace(offset, value.size(), value)).record(1, kToday);
+        };
+        const RecoveryRecord noAdvisor = read(117, "   45678901");
+        QCOMPARE(noAdvisor.cpfOrientador, QStringLiteral("   .456.789-01"));
+        QVERIFY(noAdvisor.keepsHolder());
+        QVERIFY(!noAdvisor.hasAdvisor());
+        const RecoveryRecord deleted = read(0, "   45678901");
+        QCOMPARE(deleted.cpf, QStringLiteral("   .456.789-01"));
+        QVERIFY(!deleted.keepsHolder());
+        const RecoveryRecord blankInside = read(0, "1  45678901");
+        QCOMPARE(blankInside.cpf, QStringLiteral("1  .456.789-01"));
+        QVERIFY(blankInside.keepsHolder());
+        const RecoveryRecord advisorEnd = read(117, "4567890123 ");
+        QCOMPARE(advisorEnd.cpfOrientador, QStringLiteral("456.789.012-3 "));
+        QVERIFY(advisorEnd.hasAdvisor());
+        QCOMPARE(read(504, "1010100 ").codArea, QStringLiteral("1010100"));
+
+        // A record moved one position right inside its length brings a blank
+        // and digits to every digit slot: it is read by position.
+        const RecoveryFile shifted(head + rec + ' ' + rec.left(514) + "\r\n");
+        QCOMPARE(shifted.recordCount(), 2);
+        const RecoveryRecord r = shifted.record(1, kToday);
+        QCOMPARE(r.cpf, formatCpf(u' ' + cpfDigits(111222333).left(10)));
+        QVERIFY(r.nome.startsWith(cpfDigits(111222333).right(1) + QStringLiteral("JOÃO")));
+
+        // The separators of the institution number are not examined.
+        OldHeader h = header();
+        h.numero = QStringLiteral("123456x78y9");
+        QCOMPARE(RecoveryFile(headerBytes(h)).institution().numero, QStringLiteral("123456789"));
     }
 
     // The five bytes Windows-1252 leaves without a character, anywhere in
@@ -526,7 +620,6 @@ private slots:
         QCOMPARE(f.institution().sigla, QStringLiteral("UEVE"));
         QCOMPARE(f.institution().cotas, 15);
         QCOMPARE(f.recordCount(), 12);
-        QCOMPARE(f.incompleteTail(), 0);
         for (int i = 0; i < f.recordCount(); ++i) {
             const RecoveryRecord r = f.record(i, kToday);
             QVERIFY2(r.nascimento.isValid(), qPrintable(r.nome));

@@ -263,11 +263,18 @@ private slots:
             records << holder(100000001 + i, QStringLiteral("BOLSISTA %1").arg(i), 200000001 + i % 3, QStringLiteral("P"));
         const QByteArray whole = fileOf(records);
         const int head = RecoveryFile::kHeaderSize, rec = RecoveryFile::kRecordSize;
-        // The last record moved one position right inside its own length: its
-        // line end is in place, its CPF slot starts with a blank.
+        // The last record moved one position left inside its own length: its
+        // line end is in place, its CPF slot ends with the name's first letter.
         const QByteArray last = whole.mid(head + 29 * rec, rec);
-        QTest::newRow("last record shifted") << whole.left(head + 29 * rec) + ' ' + last.left(rec - 3) + "\r\n"
-                                             << QStringLiteral("O registro 30 do arquivo tem \" ");
+        QTest::newRow("last record shifted") << whole.left(head + 29 * rec) + last.mid(1, rec - 3) + " \r\n"
+                                             << QStringLiteral("B\" no lugar do CPF do bolsista, na linha 31 (registro 30)");
+        QTest::newRow("cut short") << whole.left(head + 29 * rec + 100)
+                                   << QStringLiteral("termina no meio do registro 30 (linha 31), com 100 dos seus 517 "
+                                                     "caracteres: a cópia do arquivo está incompleta. Ele tem 29 registro(s) "
+                                                     "completo(s)");
+        QTest::newRow("a holder twice")
+            << whole + whole.mid(head + 4 * rec, rec)
+            << QStringLiteral("dois registros de bolsista com o CPF %1, nas linhas 6 e 32").arg(makeCpf(100000005));
         QTest::newRow("Ctrl+Z between records") << whole.left(head + 3 * rec) + '\x1a' + whole.mid(head + 3 * rec)
                                                 << QStringLiteral("(Ctrl+Z) na linha 5 (registro 4), posição 1");
         QByteArray undefined = whole;
@@ -351,17 +358,83 @@ private slots:
         QCOMPARE(d.db().scalar(QStringLiteral("SELECT Sigla FROM ZELTAINT")).toString(), QStringLiteral("UN"));
     }
 
-    void recordCutShortIsNotStored()
+    void recordCutShortRefusesTheFile()
     {
         TestData d;
+        fillRegister(d);
+        const QStringList before = dump(d);
         const QByteArray last = recordBytes(holder(100000002, QStringLiteral("CORTADO"), 200000002, QStringLiteral("P")));
         const QByteArray bytes = fileOf({holder(100000001, QStringLiteral("INTEIRO"), 200000001, QStringLiteral("P"))})
                                  + last.left(200);
-        const RecoveryResult res = recuperarDados(d.dm(), writeFile(d.dir(), bytes), at());
-        QCOMPARE(res.holders, 1);
-        QCOMPARE(res.incompleteTail, 200);
-        QCOMPARE(d.db().scalar(QStringLiteral("SELECT group_concat(Nome) FROM ZELTABOL")).toString(), QStringLiteral("INTEIRO"));
-        QCOMPARE(d.count(QStringLiteral("ZELTAORI")), 1);
+        const std::optional<QString> refused = zelta::test::thrown(plat::Error::Kind::Input, [&] {
+            recuperarDados(d.dm(), writeFile(d.dir(), bytes), at());
+        });
+        QVERIFY(refused.has_value());
+        QVERIFY2(refused->contains(QStringLiteral("com 200 dos seus 517 caracteres")), qPrintable(*refused));
+        QVERIFY2(refused->contains(QStringLiteral("Ele tem 1 registro(s) completo(s)")), qPrintable(*refused));
+        QCOMPARE(dump(d), before);
+        QVERIFY(RegisterCopies::list(d.dir()).isEmpty()); // refused before the copy
+    }
+
+    // The advisor CPF of a record may begin with three blanks and go on with
+    // digits: the advisor row is not kept, the holder comes in without an
+    // advisor, and once renewed the verification names it.
+    void advisorCpfBeginningWithBlanksLeavesTheHolderWithoutAdvisor()
+    {
+        TestData d;
+        OldRecord noAdvisor = holder(100000001, QStringLiteral("SEM ORIENTADOR"), 0, QStringLiteral("PROJETO"));
+        noAdvisor.cpfOrientador = QStringLiteral("   45678901");
+        OldRecord again = noAdvisor;
+        again.cpf = cpfDigits(100000002);
+        again.nome = QStringLiteral("TAMBEM SEM");
+        const RecoveryResult res = recuperarDados(d.dm(),
+                                                  writeFile(d.dir(), fileOf({noAdvisor, again,
+                                                                             holder(100000003, QStringLiteral("COM ORIENTADOR"),
+                                                                                    200000001, QStringLiteral("P"))})),
+                                                  at());
+        QCOMPARE(res.holders, 3);
+        QCOMPARE(res.advisors, 1);
+        QCOMPARE(d.db().scalar(QStringLiteral("SELECT group_concat(CPF) FROM ZELTAORI")).toString(), makeCpf(200000001));
+        QCOMPARE(d.db()
+                     .scalar(QStringLiteral("SELECT count(*) FROM ZELTABOL WHERE NUMERO_ORIENTADOR IS NULL AND "
+                                            "CPF_ORIENTADOR='   .456.789-01'"))
+                     .toInt(),
+                 2);
+        d.db().exec(QStringLiteral("UPDATE ZELTABOL SET SITUACAO='Renovado' WHERE Nome='SEM ORIENTADOR'"));
+        TVlCpfCgc validator;
+        Verificacao v(d.dm(), validator);
+        QCOMPARE(v.run(), 1);
+        QCOMPARE(v.log().mid(2, 2),
+                 (QStringList{QStringLiteral("..Bolsista SEM ORIENTADOR"), QStringLiteral("....Bolsista sem Orientador")}));
+    }
+
+    // A letter where the degree code goes (a record shifted there, or a code
+    // the program never wrote) is read as no degree, counted in the summary
+    // and named by the verification once the advisor has a renewed holder.
+    void degreeOtherThanThreeOrFourIsCountedAndNamed()
+    {
+        TestData d;
+        OldRecord lettered = holder(100000001, QStringLiteral("PRIMEIRO"), 200000001, QStringLiteral("PROJETO X"));
+        lettered.titulacao = QStringLiteral("X");
+        OldRecord sameAdvisor = holder(100000002, QStringLiteral("SEGUNDO"), 200000001, QStringLiteral("PROJETO X"));
+        const RecoveryResult res = recuperarDados(d.dm(), writeFile(d.dir(), fileOf({lettered, sameAdvisor})), at());
+        QCOMPARE(res.advisors, 1);
+        QCOMPARE(res.unreadDegrees, 1); // per advisor stored, not per record
+        QCOMPARE(d.db().scalar(QStringLiteral("SELECT TITULACAO FROM ZELTAORI")).toString(), QString());
+        QCOMPARE(camposNaoLidos(res), QStringLiteral("1 campo(s) do arquivo não puderam ser lidos (1 titulação(ões) de "
+                                                     "orientador); a verificação do preenchimento indicará os orientadores."));
+        RecoveryResult both = res;
+        both.unreadSexes = 2;
+        QCOMPARE(camposNaoLidos(both), QStringLiteral("3 campo(s) do arquivo não puderam ser lidos (2 sexo(s), 1 titulação(ões) "
+                                                      "de orientador); a verificação do preenchimento indicará os bolsistas e "
+                                                      "os orientadores."));
+
+        d.db().exec(QStringLiteral("UPDATE ZELTABOL SET SITUACAO='Renovado' WHERE Nome='PRIMEIRO'"));
+        TVlCpfCgc validator;
+        Verificacao v(d.dm(), validator);
+        QCOMPARE(v.run(), 1);
+        QVERIFY2(v.log().contains(QStringLiteral("....Titulação Inválida")), qPrintable(v.log().join(u'|')));
+        QVERIFY(!Verificar_Erro(d.db()));
     }
 
     void advisorNumbersStartAgainAfterTheReplacement()

@@ -416,9 +416,10 @@ private slots:
         form.BitBtn2->click();
     }
 
-    void recordCutShortIsReportedAfterTheImport()
+    void recordCutShortRefusesTheFileBeforeAnyQuestion()
     {
         TestData d;
+        d.addHolder(QStringLiteral("QUEM FICA"), makeCpf(1));
         const QString file = write(m_driveA.path(), QStringLiteral("CORTADO.TEX"),
                                    oldFile(QStringLiteral("X"), QStringLiteral("Y")) + QByteArray(100, 'Z'));
         Sessao sessao;
@@ -431,11 +432,18 @@ private slots:
         form.SpeedButton1->click();
         MessageRecorder messages;
         form.BitBtn3->click();
-        QCOMPARE(messages.texts(), QStringList{QStringLiteral(
-                                       "O arquivo termina no meio de um registro (100 caracteres), que não foi recuperado.")});
-        QCOMPARE(messages.last().kind, MessageKind::Plain);
-        QVERIFY(!form.isVisible());
-        QCOMPARE(d.count(QStringLiteral("ZELTABOL")), 2);
+        // The refusal alone: no question about replacing the register.
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().kind, MessageKind::Error);
+        QVERIFY2(messages.last().text.startsWith(QStringLiteral(
+                     "O arquivo termina no meio do registro 3 (linha 4), com 100 dos seus 517 caracteres: a cópia do "
+                     "arquivo está incompleta. Ele tem 2 registro(s) completo(s)")),
+                 qPrintable(messages.last().text));
+        QVERIFY(form.isVisible());
+        QVERIFY(!form.registerChanged());
+        QCOMPARE(d.db().scalar(QStringLiteral("SELECT group_concat(Nome) FROM ZELTABOL")).toString(),
+                 QStringLiteral("QUEM FICA"));
+        form.BitBtn2->click();
     }
 
     void mainWindowOffersTheRecoveryOnAnEmptyHolderTable()

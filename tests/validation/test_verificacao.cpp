@@ -17,6 +17,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -104,6 +105,8 @@ private slots:
     void recordsTheAgencyRefusesStopEveryCheck_data();
     void recordsTheAgencyRefusesStopEveryCheck();
     void exitStatusCountsOnlyTheVerificationsErrors();
+    void holdersWithOneCpf();
+    void repeatedCpfFromOutsideStopsTheFileOnceAccepted();
 };
 
 // ------------------------------------------------------------------ checks
@@ -168,7 +171,7 @@ void TestVerificacao::holderChecks()
     QFETCH(QVariant, numero);
     QFETCH(QString, code);
     TVlCpfCgc validator;
-    DadosBolsista b{cpf, sexo, nascimento, cpfOrientador, agencia, NumeroOrientador::de(numero), {}, false};
+    DadosBolsista b{cpf, sexo, nascimento, cpfOrientador, agencia, NumeroOrientador::de(numero), {}, false, false};
     b.numero.registrado = b.numero.numero != 99; // every advisor number but 99 is in the register
     QCOMPARE(codigoErroBolsista(b, validator), code);
     // The pre-check stops the generation on the same fields, apart from the CPF.
@@ -376,8 +379,9 @@ void TestVerificacao::registerWithErrors()
                    QDate(1980, 1, 1), QStringLiteral("12 4-5"));
     data.addHolder(QStringLiteral("DIANA SEM ORIENTADOR"), makeCpf(300000004), QStringLiteral("Novo"), QString(), QVariant());
     // Excluded holders are never reported, however incomplete.
-    data.addHolder(QStringLiteral("EDUARDO EXCLUIDO"), kBadCpf, QStringLiteral("Excluído"), QString(), a3, QString(), QDate(),
-                   QString());
+    // (A CPF of its own: one that another holder has is reported, excluded or not.)
+    data.addHolder(QStringLiteral("EDUARDO EXCLUIDO"), QStringLiteral("123.456.789-01"), QStringLiteral("Excluído"), QString(),
+                   a3, QString(), QDate(), QString());
     data.addHolder(QStringLiteral("FABIO EXCLUIDO"), makeCpf(300000006), QStringLiteral("Excluído"), ok, a2);
 
     QStringList log;
@@ -840,6 +844,117 @@ void TestVerificacao::exitStatusCountsOnlyTheVerificationsErrors()
     data.db().exec(QStringLiteral("UPDATE ZELTABOL SET CPF=? WHERE Nome='REPETIDO'"), {makeCpf(4)});
     QCOMPARE(cli({QStringLiteral("verificar"), QStringLiteral("--json"), QStringLiteral("--dados"), data.dir()}, &text), 0);
     QCOMPARE(jsonProblems(text, data), (QStringList{QStringLiteral("|Nome|0"), QStringLiteral("ORIENTADOR A|P_CHAVE2|0")}));
+}
+
+// ------------------------------------------------------------------ one CPF, two holders
+
+namespace {
+
+// Every problem of a run, "nome|mensagem|impede".
+QStringList problemLines(const ListaPendencias& lista)
+{
+    QStringList out;
+    for (const RegistroPendente& r : lista.registros)
+        for (const Pendencia& p : r.pendencias)
+            out << QStringLiteral("%1|%2|%3").arg(r.nome, p.mensagem).arg(int(p.impedeGeracao));
+    return out;
+}
+
+} // namespace
+
+void TestVerificacao::holdersWithOneCpf()
+{
+    // The file carries every holder, excluded ones too: each holder whose CPF
+    // another has fails check 1, however its CPF is punctuated.
+    TestData data;
+    const QString cpfA = makeCpf(300000001);
+    const qint64 a = data.addAdvisor(cpfA, QStringLiteral("ORIENTADOR A"));
+    const QString cpf = makeCpf(400000001);
+    const qint64 primeira = data.addHolder(QStringLiteral("ANA PRIMEIRA"), cpf, QStringLiteral("Novo"), cpfA, a);
+    const qint64 segunda = data.addHolder(QStringLiteral("ANA SEGUNDA"), cpf, QStringLiteral("Renovado"), cpfA, a);
+    const qint64 excluida = data.addHolder(QStringLiteral("ANA EXCLUIDA"), QString(cpf).replace(u'.', u' '),
+                                           QStringLiteral("Excluído"), cpfA, a);
+    // Blank CPFs repeat no one; a CPF of one's own is no problem.
+    data.addHolder(QStringLiteral("SEM CPF UM"), QStringLiteral("   .   .   -  "), QStringLiteral("Excluído"));
+    data.addHolder(QStringLiteral("SEM CPF DOIS"), QStringLiteral("   .   .   -  "), QStringLiteral("Excluído"));
+    data.addHolder(QStringLiteral("OUTRA"), makeCpf(400000002), QStringLiteral("Novo"), cpfA, a);
+    // Two CPFs written neither way, alike only in the characters the file takes.
+    data.addHolder(QStringLiteral("BETO"), QStringLiteral("500 000 001 00"), QStringLiteral("Excluído"));
+    data.addHolder(QStringLiteral("BRUNO"), QStringLiteral("500-000-001/00"), QStringLiteral("Excluído"));
+
+    TVlCpfCgc validator;
+    Verificacao v(data.dm(), validator);
+    QCOMPARE(v.run(), 5);
+    QCOMPARE(v.log(), fixedLog({QStringLiteral("..Bolsista ANA EXCLUIDA"), QStringLiteral("....CPF Inválido"),
+                                QStringLiteral("..Bolsista ANA PRIMEIRA"), QStringLiteral("....CPF Inválido"),
+                                QStringLiteral("..Bolsista ANA SEGUNDA"), QStringLiteral("....CPF Inválido"),
+                                QStringLiteral("..Bolsista BETO"), QStringLiteral("....CPF Inválido"),
+                                QStringLiteral("..Bolsista BRUNO"), QStringLiteral("....CPF Inválido")},
+                               {}, linhaFinal(5)));
+    // The list names, for each, the other records with the CPF.
+    QCOMPARE(problemLines(v.pendencias()),
+             (QStringList{QStringLiteral("ANA EXCLUIDA|CPF repetido: também é o CPF dos bolsistas ANA PRIMEIRA (Novo) e ANA "
+                                         "SEGUNDA (Renovado)|1"),
+                          QStringLiteral("ANA PRIMEIRA|CPF repetido: também é o CPF dos bolsistas ANA SEGUNDA (Renovado) e "
+                                         "ANA EXCLUIDA (Excluído)|1"),
+                          QStringLiteral("ANA SEGUNDA|CPF repetido: também é o CPF dos bolsistas ANA PRIMEIRA (Novo) e ANA "
+                                         "EXCLUIDA (Excluído)|1"),
+                          QStringLiteral("BETO|CPF repetido: também é o CPF do bolsista BRUNO (Excluído)|1"),
+                          QStringLiteral("BRUNO|CPF repetido: também é o CPF do bolsista BETO (Excluído)|1")}));
+    QVERIFY(!Verificar_Erro(data.db()));
+
+    // Checked again as each is corrected.
+    RegistroPendente first = v.pendencias().registros.at(1);
+    QCOMPARE(first.rowid, primeira);
+    Completude walk(data.db(), Regras::verificacao(validator));
+    data.db().exec(QStringLiteral("UPDATE ZELTABOL SET CPF=? WHERE rowid=?"), {makeCpf(400000003), segunda});
+    data.db().exec(QStringLiteral("DELETE FROM ZELTABOL WHERE Nome='BETO'"));
+    QVERIFY(!Verificar_Erro(data.db())); // one CPF well written, the other with blanks for separators
+    atualizarRegistro(first, walk.bolsista(primeira), false);
+    QCOMPARE(first.pendencias.size(), 1);
+    QCOMPARE(first.pendencias.at(0).mensagem, QStringLiteral("CPF repetido: também é o CPF do bolsista ANA EXCLUIDA (Excluído)"));
+    QVERIFY(walk.bolsista(excluida).has_value());
+    data.db().exec(QStringLiteral("DELETE FROM ZELTABOL WHERE rowid=?"), {excluida});
+    atualizarRegistro(first, walk.bolsista(primeira), false);
+    QCOMPARE(first.abertas(), 0);
+    QVERIFY(Verificar_Erro(data.db()));
+    QCOMPARE(runVerification(data), 0);
+}
+
+void TestVerificacao::repeatedCpfFromOutsideStopsTheFileOnceAccepted()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("sqlite3")).isEmpty())
+        QSKIP("sqlite3 is not installed (scripts/install-deps)");
+    TestData data;
+    const QString cpfA = makeCpf(300000001);
+    const qint64 a = data.addAdvisor(cpfA, QStringLiteral("ORIENTADOR A"));
+    const QString cpf = makeCpf(400000001);
+    data.addHolder(QStringLiteral("ORIGINAL"), cpf, QStringLiteral("Novo"), cpfA, a);
+    QVERIFY(Verificar_Erro(data.db()));
+
+    // A copy of the holder inserted with the sqlite3 shell, then accepted.
+    QProcess shell;
+    shell.start(QStringLiteral("sqlite3"),
+                {data.dm().databaseFile(),
+                 QStringLiteral("INSERT INTO ZELTABOL (Nome, CPF, SEXO, DATA_NASCIMENTO, SITUACAO, CODIGO_AGENCIA, "
+                                "CPF_ORIENTADOR, NUMERO_ORIENTADOR) SELECT 'COPIA', CPF, SEXO, DATA_NASCIMENTO, SITUACAO, "
+                                "CODIGO_AGENCIA, CPF_ORIENTADOR, NUMERO_ORIENTADOR FROM ZELTABOL")});
+    QVERIFY(shell.waitForFinished() && shell.exitCode() == 0);
+    QString text, err;
+    QCOMPARE(cli({QStringLiteral("aceitar"), QStringLiteral("--dados"), data.dir()}, &text, &err), 0);
+
+    QCOMPARE(cli({QStringLiteral("verificar"), QStringLiteral("--dados"), data.dir()}, &text, &err), 1);
+    QVERIFY2(text.contains(QStringLiteral("..Bolsista COPIA\n....CPF Inválido\n"))
+                 && text.contains(QStringLiteral("..Bolsista ORIGINAL\n....CPF Inválido\n")),
+             qPrintable(text));
+    QTemporaryDir out;
+    QCOMPARE(cli({QStringLiteral("gerar"), QStringLiteral("--destino"), out.path(), QStringLiteral("--dados"), data.dir()}, &text,
+                 &err),
+             1);
+    QVERIFY2(err.contains(
+                 QStringLiteral("Bolsista COPIA (%1): CPF repetido: também é o CPF do bolsista ORIGINAL (Novo)").arg(cpf)),
+             qPrintable(err));
+    QVERIFY(QDir(out.path()).isEmpty());
 }
 
 QTEST_MAIN(TestVerificacao)

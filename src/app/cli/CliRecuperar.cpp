@@ -35,9 +35,6 @@ int recuperar(const QStringList& args, QTextStream& out, QTextStream& err)
         err << QStringLiteral("%1 registro(s) sem CPF do bolsista não foram recuperados.\n").arg(r.droppedHolders);
     if (const QString unread = camposNaoLidos(r); !unread.isEmpty())
         err << unread << '\n';
-    if (r.incompleteTail > 0)
-        err << QStringLiteral("O arquivo termina no meio de um registro (%1 caracteres), que não foi recuperado.\n")
-                   .arg(r.incompleteTail);
     return 0;
 }
 

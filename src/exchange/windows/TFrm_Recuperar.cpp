@@ -326,10 +326,6 @@ void TFrm_Recuperar::BitBtn3Click()
             this);
     if (const QString unread = camposNaoLidos(result); !unread.isEmpty())
         plat::ui::showMessage(unread, this);
-    if (result.incompleteTail > 0)
-        plat::ui::showMessage(QStringLiteral("O arquivo termina no meio de um registro (%1 caracteres), que não foi recuperado.")
-                                  .arg(result.incompleteTail),
-                              this);
     accept();
 }
 
