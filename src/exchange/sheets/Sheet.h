@@ -58,7 +58,7 @@ struct Workbook {
 struct Limits {
     qint64 maxFileBytes = 256LL << 20; // a file on disk
     qint64 maxXmlBytes = 1024LL << 20; // one XML part, unpacked
-    qint64 maxCells = 4'000'000;       // cells kept, empty ones not counted
+    qint64 maxCells = 4'000'000;       // cells kept, from column A to each row's last filled one
     qint64 maxChars = 128LL << 20;     // characters of text kept
     int maxColumns = 16384;
     int maxRows = 1'048'576;
