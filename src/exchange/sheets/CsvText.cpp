@@ -121,7 +121,7 @@ bool implausibleAt(QStringView text, qsizetype i)
         return true;
     if (c.toUpper() == u'Ç') {
         static const QString vowels = QString::fromUtf8("AOUÃÕÁÓÚÂÔÀÜ");
-        return !before.isLetter() || !vowels.contains(after.toUpper());
+        return !vowels.contains(after.toUpper());
     }
     return false;
 }

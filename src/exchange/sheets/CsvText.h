@@ -12,7 +12,7 @@ struct CsvText {
     enum class Encoding { Utf8, Utf16, Cp1252 };
     Encoding encoding = Encoding::Utf8;
     char separator = ';';
-    QByteArray owned;   // the bytes when they had to be converted (UTF-16)
+    QByteArray owned;    // the bytes when they had to be converted (UTF-16)
     QByteArrayView body; // the bytes to split, in `owned` or in the file's bytes
 };
 
@@ -32,9 +32,9 @@ QString encodingName(CsvText::Encoding encoding);
 // such as the DOS or Macintosh ones): a control character or an undefined
 // byte; a sign or letter outside Portuguese (Æ, ‡, ¶, µ, Ö...); an accented
 // lower-case letter before a capital, or an accented capital after a
-// lower-case letter; a Ç at the start of a word or before a letter other
-// than A, O or U; a typographic mark (a curly quote, a dash, an ellipsis, a
-// no-break space) between two letters. -1 when it could be Portuguese.
+// lower-case letter; a Ç before anything but A, O or U; a typographic mark
+// (a curly quote, a dash, an ellipsis, a no-break space) between two
+// letters. -1 when it could be Portuguese.
 qsizetype firstImplausible(QStringView text);
 
 } // namespace zelta::sheets

@@ -6,6 +6,8 @@
 
 #include <unzip.h>
 
+#include <cstring>
+
 namespace zelta::sheets {
 
 namespace {
@@ -63,7 +65,7 @@ QString entryName(unzFile zip)
 
 [[noreturn]] void partTooLarge(const QString& part, qint64 limit)
 {
-    tooLarge(QStringLiteral("a parte %1, descompactada, passa de %2 MB").arg(part).arg(limit >> 20));
+    tooLarge(QStringLiteral("descompactado, o conteúdo passa de %1 MB na parte %2").arg(limit >> 20).arg(part));
 }
 
 // The XML reader's kinds of error in the user's words.
@@ -83,17 +85,28 @@ QString xmlProblem(const QXmlStreamReader& xml)
     return QStringLiteral("o texto XML não pôde ser lido");
 }
 
-// The part's bytes as minizip inflates them, until the limit.
+// The longest run of bytes without a '<' that a part may hold. The XML
+// reader keeps a whole text between two tags in memory before it gives it,
+// so that a part of a gigabyte of blanks would cost two gigabytes; no cell's
+// text comes near this.
+constexpr qint64 kLongestRun = 4 << 20;
+
+// The part's bytes as minizip inflates them, until the limit, and while no
+// run without a tag is longer than kLongestRun.
 class LimitedDevice : public QIODevice {
 public:
     LimitedDevice(unzFile zip, qint64 limit) : m_zip(zip), m_limit(limit) { open(QIODevice::ReadOnly); }
     bool exceeded() const { return m_exceeded; }
     bool failed() const { return m_failed; }
+    bool longRun() const { return m_longRun; }
+    qint64 inflated() const { return m_read; }
     bool isSequential() const override { return true; }
-    // Reads what is left, so that minizip has seen the whole entry.
+    // Reads what is left, so that minizip has seen the whole entry; a part
+    // no XML reader reads has no runs to mind.
     void drain()
     {
         char buffer[1 << 16];
+        m_watchRuns = false;
         while (!m_exceeded && !m_failed && readData(buffer, sizeof buffer) > 0) {
         }
     }
@@ -109,12 +122,19 @@ protected:
             m_failed = more < 0;
             return -1;
         }
+        if (m_longRun)
+            return -1;
         const int n = unzReadCurrentFile(m_zip, data, unsigned(std::min<qint64>({maxSize, m_limit - m_read, 1 << 20})));
         if (n < 0)
             m_failed = true;
         if (n <= 0)
             return -1;
         m_read += n;
+        if (m_watchRuns) {
+            const void* tag = memrchr(data, '<', size_t(n));
+            m_sinceTag = tag ? data + n - static_cast<const char*>(tag) - 1 : m_sinceTag + n;
+            m_longRun = m_sinceTag > kLongestRun;
+        }
         return n;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
@@ -123,8 +143,11 @@ private:
     unzFile m_zip;
     qint64 m_limit;
     qint64 m_read = 0;
+    qint64 m_sinceTag = 0;
     bool m_exceeded = false;
     bool m_failed = false;
+    bool m_longRun = false;
+    bool m_watchRuns = true;
 };
 
 } // namespace
@@ -157,8 +180,9 @@ void ZipFile::checkRest(qint64 limit)
         if (!read && !name.endsWith(u'/')) {
             if (unzOpenCurrentFile(m_zip) != UNZ_OK)
                 damaged(name);
-            LimitedDevice entry(m_zip, limit);
+            LimitedDevice entry(m_zip, limit - m_unpacked);
             entry.drain();
+            m_unpacked += entry.inflated();
             const int closed = unzCloseCurrentFile(m_zip);
             if (entry.exceeded())
                 partTooLarge(name, limit);
@@ -190,7 +214,7 @@ ZipPart::ZipPart(ZipFile& zip, const QString& name, qint64 limit) : d(std::make_
     if (unzOpenCurrentFile(zip.m_zip) != UNZ_OK)
         damaged(d->name);
     d->open = true;
-    d->limited = std::make_unique<LimitedDevice>(zip.m_zip, limit);
+    d->limited = std::make_unique<LimitedDevice>(zip.m_zip, limit - zip.m_unpacked);
 }
 
 ZipPart::~ZipPart()
@@ -204,6 +228,8 @@ QIODevice* ZipPart::device() { return d->limited.get(); }
 
 void ZipPart::finish(const QXmlStreamReader& xml)
 {
+    if (d->limited->longRun())
+        tooLarge(QStringLiteral("a parte %1 tem um texto de mais de %2 MB").arg(d->name).arg(kLongestRun >> 20));
     if (d->limited->exceeded())
         partTooLarge(d->name, d->limit);
     if (d->limited->failed())
@@ -213,6 +239,7 @@ void ZipPart::finish(const QXmlStreamReader& xml)
     if (d->limited->exceeded())
         partTooLarge(d->name, d->limit);
     d->open = false;
+    d->zip->m_unpacked += d->limited->inflated();
     const int closed = unzCloseCurrentFile(d->zip->m_zip);
     if (d->limited->failed() || closed != UNZ_OK)
         damaged(d->name);

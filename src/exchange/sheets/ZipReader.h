@@ -21,18 +21,20 @@ public:
     ZipFile(const ZipFile&) = delete;
     ZipFile& operator=(const ZipFile&) = delete;
     bool has(const QString& name) const; // names compared without case
-    // Reads each entry that no ZipPart has read, up to the limit, and
-    // refuses the file when one fails its checksum or unpacks beyond it.
+    // Reads each entry that no ZipPart has read, and refuses the file when
+    // one fails its checksum or the entries unpack beyond the limit.
     void checkRest(qint64 limit);
 
 private:
     friend class ZipPart;
     void* m_zip = nullptr;
     QSet<QString> m_checked; // entries read to their end, checksum compared
+    qint64 m_unpacked = 0;   // bytes inflated so far, every entry together
 };
 
-// A part of a zip container read through a device that stops after the
-// limit, so that a part that unpacks to gigabytes is refused, not read.
+// A part of a zip container read through a device that stops where the
+// parts read so far and this one pass the limit together, so that a
+// container that unpacks to gigabytes is refused, not read.
 class ZipPart {
 public:
     ZipPart(ZipFile& zip, const QString& name, qint64 limit); // refuses a missing or unreadable part
