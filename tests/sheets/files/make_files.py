@@ -248,6 +248,13 @@ def hand_made():
     ods("formula_sem_valor.ods", ODS_HEAD + '<table:table-row><table:table-cell office:value-type="string"><text:p>Nome'
         '</text:p></table:table-cell><table:table-cell table:formula="of:=1+1"/></table:table-row>' + ODS_TAIL)
     ods("cortado.ods", ODS_HEAD + '<table:table-row><table:table-cell')
+    # Dates with a time part of zero, and with one; a date that is none.
+    ods("datas.ods", ODS_HEAD + "".join(
+        '<table:table-row><table:table-cell office:value-type="date" office:date-value="%s"><text:p>%s</text:p>'
+        '</table:table-cell></table:table-row>' % (v, v)
+        for v in ("2001-03-14T00:00:00", "1979-03-14T10:30:00", "2001-02-30")) + ODS_TAIL)
+    xlsx("datas.xlsx", "A1:A2", '<row r="1"><c r="A1" t="d"><v>2001-03-14T00:00:00</v></c></row>'
+         '<row r="2"><c r="A2" t="d"><v>2001-02-30T00:00:00</v></c></row>')
     if os.path.exists(path("openpyxl.xlsx")):
         damage(path("openpyxl.xlsx"), "danificado.xlsx", "xl/worksheets/sheet2.xml", b"FULANO", b"FULANN")
         damage(path("openpyxl.xlsx"), "danificado_fora.xlsx", "docProps/core.xml", b"openpyxl", b"openpyxL")
