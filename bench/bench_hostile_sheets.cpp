@@ -71,13 +71,16 @@ void writeOds(const QString& path, const std::function<void(zipFile)>& content)
 
 void writeXlsx(const QString& path, const std::function<void(zipFile)>& sheet)
 {
-    writeZip(path, {{"xl/workbook.xml", bytes("<workbook xmlns=\"" + kSheetMl + "\" xmlns:r=\"" + kRels
-                                              + "\"><sheets><sheet name=\"A\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>")},
-                    {"xl/_rels/workbook.xml.rels",
-                     bytes("<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-                           "<Relationship Id=\"rId1\" Type=\"" + kRels + "/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
-                           "</Relationships>")},
-                    {"xl/worksheets/sheet1.xml", sheet}});
+    writeZip(path,
+             {{"xl/workbook.xml", bytes("<workbook xmlns=\"" + kSheetMl + "\" xmlns:r=\"" + kRels
+                                        + "\"><sheets><sheet name=\"A\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>")},
+              {"xl/_rels/workbook.xml.rels",
+               bytes("<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                     "<Relationship Id=\"rId1\" Type=\""
+                     + kRels
+                     + "/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+                       "</Relationships>")},
+              {"xl/worksheets/sheet1.xml", sheet}});
 }
 
 void writeFile(const QString& path, const QByteArray& data)
@@ -122,7 +125,8 @@ QString measure(const QString& path)
     int status = 0;
     rusage usage{};
     wait4(child, &status, 0, &usage);
-    const qint64 cpu = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000 + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
+    const qint64 cpu = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000
+                       + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
     return QStringLiteral("%1 ms (processor %2 ms), peak %3 MB: %4")
         .arg(t.elapsed())
         .arg(cpu)
@@ -142,9 +146,11 @@ int main(int argc, char** argv)
 
     // A row repeated a million times with a cell in the last column.
     writeOds(file("linha_repetida.ods"),
-             bytes(kOdsHead + "<table:table-row table:number-rows-repeated=\"1000000\"><table:table-cell "
-                              "table:number-columns-repeated=\"16383\"/><table:table-cell office:value-type=\"string\">"
-                              "<text:p>x</text:p></table:table-cell></table:table-row>" + kOdsTail));
+             bytes(kOdsHead
+                   + "<table:table-row table:number-rows-repeated=\"1000000\"><table:table-cell "
+                     "table:number-columns-repeated=\"16383\"/><table:table-cell office:value-type=\"string\">"
+                     "<text:p>x</text:p></table:table-cell></table:table-row>"
+                   + kOdsTail));
     // 16,384 filled columns a row, 10 MB of text.
     {
         QByteArray row;
@@ -155,29 +161,36 @@ int main(int argc, char** argv)
     // 10 MB of one-letter fields: five million cells, a thousand a row.
     writeFile(file("campos.csv"), (QByteArray("x;").repeated(999) + "x\n").repeated(5000 * scale / 100));
     // A cell in the last column of each of 300 rows.
-    writeXlsx(file("xfd_linhas.xlsx"), repeated("<worksheet xmlns=\"" + kSheetMl + "\"><dimension ref=\"A1:XFD1048576\"/><sheetData>",
-                                                "<row><c r=\"XFD1\" t=\"inlineStr\"><is><t>x</t></is></c></row>", 300, "</sheetData></worksheet>"));
+    writeXlsx(file("xfd_linhas.xlsx"),
+              repeated("<worksheet xmlns=\"" + kSheetMl + "\"><dimension ref=\"A1:XFD1048576\"/><sheetData>",
+                       "<row><c r=\"XFD1\" t=\"inlineStr\"><is><t>x</t></is></c></row>", 300, "</sheetData></worksheet>"));
     // A million rows of one cell each.
-    writeXlsx(file("um_milhao.xlsx"), repeated("<worksheet xmlns=\"" + kSheetMl + "\"><sheetData>",
-                                               "<row><c t=\"inlineStr\"><is><t>x</t></is></c></row>", 1'000'000 * scale / 100,
-                                               "</sheetData></worksheet>"));
+    writeXlsx(file("um_milhao.xlsx"),
+              repeated("<worksheet xmlns=\"" + kSheetMl + "\"><sheetData>", "<row><c t=\"inlineStr\"><is><t>x</t></is></c></row>",
+                       1'000'000 * scale / 100, "</sheetData></worksheet>"));
     // A part that unpacks to 1 GB of blanks.
     writeOds(file("bomba.ods"), repeated(kOdsHead, QByteArray(1024, ' '), (1 << 20) * scale / 100, kOdsTail));
     // 300 MB of empty rows: valid XML, as dense as it comes.
-    writeOds(file("bomba_densa.ods"), repeated(kOdsHead, QByteArray("<table:table-row/>").repeated(64), 260'000 * scale / 100, kOdsTail));
+    writeOds(file("bomba_densa.ods"),
+             repeated(kOdsHead, QByteArray("<table:table-row/>").repeated(64), 260'000 * scale / 100, kOdsTail));
     // Two thousand million spaces in one cell.
-    writeOds(file("espacos.ods"), bytes(kOdsHead + "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>"
-                                                   "<text:s text:c=\"2000000000\"/></text:p></table:table-cell>"
-                                                   "</table:table-row>" + kOdsTail));
+    writeOds(file("espacos.ods"), bytes(kOdsHead
+                                        + "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>"
+                                          "<text:s text:c=\"2000000000\"/></text:p></table:table-cell>"
+                                          "</table:table-row>"
+                                        + kOdsTail));
 
     // One cell of 300 million letters.
     writeOds(file("texto_longo.ods"),
-             repeated(kOdsHead + "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>", QByteArray(1024, 'a'),
-                      300'000 * scale / 100, "</text:p></table:table-cell></table:table-row>" + kOdsTail));
+             repeated(kOdsHead + "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>",
+                      QByteArray(1024, 'a'), 300'000 * scale / 100, "</text:p></table:table-cell></table:table-row>" + kOdsTail));
 
     for (const char* name : {"linha_repetida.ods", "colunas.csv", "campos.csv", "xfd_linhas.xlsx", "um_milhao.xlsx", "bomba.ods",
                              "bomba_densa.ods", "espacos.ods", "texto_longo.ods"})
-        out << QStringLiteral("%1 (%2 KB): %3\n").arg(QString::fromLatin1(name)).arg(QFile(file(name)).size() / 1024).arg(measure(file(name)))
+        out << QStringLiteral("%1 (%2 KB): %3\n")
+                   .arg(QString::fromLatin1(name))
+                   .arg(QFile(file(name)).size() / 1024)
+                   .arg(measure(file(name)))
             << Qt::flush;
     return 0;
 }

@@ -89,10 +89,27 @@ inline QByteArray storedZip(const QList<std::pair<QByteArray, QByteArray>>& entr
     for (const auto& [name, data] : entries) {
         const quint32 crc = crc32(data), offset = quint32(zip.size()), size = quint32(data.size());
         const auto nameSize = quint32(name.size());
-        fields(zip, {{0x04034b50, 4}, {20, 2}, {0, 2}, {0, 2}, {0, 2}, {0x21, 2}, {crc, 4}, {size, 4}, {size, 4}, {nameSize, 2}, {0, 2}});
+        fields(
+            zip,
+            {{0x04034b50, 4}, {20, 2}, {0, 2}, {0, 2}, {0, 2}, {0x21, 2}, {crc, 4}, {size, 4}, {size, 4}, {nameSize, 2}, {0, 2}});
         zip += name + data;
-        fields(directory, {{0x02014b50, 4}, {20, 2}, {20, 2}, {0, 2}, {0, 2}, {0, 2}, {0x21, 2}, {crc, 4}, {size, 4}, {size, 4},
-                           {nameSize, 2}, {0, 2}, {0, 2}, {0, 2}, {0, 2}, {0, 4}, {offset, 4}});
+        fields(directory, {{0x02014b50, 4},
+                           {20, 2},
+                           {20, 2},
+                           {0, 2},
+                           {0, 2},
+                           {0, 2},
+                           {0x21, 2},
+                           {crc, 4},
+                           {size, 4},
+                           {size, 4},
+                           {nameSize, 2},
+                           {0, 2},
+                           {0, 2},
+                           {0, 2},
+                           {0, 2},
+                           {0, 4},
+                           {offset, 4}});
         directory += name;
     }
     const auto count = quint32(entries.size());

@@ -11,7 +11,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     QByteArray bytes = zelta::fuzz::containerOf(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)),
-                                                {"xl/workbook.xml", "xl/_rels/workbook.xml.rels", "xl/worksheets/sheet1.xml", "xl/sharedStrings.xml", "xl/styles.xml"});
+                                                {"xl/workbook.xml", "xl/_rels/workbook.xml.rels", "xl/worksheets/sheet1.xml",
+                                                 "xl/sharedStrings.xml", "xl/styles.xml"});
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     const zelta::sheets::Limits limits = zelta::fuzz::fuzzLimits();
