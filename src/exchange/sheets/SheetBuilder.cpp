@@ -93,6 +93,8 @@ void SheetBuilder::put(qint64 row, qint64 column, const Cell& cell)
 {
     if (cell.type == Cell::Type::Empty)
         return;
+    if (m_book.sheets.isEmpty())
+        unreadable(QStringLiteral("há células fora de uma planilha"));
     if (row < 1 || row > m_limits.maxRows)
         tooLarge(QStringLiteral("mais de %1 linhas").arg(m_limits.maxRows));
     if (column < 1 || column > m_limits.maxColumns)

@@ -248,6 +248,8 @@ def hand_made():
     ods("formula_sem_valor.ods", ODS_HEAD + '<table:table-row><table:table-cell office:value-type="string"><text:p>Nome'
         '</text:p></table:table-cell><table:table-cell table:formula="of:=1+1"/></table:table-row>' + ODS_TAIL)
     ods("cortado.ods", ODS_HEAD + '<table:table-row><table:table-cell')
+    ods("sem_tabela.ods", ODS_HEAD.replace('<table:table table:name="A">', '') + '<table:table-row><table:table-cell '
+        'office:value-type="string"><text:p>x</text:p></table:table-cell></table:table-row>' + ODS_TAIL)
     # Dates with a time part of zero, and with one; a date that is none.
     ods("datas.ods", ODS_HEAD + "".join(
         '<table:table-row><table:table-cell office:value-type="date" office:date-value="%s"><text:p>%s</text:p>'
