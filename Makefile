@@ -77,23 +77,30 @@ deb: deps-packaging $(DEB_BUILD)/build.ninja
 deb-check: deb deps-package-check
 	tests/package/check-deb $(DEB_BUILD)/zelta99_*.deb
 
-# Fuzzing of the previous-year file reader (clang's libFuzzer, with address and
-# undefined-behaviour sanitizers), in its own build tree. New inputs go to
-# $(FUZZ_BUILD)/corpus; fuzz/corpus holds the small seed corpus.
-# `make fuzz` runs it for ten minutes; FUZZ_SECONDS=60 for a short run. The
-# reader comes from the core library, built in that tree with clang, the
-# fuzzer's coverage and the sanitizers (ZELTA_FUZZ).
+# Fuzzing of the readers of outside files (clang's libFuzzer, with address
+# and undefined-behaviour sanitizers), in its own build tree: the previous-year
+# file and the CSV, XLSX and ODS readers, one after the other, each for
+# FUZZ_SECONDS (ten minutes by default; FUZZ_SECONDS=60 for a short run). New
+# inputs go to $(FUZZ_BUILD)/corpus/<target>; fuzz/corpus/<target> holds each
+# small seed corpus. The readers come from the core library, built in that
+# tree with clang, the fuzzer's coverage and the sanitizers (ZELTA_FUZZ).
 FUZZ_BUILD     ?= build-fuzz
 FUZZ_SECONDS   ?= 600
-# Where an input that crashes the reader is written (a folder, with its /).
+FUZZ_TARGETS   ?= fuzz_recovery fuzz_csv fuzz_xlsx fuzz_ods
+# Where an input that crashes a reader is written (a folder, with its /).
 FUZZ_ARTIFACTS ?= $(FUZZ_BUILD)/
 
 $(FUZZ_BUILD)/build.ninja: | deps
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DZELTA_FUZZ=ON -DZELTA_TESTS=OFF -DZELTA_BENCH=OFF -DZELTA_TOOLS=OFF $(CMAKE_ARGS)
 
+# Zip containers are larger than previous-year records: XLSX and ODS inputs
+# may reach 64 KB.
 fuzz: $(FUZZ_BUILD)/build.ninja
-	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_recovery
-	mkdir -p $(FUZZ_BUILD)/corpus
-	$(FUZZ_BUILD)/fuzz/fuzz_recovery -max_total_time=$(FUZZ_SECONDS) -max_len=3000 -timeout=10 -rss_limit_mb=2048 \
-	  -artifact_prefix=$(FUZZ_ARTIFACTS) -print_final_stats=1 $(FUZZ_BUILD)/corpus fuzz/corpus
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
+	@for t in $(FUZZ_TARGETS); do \
+	  case $$t in fuzz_xlsx|fuzz_ods) len=65536 ;; fuzz_csv) len=8192 ;; *) len=3000 ;; esac; \
+	  echo "== $$t"; mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
+	  $(FUZZ_BUILD)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -max_len=$$len -timeout=10 -rss_limit_mb=2048 \
+	    -artifact_prefix=$(FUZZ_ARTIFACTS)$$t- -print_final_stats=1 $(FUZZ_BUILD)/corpus/$$t fuzz/corpus/$$t || exit 1; \
+	done

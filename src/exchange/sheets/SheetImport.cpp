@@ -84,7 +84,16 @@ class RowChecker {
 public:
     RowChecker(ImportKind kind, const Mapping& mapping, const SheetRow& row, QList<RowProblem>& problems)
         : m_kind(kind), m_mapping(mapping), m_row(row), m_problems(problems)
-    {}
+    {
+        // A formula without its result reads as empty: its own problem,
+        // instead of the empty value's.
+        for (const ImportField& f : importFields(kind))
+            if (const Cell& c = cell(f.id); c.type == Cell::Type::Uncomputed)
+                m_problems.append(
+                    {m_row.number, f.label,
+                     QStringLiteral("a célula %1 tem uma fórmula sem valor calculado; abra a planilha e salve-a de novo")
+                         .arg(c.text)});
+    }
     const Cell& cell(FieldId id) const { return m_mapping.contains(id) ? m_row.cell(m_mapping.value(id)) : m_empty; }
     QString text(FieldId id) const { return textOf(cell(id)); }
     // The sheet gives the field: its column is mapped and its cell filled.
@@ -92,7 +101,8 @@ public:
     void problem(FieldId id, const QString& message)
     {
         m_reported.insert(id);
-        m_problems.append({m_row.number, fieldLabel(m_kind, id), message});
+        if (cell(id).type != Cell::Type::Uncomputed)
+            m_problems.append({m_row.number, fieldLabel(m_kind, id), message});
     }
     void problem(const QString& field, const QString& message) { m_problems.append({m_row.number, field, message}); }
     // The fields that have a problem of their own so far.

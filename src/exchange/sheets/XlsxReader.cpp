@@ -1,5 +1,6 @@
 #include "exchange/sheets/SheetBuilder.h"
 #include "exchange/sheets/SheetReaders.h"
+#include "exchange/sheets/ZipReader.h"
 
 #include <QHash>
 #include <QSet>
@@ -25,16 +26,14 @@ void walkPart(ZipFile& zip, const QString& name, const Limits& limits, OnStart o
         if (xml.readNext() == Xml::StartElement)
             onStart(xml);
     }
-    part.checkLimit();
-    if (xml.hasError())
-        unreadable(QStringLiteral("%1, linha %2: %3").arg(name).arg(xml.lineNumber()).arg(xml.errorString()));
+    part.finish(xml);
 }
 
 bool hasPart(ZipFile& zip, const QString& name) { return zip.has(name); }
 
 // The text of an element and of the <t> inside it (rich text runs), leaving
 // out phonetic guides; the reader ends on the element's end.
-QString textOf(Xml& xml)
+QString textOf(Xml& xml, SheetBuilder& builder)
 {
     QString text;
     const QStringView end = xml.name();
@@ -46,9 +45,11 @@ QString textOf(Xml& xml)
             ++phonetic;
         else if (t == Xml::EndElement && xml.name() == u"rPh")
             --phonetic;
-        else if (t == Xml::StartElement && xml.name() == u"t" && phonetic == 0)
-            text += xml.readElementText(Xml::IncludeChildElements);
-        else if (t == Xml::EndElement && xml.name() == endName)
+        else if (t == Xml::StartElement && xml.name() == u"t" && phonetic == 0) {
+            const QString run = xml.readElementText(Xml::IncludeChildElements);
+            builder.spendChars(run.size());
+            text += run;
+        } else if (t == Xml::EndElement && xml.name() == endName)
             break;
     }
     return text;
@@ -111,8 +112,8 @@ QList<QString> sharedStrings(ZipFile& zip, SheetBuilder& builder)
         return strings;
     walkPart(zip, QStringLiteral("xl/sharedStrings.xml"), builder.limits(), [&](Xml& xml) {
         if (xml.name() == u"si") {
-            strings.append(textOf(xml));
-            builder.spendChars(strings.last().size() + 8);
+            builder.spendChars(8);
+            strings.append(textOf(xml, builder));
         }
     });
     return strings;
@@ -147,23 +148,33 @@ struct Context {
     bool from1904 = false;
 };
 
-Cell cellOf(Xml& xml, const Context& ctx)
+// A cell's value by its type. A formula whose file keeps no result (an
+// empty or missing <v>, as programs that do not calculate write it) is
+// uncomputed; a text result may be empty.
+Cell cellOf(Xml& xml, const Context& ctx, SheetBuilder& builder)
 {
     const QString type = xml.attributes().value(QLatin1String("t")).toString();
     const int style = xml.attributes().value(QLatin1String("s")).toInt();
     QString value;
     QString inlineText;
+    bool formula = false;
     while (!xml.atEnd()) {
         const Xml::TokenType t = xml.readNext();
-        if (t == Xml::StartElement && xml.name() == u"v")
+        if (t == Xml::StartElement && xml.name() == u"v") {
             value = xml.readElementText();
-        else if (t == Xml::StartElement && xml.name() == u"is")
-            inlineText = textOf(xml);
-        else if (t == Xml::EndElement && xml.name() == u"c")
+            builder.spendChars(value.size());
+        } else if (t == Xml::StartElement && xml.name() == u"f") {
+            formula = true;
+        } else if (t == Xml::StartElement && xml.name() == u"is") {
+            inlineText = textOf(xml, builder);
+        } else if (t == Xml::EndElement && xml.name() == u"c") {
             break;
+        }
     }
     if (type == u"inlineStr")
         return Cell::ofText(inlineText);
+    if (formula && value.isEmpty() && type != u"str")
+        return Cell::ofUncomputed(QString());
     if (type == u"s") {
         bool ok = false;
         const int index = value.toInt(&ok);
@@ -177,8 +188,10 @@ Cell cellOf(Xml& xml, const Context& ctx)
         return Cell::ofText(value == u"1" ? QStringLiteral("VERDADEIRO") : QStringLiteral("FALSO"));
     if (value.isEmpty())
         return {};
-    if (type == u"d")
-        return Cell::ofDate(QDate::fromString(value.left(10), Qt::ISODate));
+    if (type == u"d") {
+        const QDate date = QDate::fromString(value.left(10), Qt::ISODate);
+        return date.isValid() ? Cell::ofDate(date) : Cell::ofText(value);
+    }
     bool ok = false;
     const double n = value.toDouble(&ok);
     if (!ok)
@@ -188,6 +201,17 @@ Cell cellOf(Xml& xml, const Context& ctx)
     return Cell::ofNumber(n);
 }
 
+// A row or column number of the file: 0 when it is none.
+qint64 numberOf(QStringView text)
+{
+    bool ok = false;
+    const qint64 n = text.toLongLong(&ok);
+    return ok && n > 0 ? n : 0;
+}
+
+// The cells of one sheet part. Nothing is sized from the part's <dimension>
+// or from a reference: a cell far out costs only when it holds something,
+// and then the builder's limits apply.
 void readSheet(ZipFile& zip, const QString& part, SheetBuilder& builder, const Context& ctx)
 {
     qint64 row = 0;
@@ -195,12 +219,14 @@ void readSheet(ZipFile& zip, const QString& part, SheetBuilder& builder, const C
     walkPart(zip, part, builder.limits(), [&](Xml& xml) {
         if (xml.name() == u"row") {
             const QStringView r = xml.attributes().value(QLatin1String("r"));
-            row = r.isEmpty() ? row + 1 : r.toLongLong();
+            row = r.isEmpty() ? row + 1 : numberOf(r);
+            if (row == 0)
+                unreadable(QStringLiteral("%1: \"%2\" não é um número de linha").arg(part, r.left(20)));
             column = 0;
         } else if (xml.name() == u"c") {
             const qint64 at = columnOf(xml.attributes().value(QLatin1String("r")));
             column = at > 0 ? at : column + 1;
-            builder.put(row, column, cellOf(xml, ctx));
+            builder.put(std::max<qint64>(row, 1), column, cellOf(xml, ctx, builder));
         }
     });
 }
@@ -212,43 +238,59 @@ QString partOfTarget(const QString& target)
     return QStringLiteral("xl/") + target;
 }
 
-} // namespace
+struct SheetEntry {
+    QString name;
+    QString part;
+    bool hidden = false;
+};
 
-Workbook readXlsx(const QString& path, const Limits& limits)
+// The sheets in the workbook's order, with their parts and whether the
+// spreadsheet program hides them.
+QList<SheetEntry> sheetEntries(ZipFile& zip, const Limits& limits, Context& ctx)
 {
-    ZipFile zip(path);
-    Workbook book;
-    SheetBuilder builder(book, limits);
-    Context ctx;
-    ctx.dateStyles = dateStyles(zip, limits);
-    ctx.strings = sharedStrings(zip, builder);
-
     QHash<QString, QString> targets;
     walkPart(zip, QStringLiteral("xl/_rels/workbook.xml.rels"), limits, [&](Xml& xml) {
         if (xml.name() == u"Relationship")
             targets.insert(xml.attributes().value(QLatin1String("Id")).toString(),
                            xml.attributes().value(QLatin1String("Target")).toString());
     });
-    QList<QPair<QString, QString>> sheets; // name, part
+    QList<SheetEntry> sheets;
     walkPart(zip, QStringLiteral("xl/workbook.xml"), limits, [&](Xml& xml) {
-        if (xml.name() == u"workbookPr")
-            ctx.from1904 = xml.attributes().value(QLatin1String("date1904")) == u"1"
-                           || xml.attributes().value(QLatin1String("date1904")) == u"true";
-        else if (xml.name() == u"sheet") {
+        const QXmlStreamAttributes a = xml.attributes();
+        if (xml.name() == u"workbookPr") {
+            ctx.from1904 = a.value(QLatin1String("date1904")) == u"1" || a.value(QLatin1String("date1904")) == u"true";
+        } else if (xml.name() == u"sheet") {
             QString rid;
-            for (const QXmlStreamAttribute& a : xml.attributes())
-                if (a.name() == u"id")
-                    rid = a.value().toString();
+            for (const QXmlStreamAttribute& attribute : a)
+                if (attribute.name() == u"id")
+                    rid = attribute.value().toString();
+            const QStringView state = a.value(QLatin1String("state"));
             if (targets.contains(rid))
-                sheets.append(QPair<QString, QString>{xml.attributes().value(QLatin1String("name")).toString(),
-                                                      partOfTarget(targets.value(rid))});
+                sheets.append({a.value(QLatin1String("name")).toString(), partOfTarget(targets.value(rid)),
+                               state == u"hidden" || state == u"veryHidden"});
         }
     });
-    for (const auto& [name, part] : sheets) {
-        builder.beginSheet(name);
-        readSheet(zip, part, builder, ctx);
-    }
-    return book;
+    return sheets;
+}
+
+} // namespace
+
+Workbook readXlsx(QIODevice& file, const QString& name, const Limits& limits)
+{
+    return readNamed(name, [&] {
+        ZipFile zip(file);
+        Workbook book;
+        SheetBuilder builder(book, limits);
+        Context ctx;
+        ctx.dateStyles = dateStyles(zip, limits);
+        ctx.strings = sharedStrings(zip, builder);
+        for (const SheetEntry& sheet : sheetEntries(zip, limits, ctx)) {
+            builder.beginSheet(sheet.name, sheet.hidden);
+            readSheet(zip, sheet.part, builder, ctx);
+        }
+        zip.checkRest(limits.maxXmlBytes);
+        return book;
+    });
 }
 
 } // namespace zelta::sheets
