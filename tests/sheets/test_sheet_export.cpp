@@ -125,6 +125,7 @@ class TestSheetExport : public QObject {
 private slots:
     void readBackByRealProgramsOnABrazilianDesktop();
     void sizeLimitOrRefusedCellLeavesNoFile();
+    void libraryTemporariesLieBesideTheTarget();
     void stderrCaptureKeepsOnlyTheLibraryLines();
     void readBackCountsRowsAndFindsDamage();
     void commandLineSaysItInPortuguese();
@@ -231,6 +232,32 @@ void TestSheetExport::sizeLimitOrRefusedCellLeavesNoFile()
                                    "célula XLSX guarda até 32.767")
                         .arg(refused));
     QCOMPARE(everyEntry(dir), QStringList());
+}
+
+void TestSheetExport::libraryTemporariesLieBesideTheTarget()
+{
+    // The XLSX library keeps the rows in a file it opens and unlinks at once:
+    // this process's descriptors show where it lies.
+    const auto deletedFiles = [] {
+        QStringList found;
+        for (const QFileInfo& fd : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::System | QDir::Files)) {
+            const QString target = fd.symLinkTarget();
+            if (target.endsWith(QStringLiteral(" (deleted)")))
+                found << QFileInfo(target.chopped(10)).absolutePath();
+        }
+        return found;
+    };
+    const QString dir = m_tmp.filePath(QStringLiteral("ao-lado"));
+    QVERIFY(QDir().mkpath(dir));
+    const QStringList before = deletedFiles();
+    auto w = SheetWriter::create(QDir(dir).filePath(QStringLiteral("lista.xlsx")), QStringLiteral("Lista"));
+    w->row({Cell::ofText(QStringLiteral("CPF"))});
+    QStringList during = deletedFiles();
+    for (const QString& old : before)
+        during.removeOne(old);
+    QVERIFY(!during.isEmpty());
+    QCOMPARE(during, QStringList(during.size(), dir));
+    w->finish();
 }
 
 void TestSheetExport::stderrCaptureKeepsOnlyTheLibraryLines()
