@@ -6,6 +6,7 @@
 #include <unzip.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -77,8 +78,12 @@ private:
     qint64 occurrences(std::string_view text) const
     {
         qint64 n = 0;
-        for (size_t at = text.find(m_marker); at != std::string_view::npos; at = text.find(m_marker, at + m_marker.size()))
+        const char* at = text.data();
+        const char* const end = at + text.size();
+        while (const void* found = ::memmem(at, size_t(end - at), m_marker.data(), m_marker.size())) {
             ++n;
+            at = static_cast<const char*>(found) + m_marker.size();
+        }
         return n;
     }
     // A marker cut by the end of a piece is counted once, in the seam of
