@@ -25,6 +25,9 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace zelta;
 using namespace zelta::test;
 
@@ -56,6 +59,7 @@ private slots:
     void importBlockedByAProblemThenMappedAndWritten();
     void updateShowsEachChangeThenWritesAfterACopy();
     void holderListExportsWhatItShows();
+    void holderListExportThatFailsIsTold();
 };
 
 void TestSheetsWindows::importBlockedByAProblemThenMappedAndWritten()
@@ -193,6 +197,40 @@ void TestSheetsWindows::holderListExportsWhatItShows()
     QCOMPARE(sheet.rows[1].cell(1).text, QStringLiteral("ANTONIO"));
     QCOMPARE(sheet.rows[2].cell(1).text, QStringLiteral("ZULMIRA"));
     QCOMPARE(sheet.rows[2].cell(4).text, QStringLiteral("Novo"));
+    list.BitBtnSairClick();
+}
+
+void TestSheetsWindows::holderListExportThatFailsIsTold()
+{
+    SheetsFixture f;
+    f.data.addHolder(QStringLiteral("ZULMIRA"), makeCpf(700000001));
+    TFrm_Bolsistas list(f.sessao);
+    list.create();
+    list.show();
+    const QString target = f.tmp.filePath(QStringLiteral("lista.xlsx"));
+    f.modals.expect([&](QDialog* d) {
+        auto* dialog = qobject_cast<QFileDialog*>(d);
+        QVERIFY(dialog);
+        dialog->selectFile(target);
+        d->accept();
+    });
+    // The program's file-size limit, far below the file: the export ends in
+    // the error report, in Portuguese, and leaves no file.
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const rlimit small{2048, old.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const auto signal = std::signal(SIGXFSZ, SIG_IGN);
+    list.BitBtnExportar->click();
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, signal);
+    QCOMPARE(f.modals.pending(), 0);
+    QCOMPARE(f.messages.last().icon, plat::ui::MessageIcon::Error);
+    QVERIFY2(f.messages.last().text.startsWith(
+                 QStringLiteral("A planilha %1 não pôde ser gravada: ").arg(QDir::toNativeSeparators(target))),
+             qPrintable(f.messages.last().text));
+    QVERIFY(!f.messages.last().text.contains(QStringLiteral("ZIP")) && !f.messages.last().text.contains(QStringLiteral("rror")));
+    QVERIFY(!QFile::exists(target));
     list.BitBtnSairClick();
 }
 

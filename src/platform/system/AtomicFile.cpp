@@ -21,18 +21,6 @@ namespace plat::sys {
 
 namespace {
 
-QString systemText(int error)
-{
-    const QString text = systemErrorText(error);
-    // The system's text alone does not say that the limit is the user's or
-    // the file system's, not the disk's.
-    if (error == EFBIG)
-        return text
-               + QStringLiteral(" (o arquivo passaria do tamanho máximo permitido a este programa ou a este "
-                                "sistema de arquivos)");
-    return text;
-}
-
 AtomicFile::DirectorySync& directorySync()
 {
     static AtomicFile::DirectorySync sync = [](int fd) { return ::fsync(fd); };
@@ -334,7 +322,7 @@ void AtomicFile::close()
 void AtomicFile::fail(const QString& what, int error)
 {
     m_failed = true;
-    setErrorString(what + QStringLiteral(": ") + systemText(error));
+    setErrorString(what + QStringLiteral(": ") + writeErrorText(error));
 }
 
 void AtomicFile::removeTemporary()

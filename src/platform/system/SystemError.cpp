@@ -67,4 +67,14 @@ QString systemErrorText(int error)
     }
 }
 
+QString writeErrorText(int error)
+{
+    const QString text = systemErrorText(error);
+    if (error == EFBIG)
+        return text
+               + QStringLiteral(" (o arquivo passaria do tamanho máximo permitido a este programa ou a este "
+                                "sistema de arquivos)");
+    return text;
+}
+
 } // namespace plat::sys

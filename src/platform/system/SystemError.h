@@ -9,4 +9,8 @@ namespace plat::sys {
 // disk, a permission, a network file gone), the number for the rarer ones.
 QString systemErrorText(int error);
 
+// The same for a failed write, where a file-size limit needs saying that the
+// limit is the user's or the file system's, not the disk's.
+QString writeErrorText(int error);
+
 } // namespace plat::sys
