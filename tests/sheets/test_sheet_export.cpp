@@ -12,6 +12,7 @@
 #include "support/TestData.h"
 
 #include <QDir>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
@@ -138,11 +139,23 @@ void TestSheetExport::readBackByRealProgramsOnABrazilianDesktop()
 {
     if (test::pythonWithOpenpyxl().isEmpty() || test::soffice().isEmpty())
         QSKIP("python3-openpyxl or libreoffice-calc-nogui is not installed");
-    // Runs of spaces and spaces at the ends are kept by every format.
     // The process's C locale as Qt leaves it on a Brazilian desktop: a decimal comma.
     const QByteArray before = std::setlocale(LC_ALL, nullptr);
     QVERIFY2(std::setlocale(LC_ALL, "pt_BR.UTF-8"), "the locale pt_BR.UTF-8 is missing: run scripts/install-deps");
-    const auto restore = qScopeGuard([&] { std::setlocale(LC_ALL, before.constData()); });
+    const QList<QByteArray> names{"LANG", "LC_ALL", "LC_NUMERIC"};
+    QHash<QByteArray, QByteArray> environment;
+    for (const QByteArray& name : names)
+        if (qEnvironmentVariableIsSet(name.constData()))
+            environment.insert(name, qgetenv(name.constData()));
+    const auto restore = qScopeGuard([&] {
+        std::setlocale(LC_ALL, before.constData());
+        for (const QByteArray& name : names) {
+            if (environment.contains(name))
+                qputenv(name.constData(), environment.value(name));
+            else
+                qunsetenv(name.constData());
+        }
+    });
     QCOMPARE(QByteArray(std::localeconv()->decimal_point), QByteArray(","));
     qputenv("LANG", "pt_BR.UTF-8");
     qunsetenv("LC_ALL");
@@ -150,6 +163,7 @@ void TestSheetExport::readBackByRealProgramsOnABrazilianDesktop()
 
     const QString dir = m_tmp.filePath(QStringLiteral("brasil"));
     QVERIFY(QDir().mkpath(dir));
+    // Runs of spaces and spaces at the ends are kept by every format.
     QStringList files;
     for (const QString& name : {QStringLiteral("a.xlsx"), QStringLiteral("b.ods"), QStringLiteral("c.csv")}) {
         files << QDir(dir).filePath(name);
