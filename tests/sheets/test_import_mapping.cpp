@@ -4,6 +4,7 @@
 // update of registered records.
 #include "RealPrograms.h"
 
+#include "support/Throws.h"
 #include "support/CliRun.h"
 #include "support/SourceTree.h"
 #include "support/TestData.h"
@@ -23,6 +24,7 @@
 
 using namespace zelta;
 using namespace zelta::sheets;
+using zelta::test::errorOf;
 using zelta::test::makeCpf;
 using zelta::test::TestData;
 
@@ -38,16 +40,6 @@ Sheet namedSheet(const QString& name, const QString& csv, bool hidden = false)
     s.name = name;
     s.hidden = hidden;
     return s;
-}
-
-QString errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const plat::Error& e) {
-        return e.message();
-    }
-    return QString();
 }
 
 QStringList lines(const ImportCheck& check)

@@ -9,6 +9,7 @@
 #include "exchange/sheets/ZipReadBack.h"
 #include "platform/system/Error.h"
 #include "platform/system/StderrCapture.h"
+#include "support/Throws.h"
 #include "support/TestData.h"
 
 #include <QDir>
@@ -33,6 +34,7 @@
 
 using namespace zelta;
 using namespace zelta::sheets;
+using zelta::test::errorOf;
 
 namespace {
 
@@ -57,16 +59,6 @@ private:
     rlimit m_old{};
     void (*m_signal)(int) = nullptr;
 };
-
-QString errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const plat::Error& e) {
-        return e.message();
-    }
-    return QString();
-}
 
 QStringList everyEntry(const QString& dir) { return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); }
 

@@ -1,5 +1,6 @@
 #include "RealPrograms.h"
 
+#include "support/Throws.h"
 #include "support/SourceTree.h"
 #include "support/TestData.h"
 #include "exchange/sheets/CsvText.h"
@@ -14,6 +15,7 @@
 
 using namespace zelta;
 using namespace zelta::sheets;
+using zelta::test::errorOf;
 using zelta::test::TestData;
 
 namespace {
@@ -109,16 +111,6 @@ QStringList sheetsIn(const QString& dir)
     QStringList names = QDir(dir).entryList(QDir::Files, QDir::Name);
     names.removeIf([](const QString& n) { return n.endsWith(QStringLiteral(".expected")) || n.endsWith(QStringLiteral(".py")); });
     return names;
-}
-
-QString errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const plat::Error& e) {
-        return e.message();
-    }
-    return QString();
 }
 
 } // namespace

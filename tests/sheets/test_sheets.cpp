@@ -1,5 +1,6 @@
 #include "RealPrograms.h"
 
+#include "support/Throws.h"
 #include "support/CliRun.h"
 #include "support/InChild.h"
 #include "support/TestData.h"
@@ -24,6 +25,7 @@
 
 using namespace zelta;
 using namespace zelta::sheets;
+using zelta::test::errorOf;
 using zelta::test::TestData;
 using zelta::test::killedAtStep;
 
@@ -68,16 +70,6 @@ QStringList strings(std::initializer_list<const char*> texts)
 }
 
 Sheet csvSheet(const QByteArray& text) { return readCsv(text).sheets.first(); }
-
-QString errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const plat::Error& e) {
-        return e.message();
-    }
-    return QString();
-}
 
 // The register of a data folder as the program would find it: the file's
 // full check and every row against its digest, then the content's

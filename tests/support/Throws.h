@@ -27,4 +27,16 @@ bool throws(plat::Error::Kind kind, F&& f)
     return thrown(kind, std::forward<F>(f)).has_value();
 }
 
+// The message of any plat::Error that f throws; empty when f returns.
+template <class F>
+QString errorOf(F&& f)
+{
+    try {
+        f();
+    } catch (const plat::Error& e) {
+        return e.message();
+    }
+    return QString();
+}
+
 } // namespace zelta::test
